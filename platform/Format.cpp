@@ -1,0 +1,151 @@
+#include "platform/Format.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "platform/Exception.h"
+
+namespace zyl {
+
+std::string IntToStr(long long value) { return std::to_string(value); }
+
+std::string IntToHex(unsigned long long value, int digits) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%0*llX", digits < 0 ? 0 : (digits > 16 ? 16 : digits), value);
+  return buf;
+}
+
+bool TryStrToInt64(std::string_view text, std::int64_t& value) {
+  std::size_t p = 0;
+  while (p < text.size() && text[p] == ' ') ++p;
+  bool negative = false;
+  if (p < text.size() && (text[p] == '-' || text[p] == '+')) negative = text[p++] == '-';
+  int base = 10;
+  if (p < text.size() && text[p] == '$') {
+    base = 16;
+    ++p;
+  } else if (p + 1 < text.size() && text[p] == '0' && (text[p + 1] == 'x' || text[p + 1] == 'X')) {
+    base = 16;
+    p += 2;
+  }
+  if (p >= text.size()) return false;
+  std::uint64_t magnitude = 0;
+  const char* first = text.data() + p;
+  const char* last = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(first, last, magnitude, base);
+  if (ec != std::errc() || ptr != last) return false;
+  if (negative) {
+    if (magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1) {
+      return false;
+    }
+    value = static_cast<std::int64_t>(0 - magnitude);
+  } else {
+    if (base == 10 && magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+      return false;
+    }
+    value = static_cast<std::int64_t>(magnitude);
+  }
+  return true;
+}
+
+bool TryStrToInt(std::string_view text, int& value) {
+  std::int64_t v = 0;
+  if (!TryStrToInt64(text, v)) return false;
+  bool hex = text.find('$') != std::string_view::npos || text.find('x') != std::string_view::npos ||
+             text.find('X') != std::string_view::npos;
+  if (hex && v >= 0 && v <= 0xFFFFFFFFLL) {
+    value = static_cast<int>(static_cast<std::uint32_t>(v));  // "$FFFFFFFF" is -1
+    return true;
+  }
+  if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+int StrToInt(std::string_view text) {
+  int v = 0;
+  if (!TryStrToInt(text, v)) {
+    throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
+  }
+  return v;
+}
+
+std::int64_t StrToInt64(std::string_view text) {
+  std::int64_t v = 0;
+  if (!TryStrToInt64(text, v)) {
+    throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
+  }
+  return v;
+}
+
+std::string FloatToStr(double value) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+  if (value == 0) return "0";
+  // 15 significant digits: d.dddddddddddddde[+-]xx
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.14e", value);
+  std::string s(buf);
+  bool negative = s[0] == '-';
+  if (negative) s.erase(0, 1);
+  std::size_t e = s.find('e');
+  int exponent = std::stoi(s.substr(e + 1));
+  std::string digits = s.substr(0, 1) + s.substr(2, e - 2);
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+  std::string out = negative ? "-" : "";
+  if (exponent >= -5 && exponent < 15) {
+    if (exponent < 0) {
+      out += "0.";
+      out.append(static_cast<std::size_t>(-exponent - 1), '0');
+      out += digits;
+    } else {
+      auto intDigits = static_cast<std::size_t>(exponent) + 1;
+      if (digits.size() <= intDigits) {
+        out += digits;
+        out.append(intDigits - digits.size(), '0');
+      } else {
+        out += digits.substr(0, intDigits);
+        out += '.';
+        out += digits.substr(intDigits);
+      }
+    }
+  } else {
+    out += digits[0];
+    if (digits.size() > 1) {
+      out += '.';
+      out += digits.substr(1);
+    }
+    out += 'E';
+    out += std::to_string(exponent);
+  }
+  return out;
+}
+
+bool TryStrToFloat(std::string_view text, double& value) {
+  std::size_t b = 0, e = text.size();
+  while (b < e && text[b] == ' ') ++b;
+  while (e > b && text[e - 1] == ' ') --e;
+  if (b == e) return false;
+  const char* first = text.data() + b;
+  const char* last = text.data() + e;
+  if (*first == '+') ++first;
+  if (first == last) return false;
+  double v = 0;
+  auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
+  if (ec != std::errc() || ptr != last || !std::isfinite(v)) return false;
+  value = v;
+  return true;
+}
+
+double StrToFloat(std::string_view text) {
+  double v = 0;
+  if (!TryStrToFloat(text, v)) {
+    throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+  }
+  return v;
+}
+
+}  // namespace zyl

@@ -1,0 +1,116 @@
+#include "platform/Locale.h"
+
+#include <unicode/coll.h>
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+#include <memory>
+
+namespace zyl {
+
+namespace {
+
+icu::UnicodeString FromUtf8(std::string_view s) {
+  return icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
+}
+
+std::string ToUtf8(const icu::UnicodeString& u) {
+  std::string out;
+  u.toUTF8String(out);
+  return out;
+}
+
+bool IsAscii(std::string_view s) {
+  for (unsigned char c : s) {
+    if (c >= 0x80) return false;
+  }
+  return true;
+}
+
+// One collator per thread and strength: collators are not thread-safe for
+// concurrent use, and creating one per comparison is slow.
+icu::Collator* CollatorFor(icu::Collator::ECollationStrength strength) {
+  thread_local std::unique_ptr<icu::Collator> tertiary;
+  thread_local std::unique_ptr<icu::Collator> secondary;
+  auto& slot = strength == icu::Collator::TERTIARY ? tertiary : secondary;
+  if (!slot) {
+    UErrorCode status = U_ZERO_ERROR;
+    slot.reset(icu::Collator::createInstance(icu::Locale::getDefault(), status));
+    if (U_FAILURE(status) || !slot) {
+      status = U_ZERO_ERROR;
+      slot.reset(icu::Collator::createInstance(icu::Locale::getRoot(), status));
+    }
+    if (slot) slot->setStrength(strength);
+  }
+  return slot.get();
+}
+
+int Collate(std::string_view a, std::string_view b, icu::Collator::ECollationStrength strength) {
+  icu::Collator* coll = CollatorFor(strength);
+  if (coll == nullptr) return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+  UErrorCode status = U_ZERO_ERROR;
+  UCollationResult r = coll->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
+                                         icu::StringPiece(b.data(), static_cast<int32_t>(b.size())),
+                                         status);
+  if (U_FAILURE(status)) return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+  return r == UCOL_LESS ? -1 : (r == UCOL_EQUAL ? 0 : 1);
+}
+
+}  // namespace
+
+std::string AnsiUpperCase(std::string_view s) {
+  if (IsAscii(s)) {
+    std::string out(s);
+    for (char& c : out) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+  }
+  icu::UnicodeString u = FromUtf8(s);
+  u.toUpper(icu::Locale::getDefault());
+  return ToUtf8(u);
+}
+
+std::string AnsiLowerCase(std::string_view s) {
+  if (IsAscii(s)) {
+    std::string out(s);
+    for (char& c : out) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+  }
+  icu::UnicodeString u = FromUtf8(s);
+  u.toLower(icu::Locale::getDefault());
+  return ToUtf8(u);
+}
+
+int AnsiCompareStr(std::string_view a, std::string_view b) {
+  int r = Collate(a, b, icu::Collator::TERTIARY);
+  if (r != 0) return r;
+  int c = a.compare(b);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+int AnsiCompareText(std::string_view a, std::string_view b) {
+  return Collate(a, b, icu::Collator::SECONDARY);
+}
+
+bool AnsiSameText(std::string_view a, std::string_view b) {
+  if (a.size() == b.size() && IsAscii(a) && IsAscii(b)) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      char x = a[i], y = b[i];
+      if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+      if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+      if (x != y) return false;
+    }
+    return true;
+  }
+  if (IsAscii(a) && IsAscii(b)) return false;  // lengths differ
+  return AnsiUpperCase(a) == AnsiUpperCase(b);
+}
+
+std::size_t FindText(std::string_view text, std::string_view pattern) {
+  return AnsiUpperCase(text).find(AnsiUpperCase(pattern));
+}
+
+}  // namespace zyl

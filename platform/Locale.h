@@ -1,0 +1,29 @@
+// Locale-aware text services on UTF-8 strings, through ICU with the
+// process's default locale: case mapping and collation. Byte-wise toupper
+// is never used on text. Invalid UTF-8 is treated as U+FFFD by ICU.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zyl {
+
+std::string AnsiUpperCase(std::string_view s);
+std::string AnsiLowerCase(std::string_view s);
+
+// Locale collation, case-sensitive: negative, 0 or positive. Texts that
+// collate equal but differ in bytes are ordered by their bytes, so the
+// result is 0 only for identical texts.
+int AnsiCompareStr(std::string_view a, std::string_view b);
+// Locale collation ignoring case (and only case).
+int AnsiCompareText(std::string_view a, std::string_view b);
+bool AnsiSameText(std::string_view a, std::string_view b);
+
+// Finds `pattern` in `text` ignoring case; returns the byte offset in
+// `text` of the first match, or npos. Both are compared by their
+// upper-case forms, so the offset refers to the original text only when
+// upper-casing does not change byte lengths before the match; callers that
+// need exact offsets use it on ASCII patterns.
+std::size_t FindText(std::string_view text, std::string_view pattern);
+
+}  // namespace zyl
