@@ -34,8 +34,16 @@ icu::Collator* CollatorFor(icu::Collator::ECollationStrength strength) {
   thread_local std::unique_ptr<icu::Collator> secondary;
   auto& slot = strength == icu::Collator::TERTIARY ? tertiary : secondary;
   if (!slot) {
+    // A process without a language setting ("C"/POSIX, as CGI programs
+    // usually run) gets the language-neutral root order rather than POSIX
+    // byte order.
+    icu::Locale locale = icu::Locale::getDefault();
+    std::string name = locale.getName();
+    if (name.empty() || name == "c" || name == "C" || name.rfind("en_US_POSIX", 0) == 0) {
+      locale = icu::Locale::getRoot();
+    }
     UErrorCode status = U_ZERO_ERROR;
-    slot.reset(icu::Collator::createInstance(icu::Locale::getDefault(), status));
+    slot.reset(icu::Collator::createInstance(locale, status));
     if (U_FAILURE(status) || !slot) {
       status = U_ZERO_ERROR;
       slot.reset(icu::Collator::createInstance(icu::Locale::getRoot(), status));

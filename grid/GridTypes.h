@@ -1,0 +1,55 @@
+// Enumerations and event types shared by the whole library.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace zyl {
+
+class TObject;
+class TStringList;
+class TZylHTMLGrid;
+
+enum class VAlignment { alTop, alMiddle, alBottom, alBaseline };
+enum class HAlignment { alLeft, alCenter, alRight, alJustify, alChar };
+// The generic font family written after the font's own name in style rules
+// (not the bold/italic style set of TFont).
+enum class TFontStyle { fsSanSerif, fsSerif };
+enum class TCSSUnits { cuPoints, cuPixels };
+enum class TSortOrder { soAscending, soDescending, soNone };
+enum class TExportType { TabbedText, Excel, Access, dBase, Paradox };
+enum class TEditStyle { AllRows, CurrentRow };
+enum class TGridAction {
+  gaNoAction,
+  gaFirstPage,
+  gaPreviousPage,
+  gaNextPage,
+  gaLastPage,
+  gaSaveAs,
+  gaUpdateData,
+  gaAddNew,
+  gaDeleteCurrent
+};
+enum class TModuleType { Console, WebModule, ASP };
+
+// Page-level events: the grid as sender and the page text being built; a
+// handler may add, change or remove lines.
+using OnComposeHTMLEvent = std::function<void(TObject* sender, TStringList& html)>;
+using OnAddPluginEvent = OnComposeHTMLEvent;
+using OnAddHiddenVariablesEvent = OnComposeHTMLEvent;
+// The toolbar text built so far, passed by value: the handler cannot change it.
+using OnAddToolbarHiddenVariablesEvent = std::function<void(TObject* sender, std::string html)>;
+// Element events: the element as sender; the handler may replace `html`.
+using OnGetCellHTMLEvent = std::function<void(TObject* sender, TZylHTMLGrid* grid, int aRow,
+                                              int aCol, int aRecNo, std::string& html)>;
+using OnGetRowHTMLEvent =
+    std::function<void(TObject* sender, TZylHTMLGrid* grid, int aRow, int aRecNo, std::string& html)>;
+using OnGetCaptionCellHTMLEvent =
+    std::function<void(TObject* sender, TZylHTMLGrid* grid, int aCol, std::string& html)>;
+// Called before a cell renders; the value is a copy (change the cell through sender).
+using OnProcessCellDataEvent =
+    std::function<void(TObject* sender, int aRow, int aCol, int aRecNo, std::string value)>;
+using OnDoDefaultActionEvent = std::function<void(TObject* sender, TGridAction action)>;
+using OnReadDataEvent = std::function<void(TObject* sender)>;
+
+}  // namespace zyl

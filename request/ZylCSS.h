@@ -1,0 +1,95 @@
+// TZylCSS: the component shared by all grids of one page. It holds the
+// page's style sheet (one ".GS<n>   { ... }" line per distinct rule, with a
+// usage count per line) and the request context: the host kind, the posted
+// fields read once per page, the page's GUID and its error text.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "grid/GridTypes.h"
+#include "platform/Component.h"
+#include "platform/Font.h"
+#include "platform/StringList.h"
+#include "platform/Variant.h"
+
+namespace zyl {
+
+class TZylCSS : public TComponent {
+ public:
+  explicit TZylCSS(TComponent* owner);
+  std::string ClassName() const override { return "TZylCSS"; }
+
+  // ---- Style sheet ---------------------------------------------------------
+  // The style-sheet lines (the caller does not own them).
+  TStringList& GetCSS() { return css_; }
+  // Replaces the lines with a copy of `lines`.
+  void SetCSS(const TStringList& lines);
+  TCSSUnits GetCSSUnits() const { return cssUnits_; }
+  void SetCSSUnits(TCSSUnits v) { cssUnits_ = v; }
+  bool GetWordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool v) { wordWrap_ = v; }
+  // Composes the rule for a font and alignment, registers it as a class
+  // (reusing an existing line that contains it) and returns the rule; the
+  // class name ("GS0") comes back in `className`.
+  std::string ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignment hAlign,
+                         VAlignment vAlign, const std::string& alignmentChar, int indent,
+                         std::string& className);
+
+  // ---- Request context -------------------------------------------------------
+  TModuleType GetModuleType() const { return moduleType_; }
+  void SetModuleType(TModuleType v) { moduleType_ = v; }
+  // The posted fields as 'name=value' lines, read from the host at the first call.
+  TStringList& GetPostData();
+  // Replaces the posted fields with a copy of `lines` (web-module hosts).
+  void SetPostData(const TStringList& lines);
+  // Fills PostData from the host.
+  void ProcessPostData();
+  static std::string WWWDecode(const std::string& s);
+  std::string GetEnvironmentVariable(const std::string& name) const;
+  std::string GetScriptName() const { return GetEnvironmentVariable("SCRIPT_NAME"); }
+  std::string GetScriptPath() const;
+  std::string GetServerName() const { return GetEnvironmentVariable("SERVER_NAME"); }
+  // The page's GUID, generated at the first call when none was set.
+  const std::string& GetGUID();
+  void SetGUID(const std::string& v) { guid_ = v; }
+  const std::string& GetErrorText() const { return errorText_; }
+  void SetErrorText(const std::string& v) { errorText_ = v; }
+  const TVariant& GetASPRequest() const { return aspRequest_; }
+  void SetASPRequest(const TVariant& v) { aspRequest_ = v; }
+  const TVariant& GetASPResponse() const { return aspResponse_; }
+  void SetASPResponse(const TVariant& v) { aspResponse_ = v; }
+  const std::string& GetModuleFileName() const { return moduleFileName_; }
+  void SetModuleFileName(const std::string& v) { moduleFileName_ = v; }
+  const std::string& GetModulePath() const { return modulePath_; }
+  // A POST body larger than this is not read (the request then carries no
+  // fields). Default 16 MiB.
+  std::size_t GetMaxPostSize() const { return maxPostSize_; }
+  void SetMaxPostSize(std::size_t v) { maxPostSize_ = v; }
+  // Update lock files older than this many seconds are removed when a page
+  // writes its own, and a page older than that cannot update. Default one day.
+  long GetMaxLockAge() const { return maxLockAge_; }
+  void SetMaxLockAge(long seconds) { maxLockAge_ = seconds; }
+
+  // Copies CSSUnits, WordWrap, the post-data-read flag and both line lists
+  // from another TZylCSS.
+  void Assign(const TPersistent& source) override;
+
+ private:
+  TStringList css_;
+  TStringList postData_;
+  TCSSUnits cssUnits_ = TCSSUnits::cuPoints;
+  bool wordWrap_ = false;
+  bool postDataRead_ = false;
+  std::string guid_;
+  std::string errorText_;
+  TVariant aspRequest_ = TVariant::Null();
+  TVariant aspResponse_ = TVariant::Null();
+  TModuleType moduleType_ = TModuleType::Console;
+  std::string moduleFileName_;
+  std::string modulePath_;
+  std::size_t maxPostSize_ = 16u * 1024u * 1024u;
+  long maxLockAge_ = 24L * 60L * 60L;
+};
+
+}  // namespace zyl
