@@ -232,9 +232,9 @@ def columns(c, fill_cols=()):
 def check_on(c):
     columns(c)
     c.erase(RoundRect(10, 10, 24, 24, 3.0))
-    c.fill(RoundRect(11, 11, 24, 24, 2.5), BLUE_D)
-    c.fill(RoundRect(12, 12, 23, 23, 1.5), WHITE)
-    glyph_check(c, 17.5, 17.3, size=0.95, colour=BLUE, width=2.0)
+    c.fill(RoundRect(11, 11, 23, 23, 2.5), BLUE_D)
+    c.fill(RoundRect(12, 12, 22, 22, 1.5), WHITE)
+    glyph_check(c, 17.0, 16.8, size=0.9, colour=BLUE, width=2.0)
 
 
 def check_do(c):
@@ -267,14 +267,15 @@ def tab(c):
     inner = RoundRect(1, 1, w - 1, h + 6, 3.0) & Rect(0, 0, w, h)
     c.fill(outer, RED_D)
     c.fill(inner, vgrad(1, RED_L, h, RED))
-    # warning sign
-    tri = [(12.0, 4.5), (18.5, 16.5), (5.5, 16.5)]
+    # warning sign and the word, centred as one group
+    words = sum(len(ERROR_FONT[ch][0]) + 1 for ch in "Error") - 1
+    left = (w - (15 + 6 + words)) // 2
+    tri = [(left + 7.0, 4.5), (left + 13.5, 16.5), (left + 0.5, 16.5)]
     c.fill(rounded_poly(tri, 1.2), WHITE)
-    c.fill(Rect(11, 8, 13, 13), RED_D)
-    c.fill(Rect(11, 14, 13, 16), RED_D)
-    # the word, white with a soft dark shadow
+    c.fill(Rect(left + 6, 8, left + 8, 13), RED_D)
+    c.fill(Rect(left + 6, 14, left + 8, 16), RED_D)
     for dx, colours in ((1, {"#": (RED_D, 0.5)}), (0, {"#": WHITE, "+": (WHITE, 0.55)})):
-        x = 26
+        x = left + 21
         for ch in "Error":
             rows = ERROR_FONT[ch]
             c.bitmap(x + dx, (6 if ch == "E" else 9) + dx, rows, colours)
@@ -358,9 +359,9 @@ def ok(c):
 
 
 def save_as(c):
-    tray = [(3, 13), (3, 20), (21, 20), (21, 13)]
-    c.fill(Stroke(tray, 3.0), OUTLINE)
-    c.fill(Stroke(tray, 1.0), METAL)
+    tray = Rect(2, 13, 22, 22) & ~Rect(5, 13, 19, 19)
+    c.fill(tray, OUTLINE)
+    c.fill(Rect(3, 14, 4, 21) | Rect(3, 20, 21, 21) | Rect(20, 14, 21, 21), METAL)
     arrow = [(10, 2), (14, 2), (14, 9), (18, 9), (12, 16), (6, 9), (10, 9)]
     outlined_poly(c, arrow, BLUE_L, BLUE, BLUE_D)
 

@@ -42,6 +42,9 @@ class Shape:
     def __and__(self, other):
         return Inter(self, other)
 
+    def __invert__(self):
+        return Complement(self)
+
 
 class Rect(Shape):
     def __init__(self, x0, y0, x1, y1):
@@ -149,6 +152,17 @@ class Inter(Shape):
 
     def contains(self, x, y):
         return self.a.contains(x, y) and self.b.contains(x, y)
+
+
+class Complement(Shape):
+    """Everything outside a shape; only useful intersected with another shape."""
+
+    def __init__(self, shape):
+        self.shape = shape
+        self.bbox = (-1e9, -1e9, 1e9, 1e9)
+
+    def contains(self, x, y):
+        return not self.shape.contains(x, y)
 
 
 def rounded_poly(points, r):
