@@ -266,13 +266,13 @@ class Canvas:
         (colour, opacity) pair; other characters are left untouched."""
         for dj, row in enumerate(rows):
             for di, ch in enumerate(row):
-                spec = colours.get(ch)
-                if spec is None:
+                entry = colours.get(ch)
+                if entry is None:
                     continue
-                if isinstance(spec, tuple) and len(spec) == 2:
-                    self.pixel(x + di, y + dj, spec[0], spec[1])
+                if isinstance(entry, tuple) and len(entry) == 2:
+                    self.pixel(x + di, y + dj, entry[0], entry[1])
                 else:
-                    self.pixel(x + di, y + dj, spec)
+                    self.pixel(x + di, y + dj, entry)
 
     def mirrored(self):
         out = Canvas(self.w, self.h)
