@@ -6,6 +6,9 @@
 
 namespace zyl {
 
+TStringList::Iterator TStringList::begin() const { return Iterator(items_.begin()); }
+TStringList::Iterator TStringList::end() const { return Iterator(items_.end()); }
+
 void TStringList::Check(int index) const {
   if (index < 0 || index >= Count()) throw EListError::OutOfBounds(index);
 }

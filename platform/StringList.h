@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,13 @@
 namespace zyl {
 
 class TStringList : public TPersistent {
+ private:
+  struct Item {
+    std::string text;
+    std::intptr_t object = 0;
+    bool operator==(const Item& o) const { return text == o.text; }
+  };
+
  public:
   TStringList() = default;
   std::string ClassName() const override { return "TStringList"; }
@@ -90,16 +98,32 @@ class TStringList : public TPersistent {
   void Assign(const TPersistent& source) override;
   void AddStrings(const TStringList& other);
 
-  auto begin() const { return items_.begin(); }
-  auto end() const { return items_.end(); }
+  // Iteration yields the lines.
+  class Iterator {
+   public:
+    using Base = std::vector<Item>::const_iterator;
+    using iterator_category = std::input_iterator_tag;
+    using value_type = std::string;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const std::string*;
+    using reference = const std::string&;
+    explicit Iterator(Base it) : it_(it) {}
+    const std::string& operator*() const { return it_->text; }
+    Iterator& operator++() {
+      ++it_;
+      return *this;
+    }
+    bool operator!=(const Iterator& other) const { return it_ != other.it_; }
+    bool operator==(const Iterator& other) const { return it_ == other.it_; }
+
+   private:
+    Base it_;
+  };
+  Iterator begin() const;
+  Iterator end() const;
   bool operator==(const TStringList& other) const { return items_ == other.items_; }
 
  private:
-  struct Item {
-    std::string text;
-    std::intptr_t object = 0;
-    bool operator==(const Item& o) const { return text == o.text; }
-  };
   void Check(int index) const;
   void Changed();
   // Index where `s` belongs in a sorted list; `found` tells whether an
