@@ -57,8 +57,8 @@ FieldType DateFieldType(const Table& table, std::size_t col) {
     try {
       split = SplitDays(*v);
     } catch (const EConvertError& e) {
-      throw EConvertError(ColumnContext(table.columns[col]) + "row " + std::to_string(r + 1) +
-                          ": " + e.Message());
+      throw EConvertError("Paradox writer: column '" + table.columns[col].name + "', row " +
+                          std::to_string(r + 1) + ": " + e.Message());
     }
     allWholeDays = allWholeDays && split.msOfDay == 0;
     allOnEpochDay = allOnEpochDay && split.dateNumber == kEpochDateNumber;

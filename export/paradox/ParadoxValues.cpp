@@ -16,11 +16,14 @@ namespace zyl::exporting::paradox {
 
 namespace {
 
-// Shortest text that reads back as the same double.
+// Shortest text that reads back as the same double, without an exponent
+// for values of ordinary size.
 std::string DoubleText(double d) {
-  std::array<char, 32> buf{};
-  const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), d);
-  return std::string(buf.data(), res.ptr);
+  std::array<char, 64> buf{};
+  const bool plain = d == 0 || (std::fabs(d) >= 1e-4 && std::fabs(d) < 1e15);
+  const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), d,
+                                 plain ? std::chars_format::fixed : std::chars_format::general);
+  return res.ec == std::errc() ? std::string(buf.data(), res.ptr) : std::string("?");
 }
 
 void PutBigEndian(std::uint64_t bits, int bytes, std::uint8_t* out) {
