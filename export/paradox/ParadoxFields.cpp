@@ -12,8 +12,8 @@ namespace zyl::exporting::paradox {
 
 namespace {
 
-constexpr std::int64_t kShortLimit = 32767;             // -32768 would be all zero bytes
-constexpr std::int64_t kLongLimit = 2147483647;         // likewise -2^31
+constexpr std::int64_t kShortLimit = 32767;      // -32768 would be all zero bytes
+constexpr std::int64_t kLongLimit = 2147483647;  // likewise -2^31
 constexpr std::int64_t kExactDoubleLimit = std::int64_t{1} << 53;
 
 std::string ColumnContext(const Column& column) {
@@ -34,8 +34,8 @@ FieldType IntegerFieldType(const Table& table, std::size_t col, FieldType base) 
     const auto* v = std::get_if<std::int64_t>(&row[col]);
     if (v == nullptr) continue;
     // Magnitude without overflow for INT64_MIN.
-    const std::uint64_t mag = *v < 0 ? 0 - static_cast<std::uint64_t>(*v)
-                                     : static_cast<std::uint64_t>(*v);
+    const std::uint64_t mag =
+        *v < 0 ? 0 - static_cast<std::uint64_t>(*v) : static_cast<std::uint64_t>(*v);
     if (rank < 1 && mag > kShortLimit) rank = 1;
     if (rank < 2 && mag > kLongLimit) rank = 2;
     if (rank < 3 && mag > static_cast<std::uint64_t>(kExactDoubleLimit)) rank = 3;
@@ -69,17 +69,23 @@ FieldType DateFieldType(const Table& table, std::size_t col) {
 
 int FixedLength(FieldType type) {
   switch (type) {
-    case FieldType::Logical: return 1;
-    case FieldType::Short: return 2;
+    case FieldType::Logical:
+      return 1;
+    case FieldType::Short:
+      return 2;
     case FieldType::Long:
     case FieldType::Date:
-    case FieldType::Time: return 4;
+    case FieldType::Time:
+      return 4;
     case FieldType::Number:
     case FieldType::Money:
-    case FieldType::Timestamp: return 8;
-    case FieldType::Bcd: return 17;
+    case FieldType::Timestamp:
+      return 8;
+    case FieldType::Bcd:
+      return 17;
     case FieldType::Alpha:
-    case FieldType::Bytes: break;
+    case FieldType::Bytes:
+      break;
   }
   return 0;
 }
@@ -100,13 +106,27 @@ std::optional<FieldPlan> PlanColumn(const Table& table, std::size_t col) {
       plan.type = FieldType::Bytes;
       plan.length = DeclaredLength(column);
       break;
-    case AdoType::SmallInt: plan.type = IntegerFieldType(table, col, FieldType::Short); break;
-    case AdoType::Integer: plan.type = IntegerFieldType(table, col, FieldType::Long); break;
-    case AdoType::BigInt: plan.type = IntegerFieldType(table, col, FieldType::Number); break;
-    case AdoType::Double: plan.type = FieldType::Number; break;
-    case AdoType::Currency: plan.type = FieldType::Money; break;
-    case AdoType::Boolean: plan.type = FieldType::Logical; break;
-    case AdoType::Date: plan.type = DateFieldType(table, col); break;
+    case AdoType::SmallInt:
+      plan.type = IntegerFieldType(table, col, FieldType::Short);
+      break;
+    case AdoType::Integer:
+      plan.type = IntegerFieldType(table, col, FieldType::Long);
+      break;
+    case AdoType::BigInt:
+      plan.type = IntegerFieldType(table, col, FieldType::Number);
+      break;
+    case AdoType::Double:
+      plan.type = FieldType::Number;
+      break;
+    case AdoType::Currency:
+      plan.type = FieldType::Money;
+      break;
+    case AdoType::Boolean:
+      plan.type = FieldType::Logical;
+      break;
+    case AdoType::Date:
+      plan.type = DateFieldType(table, col);
+      break;
     case AdoType::LongVarWChar:
     case AdoType::LongVarBinary:
       return std::nullopt;  // memo and BLOB fields need a .MB file
@@ -170,12 +190,13 @@ std::vector<std::string> MakeFieldNames(const std::vector<std::string_view>& nam
   out.reserve(names.size());
   std::set<std::string> taken;  // upper-cased names handed out so far
   for (std::size_t i = 0; i < names.size(); ++i) {
-    std::string name = CleanName(names[i], i);
+    const std::string clean = CleanName(names[i], i);
+    std::string name = clean;
     for (int n = 2; taken.count(UpperCp1252(name)) != 0; ++n) {
-      const std::string suffix = "_" + std::to_string(n);
-      std::string base = CleanName(names[i], i);
-      base = TrimBlanks(base.substr(0, kMaxFieldNameLength - suffix.size()));
-      name = base + suffix;
+      std::string suffix(1, '_');
+      suffix += std::to_string(n);
+      name = TrimBlanks(clean.substr(0, kMaxFieldNameLength - suffix.size()));
+      name += suffix;
     }
     taken.insert(UpperCp1252(name));
     out.push_back(std::move(name));

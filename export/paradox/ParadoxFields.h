@@ -36,9 +36,9 @@ inline constexpr std::size_t kMaxFieldNameLength = 25;
 struct FieldPlan {
   std::size_t column = 0;  // index into Table::columns
   FieldType type = FieldType::Alpha;
-  int length = 0;          // bytes the field takes in a record
+  int length = 0;             // bytes the field takes in a record
   std::uint8_t sizeByte = 0;  // descriptor size byte: length, or decimals for BCD
-  std::string name;        // code page 1252, 1-25 bytes, unique ignoring case
+  std::string name;           // code page 1252, 1-25 bytes, unique ignoring case
 };
 
 // Chooses a field for every column that a single-file Paradox table can hold.

@@ -8,7 +8,7 @@ namespace zyl::exporting::paradox {
 namespace {
 
 constexpr std::size_t kVariablePartStart = 0x78;
-constexpr std::size_t kTableNameArea = 261;   // level 7 tables
+constexpr std::size_t kTableNameArea = 261;  // level 7 tables
 constexpr std::size_t kHeaderStep = 0x800;
 constexpr std::uint16_t kFileVersion = 0x010C;  // Paradox 7
 

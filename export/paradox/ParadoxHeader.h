@@ -17,10 +17,10 @@ inline constexpr char kSortOrderName[] = "ANSII850";
 
 // The counts the header records about the data blocks that follow it.
 struct TableGeometry {
-  int recordSize = 0;          // bytes per record, sum of the field lengths
-  int blockKiB = 2;            // data block size / 1024
+  int recordSize = 0;  // bytes per record, sum of the field lengths
+  int blockKiB = 2;    // data block size / 1024
   std::uint32_t records = 0;
-  std::uint16_t blocks = 0;    // data blocks, chained 1 -> 2 -> ... -> blocks
+  std::uint16_t blocks = 0;  // data blocks, chained 1 -> 2 -> ... -> blocks
 };
 
 // Builds the complete header, zero-padded to its size (a multiple of 2048).

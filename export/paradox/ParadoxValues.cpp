@@ -52,8 +52,8 @@ void PutFlippedDouble(double value, std::uint8_t* out) {
 // complement for negative values.
 void PutBcdInteger(std::int64_t value, std::uint8_t* out) {
   const bool negative = value < 0;
-  std::uint64_t mag = negative ? 0 - static_cast<std::uint64_t>(value)
-                               : static_cast<std::uint64_t>(value);
+  std::uint64_t mag =
+      negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   std::array<std::uint8_t, 32> nibbles{};
   for (int i = 31; i >= 0 && mag != 0; --i) {
     nibbles[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(mag % 10);
@@ -69,24 +69,36 @@ void PutBcdInteger(std::int64_t value, std::uint8_t* out) {
 }
 
 const char* KindName(const Value& value) {
-  static constexpr const char* kNames[] = {"NULL",    "a boolean",   "an integer", "a number",
-                                           "a currency amount", "a date-time", "text", "bytes"};
+  static constexpr const char* kNames[] = {
+      "NULL",        "a boolean", "an integer", "a number", "a currency amount",
+      "a date-time", "text",      "bytes"};
   return kNames[value.index()];
 }
 
 const char* FieldTypeName(FieldType type) {
   switch (type) {
-    case FieldType::Alpha: return "alpha";
-    case FieldType::Date: return "date";
-    case FieldType::Short: return "short";
-    case FieldType::Long: return "long";
-    case FieldType::Money: return "money";
-    case FieldType::Number: return "number";
-    case FieldType::Logical: return "logical";
-    case FieldType::Time: return "time";
-    case FieldType::Timestamp: return "timestamp";
-    case FieldType::Bcd: return "BCD";
-    case FieldType::Bytes: return "bytes";
+    case FieldType::Alpha:
+      return "alpha";
+    case FieldType::Date:
+      return "date";
+    case FieldType::Short:
+      return "short";
+    case FieldType::Long:
+      return "long";
+    case FieldType::Money:
+      return "money";
+    case FieldType::Number:
+      return "number";
+    case FieldType::Logical:
+      return "logical";
+    case FieldType::Time:
+      return "time";
+    case FieldType::Timestamp:
+      return "timestamp";
+    case FieldType::Bcd:
+      return "BCD";
+    case FieldType::Bytes:
+      return "bytes";
   }
   return "unknown";
 }
@@ -122,8 +134,7 @@ SplitDateTime SplitDays(DateTimeValue value) {
   constexpr double kLow = 1.0 - kEpochDateNumber - 1.0;
   constexpr double kHigh = static_cast<double>(kLastDateNumber - kEpochDateNumber) + 1.0;
   if (!std::isfinite(days) || days < kLow || days >= kHigh) {
-    throw EConvertError("date-time " + DoubleText(days) +
-                        " lies outside 0001-01-01..9999-12-31");
+    throw EConvertError("date-time " + DoubleText(days) + " lies outside 0001-01-01..9999-12-31");
   }
   const double whole = std::trunc(days);
   auto dateNumber = static_cast<std::int64_t>(whole) + kEpochDateNumber;
@@ -133,8 +144,7 @@ SplitDateTime SplitDays(DateTimeValue value) {
     ++dateNumber;
   }
   if (dateNumber < 1 || dateNumber > kLastDateNumber) {
-    throw EConvertError("date-time " + DoubleText(days) +
-                        " lies outside 0001-01-01..9999-12-31");
+    throw EConvertError("date-time " + DoubleText(days) + " lies outside 0001-01-01..9999-12-31");
   }
   return {static_cast<std::int32_t>(dateNumber), static_cast<std::int32_t>(ms)};
 }
@@ -147,7 +157,8 @@ void EncodeValue(const FieldPlan& field, const Value& value, std::uint8_t* out) 
       return;
     case FieldType::Bytes: {
       const auto& bytes = Expect<Bytes>(field, value);
-      std::memcpy(out, bytes.data(), std::min(bytes.size(), static_cast<std::size_t>(field.length)));
+      std::memcpy(out, bytes.data(),
+                  std::min(bytes.size(), static_cast<std::size_t>(field.length)));
       return;
     }
     case FieldType::Short: {
@@ -191,9 +202,8 @@ void EncodeValue(const FieldPlan& field, const Value& value, std::uint8_t* out) 
       return;
     case FieldType::Timestamp: {
       const auto split = SplitDays(Expect<DateTimeValue>(field, value));
-      PutFlippedDouble(static_cast<double>(std::int64_t{split.dateNumber} * kMsPerDay +
-                                           split.msOfDay),
-                       out);
+      PutFlippedDouble(
+          static_cast<double>(std::int64_t{split.dateNumber} * kMsPerDay + split.msOfDay), out);
       return;
     }
   }

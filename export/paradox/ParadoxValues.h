@@ -10,8 +10,8 @@
 
 namespace zyl::exporting::paradox {
 
-inline constexpr std::int32_t kEpochDateNumber = 693594;   // 1899-12-30; 0001-01-01 is 1
-inline constexpr std::int32_t kLastDateNumber = 3652059;   // 9999-12-31
+inline constexpr std::int32_t kEpochDateNumber = 693594;  // 1899-12-30; 0001-01-01 is 1
+inline constexpr std::int32_t kLastDateNumber = 3652059;  // 9999-12-31
 inline constexpr std::int32_t kMsPerDay = 86400000;
 
 struct SplitDateTime {

@@ -43,8 +43,8 @@ TableGeometry ChooseGeometry(const Table& table, int recordSize) {
                         std::to_string(recordSize) + " bytes is longer than the " +
                         std::to_string(largest) + " bytes a Paradox record can take");
   }
-  throw EConvertError("Paradox writer: table '" + table.name + "': " +
-                      std::to_string(table.rows.size()) +
+  throw EConvertError("Paradox writer: table '" + table.name +
+                      "': " + std::to_string(table.rows.size()) +
                       " rows are more than a Paradox table can hold");
 }
 
@@ -112,7 +112,9 @@ class BlockWriter {
 
 }  // namespace
 
-void WriteParadox(const Table& table, ByteSink& sink) { WriteParadox(table, sink, {}); }
+void WriteParadox(const Table& table, ByteSink& sink) {
+  WriteParadox(table, sink, {});
+}
 
 void WriteParadox(const Table& table, ByteSink& sink, const ParadoxOptions& options) {
   const std::vector<FieldPlan> fields = PlanFields(table);
@@ -120,8 +122,8 @@ void WriteParadox(const Table& table, ByteSink& sink, const ParadoxOptions& opti
   for (const auto& f : fields) recordSize += f.length;
   const TableGeometry geometry = ChooseGeometry(table, recordSize);
 
-  const auto header = BuildHeader(fields, TableFileName(table.name), geometry,
-                                  options.updateTime.value_or(Now()));
+  const auto header =
+      BuildHeader(fields, TableFileName(table.name), geometry, options.updateTime.value_or(Now()));
   sink.Write(header.data(), header.size());
 
   BlockWriter blocks(sink, geometry);

@@ -28,17 +28,17 @@ TEST(Cp1252, CharactersTheCodePageLacksBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToCp1252("Москва 東京"), "?????? ??");
   EXPECT_EQ(Utf8ToCp1252("x\xF0\x9F\x98\x80y"), "x?y");  // outside the BMP
   EXPECT_EQ(Utf8ToCp1252("\xC2\x81\xC2\x9D"), "??");     // C1 controls, unused bytes
-  EXPECT_EQ(Utf8ToCp1252("u\xCC\x88"), "u?");             // combining diaeresis
+  EXPECT_EQ(Utf8ToCp1252("u\xCC\x88"), "u?");            // combining diaeresis
 }
 
 TEST(Cp1252, MalformedUtf8BecomesOneQuestionMarkPerByte) {
-  EXPECT_EQ(Utf8ToCp1252("a\x80z"), "a?z");              // lone continuation byte
-  EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");                // cut short at the end
-  EXPECT_EQ(Utf8ToCp1252("a\xE2\x82z"), "a??z");         // cut short before a letter
-  EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");             // overlong '/'
-  EXPECT_EQ(Utf8ToCp1252("\xE0\x80\xAF"), "???");        // overlong, three bytes
-  EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "???");        // UTF-16 surrogate
-  EXPECT_EQ(Utf8ToCp1252("\xF4\x90\x80\x80"), "????");   // beyond U+10FFFF
+  EXPECT_EQ(Utf8ToCp1252("a\x80z"), "a?z");             // lone continuation byte
+  EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");               // cut short at the end
+  EXPECT_EQ(Utf8ToCp1252("a\xE2\x82z"), "a??z");        // cut short before a letter
+  EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");            // overlong '/'
+  EXPECT_EQ(Utf8ToCp1252("\xE0\x80\xAF"), "???");       // overlong, three bytes
+  EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "???");       // UTF-16 surrogate
+  EXPECT_EQ(Utf8ToCp1252("\xF4\x90\x80\x80"), "????");  // beyond U+10FFFF
   EXPECT_EQ(Utf8ToCp1252("\xF5\xFF"), "??");
 }
 

@@ -44,14 +44,24 @@ int FieldLength(std::uint8_t type, std::uint8_t size) {
     case 0x18:  // bytes
       Require(size >= 1, "alpha/bytes field of size 0");
       return size;
-    case 0x02: case 0x04: case 0x14: case 0x16: return 4;
-    case 0x03: return 2;
-    case 0x05: case 0x06: case 0x15: return 8;
-    case 0x09: return 1;
+    case 0x02:
+    case 0x04:
+    case 0x14:
+    case 0x16:
+      return 4;
+    case 0x03:
+      return 2;
+    case 0x05:
+    case 0x06:
+    case 0x15:
+      return 8;
+    case 0x09:
+      return 1;
     case 0x17:
       Require(size <= 32, "BCD with more than 32 decimals");
       return 17;
-    default: throw std::runtime_error("unknown field type " + std::to_string(type));
+    default:
+      throw std::runtime_error("unknown field type " + std::to_string(type));
   }
 }
 
@@ -109,15 +119,25 @@ PxValue Decode(const PxField& f, const std::uint8_t* p) {
       for (int i = 0; i < f.length && p[i] != 0; ++i) s.push_back(static_cast<char>(p[i]));
       return s;
     }
-    case 0x18: return std::vector<std::uint8_t>(p, p + f.length);
-    case 0x02: case 0x03: case 0x04: case 0x14: case 0x16:
+    case 0x18:
+      return std::vector<std::uint8_t>(p, p + f.length);
+    case 0x02:
+    case 0x03:
+    case 0x04:
+    case 0x14:
+    case 0x16:
       return FlippedInteger(p, f.length);
-    case 0x05: case 0x06: case 0x15: return FlippedDouble(p);
+    case 0x05:
+    case 0x06:
+    case 0x15:
+      return FlippedDouble(p);
     case 0x09:
       Require(p[0] == 0x80 || p[0] == 0x81, "logical byte other than 80/81");
       return p[0] == 0x81;
-    case 0x17: return BcdText(p, f.sizeByte);
-    default: throw std::runtime_error("cannot decode field type");
+    case 0x17:
+      return BcdText(p, f.sizeByte);
+    default:
+      throw std::runtime_error("cannot decode field type");
   }
 }
 
@@ -133,8 +153,7 @@ std::int64_t DayNumber(int year, int month, int day) {
   return std::int64_t{era} * 146097 + doe - 719468 + 719163;
 }
 
-double TableDays(int year, int month, int day, int hour, int minute, int second,
-                 int millisecond) {
+double TableDays(int year, int month, int day, int hour, int minute, int second, int millisecond) {
   const auto whole = static_cast<double>(DayNumber(year, month, day) - DayNumber(1899, 12, 30));
   const double fraction = ((hour * 60.0 + minute) * 60.0 + second + millisecond / 1000.0) / 86400.0;
   return whole < 0 ? whole - fraction : whole + fraction;
@@ -163,9 +182,9 @@ PxTable ReadParadox(const std::vector<std::uint8_t>& file) {
 
   Require(t.headerSize % 0x800 == 0 && t.headerSize <= b.Size(), "bad header size");
   Require(t.fileType == 2, "not an unkeyed table");
-  Require(t.blockKiB == 1 || t.blockKiB == 2 || t.blockKiB == 4 || t.blockKiB == 16 ||
-              t.blockKiB == 32,
-          "bad block size code");
+  Require(
+      t.blockKiB == 1 || t.blockKiB == 2 || t.blockKiB == 4 || t.blockKiB == 16 || t.blockKiB == 32,
+      "bad block size code");
   Require(nf >= 1 && nf <= 255, "bad field count");
   Require(b.U16(0x23) == 0, "key fields in an unkeyed table");
   Require(b.U32(0x25) == 0xFF00FF00u, "0x25 is not FF00FF00");

@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <cstdint>
 #include <functional>
 #include <limits>
 #include <string>
@@ -46,7 +46,9 @@ Bytes SingleValueRecord(AdoType type, std::vector<Value> values, int size = 0) {
   return RecordBytes(WriteToMemory(MakeTable({Col("F", type, size)}, std::move(rows))));
 }
 
-PxTable WriteAndRead(const Table& table) { return ReadParadox(WriteToMemory(table)); }
+PxTable WriteAndRead(const Table& table) {
+  return ReadParadox(WriteToMemory(table));
+}
 
 std::string What(const std::function<void()>& f) {
   try {
@@ -86,8 +88,8 @@ TEST(ParadoxValueBytes, LogicalAndBcd) {
   EXPECT_EQ(SingleValueRecord(AdoType::Boolean, {true}), Hex("81"));
   EXPECT_EQ(SingleValueRecord(AdoType::Boolean, {false}), Hex("80"));
   // An integer beyond 2^53 turns the column into BCD with 0 decimals.
-  const Bytes file = WriteToMemory(MakeTable(
-      {Col("F", AdoType::BigInt)}, {{std::int64_t{-1}}, {(std::int64_t{1} << 53) + 1}}));
+  const Bytes file = WriteToMemory(
+      MakeTable({Col("F", AdoType::BigInt)}, {{std::int64_t{-1}}, {(std::int64_t{1} << 53) + 1}}));
   EXPECT_EQ(RecordBytes(file, 0), Hex("40" + std::string(30, 'f') + "fe"));
   EXPECT_EQ(RecordBytes(file, 1), Hex("c0" + std::string(16, '0') + "9007199254740993"));
 }
@@ -126,7 +128,9 @@ TEST(ParadoxHeader, FollowsThePublishedLayout) {
   EXPECT_EQ(t.fields[0].type, 0x04);
   EXPECT_EQ(t.fields[1].type, 0x01);
   EXPECT_EQ(t.fields[1].sizeByte, 30);
-  EXPECT_EQ(t.fields[1].name, "Stra\xDF" "e");
+  EXPECT_EQ(t.fields[1].name,
+            "Stra\xDF"
+            "e");
   EXPECT_EQ(t.fields[2].type, 0x09);
   // Variable part begins with the descriptors: 04 04 01 1E 09 01.
   EXPECT_EQ(Bytes(file.begin() + 0x78, file.begin() + 0x7E), Hex("040401 1e0901"));
@@ -136,17 +140,18 @@ TEST(ParadoxHeader, FollowsThePublishedLayout) {
 
 TEST(ParadoxRoundTrip, EveryFieldTypeWithExtremesAndNulls) {
   const Table table = MakeTable(
-      {Col("Name", AdoType::VarWChar, 12), Col("Code", AdoType::Char), Col("Small", AdoType::SmallInt),
-       Col("Int", AdoType::Integer), Col("Big", AdoType::BigInt), Col("Ratio", AdoType::Double),
-       Col("Pay", AdoType::Currency), Col("Ok", AdoType::Boolean), Col("Born", AdoType::Date),
-       Col("At", AdoType::Date), Col("Stamp", AdoType::Date), Col("Raw", AdoType::VarBinary, 4)},
-      {{std::string("Zürich €"), std::string("A-1"), std::int64_t{-32767}, std::int64_t{-2147483647},
-        std::int64_t{-(std::int64_t{1} << 53)}, -1e-300, CurrencyValue{-1}, false, Dt(1899, 12, 31),
-        Dt(1899, 12, 30, 0, 0, 0, 1), Dt(1850, 3, 1, 23, 59, 59, 999),
-        Bytes{0x01, 0x00, 0xFF}},
+      {Col("Name", AdoType::VarWChar, 12), Col("Code", AdoType::Char),
+       Col("Small", AdoType::SmallInt), Col("Int", AdoType::Integer), Col("Big", AdoType::BigInt),
+       Col("Ratio", AdoType::Double), Col("Pay", AdoType::Currency), Col("Ok", AdoType::Boolean),
+       Col("Born", AdoType::Date), Col("At", AdoType::Date), Col("Stamp", AdoType::Date),
+       Col("Raw", AdoType::VarBinary, 4)},
+      {{std::string("Zürich €"), std::string("A-1"), std::int64_t{-32767},
+        std::int64_t{-2147483647}, std::int64_t{-(std::int64_t{1} << 53)}, -1e-300,
+        CurrencyValue{-1}, false, Dt(1899, 12, 31), Dt(1899, 12, 30, 0, 0, 0, 1),
+        Dt(1850, 3, 1, 23, 59, 59, 999), Bytes{0x01, 0x00, 0xFF}},
        {std::string(""), std::string(300, 'x'), std::int64_t{32767}, std::int64_t{2147483647},
-        std::int64_t{1} << 53, 1.7976931348623157e308, CurrencyValue{9'000'000'000'000'000},
-        true, Dt(9999, 12, 31), Dt(1899, 12, 30, 23, 59, 59, 999), Dt(2100, 1, 1, 0, 0, 0, 1),
+        std::int64_t{1} << 53, 1.7976931348623157e308, CurrencyValue{9'000'000'000'000'000}, true,
+        Dt(9999, 12, 31), Dt(1899, 12, 30, 23, 59, 59, 999), Dt(2100, 1, 1, 0, 0, 0, 1),
         Bytes{0xFE, 0xFE, 0xFE, 0xFE, 0xFE}},
        std::vector<Value>(12)});
   const PxTable t = WriteAndRead(table);
@@ -193,8 +198,8 @@ TEST(ParadoxRoundTrip, IntegerFieldsWidenWhenAValueDoesNotFit) {
   const Table table = MakeTable(
       {Col("S1", AdoType::SmallInt), Col("S2", AdoType::SmallInt), Col("I1", AdoType::Integer),
        Col("B1", AdoType::BigInt), Col("B2", AdoType::BigInt)},
-      {{std::int64_t{-32768}, std::int64_t{65535}, std::int64_t{-2147483647 - 1},
-        std::int64_t{7}, min64},
+      {{std::int64_t{-32768}, std::int64_t{65535}, std::int64_t{-2147483647 - 1}, std::int64_t{7},
+        min64},
        {std::int64_t{5}, std::int64_t{0}, std::int64_t{0}, std::int64_t{-7}, std::int64_t{0}}});
   const PxTable t = WriteAndRead(table);
   EXPECT_EQ(t.fields[0].type, 0x04);
@@ -256,8 +261,8 @@ TEST(ParadoxRoundTrip, DatesBefore1900AndAfter2038KeepTheirDayAndTime) {
 }
 
 TEST(ParadoxRoundTrip, NaNAndInfinityAreWrittenBlank) {
-  const PxTable t = WriteAndRead(
-      MakeTable({Col("N", AdoType::Double)}, {{kNaN}, {kInf}, {-kInf}, {2.5}}));
+  const PxTable t =
+      WriteAndRead(MakeTable({Col("N", AdoType::Double)}, {{kNaN}, {kInf}, {-kInf}, {2.5}}));
   EXPECT_EQ(t.rows[0][0], PxValue());
   EXPECT_EQ(t.rows[1][0], PxValue());
   EXPECT_EQ(t.rows[2][0], PxValue());
@@ -267,11 +272,12 @@ TEST(ParadoxRoundTrip, NaNAndInfinityAreWrittenBlank) {
 // ---------------------------------------------------------------- text
 
 TEST(ParadoxText, IsConvertedToCodePage1252WithQuestionMarksForTheRest) {
-  const PxTable t = WriteAndRead(MakeTable(
-      {Col("T", AdoType::VarWChar, 40)},
-      {{std::string("Zürich € „quoted“ – œuvre")}, {std::string("Ελλάδα")},
-       {std::string("a\xF0\x9F\x98\x80z")}, {std::string("bad \xC3 byte")},
-       {std::string("nul\0inside", 10)}}));
+  const PxTable t = WriteAndRead(
+      MakeTable({Col("T", AdoType::VarWChar, 40)}, {{std::string("Zürich € „quoted“ – œuvre")},
+                                                    {std::string("Ελλάδα")},
+                                                    {std::string("a\xF0\x9F\x98\x80z")},
+                                                    {std::string("bad \xC3 byte")},
+                                                    {std::string("nul\0inside", 10)}}));
   EXPECT_EQ(t.rows[0][0], PxValue(std::string("Z\xFCrich \x80 \x84quoted\x93 \x96 \x9Cuvre")));
   EXPECT_EQ(t.rows[1][0], PxValue(std::string("??????")));
   EXPECT_EQ(t.rows[2][0], PxValue(std::string("a?z")));
@@ -282,10 +288,10 @@ TEST(ParadoxText, IsConvertedToCodePage1252WithQuestionMarksForTheRest) {
 TEST(ParadoxText, LongerValuesAreCutAtTheFieldSizeAfterConversion) {
   std::string accents;
   for (int i = 0; i < 300; ++i) accents += "é";  // 600 UTF-8 bytes, 300 in cp1252
-  const PxTable t = WriteAndRead(MakeTable(
-      {Col("Short", AdoType::VarWChar, 5), Col("Wide", AdoType::VarWChar, 1000),
-       Col("Unsized", AdoType::VarWChar)},
-      {{std::string("abcdefgh"), accents, std::string("€€€€€€")}}));
+  const PxTable t = WriteAndRead(
+      MakeTable({Col("Short", AdoType::VarWChar, 5), Col("Wide", AdoType::VarWChar, 1000),
+                 Col("Unsized", AdoType::VarWChar)},
+                {{std::string("abcdefgh"), accents, std::string("€€€€€€")}}));
   EXPECT_EQ(t.fields[0].length, 5);
   EXPECT_EQ(t.fields[1].length, 255);
   EXPECT_EQ(t.fields[2].length, 255);
@@ -314,8 +320,14 @@ TEST(ParadoxFieldNames, AreShortenedTo25Bytes) {
 TEST(ParadoxFieldNames, AreUniqueIgnoringCase) {
   EXPECT_EQ(FieldNames({"ID", "id", "Id", "id_2"}),
             (std::vector<std::string>{"ID", "id_2", "Id_3", "id_2_2"}));
-  EXPECT_EQ(FieldNames({"gr\xC3\xB6\xC3\x9F" "e", "GR\xC3\x96\xC3\x9F" "E"}),
-            (std::vector<std::string>{"gr\xF6\xDF" "e", "GR\xD6\xDF" "E_2"}));
+  EXPECT_EQ(FieldNames({"gr\xC3\xB6\xC3\x9F"
+                        "e",
+                        "GR\xC3\x96\xC3\x9F"
+                        "E"}),
+            (std::vector<std::string>{"gr\xF6\xDF"
+                                      "e",
+                                      "GR\xD6\xDF"
+                                      "E_2"}));
   // Names equal in their first 25 bytes keep the suffix within 25 bytes.
   const auto names = FieldNames({std::string(30, 'a') + "1", std::string(30, 'a') + "2"});
   EXPECT_EQ(names[0], std::string(25, 'a'));
@@ -338,9 +350,9 @@ Table NumberedRows(std::size_t count) {
     rows.push_back({static_cast<std::int64_t>(i), std::string("row ") + std::to_string(i),
                     i % 7 == 0 ? Value() : Value(Dt(1990, 1, 1 + static_cast<int>(i % 28)))});
   }
-  return MakeTable({Col("N", AdoType::Integer), Col("T", AdoType::VarWChar, 20),
-                    Col("D", AdoType::Date)},
-                   std::move(rows));
+  return MakeTable(
+      {Col("N", AdoType::Integer), Col("T", AdoType::VarWChar, 20), Col("D", AdoType::Date)},
+      std::move(rows));
 }
 
 TEST(ParadoxBlocks, EmptyTableIsTheHeaderAlone) {
@@ -379,7 +391,8 @@ TEST(ParadoxBlocks, TenThousandRowsFillChainedBlocksInOrder) {
 
 Table WideTable(int alphaColumns, std::size_t rows) {
   std::vector<Column> columns;
-  for (int i = 0; i < alphaColumns; ++i) columns.push_back(Col("C" + std::to_string(i), AdoType::VarWChar));
+  for (int i = 0; i < alphaColumns; ++i)
+    columns.push_back(Col("C" + std::to_string(i), AdoType::VarWChar));
   columns.push_back(Col("S", AdoType::SmallInt));
   const std::size_t width = columns.size();
   return MakeTable(std::move(columns),
@@ -387,10 +400,10 @@ Table WideTable(int alphaColumns, std::size_t rows) {
 }
 
 TEST(ParadoxBlocks, LongRecordsAndManyRowsTakeLargerBlocks) {
-  EXPECT_EQ(WriteAndRead(WideTable(7, 3)).blockKiB, 2);    // 1787 bytes
-  EXPECT_EQ(WriteAndRead(WideTable(10, 3)).blockKiB, 4);   // 2552 bytes
-  EXPECT_EQ(WriteAndRead(WideTable(20, 3)).blockKiB, 16);  // 5102 bytes
-  EXPECT_EQ(WriteAndRead(WideTable(100, 3)).blockKiB, 32); // 25502 bytes
+  EXPECT_EQ(WriteAndRead(WideTable(7, 3)).blockKiB, 2);     // 1787 bytes
+  EXPECT_EQ(WriteAndRead(WideTable(10, 3)).blockKiB, 4);    // 2552 bytes
+  EXPECT_EQ(WriteAndRead(WideTable(20, 3)).blockKiB, 16);   // 5102 bytes
+  EXPECT_EQ(WriteAndRead(WideTable(100, 3)).blockKiB, 32);  // 25502 bytes
   // 8 x 255 + 2 = 2042 bytes: one record per 2 KiB block, so 65536 rows need 4 KiB blocks.
   class Counter : public ByteSink {
    public:
@@ -417,10 +430,10 @@ TEST(ParadoxBlocks, RecordsLongerThan32KiBAreRefused) {
 // ---------------------------------------------------------------- refusals
 
 TEST(ParadoxRefusals, MemoAndLongBinaryColumnsAreLeftOut) {
-  const PxTable t = WriteAndRead(MakeTable(
-      {Col("Memo", AdoType::LongVarWChar), Col("Keep", AdoType::Integer),
-       Col("Picture", AdoType::LongVarBinary)},
-      {{std::string(5000, 'm'), std::int64_t{3}, Bytes(5000, 1)}}));
+  const PxTable t =
+      WriteAndRead(MakeTable({Col("Memo", AdoType::LongVarWChar), Col("Keep", AdoType::Integer),
+                              Col("Picture", AdoType::LongVarBinary)},
+                             {{std::string(5000, 'm'), std::int64_t{3}, Bytes(5000, 1)}}));
   ASSERT_EQ(t.fields.size(), 1u);
   EXPECT_EQ(t.fields[0].name, "Keep");
   EXPECT_EQ(t.rows[0][0], PxValue(std::int64_t{3}));
@@ -435,8 +448,11 @@ TEST(ParadoxRefusals, TablesThatCannotBeWrittenNameTheCause) {
             "Paradox writer: column 'E': type 10 has no Paradox field type");
   EXPECT_EQ(What([] { WriteToMemory(MakeTable({})); }),
             "Paradox writer: table 'ExportTable' has no column that a Paradox table can hold");
-  EXPECT_EQ(What([] { WriteToMemory(MakeTable({Col("A", AdoType::Integer)}, std::vector<std::vector<Value>>(2))); }),
-            "Paradox writer: row 1 has 0 values for 1 columns");
+  EXPECT_EQ(
+      What([] {
+        WriteToMemory(MakeTable({Col("A", AdoType::Integer)}, std::vector<std::vector<Value>>(2)));
+      }),
+      "Paradox writer: row 1 has 0 values for 1 columns");
   std::vector<Column> many(256, Col("C", AdoType::Boolean));
   EXPECT_EQ(What([&] { WriteToMemory(MakeTable(many)); }),
             "Paradox writer: table 'ExportTable' has 256 columns; a Paradox table holds at "
@@ -470,8 +486,8 @@ TEST(ParadoxRefusals, BadValuesNameColumnAndRow) {
 TEST(ParadoxFailures, SinkErrorsPassThroughWhereverTheyHappen) {
   const Table table = NumberedRows(500);
   const std::size_t size = WriteToMemory(table).size();
-  for (std::size_t limit : {std::size_t{0}, std::size_t{100}, std::size_t{0x7FF}, std::size_t{0x800},
-                            std::size_t{0x800 + 2048 * 3 + 5}, size - 1}) {
+  for (std::size_t limit : {std::size_t{0}, std::size_t{100}, std::size_t{0x7FF},
+                            std::size_t{0x800}, std::size_t{0x800 + 2048 * 3 + 5}, size - 1}) {
     FailingSink sink(limit);
     EXPECT_THROW(exporting::WriteParadox(table, sink), EInOutError) << limit;
   }

@@ -4,8 +4,8 @@
 // fields as values (it does so for tables written by Paradox too), so blanks
 // are checked only for the other types.
 #include <dlfcn.h>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -40,11 +40,15 @@ std::vector<std::string>* gErrors = nullptr;
 void OnError(PxDoc*, int, const char* message, void*) {
   if (gErrors != nullptr) gErrors->push_back(message);
 }
-void* Alloc(PxDoc*, std::size_t size, const char*) { return std::calloc(1, size + 1); }
+void* Alloc(PxDoc*, std::size_t size, const char*) {
+  return std::calloc(1, size + 1);
+}
 void* Realloc(PxDoc*, void* mem, std::size_t size, const char*) {
   return std::realloc(mem, size);
 }
-void Free(PxDoc*, void* mem) { std::free(mem); }
+void Free(PxDoc*, void* mem) {
+  std::free(mem);
+}
 
 // The few pxlib entry points the test uses.
 class Pxlib {
@@ -171,16 +175,21 @@ PxRead ReadWithPxlib(const Pxlib& px, const fs::path& file) {
         case 0x03:
           if (px.getShort(doc, at, f.length, &s) > 0) cell = std::int64_t{s};
           break;
-        case 0x02: case 0x04: case 0x14:
+        case 0x02:
+        case 0x04:
+        case 0x14:
           if (px.getLong(doc, at, f.length, &l) > 0) cell = std::int64_t{l};
           break;
-        case 0x05: case 0x06: case 0x15:
+        case 0x05:
+        case 0x06:
+        case 0x15:
           if (px.getDouble(doc, at, f.length, &d) > 0) cell = d;
           break;
         case 0x09:
           if (px.getByte(doc, at, f.length, &b) > 0) cell = std::int64_t{b};
           break;
-        default: break;
+        default:
+          break;
       }
       std::free(text);
       row.push_back(cell);
@@ -233,31 +242,45 @@ TEST_F(PxlibReadBack, EveryFieldTypeReadsBackWithItsValue) {
        Col("Zeitpunkt", AdoType::Date), Col("Roh", AdoType::Binary, 3)},
       {{std::string("Zürich €"), std::int64_t{-32767}, std::int64_t{-2147483647},
         std::int64_t{1} << 60, -1e-300, CurrencyValue{-12345}, true, dt(1850, 3, 1),
-        dt(1899, 12, 30, 23, 59, 59, 999), dt(2100, 1, 1, 0, 0, 0, 1),
-        Bytes{0x01, 0x02, 0x03}},
-       {std::string("x"), std::int64_t{32767}, std::int64_t{2147483647}, std::int64_t{-5},
-        1.5e308, CurrencyValue{0}, false, dt(9999, 12, 31), dt(1899, 12, 30, 0, 0, 1),
-        dt(1066, 10, 14, 12), Value()},
+        dt(1899, 12, 30, 23, 59, 59, 999), dt(2100, 1, 1, 0, 0, 0, 1), Bytes{0x01, 0x02, 0x03}},
+       {std::string("x"), std::int64_t{32767}, std::int64_t{2147483647}, std::int64_t{-5}, 1.5e308,
+        CurrencyValue{0}, false, dt(9999, 12, 31), dt(1899, 12, 30, 0, 0, 1), dt(1066, 10, 14, 12),
+        Value()},
        {Value(), Value(), std::int64_t{0}, Value(), Value(), Value(), Value(), dt(2038, 1, 20),
         dt(1899, 12, 30, 12), Value(), Value()}});
   const PxRead got = WriteAndRead(table, "types.db");
   ASSERT_TRUE(got.errors.empty()) << got.errors.front();
   EXPECT_EQ(got.codePage, 1252.0f);
   EXPECT_EQ(got.fileVersion, 7.0f);
-  EXPECT_EQ(got.types, (std::vector<char>{0x01, 0x03, 0x04, 0x17, 0x06, 0x05, 0x09, 0x02, 0x14,
-                                          0x15, 0x18}));
-  EXPECT_EQ(got.names[1], "Gr\xF6\xDF" "e");  // pxlib leaves names in the code page
+  EXPECT_EQ(got.types,
+            (std::vector<char>{0x01, 0x03, 0x04, 0x17, 0x06, 0x05, 0x09, 0x02, 0x14, 0x15, 0x18}));
+  EXPECT_EQ(got.names[1],
+            "Gr\xF6\xDF"
+            "e");  // pxlib leaves names in the code page
   ASSERT_EQ(got.rows.size(), 3u);
 
-  const std::vector<Cell> first = {
-      std::string("Zürich €"), std::int64_t{-32767}, std::int64_t{-2147483647},
-      std::string("1152921504606846976."), -1e-300, -1.2345, std::int64_t{1},
-      DayNumber(1850, 3, 1), std::int64_t{86399999},
-      static_cast<double>(DayNumber(2100, 1, 1)) * 86400000 + 1, std::string("\x01\x02\x03")};
+  const std::vector<Cell> first = {std::string("Zürich €"),
+                                   std::int64_t{-32767},
+                                   std::int64_t{-2147483647},
+                                   std::string("1152921504606846976."),
+                                   -1e-300,
+                                   -1.2345,
+                                   std::int64_t{1},
+                                   DayNumber(1850, 3, 1),
+                                   std::int64_t{86399999},
+                                   static_cast<double>(DayNumber(2100, 1, 1)) * 86400000 + 1,
+                                   std::string("\x01\x02\x03")};
   EXPECT_EQ(got.rows[0], first);
   const std::vector<Cell> second = {
-      std::string("x"), std::int64_t{32767}, std::int64_t{2147483647}, std::string("-5."),
-      1.5e308, 0.0, std::int64_t{0}, DayNumber(9999, 12, 31), std::int64_t{1000},
+      std::string("x"),
+      std::int64_t{32767},
+      std::int64_t{2147483647},
+      std::string("-5."),
+      1.5e308,
+      0.0,
+      std::int64_t{0},
+      DayNumber(9999, 12, 31),
+      std::int64_t{1000},
       static_cast<double>(DayNumber(1066, 10, 14)) * 86400000 + 12 * 3600000,
       Cell()};
   EXPECT_EQ(got.rows[1], second);
