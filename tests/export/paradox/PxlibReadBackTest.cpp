@@ -2,7 +2,7 @@
 // independent C reader of Paradox files, loaded at run time so that the
 // build does not depend on it. pxlib 0.6.8 reports blank date, time and long
 // fields as values (it does so for tables written by Paradox too), so blanks
-// are checked only for the other types.
+// are checked only for the other types. ZYL_PXLIB may name the library file.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -53,7 +53,10 @@ void Free(PxDoc*, void* mem) {
 // The few pxlib entry points the test uses.
 class Pxlib {
  public:
-  Pxlib() : handle_(dlopen("libpx.so.0", RTLD_NOW | RTLD_LOCAL)) {
+  // ZYL_PXLIB may name another build of the library (a newer pxlib, say).
+  Pxlib() {
+    const char* path = std::getenv("ZYL_PXLIB");
+    handle_ = dlopen(path != nullptr && *path != '\0' ? path : "libpx.so.0", RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) return;
     Load(newDoc, "PX_new2");
     Load(openFile, "PX_open_file");
@@ -107,7 +110,7 @@ class Pxlib {
     f = reinterpret_cast<F>(sym);
   }
 
-  void* handle_;
+  void* handle_ = nullptr;
   bool complete_ = true;
 };
 
