@@ -222,8 +222,10 @@ std::vector<std::string> DbfFieldNames(const std::vector<std::string>& columnNam
     if (base.size() > kDbfMaxNameLength) base.resize(kDbfMaxNameLength);
     std::string name = base;
     for (int n = 1; used.contains(name); ++n) {
-      const std::string suffix = "_" + std::to_string(n);
-      name = base.substr(0, kDbfMaxNameLength - suffix.size()) + suffix;
+      std::string suffix = std::to_string(n);
+      suffix.insert(suffix.begin(), '_');
+      name.assign(base, 0, kDbfMaxNameLength - suffix.size());
+      name.append(suffix);
     }
     used.insert(name);
     names.push_back(std::move(name));
