@@ -19,18 +19,23 @@ std::string Numbered(const char* prefix, int n) {
 
 Table MixedTable(int rows) {
   Table table{"ExportTable",
-              {{"Customer Name", AdoType::VarWChar, 40}, {"City", AdoType::VarWChar},
-               {"Code", AdoType::Char, 8}, {"Quantity", AdoType::SmallInt},
-               {"Order Number", AdoType::Integer}, {"Weight", AdoType::Double},
-               {"Price", AdoType::Currency}, {"Paid", AdoType::Boolean},
-               {"Ordered", AdoType::Date}, {"Serial", AdoType::BigInt}},
+              {{"Customer Name", AdoType::VarWChar, 40},
+               {"City", AdoType::VarWChar},
+               {"Code", AdoType::Char, 8},
+               {"Quantity", AdoType::SmallInt},
+               {"Order Number", AdoType::Integer},
+               {"Weight", AdoType::Double},
+               {"Price", AdoType::Currency},
+               {"Paid", AdoType::Boolean},
+               {"Ordered", AdoType::Date},
+               {"Serial", AdoType::BigInt}},
               {}};
   for (int i = 0; i < rows; ++i) {
     const bool blank = i % 11 == 0;
-    table.rows.push_back({Numbered("Customer ", i),
-                          std::string(i % 2 ? "Z\xC3\xBCrich" : "Berlin"), Numbered("C", i % 997),
-                          std::int64_t{i % 300}, std::int64_t{100'000 + i}, blank ? Value{} : Value{i * 0.125 + 0.5},
-                          CurrencyValue{i * 12'345LL}, i % 3 == 0, DateTimeValue{40'000.0 + i + 0.25},
+    table.rows.push_back({Numbered("Customer ", i), std::string(i % 2 ? "Z\xC3\xBCrich" : "Berlin"),
+                          Numbered("C", i % 997), std::int64_t{i % 300}, std::int64_t{100'000 + i},
+                          blank ? Value{} : Value{i * 0.125 + 0.5}, CurrencyValue{i * 12'345LL},
+                          i % 3 == 0, DateTimeValue{40'000.0 + i + 0.25},
                           std::int64_t{i} * 1'000'000'007LL});
   }
   return table;

@@ -1,6 +1,7 @@
 #include "export/dbf/DbfFieldPlan.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -41,29 +42,31 @@ std::string WithArticle(std::string_view word) {
   return (vowel ? "an " : "a ") + std::string(word);
 }
 
+// What each alternative of Value holds, in the variant's order.
+constexpr std::array<const char*, 8> kValueKinds = {
+    "null", "boolean", "integer", "floating-point", "currency", "date", "text", "binary"};
+static_assert(std::variant_size_v<Value> == kValueKinds.size());
+
 const char* KindOfValue(const Value& value) {
-  switch (value.index()) {
-    case 1: return "boolean";
-    case 2: return "integer";
-    case 3: return "floating-point";
-    case 4: return "currency";
-    case 5: return "date";
-    case 6: return "text";
-    case 7: return "binary";
-    default: return "null";
-  }
+  return kValueKinds[value.index()];
 }
 
 const char* KindOfColumn(AdoType type) {
   switch (type) {
     case AdoType::SmallInt:
     case AdoType::Integer:
-    case AdoType::BigInt: return "integer";
-    case AdoType::Double: return "floating-point";
-    case AdoType::Currency: return "currency";
-    case AdoType::Date: return "date";
-    case AdoType::Boolean: return "boolean";
-    default: return "text";
+    case AdoType::BigInt:
+      return "integer";
+    case AdoType::Double:
+      return "floating-point";
+    case AdoType::Currency:
+      return "currency";
+    case AdoType::Date:
+      return "date";
+    case AdoType::Boolean:
+      return "boolean";
+    default:
+      return "text";
   }
 }
 
@@ -88,8 +91,8 @@ DbfField PlanText(const Table& table, std::size_t index) {
   int longest = std::max(table.columns[index].size, 0);
   ForEachValue<std::string>(table, index, [&](const std::string& text, std::size_t) {
     if (longest >= kDbfMaxCharLength) return;
-    longest = std::max(longest, static_cast<int>(std::min<std::size_t>(
-                                    Utf8ToCp1252(text).size(), kDbfMaxCharLength)));
+    longest = std::max(longest, static_cast<int>(std::min<std::size_t>(Utf8ToCp1252(text).size(),
+                                                                       kDbfMaxCharLength)));
   });
   return DbfField{{}, 'C', std::clamp(longest, 1, kDbfMaxCharLength), 0};
 }
@@ -128,14 +131,16 @@ DbfField PlanDouble(const Table& table, std::size_t index) {
     decimals = std::max(decimals, number.DecimalsNeeded());
   });
   if (!any) return DbfField{{}, 'N', kEmptyDoubleLength, kEmptyDoubleDecimals};
-  decimals = std::min({decimals, kDbfMaxDecimals, std::max(0, kDbfMaxNumericLength - integerWidth - 1)});
+  decimals =
+      std::min({decimals, kDbfMaxDecimals, std::max(0, kDbfMaxNumericLength - integerWidth - 1)});
   return DbfField{{}, 'N', integerWidth + (decimals > 0 ? decimals + 1 : 0), decimals};
 }
 
 DbfField PlanCurrency(const Table& table, std::size_t index) {
   const Column& column = table.columns[index];
   ForEachValue<CurrencyValue>(table, index, [&](CurrencyValue v, std::size_t r) {
-    const std::string text = FixedText(ScaledDecimal(v.scaled, kCurrencyDecimals), kCurrencyDecimals);
+    const std::string text =
+        FixedText(ScaledDecimal(v.scaled, kCurrencyDecimals), kCurrencyDecimals);
     if (static_cast<int>(text.size()) > kDbfMaxNumericLength) {
       throw EConvertError(RowPrefix(column, r) + ": value " + text +
                           " does not fit a dBase numeric field (at most 20 characters)");
@@ -159,19 +164,27 @@ DbfField PlanColumn(const Table& table, std::size_t index) {
   const Column& column = table.columns[index];
   switch (column.type) {
     case AdoType::Char:
-    case AdoType::VarWChar: return PlanText(table, index);
-    case AdoType::SmallInt: return PlanInteger(table, index, kSmallIntLength);
-    case AdoType::Integer: return PlanInteger(table, index, kIntegerLength);
-    case AdoType::BigInt: return PlanInteger(table, index, kBigIntLength);
-    case AdoType::Double: return PlanDouble(table, index);
-    case AdoType::Currency: return PlanCurrency(table, index);
-    case AdoType::Date: return PlanDate(table, index);
+    case AdoType::VarWChar:
+      return PlanText(table, index);
+    case AdoType::SmallInt:
+      return PlanInteger(table, index, kSmallIntLength);
+    case AdoType::Integer:
+      return PlanInteger(table, index, kIntegerLength);
+    case AdoType::BigInt:
+      return PlanInteger(table, index, kBigIntLength);
+    case AdoType::Double:
+      return PlanDouble(table, index);
+    case AdoType::Currency:
+      return PlanCurrency(table, index);
+    case AdoType::Date:
+      return PlanDate(table, index);
     case AdoType::Boolean:
       ForEachValue<bool>(table, index, [](bool, std::size_t) {});
       return DbfField{{}, 'L', 1, 0};
     case AdoType::LongVarWChar:
-      throw Exception(ColumnPrefix(column) +
-                      ": memo columns cannot be stored in a dBase table (no .dbt memo file is written)");
+      throw Exception(
+          ColumnPrefix(column) +
+          ": memo columns cannot be stored in a dBase table (no .dbt memo file is written)");
     case AdoType::Binary:
     case AdoType::VarBinary:
     case AdoType::LongVarBinary:

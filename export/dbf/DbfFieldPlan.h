@@ -20,10 +20,10 @@ inline constexpr int kDbfMaxDecimals = 15;
 inline constexpr std::size_t kDbfMaxFields = 255;
 
 struct DbfField {
-  std::string name;   // 1-10 characters of A-Z, 0-9, '_', starting with a letter
-  char type = 'C';    // 'C' character, 'N' numeric, 'L' logical, 'D' date
-  int length = 1;     // bytes per record: C 1-254, N 1-20, L 1, D 8
-  int decimals = 0;   // digits after the point (N only)
+  std::string name;  // 1-10 characters of A-Z, 0-9, '_', starting with a letter
+  char type = 'C';   // 'C' character, 'N' numeric, 'L' logical, 'D' date
+  int length = 1;    // bytes per record: C 1-254, N 1-20, L 1, D 8
+  int decimals = 0;  // digits after the point (N only)
 };
 
 // dBase field names for the given UTF-8 column names, in order: accents

@@ -33,7 +33,8 @@ void PutUint16(std::string& out, std::size_t offset, std::size_t value) {
 }
 
 void PutUint32(std::string& out, std::size_t offset, std::uint32_t value) {
-  for (std::size_t i = 0; i < 4; ++i) out[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  for (std::size_t i = 0; i < 4; ++i)
+    out[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 std::string Header(const std::vector<DbfField>& fields, std::size_t rowCount,
@@ -112,7 +113,9 @@ void AppendValue(std::string& record, const DbfField& field, const Value& value)
 
 }  // namespace
 
-void WriteDbf(const Table& table, ByteSink& sink) { WriteDbf(table, sink, TodayLocal()); }
+void WriteDbf(const Table& table, ByteSink& sink) {
+  WriteDbf(table, sink, TodayLocal());
+}
 
 void WriteDbf(const Table& table, ByteSink& sink, const CivilDate& lastUpdate) {
   const std::vector<DbfField> fields = PlanDbfFields(table);

@@ -30,8 +30,8 @@ int DecimalNumber::IntegerDigits() const {
 DecimalNumber ShortestDecimal(double value) {
   // Scientific shortest form: "-d.ddde+XX".
   std::array<char, 64> buf{};
-  const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                                 std::chars_format::scientific);
+  const auto res =
+      std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::scientific);
   const std::string_view text(buf.data(), static_cast<std::size_t>(res.ptr - buf.data()));
 
   DecimalNumber number;
@@ -59,8 +59,8 @@ DecimalNumber ScaledDecimal(std::int64_t scaled, int decimals) {
   DecimalNumber number;
   number.negative = scaled < 0;
   // Magnitude in unsigned arithmetic: -INT64_MIN does not fit an int64.
-  const std::uint64_t magnitude =
-      number.negative ? ~static_cast<std::uint64_t>(scaled) + 1 : static_cast<std::uint64_t>(scaled);
+  const std::uint64_t magnitude = number.negative ? ~static_cast<std::uint64_t>(scaled) + 1
+                                                  : static_cast<std::uint64_t>(scaled);
   number.digits = std::to_string(magnitude);
   number.scale = -decimals;
   if (magnitude == 0) {

@@ -25,7 +25,10 @@ TEST(CodePage1252, MissingCharactersBecomeQuestionMarks) {
 }
 
 TEST(CodePage1252, InvalidUtf8BecomesQuestionMarks) {
-  EXPECT_EQ(Utf8ToCp1252(std::string("a\xFF" "b\xC3", 4)), "a?b?");
+  EXPECT_EQ(Utf8ToCp1252(std::string("a\xFF"
+                                     "b\xC3",
+                                     4)),
+            "a?b?");
   EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80x"), "???x");  // an encoded surrogate
 }
 

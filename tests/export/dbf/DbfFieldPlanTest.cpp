@@ -62,7 +62,7 @@ TEST(DbfFieldPlan, DoubleFieldsShowEveryValuesShortestForm) {
   const DbfField f = PlanOne(AdoType::Double, {3.14159, -98765.4321, 1e-7, Value{}});
   EXPECT_EQ(f.type, 'N');
   EXPECT_EQ(f.decimals, 7);
-  EXPECT_EQ(f.length, 6 + 1 + 7);  // "-98765" "." 7 decimals
+  EXPECT_EQ(f.length, 6 + 1 + 7);                                 // "-98765" "." 7 decimals
   EXPECT_EQ(PlanOne(AdoType::Double, {0.1 + 0.2}).decimals, 15);  // dBase's maximum
   EXPECT_EQ(PlanOne(AdoType::Double, {Value{}}).length, 20);
 }
@@ -76,7 +76,8 @@ TEST(DbfFieldPlan, DoubleDecimalsGiveWayToIntegerDigits) {
 
 TEST(DbfFieldPlan, TextWidthIsTheDeclaredSizeOrTheLongestValue) {
   EXPECT_EQ(PlanOne(AdoType::VarWChar, {std::string("abc")}, 50).length, 50);
-  EXPECT_EQ(PlanOne(AdoType::VarWChar, {std::string("Z\xC3\xBCrich"), std::string("ab")}).length, 6);
+  EXPECT_EQ(PlanOne(AdoType::VarWChar, {std::string("Z\xC3\xBCrich"), std::string("ab")}).length,
+            6);
   EXPECT_EQ(PlanOne(AdoType::VarWChar, {std::string(10, 'x')}, 4).length, 10);
   EXPECT_EQ(PlanOne(AdoType::Char, {std::string(300, 'x')}).length, 254);
   EXPECT_EQ(PlanOne(AdoType::VarWChar, {Value{}, std::string()}).length, 1);
@@ -94,20 +95,23 @@ TEST(DbfFieldPlan, ValuesThatFitNoFieldAreRefusedWithColumnRowAndValue) {
   EXPECT_EQ(RefusalOf(OneColumn(AdoType::Double, {1.0, 1e300})),
             "dBase writer: column 'Value', row 2: value 1e+300 does not fit a dBase numeric field "
             "(at most 20 characters)");
-  EXPECT_THAT(RefusalOf(OneColumn(AdoType::Double, {-1e19})), HasSubstr("value -1e+19 does not fit"));
+  EXPECT_THAT(RefusalOf(OneColumn(AdoType::Double, {-1e19})),
+              HasSubstr("value -1e+19 does not fit"));
   EXPECT_THAT(RefusalOf(OneColumn(AdoType::Double, {std::numeric_limits<double>::quiet_NaN()})),
               HasSubstr("row 1: value nan cannot be stored"));
   EXPECT_THAT(RefusalOf(OneColumn(AdoType::Double, {std::numeric_limits<double>::infinity()})),
               HasSubstr("value inf cannot be stored"));
   EXPECT_THAT(RefusalOf(OneColumn(AdoType::Currency, {CurrencyValue{-1'000'000'000'000'000'000}})),
               HasSubstr("value -100000000000000.0000 does not fit"));
-  EXPECT_THAT(RefusalOf(OneColumn(AdoType::Date, {DateTimeValue{2'958'466}})),
-              HasSubstr("date value 2958466 (days since 30.12.1899) lies outside the years 1 to 9999"));
+  EXPECT_THAT(
+      RefusalOf(OneColumn(AdoType::Date, {DateTimeValue{2'958'466}})),
+      HasSubstr("date value 2958466 (days since 30.12.1899) lies outside the years 1 to 9999"));
 }
 
 TEST(DbfFieldPlan, CurrencyRangeEndsThatFitAreAccepted) {
-  EXPECT_EQ(RefusalOf(OneColumn(AdoType::Currency, {CurrencyValue{std::numeric_limits<std::int64_t>::max()},
-                                                    CurrencyValue{-999'999'999'999'999'999}})),
+  EXPECT_EQ(RefusalOf(OneColumn(AdoType::Currency,
+                                {CurrencyValue{std::numeric_limits<std::int64_t>::max()},
+                                 CurrencyValue{-999'999'999'999'999'999}})),
             "(accepted)");
 }
 
@@ -118,8 +122,10 @@ TEST(DbfFieldPlan, ColumnTypesWithoutDbaseFieldAreRefused) {
   for (AdoType type : {AdoType::Binary, AdoType::VarBinary, AdoType::LongVarBinary}) {
     EXPECT_THAT(RefusalOf(OneColumn(type, {})), HasSubstr("binary columns cannot be stored"));
   }
-  EXPECT_THAT(RefusalOf(OneColumn(AdoType::Error, {})), HasSubstr("column type 10 has no dBase field type"));
-  EXPECT_THAT(RefusalOf(OneColumn(AdoType::Empty, {})), HasSubstr("column type 0 has no dBase field type"));
+  EXPECT_THAT(RefusalOf(OneColumn(AdoType::Error, {})),
+              HasSubstr("column type 10 has no dBase field type"));
+  EXPECT_THAT(RefusalOf(OneColumn(AdoType::Empty, {})),
+              HasSubstr("column type 0 has no dBase field type"));
 }
 
 TEST(DbfFieldPlan, MalformedTablesAreRefused) {
@@ -128,7 +134,8 @@ TEST(DbfFieldPlan, MalformedTablesAreRefused) {
             "dBase writer: column 'Value', row 1: a text value in an integer column");
   Table ragged = OneColumn(AdoType::Integer, {std::int64_t{1}});
   ragged.rows.push_back({});
-  EXPECT_EQ(RefusalOf(ragged), "dBase writer: table 'ExportTable': row 2 has 0 values for 1 columns");
+  EXPECT_EQ(RefusalOf(ragged),
+            "dBase writer: table 'ExportTable': row 2 has 0 values for 1 columns");
   Table wide{"W", std::vector<Column>(256, Column{"C", AdoType::Boolean}), {}};
   EXPECT_THAT(RefusalOf(wide), HasSubstr("has 256 columns, more than the 255"));
   wide.columns.pop_back();

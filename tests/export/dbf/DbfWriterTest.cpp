@@ -31,8 +31,11 @@ std::string Descriptor(const std::string& name, char type, int length, int decim
 
 Table WorkedExample() {
   return Table{"ExportTable",
-               {{"Name", AdoType::VarWChar}, {"Count", AdoType::Integer}, {"Price", AdoType::Currency},
-                {"Done", AdoType::Boolean}, {"Day", AdoType::Date}},
+               {{"Name", AdoType::VarWChar},
+                {"Count", AdoType::Integer},
+                {"Price", AdoType::Currency},
+                {"Done", AdoType::Boolean},
+                {"Day", AdoType::Date}},
                {{std::string("Z\xC3\xBCrich"), std::int64_t{42}, CurrencyValue{12'345'678}, true,
                  DateTimeValue{kDay20031231 + 0.5729}},
                 {Value{}, Value{}, Value{}, Value{}, Value{}}}};
@@ -44,7 +47,12 @@ TEST(DbfWriter, WorkedExampleHeaderAndDescriptors) {
   ASSERT_EQ(file.size(), 193u + 2 * 47 + 1);
 
   std::string header(32, '\0');
-  header.replace(0, 12, std::string("\x03\x7E\x03\x05" "\x02\0\0\0" "\xC1\0" "\x2F\0", 12));
+  header.replace(0, 12,
+                 std::string("\x03\x7E\x03\x05"
+                             "\x02\0\0\0"
+                             "\xC1\0"
+                             "\x2F\0",
+                             12));
   header[29] = '\x57';  // language driver: code page 1252
   EXPECT_EQ(file.substr(0, 32), header);
   EXPECT_EQ(file.substr(32, 32), Descriptor("NAME", 'C', 6, 0));
@@ -82,12 +90,15 @@ TEST(DbfWriter, NumbersAreRightAlignedFixedPointText) {
   const std::size_t len = 1 + 20 + 11 + 20;
   EXPECT_EQ(file.substr(first, len), " -9223372036854775808 -0.5000000             -0.0001");
   EXPECT_EQ(file.substr(first + len, len), "                    0  0.0000001 99999999999999.9999");
-  EXPECT_EQ(file.substr(first + 2 * len, len), "                    7123.2500000              0.0000");
+  EXPECT_EQ(file.substr(first + 2 * len, len),
+            "                    7123.2500000              0.0000");
 }
 
 TEST(DbfWriter, TextIsCodePage1252LeftAlignedAndCutAt254) {
-  const Table table{"T", {{"S", AdoType::VarWChar}},
-                    {{std::string("  lead \xCE\x95\xE2\x82\xAC")}, {std::string(300, 'a')}, {std::string()}}};
+  const Table table{
+      "T",
+      {{"S", AdoType::VarWChar}},
+      {{std::string("  lead \xCE\x95\xE2\x82\xAC")}, {std::string(300, 'a')}, {std::string()}}};
   const std::string file = Write(table);
   ASSERT_EQ(file.substr(32 + 16, 1), "\xFE");  // C(254)
   const std::size_t first = 32 + 32 + 1;
@@ -97,8 +108,10 @@ TEST(DbfWriter, TextIsCodePage1252LeftAlignedAndCutAt254) {
 }
 
 TEST(DbfWriter, DatesKeepTheDayAcrossTheWholeRange) {
-  const Table table{"T", {{"D", AdoType::Date}},
-                    {{DateTimeValue{-693'593}}, {DateTimeValue{-1.25}}, {DateTimeValue{2'958'465.99}}}};
+  const Table table{
+      "T",
+      {{"D", AdoType::Date}},
+      {{DateTimeValue{-693'593}}, {DateTimeValue{-1.25}}, {DateTimeValue{2'958'465.99}}}};
   const std::string file = Write(table);
   EXPECT_EQ(file.substr(32 + 32 + 1, 27), " 00010101 18991229 99991231");
 }
@@ -114,10 +127,12 @@ TEST(DbfWriter, RefusedTableWritesNothing) {
 
 TEST(DbfWriter, SinkFailuresPassThroughAtAnyPoint) {
   Table table{"T", {{"Name", AdoType::VarWChar, 40}, {"N", AdoType::Integer}}, {}};
-  for (int i = 0; i < 3000; ++i) table.rows.push_back({std::string("row ") + std::to_string(i), std::int64_t{i}});
+  for (int i = 0; i < 3000; ++i)
+    table.rows.push_back({std::string("row ") + std::to_string(i), std::int64_t{i}});
   const std::size_t total = 32 + 2 * 32 + 1 + 3000 * (1 + 40 + 11) + 1;  // past one 64 KiB flush
   ASSERT_EQ(Write(table).size(), total);
-  for (const std::size_t limit : {std::size_t{0}, std::size_t{31}, std::size_t{97}, std::size_t{70'000}, total - 1}) {
+  for (const std::size_t limit :
+       {std::size_t{0}, std::size_t{31}, std::size_t{97}, std::size_t{70'000}, total - 1}) {
     FailingSink sink(limit);
     EXPECT_THROW(WriteDbf(table, sink, kUpdated), EInOutError) << limit;
   }

@@ -8,7 +8,9 @@
 namespace zyl::exporting {
 namespace {
 
-std::string Fixed(double v, int decimals) { return FixedText(ShortestDecimal(v), decimals); }
+std::string Fixed(double v, int decimals) {
+  return FixedText(ShortestDecimal(v), decimals);
+}
 
 TEST(DecimalText, ShortestFormGivesDigitsAndScale) {
   const DecimalNumber a = ShortestDecimal(0.1 + 0.2);  // 0.30000000000000004

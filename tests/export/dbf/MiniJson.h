@@ -41,7 +41,9 @@ class JsonParser {
     throw std::runtime_error("JSON: " + what + " at offset " + std::to_string(pos_));
   }
   void SkipSpace() {
-    while (pos_ < in_.size() && (in_[pos_] == ' ' || in_[pos_] == '\n' || in_[pos_] == '\r' || in_[pos_] == '\t')) ++pos_;
+    while (pos_ < in_.size() &&
+           (in_[pos_] == ' ' || in_[pos_] == '\n' || in_[pos_] == '\r' || in_[pos_] == '\t'))
+      ++pos_;
   }
   char Peek() {
     SkipSpace();
@@ -59,7 +61,10 @@ class JsonParser {
     if (c == '{') {
       v.kind = Json::Kind::Object;
       ++pos_;
-      if (Peek() == '}') { ++pos_; return v; }
+      if (Peek() == '}') {
+        ++pos_;
+        return v;
+      }
       for (;;) {
         if (Peek() != '"') Fail("expected a key");
         std::string key = String();
@@ -75,7 +80,10 @@ class JsonParser {
     if (c == '[') {
       v.kind = Json::Kind::Array;
       ++pos_;
-      if (Peek() == ']') { ++pos_; return v; }
+      if (Peek() == ']') {
+        ++pos_;
+        return v;
+      }
       for (;;) {
         v.items.push_back(Value());
         const char next = Peek();
@@ -89,11 +97,25 @@ class JsonParser {
       v.text = String();
       return v;
     }
-    if (c == 't') { Expect("true"); v.kind = Json::Kind::Bool; v.boolean = true; return v; }
-    if (c == 'f') { Expect("false"); v.kind = Json::Kind::Bool; return v; }
-    if (c == 'n') { Expect("null"); return v; }
+    if (c == 't') {
+      Expect("true");
+      v.kind = Json::Kind::Bool;
+      v.boolean = true;
+      return v;
+    }
+    if (c == 'f') {
+      Expect("false");
+      v.kind = Json::Kind::Bool;
+      return v;
+    }
+    if (c == 'n') {
+      Expect("null");
+      return v;
+    }
     const std::size_t start = pos_;
-    while (pos_ < in_.size() && std::string_view("+-0123456789.eE").find(in_[pos_]) != std::string_view::npos) ++pos_;
+    while (pos_ < in_.size() &&
+           std::string_view("+-0123456789.eE").find(in_[pos_]) != std::string_view::npos)
+      ++pos_;
     if (pos_ == start) Fail("unexpected character");
     v.kind = Json::Kind::Number;
     v.text = std::string(in_.substr(start, pos_ - start));
@@ -102,7 +124,8 @@ class JsonParser {
 
   unsigned Hex4() {
     if (pos_ + 4 > in_.size()) Fail("short \\u escape");
-    const unsigned value = static_cast<unsigned>(std::stoul(std::string(in_.substr(pos_, 4)), nullptr, 16));
+    const unsigned value =
+        static_cast<unsigned>(std::stoul(std::string(in_.substr(pos_, 4)), nullptr, 16));
     pos_ += 4;
     return value;
   }
@@ -130,16 +153,33 @@ class JsonParser {
     std::string out;
     while (pos_ < in_.size() && in_[pos_] != '"') {
       const char c = in_[pos_++];
-      if (c != '\\') { out += c; continue; }
+      if (c != '\\') {
+        out += c;
+        continue;
+      }
       if (pos_ >= in_.size()) Fail("bad escape");
       const char e = in_[pos_++];
       switch (e) {
-        case '"': case '\\': case '/': out += e; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case '"':
+        case '\\':
+        case '/':
+          out += e;
+          break;
+        case 'b':
+          out += '\b';
+          break;
+        case 'f':
+          out += '\f';
+          break;
+        case 'n':
+          out += '\n';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 't':
+          out += '\t';
+          break;
         case 'u': {
           std::uint32_t cp = Hex4();
           if (cp >= 0xD800 && cp < 0xDC00 && in_.substr(pos_, 2) == "\\u") {
@@ -150,7 +190,8 @@ class JsonParser {
           AppendUtf8(out, cp);
           break;
         }
-        default: Fail("bad escape");
+        default:
+          Fail("bad escape");
       }
     }
     if (pos_ >= in_.size()) Fail("unterminated string");
