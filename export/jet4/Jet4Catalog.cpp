@@ -21,7 +21,7 @@ struct SystemIndex {
   std::uint8_t flags;
   std::uint8_t kind;  // 1 = primary key
   std::uint32_t rootPage;
-  KeyFunction key;    // empty for tables without rows
+  KeyFunction key;  // empty for tables without rows
 };
 
 struct SystemTable {
@@ -76,7 +76,9 @@ const std::vector<Ace>& EngineAces() {
   return aces;
 }
 
-std::int32_t LongOf(const Value& v) { return static_cast<std::int32_t>(std::get<std::int64_t>(v)); }
+std::int32_t LongOf(const Value& v) {
+  return static_cast<std::int32_t>(std::get<std::int64_t>(v));
+}
 
 Row ObjectRow(std::int32_t id, std::int32_t parent, const std::string& name, std::int64_t type,
               const Bytes& owner, std::int64_t flags, double when) {
@@ -92,11 +94,20 @@ Row ObjectRow(std::int32_t id, std::int32_t parent, const std::string& name, std
   return row;
 }
 
+// Byte-wise order of index entries (unsigned, shorter first on a tie).
+bool EntryLess(const ByteVector& a, const ByteVector& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return a[i] < b[i];
+  }
+  return a.size() < b.size();
+}
+
 // One leaf page that is the index's root: the entries (key, then the row's
 // page as 3 bytes big-endian and its row number) sorted by their bytes.
 void WriteIndexLeaf(PageFile& file, std::uint32_t pageNumber, std::uint32_t tdefPage,
                     std::vector<ByteVector> entries, const char* tableName) {
-  std::sort(entries.begin(), entries.end());
+  std::sort(entries.begin(), entries.end(), EntryLess);
   std::uint8_t* page = file.Data(pageNumber);
   page[0] = 0x04;
   page[1] = 0x01;
@@ -170,7 +181,7 @@ void BuildSystemTable(PageFile& file, const SystemTable& table, const std::vecto
     real.rootPage = index.rootPage;
     real.flags = index.flags;
     std::vector<ByteVector> entries;
-    std::set<ByteVector> distinct;
+    std::set<ByteVector, bool (*)(const ByteVector&, const ByteVector&)> distinct(EntryLess);
     for (std::size_t i = 0; i < pointers.size(); ++i) {
       ByteVector entry = index.key(rows[i]);
       distinct.insert(entry);
@@ -215,13 +226,32 @@ void BuildSystemTable(PageFile& file, const SystemTable& table, const std::vecto
 void WriteSystemTables(PageFile& file, std::span<const CatalogEntry> tables) {
   using T = JetType;
   const SystemTable objects{
-      "MSysObjects", kMSysObjectsTdef, 6, 17,
-      {{"Id", T::Long}, {"ParentId", T::Long}, {"Name", T::Text}, {"Type", T::Integer},
-       {"DateCreate", T::DateTime}, {"DateUpdate", T::DateTime}, {"Owner", T::Binary},
-       {"Flags", T::Long}, {"Database", T::Memo}, {"Connect", T::Memo},
-       {"ForeignName", T::Text}, {"RmtInfoShort", T::Binary}, {"RmtInfoLong", T::Ole},
-       {"Lv", T::Ole}, {"LvProp", T::Ole}, {"LvModule", T::Ole}, {"LvExtra", T::Ole}},
-      {{"ParentIdName", {1, 2}, 0x81, 0, 7,
+      "MSysObjects",
+      kMSysObjectsTdef,
+      6,
+      17,
+      {{"Id", T::Long},
+       {"ParentId", T::Long},
+       {"Name", T::Text},
+       {"Type", T::Integer},
+       {"DateCreate", T::DateTime},
+       {"DateUpdate", T::DateTime},
+       {"Owner", T::Binary},
+       {"Flags", T::Long},
+       {"Database", T::Memo},
+       {"Connect", T::Memo},
+       {"ForeignName", T::Text},
+       {"RmtInfoShort", T::Binary},
+       {"RmtInfoLong", T::Ole},
+       {"Lv", T::Ole},
+       {"LvProp", T::Ole},
+       {"LvModule", T::Ole},
+       {"LvExtra", T::Ole}},
+      {{"ParentIdName",
+        {1, 2},
+        0x81,
+        0,
+        7,
         [](const Row& r) {
           ByteVector key = LongIndexKey(LongOf(r[1]));
           const ByteVector name = TextIndexKey(std::get<std::string>(r[2]));
@@ -230,22 +260,40 @@ void WriteSystemTables(PageFile& file, std::span<const CatalogEntry> tables) {
         }},
        {"Id", {0}, 0x81, 1, 8, [](const Row& r) { return LongIndexKey(LongOf(r[0])); }}}};
   const SystemTable aces{
-      "MSysACEs", 3, 9, 18,
+      "MSysACEs",
+      3,
+      9,
+      18,
       {{"ObjectId", T::Long}, {"SID", T::Binary}, {"ACM", T::Long}, {"FInheritable", T::Boolean}},
       {{"ObjectId", {0}, 0x88, 0, 10, [](const Row& r) { return LongIndexKey(LongOf(r[0])); }}}};
-  const SystemTable queries{
-      "MSysQueries", 4, 11, 0,
-      {{"ObjectId", T::Long}, {"Attribute", T::Byte}, {"Order", T::Binary}, {"Name1", T::Text},
-       {"Name2", T::Text}, {"Expression", T::Memo}, {"Flag", T::Integer}, {"LvExtra", T::Long}},
-      {{"ObjectIdAttribute", {0, 1, 2}, 0x81, 1, 12, {}}}};
-  const SystemTable relationships{
-      "MSysRelationships", 5, 13, 0,
-      {{"szRelationship", T::Text}, {"grbit", T::Long}, {"ccolumn", T::Long},
-       {"icolumn", T::Long}, {"szObject", T::Text}, {"szColumn", T::Text},
-       {"szReferencedObject", T::Text}, {"szReferencedColumn", T::Text}},
-      {{"szRelationship", {0}, 0x82, 0, 14, {}},
-       {"szObject", {4}, 0x82, 0, 15, {}},
-       {"szReferencedObject", {6}, 0x82, 0, 16, {}}}};
+  const SystemTable queries{"MSysQueries",
+                            4,
+                            11,
+                            0,
+                            {{"ObjectId", T::Long},
+                             {"Attribute", T::Byte},
+                             {"Order", T::Binary},
+                             {"Name1", T::Text},
+                             {"Name2", T::Text},
+                             {"Expression", T::Memo},
+                             {"Flag", T::Integer},
+                             {"LvExtra", T::Long}},
+                            {{"ObjectIdAttribute", {0, 1, 2}, 0x81, 1, 12, {}}}};
+  const SystemTable relationships{"MSysRelationships",
+                                  5,
+                                  13,
+                                  0,
+                                  {{"szRelationship", T::Text},
+                                   {"grbit", T::Long},
+                                   {"ccolumn", T::Long},
+                                   {"icolumn", T::Long},
+                                   {"szObject", T::Text},
+                                   {"szColumn", T::Text},
+                                   {"szReferencedObject", T::Text},
+                                   {"szReferencedColumn", T::Text}},
+                                  {{"szRelationship", {0}, 0x82, 0, 14, {}},
+                                   {"szObject", {4}, 0x82, 0, 15, {}},
+                                   {"szReferencedObject", {6}, 0x82, 0, 16, {}}}};
 
   std::vector<Row> objectRows = {
       ObjectRow(kTablesContainer, kRootContainer, "Tables", 3, kSidA, kSystemObjectFlags,

@@ -1,6 +1,6 @@
-// The system tables of a new database: the four system tables the Jet engine creates for an empty database
-// (MSysObjects, MSysACEs, MSysQueries, MSysRelationships) with their index
-// leaves, extended by the rows that register the user tables.
+// The system tables of a new database: the four system tables the Jet engine creates for an empty
+// database (MSysObjects, MSysACEs, MSysQueries, MSysRelationships) with their index leaves,
+// extended by the rows that register the user tables.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +23,9 @@ inline constexpr std::int32_t kTablesContainer = 0x0F000001;
 
 // A user table as the catalog registers it.
 struct CatalogEntry {
-  std::string name;          // checked with CheckTableName
-  std::uint32_t tdefPage;    // also the table's object id
-  double created;            // OLE date of DateCreate and DateUpdate
+  std::string name;        // checked with CheckTableName
+  std::uint32_t tdefPage;  // also the table's object id
+  double created;          // OLE date of DateCreate and DateUpdate
 };
 
 // Writes the system tables into pages 2..18 and registers `tables` in

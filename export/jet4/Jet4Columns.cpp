@@ -6,47 +6,70 @@ namespace zyl::exporting::jet4 {
 
 int FixedSize(JetType type) {
   switch (type) {
-    case JetType::Boolean: return 0;
-    case JetType::Byte: return 1;
-    case JetType::Integer: return 2;
-    case JetType::Long: return 4;
-    case JetType::Single: return 4;
+    case JetType::Boolean:
+      return 0;
+    case JetType::Byte:
+      return 1;
+    case JetType::Integer:
+      return 2;
+    case JetType::Long:
+      return 4;
+    case JetType::Single:
+      return 4;
     case JetType::Currency:
     case JetType::Double:
-    case JetType::DateTime: return 8;
+    case JetType::DateTime:
+      return 8;
     case JetType::Binary:
     case JetType::Text:
     case JetType::Ole:
-    case JetType::Memo: return -1;
+    case JetType::Memo:
+      return -1;
   }
   return -1;
 }
 
 std::uint16_t DescriptorLength(const JetColumn& column) {
   switch (column.type) {
-    case JetType::Text: return static_cast<std::uint16_t>(2 * column.maxLength);
-    case JetType::Binary: return static_cast<std::uint16_t>(column.maxLength);
+    case JetType::Text:
+      return static_cast<std::uint16_t>(2 * column.maxLength);
+    case JetType::Binary:
+      return static_cast<std::uint16_t>(column.maxLength);
     case JetType::Ole:
     case JetType::Memo:
-    case JetType::Boolean: return 0;
-    default: return static_cast<std::uint16_t>(FixedSize(column.type));
+    case JetType::Boolean:
+      return 0;
+    default:
+      return static_cast<std::uint16_t>(FixedSize(column.type));
   }
 }
 
 std::string TypeName(const JetColumn& column) {
   switch (column.type) {
-    case JetType::Boolean: return "Yes/No";
-    case JetType::Byte: return "Byte";
-    case JetType::Integer: return "Integer";
-    case JetType::Long: return "Long Integer";
-    case JetType::Currency: return "Currency";
-    case JetType::Single: return "Single";
-    case JetType::Double: return "Double";
-    case JetType::DateTime: return "Date/Time";
-    case JetType::Binary: return "Binary(" + std::to_string(column.maxLength) + ")";
-    case JetType::Text: return "Text(" + std::to_string(column.maxLength) + ")";
-    case JetType::Ole: return "OLE Object";
-    case JetType::Memo: return "Memo";
+    case JetType::Boolean:
+      return "Yes/No";
+    case JetType::Byte:
+      return "Byte";
+    case JetType::Integer:
+      return "Integer";
+    case JetType::Long:
+      return "Long Integer";
+    case JetType::Currency:
+      return "Currency";
+    case JetType::Single:
+      return "Single";
+    case JetType::Double:
+      return "Double";
+    case JetType::DateTime:
+      return "Date/Time";
+    case JetType::Binary:
+      return "Binary(" + std::to_string(column.maxLength) + ")";
+    case JetType::Text:
+      return "Text(" + std::to_string(column.maxLength) + ")";
+    case JetType::Ole:
+      return "OLE Object";
+    case JetType::Memo:
+      return "Memo";
   }
   return "?";
 }
@@ -67,12 +90,24 @@ JetColumn ColumnFromExport(const Column& column, const std::string& where) {
         jet.maxLength = column.size == 0 ? kMaxTextChars : column.size;
       }
       break;
-    case AdoType::LongVarWChar: jet.type = JetType::Memo; break;
-    case AdoType::SmallInt: jet.type = JetType::Integer; break;
-    case AdoType::Integer: jet.type = JetType::Long; break;
-    case AdoType::Double: jet.type = JetType::Double; break;
-    case AdoType::Currency: jet.type = JetType::Currency; break;
-    case AdoType::Date: jet.type = JetType::DateTime; break;
+    case AdoType::LongVarWChar:
+      jet.type = JetType::Memo;
+      break;
+    case AdoType::SmallInt:
+      jet.type = JetType::Integer;
+      break;
+    case AdoType::Integer:
+      jet.type = JetType::Long;
+      break;
+    case AdoType::Double:
+      jet.type = JetType::Double;
+      break;
+    case AdoType::Currency:
+      jet.type = JetType::Currency;
+      break;
+    case AdoType::Date:
+      jet.type = JetType::DateTime;
+      break;
     case AdoType::Boolean:
       jet.type = JetType::Boolean;
       jet.nullable = false;  // Yes/No cannot hold NULL; a NULL is stored as No
@@ -86,7 +121,9 @@ JetColumn ColumnFromExport(const Column& column, const std::string& where) {
         jet.maxLength = column.size == 0 ? kMaxBinaryBytes : column.size;
       }
       break;
-    case AdoType::LongVarBinary: jet.type = JetType::Ole; break;
+    case AdoType::LongVarBinary:
+      jet.type = JetType::Ole;
+      break;
     case AdoType::BigInt:
       Fail(where + ": type BigInt (20) has no Jet 4 column type; Jet 4 has no 64-bit integer");
     case AdoType::Empty:

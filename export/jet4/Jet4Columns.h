@@ -29,8 +29,12 @@ struct JetColumn {
 // Size in the fixed area of a row, or -1 for variable-length columns.
 // Boolean columns are fixed with 0 bytes: their value is the null-mask bit.
 int FixedSize(JetType type);
-inline bool IsFixed(JetType type) { return FixedSize(type) >= 0; }
-inline bool IsLongValue(JetType type) { return type == JetType::Memo || type == JetType::Ole; }
+inline bool IsFixed(JetType type) {
+  return FixedSize(type) >= 0;
+}
+inline bool IsLongValue(JetType type) {
+  return type == JetType::Memo || type == JetType::Ole;
+}
 // The length field of a column descriptor: fixed size, text maximum in bytes,
 // binary maximum, 0 for memo, OLE and Boolean.
 std::uint16_t DescriptorLength(const JetColumn& column);

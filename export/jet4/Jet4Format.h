@@ -98,7 +98,9 @@ inline void AppendU32(ByteVector& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-inline void AppendZeros(ByteVector& out, std::size_t n) { out.insert(out.end(), n, 0); }
+inline void AppendZeros(ByteVector& out, std::size_t n) {
+  out.insert(out.end(), n, 0);
+}
 
 // Every error of the writer starts with the component's name.
 [[noreturn]] inline void Fail(const std::string& what) {

@@ -32,7 +32,7 @@ void WriteHeaderPage(std::uint8_t* page) {
   std::memset(page, 0, kPageSize);
   page[1] = 0x01;
   std::memcpy(page + 4, "Standard Jet DB", 16);  // with its terminating zero
-  PutU32(page + 0x14, 1);                          // Jet 4
+  PutU32(page + 0x14, 1);                        // Jet 4
 
   // The 128 bytes from 0x18 are stored masked; `plain` holds them unmasked,
   // indexed from 0x18.
@@ -45,7 +45,8 @@ void WriteHeaderPage(std::uint8_t* page) {
   // 0x3E: database key 0, so the pages after the header are not encoded.
   // 0x42: the password field. An empty password is stored as the mask that
   // the creation date yields: its whole days as int32, ten times.
-  const auto days = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::floor(kDatabaseCreated)));
+  const auto days =
+      static_cast<std::uint32_t>(static_cast<std::int32_t>(std::floor(kDatabaseCreated)));
   for (int k = 0; k < 10; ++k) PutU32(plain.data() + (0x42 - 0x18) + 4 * k, days);
   PutU32(plain.data() + (0x6A - 0x18), 0x11A6);  // as in the engine's file
   std::memcpy(plain.data() + (0x6E - 0x18), kSortGeneral, sizeof kSortGeneral);

@@ -44,7 +44,8 @@ bool DataPageFits(const std::uint8_t* page, std::size_t rowSize) {
 
 std::uint32_t AppendDataRow(std::uint8_t* page, std::span<const std::uint8_t> row) {
   const std::uint32_t count = GetU16(page + 12);
-  const std::uint32_t end = count == 0 ? kPageSize : GetU16(page + kDataPageHeader + 2 * (count - 1));
+  const std::uint32_t end =
+      count == 0 ? kPageSize : GetU16(page + kDataPageHeader + 2 * (count - 1));
   const std::uint32_t start = end - static_cast<std::uint32_t>(row.size());
   if (!row.empty()) std::memcpy(page + start, row.data(), row.size());
   PutU16(page + kDataPageHeader + 2 * count, start);

@@ -17,31 +17,46 @@ constexpr double kDateLimit = 2958466.0;
 
 const char* KindName(const Value& value) {
   switch (value.index()) {
-    case 0: return "NULL";
-    case 1: return "a Boolean";
-    case 2: return "an integer";
-    case 3: return "a floating-point number";
-    case 4: return "a currency amount";
-    case 5: return "a date";
-    case 6: return "a text";
-    default: return "binary data";
+    case 0:
+      return "NULL";
+    case 1:
+      return "a Boolean";
+    case 2:
+      return "an integer";
+    case 3:
+      return "a floating-point number";
+    case 4:
+      return "a currency amount";
+    case 5:
+      return "a date";
+    case 6:
+      return "a text";
+    default:
+      return "binary data";
   }
 }
 
 const char* ExpectedKind(JetType type) {
   switch (type) {
-    case JetType::Boolean: return "a Boolean";
+    case JetType::Boolean:
+      return "a Boolean";
     case JetType::Byte:
     case JetType::Integer:
-    case JetType::Long: return "an integer";
+    case JetType::Long:
+      return "an integer";
     case JetType::Single:
-    case JetType::Double: return "a floating-point number";
-    case JetType::Currency: return "a currency amount";
-    case JetType::DateTime: return "a date";
+    case JetType::Double:
+      return "a floating-point number";
+    case JetType::Currency:
+      return "a currency amount";
+    case JetType::DateTime:
+      return "a date";
     case JetType::Text:
-    case JetType::Memo: return "a text";
+    case JetType::Memo:
+      return "a text";
     case JetType::Binary:
-    case JetType::Ole: return "binary data";
+    case JetType::Ole:
+      return "binary data";
   }
   return "?";
 }
@@ -63,8 +78,7 @@ void RowPacker::FailValue(std::size_t rowNumber, const JetColumn& column,
        "': " + what);
 }
 
-void RowPacker::FailKind(std::size_t rowNumber, const JetColumn& column,
-                         const Value& value) const {
+void RowPacker::FailKind(std::size_t rowNumber, const JetColumn& column, const Value& value) const {
   FailValue(rowNumber, column,
             std::string("expects ") + ExpectedKind(column.type) + ", got " + KindName(value));
 }
@@ -135,8 +149,12 @@ void RowPacker::PutFixed(const JetColumn& column, const Value& value, std::size_
     return *v;
   };
   switch (column.type) {
-    case JetType::Byte: at[0] = static_cast<std::uint8_t>(integer(0, 255)); break;
-    case JetType::Integer: PutU16(at, static_cast<std::uint32_t>(integer(-32768, 32767))); break;
+    case JetType::Byte:
+      at[0] = static_cast<std::uint8_t>(integer(0, 255));
+      break;
+    case JetType::Integer:
+      PutU16(at, static_cast<std::uint32_t>(integer(-32768, 32767)));
+      break;
     case JetType::Long:
       PutU32(at, static_cast<std::uint32_t>(integer(std::numeric_limits<std::int32_t>::min(),
                                                     std::numeric_limits<std::int32_t>::max())));
@@ -149,7 +167,9 @@ void RowPacker::PutFixed(const JetColumn& column, const Value& value, std::size_
       PutU32(at, std::bit_cast<std::uint32_t>(static_cast<float>(v)));
       break;
     }
-    case JetType::Double: PutU64(at, std::bit_cast<std::uint64_t>(floating())); break;
+    case JetType::Double:
+      PutU64(at, std::bit_cast<std::uint64_t>(floating()));
+      break;
     case JetType::Currency: {
       const auto* v = std::get_if<CurrencyValue>(&value);
       if (v == nullptr) FailKind(rowNumber, column, value);
@@ -165,7 +185,8 @@ void RowPacker::PutFixed(const JetColumn& column, const Value& value, std::size_
       PutU64(at, std::bit_cast<std::uint64_t>(v->days));
       break;
     }
-    default: FailKind(rowNumber, column, value);
+    default:
+      FailKind(rowNumber, column, value);
   }
 }
 
@@ -179,9 +200,9 @@ void RowPacker::AppendVariable(const JetColumn& column, const Value& value, std:
     const auto units = AppendUtf16Le(*text, out);
     if (!units) FailValue(rowNumber, column, "text is not valid UTF-8");
     if (*units > static_cast<std::size_t>(column.maxLength)) {
-      FailValue(rowNumber, column,
-                "text of " + std::to_string(*units) + " characters does not fit " +
-                    TypeName(column));
+      FailValue(
+          rowNumber, column,
+          "text of " + std::to_string(*units) + " characters does not fit " + TypeName(column));
     }
     return;
   }
@@ -203,8 +224,9 @@ void RowPacker::AppendVariable(const JetColumn& column, const Value& value, std:
     data = *bytes;
   }
   if (data.size() >= kLongValueLimit) {
-    FailValue(rowNumber, column,
-              "value of " + std::to_string(data.size()) + " bytes exceeds the 16 MB the writer allows");
+    FailValue(
+        rowNumber, column,
+        "value of " + std::to_string(data.size()) + " bytes exceeds the 16 MB the writer allows");
   }
   if (longValues == nullptr) FailValue(rowNumber, column, "no long-value storage");
   const std::size_t used = out.size() + trailer_;

@@ -1,6 +1,6 @@
 #include "export/jet4/Jet4Writer.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <memory>
@@ -43,9 +43,11 @@ void WriteUserTable(PageFile& file, const Table& table, std::uint32_t tdefPage,
   for (const Column& c : table.columns) columns.push_back(ColumnFromExport(c, c.name));
   const TableLayout layout(std::move(columns));
 
+  // Long-value pages are only opened for tables with memo or OLE columns.
   std::unique_ptr<LongValueStore> longValues;
-  for (const JetColumn& c : layout.Columns()) {
-    if (IsLongValue(c.type)) longValues = std::make_unique<LongValueStore>(file, layout.Columns().size());
+  if (std::any_of(layout.Columns().begin(), layout.Columns().end(),
+                  [](const JetColumn& c) { return IsLongValue(c.type); })) {
+    longValues = std::make_unique<LongValueStore>(file, layout.Columns().size());
   }
   RowWriter data(file, tdefPage);
   RowPacker packer(layout, table.name);
@@ -70,8 +72,9 @@ void WriteUserTable(PageFile& file, const Table& table, std::uint32_t tdefPage,
     LongValueMaps lv;
     lv.column = c.number;
     lv.owned = PgRow(mapPage, AppendDataRow(maps, MakeUsageMap(file, owned)));
-    lv.free = PgRow(mapPage,
-                    AppendDataRow(maps, MakeUsageMap(file, std::span(owned).last(owned.empty() ? 0 : 1))));
+    lv.free = PgRow(
+        mapPage,
+        AppendDataRow(maps, MakeUsageMap(file, std::span(owned).last(owned.empty() ? 0 : 1))));
     tdef.longValueMaps.push_back(lv);
   }
   tdef.layout = &layout;

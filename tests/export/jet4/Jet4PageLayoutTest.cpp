@@ -25,8 +25,12 @@ std::vector<std::uint8_t> WriteToMemory(const std::vector<Table>& tables) {
   return sink.Take();
 }
 
-std::uint32_t U16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
-std::uint32_t U32(const std::uint8_t* p) { return U16(p) | (U16(p + 2) << 16); }
+std::uint32_t U16(const std::uint8_t* p) {
+  return p[0] | (p[1] << 8);
+}
+std::uint32_t U32(const std::uint8_t* p) {
+  return U16(p) | (U16(p + 2) << 16);
+}
 
 const std::uint8_t* PageOf(const std::vector<std::uint8_t>& file, std::uint32_t page) {
   return file.data() + std::size_t{page} * kPageSize;
@@ -106,9 +110,9 @@ TEST(Jet4Catalog, UserTableIsRegisteredInTheNameIndex) {
   const auto file = WriteToMemory({SmallTable()});
   // ParentIdName key of "ExportTable" under the Tables container, then the
   // row's place: page 17 (3 bytes big-endian), row 8.
-  const std::vector<std::uint8_t> entry = {0x7F, 0x8F, 0x00, 0x00, 0x01, 0x7F, 0x51, 0x75, 0x66,
-                                           0x64, 0x69, 0x6D, 0x6D, 0x4A, 0x4C, 0x5E, 0x51, 0x01,
-                                           0x00, 0x00, 0x00, 0x11, 0x08};
+  const std::vector<std::uint8_t> entry = {0x7F, 0x8F, 0x00, 0x00, 0x01, 0x7F, 0x51, 0x75,
+                                           0x66, 0x64, 0x69, 0x6D, 0x6D, 0x4A, 0x4C, 0x5E,
+                                           0x51, 0x01, 0x00, 0x00, 0x00, 0x11, 0x08};
   EXPECT_TRUE(Contains(PageOf(file, 7), entry));
   // Id index: 19 with the sign bit flipped, big-endian.
   EXPECT_TRUE(Contains(PageOf(file, 8), {0x7F, 0x80, 0x00, 0x00, 0x13, 0x00, 0x00, 0x11, 0x08}));
@@ -132,12 +136,12 @@ TEST(Jet4Tdef, HeaderAndDescriptorsOfAUserTable) {
   EXPECT_EQ(U32(t + 55), (20u << 8) | 0);
   EXPECT_EQ(U32(t + 59), (20u << 8) | 1);
   // Long Integer N: fixed at offset 0, 4 bytes.
-  const std::uint8_t n[25] = {0x04, 0x59, 0x06, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                              0x03, 0,    0,    0, 0, 0, 0, 0, 4, 0};
+  const std::uint8_t n[25] = {0x04, 0x59, 0x06, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                              0,    0,    0x03, 0, 0, 0, 0, 0, 0, 0, 4, 0};
   EXPECT_EQ(0, std::memcmp(t + 63, n, 25));
   // Text(10) T: variable index 0, sort order General, 20 bytes.
-  const std::uint8_t tx[25] = {0x0A, 0x59, 0x06, 0, 0, 1, 0, 0, 0, 1, 0, 0x09, 0x04, 0, 0,
-                               0x02, 0,    0,    0, 0, 0, 0, 0, 20, 0};
+  const std::uint8_t tx[25] = {0x0A, 0x59, 0x06, 0, 0, 1, 0, 0, 0, 1, 0,  0x09, 0x04,
+                               0,    0,    0x02, 0, 0, 0, 0, 0, 0, 0, 20, 0};
   EXPECT_EQ(0, std::memcmp(t + 88, tx, 25));
   EXPECT_EQ(0, std::memcmp(t + 113, "\x02\x00N\x00\x02\x00T\x00\xFF\xFF", 10));
   EXPECT_EQ(U32(t + 8), 123u) << "total length";
@@ -161,14 +165,17 @@ TEST(Jet4Rows, RowLayoutAndDataPageHeader) {
 TEST(Jet4Rows, NullsEmptiesAndBooleansInTheNullMask) {
   Table t;
   t.name = "T";
-  t.columns = {{"Yes", AdoType::Boolean, 0, false}, {"No", AdoType::Boolean, 0, false},
-               {"Num", AdoType::SmallInt}, {"Empty", AdoType::VarWChar}, {"Null", AdoType::VarWChar}};
+  t.columns = {{"Yes", AdoType::Boolean, 0, false},
+               {"No", AdoType::Boolean, 0, false},
+               {"Num", AdoType::SmallInt},
+               {"Empty", AdoType::VarWChar},
+               {"Null", AdoType::VarWChar}};
   t.rows = {{true, std::monostate{}, std::monostate{}, std::string(), std::monostate{}}};
   const auto file = WriteToMemory({t});
   // Fixed SmallInt keeps its two zero bytes; both text slots have length 0;
   // the mask has Yes and Empty set.
-  const std::vector<std::uint8_t> row = {0x05, 0x00, 0x00, 0x00, 0x04, 0x00, 0x04, 0x00,
-                                         0x04, 0x00, 0x02, 0x00, 0b01001};
+  const std::vector<std::uint8_t> row = {0x05, 0x00, 0x00, 0x00, 0x04, 0x00,   0x04,
+                                         0x00, 0x04, 0x00, 0x02, 0x00, 0b01001};
   EXPECT_EQ(RowOf(PageOf(file, 21), 0), row);
 }
 

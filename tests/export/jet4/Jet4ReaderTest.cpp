@@ -35,29 +35,22 @@ Bytes Pattern(std::size_t n, unsigned seed) {
 Table EveryTypeTable() {
   Table t;
   t.name = "ExportTable";
-  t.columns = {{"Paid", AdoType::Boolean, 0, false},
-               {"Qty", AdoType::SmallInt},
-               {"Count", AdoType::Integer},
-               {"Ratio", AdoType::Double},
-               {"Price", AdoType::Currency},
-               {"Day", AdoType::Date},
-               {"Raw", AdoType::Binary, 16},
-               {"Code", AdoType::Char, 10},
-               {"Unit Name", AdoType::VarWChar, 40},
-               {"Größe", AdoType::VarWChar},
-               {"Long Text", AdoType::VarWChar, 300},
-               {"Notes", AdoType::LongVarWChar},
-               {"VarBin", AdoType::VarBinary},
-               {"Picture", AdoType::LongVarBinary},
+  t.columns = {{"Paid", AdoType::Boolean, 0, false},  {"Qty", AdoType::SmallInt},
+               {"Count", AdoType::Integer},           {"Ratio", AdoType::Double},
+               {"Price", AdoType::Currency},          {"Day", AdoType::Date},
+               {"Raw", AdoType::Binary, 16},          {"Code", AdoType::Char, 10},
+               {"Unit Name", AdoType::VarWChar, 40},  {"Größe", AdoType::VarWChar},
+               {"Long Text", AdoType::VarWChar, 300}, {"Notes", AdoType::LongVarWChar},
+               {"VarBin", AdoType::VarBinary},        {"Picture", AdoType::LongVarBinary},
                {"Big Binary", AdoType::Binary, 1000}};
-  const std::string memo20k = Repeat("Ελλάδα Zürich 東京 memo line\r\n", 500);  // about 20 KB UTF-16
-  const std::string memo3k = Repeat("single-row memo ", 90);                     // 2880 bytes
+  const std::string memo20k =
+      Repeat("Ελλάδα Zürich 東京 memo line\r\n", 500);        // about 20 KB UTF-16
+  const std::string memo3k = Repeat("single-row memo ", 90);  // 2880 bytes
   t.rows = {
-      {true, std::int64_t{32767}, std::int64_t{2147483647}, 1e300,
-       CurrencyValue{INT64_MAX}, DateTimeValue{jet4test::OleDate(2003, 12, 31, 12, 0, 1)},
-       Pattern(16, 1), std::string("ABCDEFGHIJ"), std::string("Zürich"), std::string(255, 'x'),
-       Repeat("y", 300), std::string("short memo"), Bytes{0x01, 0x00, 0x02},
-       Pattern(20000, 7), Pattern(1000, 3)},
+      {true, std::int64_t{32767}, std::int64_t{2147483647}, 1e300, CurrencyValue{INT64_MAX},
+       DateTimeValue{jet4test::OleDate(2003, 12, 31, 12, 0, 1)}, Pattern(16, 1),
+       std::string("ABCDEFGHIJ"), std::string("Zürich"), std::string(255, 'x'), Repeat("y", 300),
+       std::string("short memo"), Bytes{0x01, 0x00, 0x02}, Pattern(20000, 7), Pattern(1000, 3)},
       {false, std::int64_t{-32768}, std::int64_t{-2147483647 - 1}, -2.5e-300,
        CurrencyValue{INT64_MIN}, DateTimeValue{jet4test::OleDate(1899, 12, 30)},
        Bytes{0x41, 0x00, 0x42}, std::string("a\"b,c"), std::string("Ελλάδα 東京 😀"),
@@ -84,19 +77,23 @@ Table EveryTypeTable() {
 Table ManyRowsTable(int rows) {
   Table t;
   t.name = "Orders 2024";
-  t.columns = {{"ID", AdoType::Integer},       {"Customer", AdoType::VarWChar, 60},
-               {"City", AdoType::VarWChar, 30}, {"Amount", AdoType::Double},
-               {"Price", AdoType::Currency},   {"Ordered", AdoType::Date},
-               {"Shipped", AdoType::Boolean, 0, false}, {"Comment", AdoType::LongVarWChar}};
+  t.columns = {{"ID", AdoType::Integer},
+               {"Customer", AdoType::VarWChar, 60},
+               {"City", AdoType::VarWChar, 30},
+               {"Amount", AdoType::Double},
+               {"Price", AdoType::Currency},
+               {"Ordered", AdoType::Date},
+               {"Shipped", AdoType::Boolean, 0, false},
+               {"Comment", AdoType::LongVarWChar}};
   static const char* cities[] = {"Zürich", "Αθήνα", "東京", "Berlin", ""};
   for (int i = 0; i < rows; ++i) {
     char customer[64];
     std::snprintf(customer, sizeof customer, "Customer %05d with a longer name ÄÖÜ", i);
-    t.rows.push_back({std::int64_t{i}, std::string(customer), std::string(cities[i % 5]),
-                      i / 8.0, CurrencyValue{static_cast<std::int64_t>(i) * 125},
-                      DateTimeValue{jet4test::OleDate(2000, 1, 1) + (i % 5000)},
-                      i % 3 == 0,
-                      i % 4 == 0 ? kNull : Value{Repeat("memo " + std::to_string(i) + " ", i % 40)}});
+    t.rows.push_back(
+        {std::int64_t{i}, std::string(customer), std::string(cities[i % 5]), i / 8.0,
+         CurrencyValue{static_cast<std::int64_t>(i) * 125},
+         DateTimeValue{jet4test::OleDate(2000, 1, 1) + (i % 5000)}, i % 3 == 0,
+         i % 4 == 0 ? kNull : Value{Repeat("memo " + std::to_string(i) + " ", i % 40)}});
   }
   return t;
 }
@@ -170,15 +167,15 @@ TEST_P(Jet4RoundTrip, ColumnTypesAsTheReaderSeesThem) {
   const auto db = Read(Write({EveryTypeTable()}));
   const auto& types = db.byName.at("ExportTable").columnTypes;
   if (GetParam() == Reader::MdbTools) {
-    EXPECT_EQ(types, (std::vector<std::string>{
-                         "Boolean NOT NULL", "Integer", "Long Integer", "Double", "Currency",
-                         "DateTime", "Binary", "Text (10)", "Text (40)", "Text (255)",
-                         "Memo/Hyperlink (255)", "Memo/Hyperlink (255)", "Binary", "OLE (255)",
-                         "OLE (255)"}));
+    EXPECT_EQ(types,
+              (std::vector<std::string>{
+                  "Boolean NOT NULL", "Integer", "Long Integer", "Double", "Currency", "DateTime",
+                  "Binary", "Text (10)", "Text (40)", "Text (255)", "Memo/Hyperlink (255)",
+                  "Memo/Hyperlink (255)", "Binary", "OLE (255)", "OLE (255)"}));
   } else {
     EXPECT_EQ(types, (std::vector<std::string>{"boolean", "integer", "long", "double", "currency",
-                                               "datetime", "binary", "text", "text", "text",
-                                               "memo", "memo", "binary", "ole", "ole"}));
+                                               "datetime", "binary", "text", "text", "text", "memo",
+                                               "memo", "binary", "ole", "ole"}));
   }
 }
 
@@ -211,9 +208,9 @@ TEST_P(Jet4RoundTrip, EmptyDatabaseHasOnlyTheSystemTables) {
   EXPECT_EQ(std::filesystem::file_size(path), 19u * 4096);
   EXPECT_TRUE(Read(path).tables.empty());
   if (GetParam() == Reader::MdbTools) {
-    EXPECT_EQ(jet4test::MdbToolsAllTables(path),
-              (std::vector<std::string>{"MSysObjects", "MSysACEs", "MSysQueries",
-                                        "MSysRelationships"}));
+    EXPECT_EQ(
+        jet4test::MdbToolsAllTables(path),
+        (std::vector<std::string>{"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"}));
   }
 }
 
@@ -230,19 +227,24 @@ TEST_P(Jet4RoundTrip, SeveralTablesInOneDatabase) {
 
 Value WideCell(AdoType kind, int i) {
   switch (kind) {
-    case AdoType::Integer: return std::int64_t{i * 1000};
-    case AdoType::VarWChar: return "v" + std::to_string(i);
-    case AdoType::Double: return i / 4.0;
-    case AdoType::Boolean: return i % 2 == 0;
-    default: return std::int64_t{-i};
+    case AdoType::Integer:
+      return std::int64_t{i * 1000};
+    case AdoType::VarWChar:
+      return "v" + std::to_string(i);
+    case AdoType::Double:
+      return i / 4.0;
+    case AdoType::Boolean:
+      return i % 2 == 0;
+    default:
+      return std::int64_t{-i};
   }
 }
 
 TEST_P(Jet4RoundTrip, WidestTableDefinitionSpansSeveralPages) {
   Table table;
   table.name = "Wide";
-  const AdoType kinds[] = {AdoType::Integer, AdoType::VarWChar, AdoType::Double,
-                           AdoType::Boolean, AdoType::SmallInt};
+  const AdoType kinds[] = {AdoType::Integer, AdoType::VarWChar, AdoType::Double, AdoType::Boolean,
+                           AdoType::SmallInt};
   std::vector<Value> row;
   std::vector<Value> nulls;
   for (int i = 0; i < 255; ++i) {

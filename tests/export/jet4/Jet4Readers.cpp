@@ -46,7 +46,8 @@ std::string Run(const std::vector<std::string>& argv) {
   std::size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
   const int status = ::pclose(pipe);
-  if (status != 0) throw std::runtime_error(command + "exited with status " + std::to_string(status));
+  if (status != 0)
+    throw std::runtime_error(command + "exited with status " + std::to_string(status));
   return out;
 }
 
@@ -128,8 +129,8 @@ ReadDatabase ReadMdbTools(const std::string& path) {
   for (const std::string& name : db.tables) {
     ReadTable table;
     table.name = name;
-    auto records = ParseCsv(Run({"mdb-export", "-b", "hex", "-0", "NULL", "-T",
-                                 "%Y-%m-%d %H:%M:%S", path, name}));
+    auto records = ParseCsv(
+        Run({"mdb-export", "-b", "hex", "-0", "NULL", "-T", "%Y-%m-%d %H:%M:%S", path, name}));
     if (!records.empty()) {
       table.columnNames = records.front();
       table.rows.assign(records.begin() + 1, records.end());
@@ -261,7 +262,8 @@ std::string Expected(Reader reader, const Column& column, const Value& value) {
     return mt ? (yes ? "1" : "0") : (yes ? "T" : "F");
   }
   if (std::holds_alternative<std::monostate>(value)) return mt ? "NULL" : "N";
-  if (const auto* i = std::get_if<std::int64_t>(&value)) return (mt ? "" : "#") + std::to_string(*i);
+  if (const auto* i = std::get_if<std::int64_t>(&value))
+    return (mt ? "" : "#") + std::to_string(*i);
   if (const auto* s = std::get_if<std::string>(&value)) {
     // mdbtools cannot tell an empty text from NULL, and converts UTF-16 unit
     // by unit: a character outside the BMP (a surrogate pair) shows as "??".
@@ -280,7 +282,8 @@ std::string Expected(Reader reader, const Column& column, const Value& value) {
     long long wholeDays = 0;
     long long seconds = 0;
     SplitOleDate(d->days, wholeDays, seconds);
-    if (!mt) return "D" + std::to_string(((wholeDays + kOleEpochFrom1970) * 86400 + seconds) * 1000);
+    if (!mt)
+      return "D" + std::to_string(((wholeDays + kOleEpochFrom1970) * 86400 + seconds) * 1000);
     int y = 0;
     unsigned m = 0;
     unsigned day = 0;
@@ -302,7 +305,8 @@ const char* ReaderName(Reader reader) {
 std::optional<std::string> MissingReader(Reader reader) {
   if (reader == Reader::MdbTools) {
     for (const char* tool : {"mdb-tables", "mdb-export", "mdb-schema"}) {
-      if (!OnPath(tool)) return std::string(tool) + " is not installed (scripts/install-deps readers)";
+      if (!OnPath(tool))
+        return std::string(tool) + " is not installed (scripts/install-deps readers)";
     }
     return std::nullopt;
   }
@@ -332,14 +336,15 @@ std::string CompareCell(Reader reader, const Column& column, const Value& value,
   std::string want;
   if (column.type != AdoType::Boolean && std::holds_alternative<double>(value)) {
     want = std::to_string(std::get<double>(value));
-    same = mt ? SameDouble(got, std::get<double>(value))
-              : got.size() > 1 && got[0] == '#' && SameDouble(got.substr(1), std::get<double>(value));
+    same =
+        mt ? SameDouble(got, std::get<double>(value))
+           : got.size() > 1 && got[0] == '#' && SameDouble(got.substr(1), std::get<double>(value));
   } else if (column.type != AdoType::Boolean && std::holds_alternative<CurrencyValue>(value)) {
     const long long scaled = std::get<CurrencyValue>(value).scaled;
     want = std::to_string(scaled) + "/10000";
     const std::optional<long long> parsed =
-        mt ? ParseScaled(got) : (got.size() > 1 && got[0] == 'S' ? ParseScaled(Unhex(got.substr(1)))
-                                                                 : std::nullopt);
+        mt ? ParseScaled(got)
+           : (got.size() > 1 && got[0] == 'S' ? ParseScaled(Unhex(got.substr(1))) : std::nullopt);
     same = parsed && *parsed == scaled;
   } else {
     want = Expected(reader, column, value);
@@ -347,12 +352,14 @@ std::string CompareCell(Reader reader, const Column& column, const Value& value,
   }
   if (same) return {};
   auto cut = [](const std::string& s) { return s.size() > 120 ? s.substr(0, 120) + "..." : s; };
-  return std::string(ReaderName(reader)) + " shows '" + cut(got) + "', expected '" + cut(want) + "'";
+  return std::string(ReaderName(reader)) + " shows '" + cut(got) + "', expected '" + cut(want) +
+         "'";
 }
 
 double OleDate(int year, int month, int day, int hour, int minute, int second) {
-  const long long days = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
-                         kOleEpochFrom1970;
+  const long long days =
+      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+      kOleEpochFrom1970;
   return static_cast<double>(days) + (hour * 3600 + minute * 60 + second) / 86400.0;
 }
 

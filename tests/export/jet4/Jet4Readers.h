@@ -25,9 +25,9 @@ std::optional<std::string> MissingReader(Reader reader);
 
 struct ReadTable {
   std::string name;
-  long rowCount = -1;                    // as the reader reports it (-1: not reported)
-  std::vector<std::string> columnNames;  // UTF-8
-  std::vector<std::string> columnTypes;  // mdb-schema's or mdb-reader's type names
+  long rowCount = -1;                          // as the reader reports it (-1: not reported)
+  std::vector<std::string> columnNames;        // UTF-8
+  std::vector<std::string> columnTypes;        // mdb-schema's or mdb-reader's type names
   std::vector<std::vector<std::string>> rows;  // cells in the reader's own notation
 };
 

@@ -84,8 +84,8 @@ TEST(Jet4Validation, ColumnNamesAccessDoesNotAllowAreRefused) {
 
   Table dup;
   dup.name = "T";
-  dup.columns = {{"Größe", AdoType::Integer}, {"GRÖSSE", AdoType::Integer},
-                 {"größe", AdoType::VarWChar}};
+  dup.columns = {
+      {"Größe", AdoType::Integer}, {"GRÖSSE", AdoType::Integer}, {"größe", AdoType::VarWChar}};
   ExpectRefused(dup, "two columns named 'größe'");
 }
 
@@ -104,12 +104,14 @@ TEST(Jet4Validation, TableShapeLimits) {
 
   Table wide;
   wide.name = "T";
-  for (int i = 0; i < 256; ++i) wide.columns.push_back({"c" + std::to_string(i), AdoType::SmallInt});
+  for (int i = 0; i < 256; ++i)
+    wide.columns.push_back({"c" + std::to_string(i), AdoType::SmallInt});
   ExpectRefused(wide, "has 256 columns; Jet 4 allows 255");
 
   Table memos;
   memos.name = "T";
-  for (int i = 0; i < 28; ++i) memos.columns.push_back({"m" + std::to_string(i), AdoType::LongVarWChar});
+  for (int i = 0; i < 28; ++i)
+    memos.columns.push_back({"m" + std::to_string(i), AdoType::LongVarWChar});
   ExpectRefused(memos, "28 memo/OLE columns");
 
   Table ragged = OneColumn("T", {"A", AdoType::Integer});
