@@ -1,7 +1,9 @@
 // Round trips: databases written by the Access writer, read back by two
 // independent readers (mdbtools and mdb-reader), compared cell by cell.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -102,9 +104,11 @@ class Jet4RoundTrip : public ::testing::TestWithParam<Reader> {
  protected:
   void SetUp() override {
     if (auto missing = jet4test::MissingReader(GetParam())) GTEST_SKIP() << *missing;
+    // Parameterised test names hold a '/': keep the folder one level deep.
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
     dir_ = std::filesystem::temp_directory_path() /
-           ("zyl-jet4-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("zyl-jet4-" + std::to_string(::getpid()) + "-" + name);
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }
