@@ -8,7 +8,8 @@ JOBS ?= $(shell nproc)
 all: build
 
 deps:
-	@scripts/install-deps
+	@scripts/install-deps readers
+	@tests/export/jet4/setup.sh
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
