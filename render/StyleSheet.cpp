@@ -7,7 +7,9 @@
 // is added, plus 1 for every later composition that reuses it. A rule is
 // reused when any line (a host's own lines included) contains it, compared
 // after locale lower-casing of both.
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
@@ -18,23 +20,48 @@ namespace zyl {
 
 namespace {
 
+// Eight bytes at a time: the style-sheet lines are scanned for every
+// composed rule, so this loop is hot.
 bool IsAscii(std::string_view s) {
-  for (unsigned char c : s) {
-    if (c >= 0x80) return false;
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + i, sizeof word);
+    if ((word & 0x8080808080808080ull) != 0) return false;
+  }
+  for (; i < s.size(); ++i) {
+    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
   }
   return true;
 }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Whether the locale lower-case form of `line` contains `lowerRule` (which
-// is lower-cased already). An ASCII line lower-cases byte by byte, so it is
-// searched in place without building its lower-case copy.
-bool LineContainsRule(std::string_view line, std::string_view lowerRule) {
+// Whether the locale lower-case form of `line` contains `lowerRule`, the
+// lower-case form of `rule`. AnsiLowerCase maps ASCII text byte by byte, so
+// an ASCII line is searched in place without building its lower-case copy:
+// candidates start where the rule's first character ("{") occurs, and a
+// candidate that holds the rule exactly (the usual case) needs no folding.
+bool LineContainsRule(std::string_view line, std::string_view rule, std::string_view lowerRule) {
+  if (lowerRule.empty()) return true;
   if (!IsAscii(line)) return AnsiLowerCase(line).find(lowerRule) != std::string::npos;
   if (lowerRule.size() > line.size()) return false;
-  for (std::size_t start = 0; start + lowerRule.size() <= line.size(); ++start) {
-    std::size_t i = 0;
+  const char first = lowerRule[0];
+  const bool letter = first >= 'a' && first <= 'z';
+  const std::size_t last = line.size() - lowerRule.size();
+  for (std::size_t start = 0; start <= last; ++start) {
+    if (!letter) {
+      const void* hit = std::memchr(line.data() + start, first, last - start + 1);
+      if (hit == nullptr) return false;
+      start = static_cast<std::size_t>(static_cast<const char*>(hit) - line.data());
+    } else if (LowerAscii(line[start]) != first) {
+      continue;
+    }
+    if (rule.size() == lowerRule.size() &&
+        std::memcmp(line.data() + start, rule.data(), rule.size()) == 0) {
+      return true;
+    }
+    std::size_t i = 1;
     while (i < lowerRule.size() && LowerAscii(line[start + i]) == lowerRule[i]) ++i;
     if (i == lowerRule.size()) return true;
   }
@@ -98,7 +125,7 @@ std::string TZylCSS::ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignm
   std::string name;
   int found = -1;
   for (int i = 0; i < css_.Count(); ++i) {
-    if (LineContainsRule(css_[i], lowerRule)) {
+    if (LineContainsRule(css_[i], rule, lowerRule)) {
       found = i;
       break;
     }

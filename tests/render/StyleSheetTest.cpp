@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "RenderTestSupport.h"
+#include "platform/Locale.h"
 
 namespace zyl {
 namespace {
@@ -84,6 +85,23 @@ TEST(StyleSheet, HostLinesCountAndAreReusedWhenTheyHoldTheRule) {
   RenderGrid k(1, 1);
   k.Sheet().Add(std::string(".x") + kArialRule);
   EXPECT_EQ(Compose(k.grid, TFont()), std::string("x") + kArialRule);
+}
+
+TEST(StyleSheet, HostLinesMatchIgnoringCaseAtAnyPosition) {
+  RenderGrid g(1, 1);
+  g.Sheet().Add(".a   { color: red }");
+  g.Sheet().Add(".B   {{ x } " + AnsiUpperCase(kArialRule) + " {");
+  EXPECT_EQ(Compose(g.grid, TFont()), "B");
+  EXPECT_EQ(g.Sheet().Count(), 2);
+  // A line that is not ASCII is lower-cased by the locale rules first.
+  RenderGrid h(1, 1);
+  h.Sheet().Add(".Ü   /* ÜBER */ " + AnsiUpperCase(kArialRule));
+  EXPECT_EQ(Compose(h.grid, TFont()), "Ü");
+  // A rule cut short by the end of the line does not match.
+  RenderGrid k(1, 1);
+  std::string cut = kArialRule;
+  k.Sheet().Add(".c   " + cut.substr(0, cut.size() - 1));
+  EXPECT_EQ(Compose(k.grid, TFont()), "GS1");
 }
 
 TEST(StyleSheet, RuleTextFollowsTheFontAndSettings) {
