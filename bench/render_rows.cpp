@@ -54,7 +54,8 @@ void BM_RowsIntoOneBuffer(benchmark::State& state) {
   for (auto _ : state) {
     std::string html;
     zyl::render::HtmlWriter out(html);
-    out.Reserve(zyl::render::RowRenderer::EstimateSize(rows, page.grid.GetColCount()));
+    out.Reserve(zyl::render::RowRenderer::EstimateSize(rows, page.grid.GetColCount(),
+                                                       page.grid.GetFixedCols()));
     zyl::render::RowRenderer renderer(page.grid, out);
     for (int r = 0; r < rows; ++r) renderer.AppendHTML(*page.grid.GetRows(r));
     bytes = html.size();

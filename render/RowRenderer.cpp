@@ -5,15 +5,21 @@
 // backgrounds of the same rendering.
 #include "render/RowRenderer.h"
 
+#include <algorithm>
+
 #include "render/CellRenderer.h"
 
 namespace zyl::render {
 
-std::size_t RowRenderer::EstimateSize(int rows, int cols) {
-  // A text cell with its class and background takes about 60 bytes.
+std::size_t RowRenderer::EstimateSize(int rows, int cols, int fixedCols) {
+  // A text cell with its class and background takes about 60 bytes; a
+  // fixed cell, a whole bevelled caption table, about 1.5 KB.
   constexpr std::size_t kCellBytes = 64;
+  constexpr std::size_t kFixedCellBytes = 1536;
   if (rows <= 0 || cols <= 0) return 16;
-  return static_cast<std::size_t>(rows) * (static_cast<std::size_t>(cols) * kCellBytes + 16);
+  const auto fixed = static_cast<std::size_t>(std::clamp(fixedCols, 0, cols));
+  const auto data = static_cast<std::size_t>(cols) - fixed;
+  return static_cast<std::size_t>(rows) * (data * kCellBytes + fixed * kFixedCellBytes + 16);
 }
 
 void RowRenderer::AppendHTML(TZylRow& row) {
@@ -40,7 +46,7 @@ void RowRenderer::AppendBuild(TZylRow& row) {
   }
   const int rowNo = row.GetRowNo();
   const int cols = grid_.GetColCount();
-  out_.Reserve(EstimateSize(1, cols));
+  out_.Reserve(EstimateSize(1, cols, grid_.GetFixedCols()));
   out_.Literal("<TR>");
   CellRenderer cells(grid_, out_);
   for (int c = 0; c < cols; ++c) cells.AppendHTML(*grid_.GetCells(rowNo, c), rowNo, c);

@@ -25,8 +25,9 @@ class RowRenderer {
   // appends "<TR>", every cell's HTML in column order and "</TR>".
   void AppendBuild(TZylRow& row);
 
-  // A capacity estimate for `rows` rows of `cols` cells.
-  static std::size_t EstimateSize(int rows, int cols);
+  // A capacity estimate for `rows` rows of `cols` cells, the first
+  // `fixedCols` of them drawn like captions.
+  static std::size_t EstimateSize(int rows, int cols, int fixedCols);
 
  private:
   TZylHTMLGrid& grid_;

@@ -123,22 +123,14 @@ TEST(StyleSheet, RuleTextFollowsTheFontAndSettings) {
   EXPECT_TRUE(g.css.GetWordWrap());
 }
 
-TEST(StyleSheet, AlignmentsAndSystemColours) {
+TEST(StyleSheet, SystemFontColoursAreResolved) {
   RenderGrid g(1, 1);
-  std::string name;
-  auto rule = [&](HAlignment a) {
-    return g.grid.ComposeCSS(TFont(), TFontStyle::fsSanSerif, false, a, VAlignment::alMiddle, ".",
-                             -1, name);
-  };
-  EXPECT_NE(rule(HAlignment::alCenter).find(" text-align: center;"), std::string::npos);
-  EXPECT_NE(rule(HAlignment::alRight).find(" text-align: right;"), std::string::npos);
-  EXPECT_NE(rule(HAlignment::alJustify).find(" text-align: justify;"), std::string::npos);
-  EXPECT_NE(rule(HAlignment::alChar).find(" text-align: \".\";"), std::string::npos);
   TFont system;
-  system.SetColor(clWindowText);  // resolved to its plain colour (black)
+  system.SetColor(clHighlight);  // the classic scheme's highlight, 0x6A240A as TColor
+  std::string name;
   std::string text = g.grid.ComposeCSS(system, TFontStyle::fsSanSerif, false, HAlignment::alLeft,
                                        VAlignment::alMiddle, ".", -1, name);
-  EXPECT_NE(text.find(" color: #000000;"), std::string::npos);
+  EXPECT_NE(text.find(" color: #0A246A;"), std::string::npos) << text;
 }
 
 TEST(StyleSheet, PixelsUseTheFontHeightAndIndentRules) {
