@@ -1,0 +1,267 @@
+// Cell rendering: TZylField::GetHTML and Build, and the renderer behind them.
+//
+// A cell is a data cell when its column is not a fixed column and its row
+// is at least FixedRows - 1 (the caption line counts as the first fixed
+// row). Data cells show text, a true/false image or an edit control; the
+// others are drawn like captions.
+//
+// Background of a data cell: the cell's colour, else the odd or even column
+// colour, else white; in the current record's row a set row colour
+// replaces it, in every other row it is mixed with the row's colour
+// (MixColors, where white and unset colours are neutral).
+#include "render/CellRenderer.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "render/CaptionRenderer.h"
+#include "request/ZylCSS.h"
+
+namespace zyl::render {
+
+namespace {
+
+// Runs a clean-up action when the scope ends, also when rendering throws.
+template <class Fn>
+class ScopeExit {
+ public:
+  explicit ScopeExit(Fn fn) : fn_(std::move(fn)) {}
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+  ~ScopeExit() { fn_(); }
+
+ private:
+  Fn fn_;
+};
+
+}  // namespace
+
+void CellRenderer::AppendHTML(TZylField& cell, int aRow, int aCol) {
+  if (!grid_.GetColumns(aCol)->GetVisible()) return;
+  if (grid_.OnProcessCellData) {
+    grid_.OnProcessCellData(&cell, aRow, aCol, grid_.GetRows(aRow)->GetRecNo(), cell.GetValue());
+  }
+  const std::size_t mark = out_.Size();
+  if (!cell.GetHTMLOverride().empty()) {
+    out_.Literal(cell.GetHTMLOverride());
+    TZylCSS* css = grid_.CSSLink();
+    if (!cell.GetCSS().empty() && css != nullptr) css->GetCSS().Add(cell.GetCSS());
+  } else {
+    AppendBuild(cell, aRow, aCol);
+  }
+  if (grid_.OnGetCellHTML) {
+    std::string html = out_.TakeFrom(mark);
+    grid_.OnGetCellHTML(&cell, &grid_, aRow, aCol, grid_.GetRows(aRow)->GetRecNo(), html);
+    out_.Literal(html);
+  }
+}
+
+void CellRenderer::AppendBuild(TZylField& cell, int aRow, int aCol) {
+  const bool dataCell = aCol >= grid_.GetFixedCols() && aRow >= grid_.GetFixedRows() - 1;
+  if (dataCell) {
+    AppendDataCell(cell, aRow, aCol);
+  } else {
+    AppendFixedCell(cell, aRow, aCol);
+  }
+}
+
+bool CellRenderer::IsSummaryRow(int aRow) {
+  return (grid_.GetDoMadeSum() || grid_.GetDoMadeSA()) && aRow == grid_.GetRowCount() - 1;
+}
+
+void CellRenderer::AppendDataCell(TZylField& cell, int aRow, int aCol) {
+  const TZylColumn& column = *grid_.GetColumns(aCol);
+  const TZylRow& row = *grid_.GetRows(aRow);
+
+  TColor cellColor = cell.GetColor();
+  if (cellColor == clNone) cellColor = aCol % 2 != 0 ? grid_.GetOddColColor() : grid_.GetEvenColColor();
+  if (cellColor == clNone) cellColor = clWhite;
+  const bool currentRecord = row.GetRecNo() == grid_.GetRecNo();
+  const TColor background = currentRecord && row.GetColor() != clNone
+                                ? row.GetColor()
+                                : TZylHTMLGrid::MixColors(row.GetColor(), cellColor);
+
+  out_.Literal("<TD");
+  if (cell.GetWidth() > -1) out_.Literal(" WIDTH=\"").Number(cell.GetWidth()).Literal("\"");
+  if (cell.GetHeight() > -1) out_.Literal(" HEIGHT=\"").Number(cell.GetHeight()).Literal("\"");
+  out_.Literal(" BGCOLOR=\"").Hex6(TZylHTMLGrid::ColorToRGB(background)).Literal("\"");
+
+  // While a record is being added only the last row is editable; otherwise
+  // every row, or only the current record's row with EditStyle CurrentRow.
+  const bool lastRow = aRow == grid_.GetRowCount() - 1;
+  const bool summaryRow = IsSummaryRow(aRow);
+  const bool rowEditable =
+      grid_.GetAddingRecord()
+          ? lastRow
+          : !(grid_.GetEditStyle() == TEditStyle::CurrentRow && !currentRecord);
+  const bool edit =
+      rowEditable && column.GetEditMode() && !column.GetReadOnly() && !summaryRow;
+
+  std::string className;
+  grid_.ComposeCSS(cell.Font(), cell.GetFontStyle(), column.GetWordWrap(), cell.GetHAlign(),
+                   cell.GetVAlign(), column.GetAlignmentChar(),
+                   edit ? -1 : grid_.GetTextIndent(), className);
+  out_.Literal(" CLASS=\"").Literal(className).Literal("\"");
+
+  switch (cell.GetHAlign()) {
+    case HAlignment::alCenter: out_.Literal(" ALIGN=\"CENTER\""); break;
+    case HAlignment::alRight: out_.Literal(" ALIGN=\"RIGHT\""); break;
+    case HAlignment::alJustify: out_.Literal(" ALIGN=\"JUSTIFY\""); break;
+    case HAlignment::alLeft:
+    case HAlignment::alChar: break;
+  }
+  switch (cell.GetVAlign()) {
+    case VAlignment::alTop: out_.Literal(" VALIGN=\"TOP\""); break;
+    case VAlignment::alBottom: out_.Literal(" VALIGN=\"BOTTOM\""); break;
+    case VAlignment::alBaseline: out_.Literal(" VALIGN=\"BASELINE\""); break;
+    case VAlignment::alMiddle: break;
+  }
+  out_.Literal(">");
+
+  if (edit) {
+    AppendEditControl(cell, column, row.GetRecNo(), className, background);
+  } else {
+    AppendShownText(cell, column, summaryRow);
+  }
+  out_.Literal("</TD>");
+}
+
+void CellRenderer::AppendEditControl(const TZylField& cell, const TZylColumn& column, int recNo,
+                                     const std::string& className, TColor background) {
+  const TColor textColor = cell.Font().GetColor();
+  // Writes NAME="GCELL_<record>_<field>".
+  auto name = [&] {
+    out_.Literal("GCELL_").Number(recNo).Literal("_").Number(column.GetFieldIndex());
+  };
+  const TStringList& pickList = column.PickList();
+  if (!pickList.Empty() && (!grid_.GetAddingRecord() || column.GetLimitToPickList())) {
+    out_.Literal("<SELECT NAME=\"");
+    name();
+    out_.Literal("\" CLASS=\"").Literal(className).Literal("\" STYLE=\"");
+    out_.Literal(grid_.ComposeSTYLE("100%", "", "", textColor, background)).Literal("\">");
+    // Texts and values pair by index; a pick list longer than its value
+    // list is cut to the shorter length.
+    const TStringList& valueList = column.ValueList();
+    const int options = std::min(pickList.Count(), valueList.Count());
+    for (int i = 0; i < options; ++i) {
+      out_.Literal("<OPTION VALUE=\"").Value(valueList[i], HtmlContext::Attribute);
+      out_.Literal(valueList[i] == cell.GetValue() ? "\" SELECTED>" : "\">");
+      out_.Value(pickList[i], HtmlContext::Text);
+    }
+    out_.Literal("</SELECT>");
+    return;
+  }
+  const TFieldType type = column.GetDataType();
+  if (type == TFieldType::ftBoolean) {
+    out_.Literal("<INPUT TYPE=\"CHECKBOX\" NAME=\"");
+    name();
+    out_.Literal("\" CLASS=\"").Literal(className).Literal("\" STYLE=\"");
+    out_.Literal(grid_.ComposeSTYLE("", "", "", textColor, background));
+    out_.Literal(cell.GetBooleanValue() ? "\" CHECKED>" : "\">");
+    return;
+  }
+  const std::string style = grid_.ComposeSTYLE("100%", "100%", "", textColor, background);
+  if (type == TFieldType::ftMemo) {
+    out_.Literal("<TEXTAREA NAME=\"");
+    name();
+    out_.Literal("\" CLASS=\"").Literal(className).Literal("\" STYLE=\"").Literal(style);
+    out_.Literal("\">").Value(cell.GetValue(), HtmlContext::Text).Literal("</TEXTAREA>");
+    return;
+  }
+  out_.Literal("<INPUT TYPE=\"TEXT\" NAME=\"");
+  name();
+  out_.Literal("\" VALUE=\"").Value(cell.GetValue(), HtmlContext::Attribute);
+  out_.Literal("\" CLASS=\"").Literal(className).Literal("\" STYLE=\"").Literal(style);
+  out_.Literal("\">");
+}
+
+void CellRenderer::AppendShownText(const TZylField& cell, const TZylColumn& column,
+                                   bool summaryRow) {
+  if (column.GetDataType() == TFieldType::ftBoolean && !summaryRow) {
+    out_.Literal("<IMG SRC=\"").Literal(grid_.GetImagesURL());
+    out_.Literal(cell.GetBooleanValue() ? "GTrue.gif" : "GFalse.gif");
+    out_.Literal("\" WIDTH=\"12\" HEIGHT=\"12\">");
+    return;
+  }
+  std::string_view shown = cell.GetValue();
+  const TStringList& pickList = column.PickList();
+  if (!pickList.Empty() && !summaryRow) {
+    // The first value equal ignoring case names the text shown; a value
+    // without a text shows as it is.
+    const int index = column.ValueList().IndexOf(cell.GetValue());
+    if (index >= 0 && pickList.Count() > index) shown = pickList[index];
+  }
+  out_.Value(shown, column.GetWordWrap() ? HtmlContext::WrappedLine : HtmlContext::Line);
+}
+
+std::string CellRenderer::CurrentMarker(int aRow) {
+  std::string marker;
+  if (IsSummaryRow(aRow)) return marker;  // the summary row's marker cell stays empty
+  HtmlWriter out(marker);
+  const std::string& images = grid_.GetImagesURL();
+  if (grid_.GetUpdatByEnter() && aRow == 0 && grid_.GetEditMode()) {
+    // An invisible first button of the form: browsers click it when Enter
+    // is pressed in a text field.
+    out.Literal("<INPUT TYPE=\"IMAGE\" NAME=\"GDUMMY\" SRC=\"").Literal(images);
+    out.Literal("Gt.gif\" BORDER=\"0\" WIDTH=\"0\" HEIGHT=\"0\">");
+  }
+  const int recNo = grid_.GetRows(aRow)->GetRecNo();
+  if (grid_.GetAddingRecord() && aRow == grid_.GetRowCount() - 1) {
+    out.Literal("<IMG SRC=\"").Literal(images).Literal("GCurrent.gif\" BORDER=\"0\" WIDTH=\"12\"");
+    out.Literal(" HEIGHT=\"12\" ALT=\"").Literal(grid_.GetAltCurrentRecord()).Literal("\">");
+    return marker;
+  }
+  const bool current = !grid_.GetAddingRecord() && recNo == grid_.GetRecNo();
+  out.Literal("<INPUT TYPE=\"IMAGE\" NAME=\"GRecNo").Number(recNo).Literal("\" SRC=\"");
+  out.Literal(images).Literal(current ? "GCurrent.gif" : "GNone.gif");
+  out.Literal("\" BORDER=\"0\" WIDTH=\"12\" HEIGHT=\"12\" ALT=\"");
+  out.Literal(current ? grid_.GetAltCurrentRecord() : grid_.GetAltGotoRecord()).Literal("\">");
+  return marker;
+}
+
+void CellRenderer::AppendFixedCell(TZylField& cell, int aRow, int aCol) {
+  TZylColumn& column = *grid_.GetColumns(aCol);
+  const bool showGlyph = column.GetShowGlyph();
+  const bool showSelector = column.GetShowSelector();
+  const bool marker = aCol == 0 && grid_.GetShowRowNumber();
+  // A fixed cell shows neither sort buttons nor a selector; the marker
+  // settings are transient and end empty.
+  ScopeExit restore([&] {
+    column.SetShowGlyph(showGlyph);
+    column.SetShowSelector(showSelector);
+    if (marker) {
+      column.SetShowCurrent(false);
+      column.SetCurrentHTML(std::string());
+    }
+  });
+  column.SetShowGlyph(false);
+  column.SetShowSelector(false);
+  if (marker) {
+    column.SetShowCurrent(true);
+    column.SetCurrentHTML(CurrentMarker(aRow));
+  }
+  CaptionRenderer(grid_, out_).AppendBuild(column, cell.GetValue(), false, true);
+}
+
+}  // namespace zyl::render
+
+namespace zyl {
+
+std::string TZylField::GetHTML() {
+  std::string html;
+  const TPoint at = grid_->Matrix().IndexOf(this);
+  if (at.X < 0) return html;  // a cell outside the grid's matrix has no place to render
+  render::HtmlWriter out(html);
+  render::CellRenderer(*grid_, out).AppendHTML(*this, at.X, at.Y);
+  return html;
+}
+
+std::string TZylField::Build(int aRow, int aCol) {
+  std::string html;
+  html.reserve(256);
+  render::HtmlWriter out(html);
+  render::CellRenderer(*grid_, out).AppendBuild(*this, aRow, aCol);
+  return html;
+}
+
+}  // namespace zyl

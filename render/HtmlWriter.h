@@ -1,0 +1,89 @@
+// HtmlWriter: appends HTML to one buffer owned by the caller. It has two
+// verbs: Literal() writes markup the library builds, as it is; Value()
+// writes text that comes from data, escaped for the place it lands in. So
+// whether a piece of output is escaped is decided by the verb that wrote it.
+//
+// What is escaped (the rule every renderer follows): text from data is
+// written through Value(): cell values wherever they appear (cell text,
+// VALUE attributes, TEXTAREA content), pick-list and value-list entries
+// (option text and VALUE), column captions, and the cell values that fixed
+// cells show as their caption. Value() replaces & < > " ' by &amp; &lt;
+// &gt; &quot; &#39;. Everything the host sets as HTML on purpose is written
+// through Literal(): the HTML overrides of cells, rows, columns and glyphs,
+// CSS texts and class names, CurrentHTML (built by the library) and the
+// texts the host configures (Header, the Alt* and Text* properties,
+// ImagesURL, image names). Escaping happens at output only: stored values,
+// sorting, summary rows and exports see the original text.
+//
+// Internal to the library (not part of the public interface).
+#pragma once
+
+#include <algorithm>
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zyl::render {
+
+// Where an escaped value lands.
+enum class HtmlContext {
+  Attribute,    // inside a double-quoted attribute value
+  Text,         // element content; CR and LF stay as they are
+  Line,         // shown cell or caption text: CR LF becomes one blank
+  WrappedLine,  // shown cell or caption text: CR LF becomes "<BR>"
+};
+
+class HtmlWriter {
+ public:
+  // Appends to `buffer` (not owned; it must outlive the writer).
+  explicit HtmlWriter(std::string& buffer) : out_(buffer) {}
+
+  // Makes room for `bytes` more bytes, so that a page or row is built
+  // without reallocations. Growth stays geometric when called repeatedly.
+  void Reserve(std::size_t bytes) {
+    if (out_.capacity() - out_.size() >= bytes) return;
+    out_.reserve(std::max(out_.size() + bytes, 2 * out_.capacity()));
+  }
+
+  // Appends library-built markup or host-configured HTML unchanged.
+  HtmlWriter& Literal(std::string_view text) {
+    out_.append(text);
+    return *this;
+  }
+  // Appends a decimal number (a library-built literal).
+  HtmlWriter& Number(long long value) {
+    char digits[24];
+    auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out_.append(digits, static_cast<std::size_t>(result.ptr - digits));
+    return *this;
+  }
+  // Appends the low 24 bits of `rgb` as six upper-case hexadecimal digits.
+  HtmlWriter& Hex6(std::uint32_t rgb) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    char digits[6];
+    for (int i = 5; i >= 0; --i) {
+      digits[i] = kDigits[rgb & 0xFu];
+      rgb >>= 4;
+    }
+    out_.append(digits, sizeof digits);
+    return *this;
+  }
+
+  // Appends text that comes from data, escaped for `context`.
+  HtmlWriter& Value(std::string_view text, HtmlContext context);
+
+  // Current length of the buffer, and the text written since `mark` taken
+  // out of it (the buffer is cut back to `mark`).
+  std::size_t Size() const { return out_.size(); }
+  std::string TakeFrom(std::size_t mark);
+
+ private:
+  std::string& out_;
+};
+
+// `text` escaped for `context` as a new string (Value() into an empty buffer).
+std::string EscapeHtml(std::string_view text, HtmlContext context = HtmlContext::Text);
+
+}  // namespace zyl::render

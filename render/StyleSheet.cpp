@@ -1,0 +1,169 @@
+// Style composition: a font plus alignment settings become a CSS rule,
+// registered once per page as a class ".GS<n>" in the style sheet of the
+// shared TZylCSS; and the inline style of edit controls.
+//
+// The style sheet holds one line per class: the selector, three blanks and
+// the rule. The object slot of each line counts its uses: 1 when the line
+// is added, plus 1 for every later composition that reuses it. A rule is
+// reused when any line (a host's own lines included) contains it, compared
+// after locale lower-casing of both.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "grid/ZylHTMLGrid.h"
+#include "platform/Locale.h"
+#include "render/HtmlWriter.h"
+#include "request/ZylCSS.h"
+
+namespace zyl {
+
+namespace {
+
+// Eight bytes at a time: the style-sheet lines are scanned for every
+// composed rule, so this loop is hot.
+bool IsAscii(std::string_view s) {
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + i, sizeof word);
+    if ((word & 0x8080808080808080ull) != 0) return false;
+  }
+  for (; i < s.size(); ++i) {
+    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether the locale lower-case form of `line` contains `lowerRule`, the
+// lower-case form of `rule`. AnsiLowerCase maps ASCII text byte by byte, so
+// an ASCII line is searched in place without building its lower-case copy:
+// candidates start where the rule's first character ("{") occurs, and a
+// candidate that holds the rule exactly (the usual case) needs no folding.
+bool LineContainsRule(std::string_view line, std::string_view rule, std::string_view lowerRule) {
+  if (lowerRule.empty()) return true;
+  if (!IsAscii(line)) return AnsiLowerCase(line).find(lowerRule) != std::string::npos;
+  if (lowerRule.size() > line.size()) return false;
+  const char first = lowerRule[0];
+  const bool letter = first >= 'a' && first <= 'z';
+  const std::size_t last = line.size() - lowerRule.size();
+  for (std::size_t start = 0; start <= last; ++start) {
+    if (!letter) {
+      const void* hit = std::memchr(line.data() + start, first, last - start + 1);
+      if (hit == nullptr) return false;
+      start = static_cast<std::size_t>(static_cast<const char*>(hit) - line.data());
+    } else if (LowerAscii(line[start]) != first) {
+      continue;
+    }
+    if (rule.size() == lowerRule.size() &&
+        std::memcmp(line.data() + start, rule.data(), rule.size()) == 0) {
+      return true;
+    }
+    std::size_t i = 1;
+    while (i < lowerRule.size() && LowerAscii(line[start + i]) == lowerRule[i]) ++i;
+    if (i == lowerRule.size()) return true;
+  }
+  return false;
+}
+
+void AppendPadding(std::string& rule, int indent, std::string_view unit) {
+  rule += " padding-left: ";
+  rule += std::to_string(indent);
+  rule += unit;
+  rule += " padding-right: ";
+  rule += std::to_string(indent);
+  rule += unit;
+}
+
+}  // namespace
+
+std::string TZylCSS::ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignment hAlign,
+                                VAlignment /*vAlign: rendered as a cell attribute*/,
+                                const std::string& alignmentChar, int indent,
+                                std::string& className) {
+  const bool pixels = cssUnits_ == TCSSUnits::cuPixels;
+  std::string rule;
+  rule.reserve(256);
+  rule += "{ font-family: \"";
+  rule += font.GetName();
+  rule += "\",";
+  rule += fontStyle == TFontStyle::fsSerif ? " serif;" : " sans-serif;";
+  rule += " font-size: ";
+  if (pixels) {
+    rule += std::to_string(std::llabs(static_cast<long long>(font.GetHeight())));
+    rule += "px;";
+  } else {
+    rule += std::to_string(font.GetSize());
+    rule += "pt;";
+  }
+  const TFontStyles style = font.GetStyle();
+  rule += style.Has(TFontStyleFlag::fsItalic) ? " font-style: italic;" : " font-style: normal;";
+  rule += style.Has(TFontStyleFlag::fsBold) ? " font-weight: bold;" : " font-weight: normal;";
+  switch (hAlign) {
+    case HAlignment::alLeft: rule += " text-align: left;"; break;
+    case HAlignment::alCenter: rule += " text-align: center;"; break;
+    case HAlignment::alRight: rule += " text-align: right;"; break;
+    case HAlignment::alJustify: rule += " text-align: justify;"; break;
+    case HAlignment::alChar:
+      rule += " text-align: \"";
+      rule += alignmentChar;
+      rule += "\";";
+      break;
+  }
+  if (!wordWrap_) rule += " white-space: nowrap;";
+  if (style.Has(TFontStyleFlag::fsUnderline)) rule += " text-decoration: underline;";
+  if (style.Has(TFontStyleFlag::fsStrikeOut)) rule += " text-decoration: line-through;";
+  rule += " color: #";
+  render::HtmlWriter(rule).Hex6(TZylHTMLGrid::ColorToRGB(ResolveColor(font.GetColor())));
+  rule += ";";
+  if (indent > -1) AppendPadding(rule, indent, pixels ? "px;" : "pt;");
+  rule += " }";
+
+  const std::string lowerRule = AnsiLowerCase(rule);
+  std::string name;
+  int found = -1;
+  for (int i = 0; i < css_.Count(); ++i) {
+    if (LineContainsRule(css_[i], rule, lowerRule)) {
+      found = i;
+      break;
+    }
+  }
+  if (found >= 0) {
+    const std::string& line = css_[found];
+    name = line.substr(0, line.find("   "));
+    css_.PutObject(found, css_.GetObject(found) + 1);
+  } else {
+    name = ".GS" + std::to_string(css_.Count());
+    css_.AddObject(name + "   " + rule, 1);
+  }
+  className = name.empty() ? name : name.substr(1);
+  return rule;
+}
+
+std::string TZylHTMLGrid::ComposeCSS(const TFont& font, TFontStyle fontStyle, bool wordWrap,
+                                     HAlignment hAlign, VAlignment vAlign,
+                                     const std::string& alignmentChar, int indent,
+                                     std::string& className) {
+  if (css_ == nullptr) return std::string();
+  css_->SetCSSUnits(cssUnits_);
+  css_->SetWordWrap(wordWrap);
+  return css_->ComposeCSS(font, fontStyle, hAlign, vAlign, alignmentChar, indent, className);
+}
+
+std::string TZylHTMLGrid::ComposeSTYLE(const std::string& width, const std::string& height,
+                                       const std::string& border, TColor textColor,
+                                       TColor backColor) const {
+  std::string style;
+  if (!useControlStyles_) return style;
+  render::HtmlWriter out(style);
+  if (!width.empty()) out.Literal("width: ").Literal(width).Literal(";");
+  if (!height.empty()) out.Literal("height: ").Literal(height).Literal(";");
+  if (!border.empty()) out.Literal("border: ").Literal(border).Literal(";");
+  out.Literal("color: #").Hex6(ColorToRGB(textColor)).Literal(";");
+  out.Literal("background-color: #").Hex6(ColorToRGB(backColor)).Literal(";");
+  return style;
+}
+
+}  // namespace zyl
