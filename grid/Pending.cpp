@@ -11,11 +11,6 @@ namespace {
 }
 }  // namespace
 
-TZylCSS* TZylHTMLGrid::GetCSS() {
-  if (css_ == nullptr) return nullptr;
-  NotBuilt("building the page");
-}
-
 bool TZylHTMLGrid::SortDataset(int, TSortOrder) { NotBuilt("sorting a dataset"); }
 
 bool TZylHTMLGrid::LoadFromFile(const std::string& fileName) {

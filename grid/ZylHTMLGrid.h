@@ -483,6 +483,13 @@ class TZylHTMLGrid : public TComponent {
   void RenumberRows(int from);
   void RenumberCols(int from);
   void SortRows(int aCol, bool descending);
+  // Pages the toolbar offers: GetTotalRowCount / RowsPerPage rounded up; 1
+  // when RowsPerPage is 0 (every record on one page).
+  int ToolbarPageCount();
+  // True when a master up the chain is adding a record (the page then
+  // locks this grid).
+  bool LockedByMaster() const;
+  void AppendEditToolbar();
 
   // Texts
   std::string altFirstPage_ = "First Page";

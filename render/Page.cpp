@@ -1,0 +1,221 @@
+// The grid's page: reading HTML builds the framed fragment into the grid's
+// own page text, one item per piece: page script, anchor, preloaded images,
+// header bar, error box, toolbars, the selectors form with the vertical
+// toolbar and the captions, the data form with its hidden state and rows,
+// the edit toolbar and a nested detail grid.
+//
+// Texts the host configures (Header, Alt*, Text*, ImagesURL) are written as
+// HTML on purpose; the script name and query string come from the request
+// and are escaped where they enter attributes.
+#include <set>
+
+#include "grid/ZylHTMLGrid.h"
+#include "render/PageText.h"
+#include "request/ZylCSS.h"
+
+namespace zyl {
+
+namespace {
+
+// Appends `text` to the page as separate lines: the list's text is read,
+// the new text appended and the list's text set again, so the new lines
+// (and any earlier multi-line items) become one item each.
+void AppendLines(TStringList& page, const std::string& text) {
+  std::string all = page.GetText();
+  all += text;
+  page.SetText(all);
+}
+
+}  // namespace
+
+bool TZylHTMLGrid::LockedByMaster() const {
+  std::set<const TZylHTMLGrid*> seen{this};
+  for (const TZylHTMLGrid* m = masterGrid_; m != nullptr && seen.insert(m).second;
+       m = m->masterGrid_) {
+    if (m->addingRecord_) return true;
+  }
+  return false;
+}
+
+TStringList& TZylHTMLGrid::GetHTML() {
+  TStringList& page = pageText_;
+  page.Clear();
+  std::string size;
+  if (guid_.empty() && css_ != nullptr) guid_ = css_->GetGUID();
+  if (width_ > 0) {
+    size += " WIDTH=\"" + std::to_string(width_) + (widthPercent_ ? "%" : "") + "\"";
+  }
+  if (height_ > 0) {
+    size += " HEIGHT=\"" + std::to_string(height_) + (heightPercent_ ? "%" : "") + "\"";
+  }
+  bool locked = LockedByMaster();
+  if (locked) {
+    for (TZylColumn* c : columns_) c->SetEditMode(false);
+    SetShowTopToolBar(false);
+    SetShowBottomToolBar(false);
+    SetShowVerticalToolbar(false);
+    SetShowGlyphs(false);
+    SetSelectable(false);
+  }
+  if (OnBeforeHTMLGeneration) OnBeforeHTMLGeneration(this, page);
+
+  std::string headerClass;
+  ComposeCSS(headerFont_, headerFontStyle_, wordWrap_, headerHAlign_, headerVAlign_, "",
+             textIndent_, headerClass);
+  bool editMode = GetEditMode();
+  if (masterGrid_ == nullptr && editMode) page.Add(GetJavaScript());
+  page.Add("<A NAME=\"" + GetName() + "\"></A>");
+  if (cacheBitmaps_ && masterGrid_ == nullptr) page.Add(GetCachedBitmaps(""));
+
+  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"1\" CELLSPACING=\"0\"" + size +
+           "><TR><TD BGCOLOR=\"#" + Hex6(background_) + "\">");
+  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\">");
+  page.Add("<TR><TD BGCOLOR=\"" + Hex6(headerColor_) + "\" CLASS=\"" + headerClass + "\">");
+  if (OnBeforeAddHeader) OnBeforeAddHeader(this, page);
+  page.Add("&nbsp;" + header_ + "&nbsp;");
+  if (OnAfterAddHeader) OnAfterAddHeader(this, page);
+  page.Add("</TD></TR>");
+  page.Add("</TABLE>");
+  std::string bevel = "<IMG SRC=\"" + imagesURL_ + "GBevel.gif\" WIDTH=\"100%\" HEIGHT=\"9\">";
+  page.Add(bevel);
+
+  if (showErrorBox_ && css_ != nullptr && !css_->GetErrorText().empty()) {
+    page.Add(GetErrorBox(css_->GetErrorText()));
+  }
+  if (showTopToolBar_) {
+    if (OnBeforeAddToobar) OnBeforeAddToobar(this, page);
+    AppendLines(page, GetToolbar(true));
+    if (OnAfterAddToobar) OnAfterAddToobar(this, page);
+  }
+
+  size = " WIDTH=\"100%\" HEIGHT=\"100%\"";
+  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"1\"" + size + ">");
+  page.Add("<TR>");
+  page.Add(" <TD BGCOLOR=\"#" + Hex6(borderColor_) + "\">");
+  page.Add("  <TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"" + std::to_string(borderWidth_) +
+           "\"" + size + ">");
+
+  std::string script = EscapeHtml(GetScriptName());
+  page.Add("<FORM NAME=\"" + GetName() + "_SELECTORS\" METHOD=\"POST\" ACTION=\"" + script + "#" +
+           GetName() + "\">");
+  if (OnAddHiddenVariables) OnAddHiddenVariables(this, page);
+  page.Add("   <TR>");
+  if (showVerticalToolbar_) {
+    page.Add("<TD WIDTH=\"24\" ROWSPAN=\"" + std::to_string(GetRowCount() + 1) + "\" BGCOLOR=\"" +
+             Hex6(background_) + "\" BACKGROUND=\"" + imagesURL_ + "GBevelV.gif\" VALIGN=\"TOP\">");
+    page.Add(GetSettingsHV("GSel;GGLYPHON", this));
+    if (GetRowCount() > 0) {
+      auto button = [&](const char* name, const char* image, const std::string& alt) {
+        page.Add(std::string("<INPUT TYPE=\"IMAGE\"  NAME=\"") + name + "\" SRC=\"" + imagesURL_ +
+                 image + "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" + alt + "\"><BR>");
+      };
+      if (glyphToggle_ && showGlyphs_) button("GGLYPHOFF", "GSortOff.gif", altHideSortGlyphs_);
+      if (glyphToggle_ && !showGlyphs_) button("GGLYPHON", "GSortOn.gif", altShowSortGlyphs_);
+      if (selectable_ && showSelectors_) {
+        button("GCHECKDO", "GCheck.gif", altShowSelectedColumns_);
+        button("GCHECKOFF", "GCheckOff.gif", altShowAllColumns_);
+      }
+      if (selectable_ && !showSelectors_) button("GCHECKON", "GCheckOn.gif", altSelectColumns_);
+      if (GetSortColumn() != -1) button("GSORTOFF", "GRestoreSort.gif", altClearSorting_);
+    }
+    if (OnAddPlugin) OnAddPlugin(this, page);
+    page.Add("</TD>");
+  }
+  for (int c = 0; c < columns_.Count(); ++c) {
+    TZylColumn* column = columns_.Get(c);
+    if (!column->GetVisible()) continue;
+    // Column 0 never shows a selector checkbox.
+    bool selector = column->GetShowSelector();
+    if (c == 0 && selector) column->SetShowSelector(false);
+    std::string caption = column->GetHTML();
+    if (c == 0 && selector) column->SetShowSelector(true);
+    page.Add(caption);
+  }
+  page.Add("</FORM>");
+  page.Add("   </TR>");
+
+  std::string tableAction = script;
+  if (!queryString_.empty()) tableAction += "?" + EscapeHtml(queryString_);
+  page.Add("<FORM NAME=\"" + GetName() + "_TABLE\" METHOD=\"POST\" ACTION=\"" + tableAction + "#" +
+           GetName() + "\">");
+  page.Add(GetSettingsHV("", this));
+  if (!locked) {
+    for (int r = 0; r < rows_.Count(); ++r) page.Add(rows_.Get(r)->GetHTML());
+  }
+  page.Add("  </TABLE>");
+  page.Add(" </TD>");
+  editMode = GetEditMode();
+  if (!editMode) page.Add("</FORM>");
+  page.Add("</TR>");
+  page.Add("</TABLE>");
+  if (editMode) {
+    AppendEditToolbar();
+  } else {
+    page.Add(bevel);
+  }
+  if (showBottomToolBar_) {
+    if (OnBeforeAddToobar) OnBeforeAddToobar(this, page);
+    AppendLines(page, GetToolbar(false));
+    if (OnAfterAddToobar) OnAfterAddToobar(this, page);
+  }
+  if (detailGrid_ != nullptr) AppendLines(page, detailGrid_->GetHTML().GetText());
+  page.Add("</TD></TR></TABLE>");
+  if (OnAfterHTMLGeneration) OnAfterHTMLGeneration(this, page);
+  return page;
+}
+
+void TZylHTMLGrid::AppendEditToolbar() {
+  TStringList& page = pageText_;
+  auto active = [this](const char* name, const char* image, const std::string& alt,
+                       const char* ending) {
+    return std::string("<INPUT TYPE=\"IMAGE\" NAME=\"") + name + "\" SRC=\"" + imagesURL_ + image +
+           "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" + alt + ending;
+  };
+  auto inactive = [this](const char* image, const std::string& alt) {
+    return "<IMG SRC=\"" + imagesURL_ + image + "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" +
+           alt + "\">";
+  };
+  std::string add = addingRecord_ ? inactive("GAddRow.gif", altAddRecord_)
+                                  : active("GADD", "GAddRow.gif", altAddRecord_, "\">");
+  std::string del = inactive("GDelRow.gif", altDeleteRecord_);
+  std::string update = inactive("GUpdate.gif", altUpdate_);
+  std::string cancel = inactive("GCancel.gif", altCancelUpdate_);
+  if (GetRowCount() > 0) {
+    update = active("GUPDATE", "GUpdate.gif", altUpdate_, "\">");
+    if (addingRecord_ || doMadeSum_ || doMadeSA_) {
+      cancel = active("GCANCEL", "GCancel.gif", altCancelUpdate_, "\">");
+    } else {
+      del = active("GDEL", "GDelRow.gif", altDeleteRecord_, "\" onClick=\"return CanDelete();\">");
+    }
+  }
+  std::string buttons = add + del + update + cancel;
+  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"" + std::to_string(2 * borderWidth_) +
+           "\" CELLSPACING=\"0\" WIDTH=\"100%\">");
+  page.Add("<TR>");
+  page.Add("<TD BACKGROUND=\"" + imagesURL_ + "GBevel.gif\">");
+  if (addingRecord_) page.Add("<INPUT TYPE=\"HIDDEN\" NAME=\"GUPDATEADD\" VALUE=\"1\">");
+  page.Add("<IMG SRC=\"" + imagesURL_ + "GUbar.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">" +
+           buttons);
+  page.Add("</TD>");
+  page.Add("<TD BACKGROUND=\"" + imagesURL_ + "GBevel.gif\" ALIGN=\"RIGHT\">");
+  page.Add(buttons + "<IMG SRC=\"" + imagesURL_ + "GUbarR.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">");
+  page.Add("</TD>");
+  if (OnAddHiddenVariables) OnAddHiddenVariables(this, page);
+  page.Add("</FORM>");
+  page.Add("</TR>");
+  page.Add("</TABLE>");
+}
+
+void TZylHTMLGrid::SetHTML(const TStringList& lines) {
+  pageText_.BeginUpdate();
+  pageText_.Assign(lines);
+  pageText_.EndUpdate();
+}
+
+TZylCSS* TZylHTMLGrid::GetCSS() {
+  if (css_ == nullptr) return nullptr;
+  GetHTML();
+  return css_;
+}
+
+}  // namespace zyl
