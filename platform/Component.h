@@ -57,6 +57,8 @@ class TComponent : public TPersistent {
  private:
   void InsertComponent(TComponent* component);
   void RemoveComponent(TComponent* component);
+  // Tells this component and every component it owns (but `component`).
+  void NotifyOwned(TComponent* component, TOperation operation);
   void UnlinkFreeNotification(TComponent* component);
 
   TComponent* owner_ = nullptr;

@@ -131,8 +131,10 @@ bool TryStrToFloat(std::string_view text, double& value) {
   if (b == e) return false;
   const char* first = text.data() + b;
   const char* last = text.data() + e;
-  if (*first == '+') ++first;
-  if (first == last) return false;
+  if (*first == '+') {
+    ++first;
+    if (first == last || *first == '-') return false;  // one sign only
+  }
   double v = 0;
   auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
   if (ec != std::errc() || ptr != last || !std::isfinite(v)) return false;

@@ -100,7 +100,13 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
 }
 
 int AnsiCompareText(std::string_view a, std::string_view b) {
-  return Collate(a, b, icu::Collator::SECONDARY);
+  int r = Collate(a, b, icu::Collator::SECONDARY);
+  if (r != 0) return r;
+  // The collator also ignores width variants and ignorable characters;
+  // only texts that are the same ignoring case compare equal.
+  std::string ua = AnsiUpperCase(a), ub = AnsiUpperCase(b);
+  int c = ua.compare(ub);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 bool AnsiSameText(std::string_view a, std::string_view b) {

@@ -15,7 +15,9 @@ std::string AnsiLowerCase(std::string_view s);
 // collate equal but differ in bytes are ordered by their bytes, so the
 // result is 0 only for identical texts.
 int AnsiCompareStr(std::string_view a, std::string_view b);
-// Locale collation ignoring case (and only case).
+// Locale collation ignoring case (and only case): 0 only for texts that
+// AnsiSameText calls the same; texts that merely collate alike (width
+// variants, ignorable characters) are ordered by their upper-case bytes.
 int AnsiCompareText(std::string_view a, std::string_view b);
 bool AnsiSameText(std::string_view a, std::string_view b);
 
