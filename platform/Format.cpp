@@ -84,10 +84,11 @@ std::string FloatToStr(double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
   if (value == 0) return "0";
-  // 15 significant digits: d.dddddddddddddde[+-]xx
+  // 15 significant digits: d.dddddddddddddde[+-]xx (to_chars ignores the
+  // process locale, so the separator is always ".").
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.14e", value);
-  std::string s(buf);
+  auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+  std::string s(buf, written.ptr);
   bool negative = s[0] == '-';
   if (negative) s.erase(0, 1);
   std::size_t e = s.find('e');

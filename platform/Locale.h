@@ -1,6 +1,9 @@
 // Locale-aware text services on UTF-8 strings, through ICU with the
-// process's default locale: case mapping and collation. Byte-wise toupper
-// is never used on text. Invalid UTF-8 is treated as U+FFFD by ICU.
+// process's default locale (a "C"/POSIX process collates by the neutral
+// root order): case mapping and collation. Byte-wise toupper is never used
+// on non-ASCII text. Bytes that are not well-formed UTF-8 (text in another
+// code page) pass case mapping unchanged; collation sees them as U+FFFD,
+// and the comparisons then tell such texts apart by their bytes.
 #pragma once
 
 #include <string>

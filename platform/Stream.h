@@ -63,8 +63,13 @@ class TFileStream : public TStream {
   const std::string& FileName() const { return fileName_; }
 
  private:
+  // Switches the C stream between reading and writing, which needs a
+  // positioning call in between.
+  void Direction(bool writing);
+
   std::string fileName_;
   std::FILE* file_ = nullptr;
+  enum class LastOp { None, Read, Write } lastOp_ = LastOp::None;
 };
 
 // Standard input or output as an untyped byte stream (not seekable; the

@@ -186,6 +186,19 @@ TEST(LocaleText, ComparisonUsesLocaleOrder) {
   EXPECT_EQ(AnsiCompareStr("same", "same"), 0);
 }
 
+TEST(LocaleText, BytesOfAnotherCodePageSurvive) {
+  // "Äpfel" and "Öl" in Latin-1: not UTF-8.
+  EXPECT_EQ(AnsiUpperCase("\xC4pfel"), "\xC4PFEL");
+  EXPECT_EQ(AnsiLowerCase("\xD6L \xC4"), "\xD6l \xC4");
+  EXPECT_EQ(AnsiUpperCase("\xC4pfel und äpfel"), "\xC4PFEL UND ÄPFEL");
+  EXPECT_EQ(AnsiUpperCase("cut \xC3"), "CUT \xC3");  // a sequence cut off at the end
+  EXPECT_FALSE(AnsiSameText("\xC4pfel", "\xD6pfel"));
+  EXPECT_TRUE(AnsiSameText("\xC4PFEL", "\xC4pfel"));
+  EXPECT_NE(AnsiCompareText("\xC4pfel", "\xD6pfel"), 0);
+  EXPECT_EQ(AnsiCompareText("\xC4pfel", "\xD6pfel"), -AnsiCompareText("\xD6pfel", "\xC4pfel"));
+  EXPECT_NE(AnsiCompareStr("\xC4", "\xD6"), 0);
+}
+
 TEST(LocaleText, FindTextIgnoresCase) {
   EXPECT_EQ(FindText("{ font-family: \"Arial\" }", "ARIAL"), 16u);
   EXPECT_EQ(FindText("abc", "x"), std::string::npos);

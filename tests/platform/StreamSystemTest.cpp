@@ -117,6 +117,7 @@ TEST_F(FileTest, FileStreamCreatesReadsAndSeeks) {
   char c;
   EXPECT_THROW(in.ReadBuffer(&c, 1), EInOutError);
   EXPECT_THROW(in.Write("no"), EInOutError);  // opened for reading only
+  EXPECT_THROW(in.SetPosition(-1), EInOutError);
 }
 
 TEST_F(FileTest, CreateReplacesAndReadWriteKeeps) {

@@ -102,6 +102,18 @@ TEST(StringList, IndexOfIgnoresCaseBeyondAscii) {
   EXPECT_EQ(list.IndexOfName("ÄPFEL"), -1);  // no "=" in the line
 }
 
+TEST(StringList, LinesInAnotherCodePageAreNotConfused) {
+  TStringList list;
+  Fill(list, {"\xC4pfel", "\xD6l"});  // Latin-1 bytes
+  EXPECT_EQ(list.IndexOf("\xD6l"), 1);
+  EXPECT_EQ(list.IndexOf("\xD6L"), 1);
+  EXPECT_EQ(list.IndexOf("\xDCl"), -1);
+  TStringList sorted;
+  sorted.SetSorted(true);
+  Fill(sorted, {"\xC4", "\xD6", "\xDC"});
+  EXPECT_EQ(sorted.Count(), 3);
+}
+
 TEST(StringList, NameValueLines) {
   TStringList fields;
   Fill(fields, {"GName=Grid1", "GPage=3", "note", "Empty=", "eq=a=b", "=anon"});
