@@ -80,9 +80,9 @@ class TZylRow : public TPersistent {
 
 // A class that knows how to copy itself into a font (AssignTo), although the
 // font does not know it.
-class FontSpec : public TPersistent {
+class FontInfo : public TPersistent {
  public:
-  std::string ClassName() const override { return "TFontSpec"; }
+  std::string ClassName() const override { return "TFontInfo"; }
   std::string name = "Verdana";
 
  protected:
@@ -113,12 +113,12 @@ TEST(Persistent, AssignBetweenUnrelatedClassesNamesBoth) {
 }
 
 TEST(Persistent, SourceThatKnowsTheTargetAssignsItself) {
-  FontSpec spec;
+  FontInfo info;
   TFont font;
-  font.Assign(spec);
+  font.Assign(info);
   EXPECT_EQ(font.GetName(), "Verdana");
   TZylRow row;
-  EXPECT_THROW(row.Assign(spec), EConvertError);
+  EXPECT_THROW(row.Assign(info), EConvertError);
 }
 
 // ---------------------------------------------------------------- ownership
