@@ -67,7 +67,7 @@ constexpr ColorIdent kIdents[] = {
 
 // The classic scheme's values for the system colour indices 0..24.
 constexpr std::array<TColor, 25> kSystemColors{{
-    0xC8D0D4, 0x000000, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000, 0x000000,
+    0xC8D0D4, 0xA56E3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000, 0x000000,
     0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4, 0x808080, 0x808080,
     0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000, 0xE1FFFF,
 }};
@@ -137,7 +137,8 @@ TColor StringToColor(std::string_view text) {
     }
     value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);
   }
-  if (base == 10 && value > 0xFFFFFFFFu) return fail();
+  // Decimal text covers the signed and the unsigned 32-bit range.
+  if (base == 10 && value > (negative ? 0x80000000u : 0xFFFFFFFFu)) return fail();
   auto result = static_cast<TColor>(value);
   return negative ? static_cast<TColor>(0u - result) : result;
 }

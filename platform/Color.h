@@ -64,9 +64,10 @@ inline constexpr TColor clInfoBk = 0x80000018;
 // The identifier of a colour when it has one, otherwise "$" followed by
 // the eight upper-case hex digits of the value ("$00C8D0D4").
 std::string ColorToString(TColor color);
-// Accepts an identifier (ignoring case), "$" plus hex digits, "0x" plus hex
-// digits or a decimal number. Anything else raises EConvertError
-// "'<text>' is not a valid integer value".
+// Accepts an identifier (ignoring case), "$" or "0x" plus one to eight hex
+// digits, or a decimal number from -2147483648 to 4294967295 (a negative
+// one taken as its 32-bit pattern); a sign may lead. Anything else, blanks
+// included, raises EConvertError "'<text>' is not a valid integer value".
 TColor StringToColor(std::string_view text);
 // Identifier lookups; false when there is none.
 bool ColorToIdent(TColor color, std::string& ident);

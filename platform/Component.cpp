@@ -10,11 +10,13 @@ TComponent::TComponent(TComponent* owner) {
 
 TComponent::~TComponent() {
   destroying_ = true;
-  std::vector<TComponent*> linked;
-  linked.swap(freeNotifies_);
-  for (TComponent* c : linked) {
-    c->UnlinkFreeNotification(this);
-    c->Notification(this, TOperation::opRemove);
+  // One partner at a time from the live list: a partner's Notification may
+  // free another partner, whose destructor then unlinks itself from here.
+  while (!freeNotifies_.empty()) {
+    TComponent* partner = freeNotifies_.back();
+    freeNotifies_.pop_back();
+    partner->UnlinkFreeNotification(this);
+    partner->Notification(this, TOperation::opRemove);
   }
   while (!components_.empty()) {
     TComponent* child = components_.back();
@@ -52,17 +54,26 @@ void TComponent::Notification(TComponent* /*component*/, TOperation /*operation*
 void TComponent::InsertComponent(TComponent* component) {
   component->owner_ = this;
   components_.push_back(component);
-  Notification(component, TOperation::opInsert);
-  for (TComponent* c : components_) {
-    if (c != component) c->Notification(component, TOperation::opInsert);
-  }
+  NotifyOwned(component, TOperation::opInsert);
 }
 
 void TComponent::RemoveComponent(TComponent* component) {
   std::erase(components_, component);
   component->owner_ = nullptr;
-  Notification(component, TOperation::opRemove);
-  for (TComponent* c : components_) c->Notification(component, TOperation::opRemove);
+  NotifyOwned(component, TOperation::opRemove);
+}
+
+void TComponent::NotifyOwned(TComponent* component, TOperation operation) {
+  Notification(component, operation);
+  // By index from the end, clamped after each call: a handler may free
+  // owned components, which leave components_ at once.
+  int i = ComponentCount() - 1;
+  while (i >= 0) {
+    TComponent* c = components_[static_cast<std::size_t>(i)];
+    if (c != component) c->Notification(component, operation);
+    --i;
+    if (i >= ComponentCount()) i = ComponentCount() - 1;
+  }
 }
 
 }  // namespace zyl

@@ -9,7 +9,10 @@
 // Free notification: A.FreeNotification(B) links A and B both ways; when
 // either is destroyed the other receives Notification(destroyed, opRemove),
 // so references between components never dangle. Destroying a component
-// also notifies its owner and its owner's other components.
+// also notifies its owner and its owner's other components. By then the
+// destroyed component's own (derived) destructor has run: handlers compare
+// the pointer and drop their references, nothing more. A handler may free
+// other components; those are then not notified again.
 #pragma once
 
 #include <string>
@@ -57,6 +60,8 @@ class TComponent : public TPersistent {
  private:
   void InsertComponent(TComponent* component);
   void RemoveComponent(TComponent* component);
+  // Tells this component and every component it owns (but `component`).
+  void NotifyOwned(TComponent* component, TOperation operation);
   void UnlinkFreeNotification(TComponent* component);
 
   TComponent* owner_ = nullptr;

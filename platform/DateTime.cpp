@@ -4,8 +4,10 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "platform/Exception.h"
+#include "platform/Format.h"
 
 namespace zyl {
 
@@ -52,16 +54,25 @@ void CivilFromDays(long long z, int& y, int& m, int& d) {
   y = static_cast<int>(yy + (m <= 2));
 }
 
+// Values from 1 January 0001 up to the end of 31 December 9999.
+constexpr double kMinDateTime = -693594.0;  // exclusive
+constexpr double kMaxDateTime = 2958466.0;  // exclusive
+
 // Splits a value into whole days and milliseconds of the day, rounding to
-// the nearest millisecond.
+// the nearest millisecond. A time that rounds to 24:00 is midnight of the
+// next day, for negative values too (their time also counts forward).
+// Raises EConvertError for values outside the calendar (NaN included).
 void Split(TDateTime value, long long& day, long long& ms) {
+  if (!(value > kMinDateTime && value < kMaxDateTime)) {
+    throw EConvertError("'" + FloatToStr(value) + "' is not a valid date and time");
+  }
   double whole = std::trunc(value);
   double frac = std::fabs(value - whole);
   day = static_cast<long long>(whole);
   ms = std::llround(frac * static_cast<double>(kMsPerDay));
   if (ms >= kMsPerDay) {
     ms -= kMsPerDay;
-    day += value < 0 ? -1 : 1;
+    day += 1;
   }
 }
 
@@ -137,12 +148,22 @@ std::string FormatDateTime(std::string_view pattern, TDateTime value) {
   Split(value, days, msOfDay);
   int weekday = static_cast<int>(((days % 7) + 7 + 6) % 7);  // 1899-12-30 was a Saturday
 
-  // A 12-hour clock applies when the pattern holds am/pm or a/p.
+  // A 12-hour clock applies when the pattern holds am/pm or a/p outside
+  // quoted text.
   bool twelve = false;
-  for (std::size_t i = 0; i + 2 < pattern.size() + 1; ++i) {
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    char c = pattern[i];
+    if (c == '"' || c == '\'') {
+      std::size_t end = pattern.find(c, i + 1);
+      if (end == std::string_view::npos) break;
+      i = end;
+      continue;
+    }
     auto rest = pattern.substr(i);
-    if (rest.size() >= 5 && (rest.substr(0, 5) == "am/pm" || rest.substr(0, 5) == "AM/PM")) twelve = true;
-    if (rest.size() >= 3 && (rest.substr(0, 3) == "a/p" || rest.substr(0, 3) == "A/P")) twelve = true;
+    if (rest.starts_with("am/pm") || rest.starts_with("AM/PM") || rest.starts_with("a/p") ||
+        rest.starts_with("A/P")) {
+      twelve = true;
+    }
   }
   int hourShown = twelve ? (h % 12 == 0 ? 12 : h % 12) : h;
 
@@ -242,71 +263,135 @@ std::string FormatDateTime(std::string_view pattern, TDateTime value) {
   return out;
 }
 
-bool TryParseDateTime(std::string_view text, std::string_view pattern, TDateTime& result) {
-  int y = 1899, mo = 12, d = 30, h = 0, mi = 0, s = 0, ms = 0;
-  bool haveDate = false;
-  std::size_t t = 0, p = 0;
-  bool lastWasHour = false;
-  auto readNumber = [&](std::size_t maxDigits, int& out) {
-    std::size_t start = t;
-    long long v = 0;
-    while (t < text.size() && t - start < maxDigits && std::isdigit(static_cast<unsigned char>(text[t]))) {
-      v = v * 10 + (text[t] - '0');
-      ++t;
-    }
-    if (t == start) return false;
-    out = static_cast<int>(v);
-    return true;
-  };
-  while (p < pattern.size()) {
+namespace {
+
+// One element of a reading pattern: a numeric field or a separator.
+struct PatternToken {
+  enum Kind { Day, Month, Year, Hour, Minute, Second, Milli, Separator } kind;
+  std::size_t width;  // pattern letters in the run (1 for a separator)
+  char sep;           // the separator character
+};
+
+std::vector<PatternToken> Tokenize(std::string_view pattern) {
+  std::vector<PatternToken> tokens;
+  bool afterHour = false;
+  for (std::size_t p = 0; p < pattern.size();) {
     char lc = static_cast<char>(std::tolower(static_cast<unsigned char>(pattern[p])));
     std::size_t n = 0;
     while (p + n < pattern.size() &&
            std::tolower(static_cast<unsigned char>(pattern[p + n])) == lc) {
       ++n;
     }
-    if (lc == 'd' || lc == 'm' || lc == 'y' || lc == 'h' || lc == 'n' || lc == 's' || lc == 'z') {
-      if (t >= text.size()) {
-        // Trailing time fields may be missing.
-        if (lc == 'h' || lc == 'n' || lc == 's' || lc == 'z' || (lc == 'm' && lastWasHour)) break;
-        return false;
-      }
-      bool ok = false;
-      switch (lc) {
-        case 'd': ok = readNumber(2, d); haveDate = true; break;
-        case 'm':
-          ok = lastWasHour ? readNumber(2, mi) : readNumber(2, mo);
-          if (!lastWasHour) haveDate = true;
-          break;
-        case 'y': {
-          std::size_t start = t;
-          ok = readNumber(4, y);
-          if (ok && t - start <= 2) y += y < 50 ? 2000 : 1900;
-          haveDate = true;
-          break;
-        }
-        case 'h': ok = readNumber(2, h); break;
-        case 'n': ok = readNumber(2, mi); break;
-        case 's': ok = readNumber(2, s); break;
-        case 'z': ok = readNumber(3, ms); break;
-        default: break;
-      }
-      if (!ok) return false;
-      lastWasHour = lc == 'h';
-      p += n;
+    PatternToken::Kind kind = PatternToken::Separator;
+    switch (lc) {
+      case 'd': kind = PatternToken::Day; break;
+      case 'm': kind = afterHour ? PatternToken::Minute : PatternToken::Month; break;
+      case 'y': kind = PatternToken::Year; break;
+      case 'h': kind = PatternToken::Hour; break;
+      case 'n': kind = PatternToken::Minute; break;
+      case 's': kind = PatternToken::Second; break;
+      case 'z': kind = PatternToken::Milli; break;
+      default: break;
+    }
+    if (kind == PatternToken::Separator) {
+      tokens.push_back({kind, 1, pattern[p]});
+      ++p;
       continue;
     }
-    // A separator in the pattern matches one non-digit character of the text.
-    if (t >= text.size()) {
-      if (lc == ':' || lc == ' ' || lc == '.' || lc == 't') break;
-      return false;
+    afterHour = kind == PatternToken::Hour;
+    tokens.push_back({kind, n, 0});
+    p += n;
+  }
+  return tokens;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads `text` by `pattern`. Strict matching wants each separator as
+// written (a blank also matching "T"); otherwise any non-digit will do.
+bool ParseByPattern(std::string_view text, std::string_view pattern, bool strict,
+                    TDateTime& result) {
+  int y = 1899, mo = 12, d = 30, h = 0, mi = 0, s = 0, ms = 0;
+  bool haveDate = false, haveHour = false, haveMinute = false;
+  int fields = 0;
+  bool danglingSeparator = false;  // a non-blank separator after the last field
+  std::vector<PatternToken> tokens = Tokenize(pattern);
+  std::size_t t = 0;
+
+  auto readNumber = [&](std::size_t maxDigits, int& out) {
+    std::size_t start = t;
+    int v = 0;
+    while (t < text.size() && t - start < maxDigits && IsDigit(text[t])) {
+      v = v * 10 + (text[t] - '0');
+      ++t;
     }
-    if (std::isdigit(static_cast<unsigned char>(text[t]))) return false;
-    ++t;
-    ++p;
+    if (t == start) return false;
+    out = v;
+    return true;
+  };
+
+  for (std::size_t k = 0; k < tokens.size(); ++k) {
+    const PatternToken& token = tokens[k];
+    if (t >= text.size()) {
+      // The text may stop early when the rest holds only time fields and a
+      // time, once begun, has its minutes.
+      if (fields == 0 || danglingSeparator) return false;
+      for (std::size_t r = k; r < tokens.size(); ++r) {
+        PatternToken::Kind kind = tokens[r].kind;
+        if (kind == PatternToken::Day || kind == PatternToken::Month || kind == PatternToken::Year) {
+          return false;
+        }
+        if (kind == PatternToken::Minute && haveHour && !haveMinute) return false;
+      }
+      break;
+    }
+    bool ok = true;
+    switch (token.kind) {
+      case PatternToken::Separator: {
+        char c = text[t];
+        if (strict) {
+          ok = c == token.sep || (token.sep == ' ' && (c == 'T' || c == 't'));
+        } else {
+          ok = !IsDigit(c);
+        }
+        if (ok) {
+          if (c != ' ') danglingSeparator = true;
+          ++t;
+        }
+        break;
+      }
+      case PatternToken::Day: ok = readNumber(2, d); haveDate = true; break;
+      case PatternToken::Month: ok = readNumber(2, mo); haveDate = true; break;
+      case PatternToken::Year: {
+        std::size_t start = t;
+        ok = readNumber(4, y);
+        if (ok && t - start <= 2) y += y < 50 ? 2000 : 1900;
+        haveDate = true;
+        break;
+      }
+      case PatternToken::Hour: ok = readNumber(2, h); haveHour = true; break;
+      case PatternToken::Minute: ok = readNumber(2, mi); haveMinute = true; break;
+      case PatternToken::Second: ok = readNumber(2, s); break;
+      case PatternToken::Milli: {
+        std::size_t start = t;
+        ok = readNumber(3, ms);
+        if (ok && token.width >= 3) {
+          // "zzz" reads a decimal fraction: ".5" is 500 ms; further digits
+          // (micro- or nanoseconds) are dropped.
+          for (std::size_t digits = t - start; digits < 3; ++digits) ms *= 10;
+          while (t < text.size() && IsDigit(text[t])) ++t;
+        }
+        break;
+      }
+    }
+    if (!ok) return false;
+    if (token.kind != PatternToken::Separator) {
+      ++fields;
+      danglingSeparator = false;
+    }
   }
   while (t < text.size() && text[t] == ' ') ++t;
-  if (t != text.size()) return false;
+  if (t != text.size() || fields == 0) return false;
   TDateTime date = 0, time = 0;
   if (haveDate) {
     if (!TryEncodeDate(y, mo, d, date)) return false;
@@ -316,16 +401,27 @@ bool TryParseDateTime(std::string_view text, std::string_view pattern, TDateTime
   return true;
 }
 
+}  // namespace
+
+bool TryParseDateTime(std::string_view text, std::string_view pattern, TDateTime& result) {
+  return ParseByPattern(text, pattern, false, result);
+}
+
 bool TryStrToDateTime(std::string_view text, TDateTime& result) {
-  static constexpr const char* kPatterns[] = {
-      "dd.mm.yyyy hh:nn:ss", "yyyy-mm-dd hh:nn:ss.zzz", "yyyy-mm-ddThh:nn:ss.zzz",
-      "mm/dd/yyyy hh:nn:ss", "hh:nn:ss.zzz",
-  };
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  for (const char* pattern : kPatterns) {
-    if (TryParseDateTime(text, pattern, result)) return true;
+  // The separator after the first number tells the form.
+  std::size_t i = 0;
+  while (i < text.size() && IsDigit(text[i])) ++i;
+  if (i == 0 || i == text.size()) return false;
+  const char* pattern = nullptr;
+  switch (text[i]) {
+    case '.': pattern = "dd.mm.yyyy hh:nn:ss.zzz"; break;
+    case '-': pattern = "yyyy-mm-dd hh:nn:ss.zzz"; break;
+    case '/': pattern = "mm/dd/yyyy hh:nn:ss.zzz"; break;
+    case ':': pattern = "hh:nn:ss.zzz"; break;
+    default: return false;
   }
-  return false;
+  return ParseByPattern(text, pattern, true, result);
 }
 
 TDateTime StrToDateTime(std::string_view text) {

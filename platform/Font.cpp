@@ -53,7 +53,10 @@ void TFont::SetStyle(TFontStyles style) {
 
 void TFont::Assign(const TPersistent& source) {
   const auto* other = dynamic_cast<const TFont*>(&source);
-  if (other == nullptr) AssignError(source);
+  if (other == nullptr) {
+    TPersistent::Assign(source);  // the source may know fonts; else the assignment error
+    return;
+  }
   name_ = other->name_;
   size_ = other->size_;
   height_ = other->height_;

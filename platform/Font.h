@@ -56,7 +56,8 @@ class TFont : public TPersistent {
   std::function<void(TFont&)> OnChange;
 
   // Copies name, size, height, colour and style from another TFont; fires
-  // OnChange once. Other sources raise the assignment error.
+  // OnChange once. Other sources assign themselves (AssignTo) or raise the
+  // assignment error, leaving the font unchanged.
   void Assign(const TPersistent& source) override;
 
   // Same name, size, colour and style.

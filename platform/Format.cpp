@@ -84,10 +84,11 @@ std::string FloatToStr(double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
   if (value == 0) return "0";
-  // 15 significant digits: d.dddddddddddddde[+-]xx
+  // 15 significant digits: d.dddddddddddddde[+-]xx (to_chars ignores the
+  // process locale, so the separator is always ".").
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.14e", value);
-  std::string s(buf);
+  auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+  std::string s(buf, written.ptr);
   bool negative = s[0] == '-';
   if (negative) s.erase(0, 1);
   std::size_t e = s.find('e');
@@ -131,8 +132,10 @@ bool TryStrToFloat(std::string_view text, double& value) {
   if (b == e) return false;
   const char* first = text.data() + b;
   const char* last = text.data() + e;
-  if (*first == '+') ++first;
-  if (first == last) return false;
+  if (*first == '+') {
+    ++first;
+    if (first == last || *first == '-') return false;  // one sign only
+  }
   double v = 0;
   auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
   if (ec != std::errc() || ptr != last || !std::isfinite(v)) return false;

@@ -13,9 +13,10 @@ std::string IntToStr(long long value);
 // Upper-case hex, zero-padded to at least `digits` digits.
 std::string IntToHex(unsigned long long value, int digits);
 
-// Integer text: optional blanks, a sign, decimal digits or "$"/"0x" plus hex
-// digits. StrToInt raises EConvertError "'<text>' is not a valid integer
-// value" for anything else or a value outside the 32-bit range.
+// Integer text: optional leading blanks, a sign, decimal digits or "$"/"0x"
+// plus hex digits; nothing may follow. StrToInt raises EConvertError
+// "'<text>' is not a valid integer value" for anything else or a value
+// outside the 32-bit range (hex up to "$FFFFFFFF", which reads as -1).
 bool TryStrToInt(std::string_view text, int& value);
 bool TryStrToInt64(std::string_view text, std::int64_t& value);
 int StrToInt(std::string_view text);
@@ -27,8 +28,10 @@ std::int64_t StrToInt64(std::string_view text);
 // scientific ("1E20", "1.5E-7"). 1234.5 -> "1234.5", 1.0/3 -> "0.333333333333333".
 std::string FloatToStr(double value);
 
-// Decimal text with an optional exponent, blanks around allowed. StrToFloat
-// raises EConvertError "'<text>' is not a valid floating point value".
+// Decimal text ("." as separator) with an optional sign and exponent,
+// blanks around allowed; no hex, no "INF"/"NAN", nothing out of range.
+// StrToFloat raises EConvertError "'<text>' is not a valid floating point
+// value".
 bool TryStrToFloat(std::string_view text, double& value);
 double StrToFloat(std::string_view text);
 

@@ -14,9 +14,64 @@ icu::UnicodeString FromUtf8(std::string_view s) {
   return icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
 }
 
-std::string ToUtf8(const icu::UnicodeString& u) {
+// Length of the well-formed UTF-8 sequence at s[i], or 0 when the bytes
+// there are not one (a stray byte of another code page, an overlong form,
+// a surrogate, a cut-off sequence).
+std::size_t SequenceLength(std::string_view s, std::size_t i) {
+  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned char c = byte(i);
+  if (c < 0x80) return 1;
+  std::size_t n = 0;
+  unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3;
+    if (c == 0xE0) lo = 0xA0;
+    if (c == 0xED) hi = 0x9F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4;
+    if (c == 0xF0) lo = 0x90;
+    if (c == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + n > s.size() || byte(i + 1) < lo || byte(i + 1) > hi) return 0;
+  for (std::size_t k = 2; k < n; ++k) {
+    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+  }
+  return n;
+}
+
+// Case-maps the well-formed UTF-8 runs of `s` through ICU and copies every
+// other byte unchanged, so that text in another code page keeps its bytes
+// and two different stray bytes never map to the same result.
+std::string MapCase(std::string_view s, bool upper) {
   std::string out;
-  u.toUTF8String(out);
+  out.reserve(s.size());
+  std::size_t run = 0;
+  auto flush = [&](std::size_t end) {
+    if (end <= run) return;
+    icu::UnicodeString u = FromUtf8(s.substr(run, end - run));
+    if (upper) {
+      u.toUpper(icu::Locale::getDefault());
+    } else {
+      u.toLower(icu::Locale::getDefault());
+    }
+    u.toUTF8String(out);
+  };
+  std::size_t i = 0;
+  while (i < s.size()) {
+    std::size_t n = SequenceLength(s, i);
+    if (n > 0) {
+      i += n;
+      continue;
+    }
+    flush(i);
+    out += s[i];
+    run = ++i;
+  }
+  flush(s.size());
   return out;
 }
 
@@ -74,9 +129,7 @@ std::string AnsiUpperCase(std::string_view s) {
     }
     return out;
   }
-  icu::UnicodeString u = FromUtf8(s);
-  u.toUpper(icu::Locale::getDefault());
-  return ToUtf8(u);
+  return MapCase(s, true);
 }
 
 std::string AnsiLowerCase(std::string_view s) {
@@ -87,9 +140,7 @@ std::string AnsiLowerCase(std::string_view s) {
     }
     return out;
   }
-  icu::UnicodeString u = FromUtf8(s);
-  u.toLower(icu::Locale::getDefault());
-  return ToUtf8(u);
+  return MapCase(s, false);
 }
 
 int AnsiCompareStr(std::string_view a, std::string_view b) {
@@ -100,7 +151,13 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
 }
 
 int AnsiCompareText(std::string_view a, std::string_view b) {
-  return Collate(a, b, icu::Collator::SECONDARY);
+  int r = Collate(a, b, icu::Collator::SECONDARY);
+  if (r != 0) return r;
+  // The collator also ignores width variants and ignorable characters;
+  // only texts that are the same ignoring case compare equal.
+  std::string ua = AnsiUpperCase(a), ub = AnsiUpperCase(b);
+  int c = ua.compare(ub);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 bool AnsiSameText(std::string_view a, std::string_view b) {

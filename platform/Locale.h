@@ -1,6 +1,9 @@
 // Locale-aware text services on UTF-8 strings, through ICU with the
-// process's default locale: case mapping and collation. Byte-wise toupper
-// is never used on text. Invalid UTF-8 is treated as U+FFFD by ICU.
+// process's default locale (a "C"/POSIX process collates by the neutral
+// root order): case mapping and collation. Byte-wise toupper is never used
+// on non-ASCII text. Bytes that are not well-formed UTF-8 (text in another
+// code page) pass case mapping unchanged; collation sees them as U+FFFD,
+// and the comparisons then tell such texts apart by their bytes.
 #pragma once
 
 #include <string>
@@ -15,7 +18,9 @@ std::string AnsiLowerCase(std::string_view s);
 // collate equal but differ in bytes are ordered by their bytes, so the
 // result is 0 only for identical texts.
 int AnsiCompareStr(std::string_view a, std::string_view b);
-// Locale collation ignoring case (and only case).
+// Locale collation ignoring case (and only case): 0 only for texts that
+// AnsiSameText calls the same; texts that merely collate alike (width
+// variants, ignorable characters) are ordered by their upper-case bytes.
 int AnsiCompareText(std::string_view a, std::string_view b);
 bool AnsiSameText(std::string_view a, std::string_view b);
 

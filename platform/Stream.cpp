@@ -1,5 +1,6 @@
 #include "platform/Stream.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -59,13 +60,21 @@ TFileStream::~TFileStream() {
   if (file_ != nullptr) std::fclose(file_);
 }
 
+void TFileStream::Direction(bool writing) {
+  LastOp next = writing ? LastOp::Write : LastOp::Read;
+  if (lastOp_ != LastOp::None && lastOp_ != next) std::fseek(file_, 0, SEEK_CUR);
+  lastOp_ = next;
+}
+
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
+  Direction(false);
   std::size_t n = std::fread(buffer, 1, count, file_);
   if (n < count && std::ferror(file_)) throw EInOutError("file '" + fileName_ + "': read error");
   return n;
 }
 
 void TFileStream::Write(const void* data, std::size_t count) {
+  Direction(true);
   if (count != 0 && std::fwrite(data, 1, count, file_) != count) {
     throw EInOutError("file '" + fileName_ + "': write error: " + std::strerror(errno));
   }
@@ -74,18 +83,19 @@ void TFileStream::Write(const void* data, std::size_t count) {
 std::int64_t TFileStream::GetPosition() const { return std::ftell(file_); }
 
 void TFileStream::SetPosition(std::int64_t position) {
-  if (std::fseek(file_, static_cast<long>(position), SEEK_SET) != 0) {
+  if (position < 0 || std::fseek(file_, static_cast<long>(position), SEEK_SET) != 0) {
     throw EInOutError("file '" + fileName_ + "': seek error");
   }
+  lastOp_ = LastOp::None;
 }
 
 std::int64_t TFileStream::GetSize() const {
-  std::fflush(file_);
-  long here = std::ftell(file_);
-  std::fseek(file_, 0, SEEK_END);
-  long size = std::ftell(file_);
-  std::fseek(file_, here, SEEK_SET);
-  return size;
+  if (lastOp_ == LastOp::Write) std::fflush(file_);  // buffered bytes count
+  struct stat st{};
+  if (::fstat(::fileno(file_), &st) != 0) {
+    throw EInOutError("file '" + fileName_ + "': " + std::strerror(errno));
+  }
+  return static_cast<std::int64_t>(st.st_size);
 }
 
 TStdStream::TStdStream(Which which) : fd_(which == Which::Input ? 0 : 1) {}

@@ -47,7 +47,10 @@ class TMemoryStream : public TStream {
   std::size_t position_ = 0;
 };
 
-// A file opened for reading (fmOpenRead) or created/replaced (fmCreate).
+// A file opened for reading (fmOpenRead), created or emptied (fmCreate, then
+// readable too) or opened for both (fmOpenReadWrite). Reads and writes may
+// alternate without seeking in between; SetPosition past the end is allowed
+// and a later write fills the gap with zeros. Errors raise EInOutError.
 class TFileStream : public TStream {
  public:
   enum class Mode { fmOpenRead, fmCreate, fmOpenReadWrite };
@@ -63,8 +66,13 @@ class TFileStream : public TStream {
   const std::string& FileName() const { return fileName_; }
 
  private:
+  // Switches the C stream between reading and writing, which needs a
+  // positioning call in between.
+  void Direction(bool writing);
+
   std::string fileName_;
   std::FILE* file_ = nullptr;
+  enum class LastOp { None, Read, Write } lastOp_ = LastOp::None;
 };
 
 // Standard input or output as an untyped byte stream (not seekable; the

@@ -1,16 +1,49 @@
 #include "platform/StringList.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "platform/Locale.h"
 
 namespace zyl {
 
-TStringList::Iterator TStringList::begin() const { return Iterator(items_.begin()); }
-TStringList::Iterator TStringList::end() const { return Iterator(items_.end()); }
+namespace {
+
+// Holds a list in an update batch for one scope. When the scope is left by
+// an exception, the batch still ends (so later changes fire again), and a
+// failing OnChange then cannot end the program.
+class UpdateScope {
+ public:
+  explicit UpdateScope(TStringList& list)
+      : list_(list), exceptions_(std::uncaught_exceptions()) {
+    list_.BeginUpdate();
+  }
+  ~UpdateScope() {
+    if (std::uncaught_exceptions() == exceptions_) {
+      list_.EndUpdate();
+      return;
+    }
+    try {
+      list_.EndUpdate();
+    } catch (...) {  // NOLINT(bugprone-empty-catch): the first error is the one to report
+    }
+  }
+  UpdateScope(const UpdateScope&) = delete;
+  UpdateScope& operator=(const UpdateScope&) = delete;
+
+ private:
+  TStringList& list_;
+  int exceptions_;
+};
+
+}  // namespace
 
 void TStringList::Check(int index) const {
   if (index < 0 || index >= Count()) throw EListError::OutOfBounds(index);
+}
+
+void TStringList::CheckUnsorted() const {
+  if (sorted_) throw EListError("Operation not allowed on sorted list");
 }
 
 void TStringList::Changed() {
@@ -35,6 +68,7 @@ const std::string& TStringList::Get(int index) const {
 
 void TStringList::Put(int index, std::string s) {
   Check(index);
+  CheckUnsorted();
   items_[static_cast<std::size_t>(index)].text = std::move(s);
   Changed();
 }
@@ -84,6 +118,7 @@ int TStringList::AddObject(std::string s, std::intptr_t object) {
 
 void TStringList::Insert(int index, std::string s, std::intptr_t object) {
   if (index < 0 || index > Count()) throw EListError::OutOfBounds(index);
+  CheckUnsorted();
   items_.insert(items_.begin() + index, Item{std::move(s), object});
   Changed();
 }
@@ -103,6 +138,7 @@ void TStringList::Clear() {
 void TStringList::Exchange(int a, int b) {
   Check(a);
   Check(b);
+  CheckUnsorted();
   std::swap(items_[static_cast<std::size_t>(a)], items_[static_cast<std::size_t>(b)]);
   Changed();
 }
@@ -110,6 +146,7 @@ void TStringList::Exchange(int a, int b) {
 void TStringList::Move(int from, int to) {
   Check(from);
   Check(to);
+  CheckUnsorted();
   if (from == to) return;
   Item item = std::move(items_[static_cast<std::size_t>(from)]);
   items_.erase(items_.begin() + from);
@@ -161,6 +198,12 @@ void TStringList::SetValues(std::string_view name, std::string_view value) {
   line += value;
   if (i < 0) {
     Add(std::move(line));
+  } else if (sorted_) {
+    // The new spelling may belong elsewhere: take the line out and add it.
+    UpdateScope batch(*this);
+    std::intptr_t object = items_[static_cast<std::size_t>(i)].object;
+    Delete(i);
+    AddObject(std::move(line), object);
   } else {
     Put(i, std::move(line));
   }
@@ -179,31 +222,26 @@ std::string TStringList::GetText() const {
 }
 
 void TStringList::SetText(std::string_view text) {
-  BeginUpdate();
+  UpdateScope batch(*this);
   items_.clear();
+  changedWhileUpdating_ = true;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) {
-      items_.push_back(Item{std::string(text.substr(pos)), 0});
-      break;
-    }
-    items_.push_back(Item{std::string(text.substr(pos, end - pos)), 0});
+    if (end == std::string_view::npos) end = text.size();
+    AddObject(std::string(text.substr(pos, end - pos)), 0);
     pos = end + 1;
-    if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+    if (end < text.size() && text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
   }
-  if (sorted_) Sort();
-  changedWhileUpdating_ = true;
-  EndUpdate();
 }
 
 std::string TStringList::GetCommaText() const {
-  if (items_.size() == 1 && items_[0].text.empty()) return "\"\"";
   std::string out;
   for (std::size_t i = 0; i < items_.size(); ++i) {
     if (i > 0) out += ',';
     const std::string& s = items_[i].text;
-    bool quote = std::any_of(s.begin(), s.end(), [](char c) {
+    // Empty entries are quoted too, so that a trailing one survives.
+    bool quote = s.empty() || std::any_of(s.begin(), s.end(), [](char c) {
       auto u = static_cast<unsigned char>(c);
       return u <= ' ' || c == '"' || c == ',';
     });
@@ -226,7 +264,7 @@ void TStringList::SetCommaText(std::string_view text) {
     auto u = static_cast<unsigned char>(c);
     return u >= 1 && u <= ' ';
   };
-  BeginUpdate();
+  UpdateScope batch(*this);
   Clear();
   std::size_t p = 0, n = text.size();
   while (p < n && isBlank(text[p])) ++p;
@@ -259,7 +297,6 @@ void TStringList::SetCommaText(std::string_view text) {
       } while (p < n && isBlank(text[p]));
     }
   }
-  EndUpdate();
 }
 
 void TStringList::SetSorted(bool sorted) {
@@ -279,18 +316,25 @@ void TStringList::Sort() {
 
 void TStringList::Assign(const TPersistent& source) {
   const auto* other = dynamic_cast<const TStringList*>(&source);
-  if (other == nullptr) AssignError(source);
+  if (other == nullptr) {
+    TPersistent::Assign(source);  // the source may know string lists; else the error
+    return;
+  }
   if (other == this) return;
-  BeginUpdate();
-  items_ = other->items_;
+  UpdateScope batch(*this);
   changedWhileUpdating_ = true;
-  EndUpdate();
+  if (sorted_) {
+    std::vector<Item> lines = other->items_;
+    items_.clear();
+    for (Item& item : lines) AddObject(std::move(item.text), item.object);
+  } else {
+    items_ = other->items_;
+  }
 }
 
 void TStringList::AddStrings(const TStringList& other) {
-  BeginUpdate();
+  UpdateScope batch(*this);
   for (const Item& item : std::vector<Item>(other.items_)) AddObject(item.text, item.object);
-  EndUpdate();
 }
 
 }  // namespace zyl

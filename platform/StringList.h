@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -20,13 +21,6 @@
 namespace zyl {
 
 class TStringList : public TPersistent {
- private:
-  struct Item {
-    std::string text;
-    std::intptr_t object = 0;
-    bool operator==(const Item& o) const { return text == o.text; }
-  };
-
  public:
   TStringList() = default;
   std::string ClassName() const override { return "TStringList"; }
@@ -37,6 +31,7 @@ class TStringList : public TPersistent {
   // Line access; indices outside 0..Count()-1 raise EListError.
   const std::string& Get(int index) const;
   const std::string& operator[](int index) const { return Get(index); }
+  // Replaces the text of a line, keeping its slot. Not in a sorted list.
   void Put(int index, std::string s);
   std::intptr_t GetObject(int index) const;
   void PutObject(int index, std::intptr_t object);
@@ -51,6 +46,8 @@ class TStringList : public TPersistent {
   void Clear();
   void Exchange(int a, int b);
   void Move(int from, int to);
+  // Put, Insert, Exchange and Move would break a sorted list's order: there
+  // they raise EListError "Operation not allowed on sorted list".
 
   // First line equal to `s` ignoring case, or -1.
   int IndexOf(std::string_view s) const;
@@ -64,17 +61,21 @@ class TStringList : public TPersistent {
   // The value of the first line named `name`; empty when there is none.
   std::string Values(std::string_view name) const;
   // Sets the value of the line named `name` (adding 'name=value' when there
-  // is none); an empty value deletes the line.
+  // is none); an empty value deletes the line. The line is rewritten as
+  // 'name=value' with `name` as given (a sorted list re-sorts it).
   void SetValues(std::string_view name, std::string_view value);
 
   // Lines joined by CR LF, each line (the last too) followed by CR LF.
   std::string GetText() const;
-  // Replaces the lines with `text` split at CR, LF or CR LF.
+  // Replaces the lines with `text` split at CR, LF or CR LF; slots become 0.
+  // A sorted list adds them as Add does (sorted, duplicates per Duplicates()).
   void SetText(std::string_view text);
 
-  // Comma text: entries separated by commas; an entry holding a blank, a
-  // control character, a comma or a double quote is enclosed in double
-  // quotes with inner quotes doubled.
+  // Comma text: entries separated by commas; an empty entry, or one holding
+  // a blank, a control character, a comma or a double quote, is enclosed in
+  // double quotes with inner quotes doubled. SetCommaText reads it back to
+  // the same lines. A list of one empty line gives "" and an empty list
+  // the empty text.
   std::string GetCommaText() const;
   // Replaces the lines with the entries parsed from comma text. Unquoted
   // entries end at a comma or a blank; quoted ones run to their closing
@@ -94,37 +95,56 @@ class TStringList : public TPersistent {
   void EndUpdate();
   std::function<void(TStringList&)> OnChange;
 
-  // Copies lines and slots from another TStringList.
+  // Copies lines and slots from another TStringList (a sorted target sorts
+  // them and applies its Duplicates()); fires OnChange once. Other sources
+  // assign themselves (AssignTo) or raise the assignment error.
   void Assign(const TPersistent& source) override;
   void AddStrings(const TStringList& other);
 
-  // Iteration yields the lines.
+  // Iteration yields the lines (const std::string&), first to last.
+  class Iterator;
+  Iterator begin() const;
+  Iterator end() const;
+  // Same lines in the same order (slots are not compared).
+  bool operator==(const TStringList& other) const { return items_ == other.items_; }
+
+ private:
+  struct Item {
+    std::string text;
+    std::intptr_t object = 0;
+    bool operator==(const Item& o) const { return text == o.text; }
+  };
+
+ public:
   class Iterator {
    public:
-    using Base = std::vector<Item>::const_iterator;
-    using iterator_category = std::input_iterator_tag;
+    using iterator_category = std::forward_iterator_tag;
     using value_type = std::string;
     using difference_type = std::ptrdiff_t;
     using pointer = const std::string*;
     using reference = const std::string&;
-    explicit Iterator(Base it) : it_(it) {}
-    const std::string& operator*() const { return it_->text; }
+    Iterator() = default;
+    explicit Iterator(std::vector<Item>::const_iterator it) : it_(it) {}
+    reference operator*() const { return it_->text; }
+    pointer operator->() const { return &it_->text; }
     Iterator& operator++() {
       ++it_;
       return *this;
     }
-    bool operator!=(const Iterator& other) const { return it_ != other.it_; }
+    Iterator operator++(int) {
+      Iterator old = *this;
+      ++it_;
+      return old;
+    }
     bool operator==(const Iterator& other) const { return it_ == other.it_; }
 
    private:
-    Base it_;
+    std::vector<Item>::const_iterator it_;
   };
-  Iterator begin() const;
-  Iterator end() const;
-  bool operator==(const TStringList& other) const { return items_ == other.items_; }
 
  private:
   void Check(int index) const;
+  void CheckUnsorted() const;
   void Changed();
   // Index where `s` belongs in a sorted list; `found` tells whether an
   // equal line (ignoring case) is there.
@@ -136,5 +156,8 @@ class TStringList : public TPersistent {
   int updateCount_ = 0;
   bool changedWhileUpdating_ = false;
 };
+
+inline TStringList::Iterator TStringList::begin() const { return Iterator(items_.begin()); }
+inline TStringList::Iterator TStringList::end() const { return Iterator(items_.end()); }
 
 }  // namespace zyl

@@ -82,6 +82,16 @@ int DeleteFiles(const std::string& directory, const std::string& pattern) {
   return deleted;
 }
 
+std::string EscapeWildcards(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
 std::string ReadFileBytes(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
   if (!in) throw EInOutError("cannot open '" + name + "' for reading");

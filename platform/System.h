@@ -25,9 +25,13 @@ bool FileExists(const std::string& name);
 bool DeleteFile(const std::string& name);
 // Copies, replacing an existing destination. Throws EInOutError on failure.
 void CopyFile(const std::string& from, const std::string& to);
-// Deletes the regular files of `directory` whose names match the shell
-// wildcard `pattern` ("grid.cgi*.upd"); returns how many were deleted.
+// Deletes the regular files of `directory` (not its subfolders) whose names
+// match the shell wildcard `pattern` ("grid.cgi*.upd"), letter case counting
+// and a leading "." matched only explicitly; returns how many were deleted.
 int DeleteFiles(const std::string& directory, const std::string& pattern);
+// `text` with the wildcard characters * ? [ and \ escaped, so that a file
+// name taken from outside ("grid[1].cgi") matches only itself in a pattern.
+std::string EscapeWildcards(std::string_view text);
 // Reads a whole file; throws EInOutError when it cannot be read.
 std::string ReadFileBytes(const std::string& name);
 

@@ -51,9 +51,12 @@ std::string TVariant::ToString() const {
     case Kind::Integer: return IntToStr(std::get<std::int64_t>(value_));
     case Kind::Double: return FloatToStr(std::get<double>(value_));
     case Kind::Date: {
+      // Decided on the value rounded to the millisecond, as it is shown.
       TDateTime d = std::get<DateTag>(value_).value;
+      int h = 0, mi = 0, s = 0, ms = 0;
+      DecodeTime(d, h, mi, s, ms);
       if (DatePart(d) == 0) return FormatDateTime("hh:nn:ss", d);
-      if (d == std::trunc(d)) return FormatDateTime("dd.mm.yyyy", d);
+      if (h == 0 && mi == 0 && s == 0 && ms == 0) return FormatDateTime("dd.mm.yyyy", d);
       return FormatDateTime("dd.mm.yyyy hh:nn:ss", d);
     }
     case Kind::String: return std::get<std::string>(value_);
@@ -86,7 +89,9 @@ bool TVariant::ToBoolean() const {
   }
 }
 
-double TVariant::ToDouble() const {
+double TVariant::ToDouble() const { return NumberOr("Double"); }
+
+double TVariant::NumberOr(const char* target) const {
   switch (GetKind()) {
     case Kind::Empty:
     case Kind::Null: return 0;
@@ -97,9 +102,9 @@ double TVariant::ToDouble() const {
     case Kind::String: {
       double d = 0;
       if (TryStrToFloat(std::get<std::string>(value_), d)) return d;
-      CastError("Double");
+      CastError(target);
     }
-    default: CastError("Double");
+    default: CastError(target);
   }
 }
 
@@ -109,7 +114,7 @@ std::int64_t TVariant::ToInt64() const {
     std::int64_t i = 0;
     if (TryStrToInt64(std::get<std::string>(value_), i)) return i;
   }
-  double d = ToDouble();
+  double d = NumberOr("Int64");
   if (!std::isfinite(d) || std::fabs(d) > 9.2e18) CastError("Int64");
   return static_cast<std::int64_t>(std::llround(d));
 }
@@ -122,7 +127,7 @@ TDateTime TVariant::ToDateTime() const {
     if (TryStrToFloat(std::get<std::string>(value_), f)) return f;
     CastError("Date");
   }
-  return ToDouble();
+  return NumberOr("Date");
 }
 
 const std::vector<std::uint8_t>& TVariant::ToBytes() const {

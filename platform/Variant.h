@@ -64,6 +64,8 @@ class TVariant {
   explicit TVariant(NullTag) : value_(NullTag{}) {}
   explicit TVariant(DateTag d) : value_(d) {}
   [[noreturn]] void CastError(const char* target) const;
+  // The value as a number; a failure names `target` as the wanted type.
+  double NumberOr(const char* target) const;
 
   friend bool operator==(const NullTag&, const NullTag&) { return true; }
   friend bool operator==(const DateTag& a, const DateTag& b) { return a.value == b.value; }
