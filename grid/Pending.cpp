@@ -16,12 +16,4 @@ TZylCSS* TZylHTMLGrid::GetCSS() {
   NotBuilt("building the page");
 }
 
-bool TZylHTMLGrid::SortDataset(int, TSortOrder) { NotBuilt("sorting a dataset"); }
-
-bool TZylHTMLGrid::LoadFromFile(const std::string& fileName) {
-  if (OnBeforeReadData) OnBeforeReadData(this);
-  if (!FileExists(fileName)) return false;
-  NotBuilt("reading text files");
-}
-
 }  // namespace zyl
