@@ -28,8 +28,8 @@ void TZylHTMLGrid::ReadValues() {
   if (dataset_ == nullptr || !dataset_->GetActive()) return;
   TDataSet& ds = *dataset_;
 
-  // The number column goes while the fields are read, so that field i
-  // meets column i; it comes back afterwards with its sort order.
+  // The number column goes while the fields are read, so that the data
+  // columns start at 0; it comes back afterwards with its sort order.
   bool numbers = showRowNumber_;
   TSortOrder numberOrder =
       columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();

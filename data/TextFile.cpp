@@ -71,7 +71,10 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
 
   ParseLine(list.Get(0), delimiter, fields);
   widest = fields.Count();
-  for (int i = 0; i < fields.Count() && i < maxCols_; ++i) placeField(-1, i);
+  int captions = 0;
+  for (; captions < fields.Count() && captions < maxCols_; ++captions) placeField(-1, captions);
+  // Columns beyond the header keep no caption of an earlier file.
+  for (int i = captions; i < GetColCount(); ++i) columns_.Get(i)->SetCaption("");
 
   long long firstLine = paging::FirstRecordOfPage(page_, rowsPerPage_) + 1;
   long long lastLine = static_cast<long long>(page_) * rowsPerPage_;

@@ -78,6 +78,11 @@ TEST(ReadValuesPaging, AllRecordsAreCappedAtMaxRows) {
   EXPECT_EQ(grid->GetRowCount(), 500);
   EXPECT_EQ(grid->GetPageCount(), 3);
 
+  grid->SetRowsPerPage(-5);  // a request value: read as "every record"
+  grid->ReadValues();
+  EXPECT_EQ(grid->GetRowsPerPage(), 500);
+  EXPECT_EQ(grid->GetRowCount(), 500);
+
   grid->SetMaxRows(0);
   grid->ReadValues();
   EXPECT_EQ(grid->GetRowsPerPage(), 0);

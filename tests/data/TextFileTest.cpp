@@ -148,6 +148,8 @@ TEST_F(TextFileTest, RaggedLinesWidenTheGridAndShortLinesLeaveNoStaleText) {
   EXPECT_EQ(grid.GetCells(0, 0)->GetValue(), "x");
   EXPECT_EQ(grid.GetCells(0, 1)->GetValue(), "") << "no text of the earlier record";
   EXPECT_EQ(grid.GetCells(0, 2)->GetValue(), "");
+  ASSERT_TRUE(grid.LoadFromCSV(Write("c.csv", "Z\r\n1;2;3\r\n")));
+  EXPECT_EQ(Captions(grid), (std::vector<std::string>{"Z", "", ""})) << "no caption of the earlier file";
 }
 
 TEST_F(TextFileTest, ByteOrderMarkAndEveryLineEndAreRead) {
