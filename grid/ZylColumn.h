@@ -82,6 +82,9 @@ class TZylColumn : public TPersistent {
   const std::string& GetFieldName() const { return fieldName_; }
   // Ignored while the grid's dataset is open.
   void SetFieldName(const std::string& v);
+  // Stores the name whatever the dataset's state (the data reader binds
+  // the columns while the dataset is open).
+  void StoreFieldName(const std::string& v) { fieldName_ = v; }
   int GetFieldIndex() const { return fieldIndex_; }
   void SetFieldIndex(int v) { fieldIndex_ = v; }
   bool GetReadOnly() const { return readOnly_; }

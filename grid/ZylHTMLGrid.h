@@ -608,6 +608,12 @@ class TZylHTMLGrid : public TComponent {
   bool addPending_ = false;
   std::string lastUpdateError_;
   std::string guid_;
+
+  // Set while the dataset carries the sort key of the read under way:
+  // while ReadValues applies its settings (it handed the sort column's key
+  // over before reading the rows) and while SortDataset's re-read runs.
+  // Re-applying the sort order then starts no second dataset sort or read.
+  bool readingDataset_ = false;
 };
 
 }  // namespace zyl

@@ -1,0 +1,236 @@
+// Reading one page of the bound dataset into the grid's rows and cells,
+// turning field values into cell text and typed values, re-applying the
+// column-wide settings after a read, and the slow record number.
+#include <exception>
+#include <vector>
+
+#include "data/DatasetSort.h"
+#include "data/FlagGuard.h"
+#include "data/Paging.h"
+#include "grid/ZylHTMLGrid.h"
+#include "platform/DateTime.h"
+#include "platform/Format.h"
+
+namespace zyl {
+
+namespace {
+
+// A date or date-time of day 0 (a time only) shows as its time.
+bool ShowsTimeOnly(TFieldType type, double value) {
+  return (type == TFieldType::ftDate || type == TFieldType::ftDateTime) && DatePart(value) == 0;
+}
+
+}  // namespace
+
+void TZylHTMLGrid::ReadValues() {
+  if (dataset_ == nullptr || !dataset_->GetActive()) return;
+  if (OnBeforeReadData) OnBeforeReadData(this);
+  if (dataset_ == nullptr || !dataset_->GetActive()) return;
+  TDataSet& ds = *dataset_;
+
+  // The number column goes while the fields are read, so that the data
+  // columns start at 0; it comes back afterwards with its sort order.
+  bool numbers = showRowNumber_;
+  TSortOrder numberOrder =
+      columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
+  if (numbers) SetShowRowNumber(false);
+
+  SetRowCount(0);
+  totalRowCount_ = ds.RecordCount();
+  rowsPerPage_ = paging::PageSize(rowsPerPage_, totalRowCount_, maxRows_);
+  page_ = paging::PullBackPage(page_, rowsPerPage_, totalRowCount_);
+  long long first = paging::FirstRecordOfPage(page_, rowsPerPage_);
+
+  // A failing field or record ends the reading; the rows read so far stay.
+  try {
+    // The fields that get a column: the first MaxCols fields, less blobs
+    // and memos unless they are shown. Column j is bound to the j-th of
+    // them, so a column object keeps its place (and its sort order, width
+    // or visibility) from read to read, and the only columns ever deleted
+    // are surplus ones at the end.
+    std::vector<int> shown;
+    int fieldCount = ds.FieldCount();
+    for (int i = 0; i < fieldCount && i < maxCols_; ++i) {
+      TFieldType type = ds.GetField(i)->DataType();
+      if ((type == TFieldType::ftBlob && !showBlobs_) ||
+          (type == TFieldType::ftMemo && !showMemos_)) {
+        continue;
+      }
+      shown.push_back(i);
+    }
+    SetColCount(static_cast<int>(shown.size()));
+    for (int j = 0; j < static_cast<int>(shown.size()); ++j) {
+      TField* field = ds.GetField(shown[static_cast<std::size_t>(j)]);
+      TZylColumn* column = columns_.Get(j);
+      column->StoreFieldName(field->FieldName());
+      column->SetReadOnly(field->ReadOnly());
+      column->SetDataType(field->DataType());
+      column->SetDataSize(field->DataSize());
+      column->SetCaption(field->DisplayName());
+      column->StoreColNo(j);
+      column->SetFieldIndex(shown[static_cast<std::size_t>(j)]);
+    }
+    // With global sorting the dataset takes the sort column's key before
+    // the rows are read, so the page comes in that order at once (unless
+    // a dataset sort under way has handed the key over already).
+    int sortColumn = GetSortColumn();
+    if (globalSorting_ && sortColumn >= 0 && !readingDataset_) {
+      TZylColumn* column = columns_.Get(sortColumn);
+      try {
+        ApplyDatasetSortKey(ds, DatasetSortKey(column->GetFieldName(), column->GetSortOrder()));
+      } catch (const std::exception&) {
+        // A key the dataset refuses leaves its order as it was.
+      }
+    }
+    ds.First();
+    if (page_ > 1) ds.MoveBy(paging::ClampToInt(first));
+    for (int i = 0; !ds.Eof() && i < rowsPerPage_; ++i) {
+      TZylRow* row = InternalAddRow();
+      row->SetRecNo(paging::ClampToInt(first + i));
+      PopulateRow(row->GetRowNo());
+      ds.Next();
+    }
+  } catch (const std::exception&) {
+    // Swallowed: the page shows the rows read so far.
+  }
+
+  if (numbers) {
+    SetShowRowNumber(true);
+    if (numberOrder != TSortOrder::soNone && !columns_.Empty()) {
+      columns_.Get(0)->StoreSortOrder(numberOrder);
+    }
+  }
+  {
+    FlagGuard guard(readingDataset_);
+    ApplySettings();
+  }
+  int recNo = paging::ClampRecNoToPage(recNo_, page_, rowsPerPage_);
+  recNo_ = recNo;
+  if (recNo != -1) SetRecNo(recNo);
+  if (OnAfterReadData) OnAfterReadData(this);
+}
+
+void TZylHTMLGrid::PopulateRow(int aRow) {
+  if (dataset_ == nullptr) return;
+  int cols = GetColCount();
+  for (int c = 0; c < cols; ++c) {
+    TZylColumn* column = columns_.Get(c);
+    TField* field = dataset_->GetField(column->GetFieldIndex());
+    TZylField* cell = GetCells(aRow, c);
+    TVariant value = field->Value();
+    cell->SetVariantValue(value);
+    cell->SetValue("");
+    if (value.IsNullOrEmpty()) continue;
+    TFieldType type = column->GetDataType();
+    if (IsNumberType(type)) {
+      cell->SetNumericValue(field->AsFloat());
+      cell->SetValue(field->AsString());
+    } else if (IsDateType(type)) {
+      double date = field->AsDateTime();
+      cell->SetDateValue(date);
+      if (!column->GetEditMode()) {
+        cell->SetValue(field->AsString());
+      } else if (type == TFieldType::ftDate) {
+        cell->SetValue(FormatDateTime(dateFormat_, date));
+      } else if (type == TFieldType::ftTime) {
+        cell->SetValue(FormatDateTime(timeFormat_, date));
+      } else {
+        cell->SetValue(FormatDateTime(dateTimeFormat_, date));
+      }
+      if (ShowsTimeOnly(type, date)) cell->SetValue(FormatDateTime(timeFormat_, date));
+    } else if (type == TFieldType::ftBoolean) {
+      cell->SetBooleanValue(field->AsBoolean());
+      cell->SetValue(field->AsString());
+    } else {
+      // Large integers show as text like the other codes above 16, but keep
+      // their number so that sum and average rows count them.
+      if (type == TFieldType::ftLargeint) cell->SetNumericValue(field->AsFloat());
+      cell->SetValue(field->AsString());
+    }
+  }
+}
+
+void TZylHTMLGrid::PopulateCell(int aRow, int aCol, const std::string& value) {
+  TZylField* cell = GetCells(aRow, aCol);
+  const TZylColumn* column = columns_.Get(aCol);
+  TFieldType type = column->GetDataType();
+  // Every conversion happens before the cell changes, so a failure (passed
+  // to the caller) leaves the cell as it was.
+  if (IsNumberType(type)) {
+    double number = StrToFloat(value);
+    cell->SetVariantValue(TVariant(value));
+    cell->SetNumericValue(number);
+    cell->SetValue(value);
+  } else if (IsDateType(type)) {
+    const std::string& pattern = type == TFieldType::ftDate   ? dateFormat_
+                                 : type == TFieldType::ftTime ? timeFormat_
+                                                              : dateTimeFormat_;
+    TDateTime date = 0;
+    if (!TryParseDateTime(value, pattern, date) &&
+        !(type == TFieldType::ftDateTime && TryParseDateTime(value, dateFormat_, date))) {
+      date = StrToDateTime(value);
+    }
+    cell->SetVariantValue(TVariant(value));
+    cell->SetDateValue(date);
+    cell->SetValue(column->GetEditMode() ? FormatDateTime(pattern, date) : value);
+    if (ShowsTimeOnly(type, date)) cell->SetValue(FormatDateTime(timeFormat_, date));
+  } else if (type == TFieldType::ftBoolean) {
+    TVariant variant(value);
+    bool flag = variant.ToBoolean();
+    cell->SetVariantValue(variant);
+    cell->SetBooleanValue(flag);
+    cell->SetValue(variant.ToString());
+  } else {
+    double number = 0;
+    if (type == TFieldType::ftLargeint && TryStrToFloat(value, number)) {
+      cell->SetNumericValue(number);
+    }
+    cell->SetVariantValue(TVariant(value));
+    cell->SetValue(value);
+  }
+}
+
+void TZylHTMLGrid::ApplySettings() {
+  // Columns added since the settings were last made pick them up.
+  SetShowGlyphs(showGlyphs_);
+  SetShowSelectors(showSelectors_);
+  SetShowBlobs(showBlobs_);
+  SetShowMemos(showMemos_);
+  int cols = GetColCount();
+  for (int c = 0; c < fixedCols_ && c < cols; ++c) columns_.Get(c)->SetSelectable(false);
+  int sortColumn = GetSortColumn();
+  if (sortColumn >= 0) {
+    TZylColumn* column = columns_.Get(sortColumn);
+    column->SetSortOrder(column->GetSortOrder());
+  }
+  if (doMadeSum_) {
+    CalcSum();
+  } else if (doMadeSA_) {
+    CalcSA();
+  } else if (addingRecord_) {
+    AddNew();
+  }
+  cols = GetColCount();
+  for (int c = 0; c < cols; ++c) {
+    TZylColumn* column = columns_.Get(c);
+    if (column->GetDataType() != TFieldType::ftBoolean) continue;
+    column->SetHAlign(HAlignment::alCenter);
+    column->SetVAlign(VAlignment::alMiddle);
+  }
+}
+
+int TZylHTMLGrid::GetSlowRecNo() {
+  if (dataset_ == nullptr || !dataset_->GetActive()) return -1;
+  // Bounded, so that a dataset whose beginning flag never rises cannot
+  // keep the loop going.
+  long long limit = static_cast<long long>(dataset_->RecordCount()) + 1;
+  int k = -1;
+  while (!dataset_->Bof() && k < limit) {
+    dataset_->Prior();
+    ++k;
+  }
+  if (k > 0) dataset_->MoveBy(k);
+  return k;
+}
+
+}  // namespace zyl

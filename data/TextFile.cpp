@@ -1,0 +1,141 @@
+// A delimited text file as the grid's data source: loading one page of it
+// and writing the grid's visible content back. The file layout is described
+// in data/DelimitedText.h.
+#include "data/DelimitedText.h"
+#include "data/Paging.h"
+#include "grid/ZylHTMLGrid.h"
+#include "platform/FileSink.h"
+#include "platform/System.h"
+
+namespace zyl {
+
+namespace {
+
+bool LoadDelimitedFile(TZylHTMLGrid& grid, const std::string& fileName, char delimiter) {
+  if (grid.OnBeforeReadData) grid.OnBeforeReadData(&grid);
+  if (!FileExists(fileName)) return false;
+  TStringList lines;
+  delimited::SplitLines(ReadFileBytes(fileName), lines);
+  bool loaded = grid.LoadFromStringList(lines, delimiter);
+  if (grid.OnAfterReadData) grid.OnAfterReadData(&grid);
+  return loaded;
+}
+
+void SaveDelimitedFile(TZylHTMLGrid& grid, const std::string& fileName, char delimiter) {
+  TStringList lines;
+  grid.SaveToStringList(lines, delimiter, false);
+  // The file is replaced only once the whole text is written.
+  FileSink sink(fileName);
+  sink.Write(lines.GetText());
+  sink.Commit();
+}
+
+}  // namespace
+
+bool TZylHTMLGrid::LoadFromFile(const std::string& fileName) {
+  return LoadDelimitedFile(*this, fileName, '\t');
+}
+
+bool TZylHTMLGrid::LoadFromCSV(const std::string& fileName) {
+  return LoadDelimitedFile(*this, fileName, ';');
+}
+
+void TZylHTMLGrid::ParseLine(const std::string& line, char delimiter, TStringList& fields) {
+  delimited::ParseLine(line, delimiter, fields);
+}
+
+bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
+  totalRowCount_ = list.Count() - 1;
+  if (list.Empty()) return false;
+  rowsPerPage_ = paging::PageSize(rowsPerPage_, totalRowCount_, maxRows_);
+
+  bool numbers = showRowNumber_;
+  TSortOrder numberOrder =
+      columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
+  if (numbers) SetShowRowNumber(false);
+  page_ = paging::PullBackPage(page_, rowsPerPage_, totalRowCount_);
+
+  // Fields beyond MaxCols would be cut at the end anyway; they get no column.
+  int widest = 0;
+  TStringList fields;
+  auto placeField = [&](int row, int i) {
+    if (i == GetColCount()) AddCol();
+    TZylColumn* column = columns_.Get(i);
+    column->SetFieldIndex(i);
+    if (row < 0) {
+      column->SetCaption(fields.Get(i));
+    } else {
+      GetCells(row, i)->SetValue(fields.Get(i));
+    }
+  };
+
+  ParseLine(list.Get(0), delimiter, fields);
+  widest = fields.Count();
+  int captions = 0;
+  for (; captions < fields.Count() && captions < maxCols_; ++captions) placeField(-1, captions);
+  // Columns beyond the header keep no caption of an earlier file.
+  for (int i = captions; i < GetColCount(); ++i) columns_.Get(i)->SetCaption("");
+
+  long long firstLine = paging::FirstRecordOfPage(page_, rowsPerPage_) + 1;
+  long long lastLine = static_cast<long long>(page_) * rowsPerPage_;
+  if (lastLine > list.Count() - 1) lastLine = list.Count() - 1;
+  int filled = 0;
+  for (long long line = firstLine; line <= lastLine; ++line, ++filled) {
+    if (filled == GetRowCount()) InternalAddRow();
+    TZylRow* row = rows_.Get(filled);
+    row->SetRecNo(static_cast<int>(line - 1));
+    ParseLine(list.Get(static_cast<int>(line)), delimiter, fields);
+    if (fields.Count() > widest) widest = fields.Count();
+    int placed = 0;
+    for (; placed < fields.Count() && placed < maxCols_; ++placed) placeField(filled, placed);
+    // A short line leaves no text of an earlier record in its row.
+    int cols = GetColCount();
+    for (int i = placed; i < cols; ++i) GetCells(filled, i)->SetValue("");
+  }
+  if (GetRowCount() > filled) SetRowCount(filled);
+  SetColCount(widest);
+
+  if (numbers) {
+    SetShowRowNumber(true);
+    if (numberOrder != TSortOrder::soNone && !columns_.Empty()) {
+      columns_.Get(0)->StoreSortOrder(numberOrder);
+    }
+  }
+  ApplySettings();
+  recNo_ = paging::ClampRecNoToPage(recNo_, page_, rowsPerPage_);
+  return true;
+}
+
+void TZylHTMLGrid::SaveToStringList(TStringList& list, char delimiter, bool includeRowNumbers) {
+  list.Clear();
+  // The number column is left out by skipping it, so that writing changes
+  // nothing in the grid (the column keeps its cells, labels and sort order).
+  int firstCol = (!includeRowNumbers && showRowNumber_) ? 1 : 0;
+  int cols = GetColCount();
+  auto addLine = [&](auto textOf) {
+    std::string line;
+    for (int c = firstCol; c < cols; ++c) {
+      if (!columns_.Get(c)->GetVisible()) continue;
+      delimited::AppendQuoted(line, textOf(c));
+      line += delimiter;
+    }
+    if (!line.empty()) line.pop_back();
+    list.Add(std::move(line));
+  };
+  addLine([&](int c) -> const std::string& { return columns_.Get(c)->GetCaption(); });
+  int rows = GetRowCount();
+  for (int r = 0; r < rows; ++r) {
+    if (!rows_.Get(r)->GetVisible()) continue;
+    addLine([&](int c) -> const std::string& { return GetCells(r, c)->GetValue(); });
+  }
+}
+
+void TZylHTMLGrid::SaveToFile(const std::string& fileName) {
+  SaveDelimitedFile(*this, fileName, '\t');
+}
+
+void TZylHTMLGrid::SaveToCSV(const std::string& fileName) {
+  SaveDelimitedFile(*this, fileName, ';');
+}
+
+}  // namespace zyl
