@@ -66,8 +66,9 @@ void SharedStrings::Write(BiffWriter& biff) const {
     const std::size_t unit = compressed ? 1 : 2;
     const std::uint8_t flags = compressed ? 0 : 1;
     // The header (count, flags) never splits, and keeps at least its first
-    // character with it.
-    if (record.Room() < 3 + (rest.empty() ? 0 : unit)) record.Continue();
+    // character with it (both units of a surrogate pair).
+    const std::size_t first = rest.empty() ? 0 : IsHighSurrogate(rest[0]) ? 2 * unit : unit;
+    if (record.Room() < 3 + first) record.Continue();
     if (i % perBucket == 0) {
       buckets.push_back({static_cast<std::uint32_t>(out.Size()),
                          static_cast<std::uint16_t>(record.OffsetInRecord())});
@@ -75,7 +76,10 @@ void SharedStrings::Write(BiffWriter& biff) const {
     out.U16(static_cast<std::uint16_t>(rest.size()));
     out.U8(flags);
     for (;;) {
-      const std::size_t n = std::min(rest.size(), record.Room() / unit);
+      std::size_t n = std::min(rest.size(), record.Room() / unit);
+      // Split between characters: readers that decode each record's part
+      // on its own (xlrd) reject half a surrogate pair.
+      if (n < rest.size() && n > 0 && IsHighSurrogate(rest[n - 1])) --n;
       AppendCharacters(out, rest.substr(0, n), compressed);
       rest.remove_prefix(n);
       if (rest.empty()) break;

@@ -6,7 +6,6 @@
 namespace zyl::exporting::xls {
 namespace {
 
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 void AppendUtf8(std::string& out, char32_t cp) {

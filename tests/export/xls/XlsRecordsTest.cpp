@@ -221,6 +221,26 @@ TEST(XlsSharedStrings, StringHeaderIsNeverSplitFromItsFirstCharacter) {
   EXPECT_EQ(tr::DecodeSst(records, 0)[1], u"ab");
 }
 
+TEST(XlsSharedStrings, SurrogatePairsNeverStraddleTwoRecords) {
+  std::u16string emoji;
+  for (int i = 0; i < 6000; ++i) emoji += u"\U0001F600";
+  for (std::size_t lead = 8201; lead <= 8206; ++lead) {  // moves the string's start by bytes
+    SCOPED_TRACE(lead);
+    SharedStrings sst;
+    sst.Add(std::u16string(lead, u'x'));
+    sst.Add(emoji);
+    ByteWriter keep;
+    const auto records = SstRecords(sst, keep);
+    for (std::size_t k = 1; k + 1 < records.size(); ++k) {
+      const auto& prev = records[k - 1].body;
+      ASSERT_EQ(records[k].type, 0x003C);
+      const std::uint16_t last = tr::U16(prev, prev.size() - 2);
+      EXPECT_FALSE(last >= 0xD800 && last <= 0xDBFF) << "record " << k - 1 << " ends inside a pair";
+    }
+    EXPECT_EQ(tr::DecodeSst(records, 0)[1], emoji);
+  }
+}
+
 TEST(XlsSharedStrings, ExtSstBucketsPointAtTheirStrings) {
   SharedStrings sst;
   std::vector<std::u16string> added;
