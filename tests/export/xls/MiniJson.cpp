@@ -57,7 +57,8 @@ class Parser {
         Space();
         std::string key = String();
         Expect(':');
-        v.object.emplace_back(std::move(key), Any());
+        v.keys.push_back(std::move(key));
+        v.members.push_back(Any());
       } while (Take(','));
       Expect('}');
     } else if (c == '[') {
@@ -158,8 +159,8 @@ class Parser {
 }  // namespace
 
 const Value* Value::Find(std::string_view key) const {
-  for (const auto& [k, v] : object) {
-    if (k == key) return &v;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i] == key) return &members[i];
   }
   return nullptr;
 }

@@ -5,7 +5,6 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace zyl::testing::json {
@@ -17,7 +16,8 @@ struct Value {
   double number = 0;
   std::string string;  // UTF-8
   std::vector<Value> array;
-  std::vector<std::pair<std::string, Value>> object;
+  std::vector<std::string> keys;  // Object: member names, in order
+  std::vector<Value> members;     // Object: member values, parallel to keys
 
   // The member named `key`, or nullptr.
   const Value* Find(std::string_view key) const;

@@ -116,9 +116,9 @@ std::map<std::string, Workbook> ReadWorkbooks(const std::string& python, const s
   if (RunCommand(command, out) != 0) throw std::runtime_error("read_xls.py " + reader + " failed");
   const json::Value doc = json::Parse(out);
   std::map<std::string, Workbook> books;
-  for (const auto& [path, sheets] : doc.object) {
-    Workbook& book = books[path];
-    for (const json::Value& s : sheets.array) {
+  for (std::size_t i = 0; i < doc.keys.size(); ++i) {
+    Workbook& book = books[doc.keys[i]];
+    for (const json::Value& s : doc.members[i].array) {
       Sheet sheet;
       sheet.name = s.Find("name")->string;
       for (const json::Value& row : s.Find("rows")->array) {
