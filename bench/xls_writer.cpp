@@ -9,9 +9,15 @@ using namespace zyl::exporting;
 
 Table MixedTable(std::size_t rows) {
   Table t{"ExportTable",
-          {{"Id", AdoType::Integer}, {"Name", AdoType::VarWChar}, {"City", AdoType::VarWChar},
-           {"Ratio", AdoType::Double}, {"Price", AdoType::Currency}, {"Done", AdoType::Boolean},
-           {"Day", AdoType::Date}, {"Stamp", AdoType::Date}, {"Notes", AdoType::LongVarWChar},
+          {{"Id", AdoType::Integer},
+           {"Name", AdoType::VarWChar},
+           {"City", AdoType::VarWChar},
+           {"Ratio", AdoType::Double},
+           {"Price", AdoType::Currency},
+           {"Done", AdoType::Boolean},
+           {"Day", AdoType::Date},
+           {"Stamp", AdoType::Date},
+           {"Notes", AdoType::LongVarWChar},
            {"Big", AdoType::BigInt}},
           {}};
   const char* cities[] = {"Z\xC3\xBCrich", "\xE6\x9D\xB1\xE4\xBA\xAC", "Paris", "Lisboa"};

@@ -107,7 +107,8 @@ class BiffWriter {
   static std::string Hex(std::uint16_t v) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string s(4, '0');
-    for (int i = 3; i >= 0; --i, v = static_cast<std::uint16_t>(v >> 4)) s[static_cast<std::size_t>(i)] = kDigits[v & 0xF];
+    for (int i = 3; i >= 0; --i, v = static_cast<std::uint16_t>(v >> 4))
+      s[static_cast<std::size_t>(i)] = kDigits[v & 0xF];
     return s;
   }
   ByteWriter out_;

@@ -43,22 +43,30 @@ void BoolErr(BiffWriter& out, std::uint16_t row, std::uint16_t col, std::uint8_t
 
 std::uint16_t BlankXf(AdoType type) {
   switch (type) {
-    case AdoType::Date: return kXfDate;
-    case AdoType::Currency: return kXfCurrency;
-    default: return kXfGeneral;
+    case AdoType::Date:
+      return kXfDate;
+    case AdoType::Currency:
+      return kXfCurrency;
+    default:
+      return kXfGeneral;
   }
 }
 
 std::uint16_t DateXf(DateKind kind) {
   switch (kind) {
-    case DateKind::Date: return kXfDate;
-    case DateKind::DateTime: return kXfDateTime;
-    case DateKind::Time: return kXfTime;
+    case DateKind::Date:
+      return kXfDate;
+    case DateKind::DateTime:
+      return kXfDateTime;
+    case DateKind::Time:
+      return kXfTime;
   }
   return kXfDate;
 }
 
-std::u16string Ascii(std::string_view s) { return {s.begin(), s.end()}; }
+std::u16string Ascii(std::string_view s) {
+  return {s.begin(), s.end()};
+}
 
 std::u16string Hex(const Bytes& bytes) {
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
@@ -73,7 +81,9 @@ std::u16string Hex(const Bytes& bytes) {
 
 }  // namespace
 
-bool FitsRk(std::int64_t v) { return v >= -kRkLimit && v < kRkLimit; }
+bool FitsRk(std::int64_t v) {
+  return v >= -kRkLimit && v < kRkLimit;
+}
 
 std::uint32_t RkInteger(std::int64_t v) {
   return (static_cast<std::uint32_t>(v) << 2) | 2u;
@@ -82,8 +92,8 @@ std::uint32_t RkInteger(std::int64_t v) {
 double CurrencyToDouble(CurrencyValue v) {
   // Through the decimal text: from_chars rounds once, to the nearest double,
   // where scaled / 10000.0 would round twice for amounts beyond 2^53.
-  const std::uint64_t magnitude =
-      v.scaled < 0 ? 0 - static_cast<std::uint64_t>(v.scaled) : static_cast<std::uint64_t>(v.scaled);
+  const std::uint64_t magnitude = v.scaled < 0 ? 0 - static_cast<std::uint64_t>(v.scaled)
+                                               : static_cast<std::uint64_t>(v.scaled);
   char text[32];
   char* p = text;
   if (v.scaled < 0) *p++ = '-';
@@ -151,8 +161,8 @@ void CellWriter::Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, 
       value);
 }
 
-void CellWriter::Text(BiffWriter& out, std::uint16_t row, std::uint16_t col,
-                      std::uint16_t blankXf, std::u16string text) {
+void CellWriter::Text(BiffWriter& out, std::uint16_t row, std::uint16_t col, std::uint16_t blankXf,
+                      std::u16string text) {
   NormaliseLineBreaks(text);
   text.resize(ClipUtf16(text, kMaxCellChars).size());
   if (text.empty()) {
@@ -168,10 +178,9 @@ void CellWriter::Text(BiffWriter& out, std::uint16_t row, std::uint16_t col,
 
 void CellWriter::BadText(std::uint16_t col, const std::string& where) const {
   const std::string& name = table_.columns[col].name;
-  const std::string column =
-      Utf8ToUtf16(name) ? "'" + name + "'" : std::to_string(col + 1);
-  throw EConvertError("Excel writer: table '" + table_.name + "': column " + column + ", " +
-                      where + ": text is not valid UTF-8");
+  const std::string column = Utf8ToUtf16(name) ? "'" + name + "'" : std::to_string(col + 1);
+  throw EConvertError("Excel writer: table '" + table_.name + "': column " + column + ", " + where +
+                      ": text is not valid UTF-8");
 }
 
 }  // namespace zyl::exporting::xls

@@ -18,8 +18,8 @@ constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A
 
 // One 128-byte directory entry. Every entry is black: with one stream the
 // tree below the root is a single node, which is a valid red-black tree.
-void DirectoryEntry(ByteWriter& out, std::string_view name, std::uint8_t type,
-                    std::uint32_t child, std::uint32_t start, std::uint32_t size) {
+void DirectoryEntry(ByteWriter& out, std::string_view name, std::uint8_t type, std::uint32_t child,
+                    std::uint32_t start, std::uint32_t size) {
   const std::size_t begin = out.Size();
   for (char ch : name) out.U16(static_cast<std::uint8_t>(ch));
   if (!name.empty()) out.U16(0);
@@ -30,7 +30,7 @@ void DirectoryEntry(ByteWriter& out, std::string_view name, std::uint8_t type,
   out.U32(kNoStream);            // left sibling
   out.U32(kNoStream);            // right sibling
   out.U32(child);
-  out.Zeros(16 + 4 + 8 + 8);     // CLSID, state bits, creation and modification times
+  out.Zeros(16 + 4 + 8 + 8);  // CLSID, state bits, creation and modification times
   out.U32(start);
   out.U64(size);
 }
@@ -49,17 +49,17 @@ void WriteHeader(const CompoundLayout& l, ByteSink& sink) {
   ByteWriter h;
   h.Reserve(kSectorSize);
   h.Append(kSignature);
-  h.Zeros(16);       // header CLSID
-  h.U16(0x003E);     // minor version
-  h.U16(0x0003);     // major version 3: 512-byte sectors
-  h.U16(0xFFFE);     // byte order mark
-  h.U16(9);          // sector shift
-  h.U16(6);          // mini sector shift
+  h.Zeros(16);    // header CLSID
+  h.U16(0x003E);  // minor version
+  h.U16(0x0003);  // major version 3: 512-byte sectors
+  h.U16(0xFFFE);  // byte order mark
+  h.U16(9);       // sector shift
+  h.U16(6);       // mini sector shift
   h.Zeros(6);
-  h.U32(0);          // directory sector count: always 0 in version 3
+  h.U32(0);  // directory sector count: always 0 in version 3
   h.U32(l.fatSectors);
   h.U32(l.DirectorySector());
-  h.U32(0);          // transaction signature
+  h.U32(0);  // transaction signature
   h.U32(kMiniStreamCutoff);
   h.U32(kEndOfChain);  // no mini FAT
   h.U32(0);
@@ -126,7 +126,8 @@ CompoundLayout PlanCompoundFile(std::uint64_t contentBytes) {
                     " bytes exceeds the 4 GiB a stream can declare");
   }
   CompoundLayout l;
-  l.streamSize = static_cast<std::uint32_t>(std::max<std::uint64_t>(contentBytes, kMiniStreamCutoff));
+  l.streamSize =
+      static_cast<std::uint32_t>(std::max<std::uint64_t>(contentBytes, kMiniStreamCutoff));
   l.streamSectors = CeilDiv(l.streamSize, kSectorSize);
   // The FAT must cover its own sectors and the DIFAT's: grow both until it does
   // (two or three rounds).
@@ -134,8 +135,9 @@ CompoundLayout PlanCompoundFile(std::uint64_t contentBytes) {
     const std::uint64_t total = std::uint64_t{l.streamSectors} + 1 + l.fatSectors + l.difatSectors;
     const std::uint32_t needFat = CeilDiv(total, kFatEntriesPerSector);
     const std::uint32_t needDifat =
-        needFat > kHeaderDifatEntries ? CeilDiv(needFat - kHeaderDifatEntries, kDifatEntriesPerSector)
-                                      : 0;
+        needFat > kHeaderDifatEntries
+            ? CeilDiv(needFat - kHeaderDifatEntries, kDifatEntriesPerSector)
+            : 0;
     if (needFat <= l.fatSectors && needDifat <= l.difatSectors) break;
     l.fatSectors = std::max(l.fatSectors, needFat);
     l.difatSectors = std::max(l.difatSectors, needDifat);

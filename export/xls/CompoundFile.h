@@ -28,7 +28,7 @@ inline constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
 // Where everything goes. Sectors in file order: the stream (0 .. streamSectors-1),
 // the directory, the FAT sectors, the DIFAT sectors.
 struct CompoundLayout {
-  std::uint32_t streamSize = 0;     // declared size: the content padded to at least 4096
+  std::uint32_t streamSize = 0;  // declared size: the content padded to at least 4096
   std::uint32_t streamSectors = 0;
   std::uint32_t fatSectors = 0;
   std::uint32_t difatSectors = 0;

@@ -7,9 +7,9 @@
 namespace zyl::exporting::xls {
 namespace {
 
-constexpr double kJan1st1900 = 2;        // days since 1899-12-30
-constexpr double kMarch1st1900 = 61;     // from here on, serial == days
-constexpr double kAfter9999 = 2958466;   // 10000-01-01
+constexpr double kJan1st1900 = 2;       // days since 1899-12-30
+constexpr double kMarch1st1900 = 61;    // from here on, serial == days
+constexpr double kAfter9999 = 2958466;  // 10000-01-01
 
 DateKind KindOf(double days) {
   return days == std::floor(days) ? DateKind::Date : DateKind::DateTime;

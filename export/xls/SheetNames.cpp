@@ -8,8 +8,8 @@ namespace zyl::exporting::xls {
 namespace {
 
 bool IsForbidden(char16_t u) {
-  return u < 0x20 || u == u':' || u == u'\\' || u == u'/' || u == u'?' || u == u'*' ||
-         u == u'[' || u == u']';
+  return u < 0x20 || u == u':' || u == u'\\' || u == u'/' || u == u'?' || u == u'*' || u == u'[' ||
+         u == u']';
 }
 
 std::u16string_view TrimApostrophes(std::u16string_view s) {

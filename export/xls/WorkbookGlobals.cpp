@@ -63,9 +63,9 @@ void Xf(BiffWriter& out, std::uint16_t font, std::uint16_t format, bool style, s
     b.U8(0);                         // no rotation
     b.U8(0);                         // no indent
     b.U8(used);
-    b.U32(0);                        // no borders
+    b.U32(0);  // no borders
     b.U32(0);
-    b.U16(0x20C0);                   // fill colours: foreground 64, background 65
+    b.U16(0x20C0);  // fill colours: foreground 64, background 65
   });
 }
 
@@ -85,31 +85,31 @@ void FormattingRecords(BiffWriter& out) {
       AppendString(b, f.code);
     });
   }
-  Xf(out, 0, 0, true, 0x00);                                  // 0: Normal
-  for (std::uint16_t i = 1; i < 15; ++i) {                    // 1-14: outline levels
+  Xf(out, 0, 0, true, 0x00);                // 0: Normal
+  for (std::uint16_t i = 1; i < 15; ++i) {  // 1-14: outline levels
     Xf(out, i < 3 ? 1 : i < 5 ? 2 : 0, 0, true, 0xF4);
   }
-  Xf(out, 0, 0, false, 0x00);                                 // 15: default cell XF
-  for (std::uint16_t format : {43, 41, 44, 42, 9}) {          // 16-20: Comma .. Percent
+  Xf(out, 0, 0, false, 0x00);                         // 15: default cell XF
+  for (std::uint16_t format : {43, 41, 44, 42, 9}) {  // 16-20: Comma .. Percent
     Xf(out, 1, format, true, 0xF8);
   }
-  Xf(out, 0, kFormatDate, false, 0x04);                       // 21
-  Xf(out, 0, kFormatDateTime, false, 0x04);                   // 22
-  Xf(out, 0, kFormatCurrency, false, 0x04);                   // 23
-  Xf(out, 0, kBuiltInTime, false, 0x04);                      // 24
-  BuiltInStyle(out, 0, 0);                                    // Normal
-  BuiltInStyle(out, 16, 3);                                   // Comma
-  BuiltInStyle(out, 17, 6);                                   // Comma [0]
-  BuiltInStyle(out, 18, 4);                                   // Currency
-  BuiltInStyle(out, 19, 7);                                   // Currency [0]
-  BuiltInStyle(out, 20, 5);                                   // Percent
+  Xf(out, 0, kFormatDate, false, 0x04);      // 21
+  Xf(out, 0, kFormatDateTime, false, 0x04);  // 22
+  Xf(out, 0, kFormatCurrency, false, 0x04);  // 23
+  Xf(out, 0, kBuiltInTime, false, 0x04);     // 24
+  BuiltInStyle(out, 0, 0);                   // Normal
+  BuiltInStyle(out, 16, 3);                  // Comma
+  BuiltInStyle(out, 17, 6);                  // Comma [0]
+  BuiltInStyle(out, 18, 4);                  // Currency
+  BuiltInStyle(out, 19, 7);                  // Currency [0]
+  BuiltInStyle(out, 20, 5);                  // Percent
 }
 
 }  // namespace
 
 void WriteBof(BiffWriter& out, std::uint16_t kind) {
   out.Record(rt::kBof, [kind](ByteWriter& b) {
-    b.U16(0x0600);      // BIFF8
+    b.U16(0x0600);  // BIFF8
     b.U16(kind);
     b.U16(0x18AF);      // build
     b.U16(0x07CD);      // year
@@ -118,7 +118,8 @@ void WriteBof(BiffWriter& out, std::uint16_t kind) {
   });
 }
 
-std::vector<std::size_t> WriteGlobals(BiffWriter& out, const std::vector<std::u16string>& sheetNames,
+std::vector<std::size_t> WriteGlobals(BiffWriter& out,
+                                      const std::vector<std::u16string>& sheetNames,
                                       const SharedStrings& strings) {
   assert(out.Size() == 0 && !sheetNames.empty() && sheetNames.size() <= kMaxSheets);
   WriteBof(out, kBofGlobals);
@@ -136,8 +137,8 @@ std::vector<std::size_t> WriteGlobals(BiffWriter& out, const std::vector<std::u1
     for (std::size_t i = 1; i <= n; ++i) b.U16(static_cast<std::uint16_t>(i));
   });
   out.U16Record(rt::kFnGroupCount, 14);
-  for (std::uint16_t type : {rt::kWindowProtect, rt::kProtect, rt::kPassword, rt::kProt4Rev,
-                             rt::kProt4RevPass}) {
+  for (std::uint16_t type :
+       {rt::kWindowProtect, rt::kProtect, rt::kPassword, rt::kProt4Rev, rt::kProt4RevPass}) {
     out.U16Record(type, 0);  // no protection
   }
   out.Record(rt::kWindow1, [](ByteWriter& b) {

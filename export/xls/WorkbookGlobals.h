@@ -32,7 +32,8 @@ void WriteBof(BiffWriter& out, std::uint16_t kind);
 // carries the offset 0; the result holds, per sheet, the position of that
 // 4-byte field, to be patched once the sheets are placed.
 // REQUIRES 1 <= sheetNames.size() <= kMaxSheets; names of 1 to 31 code units.
-std::vector<std::size_t> WriteGlobals(BiffWriter& out, const std::vector<std::u16string>& sheetNames,
+std::vector<std::size_t> WriteGlobals(BiffWriter& out,
+                                      const std::vector<std::u16string>& sheetNames,
                                       const SharedStrings& strings);
 
 // TABID holds 2 bytes per sheet in one record.

@@ -15,7 +15,7 @@ constexpr std::uint16_t kDefaultRowHeight = 0x00FF;  // twips
 void SheetSettings(BiffWriter& out) {
   out.U16Record(rt::kCalcMode, 1);  // automatic
   out.U16Record(rt::kCalcCount, 100);
-  out.U16Record(rt::kRefMode, 1);   // A1
+  out.U16Record(rt::kRefMode, 1);  // A1
   out.U16Record(rt::kIteration, 0);
   out.Record(rt::kDelta, [](ByteWriter& b) { b.F64(0.001); });
   out.U16Record(rt::kSaveRecalc, 1);
@@ -38,7 +38,7 @@ void Row(BiffWriter& out, std::uint16_t row, std::uint16_t columns) {
     b.U16(kDefaultRowHeight);
     b.U16(0);
     b.U16(0);
-    b.U16(0x0100);   // flags as Excel writes them
+    b.U16(0x0100);  // flags as Excel writes them
     b.U16(kXfGeneral);
   });
 }
@@ -57,9 +57,9 @@ Worksheet::Worksheet(const Table& table, std::size_t firstRow, std::size_t rowCo
   const std::size_t index = out_.Size() + 4;
   out_.Record(rt::kIndex, [&](ByteWriter& b) {
     b.U32(0);
-    b.U32(0);                                     // first used row
+    b.U32(0);                                      // first used row
     b.U32(static_cast<std::uint32_t>(sheetRows));  // last used row + 1
-    b.Zeros(4 + 4 * blocks);                      // DEFCOLWIDTH, then each DBCELL
+    b.Zeros(4 + 4 * blocks);                       // DEFCOLWIDTH, then each DBCELL
   });
   SheetSettings(out_);
   ByteWriter& bytes = out_.Bytes();
@@ -115,7 +115,7 @@ Worksheet::Worksheet(const Table& table, std::size_t firstRow, std::size_t rowCo
     b.U16(0);                         // left column
     b.U32(64);                        // grid colour: automatic
     b.U16(0);
-    b.U16(0);                         // zoom 100 %
+    b.U16(0);  // zoom 100 %
     b.U32(0);
   });
   out_.Empty(rt::kEof);
@@ -123,7 +123,8 @@ Worksheet::Worksheet(const Table& table, std::size_t firstRow, std::size_t rowCo
 
 void Worksheet::Place(std::uint32_t streamOffset) {
   ByteWriter& bytes = out_.Bytes();
-  for (std::size_t field : offsetFields_) bytes.PatchU32(field, bytes.ReadU32(field) + streamOffset);
+  for (std::size_t field : offsetFields_)
+    bytes.PatchU32(field, bytes.ReadU32(field) + streamOffset);
 }
 
 }  // namespace zyl::exporting::xls

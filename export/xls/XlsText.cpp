@@ -6,7 +6,9 @@
 namespace zyl::exporting::xls {
 namespace {
 
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char b) {
+  return (b & 0xC0) == 0x80;
+}
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {

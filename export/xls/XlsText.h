@@ -23,7 +23,9 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view text);
 
 // True for the first unit of a surrogate pair.
-inline bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+inline bool IsHighSurrogate(char16_t u) {
+  return u >= 0xD800 && u <= 0xDBFF;
+}
 
 // True when every code unit fits one byte, so the text can be stored compressed.
 bool IsCompressible(std::u16string_view text);

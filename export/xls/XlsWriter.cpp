@@ -20,7 +20,9 @@ namespace {
 
 using namespace xls;
 
-std::string Prefix(const Table& table) { return "Excel writer: table '" + table.name + "': "; }
+std::string Prefix(const Table& table) {
+  return "Excel writer: table '" + table.name + "': ";
+}
 
 void CheckShape(const Table& table, const XlsOptions& options) {
   if (table.columns.empty()) throw Exception(Prefix(table) + "no columns to write");
@@ -54,7 +56,9 @@ std::vector<std::u16string> PlanSheetNames(const Table& table, std::size_t sheet
 
 }  // namespace
 
-void WriteXls(const Table& table, ByteSink& sink) { WriteXls(table, sink, XlsOptions{}); }
+void WriteXls(const Table& table, ByteSink& sink) {
+  WriteXls(table, sink, XlsOptions{});
+}
 
 void WriteXls(const Table& table, ByteSink& sink, const XlsOptions& options) {
   CheckShape(table, options);
@@ -81,7 +85,8 @@ void WriteXls(const Table& table, ByteSink& sink, const XlsOptions& options) {
   std::vector<std::span<const std::uint8_t>> parts{globals.Bytes().Bytes()};
   for (std::size_t s = 0; s < sheetCount; ++s) {
     if (offset + sheets[s].Size() > kMaxStreamBytes) {
-      throw Exception(Prefix(table) + "the workbook would exceed the 4 GiB an .xls file can address");
+      throw Exception(Prefix(table) +
+                      "the workbook would exceed the 4 GiB an .xls file can address");
     }
     globals.Bytes().PatchU32(offsetFields[s], static_cast<std::uint32_t>(offset));
     sheets[s].Place(static_cast<std::uint32_t>(offset));

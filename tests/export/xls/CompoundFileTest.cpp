@@ -72,17 +72,17 @@ TEST(CompoundFile, SmallStreamHeaderDirectoryAndFatBytes) {
   EXPECT_EQ(U16(file, 0x1E), 9);
   EXPECT_EQ(U16(file, 0x20), 6);
   EXPECT_EQ(U32(file, 0x28), 0u);
-  EXPECT_EQ(U32(file, 0x2C), 1u);           // FAT sectors
-  EXPECT_EQ(U32(file, 0x30), 8u);           // directory sector
+  EXPECT_EQ(U32(file, 0x2C), 1u);  // FAT sectors
+  EXPECT_EQ(U32(file, 0x30), 8u);  // directory sector
   EXPECT_EQ(U32(file, 0x38), 4096u);
   EXPECT_EQ(U32(file, 0x3C), kEndOfChain);  // no mini FAT
   EXPECT_EQ(U32(file, 0x40), 0u);
   EXPECT_EQ(U32(file, 0x44), kEndOfChain);  // no DIFAT sector
   EXPECT_EQ(U32(file, 0x48), 0u);
-  EXPECT_EQ(U32(file, 0x4C), 9u);           // the FAT sector
+  EXPECT_EQ(U32(file, 0x4C), 9u);  // the FAT sector
   for (std::size_t i = 1; i < 109; ++i) EXPECT_EQ(U32(file, 0x4C + 4 * i), kFreeSect);
 
-  const std::span<const std::uint8_t> dir(file.data() + 9 * 512, 512);
+  const auto dir = std::span<const std::uint8_t>(file).subspan(std::size_t{9} * 512, 512);
   const std::u16string rootName = u"Root Entry";
   for (std::size_t i = 0; i < rootName.size(); ++i) EXPECT_EQ(U16(dir, 2 * i), rootName[i]);
   EXPECT_EQ(U16(dir, 0x40), 22);
@@ -108,19 +108,19 @@ TEST(CompoundFile, SmallStreamHeaderDirectoryAndFatBytes) {
     EXPECT_EQ(unused[0x42], 0);
   }
 
-  const std::span<const std::uint8_t> fat(file.data() + 10 * 512, 512);
-  for (std::uint32_t s = 0; s < 7; ++s) EXPECT_EQ(U32(fat, 4 * s), s + 1);
-  EXPECT_EQ(U32(fat, 4 * 7), kEndOfChain);
-  EXPECT_EQ(U32(fat, 4 * 8), kEndOfChain);  // the directory's one-sector chain
-  EXPECT_EQ(U32(fat, 4 * 9), kFatSect);
+  const auto fat = std::span<const std::uint8_t>(file).subspan(std::size_t{10} * 512, 512);
+  for (std::uint32_t s = 0; s < 7; ++s) EXPECT_EQ(U32(fat, std::size_t{4} * s), s + 1);
+  EXPECT_EQ(U32(fat, 28), kEndOfChain);
+  EXPECT_EQ(U32(fat, 32), kEndOfChain);  // the directory's one-sector chain
+  EXPECT_EQ(U32(fat, 36), kFatSect);
   for (std::size_t s = 10; s < 128; ++s) EXPECT_EQ(U32(fat, 4 * s), kFreeSect);
 }
 
 TEST(CompoundFile, StreamReadsBackAcrossFatAndDifatThresholds) {
-  for (std::uint64_t size : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{4095},
-                             std::uint64_t{4096}, std::uint64_t{4097}, std::uint64_t{65537},
-                             kLargestWithoutDifat, kLargestWithoutDifat + 1, kLargestWithOneDifat,
-                             kLargestWithOneDifat + 1}) {
+  for (std::uint64_t size :
+       {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{4095}, std::uint64_t{4096},
+        std::uint64_t{4097}, std::uint64_t{65537}, kLargestWithoutDifat, kLargestWithoutDifat + 1,
+        kLargestWithOneDifat, kLargestWithOneDifat + 1}) {
     SCOPED_TRACE(size);
     const auto content = Pattern(size);
     const auto file = Pack(content);

@@ -130,14 +130,30 @@ class Parser {
       if (pos_ >= text_.size()) Fail("unterminated escape");
       const char e = text_[pos_++];
       switch (e) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case '/': out += '/'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case '"':
+          out += '"';
+          break;
+        case '\\':
+          out += '\\';
+          break;
+        case '/':
+          out += '/';
+          break;
+        case 'b':
+          out += '\b';
+          break;
+        case 'f':
+          out += '\f';
+          break;
+        case 'n':
+          out += '\n';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 't':
+          out += '\t';
+          break;
         case 'u': {
           unsigned cp = Hex4();
           if (cp >= 0xD800 && cp <= 0xDBFF && Word("\\u")) {
@@ -147,7 +163,8 @@ class Parser {
           Utf8(out, cp);
           break;
         }
-        default: Fail("bad escape");
+        default:
+          Fail("bad escape");
       }
     }
   }
@@ -165,6 +182,8 @@ const Value* Value::Find(std::string_view key) const {
   return nullptr;
 }
 
-Value Parse(std::string_view text) { return Parser(text).Document(); }
+Value Parse(std::string_view text) {
+  return Parser(text).Document();
+}
 
 }  // namespace zyl::testing::json

@@ -1,11 +1,11 @@
 #include "ReadBack.h"
 
+#include <sys/wait.h>
 #include <bit>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 
 #include "MiniJson.h"
 
@@ -39,14 +39,18 @@ std::string Describe(const Cell& c) {
 bool Cell::operator==(const Cell& o) const {
   if (kind != o.kind) return false;
   switch (kind) {
-    case Kind::Empty: return true;
-    case Kind::Text: return text == o.text;
+    case Kind::Empty:
+      return true;
+    case Kind::Text:
+      return text == o.text;
     case Kind::Number:
     case Kind::Date:
       return std::bit_cast<std::uint64_t>(number) == std::bit_cast<std::uint64_t>(o.number) ||
              (number == 0 && o.number == 0);
-    case Kind::Bool: return flag == o.flag;
-    case Kind::Error: return error == o.error;
+    case Kind::Bool:
+      return flag == o.flag;
+    case Kind::Error:
+      return error == o.error;
   }
   return false;
 }
@@ -55,15 +59,25 @@ void PrintTo(const Cell& c, std::ostream* os) {
   char num[40];
   std::snprintf(num, sizeof num, "%.17g", c.number);
   switch (c.kind) {
-    case Cell::Kind::Empty: *os << "empty"; break;
+    case Cell::Kind::Empty:
+      *os << "empty";
+      break;
     case Cell::Kind::Text:
       *os << "text(" << c.text.size() << " bytes) \"" << c.text.substr(0, 60)
           << (c.text.size() > 60 ? "...\"" : "\"");
       break;
-    case Cell::Kind::Number: *os << "number " << num; break;
-    case Cell::Kind::Date: *os << "date " << num; break;
-    case Cell::Kind::Bool: *os << "bool " << (c.flag ? "true" : "false"); break;
-    case Cell::Kind::Error: *os << "error " << c.error; break;
+    case Cell::Kind::Number:
+      *os << "number " << num;
+      break;
+    case Cell::Kind::Date:
+      *os << "date " << num;
+      break;
+    case Cell::Kind::Bool:
+      *os << "bool " << (c.flag ? "true" : "false");
+      break;
+    case Cell::Kind::Error:
+      *os << "error " << c.error;
+      break;
   }
 }
 
@@ -95,7 +109,8 @@ std::optional<std::string> FindPython(const std::vector<std::string>& modules) {
   for (const std::string& m : modules) imports += "; import " + m;
   for (const char* candidate : {"/usr/bin/python3", "python3"}) {
     std::string out;
-    if (RunCommand(std::string(candidate) + " -c " + ShellQuote(imports) + " >/dev/null 2>&1", out) == 0) {
+    if (RunCommand(std::string(candidate) + " -c " + ShellQuote(imports) + " >/dev/null 2>&1",
+                   out) == 0) {
       return std::string(candidate);
     }
   }
@@ -109,7 +124,8 @@ bool HaveProgram(const std::string& name) {
 
 std::map<std::string, Workbook> ReadWorkbooks(const std::string& python, const std::string& reader,
                                               const std::vector<std::string>& paths) {
-  std::string command = python + " " + ShellQuote(std::string(ZYL_SOURCE_DIR) + "/tests/export/xls/read_xls.py") +
+  std::string command = python + " " +
+                        ShellQuote(std::string(ZYL_SOURCE_DIR) + "/tests/export/xls/read_xls.py") +
                         " " + reader;
   for (const std::string& p : paths) command += " " + ShellQuote(p);
   std::string out;
@@ -141,7 +157,8 @@ std::filesystem::path FreshTempDir(const std::string& name) {
 
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
@@ -158,7 +175,8 @@ std::string CompareWorkbooks(const Workbook& got, const Workbook& want) {
   static const std::vector<Cell> kNoRow;
   for (std::size_t s = 0; s < want.size(); ++s) {
     if (got[s].name != want[s].name) {
-      diff << "sheet " << s + 1 << ": read name '" << got[s].name << "', wrote '" << want[s].name << "'";
+      diff << "sheet " << s + 1 << ": read name '" << got[s].name << "', wrote '" << want[s].name
+           << "'";
       return diff.str();
     }
     const auto& g = got[s].rows;

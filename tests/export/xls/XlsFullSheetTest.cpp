@@ -28,9 +28,14 @@ Fixture WriteBigWorkbook(const std::string& reader) {
   f.dir = tr::FreshTempDir("zyl_xls_full_" + reader);
   f.path = (f.dir / "big.xls").string();
   Table t{"Big",
-          {{"No", AdoType::Integer}, {"Name", AdoType::VarWChar}, {"Ratio", AdoType::Double},
-           {"Price", AdoType::Currency}, {"Done", AdoType::Boolean}, {"Day", AdoType::Date},
-           {"Stamp", AdoType::Date}, {"Group", AdoType::VarWChar}},
+          {{"No", AdoType::Integer},
+           {"Name", AdoType::VarWChar},
+           {"Ratio", AdoType::Double},
+           {"Price", AdoType::Currency},
+           {"Done", AdoType::Boolean},
+           {"Day", AdoType::Date},
+           {"Stamp", AdoType::Date},
+           {"Group", AdoType::VarWChar}},
           {}};
   std::vector<Cell> header;
   for (const Column& c : t.columns) header.push_back(Cell::Text(c.name));
@@ -46,9 +51,9 @@ Fixture WriteBigWorkbook(const std::string& reader) {
     t.rows.push_back({n - 35000, std::string(name), static_cast<double>(i) / 7.0, CurrencyValue{n},
                       i % 3 == 0, DateTimeValue{day}, DateTimeValue{stamp}, group});
     f.want[i < 65535 ? 0 : 1].rows.push_back(
-        {Cell::Number(static_cast<double>(n - 35000)), Cell::Text(name), Cell::Number(static_cast<double>(i) / 7.0),
-         Cell::Number(static_cast<double>(i) / 10000.0), Cell::Bool(i % 3 == 0), Cell::Date(day),
-         Cell::Date(stamp), Cell::Text(group)});
+        {Cell::Number(static_cast<double>(n - 35000)), Cell::Text(name),
+         Cell::Number(static_cast<double>(i) / 7.0), Cell::Number(static_cast<double>(i) / 10000.0),
+         Cell::Bool(i % 3 == 0), Cell::Date(day), Cell::Date(stamp), Cell::Text(group)});
   }
   zyl::FileSink sink(f.path);
   WriteXls(t, sink);
@@ -76,7 +81,8 @@ TEST(XlsFullSheet, XlrdReadsAFullSheetAndTheOverflowSheet) {
 }
 
 TEST(XlsFullSheet, LibreOfficeReadsAFullSheetAndTheOverflowSheet) {
-  if (!tr::HaveProgram("soffice")) GTEST_SKIP() << "soffice not found (Debian package libreoffice-calc-nogui)";
+  if (!tr::HaveProgram("soffice"))
+    GTEST_SKIP() << "soffice not found (Debian package libreoffice-calc-nogui)";
   const auto python = tr::FindPython({"uno"});
   if (!python) GTEST_SKIP() << "python3 with uno not found (Debian package python3-uno)";
   CheckWith(*python, "libreoffice");

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <limits>
 
-#include "ReadBack.h"
 #include "MiniJson.h"
+#include "ReadBack.h"
 #include "export/xls/CompoundFile.h"
 #include "platform/FileSink.h"
 
@@ -40,10 +40,11 @@ std::string Repeat(const std::string& s, int n) {
 }
 
 std::vector<Column> MixedColumns() {
-  return {{"Name", AdoType::VarWChar},  {"Count", AdoType::Integer}, {"Ratio", AdoType::Double},
-          {"Price", AdoType::Currency}, {"Done", AdoType::Boolean},  {"Day", AdoType::Date},
-          {"Stamp", AdoType::Date},     {"Notes", AdoType::LongVarWChar}, {"Blob", AdoType::VarBinary},
-          {"Big", AdoType::BigInt}};
+  return {{"Name", AdoType::VarWChar},  {"Count", AdoType::Integer},
+          {"Ratio", AdoType::Double},   {"Price", AdoType::Currency},
+          {"Done", AdoType::Boolean},   {"Day", AdoType::Date},
+          {"Stamp", AdoType::Date},     {"Notes", AdoType::LongVarWChar},
+          {"Blob", AdoType::VarBinary}, {"Big", AdoType::BigInt}};
 }
 
 // Rows of every type with the edge values worth a reader's look, each with
@@ -141,7 +142,8 @@ std::vector<Case> Cases() {
 
   // Rows beyond a sheet continue on "Name (2)" ..., each with its header row
   // (a small per-sheet limit keeps the files small).
-  Case split{"overflow", {"Orders", {{"No", AdoType::Integer}, {"Who", AdoType::VarWChar}}, {}}, {3}, {}};
+  Case split{
+      "overflow", {"Orders", {{"No", AdoType::Integer}, {"Who", AdoType::VarWChar}}, {}}, {3}, {}};
   for (int i = 0; i < 10; ++i) {
     split.table.rows.push_back({std::int64_t{i}, "p" + std::to_string(i)});
     if (i % 3 == 0) {
@@ -158,7 +160,7 @@ std::vector<Case> Cases() {
   std::vector<Cell> cells;
   for (int c = 0; c < 256; ++c) {
     wide.table.columns.push_back({"C" + std::to_string(c), AdoType::Integer});
-    row[static_cast<std::size_t>(c)] = std::int64_t{c * 1000};
+    row[static_cast<std::size_t>(c)] = std::int64_t{c} * 1000;
     cells.push_back(Cell::Number(c * 1000));
   }
   wide.table.rows = {row, row};
@@ -193,7 +195,8 @@ TEST(XlsReaders, XlrdReadsEveryValueBack) {
 }
 
 TEST(XlsReaders, LibreOfficeReadsEveryValueBack) {
-  if (!tr::HaveProgram("soffice")) GTEST_SKIP() << "soffice not found (Debian package libreoffice-calc-nogui)";
+  if (!tr::HaveProgram("soffice"))
+    GTEST_SKIP() << "soffice not found (Debian package libreoffice-calc-nogui)";
   const auto python = tr::FindPython({"uno"});
   if (!python) GTEST_SKIP() << "python3 with uno not found (Debian package python3-uno)";
   ReadEveryCaseWith(*python, "libreoffice");
@@ -204,8 +207,9 @@ TEST(XlsReaders, CompoundFileReadersAcceptStreamsAcrossTheDifatThresholds) {
   if (!python) GTEST_SKIP() << "python3 with xlrd not found (Debian package python3-xlrd)";
   const auto dir = tr::FreshTempDir("zyl_xls_cfb");
   const std::uint64_t withoutDifat = 7087104, withOneDifat = 15344640;
-  for (std::uint64_t size : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{4095}, std::uint64_t{4097},
-                             withoutDifat, withoutDifat + 1, withOneDifat, withOneDifat + 1}) {
+  for (std::uint64_t size :
+       {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{4095}, std::uint64_t{4097}, withoutDifat,
+        withoutDifat + 1, withOneDifat, withOneDifat + 1}) {
     SCOPED_TRACE(size);
     std::vector<std::uint8_t> content(size);
     for (std::size_t i = 0; i < size; ++i) content[i] = static_cast<std::uint8_t>(i * 31 + 7);
@@ -214,10 +218,13 @@ TEST(XlsReaders, CompoundFileReadersAcceptStreamsAcrossTheDifatThresholds) {
     xls::WriteCompoundFile("Workbook", parts, sink);
     tr::WriteFile(dir / "c.bin", sink.Bytes());
     std::string out;
-    ASSERT_EQ(tr::RunCommand(*python + " " + tr::ShellQuote(std::string(ZYL_SOURCE_DIR) + "/tests/export/xls/read_cfb.py") +
-                                 " " + tr::ShellQuote((dir / "c.bin").string()) + " " + tr::ShellQuote(dir.string()),
-                             out),
-              0);
+    ASSERT_EQ(
+        tr::RunCommand(
+            *python + " " +
+                tr::ShellQuote(std::string(ZYL_SOURCE_DIR) + "/tests/export/xls/read_cfb.py") +
+                " " + tr::ShellQuote((dir / "c.bin").string()) + " " + tr::ShellQuote(dir.string()),
+            out),
+        0);
     const auto result = zyl::testing::json::Parse(out);
     content.resize(std::max<std::size_t>(size, 4096), 0);
     EXPECT_TRUE(tr::ReadFile(result.Find("xlrd")->string) == content);

@@ -18,7 +18,9 @@ using namespace zyl::exporting;
 using namespace zyl::exporting::xls;
 namespace tr = zyl::testing::xls;
 
-std::vector<std::uint8_t> BytesOf(const ByteWriter& w) { return {w.Bytes().begin(), w.Bytes().end()}; }
+std::vector<std::uint8_t> BytesOf(const ByteWriter& w) {
+  return {w.Bytes().begin(), w.Bytes().end()};
+}
 
 TEST(XlsText, Utf8DecodesToUtf16AndRejectsMalformedInput) {
   EXPECT_EQ(Utf8ToUtf16("Z\xC3\xBCrich \xE6\x9D\xB1 \xF0\x9F\x98\x80"),
@@ -82,11 +84,11 @@ TEST(XlsDates, SerialsFollowThe1900SystemWithItsPhantomLeapDay) {
     double days, serial;
     DateKind kind;
   } cases[] = {
-      {2, 1, DateKind::Date},             // 1900-01-01
-      {60, 59, DateKind::Date},           // 1900-02-28
-      {61, 61, DateKind::Date},           // 1900-03-01 (serial 60 is the 29th that never was)
-      {36585, 36585, DateKind::Date},     // 2000-02-29
-      {2958465, 2958465, DateKind::Date}, // 9999-12-31
+      {2, 1, DateKind::Date},              // 1900-01-01
+      {60, 59, DateKind::Date},            // 1900-02-28
+      {61, 61, DateKind::Date},            // 1900-03-01 (serial 60 is the 29th that never was)
+      {36585, 36585, DateKind::Date},      // 2000-02-29
+      {2958465, 2958465, DateKind::Date},  // 9999-12-31
       {2958465.5, 2958465.5, DateKind::DateTime},
       {43890.25, 43890.25, DateKind::DateTime},
       {2.75, 1.75, DateKind::DateTime},
@@ -176,7 +178,7 @@ TEST(XlsSharedStrings, LongCompressedStringContinuesWithAnOptionByte) {
   EXPECT_EQ(records[1].body.size(), 1u + 1787u);
   EXPECT_EQ(records[1].body[0], 0);  // option byte: compressed
   EXPECT_EQ(records[2].type, 0x00FF);
-  EXPECT_EQ(tr::U16(records[2].body, 0), 8);   // strings per bucket
+  EXPECT_EQ(tr::U16(records[2].body, 0), 8);    // strings per bucket
   EXPECT_EQ(tr::U32(records[2].body, 2), 12u);  // stream offset of the first string
   EXPECT_EQ(tr::U16(records[2].body, 6), 12);   // the same within the SST record
   EXPECT_EQ(tr::DecodeSst(records, 0), (std::vector<std::u16string>{std::u16string(10000, u'a')}));
@@ -245,7 +247,8 @@ TEST(XlsSharedStrings, ExtSstBucketsPointAtTheirStrings) {
   SharedStrings sst;
   std::vector<std::u16string> added;
   for (int i = 0; i < 3000; ++i) {
-    std::u16string s = u"s" + std::u16string(static_cast<std::size_t>(i % 17), i % 2 ? u'\u00E9' : u'\u6771');
+    std::u16string s =
+        u"s" + std::u16string(static_cast<std::size_t>(i % 17), i % 2 ? u'\u00E9' : u'\u6771');
     s += static_cast<char16_t>(u'A' + i % 26) + std::u16string(1, static_cast<char16_t>(0x100 + i));
     added.push_back(s);
     sst.Add(s);

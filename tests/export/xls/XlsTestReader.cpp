@@ -37,7 +37,8 @@ std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t pos) {
 }
 
 std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t pos) {
-  return static_cast<std::uint32_t>(U16(b, pos)) | static_cast<std::uint32_t>(U16(b, pos + 2)) << 16;
+  return static_cast<std::uint32_t>(U16(b, pos)) | static_cast<std::uint32_t>(U16(b, pos + 2))
+                                                       << 16;
 }
 
 double F64(std::span<const std::uint8_t> b, std::size_t pos) {
@@ -50,7 +51,8 @@ std::vector<std::uint8_t> ExtractWorkbookStream(std::span<const std::uint8_t> fi
   Require(U32(file, 0) == 0xE011CFD0 && U32(file, 4) == 0xE11AB1A1, "no signature");
   const std::uint32_t fatCount = U32(file, 0x2C);
   std::vector<std::uint32_t> fatSectors;
-  for (std::uint32_t i = 0; i < fatCount && i < 109; ++i) fatSectors.push_back(U32(file, 0x4C + 4 * i));
+  for (std::uint32_t i = 0; i < fatCount && i < 109; ++i)
+    fatSectors.push_back(U32(file, 0x4C + 4 * i));
   std::uint32_t difat = U32(file, 0x44);
   for (std::uint32_t k = 0; k < U32(file, 0x48); ++k) {
     const auto sector = SectorAt(file, difat);
@@ -81,7 +83,8 @@ std::vector<std::uint8_t> ExtractWorkbookStream(std::span<const std::uint8_t> fi
         const auto sector = SectorAt(file, c);
         stream.insert(stream.end(), sector.begin(), sector.end());
       }
-      Require(stream.size() >= size && stream.size() - size < kSector, "chain length differs from size");
+      Require(stream.size() >= size && stream.size() - size < kSector,
+              "chain length differs from size");
       stream.resize(size);
       return stream;
     }
@@ -172,7 +175,8 @@ ParsedWorkbook ParseWorkbook(std::span<const std::uint8_t> file) {
     const bool wide = (r.body[7] & 1) != 0;
     std::u16string name;
     for (std::size_t k = 0; k < cch; ++k) {
-      name += wide ? static_cast<char16_t>(U16(r.body, 8 + 2 * k)) : static_cast<char16_t>(r.body[8 + k]);
+      name += wide ? static_cast<char16_t>(U16(r.body, 8 + 2 * k))
+                   : static_cast<char16_t>(r.body[8 + k]);
     }
     wb.sheetNames.push_back(std::move(name));
     wb.sheets.push_back(RecordsFrom(wb.stream, U32(r.body, 0)));

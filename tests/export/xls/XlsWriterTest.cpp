@@ -22,7 +22,9 @@ tr::ParsedWorkbook Write(const Table& table, const XlsOptions& options = {}) {
 }
 
 Table IntegerTable(std::string name, std::size_t rows) {
-  Table t{std::move(name), {{"N", AdoType::Integer}, {"Text", AdoType::VarWChar}, {"X", AdoType::Double}}, {}};
+  Table t{std::move(name),
+          {{"N", AdoType::Integer}, {"Text", AdoType::VarWChar}, {"X", AdoType::Double}},
+          {}};
   for (std::size_t i = 0; i < rows; ++i) {
     t.rows.push_back({std::int64_t(i), "row " + std::to_string(i), double(i) / 4});
   }
@@ -33,23 +35,28 @@ Table IntegerTable(std::string name, std::size_t rows) {
 std::vector<const tr::Record*> Cells(const std::vector<tr::Record>& sheet) {
   std::vector<const tr::Record*> cells;
   for (const tr::Record& r : sheet) {
-    if (r.type == 0x00FD || r.type == 0x0203 || r.type == 0x027E || r.type == 0x0205 || r.type == 0x0201) {
+    if (r.type == 0x00FD || r.type == 0x0203 || r.type == 0x027E || r.type == 0x0205 ||
+        r.type == 0x0201) {
       cells.push_back(&r);
     }
   }
   return cells;
 }
 
-const tr::Record& CellAt(const std::vector<tr::Record>& sheet, std::uint16_t row, std::uint16_t col) {
+const tr::Record& CellAt(const std::vector<tr::Record>& sheet, std::uint16_t row,
+                         std::uint16_t col) {
   for (const tr::Record* r : Cells(sheet)) {
     if (tr::U16(r->body, 0) == row && tr::U16(r->body, 2) == col) return *r;
   }
   throw std::runtime_error("no cell at R" + std::to_string(row) + "C" + std::to_string(col));
 }
 
-std::uint16_t Xf(const tr::Record& cell) { return tr::U16(cell.body, 4); }
+std::uint16_t Xf(const tr::Record& cell) {
+  return tr::U16(cell.body, 4);
+}
 
-std::u16string TextAt(const tr::ParsedWorkbook& wb, std::size_t sheet, std::uint16_t row, std::uint16_t col) {
+std::u16string TextAt(const tr::ParsedWorkbook& wb, std::size_t sheet, std::uint16_t row,
+                      std::uint16_t col) {
   const tr::Record& cell = CellAt(wb.sheets[sheet], row, col);
   if (cell.type != 0x00FD) throw std::runtime_error("not a LABELSST cell");
   return wb.strings.at(tr::U32(cell.body, 6));
@@ -59,7 +66,8 @@ TEST(XlsWriter, GlobalsDescribeEverySheetAndItsBof) {
   const auto wb = Write(IntegerTable("T", 10), XlsOptions{3});
   EXPECT_EQ(wb.sheetNames, (std::vector<std::u16string>{u"T", u"T (2)", u"T (3)", u"T (4)"}));
 
-  const std::uint16_t order[] = {0x0809, 0x00E1, 0x00C1, 0x00E2, 0x005C, 0x0042, 0x0161, 0x013D, 0x009C};
+  const std::uint16_t order[] = {0x0809, 0x00E1, 0x00C1, 0x00E2, 0x005C,
+                                 0x0042, 0x0161, 0x013D, 0x009C};
   for (std::size_t i = 0; i < std::size(order); ++i) EXPECT_EQ(wb.globals[i].type, order[i]) << i;
   EXPECT_EQ(tr::U16(wb.globals[0].body, 0), 0x0600);
   EXPECT_EQ(tr::U16(wb.globals[0].body, 2), 0x0005);
@@ -132,18 +140,29 @@ TEST(XlsWriter, ZeroRowsGiveAHeaderOnlySheet) {
 
 TEST(XlsWriter, EachValueTypeGetsItsRecordAndFormat) {
   Table t{"Types",
-          {{"int", AdoType::Integer},     {"int30", AdoType::Integer},   {"big", AdoType::BigInt},
-           {"huge", AdoType::BigInt},     {"dbl", AdoType::Double},      {"nan", AdoType::Double},
-           {"cur", AdoType::Currency},    {"day", AdoType::Date},        {"stamp", AdoType::Date},
-           {"time", AdoType::Date},       {"old", AdoType::Date},        {"bool", AdoType::Boolean},
-           {"nullDate", AdoType::Date},   {"empty", AdoType::VarWChar},  {"bin", AdoType::VarBinary},
-           {"nullCur", AdoType::Currency}, {"inf", AdoType::Double}},
+          {{"int", AdoType::Integer},
+           {"int30", AdoType::Integer},
+           {"big", AdoType::BigInt},
+           {"huge", AdoType::BigInt},
+           {"dbl", AdoType::Double},
+           {"nan", AdoType::Double},
+           {"cur", AdoType::Currency},
+           {"day", AdoType::Date},
+           {"stamp", AdoType::Date},
+           {"time", AdoType::Date},
+           {"old", AdoType::Date},
+           {"bool", AdoType::Boolean},
+           {"nullDate", AdoType::Date},
+           {"empty", AdoType::VarWChar},
+           {"bin", AdoType::VarBinary},
+           {"nullCur", AdoType::Currency},
+           {"inf", AdoType::Double}},
           {}};
   t.rows.push_back({std::int64_t{-5}, std::int64_t{1} << 29, (std::int64_t{1} << 53),
                     (std::int64_t{1} << 53) + 1, 0.1 + 0.2, std::nan(""), CurrencyValue{12345678},
                     DateTimeValue{36585}, DateTimeValue{36585.75}, DateTimeValue{0.5},
-                    DateTimeValue{-1.5}, true, std::monostate{}, std::string(), Bytes{0x01, 0xAB, 0xFF},
-                    std::monostate{}, -HUGE_VAL});
+                    DateTimeValue{-1.5}, true, std::monostate{}, std::string(),
+                    Bytes{0x01, 0xAB, 0xFF}, std::monostate{}, -HUGE_VAL});
   const auto wb = Write(t);
   const auto& s = wb.sheets.at(0);
   auto check = [&](std::uint16_t col, std::uint16_t type, std::uint16_t xf) {
@@ -213,7 +232,8 @@ TEST(XlsWriter, LongBinaryValuesShowAsMuchHexAsACellHolds) {
 TEST(XlsWriter, SheetNameFollowsTheTableName) {
   EXPECT_EQ(Write(IntegerTable("Export:Table?", 1)).sheetNames.at(0), u"Export_Table_");
   EXPECT_EQ(Write(IntegerTable("\xE6\x9D\xB1\xE4\xBA\xAC", 1)).sheetNames.at(0), u"\u6771\u4EAC");
-  EXPECT_EQ(Write(IntegerTable(std::string(40, 'L'), 1)).sheetNames.at(0), std::u16string(31, u'L'));
+  EXPECT_EQ(Write(IntegerTable(std::string(40, 'L'), 1)).sheetNames.at(0),
+            std::u16string(31, u'L'));
 }
 
 TEST(XlsWriter, TablesTheFormatCannotHoldAreRejected) {
@@ -260,8 +280,8 @@ TEST(XlsWriter, SinkFailureSurfacesAsAZylException) {
   const Table t = IntegerTable("T", 500);
   zyl::MemorySink full;
   WriteXls(t, full);
-  for (std::size_t limit : {std::size_t{0}, std::size_t{100}, std::size_t{4096}, full.Bytes().size() / 2,
-                            full.Bytes().size() - 1}) {
+  for (std::size_t limit : {std::size_t{0}, std::size_t{100}, std::size_t{4096},
+                            full.Bytes().size() / 2, full.Bytes().size() - 1}) {
     zyl::FailingSink sink(limit);
     EXPECT_THROW(WriteXls(t, sink), zyl::EInOutError) << limit;  // a zyl::Exception
   }
