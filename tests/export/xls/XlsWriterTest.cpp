@@ -98,6 +98,37 @@ TEST(XlsWriter, GlobalsDescribeEverySheetAndItsBof) {
   EXPECT_EQ(Cells(wb.sheets[3]).size(), 3u * 2);  // header and the tenth row
 }
 
+std::vector<std::uint8_t> Body(const tr::Record* r) {
+  return {r->body.begin(), r->body.end()};
+}
+
+TEST(XlsWriter, RecordBodiesMatchWhatExcelWrites) {
+  const auto wb = Write(IntegerTable("Orders", 1));
+  using B = std::vector<std::uint8_t>;
+  EXPECT_EQ(Body(&wb.globals[0]), (B{0x00, 0x06, 0x05, 0x00, 0xAF, 0x18, 0xCD, 0x07, 0xC1, 0x00,
+                                     0x01, 0x00, 0x06, 0x01, 0x00, 0x00}));
+  EXPECT_EQ(Body(tr::OfType(wb.globals, 0x003D)[0]),
+            (B{0x68, 0x01, 0x1E, 0x00, 0x5C, 0x3A, 0xBE, 0x23, 0x38, 0x00, 0, 0, 0, 0, 1, 0, 0x58,
+               0x02}));
+  EXPECT_EQ(
+      Body(tr::OfType(wb.globals, 0x0031)[0]),
+      (B{0xC8, 0, 0, 0, 0xFF, 0x7F, 0x90, 0x01, 0, 0, 0, 0, 0, 0, 5, 0, 'A', 'r', 'i', 'a', 'l'}));
+  const auto xfs = tr::OfType(wb.globals, 0x00E0);
+  EXPECT_EQ(Body(xfs[0]),
+            (B{0, 0, 0, 0, 0xF5, 0xFF, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x20}));
+  EXPECT_EQ(Body(xfs[15]),
+            (B{0, 0, 0, 0, 0x01, 0x00, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x20}));
+  EXPECT_EQ(Body(xfs[21]),
+            (B{0, 0, 0xA4, 0, 0x01, 0x00, 0x20, 0, 0, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x20}));
+  EXPECT_EQ(Body(tr::OfType(wb.globals, 0x0293)[0]), (B{0x00, 0x80, 0x00, 0xFF}));
+  const auto sheet = Body(tr::OfType(wb.globals, 0x0085)[0]);
+  EXPECT_EQ(B(sheet.begin() + 4, sheet.end()), (B{0, 0, 6, 0, 'O', 'r', 'd', 'e', 'r', 's'}));
+  EXPECT_EQ(Body(tr::OfType(wb.sheets[0], 0x023E)[0]),
+            (B{0xB6, 0x06, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(Body(tr::OfType(wb.sheets[0], 0x0208)[1]),
+            (B{1, 0, 0, 0, 3, 0, 0xFF, 0, 0, 0, 0, 0, 0x00, 0x01, 0x0F, 0x00}));
+}
+
 TEST(XlsWriter, IndexAndDbCellLeadToEveryRowsFirstCell) {
   const auto wb = Write(IntegerTable("T", 100));
   const auto& sheet = wb.sheets.at(0);
