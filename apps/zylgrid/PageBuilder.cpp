@@ -42,6 +42,8 @@ class PageRun {
         zyl::TZylHTMLGrid* master = GridNamed(s.master);
         grids_[i]->SetMasterGrid(master);
         master->SetDetailGrid(grids_[i].get());
+        // A detail keeps its paging buttons: a master record may have many.
+        grids_[i]->SetSmallToolbar(false);
       }
       if (s.rowsPerPage > 0) grids_[i]->SetRowsPerPage(s.rowsPerPage);
     }
@@ -120,6 +122,7 @@ class PageRun {
         zyl::TStringList list;
         for (const std::string& item : items) list.Add(item);
         col->SetPickList(list);
+        col->SetValueList(list);
         col->SetLimitToPickList(true);
       }
     }
