@@ -21,7 +21,7 @@ body { margin: 0; font-family: "Segoe UI", "DejaVu Sans", Arial, sans-serif; col
 /* Cells that hold only an image (bevel corners, spacers) take the image's
    height, as they do in pages without a document type. */
 .zg-grid TD > IMG:only-child { display: block; }
-.zg-grid INPUT[type=image] { vertical-align: middle; }
+.zg-grid IMG, .zg-grid INPUT[type=image] { vertical-align: middle; }
 .zg-grid SELECT, .zg-grid INPUT[type=text], .zg-grid INPUT[TYPE=TEXT] { font-size: 8pt; }
 .zg-foot { text-align: center; color: #7b8794; font-size: 12px; padding: 8px 0 24px; }
 )";
