@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 all: build
 
 deps:
-	@scripts/install-deps readers
+	@scripts/install-deps readers browser
 	@tests/export/jet4/setup.sh
 
 configure: deps

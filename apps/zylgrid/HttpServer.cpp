@@ -23,8 +23,9 @@ std::string QueryOf(const std::string& target) {
   return q == std::string::npos ? std::string() : target.substr(q + 1);
 }
 
-void Answer(const PageBuilder& builder, const httplib::Request& req, httplib::Response& res) {
-  WebRequest request{req.method == "HEAD" ? "GET" : req.method, QueryOf(req.target), req.body};
+void Answer(const PageBuilder& builder, const httplib::Request& req, const std::string& body,
+            httplib::Response& res) {
+  WebRequest request{req.method == "HEAD" ? "GET" : req.method, QueryOf(req.target), body};
   WebResponse response = builder.Handle(request);
   res.status = response.status;
   if (!response.fileName.empty()) {
@@ -55,9 +56,9 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
 
   const std::string images = config.imagesURL;
   const std::string imagesDir = config.imagesDir;
-  auto route = [&](const httplib::Request& req, httplib::Response& res) {
+  auto route = [&](const httplib::Request& req, const std::string& body, httplib::Response& res) {
     if (req.path == "/" || req.path == "/index.html") {
-      Answer(builder, req, res);
+      Answer(builder, req, body, res);
       return;
     }
     if (req.method != "POST" && req.path.size() > images.size() &&
@@ -73,8 +74,26 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
     res.status = 404;
     res.set_content("Not found\n", "text/plain; charset=UTF-8");
   };
-  server.Get(".*", route);
-  server.Post(".*", route);
+  server.Get(".*", [&](const httplib::Request& req, httplib::Response& res) {
+    route(req, std::string(), res);
+  });
+  // Posted forms are read through a content reader: the server's own form
+  // parsing would refuse bodies above 8 KiB, which a page of edits exceeds.
+  server.Post(".*", [&](const httplib::Request& req, httplib::Response& res,
+                        const httplib::ContentReader& reader) {
+    std::string body;
+    bool complete = reader([&](const char* data, std::size_t length) {
+      if (body.size() + length > kMaxBody) return false;
+      body.append(data, length);
+      return true;
+    });
+    if (!complete) {
+      res.status = 413;
+      res.set_content("Request too large\n", "text/plain; charset=UTF-8");
+      return;
+    }
+    route(req, body, res);
+  });
   server.set_exception_handler(
       [](const httplib::Request&, httplib::Response& res, std::exception_ptr error) {
         try {

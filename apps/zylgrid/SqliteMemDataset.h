@@ -27,7 +27,8 @@ class SqliteMemDataset : public zyl::TZylMemDataset {
  public:
   SqliteMemDataset(zyl::TComponent* owner, SqliteSourceSpec spec);
   ~SqliteMemDataset() override;
-  std::string ClassName() const override { return "SqliteMemDataset"; }
+  // ClassName stays "TZylMemDataset": the grid picks the dataset's sort
+  // property (IndexFieldNames) by class name.
 
   // Reads the records (raises sql::Error when the source cannot be read).
   void Open() override;
