@@ -158,6 +158,12 @@ int Statement::ParameterCount() const { return sqlite3_bind_parameter_count(stmt
 
 bool Statement::ReadOnly() const { return sqlite3_stmt_readonly(stmt_) != 0; }
 
+std::string Parameter(std::size_t number) {
+  std::string text = "?";
+  text += std::to_string(number);
+  return text;
+}
+
 std::string QuoteIdentifier(std::string_view name) {
   std::string quoted = "\"";
   for (char c : name) {

@@ -103,6 +103,9 @@ class ResetGuard {
   Statement& statement_;
 };
 
+// The numbered parameter "?<number>".
+std::string Parameter(std::size_t number);
+
 // `name` as a quoted SQL identifier: "a""b" for a"b.
 std::string QuoteIdentifier(std::string_view name);
 

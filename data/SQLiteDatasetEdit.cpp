@@ -77,7 +77,9 @@ std::string TZylSQLiteDataset::KeyWhere(int firstParameter) const {
   const auto& keys = source_->KeyExpr();
   for (std::size_t k = 0; k < keys.size(); ++k) {
     if (k > 0) where += " AND ";
-    where += keys[k] + " = ?" + std::to_string(firstParameter + static_cast<int>(k));
+    where += keys[k];
+    where += " = ";
+    where += sqlite::Parameter(static_cast<std::size_t>(firstParameter) + k);
   }
   return where;
 }
@@ -107,7 +109,7 @@ void TZylSQLiteDataset::Post() {
       for (int c : changed) {
         if (!names.empty()) names += ", ", values += ", ";
         names += columns[static_cast<std::size_t>(c)].expr;
-        values += "?" + std::to_string(parameter++);
+        values += sqlite::Parameter(static_cast<std::size_t>(parameter++));
       }
       sql += " (" + names + ") VALUES (" + values + ")";
     }
@@ -115,7 +117,9 @@ void TZylSQLiteDataset::Post() {
     sql = "UPDATE " + source_->From() + " SET ";
     for (int c : changed) {
       if (parameter > 1) sql += ", ";
-      sql += columns[static_cast<std::size_t>(c)].expr + " = ?" + std::to_string(parameter++);
+      sql += columns[static_cast<std::size_t>(c)].expr;
+      sql += " = ";
+      sql += sqlite::Parameter(static_cast<std::size_t>(parameter++));
     }
     sql += " WHERE " + KeyWhere(parameter);
   }

@@ -138,7 +138,7 @@ std::string Reader::SeekPredicate(const Row& row, bool after) const {
   for (std::size_t i = 0; i < order_.size(); ++i) {
     const OrderTerm& term = order_[i];
     const std::string& e = term.expr;
-    std::string p = "?" + std::to_string(i + 1);
+    std::string p = Parameter(i + 1);
     bool isNull = row[static_cast<std::size_t>(term.rawIndex)].IsNullOrEmpty();
     bool descending = after ? term.descending : !term.descending;
     std::string beyond;
@@ -200,8 +200,7 @@ void Reader::LoadAt(int offset, int limit, bool prepend) {
 void Reader::LoadAfterWindow(int limit) {
   const Row& edge = rows_.back();
   Statement& statement = Prepared(select_ + " WHERE " + SeekPredicate(edge, true) +
-                                  OrderBy(false) + " LIMIT ?" +
-                                  std::to_string(order_.size() + 1));
+                                  OrderBy(false) + " LIMIT " + Parameter(order_.size() + 1));
   BindTerms(statement, edge);
   statement.BindInt64(static_cast<int>(order_.size() + 1), limit);
   std::vector<Row> rows = ReadRows(statement, source_.RawWidth());
@@ -214,8 +213,7 @@ void Reader::LoadAfterWindow(int limit) {
 void Reader::LoadBeforeWindow(int limit) {
   const Row& edge = rows_.front();
   Statement& statement = Prepared(select_ + " WHERE " + SeekPredicate(edge, false) +
-                                  OrderBy(true) + " LIMIT ?" +
-                                  std::to_string(order_.size() + 1));
+                                  OrderBy(true) + " LIMIT " + Parameter(order_.size() + 1));
   BindTerms(statement, edge);
   statement.BindInt64(static_cast<int>(order_.size() + 1), limit);
   std::vector<Row> rows = ReadRows(statement, source_.RawWidth());

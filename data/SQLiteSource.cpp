@@ -108,7 +108,9 @@ Source Source::ForTable(Connection& connection, const std::string& name) {
     bool shadowed = std::any_of(source.columns_.begin(), source.columns_.end(),
                                 [&](const SourceColumn& c) { return SameName(c.spec.name, alias); });
     if (shadowed) continue;
-    std::string sql = "SELECT " + std::string(alias) + " FROM " + source.from_ + " LIMIT 0";
+    std::string sql = "SELECT ";
+    sql += alias;
+    sql += " FROM " + source.from_ + " LIMIT 0";
     sqlite3_stmt* probe = nullptr;
     int rc = sqlite3_prepare_v2(connection.Handle(), sql.c_str(), -1, &probe, nullptr);
     sqlite3_finalize(probe);

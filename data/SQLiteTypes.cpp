@@ -66,7 +66,12 @@ bool IsBinaryType(FT t) {
          t == FT::ftTypedBinary || t == FT::ftParadoxOle || t == FT::ftDBaseOle;
 }
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string Quoted(std::string_view text) {
+  std::string quoted = "'";
+  quoted += text;
+  quoted += '\'';
+  return quoted;
+}
 
 [[noreturn]] void Invalid(const ColumnSpec& column, std::string_view text, const char* what) {
   throw EConvertError("Field '" + column.name + "': " + Quoted(text) + " is not a valid " + what);

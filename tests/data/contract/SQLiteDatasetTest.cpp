@@ -365,6 +365,31 @@ TEST_F(SQLiteDatasetTest, ReadingAPageCostsOneQuery) {
   EXPECT_LE(queries() - before, 15) << "a whole walk reads growing blocks";
 }
 
+TEST_F(SQLiteDatasetTest, QueryWalksInGrowingBlocksBothWays) {
+  Exec("CREATE TABLE L (N INT)");
+  Exec("WITH RECURSIVE c(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM c WHERE n < 2999) "
+       "INSERT INTO L SELECT n FROM c");
+  auto ds = Query("SELECT N, N % 7 AS M FROM L ORDER BY N DESC");
+  std::int64_t before = ds->QueriesRun();
+  int expected = 2999;
+  for (ds->First(); !ds->Eof(); ds->Next()) {
+    ASSERT_EQ(ds->FieldByName("N")->AsFloat(), expected--);
+  }
+  EXPECT_EQ(expected, -1);
+  for (expected = 0; !ds->Bof(); ds->Prior()) {
+    ASSERT_EQ(ds->FieldByName("N")->AsFloat(), expected++);
+  }
+  EXPECT_EQ(expected, 3000);
+  EXPECT_LE(ds->QueriesRun() - before, 20);
+  ds->SetIndexFieldNames("M DESC; N");
+  ds->First();
+  ds->MoveBy(2000);
+  int m = static_cast<int>(ds->FieldByName("M")->AsFloat());
+  int n = static_cast<int>(ds->FieldByName("N")->AsFloat());
+  ds->Next();
+  EXPECT_TRUE(ds->FieldByName("M")->AsFloat() < m || ds->FieldByName("N")->AsFloat() > n);
+}
+
 TEST_F(SQLiteDatasetTest, ChangesByOthersShowAfterRefresh) {
   Exec("CREATE TABLE R (N INT); INSERT INTO R VALUES (1), (2), (3)");
   auto ds = Table("R");
