@@ -57,10 +57,11 @@ void Generate(const std::string& path) {
                      nullptr, nullptr, nullptr),
         "create");
   sqlite3_stmt* insert = nullptr;
-  Check(db,
-        sqlite3_prepare_v2(db, "INSERT INTO Orders VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)",
-                           -1, &insert, nullptr),
-        "prepare");
+  Check(
+      db,
+      sqlite3_prepare_v2(db, "INSERT INTO Orders VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)",
+                         -1, &insert, nullptr),
+      "prepare");
   static const char* kCities[] = {"Berlin", "Lisboa", "Oslo", "Zagreb", "Quito", "Perth"};
   std::uint64_t seed = 88172645463325252ULL;
   auto next = [&] {
@@ -84,8 +85,8 @@ void Generate(const std::string& path) {
                   static_cast<int>(r % 12 + 1), static_cast<int>(r % 28 + 1));
     sqlite3_bind_text(insert, 8, text, -1, SQLITE_TRANSIENT);
     std::snprintf(text, sizeof text, "2024-%02d-%02d %02d:%02d:%02d", static_cast<int>(r % 12 + 1),
-                  static_cast<int>(r % 28 + 1), static_cast<int>(r % 24),
-                  static_cast<int>(r % 60), static_cast<int>((r >> 8) % 60));
+                  static_cast<int>(r % 28 + 1), static_cast<int>(r % 24), static_cast<int>(r % 60),
+                  static_cast<int>((r >> 8) % 60));
     sqlite3_bind_text(insert, 9, text, -1, SQLITE_TRANSIENT);
     if (r % 3 == 0) {
       sqlite3_bind_null(insert, 10);
@@ -98,7 +99,8 @@ void Generate(const std::string& path) {
   }
   sqlite3_finalize(insert);
   Check(db,
-        sqlite3_exec(db, "CREATE TABLE Meta (Rows INTEGER); INSERT INTO Meta VALUES (1000000); COMMIT",
+        sqlite3_exec(db,
+                     "CREATE TABLE Meta (Rows INTEGER); INSERT INTO Meta VALUES (1000000); COMMIT",
                      nullptr, nullptr, nullptr),
         "commit");
   sqlite3_close(db);

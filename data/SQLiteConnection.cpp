@@ -23,15 +23,21 @@ Connection::Connection(const std::string& path, bool readOnly, int busyTimeoutMs
   SetBusyTimeout(busyTimeoutMs);
 }
 
-Connection::~Connection() { sqlite3_close_v2(db_); }
+Connection::~Connection() {
+  sqlite3_close_v2(db_);
+}
 
 void Connection::SetBusyTimeout(int milliseconds) {
   sqlite3_busy_timeout(db_, milliseconds < 0 ? 0 : milliseconds);
 }
 
-int Connection::Changes() const { return sqlite3_changes(db_); }
+int Connection::Changes() const {
+  return sqlite3_changes(db_);
+}
 
-std::int64_t Connection::LastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
+std::int64_t Connection::LastInsertRowid() const {
+  return sqlite3_last_insert_rowid(db_);
+}
 
 void Connection::Fail(const std::string& context, int rc) const {
   throw ESQLiteError(context + ": " + sqlite3_errmsg(db_), rc);
@@ -50,14 +56,17 @@ Statement::Statement(Connection& connection, std::string_view sql, std::string_v
     stmt_ = nullptr;
     connection.Fail(connection.Context(), rc);
   }
-  if (stmt_ == nullptr) throw ESQLiteError(connection.Context() + ": empty statement", SQLITE_MISUSE);
+  if (stmt_ == nullptr)
+    throw ESQLiteError(connection.Context() + ": empty statement", SQLITE_MISUSE);
   if (tail != nullptr) {
     auto used = static_cast<std::size_t>(rest != nullptr ? rest - sql.data() : 0);
     *tail = sql.substr(used);
   }
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+  sqlite3_finalize(stmt_);
+}
 
 Statement::Statement(Statement&& other) noexcept
     : connection_(std::exchange(other.connection_, nullptr)),
@@ -76,11 +85,19 @@ void Statement::Bind(int index, const TVariant& value) {
   int rc = SQLITE_OK;
   switch (value.GetKind()) {
     case TVariant::Kind::Empty:
-    case TVariant::Kind::Null: rc = sqlite3_bind_null(stmt_, index); break;
-    case TVariant::Kind::Boolean: rc = sqlite3_bind_int(stmt_, index, value.ToBoolean() ? 1 : 0); break;
-    case TVariant::Kind::Integer: rc = sqlite3_bind_int64(stmt_, index, value.ToInt64()); break;
+    case TVariant::Kind::Null:
+      rc = sqlite3_bind_null(stmt_, index);
+      break;
+    case TVariant::Kind::Boolean:
+      rc = sqlite3_bind_int(stmt_, index, value.ToBoolean() ? 1 : 0);
+      break;
+    case TVariant::Kind::Integer:
+      rc = sqlite3_bind_int64(stmt_, index, value.ToInt64());
+      break;
     case TVariant::Kind::Double:
-    case TVariant::Kind::Date: rc = sqlite3_bind_double(stmt_, index, value.ToDouble()); break;
+    case TVariant::Kind::Date:
+      rc = sqlite3_bind_double(stmt_, index, value.ToDouble());
+      break;
     case TVariant::Kind::String: {
       std::string text = value.ToString();
       rc = sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT,
@@ -119,12 +136,16 @@ void Statement::Reset() {
   sqlite3_clear_bindings(stmt_);
 }
 
-int Statement::ColumnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::ColumnCount() const {
+  return sqlite3_column_count(stmt_);
+}
 
 TVariant Statement::Column(int i) const {
   switch (sqlite3_column_type(stmt_, i)) {
-    case SQLITE_INTEGER: return TVariant(static_cast<std::int64_t>(sqlite3_column_int64(stmt_, i)));
-    case SQLITE_FLOAT: return TVariant(sqlite3_column_double(stmt_, i));
+    case SQLITE_INTEGER:
+      return TVariant(static_cast<std::int64_t>(sqlite3_column_int64(stmt_, i)));
+    case SQLITE_FLOAT:
+      return TVariant(sqlite3_column_double(stmt_, i));
     case SQLITE_TEXT: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
       int size = sqlite3_column_bytes(stmt_, i);
@@ -136,13 +157,18 @@ TVariant Statement::Column(int i) const {
       if (data == nullptr) return TVariant(std::vector<std::uint8_t>());
       return TVariant(std::vector<std::uint8_t>(data, data + size));
     }
-    default: return TVariant::Null();
+    default:
+      return TVariant::Null();
   }
 }
 
-std::int64_t Statement::ColumnInt64(int i) const { return sqlite3_column_int64(stmt_, i); }
+std::int64_t Statement::ColumnInt64(int i) const {
+  return sqlite3_column_int64(stmt_, i);
+}
 
-int Statement::ColumnStorageClass(int i) const { return sqlite3_column_type(stmt_, i); }
+int Statement::ColumnStorageClass(int i) const {
+  return sqlite3_column_type(stmt_, i);
+}
 
 std::string Statement::ColumnName(int i) const {
   const char* name = sqlite3_column_name(stmt_, i);
@@ -154,9 +180,13 @@ std::string Statement::ColumnDeclType(int i) const {
   return type != nullptr ? type : "";
 }
 
-int Statement::ParameterCount() const { return sqlite3_bind_parameter_count(stmt_); }
+int Statement::ParameterCount() const {
+  return sqlite3_bind_parameter_count(stmt_);
+}
 
-bool Statement::ReadOnly() const { return sqlite3_stmt_readonly(stmt_) != 0; }
+bool Statement::ReadOnly() const {
+  return sqlite3_stmt_readonly(stmt_) != 0;
+}
 
 std::string Parameter(std::size_t number) {
   std::string text = "?";
@@ -173,10 +203,6 @@ std::string QuoteIdentifier(std::string_view name) {
   quoted += '"';
   return quoted;
 }
-
-}  // namespace zyl::sqlite
-
-namespace zyl::sqlite {
 
 bool HoldsStatement(Connection& connection, std::string_view sql) {
   while (!sql.empty()) {

@@ -109,10 +109,6 @@ std::string Parameter(std::size_t number);
 // `name` as a quoted SQL identifier: "a""b" for a"b.
 std::string QuoteIdentifier(std::string_view name);
 
-}  // namespace zyl::sqlite
-
-namespace zyl::sqlite {
-
 // True when `sql` holds a statement, not just blanks, semicolons and
 // comments (text that does not parse counts as a statement).
 bool HoldsStatement(Connection& connection, std::string_view sql);

@@ -15,7 +15,9 @@ namespace zyl {
 
 namespace sqlite {
 
-TVariant Field::Value() const { return dataset_.FieldValue(index_); }
+TVariant Field::Value() const {
+  return dataset_.FieldValue(index_);
+}
 
 void Field::SetAsString(const std::string& text) {
   dataset_.CheckWritable(index_);
@@ -40,7 +42,9 @@ constexpr const char* kIndexFieldNames = "IndexFieldNames";
 
 TZylSQLiteDataset::TZylSQLiteDataset(TComponent* owner) : TDataSet(owner) {}
 
-TZylSQLiteDataset::~TZylSQLiteDataset() { Close(); }
+TZylSQLiteDataset::~TZylSQLiteDataset() {
+  Close();
+}
 
 std::string TZylSQLiteDataset::Context() const {
   if (source_ != nullptr) return source_->Context();
@@ -113,9 +117,9 @@ void TZylSQLiteDataset::Open() {
   }
   bool isQuery = !sql_.empty();
   auto connection = std::make_unique<sqlite::Connection>(database_, isQuery, busyTimeout_);
-  auto source = std::make_unique<sqlite::Source>(
-      isQuery ? sqlite::Source::ForQuery(*connection, sql_)
-              : sqlite::Source::ForTable(*connection, tableName_));
+  auto source =
+      std::make_unique<sqlite::Source>(isQuery ? sqlite::Source::ForQuery(*connection, sql_)
+                                               : sqlite::Source::ForTable(*connection, tableName_));
   std::vector<sqlite::IndexTerm> index = source->ParseIndexFieldNames(indexFieldNames_);
   auto reader = std::make_unique<sqlite::Reader>(*connection, *source, source->Order(index));
 
@@ -193,9 +197,13 @@ void TZylSQLiteDataset::First() {
   eof_ = false;
 }
 
-void TZylSQLiteDataset::Next() { MoveBy(1); }
+void TZylSQLiteDataset::Next() {
+  MoveBy(1);
+}
 
-void TZylSQLiteDataset::Prior() { MoveBy(-1); }
+void TZylSQLiteDataset::Prior() {
+  MoveBy(-1);
+}
 
 int TZylSQLiteDataset::MoveBy(int distance) {
   CheckActive();
@@ -217,9 +225,13 @@ int TZylSQLiteDataset::MoveBy(int distance) {
   return moved;
 }
 
-bool TZylSQLiteDataset::Eof() const { return !active_ || eof_ || reader_->Count() == 0; }
+bool TZylSQLiteDataset::Eof() const {
+  return !active_ || eof_ || reader_->Count() == 0;
+}
 
-bool TZylSQLiteDataset::Bof() const { return !active_ || bof_ || reader_->Count() == 0; }
+bool TZylSQLiteDataset::Bof() const {
+  return !active_ || bof_ || reader_->Count() == 0;
+}
 
 bool TZylSQLiteDataset::SetStrProp(const std::string& name, const std::string& value) {
   if (!AnsiSameText(name, kIndexFieldNames)) return TDataSet::SetStrProp(name, value);

@@ -129,7 +129,8 @@ void TZylSQLiteDataset::Post() {
   int bound = 1;
   for (int c : changed) statement.Bind(bound++, buffer_[static_cast<std::size_t>(c)]);
   if (!inserting) {
-    for (int raw : source_->KeyRaw()) statement.Bind(bound++, original_[static_cast<std::size_t>(raw)]);
+    for (int raw : source_->KeyRaw())
+      statement.Bind(bound++, original_[static_cast<std::size_t>(raw)]);
   }
   sqlite::Row stored;
   {
@@ -137,7 +138,8 @@ void TZylSQLiteDataset::Post() {
     while (statement.Step()) {
       if (!stored.empty()) continue;
       stored.resize(static_cast<std::size_t>(source_->RawWidth()));
-      for (int i = 0; i < source_->RawWidth(); ++i) stored[static_cast<std::size_t>(i)] = statement.Column(i);
+      for (int i = 0; i < source_->RawWidth(); ++i)
+        stored[static_cast<std::size_t>(i)] = statement.Column(i);
     }
   }
   if (stored.empty()) {
@@ -179,7 +181,8 @@ void TZylSQLiteDataset::Delete() {
   }
   const sqlite::Row* row = reader_->At(position_);
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
-  sqlite::Statement statement(*connection_, "DELETE FROM " + source_->From() + " WHERE " + KeyWhere(1));
+  sqlite::Statement statement(*connection_,
+                              "DELETE FROM " + source_->From() + " WHERE " + KeyWhere(1));
   int bound = 1;
   for (int raw : source_->KeyRaw()) statement.Bind(bound++, (*row)[static_cast<std::size_t>(raw)]);
   {

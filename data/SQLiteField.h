@@ -18,7 +18,9 @@ namespace zyl::sqlite {
 class Field : public TField {
  public:
   Field(TZylSQLiteDataset& dataset, int index, SourceColumn column, bool datasetReadOnly)
-      : dataset_(dataset), index_(index), column_(std::move(column)),
+      : dataset_(dataset),
+        index_(index),
+        column_(std::move(column)),
         datasetReadOnly_(datasetReadOnly) {}
 
   const std::string& FieldName() const override { return column_.spec.name; }

@@ -134,7 +134,7 @@ std::string Reader::SeekPredicate(const Row& row, bool after) const {
   // and term i lies beyond R's value. SQLite sorts Null first ascending and
   // last descending; "before" is "after" with every direction flipped.
   std::string disjuncts;
-  std::string prefix;
+  std::string prefix;  // "t1 = ?1 AND t2 IS NULL ..." for the terms so far
   for (std::size_t i = 0; i < order_.size(); ++i) {
     const OrderTerm& term = order_[i];
     const std::string& e = term.expr;
@@ -143,27 +143,45 @@ std::string Reader::SeekPredicate(const Row& row, bool after) const {
     bool descending = after ? term.descending : !term.descending;
     std::string beyond;
     if (!descending) {
-      beyond = isNull ? e + " IS NOT NULL" : e + " > " + p;
+      beyond += e;
+      beyond += isNull ? " IS NOT NULL" : " > " + p;
     } else if (!isNull) {
-      beyond = "(" + e + " < " + p + " OR " + e + " IS NULL)";
+      beyond += "(";
+      beyond += e;
+      beyond += " < " + p + " OR ";
+      beyond += e;
+      beyond += " IS NULL)";
     }
     if (!beyond.empty()) {
       if (!disjuncts.empty()) disjuncts += " OR ";
-      disjuncts += prefix.empty() ? beyond : "(" + prefix + " AND " + beyond + ")";
+      if (prefix.empty()) {
+        disjuncts += beyond;
+      } else {
+        disjuncts += "(";
+        disjuncts += prefix;
+        disjuncts += " AND ";
+        disjuncts += beyond;
+        disjuncts += ")";
+      }
     }
-    std::string equal = isNull ? e + " IS NULL" : e + " = " + p;
-    prefix = prefix.empty() ? equal : prefix + " AND " + equal;
+    if (!prefix.empty()) prefix += " AND ";
+    prefix += e;
+    prefix += isNull ? " IS NULL" : " = " + p;
   }
   if (disjuncts.empty()) return "0";
-  std::string predicate = "(" + disjuncts + ")";
+  std::string predicate;
   // A range on the leading term lets an index start at the edge record
   // (only where the rows beyond hold no Nulls of that term).
   const OrderTerm& lead = order_.front();
   bool leadDescending = after ? lead.descending : !lead.descending;
   if (order_.size() > 1 && !leadDescending &&
       !row[static_cast<std::size_t>(lead.rawIndex)].IsNullOrEmpty()) {
-    predicate = lead.expr + " >= ?1 AND " + predicate;
+    predicate += lead.expr;
+    predicate += " >= ?1 AND ";
   }
+  predicate += "(";
+  predicate += disjuncts;
+  predicate += ")";
   return predicate;
 }
 
@@ -199,8 +217,8 @@ void Reader::LoadAt(int offset, int limit, bool prepend) {
 
 void Reader::LoadAfterWindow(int limit) {
   const Row& edge = rows_.back();
-  Statement& statement = Prepared(select_ + " WHERE " + SeekPredicate(edge, true) +
-                                  OrderBy(false) + " LIMIT " + Parameter(order_.size() + 1));
+  Statement& statement = Prepared(select_ + " WHERE " + SeekPredicate(edge, true) + OrderBy(false) +
+                                  " LIMIT " + Parameter(order_.size() + 1));
   BindTerms(statement, edge);
   statement.BindInt64(static_cast<int>(order_.size() + 1), limit);
   std::vector<Row> rows = ReadRows(statement, source_.RawWidth());
@@ -212,8 +230,8 @@ void Reader::LoadAfterWindow(int limit) {
 
 void Reader::LoadBeforeWindow(int limit) {
   const Row& edge = rows_.front();
-  Statement& statement = Prepared(select_ + " WHERE " + SeekPredicate(edge, false) +
-                                  OrderBy(true) + " LIMIT " + Parameter(order_.size() + 1));
+  Statement& statement = Prepared(select_ + " WHERE " + SeekPredicate(edge, false) + OrderBy(true) +
+                                  " LIMIT " + Parameter(order_.size() + 1));
   BindTerms(statement, edge);
   statement.BindInt64(static_cast<int>(order_.size() + 1), limit);
   std::vector<Row> rows = ReadRows(statement, source_.RawWidth());

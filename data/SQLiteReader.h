@@ -73,8 +73,8 @@ class Reader {
   std::string select_;  // "SELECT <list> FROM <from>"
   std::map<std::string, Statement> statements_;
   std::deque<Row> rows_;
-  int start_ = 0;      // position of rows_.front()
-  int count_ = -1;     // cached count, -1 unknown
+  int start_ = 0;   // position of rows_.front()
+  int count_ = -1;  // cached count, -1 unknown
   bool countStale_ = false;
   Direction lastDirection_ = Direction::kNone;
   int runLength_ = 0;  // continuation loads in lastDirection_

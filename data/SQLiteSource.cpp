@@ -23,8 +23,8 @@ bool SameName(const std::string& a, const std::string& b) {
 std::string Trim(std::string_view text) {
   std::size_t b = 0, e = text.size();
   while (b < e && (text[b] == ' ' || text[b] == '\t' || text[b] == '\r' || text[b] == '\n')) ++b;
-  while (e > b &&
-         (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r' || text[e - 1] == '\n')) {
+  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r' ||
+                   text[e - 1] == '\n')) {
     --e;
   }
   return std::string(text.substr(b, e - b));
@@ -105,8 +105,9 @@ Source Source::ForTable(Connection& connection, const std::string& name) {
   // The rowid under a name that no column shadows; a WITHOUT ROWID table has none.
   std::string rowid;
   for (const char* alias : {"rowid", "_rowid_", "oid"}) {
-    bool shadowed = std::any_of(source.columns_.begin(), source.columns_.end(),
-                                [&](const SourceColumn& c) { return SameName(c.spec.name, alias); });
+    bool shadowed =
+        std::any_of(source.columns_.begin(), source.columns_.end(),
+                    [&](const SourceColumn& c) { return SameName(c.spec.name, alias); });
     if (shadowed) continue;
     std::string sql = "SELECT ";
     sql += alias;
@@ -212,12 +213,13 @@ std::vector<OrderTerm> Source::Order(const std::vector<IndexTerm>& index) const 
   };
   for (const IndexTerm& term : index) {
     if (has(term.column)) continue;
-    terms.push_back({columns_[static_cast<std::size_t>(term.column)].expr, term.column,
-                     term.descending});
+    terms.push_back(
+        {columns_[static_cast<std::size_t>(term.column)].expr, term.column, term.descending});
   }
   if (HasKey()) {
     if (index.empty()) {
-      for (int c : defaultOrder_) terms.push_back({columns_[static_cast<std::size_t>(c)].expr, c, false});
+      for (int c : defaultOrder_)
+        terms.push_back({columns_[static_cast<std::size_t>(c)].expr, c, false});
     }
     for (std::size_t k = 0; k < keyRaw_.size(); ++k) {
       if (!has(keyRaw_[k])) terms.push_back({keyExpr_[k], keyRaw_[k], false});

@@ -17,7 +17,7 @@ struct SourceColumn {
   ColumnSpec spec;        // name and field type
   bool readOnly = false;  // rowid alias, generated column, query column
   bool notNull = false;
-  std::string expr;       // the column in SQL: quoted name, or position in a query
+  std::string expr;  // the column in SQL: quoted name, or position in a query
 };
 
 // One term of the record order: the value at `rawIndex` of a read row.
@@ -78,7 +78,7 @@ class Source {
   std::vector<std::string> extraKeys_;  // key expressions read after the columns
   std::vector<int> keyRaw_;
   std::vector<std::string> keyExpr_;
-  std::vector<int> defaultOrder_;       // columns of the primary key, in key order
+  std::vector<int> defaultOrder_;  // columns of the primary key, in key order
   std::string from_;
   std::string displayName_;
   std::string context_;

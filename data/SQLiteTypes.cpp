@@ -20,9 +20,13 @@ using FT = TFieldType;
 // Julian day number of 1899-12-30 00:00, day 0 of TDateTime.
 constexpr double kJulianDayOfZero = 2415018.5;
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Upper-case ASCII with runs of blanks folded into one space, trimmed.
 std::string Normalize(std::string_view text) {
@@ -60,7 +64,9 @@ bool IsIntegerType(FT t) {
   return t == FT::ftSmallint || t == FT::ftInteger || t == FT::ftWord || t == FT::ftLargeint ||
          t == FT::ftAutoInc;
 }
-bool IsFloatType(FT t) { return t == FT::ftFloat || t == FT::ftCurrency || t == FT::ftBCD; }
+bool IsFloatType(FT t) {
+  return t == FT::ftFloat || t == FT::ftCurrency || t == FT::ftBCD;
+}
 bool IsBinaryType(FT t) {
   return t == FT::ftBlob || t == FT::ftGraphic || t == FT::ftBytes || t == FT::ftVarBytes ||
          t == FT::ftTypedBinary || t == FT::ftParadoxOle || t == FT::ftDBaseOle;
@@ -80,8 +86,18 @@ std::string Quoted(std::string_view text) {
 // Boolean words, ignoring case; returns false when `text` is none of them.
 bool TryBooleanWord(std::string_view text, bool& value) {
   static constexpr std::array<std::pair<const char*, bool>, 12> kWords = {{
-      {"TRUE", true}, {"T", true}, {"YES", true}, {"Y", true}, {"ON", true}, {"1", true},
-      {"FALSE", false}, {"F", false}, {"NO", false}, {"N", false}, {"OFF", false}, {"0", false},
+      {"TRUE", true},
+      {"T", true},
+      {"YES", true},
+      {"Y", true},
+      {"ON", true},
+      {"1", true},
+      {"FALSE", false},
+      {"F", false},
+      {"NO", false},
+      {"N", false},
+      {"OFF", false},
+      {"0", false},
   }};
   std::string upper = Normalize(text);
   for (const auto& [word, v] : kWords) {
@@ -163,10 +179,10 @@ ColumnType MapDeclaredType(std::string_view declared) {
 
   static constexpr std::array<const char*, 4> kInteger = {"INTEGER", "INT", "MEDIUMINT", "INT4"};
   static constexpr std::array<const char*, 6> kLarge = {"BIGINT", "INT8", "UNSIGNED BIG INT",
-                                                        "INT64", "LONG", "LARGEINT"};
+                                                        "INT64",  "LONG", "LARGEINT"};
   static constexpr std::array<const char*, 4> kSmall = {"SMALLINT", "TINYINT", "INT2", "SHORT"};
-  static constexpr std::array<const char*, 6> kFloat = {"REAL", "FLOAT", "DOUBLE",
-                                                        "DOUBLE PRECISION", "FLOAT4", "FLOAT8"};
+  static constexpr std::array<const char*, 6> kFloat = {
+      "REAL", "FLOAT", "DOUBLE", "DOUBLE PRECISION", "FLOAT4", "FLOAT8"};
   static constexpr std::array<const char*, 3> kBcd = {"NUMERIC", "DECIMAL", "NUMBER"};
   static constexpr std::array<const char*, 3> kMoney = {"MONEY", "SMALLMONEY", "CURRENCY"};
   static constexpr std::array<const char*, 4> kBool = {"BOOLEAN", "BOOL", "BIT", "LOGICAL"};
@@ -178,9 +194,9 @@ ColumnType MapDeclaredType(std::string_view declared) {
   static constexpr std::array<const char*, 5> kMemo = {"MEMO", "CLOB", "LONGTEXT", "MEDIUMTEXT",
                                                        "NTEXT"};
   static constexpr std::array<const char*, 13> kText = {
-      "TEXT",      "VARCHAR",           "CHAR",     "CHARACTER", "NCHAR",
-      "NVARCHAR",  "VARYING CHARACTER", "STRING",   "TINYTEXT",  "NATIVE CHARACTER",
-      "VARCHAR2",  "CHARACTER VARYING", "NVARCHAR2"};
+      "TEXT",     "VARCHAR",           "CHAR",     "CHARACTER", "NCHAR",
+      "NVARCHAR", "VARYING CHARACTER", "STRING",   "TINYTEXT",  "NATIVE CHARACTER",
+      "VARCHAR2", "CHARACTER VARYING", "NVARCHAR2"};
 
   if (OneOf(base, kInteger)) return {FT::ftInteger, 0, false};
   if (OneOf(base, kLarge)) return {FT::ftLargeint, 0, false};
@@ -210,10 +226,14 @@ ColumnType MapDeclaredType(std::string_view declared) {
 
 ColumnType MapStorageClass(int storageClass) {
   switch (storageClass) {
-    case SQLITE_INTEGER: return {FT::ftInteger, 0, false};
-    case SQLITE_FLOAT: return {FT::ftFloat, 0, false};
-    case SQLITE_BLOB: return {FT::ftBlob, 0, false};
-    default: return TextType(0);
+    case SQLITE_INTEGER:
+      return {FT::ftInteger, 0, false};
+    case SQLITE_FLOAT:
+      return {FT::ftFloat, 0, false};
+    case SQLITE_BLOB:
+      return {FT::ftBlob, 0, false};
+    default:
+      return TextType(0);
   }
 }
 
@@ -271,8 +291,8 @@ TVariant StoredToValue(const TVariant& stored, TFieldType type) {
 TVariant TextToStored(std::string_view text, const ColumnSpec& column) {
   FT type = column.type.type;
   if (IsBinaryType(type)) return TVariant(std::vector<std::uint8_t>(text.begin(), text.end()));
-  bool isText = !IsIntegerType(type) && !IsFloatType(type) && type != FT::ftBoolean &&
-                !IsDateType(type);
+  bool isText =
+      !IsIntegerType(type) && !IsFloatType(type) && type != FT::ftBoolean && !IsDateType(type);
   if (isText) {
     if (column.type.sized && CharCount(text) > static_cast<std::size_t>(column.type.dataSize)) {
       throw EConvertError("Field '" + column.name + "': the value is longer than " +
@@ -295,8 +315,8 @@ TVariant TextToStored(std::string_view text, const ColumnSpec& column) {
     if (type == FT::ftInteger || type == FT::ftAutoInc) lo = INT32_MIN, hi = INT32_MAX;
     if (i < lo || i > hi) {
       throw EConvertError("Field '" + column.name + "': " + std::string(trimmed) +
-                          " is out of range (" + std::to_string(lo) + " to " +
-                          std::to_string(hi) + ")");
+                          " is out of range (" + std::to_string(lo) + " to " + std::to_string(hi) +
+                          ")");
     }
     return TVariant(i);
   }
@@ -314,8 +334,10 @@ TVariant TextToStored(std::string_view text, const ColumnSpec& column) {
   // A time field reads a time first: "7.05" is not the 7th of May there.
   bool timeFirst = type == FT::ftTime && TryParseDateTime(trimmed, "hh:nn:ss.zzz", d);
   if (!timeFirst && !TryParseIsoDateTime(trimmed, d) && !TryStrToDateTime(trimmed, d)) {
-    Invalid(column, text, type == FT::ftDate ? "date" : type == FT::ftTime ? "time"
-                                                                           : "date and time");
+    Invalid(column, text,
+            type == FT::ftDate   ? "date"
+            : type == FT::ftTime ? "time"
+                                 : "date and time");
   }
   return TVariant(FormatIsoDateTime(d, type));
 }

@@ -42,8 +42,8 @@ inline constexpr int kMaxStringSize = 32767;
 
 struct ColumnType {
   TFieldType type = TFieldType::ftString;
-  int dataSize = 0;     // DataSize of the field
-  bool sized = false;   // the declared length limits the text
+  int dataSize = 0;    // DataSize of the field
+  bool sized = false;  // the declared length limits the text
 };
 
 ColumnType MapDeclaredType(std::string_view declared);

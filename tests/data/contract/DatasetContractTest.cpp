@@ -16,16 +16,25 @@ namespace {
 using FT = TFieldType;
 using testing::HasSubstr;
 
-TVariant Date(int y, int m, int d) { return TVariant::FromDate(EncodeDate(y, m, d)); }
-TVariant Time(int h, int n, int s) { return TVariant::FromDate(EncodeTime(h, n, s, 0)); }
+TVariant Date(int y, int m, int d) {
+  return TVariant::FromDate(EncodeDate(y, m, d));
+}
+TVariant Time(int h, int n, int s) {
+  return TVariant::FromDate(EncodeTime(h, n, s, 0));
+}
 TVariant Stamp(int y, int m, int d, int h, int n, int s) {
   return TVariant::FromDate(EncodeDate(y, m, d) + EncodeTime(h, n, s, 0));
 }
 
 std::vector<FieldSpec> PeopleFields() {
-  return {{"Name", FT::ftString, 40, true}, {"Qty", FT::ftInteger},   {"Price", FT::ftFloat},
-          {"Active", FT::ftBoolean},        {"Born", FT::ftDate},     {"Stamp", FT::ftDateTime},
-          {"At", FT::ftTime},               {"Notes", FT::ftMemo}};
+  return {{"Name", FT::ftString, 40, true},
+          {"Qty", FT::ftInteger},
+          {"Price", FT::ftFloat},
+          {"Active", FT::ftBoolean},
+          {"Born", FT::ftDate},
+          {"Stamp", FT::ftDateTime},
+          {"At", FT::ftTime},
+          {"Notes", FT::ftMemo}};
 }
 
 std::vector<Record> PeopleRecords() {
@@ -34,16 +43,16 @@ std::vector<Record> PeopleRecords() {
       {"Ann", 3, 2.5, true, Date(1990, 5, 17), Stamp(2024, 2, 29, 13, 45, 30), Time(12, 0, 0),
        "first"},
       {"Bob", null, null, false, null, null, null, null},
-      {"Cid", -7, 1e6, true, Date(2000, 1, 1), Stamp(1999, 12, 31, 23, 59, 59), Time(0, 0, 1),
-       "x"},
-      {"Dee", 0, -0.125, false, Date(1970, 1, 1), Stamp(1970, 1, 1, 0, 0, 0), Time(23, 59, 59),
-       ""},
+      {"Cid", -7, 1e6, true, Date(2000, 1, 1), Stamp(1999, 12, 31, 23, 59, 59), Time(0, 0, 1), "x"},
+      {"Dee", 0, -0.125, false, Date(1970, 1, 1), Stamp(1970, 1, 1, 0, 0, 0), Time(23, 59, 59), ""},
       {"Eve", 42, 3.75, null, Date(2024, 12, 31), Stamp(2024, 12, 31, 12, 0, 0), Time(6, 30, 0),
        "last"},
   };
 }
 
-std::string Text(const TDataSet& ds, const char* field) { return ds.FieldByName(field)->AsString(); }
+std::string Text(const TDataSet& ds, const char* field) {
+  return ds.FieldByName(field)->AsString();
+}
 
 // Names of all records from the first to the end.
 std::vector<std::string> Names(TDataSet& ds, const char* field = "Name") {
@@ -456,8 +465,8 @@ TEST_P(DatasetContract, IndexFieldNamesKeepsPositionsFromReadToRead) {
 TEST_P(DatasetContract, IndexFieldNamesRejectsNamesThatAreNotFields) {
   auto ds = Cities();
   ds->SetStrProp("IndexFieldNames", "Id DESC");
-  for (const char* bad : {"Town", "City; DROP TABLE T", "City DESC, 1", "(SELECT 1)", "Id DOWN",
-                          "City\"--"}) {
+  for (const char* bad :
+       {"Town", "City; DROP TABLE T", "City DESC, 1", "(SELECT 1)", "Id DOWN", "City\"--"}) {
     SCOPED_TRACE(bad);
     EXPECT_THROW(ds->SetStrProp("IndexFieldNames", bad), Exception);
   }
@@ -496,8 +505,8 @@ TEST_P(DatasetContract, EditingTheSortKeyMovesTheCursorWithTheRecord) {
 
 TEST_P(DatasetContract, InjectionLookingValuesAreStoredVerbatim) {
   auto ds = People();
-  const std::vector<std::string> values = {"Robert'); DROP TABLE T;--", "\"q\" 'x'",
-                                           "a%_b\\", "1 OR 1=1", "Zoë ☃"};
+  const std::vector<std::string> values = {"Robert'); DROP TABLE T;--", "\"q\" 'x'", "a%_b\\",
+                                           "1 OR 1=1", "Zoë ☃"};
   for (const std::string& v : values) {
     ds->Append();
     ds->FieldByName("Name")->SetAsString(v);

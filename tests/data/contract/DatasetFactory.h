@@ -46,7 +46,9 @@ struct FactoryEntry {
   std::function<std::unique_ptr<DatasetFactory>()> make;
 };
 
-inline void PrintTo(const FactoryEntry& entry, std::ostream* out) { *out << entry.name; }
+inline void PrintTo(const FactoryEntry& entry, std::ostream* out) {
+  *out << entry.name;
+}
 
 // Every dataset the contract suite runs over.
 std::vector<FactoryEntry> AllFactories();

@@ -75,7 +75,7 @@ TEST_F(SQLiteDatasetTest, FieldTypesFollowTheDeclaredTypes) {
       "Z UNSIGNED INTEGER, AA VARCHAR(100000), AB int GENERATED ALWAYS AS (A * 2))");
   auto ds = Table("k");
   const std::vector<std::pair<FT, int>> expected = {
-      {FT::ftAutoInc, 0}, {FT::ftInteger, 0},   {FT::ftLargeint, 0}, {FT::ftSmallint, 0},
+      {FT::ftAutoInc, 0},  {FT::ftInteger, 0},  {FT::ftLargeint, 0}, {FT::ftSmallint, 0},
       {FT::ftSmallint, 0}, {FT::ftFloat, 0},    {FT::ftFloat, 0},    {FT::ftFloat, 0},
       {FT::ftBCD, 0},      {FT::ftBCD, 0},      {FT::ftCurrency, 0}, {FT::ftString, 40},
       {FT::ftString, 3},   {FT::ftString, 255}, {FT::ftString, 12},  {FT::ftMemo, 0},
@@ -115,17 +115,18 @@ TEST_F(SQLiteDatasetTest, ValuesAreStoredInTheirPlainSQLiteForms) {
 }
 
 TEST_F(SQLiteDatasetTest, DateColumnsReadTheFormsSQLiteWrites) {
-  Exec("CREATE TABLE D (V DATETIME); INSERT INTO D VALUES ('2024-01-02 03:04:05Z'), "
-       "(julianday('2000-01-01 12:00')), ('2024-01-02T03:04'), ('not a date')");
+  Exec(
+      "CREATE TABLE D (V DATETIME); INSERT INTO D VALUES ('2024-01-02 03:04:05Z'), "
+      "(julianday('2000-01-01 12:00')), ('2024-01-02T03:04'), ('not a date')");
   auto ds = Table("D");
   ds->First();
-  EXPECT_NEAR(ds->FieldByName("V")->AsDateTime(),
-              EncodeDate(2024, 1, 2) + EncodeTime(3, 4, 5, 0), 1e-9);
+  EXPECT_NEAR(ds->FieldByName("V")->AsDateTime(), EncodeDate(2024, 1, 2) + EncodeTime(3, 4, 5, 0),
+              1e-9);
   ds->Next();
   EXPECT_NEAR(ds->FieldByName("V")->AsDateTime(), EncodeDate(2000, 1, 1) + 0.5, 1e-6);
   ds->Next();
-  EXPECT_NEAR(ds->FieldByName("V")->AsDateTime(),
-              EncodeDate(2024, 1, 2) + EncodeTime(3, 4, 0, 0), 1e-9);
+  EXPECT_NEAR(ds->FieldByName("V")->AsDateTime(), EncodeDate(2024, 1, 2) + EncodeTime(3, 4, 0, 0),
+              1e-9);
   ds->Next();
   EXPECT_EQ(ds->FieldByName("V")->AsString(), "not a date") << "stored text is shown as it is";
 }
@@ -168,8 +169,9 @@ TEST_F(SQLiteDatasetTest, IntegerPrimaryKeyIsNumberedBySQLite) {
 }
 
 TEST_F(SQLiteDatasetTest, TableWithoutRowidIsEditedByItsPrimaryKey) {
-  Exec("CREATE TABLE W (Code TEXT, Part INT, Qty INT, PRIMARY KEY (Code, Part)) WITHOUT ROWID;"
-       "INSERT INTO W VALUES ('b', 1, 10), ('a', 2, 20), ('a', 1, 30)");
+  Exec(
+      "CREATE TABLE W (Code TEXT, Part INT, Qty INT, PRIMARY KEY (Code, Part)) WITHOUT ROWID;"
+      "INSERT INTO W VALUES ('b', 1, 10), ('a', 2, 20), ('a', 1, 30)");
   auto ds = Table("W");
   ds->First();
   EXPECT_EQ(ds->FieldByName("Qty")->AsString(), "30") << "ordered by the primary key";
@@ -187,7 +189,8 @@ TEST_F(SQLiteDatasetTest, TableWithoutRowidIsEditedByItsPrimaryKey) {
 }
 
 TEST_F(SQLiteDatasetTest, ConstraintViolationCarriesSQLiteMessage) {
-  Exec("CREATE TABLE U (Code TEXT UNIQUE, Qty INT CHECK (Qty >= 0)); INSERT INTO U VALUES ('a', 1)");
+  Exec(
+      "CREATE TABLE U (Code TEXT UNIQUE, Qty INT CHECK (Qty >= 0)); INSERT INTO U VALUES ('a', 1)");
   auto ds = Table("U");
   ds->Append();
   ds->FieldByName("Code")->SetAsString("a");
@@ -207,8 +210,9 @@ TEST_F(SQLiteDatasetTest, ConstraintViolationCarriesSQLiteMessage) {
 }
 
 TEST_F(SQLiteDatasetTest, NamesFromOutsideNeverReachSQL) {
-  Exec("CREATE TABLE \"we\"\"ird; name\" (\"x y\" TEXT, rowid TEXT); "
-       "INSERT INTO \"we\"\"ird; name\" VALUES ('1', 'r')");
+  Exec(
+      "CREATE TABLE \"we\"\"ird; name\" (\"x y\" TEXT, rowid TEXT); "
+      "INSERT INTO \"we\"\"ird; name\" VALUES ('1', 'r')");
   EXPECT_THAT(MessageOf([&] { Table("we\"ird; name; DROP TABLE x"); }),
               HasSubstr("no table or view named"));
   auto ds = Table("WE\"IRD; NAME");
@@ -224,8 +228,9 @@ TEST_F(SQLiteDatasetTest, NamesFromOutsideNeverReachSQL) {
 }
 
 TEST_F(SQLiteDatasetTest, QuerySourceIsReadOnly) {
-  Exec("CREATE TABLE O (Customer VARCHAR(30), Amount REAL); INSERT INTO O VALUES "
-       "('b', 1.5), ('a', 2), ('b', 3), ('c', NULL)");
+  Exec(
+      "CREATE TABLE O (Customer VARCHAR(30), Amount REAL); INSERT INTO O VALUES "
+      "('b', 1.5), ('a', 2), ('b', 3), ('c', NULL)");
   auto ds = Query(
       "SELECT Customer, count(*) AS Orders, sum(Amount) AS Total FROM O "
       "GROUP BY Customer ORDER BY Customer DESC; -- newest first\n");
@@ -264,8 +269,9 @@ TEST_F(SQLiteDatasetTest, QueryMustBeOneReadOnlySelect) {
 }
 
 TEST_F(SQLiteDatasetTest, ViewIsReadOnly) {
-  Exec("CREATE TABLE O (A INT); INSERT INTO O VALUES (2), (1); "
-       "CREATE VIEW V AS SELECT A, A * 10 AS B FROM O");
+  Exec(
+      "CREATE TABLE O (A INT); INSERT INTO O VALUES (2), (1); "
+      "CREATE VIEW V AS SELECT A, A * 10 AS B FROM O");
   auto ds = Table("V");
   EXPECT_TRUE(ds->IsReadOnly());
   EXPECT_EQ(ds->RecordCount(), 2);
@@ -308,9 +314,8 @@ TEST_F(SQLiteDatasetTest, SortedWalksCrossWindowEdgesWithNullsAndTies) {
     std::vector<int> ids(700);
     for (int i = 0; i < 700; ++i) ids[static_cast<std::size_t>(i)] = i;
     auto key = [](int i) { return i % 7 == 0 ? -1 : (i * 37) % 11; };  // Null sorts first
-    std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) {
-      return descending ? key(a) > key(b) : key(a) < key(b);
-    });
+    std::stable_sort(ids.begin(), ids.end(),
+                     [&](int a, int b) { return descending ? key(a) > key(b) : key(a) < key(b); });
     auto ds = Table("N");
     ds->SetIndexFieldNames(descending ? "K DESC" : "K");
     int at = 0;
@@ -328,8 +333,9 @@ TEST_F(SQLiteDatasetTest, SortedWalksCrossWindowEdgesWithNullsAndTies) {
 
 TEST_F(SQLiteDatasetTest, ReadingAPageCostsOneQuery) {
   Exec("CREATE TABLE L (N INT)");
-  Exec("WITH RECURSIVE c(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM c WHERE n < 9999) "
-       "INSERT INTO L SELECT n FROM c");
+  Exec(
+      "WITH RECURSIVE c(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM c WHERE n < 9999) "
+      "INSERT INTO L SELECT n FROM c");
   auto ds = Table("L");
   auto queries = [&] { return ds->QueriesRun(); };
   std::int64_t before = queries();
@@ -367,8 +373,9 @@ TEST_F(SQLiteDatasetTest, ReadingAPageCostsOneQuery) {
 
 TEST_F(SQLiteDatasetTest, QueryWalksInGrowingBlocksBothWays) {
   Exec("CREATE TABLE L (N INT)");
-  Exec("WITH RECURSIVE c(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM c WHERE n < 2999) "
-       "INSERT INTO L SELECT n FROM c");
+  Exec(
+      "WITH RECURSIVE c(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM c WHERE n < 2999) "
+      "INSERT INTO L SELECT n FROM c");
   auto ds = Query("SELECT N, N % 7 AS M FROM L ORDER BY N DESC");
   std::int64_t before = ds->QueriesRun();
   int expected = 2999;
@@ -416,9 +423,9 @@ TEST_F(SQLiteDatasetTest, BusyDatabaseIsRetried) {
   auto ds = Table("B");
   sqlite3* other = OpenRaw(db_.Path());
 
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO B VALUES (2)", nullptr, nullptr,
-                         nullptr),
-            SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO B VALUES (2)", nullptr, nullptr, nullptr),
+      SQLITE_OK);
   std::thread release([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);

@@ -17,20 +17,35 @@ namespace {
 
 std::string DeclaredType(const FieldSpec& f) {
   switch (f.type) {
-    case TFieldType::ftString: return "VARCHAR(" + std::to_string(f.size) + ")";
-    case TFieldType::ftSmallint: return "SMALLINT";
-    case TFieldType::ftInteger: return "INTEGER";
-    case TFieldType::ftLargeint: return "BIGINT";
-    case TFieldType::ftFloat: return "REAL";
-    case TFieldType::ftCurrency: return "MONEY";
-    case TFieldType::ftBCD: return "DECIMAL(18,4)";
-    case TFieldType::ftBoolean: return "BOOLEAN";
-    case TFieldType::ftDate: return "DATE";
-    case TFieldType::ftTime: return "TIME";
-    case TFieldType::ftDateTime: return "DATETIME";
-    case TFieldType::ftMemo: return "MEMO";
-    case TFieldType::ftBlob: return "BLOB";
-    default: ADD_FAILURE() << "no declared type for field " << f.name; return "";
+    case TFieldType::ftString:
+      return "VARCHAR(" + std::to_string(f.size) + ")";
+    case TFieldType::ftSmallint:
+      return "SMALLINT";
+    case TFieldType::ftInteger:
+      return "INTEGER";
+    case TFieldType::ftLargeint:
+      return "BIGINT";
+    case TFieldType::ftFloat:
+      return "REAL";
+    case TFieldType::ftCurrency:
+      return "MONEY";
+    case TFieldType::ftBCD:
+      return "DECIMAL(18,4)";
+    case TFieldType::ftBoolean:
+      return "BOOLEAN";
+    case TFieldType::ftDate:
+      return "DATE";
+    case TFieldType::ftTime:
+      return "TIME";
+    case TFieldType::ftDateTime:
+      return "DATETIME";
+    case TFieldType::ftMemo:
+      return "MEMO";
+    case TFieldType::ftBlob:
+      return "BLOB";
+    default:
+      ADD_FAILURE() << "no declared type for field " << f.name;
+      return "";
   }
 }
 
