@@ -9,8 +9,12 @@ namespace zyl {
 
 namespace {
 
-[[noreturn]] void InvalidFont() { throw EConvertError("Invalid font info"); }
-[[noreturn]] void InvalidGlyph() { throw EConvertError("Invalid glyph info"); }
+[[noreturn]] void InvalidFont() {
+  throw EConvertError("Invalid font info");
+}
+[[noreturn]] void InvalidGlyph() {
+  throw EConvertError("Invalid glyph info");
+}
 
 // Cuts the text before the next comma off `rest` (dropping the comma).
 // False when there is no comma left.

@@ -13,8 +13,12 @@ using C = TZylColumn;
 using R = TZylRow;
 using F = TZylField;
 
-TFont& CaptionFontOf(C& c) { return c.CaptionFont(); }
-TFont& CellFontOf(F& f) { return f.Font(); }
+TFont& CaptionFontOf(C& c) {
+  return c.CaptionFont();
+}
+TFont& CellFontOf(F& f) {
+  return f.Font();
+}
 
 // The column's font reaches its cells through the font's change handler,
 // which only fires for a real change; the key is applied through SetFont
@@ -40,7 +44,8 @@ struct GlyphKey {
     if (c.Glyph() != nullptr) ini.WriteString(s, k, GlyphToString(*c.Glyph()));
   }
   static void Load(C& c, IniFile& ini, const std::string& s, const char* k) {
-    if (c.Glyph() != nullptr) StringToGlyph(ini.ReadString(s, k, GlyphToString(*c.Glyph())), *c.Glyph());
+    if (c.Glyph() != nullptr)
+      StringToGlyph(ini.ReadString(s, k, GlyphToString(*c.Glyph())), *c.Glyph());
   }
 };
 
@@ -99,11 +104,22 @@ static_assert(std::size(kColumnKeys) == 31);
 
 // The load order: AlignmentChar right after Height, the rest as written.
 const char* const kColumnLoadOrder[] = {
-    "Caption", "CaptionColor", "CaptionFont", "CaptionFontStyle", "CaptionHAlign",
-    "CaptionVAlign", "CaptionWidth", "CaptionHeight", "CaptionGlyph", "ShowGlyph", "Selectable",
-    "ShowSelector", "WordWrap", "Width", "Height", "AlignmentChar", "HAlign", "VAlign", "Color",
-    "Font", "FontStyle", "SortOrder", "Visible", "PickList", "ValueList", "LimitToPickList",
-    "EditMode", "DataType", "DataSize", "CSS", "HTML",
+    "Caption",       "CaptionColor",
+    "CaptionFont",   "CaptionFontStyle",
+    "CaptionHAlign", "CaptionVAlign",
+    "CaptionWidth",  "CaptionHeight",
+    "CaptionGlyph",  "ShowGlyph",
+    "Selectable",    "ShowSelector",
+    "WordWrap",      "Width",
+    "Height",        "AlignmentChar",
+    "HAlign",        "VAlign",
+    "Color",         "Font",
+    "FontStyle",     "SortOrder",
+    "Visible",       "PickList",
+    "ValueList",     "LimitToPickList",
+    "EditMode",      "DataType",
+    "DataSize",      "CSS",
+    "HTML",
 };
 static_assert(std::size(kColumnLoadOrder) == std::size(kColumnKeys));
 
@@ -134,9 +150,15 @@ const Key<F> kCellKeys[] = {
 
 }  // namespace
 
-std::string ColumnSection(int col) { return "COLUMN " + IntToStr(col); }
-std::string RowSection(int row) { return "ROW " + IntToStr(row); }
-std::string CellSection(int row, int col) { return "CELL " + IntToStr(row) + "," + IntToStr(col); }
+std::string ColumnSection(int col) {
+  return "COLUMN " + IntToStr(col);
+}
+std::string RowSection(int row) {
+  return "ROW " + IntToStr(row);
+}
+std::string CellSection(int row, int col) {
+  return "CELL " + IntToStr(row) + "," + IntToStr(col);
+}
 
 void SaveColumnSection(TZylColumn& column, IniFile& ini, int col) {
   std::string section = ColumnSection(col);

@@ -27,7 +27,8 @@ void TZylHTMLGrid::SaveConfig(const std::string& fileName) {
       TZylRow& row = *GetRows(r);
       for (int c = 0; c < cols; ++c) {
         TZylField& cell = *GetCells(r, c);
-        if (config::CellDiffers(cell, row, *GetColumns(c))) config::SaveCellSection(cell, ini, r, c);
+        if (config::CellDiffers(cell, row, *GetColumns(c)))
+          config::SaveCellSection(cell, ini, r, c);
       }
     }
 

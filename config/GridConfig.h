@@ -24,8 +24,9 @@ struct ConfigLimits {
   int maxRows = 100000;
   // Columns created by ColCount, besides the grid's own MaxCols.
   int maxCols = 4096;
-  // Cells (rows x columns); RowCount is lowered until the grid fits.
-  long long maxCells = 1000000;
+  // Cells (rows x columns); RowCount is lowered until the grid fits. A
+  // grid of the default MaxRows by the default MaxCols has 128000.
+  long long maxCells = 250000;
   std::size_t maxFileBytes = std::size_t{64} << 20;
 };
 

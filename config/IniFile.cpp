@@ -26,9 +26,13 @@ namespace {
 
 constexpr const char kTag[] = "END_OF_TEXT";
 
-std::string ErrnoText(int err) { return std::strerror(err); }
+std::string ErrnoText(int err) {
+  return std::strerror(err);
+}
 
-bool IsIniSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsIniSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // SimpleIni writes a value in its multi-line form when it starts or ends
 // with white space or holds a line break.

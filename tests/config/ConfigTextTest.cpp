@@ -9,7 +9,9 @@
 namespace zyl {
 namespace {
 
-TEST(FontText, PlainDefaultFont) { EXPECT_EQ(FontToString(TFont()), "Arial,8,0000,clBlack"); }
+TEST(FontText, PlainDefaultFont) {
+  EXPECT_EQ(FontToString(TFont()), "Arial,8,0000,clBlack");
+}
 
 TEST(FontText, BoldUnderlinedTenPointArial) {
   TFont font;

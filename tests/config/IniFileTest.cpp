@@ -62,8 +62,7 @@ TEST(IniFile, NamesIgnoreCaseAndKeepTheirSpelling) {
 TEST(IniFile, SectionsKeysAndCommentsNotWrittenStay) {
   ScratchDir dir;
   std::string name = dir.File("keep.ini");
-  WriteFile(name,
-            "; kept comment\n\n[Other]\nX=1\n\n[GRID]\nHeader=old\nExtra=yes\n");
+  WriteFile(name, "; kept comment\n\n[Other]\nX=1\n\n[GRID]\nHeader=old\nExtra=yes\n");
   {
     IniFile ini(name);
     ini.WriteString("GRID", "Header", "new");
@@ -80,9 +79,17 @@ TEST(IniFile, SectionsKeysAndCommentsNotWrittenStay) {
 TEST(IniFile, ValuesWithOuterBlanksAndLineBreaksReadBackUnchanged) {
   ScratchDir dir;
   std::string name = dir.File("multi.ini");
-  const std::vector<std::string> values = {
-      " Cannot update!\\n Try again.", "trailing ", "two\nlines", "ends in a break\n",
-      "\n", "", "  ", "[GRID]", "; no comment", "\"quoted\",\"list\"", "<<"};
+  const std::vector<std::string> values = {" Cannot update!\\n Try again.",
+                                           "trailing ",
+                                           "two\nlines",
+                                           "ends in a break\n",
+                                           "\n",
+                                           "",
+                                           "  ",
+                                           "[GRID]",
+                                           "; no comment",
+                                           "\"quoted\",\"list\"",
+                                           "<<"};
   {
     IniFile ini(name);
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -172,16 +179,25 @@ TEST(IniFile, WriteThatFailsHalfWayLeavesTheOldFile) {
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"full.ini"});
 }
 
-TEST(IniFile, UnwritableFolderLeavesTheOldFile) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+TEST(IniFile, UnwritableFolderOrFileLeavesTheOldFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write wherever it likes";
   ScratchDir dir;
   std::string name = dir.File("ro.ini");
   WriteFile(name, "[S]\nK=old\n");
   ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
+  {
+    IniFile ini(name);
+    ini.WriteString("S", "K", "new");
+    EXPECT_THROW(ini.UpdateFile(), EInOutError);
+  }
+  ::chmod(dir.Path().c_str(), 0755);
+  EXPECT_EQ(ReadFile(name), "[S]\nK=old\n");
+
+  // A read-only file in a writable folder is not replaced either.
+  ASSERT_EQ(::chmod(name.c_str(), 0444), 0);
   IniFile ini(name);
   ini.WriteString("S", "K", "new");
   EXPECT_THROW(ini.UpdateFile(), EInOutError);
-  ::chmod(dir.Path().c_str(), 0755);
   EXPECT_EQ(ReadFile(name), "[S]\nK=old\n");
 }
 

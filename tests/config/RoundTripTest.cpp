@@ -25,7 +25,8 @@ const TFont& MakeFont(const std::string& name, int size, TFontStyles style, TCol
 
 void SetUpGridSettings(TZylHTMLGrid& g) {
   g.SetHeader("Quarterly sales");
-  g.SetHeaderFont(MakeFont("Verdana", 12, {TFontStyleFlag::fsBold, TFontStyleFlag::fsItalic}, clNavy));
+  g.SetHeaderFont(
+      MakeFont("Verdana", 12, {TFontStyleFlag::fsBold, TFontStyleFlag::fsItalic}, clNavy));
   g.SetHeaderColor(0x00123456);
   g.SetHeaderFontStyle(TFontStyle::fsSerif);
   g.SetHeaderHAlign(HAlignment::alCenter);
@@ -367,10 +368,10 @@ TEST(ConfigRoundTrip, SecondSaveIsIdenticalAndTheGridsAgree) {
   // rows and the cells that differ from their columns.
   std::vector<std::string> names;
   for (const auto& s : testing::ParseIni(first)) names.push_back(s.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"GRID", "COLUMN 0", "COLUMN 1", "COLUMN 2",
-                                             "COLUMN 3", "ROW 0", "ROW 1", "ROW 2", "ROW 3",
-                                             "ROW 4", "CELL 0,0", "CELL 0,3", "CELL 1,1",
-                                             "CELL 1,3", "CELL 2,2", "CELL 3,1", "CELL 4,3"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"GRID", "COLUMN 0", "COLUMN 1", "COLUMN 2", "COLUMN 3",
+                                             "ROW 0", "ROW 1", "ROW 2", "ROW 3", "ROW 4",
+                                             "CELL 0,0", "CELL 0,3", "CELL 1,1", "CELL 1,3",
+                                             "CELL 2,2", "CELL 3,1", "CELL 4,3"}));
 }
 
 TEST(ConfigRoundTrip, DefaultGridRoundTripsToo) {
