@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "config/GridConfig.h"
@@ -24,18 +25,30 @@ zyl::ConfigLimits FuzzLimits() {
   return limits;
 }
 
-// Files in memory where the system offers it: saving syncs its file.
+// Files in memory where the system offers it (saving syncs its file),
+// removed when the fuzzer exits.
 std::string ScratchName(const char* suffix) {
   static const std::string folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
   return folder + "/fuzz_config_" + std::to_string(::getpid()) + suffix;
 }
 
+const std::string in = ScratchName(".ini");
+const std::string out = ScratchName("_out.ini");
+
+void RemoveScratchFiles() {
+  std::remove(in.c_str());
+  std::remove(out.c_str());
+}
+
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  std::atexit(RemoveScratchFiles);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
-  static const std::string in = ScratchName(".ini");
-  static const std::string out = ScratchName("_out.ini");
   if (std::FILE* f = std::fopen(in.c_str(), "wb")) {
     std::fwrite(text.data(), 1, text.size(), f);
     std::fclose(f);
