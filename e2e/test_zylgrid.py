@@ -343,6 +343,55 @@ class CgiTests(unittest.TestCase):
             site.remove()
 
 
+@unittest.skipIf(SKIP_REASON or not harness.shutil.which("cgi-fcgi"),
+                 SKIP_REASON or "cgi-fcgi is not installed (scripts/install-deps browser)")
+class FastCgiTests(unittest.TestCase):
+    """zylgrid fcgi answers several requests in one process, as nginx would send them."""
+
+    def request(self, port, env, body=b""):
+        import subprocess
+        full = dict(os.environ, REQUEST_METHOD="GET", DOCUMENT_URI="/", QUERY_STRING="")
+        full.update(env)
+        if body:
+            full.update(REQUEST_METHOD="POST", CONTENT_LENGTH=str(len(body)),
+                        CONTENT_TYPE="application/x-www-form-urlencoded")
+        out = subprocess.run(["cgi-fcgi", "-bind", "-connect", "127.0.0.1:%d" % port],
+                             input=body, env=full, stdout=subprocess.PIPE, timeout=30).stdout
+        head, _, rest = out.partition(b"\r\n\r\n")
+        return head.decode("latin-1"), rest
+
+    def test_pages_posts_and_images(self):
+        import subprocess
+        site = harness.Site()
+        port = harness.free_port()
+        proc = subprocess.Popen([harness.ZYLGRID, "fcgi", "--config", site.ini, "--port", str(port)],
+                                env=dict(os.environ, TMPDIR=site.locks),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            for _ in range(100):
+                try:
+                    socket.create_connection(("127.0.0.1", port), timeout=1).close()
+                    break
+                except OSError:
+                    harness.time.sleep(0.1)
+            head, body = self.request(port, {})
+            self.assertIn("Status: 200", head)
+            self.assertIn(b"Weber Group", body)
+            head, body = self.request(port, {}, b"GName=Customers&GPage=1&GRPP=8&GNEXT.x=1&GNEXT.y=1")
+            self.assertIn("Status: 200", head)
+            self.assertNotIn(b"Weber Group", body)
+            head, body = self.request(port, {"DOCUMENT_URI": "/images/GTab.Gif"})
+            self.assertIn("image/gif", head)
+            self.assertTrue(body.startswith(b"GIF"))
+            head, _ = self.request(port, {"DOCUMENT_URI": "/images/../site.ini"})
+            self.assertIn("Status: 404", head)
+            self.assertIsNone(proc.poll())
+        finally:
+            proc.terminate()
+            proc.wait(timeout=10)
+            site.remove()
+
+
 if __name__ == "__main__":
     if SKIP_REASON:
         print("SKIPPED: " + SKIP_REASON)
