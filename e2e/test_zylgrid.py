@@ -251,6 +251,22 @@ class ServeTests(unittest.TestCase):
         conn.close()
         self.assertTrue(self.server.alive())
 
+    def test_concurrent_requests_each_get_their_page(self):
+        from concurrent.futures import ThreadPoolExecutor
+
+        def fetch(i):
+            body = ("GName=Customers&GPage=1&GRPP=8&GRecNo%d.x=1&GRecNo%d.y=1" % (i % 8, i % 8)).encode()
+            with urllib.request.urlopen(self.server.url, body, timeout=60) as reply:
+                return reply.status, reply.read()
+
+        with ThreadPoolExecutor(max_workers=8) as pool:
+            results = list(pool.map(fetch, range(24)))
+        self.assertEqual({status for status, _ in results}, {200})
+        for _, page in results:
+            self.assertTrue(page.rstrip().endswith(b"</html>"))
+        with open(os.path.join(self.site.dir, "server.log")) as log:
+            self.assertGreaterEqual(sum(1 for line in log if " POST / 200 " in line), 24)
+
     def test_images_are_served_in_both_spellings(self):
         for name in ("GTab.gif", "GTab.Gif", "GBevel.gif"):
             with urllib.request.urlopen(self.server.url + "images/" + name, timeout=10) as reply:
