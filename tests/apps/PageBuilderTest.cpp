@@ -6,6 +6,7 @@
 #include "AppTestSupport.h"
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/PageBuilder.h"
+#include "grid/ZylHTMLGrid.h"
 #include "platform/StringList.h"
 
 namespace zylgrid {
@@ -136,6 +137,21 @@ TEST_F(ZylgridPageBuilder, HostileFieldsGiveAPageNeverACrash) {
   }
   EXPECT_EQ(Get(config, "GName=Customers&GPage=%zz&GRPP=").status, 200);
   EXPECT_EQ(test::QueryText(db_, "SELECT count(*) FROM orders"), "3");
+}
+
+TEST_F(ZylgridPageBuilder, LayoutFilesAreAppliedToTheirGrid) {
+  zyl::TZylHTMLGrid model(nullptr);
+  model.SetName("Customers");
+  model.Loaded();
+  model.SetHeader("Laid out by file");
+  model.SetAltNextPage("Onwards");
+  model.SaveConfig((dir_.Path() / "layout.ini").string());
+  SiteConfig config = Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nLayout=layout.ini\n");
+  WebResponse page = Get(config);
+  ASSERT_EQ(page.status, 200) << log_;
+  EXPECT_NE(page.body.find("Laid out by file"), std::string::npos);
+  EXPECT_NE(page.body.find("ALT=\"Onwards\""), std::string::npos);
+  EXPECT_NE(page.body.find(">Ada<"), std::string::npos);
 }
 
 TEST_F(ZylgridPageBuilder, FailuresGiveAGenericPageAndLogTheDetail) {
