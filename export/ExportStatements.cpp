@@ -21,8 +21,12 @@ int FieldTypeCode(TFieldType type) {
   return code < 0 ? code + 128 : code;
 }
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // A boolean cell text that can stand unquoted in the statement: a word of
 // letters (True, False, Yes...) or a plain number (-1, 0, 1).
@@ -53,31 +57,62 @@ void AppendQuoted(std::string& out, const std::string& text) {
 
 int AdoTypeForFieldType(int fieldType) {
   switch (fieldType) {
-    case 0: return 0;
-    case 1: case 24: return 202;
-    case 2: case 4: return 2;
-    case 3: case 14: return 3;
-    case 5: return 11;
-    case 6: return 5;
-    case 7: case 8: return 6;
-    case 9: case 10: case 11: return 7;
-    case 12: return 128;
-    case 13: return 204;
-    case 15: case 17: case 18: case 19: case 20: case 21: return 205;
-    case 16: return 203;
-    case 23: return 129;
-    case 25: return 20;
-    default: return 10;  // cursor and unknown codes
+    case 0:
+      return 0;
+    case 1:
+    case 24:
+      return 202;
+    case 2:
+    case 4:
+      return 2;
+    case 3:
+    case 14:
+      return 3;
+    case 5:
+      return 11;
+    case 6:
+      return 5;
+    case 7:
+    case 8:
+      return 6;
+    case 9:
+    case 10:
+    case 11:
+      return 7;
+    case 12:
+      return 128;
+    case 13:
+      return 204;
+    case 15:
+    case 17:
+    case 18:
+    case 19:
+    case 20:
+    case 21:
+      return 205;
+    case 16:
+      return 203;
+    case 23:
+      return 129;
+    case 25:
+      return 20;
+    default:
+      return 10;  // cursor and unknown codes
   }
 }
 
 std::string ExportExtension(TExportType type) {
   switch (type) {
-    case TExportType::Excel: return ".xls";
-    case TExportType::Access: return ".mdb";
-    case TExportType::dBase: return ".dbf";
-    case TExportType::Paradox: return ".db";
-    case TExportType::TabbedText: break;
+    case TExportType::Excel:
+      return ".xls";
+    case TExportType::Access:
+      return ".mdb";
+    case TExportType::dBase:
+      return ".dbf";
+    case TExportType::Paradox:
+      return ".db";
+    case TExportType::TabbedText:
+      break;
   }
   return "";
 }
@@ -94,9 +129,8 @@ std::vector<ExportColumn> ExportedColumns(TZylHTMLGrid& grid, TExportType type) 
     ExportColumn out;
     out.gridColumn = c;
     out.fieldType = code;
-    out.name = column->GetFieldName().empty()
-                   ? "COLUMN " + std::to_string(columns.size())
-                   : column->GetFieldName();
+    out.name = column->GetFieldName().empty() ? "COLUMN " + std::to_string(columns.size())
+                                              : column->GetFieldName();
     out.adoType = AdoTypeForFieldType(code);
     out.size = code == kString ? column->GetDataSize() : 0;
     columns.push_back(std::move(out));
@@ -153,11 +187,11 @@ std::string CopyStatement(TExportType type, const std::string& fileName) {
       return std::string("Select * INTO [") + kExportTableName + "] IN \"" + fileName +
              "\"[Excel 8.0;] FROM [" + kExportTableName + "]";
     case TExportType::dBase:
-      return "Select * INTO [" + ExtractFileName(fileName) + "] IN \"" +
-             ExtractFilePath(fileName) + "\"[dBase 5.0;] FROM [" + kExportTableName + "]";
+      return "Select * INTO [" + ExtractFileName(fileName) + "] IN \"" + ExtractFilePath(fileName) +
+             "\"[dBase 5.0;] FROM [" + kExportTableName + "]";
     case TExportType::Paradox:
-      return "Select * INTO [" + ExtractFileName(fileName) + "] IN \"" +
-             ExtractFilePath(fileName) + "\"[Paradox 7.X;] FROM [" + kExportTableName + "]";
+      return "Select * INTO [" + ExtractFileName(fileName) + "] IN \"" + ExtractFilePath(fileName) +
+             "\"[Paradox 7.X;] FROM [" + kExportTableName + "]";
     case TExportType::Access:
     case TExportType::TabbedText:
       break;

@@ -62,10 +62,12 @@ void AdoConnection::Open(std::vector<TVariant>& args) {
          "'; the engine provides " + kJetProvider + ")");
   }
   const std::string user = argText(1, settings.userId.empty() ? username_ : settings.userId);
-  const std::string password = argText(2, settings.password.empty() ? password_ : settings.password);
+  const std::string password =
+      argText(2, settings.password.empty() ? password_ : settings.password);
   if ((!user.empty() && !sql::SameKeyword(user, "Admin")) || !password.empty()) {
-    Fail("Not a valid account name or password. (the database is unsecured: user Admin, no "
-         "password)");
+    Fail(
+        "Not a valid account name or password. (the database is unsecured: user Admin, no "
+        "password)");
   }
   database_ = engine_->OpenDatabase(settings.dataSource);
 }

@@ -24,7 +24,8 @@ class AdoConnection : public EngineObject {
   explicit AdoConnection(std::shared_ptr<JetEngine> engine);
 
  protected:
-  TVariant Dispatch(const std::string& name, TInvokeKind kind, std::vector<TVariant>& args) override;
+  TVariant Dispatch(const std::string& name, TInvokeKind kind,
+                    std::vector<TVariant>& args) override;
 
  private:
   void Open(std::vector<TVariant>& args);

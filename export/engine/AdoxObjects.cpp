@@ -12,8 +12,21 @@ constexpr std::int64_t kAttributeNullable = 2;
 
 bool IsAdoType(std::int64_t code) {
   switch (code) {
-    case 0: case 2: case 3: case 5: case 6: case 7: case 10: case 11: case 20:
-    case 128: case 129: case 202: case 203: case 204: case 205:
+    case 0:
+    case 2:
+    case 3:
+    case 5:
+    case 6:
+    case 7:
+    case 10:
+    case 11:
+    case 20:
+    case 128:
+    case 129:
+    case 202:
+    case 203:
+    case 204:
+    case 205:
       return true;
     default:
       return false;
@@ -104,11 +117,14 @@ class AdoxColumns : public EngineObject {
         }
       } else {
         const std::int64_t i = WholeNumber("the item index", args[0]);
-        if (i >= 0 && i < static_cast<std::int64_t>(columns.size())) index = static_cast<std::size_t>(i);
+        if (i >= 0 && i < static_cast<std::int64_t>(columns.size()))
+          index = static_cast<std::size_t>(i);
       }
       if (index == columns.size()) {
-        Fail("Item cannot be found in the collection corresponding to the requested name or "
-             "ordinal. (" + TraceArgument(args[0]) + ")");
+        Fail(
+            "Item cannot be found in the collection corresponding to the requested name or "
+            "ordinal. (" +
+            TraceArgument(args[0]) + ")");
       }
       return std::shared_ptr<IAutoObject>(
           std::make_shared<AdoxColumn>(engine_, definition_, index));
@@ -168,7 +184,8 @@ TVariant AdoxCatalog::Dispatch(const std::string& name, TInvokeKind kind,
                                std::vector<TVariant>& args) {
   if (kind == TInvokeKind::Method && Is(name, "Create")) {
     CheckArgs(name, args, 1, 1);
-    const ConnectionSettings settings = ParseConnectionString(Text("the connection string", args[0]));
+    const ConnectionSettings settings =
+        ParseConnectionString(Text("the connection string", args[0]));
     if (!IsJetProvider(settings.provider)) {
       Fail("Provider cannot be found. It may not be properly installed. ('" + settings.provider +
            "'; the engine provides " + kJetProvider + ")");
@@ -180,8 +197,9 @@ TVariant AdoxCatalog::Dispatch(const std::string& name, TInvokeKind kind,
   if (kind == TInvokeKind::PropertyGet && Is(name, "Tables")) {
     CheckArgs(name, args, 0, 0);
     if (!database_) {
-      Fail("Operation is not allowed on an object referencing a closed or invalid connection. "
-           "(call Create first)");
+      Fail(
+          "Operation is not allowed on an object referencing a closed or invalid connection. "
+          "(call Create first)");
     }
     return std::shared_ptr<IAutoObject>(std::make_shared<AdoxTables>(engine_, database_));
   }

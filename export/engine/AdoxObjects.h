@@ -33,7 +33,8 @@ class AdoxCatalog : public EngineObject {
   explicit AdoxCatalog(std::shared_ptr<JetEngine> engine);
 
  protected:
-  TVariant Dispatch(const std::string& name, TInvokeKind kind, std::vector<TVariant>& args) override;
+  TVariant Dispatch(const std::string& name, TInvokeKind kind,
+                    std::vector<TVariant>& args) override;
 
  private:
   std::shared_ptr<JetDatabase> database_;  // set by Create
@@ -45,7 +46,8 @@ class AdoxTable : public EngineObject {
   const std::shared_ptr<TableDefinition>& Definition() const { return definition_; }
 
  protected:
-  TVariant Dispatch(const std::string& name, TInvokeKind kind, std::vector<TVariant>& args) override;
+  TVariant Dispatch(const std::string& name, TInvokeKind kind,
+                    std::vector<TVariant>& args) override;
 
  private:
   std::shared_ptr<TableDefinition> definition_;

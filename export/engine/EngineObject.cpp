@@ -19,11 +19,13 @@ TVariant EngineObject::Invoke(const std::string& name, TInvokeKind kind,
       line += " := " + (args.empty() ? std::string("?") : TraceArgument(args.back()));
     } else if (kind == TInvokeKind::Method) {
       line += "(";
-      for (std::size_t i = 0; i < args.size(); ++i) line += (i ? ", " : "") + TraceArgument(args[i]);
+      for (std::size_t i = 0; i < args.size(); ++i)
+        line += (i ? ", " : "") + TraceArgument(args[i]);
       line += ")";
     } else if (!args.empty()) {
       line += "(";
-      for (std::size_t i = 0; i < args.size(); ++i) line += (i ? ", " : "") + TraceArgument(args[i]);
+      for (std::size_t i = 0; i < args.size(); ++i)
+        line += (i ? ", " : "") + TraceArgument(args[i]);
       line += ")";
     }
     trace->calls.push_back(std::move(line));
@@ -77,18 +79,35 @@ bool EngineObject::Is(const std::string& name, const char* member) {
 }
 
 std::string TraceArgument(const TVariant& v) {
+  // Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on
+  // "literal" + std::string.
+  std::string text;
+  auto enclose = [&text](char open, const std::string& inner, const char* close) {
+    text += open;
+    text += inner;
+    text += close;
+    return text;
+  };
   switch (v.GetKind()) {
-    case TVariant::Kind::Empty: return "Empty";
-    case TVariant::Kind::Null: return "Null";
-    case TVariant::Kind::Boolean: return v.ToBoolean() ? "True" : "False";
-    case TVariant::Kind::Integer: return IntToStr(v.ToInt64());
-    case TVariant::Kind::Double: return FloatToStr(v.ToDouble());
-    case TVariant::Kind::Date: return "#" + FloatToStr(v.ToDouble()) + "#";
-    case TVariant::Kind::String: return "\"" + v.ToString() + "\"";
-    case TVariant::Kind::ByteArray: return "<" + std::to_string(v.ToBytes().size()) + " bytes>";
+    case TVariant::Kind::Empty:
+      return "Empty";
+    case TVariant::Kind::Null:
+      return "Null";
+    case TVariant::Kind::Boolean:
+      return v.ToBoolean() ? "True" : "False";
+    case TVariant::Kind::Integer:
+      return IntToStr(v.ToInt64());
+    case TVariant::Kind::Double:
+      return FloatToStr(v.ToDouble());
+    case TVariant::Kind::Date:
+      return enclose('#', FloatToStr(v.ToDouble()), "#");
+    case TVariant::Kind::String:
+      return enclose('"', v.ToString(), "\"");
+    case TVariant::Kind::ByteArray:
+      return enclose('<', std::to_string(v.ToBytes().size()), " bytes>");
     case TVariant::Kind::Object: {
       const auto* object = dynamic_cast<const EngineObject*>(v.ToObject().get());
-      return "<" + (object != nullptr ? object->ClassName() : std::string("object")) + ">";
+      return enclose('<', object != nullptr ? object->ClassName() : "object", ">");
     }
   }
   return "?";

@@ -86,8 +86,8 @@ IsamTarget ResolveIsamTarget(const sql::SelectIntoStatement& statement) {
     throw EOleException("Jet engine: '" + dir + "' is not a valid path (no such directory).");
   }
   const std::string& name = statement.target;
-  if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
-      name == "." || name == "..") {
+  if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos || name == "." ||
+      name == "..") {
     throw EOleException("Jet engine: '" + name + "' is not a valid table name for the directory '" +
                         dir + "'.");
   }
@@ -114,9 +114,15 @@ void WriteIsamTable(const Table& table, const IsamTarget& target) {
   }
   FileSink sink(target.file);
   switch (target.format) {
-    case IsamFormat::Excel: WriteXls(out, sink); break;
-    case IsamFormat::DBase: WriteDbf(out, sink); break;
-    case IsamFormat::Paradox: WriteParadox(out, sink); break;
+    case IsamFormat::Excel:
+      WriteXls(out, sink);
+      break;
+    case IsamFormat::DBase:
+      WriteDbf(out, sink);
+      break;
+    case IsamFormat::Paradox:
+      WriteParadox(out, sink);
+      break;
   }
   sink.Commit();
 }

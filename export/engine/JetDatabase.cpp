@@ -44,12 +44,7 @@ void JetDatabase::AddTable(Table table) {
   }
   ValidateTableDefinition(table);
   tables_.push_back(std::move(table));
-  try {
-    WriteFile();
-  } catch (...) {
-    tables_.pop_back();
-    throw;
-  }
+  changed_ = true;
 }
 
 const Table* JetDatabase::FindTable(std::string_view name) const {
@@ -84,19 +79,24 @@ long JetDatabase::Insert(const sql::InsertStatement& st, const RegionalSettings&
     for (const std::string& name : st.columns) {
       const std::size_t c = ColumnIndex(*table, name);
       if (c == table->columns.size()) {
-        throw EOleException("Jet engine: The INSERT INTO statement contains the following unknown "
-                            "field name: '" + name + "'.");
+        throw EOleException(
+            "Jet engine: The INSERT INTO statement contains the following unknown "
+            "field name: '" +
+            name + "'.");
       }
       for (std::size_t earlier : targets) {
-        if (earlier == c) throw EOleException("Jet engine: Duplicate output destination '" + name + "'.");
+        if (earlier == c)
+          throw EOleException("Jet engine: Duplicate output destination '" + name + "'.");
       }
       targets.push_back(c);
     }
   }
   if (targets.size() != st.values.size()) {
-    throw EOleException("Jet engine: Number of query values and destination fields are not the "
-                        "same. (" + std::to_string(st.values.size()) + " values for " +
-                        std::to_string(targets.size()) + " fields)");
+    throw EOleException(
+        "Jet engine: Number of query values and destination fields are not the "
+        "same. (" +
+        std::to_string(st.values.size()) + " values for " + std::to_string(targets.size()) +
+        " fields)");
   }
   std::vector<Value> row(table->columns.size());
   for (std::size_t i = 0; i < targets.size(); ++i) {

@@ -1,7 +1,7 @@
-// One database of the export engine: its tables live in memory while rows
-// are inserted, and the .mdb file at its path is rewritten from them (with
-// WriteJet4Database, through an atomic sink) when a table is added, before
-// a SELECT INTO copies a table out, and when a connection closes.
+// One database of the export engine: its tables live in memory while they
+// are defined and rows are inserted, and the .mdb file at its path is
+// rewritten from them (with WriteJet4Database, through an atomic sink)
+// before a SELECT INTO copies a table out and when a connection closes.
 //
 // Statements run as a database engine runs them:
 //   INSERT INTO   the named columns (all, in order, when none are named)
@@ -26,18 +26,19 @@ namespace zyl::exporting {
 
 class JetDatabase {
  public:
-  // A database at `path`; nothing is written until WriteFile or a change.
+  // A database at `path`; nothing is written until WriteFile or Flush.
   explicit JetDatabase(std::string path);
 
   const std::string& Path() const { return path_; }
 
   // Writes the file with every table (an empty database when there is none).
   void WriteFile();
-  // Writes the file when rows were added since it was last written.
+  // Writes the file when tables or rows were added since it was last written.
   void Flush();
 
-  // Adds a table (columns; its rows are kept) and writes the file. Throws
-  // EOleException for a name in use or a definition the database refuses.
+  // Adds a table (columns; its rows are kept); the file follows at the next
+  // Flush. Throws EOleException for a name in use or a definition the
+  // database refuses.
   void AddTable(Table table);
   std::size_t TableCount() const { return tables_.size(); }
   // The table of that name, or null.
@@ -54,7 +55,7 @@ class JetDatabase {
 
   std::string path_;
   std::vector<Table> tables_;
-  bool changed_ = false;  // rows added since the file was written
+  bool changed_ = false;  // tables or rows added since the file was written
 };
 
 }  // namespace zyl::exporting

@@ -14,8 +14,12 @@ constexpr std::int64_t kMaxExactInDouble = std::int64_t{1} << 53;
 constexpr std::size_t kJetTextChars = 255;
 constexpr std::size_t kJetBinaryBytes = 510;
 
-bool IsText(AdoType t) { return t == AdoType::Char || t == AdoType::VarWChar; }
-bool IsBinary(AdoType t) { return t == AdoType::Binary || t == AdoType::VarBinary; }
+bool IsText(AdoType t) {
+  return t == AdoType::Char || t == AdoType::VarWChar;
+}
+bool IsBinary(AdoType t) {
+  return t == AdoType::Binary || t == AdoType::VarBinary;
+}
 
 // The storage form of column `c` judged by its values.
 Column StorageColumn(const Table& table, std::size_t c) {
@@ -32,7 +36,8 @@ Column StorageColumn(const Table& table, std::size_t c) {
   } else if (column.size == 0 && (IsText(column.type) || IsBinary(column.type))) {
     std::size_t longest = 0;
     for (const auto& row : table.rows) {
-      if (const auto* s = std::get_if<std::string>(&row[c])) longest = std::max(longest, TextLength(*s));
+      if (const auto* s = std::get_if<std::string>(&row[c]))
+        longest = std::max(longest, TextLength(*s));
       if (const auto* b = std::get_if<Bytes>(&row[c])) longest = std::max(longest, b->size());
     }
     const std::size_t limit = IsText(column.type) ? kJetTextChars : kJetBinaryBytes;
@@ -69,7 +74,8 @@ Table JetStorageTable(const Table& table) {
     }
     std::vector<Value> out;
     out.reserve(row.size());
-    for (std::size_t c = 0; c < row.size(); ++c) out.push_back(StorageValue(stored.columns[c], row[c]));
+    for (std::size_t c = 0; c < row.size(); ++c)
+      out.push_back(StorageValue(stored.columns[c], row[c]));
     stored.rows.push_back(std::move(out));
   }
   return stored;
@@ -80,8 +86,8 @@ void ValidateTableDefinition(const Table& definition) {
   try {
     ValidateJet4Table(JetStorageTable(columnsOnly));
   } catch (const zyl::Exception& e) {
-    throw EOleException("Jet engine: cannot create table '" + definition.name + "': " +
-                        e.Message());
+    throw EOleException("Jet engine: cannot create table '" + definition.name +
+                        "': " + e.Message());
   }
 }
 

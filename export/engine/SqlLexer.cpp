@@ -5,16 +5,22 @@
 namespace zyl::exporting::sql {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 bool IsWordStart(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
          static_cast<unsigned char>(c) >= 0x80;
 }
 
-bool IsWordChar(char c) { return IsWordStart(c) || IsDigit(c); }
+bool IsWordChar(char c) {
+  return IsWordStart(c) || IsDigit(c);
+}
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
 
 // The text from `from` for an error message, cut at 40 characters.
 std::string Excerpt(std::string_view command, std::size_t from) {
@@ -109,14 +115,30 @@ std::vector<Token> Tokenize(std::string_view command) {
       i = j;
     } else {
       switch (c) {
-        case '(': token.kind = TokenKind::LParen; break;
-        case ')': token.kind = TokenKind::RParen; break;
-        case ',': token.kind = TokenKind::Comma; break;
-        case ';': token.kind = TokenKind::Semicolon; break;
-        case '*': token.kind = TokenKind::Star; break;
-        case '+': token.kind = TokenKind::Plus; break;
-        case '-': token.kind = TokenKind::Minus; break;
-        default: token.kind = TokenKind::Other; break;
+        case '(':
+          token.kind = TokenKind::LParen;
+          break;
+        case ')':
+          token.kind = TokenKind::RParen;
+          break;
+        case ',':
+          token.kind = TokenKind::Comma;
+          break;
+        case ';':
+          token.kind = TokenKind::Semicolon;
+          break;
+        case '*':
+          token.kind = TokenKind::Star;
+          break;
+        case '+':
+          token.kind = TokenKind::Plus;
+          break;
+        case '-':
+          token.kind = TokenKind::Minus;
+          break;
+        default:
+          token.kind = TokenKind::Other;
+          break;
       }
       token.text = std::string(1, c);
       ++i;

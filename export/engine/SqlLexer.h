@@ -36,8 +36,8 @@ enum class TokenKind {
 
 struct Token {
   TokenKind kind = TokenKind::End;
-  std::string text;         // word, name, string value (quotes undone), number, or the character
-  std::size_t offset = 0;   // byte offset of the token in the command text
+  std::string text;        // word, name, string value (quotes undone), number, or the character
+  std::size_t offset = 0;  // byte offset of the token in the command text
 };
 
 // Tokens of `command`, ending with one End token. Throws EOleException for a

@@ -8,11 +8,16 @@ namespace {
 
 const char* Describe(const Token& token) {
   switch (token.kind) {
-    case TokenKind::End: return "the end of the statement";
-    case TokenKind::String: return "a string";
-    case TokenKind::Number: return "a number";
-    case TokenKind::Bracketed: return "a bracketed name";
-    default: return nullptr;
+    case TokenKind::End:
+      return "the end of the statement";
+    case TokenKind::String:
+      return "a string";
+    case TokenKind::Number:
+      return "a number";
+    case TokenKind::Bracketed:
+      return "a bracketed name";
+    default:
+      return nullptr;
   }
 }
 
@@ -160,6 +165,8 @@ class Parser {
 
 }  // namespace
 
-Statement ParseStatement(std::string_view command) { return Parser(command).Parse(); }
+Statement ParseStatement(std::string_view command) {
+  return Parser(command).Parse();
+}
 
 }  // namespace zyl::exporting::sql

@@ -24,16 +24,24 @@ constexpr double kMaxDate = 2958465.99999999;
 // integer and currency reading.
 struct NumberText {
   bool negative = false;
-  std::string integerDigits;   // at least one digit unless fractionDigits has some
+  std::string integerDigits;  // at least one digit unless fractionDigits has some
   std::string fractionDigits;
-  std::string exponent;        // "e-3" or empty
+  std::string exponent;  // "e-3" or empty
   std::string Canonical() const {
-    return (negative ? "-" : "") + (integerDigits.empty() ? "0" : integerDigits) +
-           (fractionDigits.empty() ? "" : "." + fractionDigits) + exponent;
+    std::string text = negative ? "-" : "";
+    text += integerDigits.empty() ? "0" : integerDigits;
+    if (!fractionDigits.empty()) {
+      text += '.';
+      text += fractionDigits;
+    }
+    text += exponent;
+    return text;
   }
 };
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::optional<NumberText> ReadNumberText(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -48,7 +56,8 @@ std::optional<NumberText> ReadNumberText(std::string_view text) {
     if (IsDigit(text[i])) {
       n.integerDigits += text[i++];
       ++groupDigits;
-    } else if (text[i] == ',' && !n.integerDigits.empty() && (grouped ? groupDigits == 3 : groupDigits <= 3)) {
+    } else if (text[i] == ',' && !n.integerDigits.empty() &&
+               (grouped ? groupDigits == 3 : groupDigits <= 3)) {
       grouped = true;
       groupDigits = 0;
       ++i;
@@ -63,7 +72,7 @@ std::optional<NumberText> ReadNumberText(std::string_view text) {
   }
   if (n.integerDigits.empty() && n.fractionDigits.empty()) return std::nullopt;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    n.exponent = "e";
+    n.exponent.push_back('e');
     ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) n.exponent += text[i++];
     const std::size_t start = i;
@@ -107,31 +116,41 @@ class Converter {
                           "True/False, Yes/No and On/Off)");
     }
     switch (column_.type) {
-      case AdoType::SmallInt: return Integer(-32768, 32767);
-      case AdoType::Integer: return Integer(std::numeric_limits<std::int32_t>::min(),
-                                            std::numeric_limits<std::int32_t>::max());
-      case AdoType::BigInt: return Integer(std::numeric_limits<std::int64_t>::min(),
-                                           std::numeric_limits<std::int64_t>::max());
-      case AdoType::Double: return Number();
-      case AdoType::Currency: return Currency();
-      case AdoType::Date: return Date();
-      case AdoType::Boolean: return Boolean();
+      case AdoType::SmallInt:
+        return Integer(-32768, 32767);
+      case AdoType::Integer:
+        return Integer(std::numeric_limits<std::int32_t>::min(),
+                       std::numeric_limits<std::int32_t>::max());
+      case AdoType::BigInt:
+        return Integer(std::numeric_limits<std::int64_t>::min(),
+                       std::numeric_limits<std::int64_t>::max());
+      case AdoType::Double:
+        return Number();
+      case AdoType::Currency:
+        return Currency();
+      case AdoType::Date:
+        return Date();
+      case AdoType::Boolean:
+        return Boolean();
       case AdoType::Char:
       case AdoType::VarWChar:
-      case AdoType::LongVarWChar: return Text();
+      case AdoType::LongVarWChar:
+        return Text();
       case AdoType::Binary:
       case AdoType::VarBinary:
-      case AdoType::LongVarBinary: return Binary();
+      case AdoType::LongVarBinary:
+        return Binary();
       case AdoType::Empty:
-      case AdoType::Error: break;
+      case AdoType::Error:
+        break;
     }
     throw EOleException("Jet engine: column '" + column_.name + "' has no data type");
   }
 
  private:
   [[noreturn]] void Refuse(const std::string& why = "") const {
-    std::string shown = literal_.kind == Literal::Kind::String ? "'" + literal_.text + "'"
-                                                               : literal_.text;
+    std::string shown =
+        literal_.kind == Literal::Kind::String ? "'" + literal_.text + "'" : literal_.text;
     throw EOleException("Jet engine: column '" + column_.name + "' (" + TypeName(column_) +
                         "): data type mismatch: " + shown +
                         (why.empty() ? " cannot be converted" : " " + why));
@@ -142,7 +161,7 @@ class Converter {
     if (literal_.kind == Literal::Kind::Word) {
       NumberText n;
       n.negative = *BooleanWord(literal_.text);
-      n.integerDigits = n.negative ? "1" : "0";
+      n.integerDigits.push_back(n.negative ? '1' : '0');
       return n;
     }
     if (auto n = ReadNumberText(literal_.text)) return *n;
@@ -156,10 +175,12 @@ class Converter {
       std::uint64_t magnitude = 0;
       auto [ptr, ec] = std::from_chars(n.integerDigits.data(),
                                        n.integerDigits.data() + n.integerDigits.size(), magnitude);
-      const std::uint64_t limit = n.negative ? 0 - static_cast<std::uint64_t>(min)
-                                             : static_cast<std::uint64_t>(max);
-      if (n.integerDigits.empty()) magnitude = 0;
-      else if (ec != std::errc() || magnitude > limit) Refuse("is out of the column's range");
+      const std::uint64_t limit =
+          n.negative ? 0 - static_cast<std::uint64_t>(min) : static_cast<std::uint64_t>(max);
+      if (n.integerDigits.empty())
+        magnitude = 0;
+      else if (ec != std::errc() || magnitude > limit)
+        Refuse("is out of the column's range");
       (void)ptr;
       return n.negative ? static_cast<std::int64_t>(0 - magnitude)
                         : static_cast<std::int64_t>(magnitude);
@@ -192,11 +213,12 @@ class Converter {
         scaled = scaled * 10 + digit;
       };
       for (char c : n.integerDigits) push(c);
-      for (std::size_t i = 0; i < 4; ++i) push(i < n.fractionDigits.size() ? n.fractionDigits[i] : '0');
+      for (std::size_t i = 0; i < 4; ++i)
+        push(i < n.fractionDigits.size() ? n.fractionDigits[i] : '0');
       if (n.fractionDigits.size() > 4) {
         const std::string rest = n.fractionDigits.substr(4);
-        const bool aboveHalf = rest[0] > '5' ||
-                               (rest[0] == '5' && rest.find_first_not_of('0', 1) != std::string::npos);
+        const bool aboveHalf = rest[0] > '5' || (rest[0] == '5' && rest.find_first_not_of('0', 1) !=
+                                                                       std::string::npos);
         const bool half = rest[0] == '5' && !aboveHalf;
         if (aboveHalf || (half && scaled % 2 == 1)) {
           if (scaled == kMaxScaled) Refuse("is out of the currency range");
@@ -282,23 +304,43 @@ Value ConvertLiteral(const sql::Literal& literal, const Column& column,
 }
 
 std::string TypeName(const Column& column) {
-  const std::string size = column.size > 0 ? "(" + std::to_string(column.size) + ")" : "";
+  std::string size;
+  if (column.size > 0) {
+    size = '(';
+    size += std::to_string(column.size);
+    size += ')';
+  }
   switch (column.type) {
-    case AdoType::Empty: return "Empty";
-    case AdoType::SmallInt: return "SmallInt";
-    case AdoType::Integer: return "Integer";
-    case AdoType::Double: return "Double";
-    case AdoType::Currency: return "Currency";
-    case AdoType::Date: return "Date";
-    case AdoType::Error: return "Error";
-    case AdoType::Boolean: return "Boolean";
-    case AdoType::BigInt: return "BigInt";
-    case AdoType::Binary: return "Binary" + size;
-    case AdoType::Char: return "Char" + size;
-    case AdoType::VarWChar: return "Text" + size;
-    case AdoType::LongVarWChar: return "Memo";
-    case AdoType::VarBinary: return "VarBinary" + size;
-    case AdoType::LongVarBinary: return "LongBinary";
+    case AdoType::Empty:
+      return "Empty";
+    case AdoType::SmallInt:
+      return "SmallInt";
+    case AdoType::Integer:
+      return "Integer";
+    case AdoType::Double:
+      return "Double";
+    case AdoType::Currency:
+      return "Currency";
+    case AdoType::Date:
+      return "Date";
+    case AdoType::Error:
+      return "Error";
+    case AdoType::Boolean:
+      return "Boolean";
+    case AdoType::BigInt:
+      return "BigInt";
+    case AdoType::Binary:
+      return "Binary" + size;
+    case AdoType::Char:
+      return "Char" + size;
+    case AdoType::VarWChar:
+      return "Text" + size;
+    case AdoType::LongVarWChar:
+      return "Memo";
+    case AdoType::VarBinary:
+      return "VarBinary" + size;
+    case AdoType::LongVarBinary:
+      return "LongBinary";
   }
   return "type " + std::to_string(static_cast<int>(column.type));
 }
@@ -307,7 +349,11 @@ std::size_t TextLength(const std::string& utf8) {
   std::size_t units = 0;
   for (std::size_t i = 0; i < utf8.size();) {
     const auto c = static_cast<unsigned char>(utf8[i]);
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    std::size_t len = c < 0x80           ? 1
+                      : (c >> 5) == 0x6  ? 2
+                      : (c >> 4) == 0xE  ? 3
+                      : (c >> 3) == 0x1E ? 4
+                                         : 0;
     bool valid = len != 0 && i + len <= utf8.size();
     for (std::size_t k = 1; valid && k < len; ++k) {
       valid = (static_cast<unsigned char>(utf8[i + k]) & 0xC0) == 0x80;

@@ -97,20 +97,27 @@ TEST_F(AutomationTest, UnknownClassesAndMembersAreNamed) {
 
 TEST_F(AutomationTest, ColumnsCheckTheirArguments) {
   auto columns = com_.CreateOleObject("ADOX.Table")->Get("Columns").ToObject();
-  EXPECT_TRUE(Contains(ErrorOf([&] { columns->Call("Append", {"A", 99}); }),
+  EXPECT_TRUE(Contains(ErrorOf([&] {
+                         columns->Call("Append", {"A", 99});
+                       }),
                        "column 'A': 99 is not a data type"));
-  EXPECT_TRUE(Contains(ErrorOf([&] { columns->Call("Append", {"A", "202"}); }),
+  EXPECT_TRUE(Contains(ErrorOf([&] {
+                         columns->Call("Append", {"A", "202"});
+                       }),
                        "the column type must be a whole number"));
-  EXPECT_TRUE(Contains(ErrorOf([&] { columns->Call("Append", {"A", 202, -1}); }),
+  EXPECT_TRUE(Contains(ErrorOf([&] {
+                         columns->Call("Append", {"A", 202, -1});
+                       }),
                        "size -1 is out of range"));
   columns->Call("Append", {"A", 202});
-  EXPECT_TRUE(Contains(ErrorOf([&] { columns->Call("Append", {"a", 3}); }),
+  EXPECT_TRUE(Contains(ErrorOf([&] {
+                         columns->Call("Append", {"a", 3});
+                       }),
                        "Object is already in collection"));
   EXPECT_TRUE(Contains(ErrorOf([&] { columns->Get("Item", {1}); }),
                        "Item cannot be found in the collection"));
-  EXPECT_TRUE(Contains(
-      ErrorOf([&] { columns->Get("Item", {0}).ToObject()->Put("Attributes", 4); }),
-      "attributes 4 are not 1 (fixed), 2 (nullable) or both"));
+  EXPECT_TRUE(Contains(ErrorOf([&] { columns->Get("Item", {0}).ToObject()->Put("Attributes", 4); }),
+                       "attributes 4 are not 1 (fixed), 2 (nullable) or both"));
 }
 
 TEST_F(AutomationTest, AnAppendedTableCannotChange) {
@@ -124,7 +131,9 @@ TEST_F(AutomationTest, AnAppendedTableCannotChange) {
   EXPECT_EQ(tables->Get("Count"), TVariant(std::int64_t{1}));
   EXPECT_TRUE(Contains(ErrorOf([&] { tables->Call("Append", {table}); }),
                        "Object is already in collection"));
-  EXPECT_TRUE(Contains(ErrorOf([&] { table->Get("Columns").ToObject()->Call("Append", {"B", 3}); }),
+  EXPECT_TRUE(Contains(ErrorOf([&] {
+                         table->Get("Columns").ToObject()->Call("Append", {"B", 3});
+                       }),
                        "cannot be changed"));
   EXPECT_TRUE(Contains(ErrorOf([&] { tables->Call("Append", {"T"}); }),
                        "Append takes an ADOX.Table object"));
@@ -145,8 +154,9 @@ TEST_F(AutomationTest, ATableWithoutColumnsOrWithAnInvalidTypeIsRefused) {
 TEST_F(AutomationTest, CatalogCreateNeedsTheJetProviderAndANewFile) {
   auto catalog = com_.CreateOleObject("ADOX.Catalog");
   EXPECT_TRUE(Contains(ErrorOf([&] { catalog->Get("Tables"); }), "call Create first"));
-  EXPECT_TRUE(Contains(ErrorOf([&] { catalog->Call("Create", {"Provider=SQLOLEDB;Data Source=x"}); }),
-                       "Provider cannot be found"));
+  EXPECT_TRUE(
+      Contains(ErrorOf([&] { catalog->Call("Create", {"Provider=SQLOLEDB;Data Source=x"}); }),
+               "Provider cannot be found"));
   EXPECT_TRUE(Contains(
       ErrorOf([&] { catalog->Call("Create", {"Provider=Microsoft.Jet.OLEDB.4.0;Colour=red"}); }),
       "unknown property 'Colour'"));
@@ -174,12 +184,12 @@ TEST_F(AutomationTest, ConnectionOpensOnlyItsSessionsDatabasesAsAdmin) {
 
   CreateDatabase();
   connection->Put("Username", "Guest");
-  EXPECT_TRUE(Contains(ErrorOf([&] { connection->Call("Open"); }),
-                       "Not a valid account name or password"));
+  EXPECT_TRUE(
+      Contains(ErrorOf([&] { connection->Call("Open"); }), "Not a valid account name or password"));
   connection->Put("Username", "Admin");
   connection->Put("Password", "secret");
-  EXPECT_TRUE(Contains(ErrorOf([&] { connection->Call("Open"); }),
-                       "Not a valid account name or password"));
+  EXPECT_TRUE(
+      Contains(ErrorOf([&] { connection->Call("Open"); }), "Not a valid account name or password"));
   connection->Put("Password", "");
   connection->Call("Open");
   EXPECT_TRUE(Contains(ErrorOf([&] { connection->Call("Open"); }), "is open"));

@@ -32,7 +32,7 @@ struct TestColumn {
 struct TestCell {
   std::string value;
   double dateValue = 0;
-  TestCell(const char* v) : value(v) {}  // NOLINT(google-explicit-constructor)
+  TestCell(const char* v) : value(v) {}             // NOLINT(google-explicit-constructor)
   TestCell(std::string v) : value(std::move(v)) {}  // NOLINT
   TestCell(std::string v, double date) : value(std::move(v)), dateValue(date) {}
 };

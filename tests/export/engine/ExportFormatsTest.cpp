@@ -49,7 +49,8 @@ TEST(ExportFormats, ParadoxTableHoldsTheVisibleRows) {
   auto grid = OrdersGrid();
   const std::string file = Export(*grid, TExportType::Paradox, tmp.File("orders.txt"));
   const std::string bytes = ReadFileBytes(file);
-  const auto table = paradox_test::ReadParadox(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+  const auto table =
+      paradox_test::ReadParadox(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
   ASSERT_EQ(table.fields.size(), 6u);
   EXPECT_EQ(table.fields[0].name, "Name");
   EXPECT_EQ(table.fields[5].name, "Ordered");
@@ -65,7 +66,7 @@ TEST(ExportFormats, ParadoxTableHoldsTheVisibleRows) {
   const auto& empty = table.rows[1];
   EXPECT_EQ(empty[0], PV{});
   EXPECT_EQ(empty[1], PV{});
-  EXPECT_EQ(empty[4], PV{false});  // a Yes/No column holds no NULL
+  EXPECT_EQ(empty[4], PV{false});                                // a Yes/No column holds no NULL
   EXPECT_EQ(table.rows[2][0], PV{std::string("Zo\xEB \"Z\"")});  // code page 1252
   EXPECT_EQ(table.rows[2][5], PV{paradox_test::DayNumber(2004, 1, 1)});
 }

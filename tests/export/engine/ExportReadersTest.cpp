@@ -18,19 +18,19 @@ using FT = TFieldType;
 
 std::unique_ptr<TZylHTMLGrid> OrdersGrid() {
   const double day = EncodeDate(2003, 12, 31);
-  auto grid = MakeGrid({{"Name", FT::ftString, 20},
-                        {"Qty", FT::ftInteger},
-                        {"Price", FT::ftCurrency},
-                        {"Weight", FT::ftFloat},
-                        {"Paid", FT::ftBoolean},
-                        {"Ordered", FT::ftDate},
-                        {"Serial", FT::ftLargeint},
-                        {"Hidden", FT::ftString, 20, false}},
-                       {{"Smith", "12", "19.99", "1.5", "True", {"31.12.2003", day},
-                         "9007199254740993", "h"},
-                        {"", "", "", "", "", "", "", "h"},
-                        {"Zoë \"Z\"", "-3", "0.5", "-0.25", "False", {"x", day + 1}, "7", "h"},
-                        {"hidden row", "1", "1", "1", "True", {"x", day}, "1", "h"}});
+  auto grid = MakeGrid(
+      {{"Name", FT::ftString, 20},
+       {"Qty", FT::ftInteger},
+       {"Price", FT::ftCurrency},
+       {"Weight", FT::ftFloat},
+       {"Paid", FT::ftBoolean},
+       {"Ordered", FT::ftDate},
+       {"Serial", FT::ftLargeint},
+       {"Hidden", FT::ftString, 20, false}},
+      {{"Smith", "12", "19.99", "1.5", "True", {"31.12.2003", day}, "9007199254740993", "h"},
+       {"", "", "", "", "", "", "", "h"},
+       {"Zoë \"Z\"", "-3", "0.5", "-0.25", "False", {"x", day + 1}, "7", "h"},
+       {"hidden row", "1", "1", "1", "True", {"x", day}, "1", "h"}});
   grid->GetRows(3)->SetVisible(false);
   return grid;
 }
@@ -41,7 +41,8 @@ struct ReadResult {
 };
 
 ReadResult ReadBack(const std::string& kind, const std::string& file) {
-  const std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+  const std::string python =
+      std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
   const std::string command = python + " " + ZYL_SOURCE_DIR "/tests/export/engine/read_export.py " +
                               kind + " '" + file + "' 2>/dev/null";
   ReadResult result;

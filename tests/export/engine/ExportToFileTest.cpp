@@ -147,14 +147,15 @@ TEST_F(ExportToFileTest, DBaseAndParadoxNameTheFileInItsDirectory) {
 
   const Result px = Export(*grid, TExportType::Paradox, tmp_.File("report.txt"));
   EXPECT_EQ(px.fileName, tmp_.File("report.db"));
-  EXPECT_EQ(px.trace.statements.back(), "Select * INTO [report.db] IN \"" + tmp_.Dir() +
-                                            "\"[Paradox 7.X;] FROM [ExportTable]");
+  EXPECT_EQ(px.trace.statements.back(),
+            "Select * INTO [report.db] IN \"" + tmp_.Dir() + "\"[Paradox 7.X;] FROM [ExportTable]");
   EXPECT_TRUE(FileExists(px.fileName));
 }
 
 TEST_F(ExportToFileTest, HiddenColumnsAndRowsStayOutAndNamesCountExportedColumns) {
-  auto grid = MakeGrid({{"", FT::ftString, 10, false}, {"", FT::ftString, 10}, {"", FT::ftString, 10}},
-                       {{"h", "Ann", "Rome"}, {"h", "Bob", "Oslo"}, {"h", "Cy", "Nice"}});
+  auto grid =
+      MakeGrid({{"", FT::ftString, 10, false}, {"", FT::ftString, 10}, {"", FT::ftString, 10}},
+               {{"h", "Ann", "Rome"}, {"h", "Bob", "Oslo"}, {"h", "Cy", "Nice"}});
   grid->GetRows(1)->SetVisible(false);
   const Result r = Export(*grid, TExportType::Excel, tmp_.File("x"));
   ASSERT_EQ(r.trace.statements.size(), 3u);
@@ -178,8 +179,8 @@ TEST_F(ExportToFileTest, MemoAndBlobColumnsFollowTheTarget) {
   EXPECT_EQ(columnsFor(TExportType::dBase), (V{"Id"}));
   EXPECT_EQ(columnsFor(TExportType::Paradox), (V{"Id"}));
   // And through the engine: each target is produced.
-  for (TExportType type : {TExportType::Excel, TExportType::Access, TExportType::dBase,
-                           TExportType::Paradox}) {
+  for (TExportType type :
+       {TExportType::Excel, TExportType::Access, TExportType::dBase, TExportType::Paradox}) {
     const Result r = Export(*grid, type, tmp_.File("m" + std::to_string(static_cast<int>(type))));
     EXPECT_TRUE(FileExists(r.fileName)) << r.fileName;
   }
@@ -187,8 +188,8 @@ TEST_F(ExportToFileTest, MemoAndBlobColumnsFollowTheTarget) {
 
 TEST_F(ExportToFileTest, TypesSizesAndNullability) {
   // Every field type code: its ADO type.
-  const int expected[] = {0,   202, 2,   3,   2,   11,  5,   6,   6,  7,  7,   7,   128, 204,
-                          3,   205, 203, 205, 205, 205, 205, 205, 10, 129, 202, 20, 10, 10};
+  const int expected[] = {0, 202, 2,   3,   2,   11,  5,   6,   6,  7,   7,   7,  128, 204,
+                          3, 205, 203, 205, 205, 205, 205, 205, 10, 129, 202, 20, 10,  10};
   for (int code = 0; code < 28; ++code) {
     EXPECT_EQ(exporting::AdoTypeForFieldType(code), expected[code]) << code;
   }
@@ -219,8 +220,8 @@ TEST_F(ExportToFileTest, TypesSizesAndNullability) {
 
 TEST_F(ExportToFileTest, TemporaryFilesAreGoneAfterSuccessOnceTheCallerDeletesThem) {
   auto grid = MakeGrid({{"Name", FT::ftString, 20}, {"N", FT::ftFloat}}, {{"a", "1.5"}});
-  for (TExportType type : {TExportType::Excel, TExportType::Access, TExportType::dBase,
-                           TExportType::Paradox}) {
+  for (TExportType type :
+       {TExportType::Excel, TExportType::Access, TExportType::dBase, TExportType::Paradox}) {
     Result r = Export(*grid, type, tmp_.File("out"));
     EXPECT_EQ(tmp_.Files(), (std::set<std::string>{ExtractFileName(r.fileName),
                                                    ExtractFileName(r.tempFileName)}));
@@ -233,8 +234,8 @@ TEST_F(ExportToFileTest, TemporaryFilesAreGoneAfterSuccessOnceTheCallerDeletesTh
 TEST_F(ExportToFileTest, AFailedExportLeavesNoFileBehind) {
   auto grid = MakeGrid({{"Name", FT::ftString, 20}, {"N", FT::ftFloat}},
                        {{"a", "1.5"}, {"b", "one and a half"}});
-  for (TExportType type : {TExportType::Excel, TExportType::Access, TExportType::dBase,
-                           TExportType::Paradox}) {
+  for (TExportType type :
+       {TExportType::Excel, TExportType::Access, TExportType::dBase, TExportType::Paradox}) {
     std::string fileName = tmp_.File("out");
     std::string tempFileName;
     try {

@@ -88,12 +88,13 @@ TEST_F(JetDatabaseTest, ConversionErrorsNameTheColumnAndAddNoRow) {
   const std::string message = ErrorOf("INSERT INTO [T] ([Name], [Qty]) VALUES (\"ok\", \"12x\")");
   EXPECT_EQ(message,
             "Jet engine: column 'Qty' (SmallInt): data type mismatch: '12x' is not a number");
-  EXPECT_TRUE(Contains(ErrorOf("INSERT INTO [T] ([Qty]) VALUES (40000)"),
-                       "column 'Qty' (SmallInt): data type mismatch: 40000 is out of the column's range"));
-  EXPECT_TRUE(Contains(ErrorOf("INSERT INTO [T] ([Day]) VALUES (\"31.13.2003\")"),
-                       "column 'Day' (Date)"));
-  EXPECT_TRUE(Contains(ErrorOf("INSERT INTO [T] ([Paid]) VALUES (\"maybe\")"),
-                       "column 'Paid' (Boolean)"));
+  EXPECT_TRUE(
+      Contains(ErrorOf("INSERT INTO [T] ([Qty]) VALUES (40000)"),
+               "column 'Qty' (SmallInt): data type mismatch: 40000 is out of the column's range"));
+  EXPECT_TRUE(
+      Contains(ErrorOf("INSERT INTO [T] ([Day]) VALUES (\"31.13.2003\")"), "column 'Day' (Date)"));
+  EXPECT_TRUE(
+      Contains(ErrorOf("INSERT INTO [T] ([Paid]) VALUES (\"maybe\")"), "column 'Paid' (Boolean)"));
   EXPECT_TRUE(Contains(ErrorOf("INSERT INTO [T] ([Paid]) VALUES (Maybe)"),
                        "column 'Paid': 'Maybe' is not a value"));
   EXPECT_TRUE(Contains(ErrorOf("INSERT INTO [T] ([Name]) VALUES (\"eleven char\")"),
@@ -112,8 +113,7 @@ TEST_F(JetDatabaseTest, NumbersConvertFromTextAsAnEngineWould) {
   EXPECT_EQ(Stored("Qty", "-32768"), Value{std::int64_t{-32768}});
   EXPECT_EQ(Stored("Qty", "True"), Value{std::int64_t{-1}});
   // Whole numbers are read exactly, beyond the 53 bits of a double.
-  EXPECT_EQ(Stored("Serial", "\"9223372036854775807\""),
-            Value{std::int64_t{9223372036854775807}});
+  EXPECT_EQ(Stored("Serial", "\"9223372036854775807\""), Value{std::int64_t{9223372036854775807}});
   EXPECT_EQ(Stored("Serial", "\"-9223372036854775808\""),
             Value{std::numeric_limits<std::int64_t>::min()});
   EXPECT_EQ(Stored("Weight", "\"1,234.5\""), Value{1234.5});
@@ -124,8 +124,7 @@ TEST_F(JetDatabaseTest, NumbersConvertFromTextAsAnEngineWould) {
   EXPECT_EQ(Stored("Price", "\"1.00005\""), Value{CurrencyValue{10000}});
   EXPECT_EQ(Stored("Price", "\"1.00015\""), Value{CurrencyValue{10002}});
   EXPECT_EQ(Stored("Price", "\"1.000051\""), Value{CurrencyValue{10001}});
-  EXPECT_EQ(Stored("Price", "\"922337203685477.5807\""),
-            Value{CurrencyValue{9223372036854775807}});
+  EXPECT_EQ(Stored("Price", "\"922337203685477.5807\""), Value{CurrencyValue{9223372036854775807}});
   EXPECT_TRUE(Contains(ErrorOf("INSERT INTO [T] ([Price]) VALUES (\"922337203685477.5808\")"),
                        "out of the currency range"));
 }
@@ -165,7 +164,8 @@ TEST_F(JetDatabaseTest, NullIsFalseInBooleanColumnsAndRefusedWhereNotNullable) {
   const auto& row = db_.FindTable("T")->rows.at(0);
   EXPECT_EQ(row[0], Value{});
   EXPECT_EQ(row[6], Value{false});  // Yes/No columns hold no NULL
-  db_.AddTable(Table{"Strict", {Col("A", AdoType::Integer, 0, false), Col("B", AdoType::Integer)}, {}});
+  db_.AddTable(
+      Table{"Strict", {Col("A", AdoType::Integer, 0, false), Col("B", AdoType::Integer)}, {}});
   EXPECT_EQ(ErrorOf("INSERT INTO [Strict] ([B]) VALUES (1)"),
             "Jet engine: The field 'Strict.A' cannot contain a Null value because it is not "
             "nullable.");
@@ -213,7 +213,8 @@ TEST(JetStorage, BigIntIsStoredAsDoubleWhileExactOtherwiseAsText) {
 }
 
 TEST(JetStorage, UnsizedTextLongerThanJetTextBecomesMemo) {
-  Table t{"T", {Col("A", AdoType::VarWChar), Col("B", AdoType::VarWChar)},
+  Table t{"T",
+          {Col("A", AdoType::VarWChar), Col("B", AdoType::VarWChar)},
           {{std::string(255, 'a'), std::string(256, 'b')}}};
   const Table stored = JetStorageTable(t);
   EXPECT_EQ(stored.columns[0].size, 0);    // Text(255)

@@ -58,12 +58,12 @@ TEST(SqlParser, ReadsTheThreeCopyForms) {
   EXPECT_EQ(excel.database, "/tmp/x.xls");
   EXPECT_EQ(excel.connect, "Excel 8.0;");
   EXPECT_EQ(excel.source, "ExportTable");
-  const auto dbf = std::get<SelectIntoStatement>(ParseStatement(
-      "SELECT * into [report.dbf] in \"D/\"[dBase 5.0;] from [ExportTable];"));
+  const auto dbf = std::get<SelectIntoStatement>(
+      ParseStatement("SELECT * into [report.dbf] in \"D/\"[dBase 5.0;] from [ExportTable];"));
   EXPECT_EQ(dbf.target, "report.dbf");
   EXPECT_EQ(dbf.database, "D/");
-  const auto px = std::get<SelectIntoStatement>(ParseStatement(
-      "Select * INTO [report.db] IN \"D/\"[Paradox 7.X;] FROM [ExportTable]"));
+  const auto px = std::get<SelectIntoStatement>(
+      ParseStatement("Select * INTO [report.db] IN \"D/\"[Paradox 7.X;] FROM [ExportTable]"));
   EXPECT_EQ(px.connect, "Paradox 7.X;");
 }
 
@@ -102,8 +102,9 @@ TEST(SqlParser, UnterminatedStringsAndNamesAreRefused) {
 }
 
 TEST(SqlParser, OtherStatementsAreRefused) {
-  const std::string invalid = "Jet engine: Invalid SQL statement; expected 'DELETE', 'INSERT', "
-                              "'PROCEDURE', 'SELECT', or 'UPDATE'.";
+  const std::string invalid =
+      "Jet engine: Invalid SQL statement; expected 'DELETE', 'INSERT', "
+      "'PROCEDURE', 'SELECT', or 'UPDATE'.";
   EXPECT_EQ(ErrorOf("DELETE FROM [t]"), invalid);
   EXPECT_EQ(ErrorOf(""), invalid);
   EXPECT_EQ(ErrorOf("CREATE TABLE x (a int)"), invalid);
