@@ -1,12 +1,7 @@
-// Each target format end to end through ExportToFile: a real file comes
-// out with the grid's rows. The Paradox file is read by the strict reader
-// of the Paradox tests; Excel, dBase and Access files by independent
-// readers (label `readers`; skipped when a reader is missing).
+// The Paradox target end to end through ExportToFile, read by the strict
+// reader of the Paradox writer's tests. The other formats are read back by
+// independent readers in ExportReadersTest.cpp.
 #include <gtest/gtest.h>
-
-#include <array>
-#include <cstdio>
-#include <sstream>
 
 #include "export/ZylHTMLExport.h"
 #include "tests/export/engine/EngineTestSupport.h"

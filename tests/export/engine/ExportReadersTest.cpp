@@ -2,6 +2,7 @@
 // readers (read_export.py: xlrd, dbfread, mdb-export). Skipped when the
 // reader is not installed.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
