@@ -1,5 +1,5 @@
 // One-line texts for fonts and sort buttons, as the configuration file
-// stores them (layout: config/ConfigFile.md).
+// stores them (layout: docs/formats/config.md).
 //
 //   font text   name,size,BIUS,colour      "Arial,10,1010,clBlack"
 //               BIUS: four digits 1/0 for bold, italic, underline, strike-out

@@ -214,18 +214,7 @@ void LoadCellSection(TZylField& cell, IniFile& ini, int row, int col) {
 }
 
 TColor MixCellColors(TColor color1, TColor color2) {
-  if (color1 == clNone) return color2;  // also when both are unset
-  if (color2 == clNone || color2 == clWhite) return color1;
-  if (color1 == clWhite) return color2;
-  TColor mixed = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    unsigned sum = ((color1 >> shift) & 0xFFu) + ((color2 >> shift) & 0xFFu);
-    unsigned mean = sum / 2;
-    // A half rounds to the even neighbour: 127.5 -> 128, 2.5 -> 2.
-    if ((sum & 1u) != 0 && (mean & 1u) != 0) ++mean;
-    mixed |= (mean > 255 ? 255u : mean) << shift;
-  }
-  return mixed;
+  return TZylHTMLGrid::MixColors(color1, color2);
 }
 
 }  // namespace zyl::config

@@ -1,7 +1,7 @@
 // Saving and loading a grid's whole configuration in an INI file: the
 // grid's own settings (section "GRID"), every column ("COLUMN <i>"), every
 // row ("ROW <i>") and every cell that differs from its column
-// ("CELL <row>,<col>"). The layout is written up in config/ConfigFile.md.
+// ("CELL <row>,<col>"). The layout is written up in docs/formats/config.md.
 //
 // TZylHTMLGrid::SaveConfig and TZylHTMLGrid::LoadConfig are the usual entry
 // points; LoadGridConfig takes explicit limits for files of unknown origin.

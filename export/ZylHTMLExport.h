@@ -2,12 +2,19 @@
 // Paradox file, and the library's one text-replace function.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+
+#include "grid/GridTypes.h"
 
 namespace zyl {
 
 class TZylHTMLGrid;
+
+namespace exporting {
+struct AutomationTrace;
+}
 
 enum class TReplaceFlag : unsigned { rfReplaceAll = 1, rfIgnoreCase = 2 };
 
@@ -27,5 +34,21 @@ struct TReplaceFlags {
 // `s` gives ""; an empty `oldPattern` is never found.
 std::string StringReplace(std::string_view s, std::string_view oldPattern,
                           std::string_view newPattern, TReplaceFlags flags);
+
+// Writes the grid's visible rows and columns to a file of `exportType`
+// through a temporary Access database: `fileName` gets the format's
+// extension (".xls", ".mdb", ".dbf", ".db"; TabbedText keeps the name and
+// writes nothing to it) and `tempFileName` the name of the temporary
+// database. Returns true when the export ran to its end; errors of the
+// engine (a value that does not convert, a file that cannot be written)
+// raise an exception after both files have been removed. On success the
+// caller deletes both files when done with them.
+bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
+                  TExportType exportType);
+
+// The same, reporting every automation call and SQL statement to `trace`
+// (not owned; null for none).
+bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
+                  TExportType exportType, exporting::AutomationTrace* trace);
 
 }  // namespace zyl

@@ -15,6 +15,8 @@
 
 namespace zyl {
 
+class TStream;
+
 class TZylCSS : public TComponent {
  public:
   explicit TZylCSS(TComponent* owner);
@@ -71,6 +73,11 @@ class TZylCSS : public TComponent {
   long GetMaxLockAge() const { return maxLockAge_; }
   void SetMaxLockAge(long seconds) { maxLockAge_ = seconds; }
 
+  // Where a console download goes: standard output unless a host or a test
+  // sets a stream here (not owned; it must outlive the component's use).
+  TStream* GetConsoleOutput() const { return consoleOutput_; }
+  void SetConsoleOutput(TStream* stream) { consoleOutput_ = stream; }
+
   // Copies CSSUnits, WordWrap, the post-data-read flag and both line lists
   // from another TZylCSS.
   void Assign(const TPersistent& source) override;
@@ -90,6 +97,7 @@ class TZylCSS : public TComponent {
   std::string modulePath_;
   std::size_t maxPostSize_ = 16u * 1024u * 1024u;
   long maxLockAge_ = 24L * 60L * 60L;
+  TStream* consoleOutput_ = nullptr;
 };
 
 }  // namespace zyl

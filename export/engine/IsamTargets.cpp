@@ -1,0 +1,130 @@
+#include "export/engine/IsamTargets.h"
+
+#include <filesystem>
+
+#include "export/dbf/DbfWriter.h"
+#include "export/engine/EngineError.h"
+#include "export/engine/SqlLexer.h"
+#include "export/paradox/ParadoxWriter.h"
+#include "export/xls/XlsWriter.h"
+#include "platform/FileSink.h"
+#include "platform/System.h"
+
+namespace zyl::exporting {
+namespace {
+
+std::string Trim(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return std::string(s);
+}
+
+IsamFormat FormatOf(const std::string& connect) {
+  // "dBase 5.0;" — the type, then options; only the type is understood.
+  const std::size_t semicolon = connect.find(';');
+  const std::string type = Trim(connect.substr(0, semicolon));
+  if (semicolon != std::string::npos && !Trim(connect.substr(semicolon + 1)).empty()) {
+    throw EOleException("Jet engine: Could not find installable ISAM. (options after '" + type +
+                        ";' are not supported)");
+  }
+  using sql::SameKeyword;
+  if (SameKeyword(type, "Excel 8.0")) return IsamFormat::Excel;
+  for (const char* t : {"dBase III", "dBase IV", "dBase 5.0"}) {
+    if (SameKeyword(type, t)) return IsamFormat::DBase;
+  }
+  for (const char* t : {"Paradox 3.X", "Paradox 4.X", "Paradox 5.X", "Paradox 7.X"}) {
+    if (SameKeyword(type, t)) return IsamFormat::Paradox;
+  }
+  throw EOleException("Jet engine: Could not find installable ISAM. ('" + connect +
+                      "' names no format the engine writes)");
+}
+
+bool IsMemoOrBinary(AdoType t) {
+  return t == AdoType::LongVarWChar || t == AdoType::Binary || t == AdoType::VarBinary ||
+         t == AdoType::LongVarBinary;
+}
+
+// The table with the columns that `keep` accepts.
+template <typename Keep>
+Table SelectColumns(const Table& table, Keep keep) {
+  std::vector<std::size_t> kept;
+  Table out;
+  out.name = table.name;
+  for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    if (keep(table.columns[c])) {
+      kept.push_back(c);
+      out.columns.push_back(table.columns[c]);
+    }
+  }
+  out.rows.reserve(table.rows.size());
+  for (const auto& row : table.rows) {
+    std::vector<Value> values;
+    values.reserve(kept.size());
+    for (std::size_t c : kept) values.push_back(row[c]);
+    out.rows.push_back(std::move(values));
+  }
+  return out;
+}
+
+}  // namespace
+
+IsamTarget ResolveIsamTarget(const sql::SelectIntoStatement& statement) {
+  IsamTarget target;
+  target.format = FormatOf(statement.connect);
+  target.tableName = statement.target;
+  if (target.format == IsamFormat::Excel) {
+    if (statement.database.empty()) {
+      throw EOleException("Jet engine: the IN clause names no workbook");
+    }
+    target.file = statement.database;
+    return target;
+  }
+  // An empty path means the current directory.
+  const std::string dir = statement.database.empty() ? "./" : statement.database;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) {
+    throw EOleException("Jet engine: '" + dir + "' is not a valid path (no such directory).");
+  }
+  const std::string& name = statement.target;
+  if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos || name == "." ||
+      name == "..") {
+    throw EOleException("Jet engine: '" + name + "' is not a valid table name for the directory '" +
+                        dir + "'.");
+  }
+  std::string file = name;
+  if (ExtractFileName(file).find('.') == std::string::npos) {
+    file += target.format == IsamFormat::DBase ? ".dbf" : ".db";
+  }
+  target.file = dir.back() == '/' ? dir + file : dir + "/" + file;
+  return target;
+}
+
+void WriteIsamTable(const Table& table, const IsamTarget& target) {
+  if (FileExists(target.file)) {
+    throw EOleException("Jet engine: Table '" + target.tableName + "' already exists ('" +
+                        target.file + "'); the engine does not overwrite or extend files.");
+  }
+  Table out = target.format == IsamFormat::DBase
+                  ? SelectColumns(table, [](const Column& c) { return !IsMemoOrBinary(c.type); })
+                  : table;
+  out.name = target.tableName;
+  if (out.columns.empty()) {
+    throw EOleException("Jet engine: table '" + table.name +
+                        "' has no column the target format can hold");
+  }
+  FileSink sink(target.file);
+  switch (target.format) {
+    case IsamFormat::Excel:
+      WriteXls(out, sink);
+      break;
+    case IsamFormat::DBase:
+      WriteDbf(out, sink);
+      break;
+    case IsamFormat::Paradox:
+      WriteParadox(out, sink);
+      break;
+  }
+  sink.Commit();
+}
+
+}  // namespace zyl::exporting

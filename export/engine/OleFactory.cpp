@@ -1,0 +1,28 @@
+#include "export/engine/OleFactory.h"
+
+#include "export/engine/AdoConnection.h"
+#include "export/engine/AdoxObjects.h"
+#include "export/engine/EngineError.h"
+#include "export/engine/JetEngine.h"
+#include "export/engine/SqlLexer.h"
+
+namespace zyl::exporting {
+
+OleFactory::OleFactory(RegionalSettings settings, AutomationTrace* trace)
+    : engine_(std::make_shared<JetEngine>(std::move(settings), trace)) {}
+
+std::shared_ptr<IAutoObject> OleFactory::CreateOleObject(const std::string& className) {
+  if (AutomationTrace* trace = engine_->Trace()) {
+    trace->calls.push_back("CreateOleObject(\"" + className + "\")");
+  }
+  if (sql::SameKeyword(className, "ADOX.Catalog")) return std::make_shared<AdoxCatalog>(engine_);
+  if (sql::SameKeyword(className, "ADOX.Table")) return std::make_shared<AdoxTable>(engine_);
+  if (sql::SameKeyword(className, "ADODB.Connection")) {
+    return std::make_shared<AdoConnection>(engine_);
+  }
+  throw EOleException("automation: cannot create '" + className +
+                      "': Invalid class string (the export engine provides ADOX.Catalog, "
+                      "ADOX.Table and ADODB.Connection)");
+}
+
+}  // namespace zyl::exporting
