@@ -10,6 +10,7 @@
 #include "platform/Exception.h"
 #include "platform/Stream.h"
 #include "platform/StringList.h"
+#include "platform/System.h"
 #include "request/ZylCSS.h"
 
 namespace zyl {
@@ -91,6 +92,10 @@ void TZylHTMLGrid::LoadConfig(const std::string& fileName) {
   throw ENotImplemented("grid '" + GetName() + "': cannot load " + fileName +
                         ": grid configuration files are not part of this build");
 }
+#endif
+
+#ifdef ZYLGRID_STANDIN_GetTempFileName
+std::string TZylHTMLGrid::GetTempFileName() { return CreateUniqueTempFile(TempDirectory()); }
 #endif
 
 }  // namespace zyl
