@@ -5,6 +5,7 @@
 // (edit/CellFields.h); errors of reading or writing the file pass on.
 #include <exception>
 
+#include "data/FieldType.h"
 #include "data/Paging.h"
 #include "edit/CellFields.h"
 #include "edit/WholeFileFrame.h"
@@ -30,8 +31,9 @@ int PageOfRecord(int recNo, int rowsPerPage, int records, int maxRows) {
 }
 
 // Sets the cell at (row, col) from a posted value. A ticked checkbox ("on")
-// makes a boolean cell true with the text a true value converts to; other
-// values go through PopulateCell, whose conversion errors pass on.
+// makes a boolean cell true with the text a true value converts to; an
+// empty number or date leaves the field empty; other values go through
+// PopulateCell, whose conversion errors pass on.
 void SetPostedValue(TZylHTMLGrid& grid, int row, int col, const std::string& value) {
   TZylField* cell = grid.GetCells(row, col);
   if (grid.GetColumns(col)->GetDataType() == TFieldType::ftBoolean && edit::IsTicked(value)) {
@@ -39,6 +41,13 @@ void SetPostedValue(TZylHTMLGrid& grid, int row, int col, const std::string& val
     cell->SetVariantValue(ticked);
     cell->SetBooleanValue(true);
     cell->SetValue(ticked.ToString());
+    return;
+  }
+  TFieldType type = grid.GetColumns(col)->GetDataType();
+  if (value.empty() && (IsNumberType(type) || IsDateType(type))) {
+    // An emptied number or date is an empty field, as a dataset stores Null.
+    cell->SetVariantValue(TVariant::Null());
+    cell->SetValue("");
     return;
   }
   grid.PopulateCell(row, col, value);
@@ -141,8 +150,9 @@ bool TZylHTMLGrid::DeleteTextRecord() {
   {
     edit::WholeFileFrame frame(*this);
     bool deleted = false;
-    if (recNo_ >= 0 && recNo_ < GetRowCount()) {
-      DeleteRow(recNo_);
+    int target = frame.RecNo();
+    if (target >= 0 && target < GetRowCount()) {
+      DeleteRow(target);
       frame.Write();
       deleted = true;
     }

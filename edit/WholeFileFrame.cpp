@@ -14,6 +14,7 @@ WholeFileFrame::WholeFileFrame(TZylHTMLGrid& grid)
       maxCols_(grid.GetMaxCols()),
       rowsPerPage_(grid.GetRowsPerPage()),
       page_(grid.GetPage()),
+      recNo_(grid.GetRecNo()),
       doMadeSum_(grid.GetDoMadeSum()),
       doMadeSA_(grid.GetDoMadeSA()),
       addingRecord_(grid.GetAddingRecord()) {
@@ -61,6 +62,7 @@ void WholeFileFrame::Restore() {
   grid_.SetDoMadeSum(doMadeSum_);
   grid_.SetDoMadeSA(doMadeSA_);
   grid_.SetAddingRecord(addingRecord_);
+  grid_.SetRecNo(recNo_);
 }
 
 bool WholeFileFrame::WasVisible(int col) const {

@@ -37,12 +37,16 @@ class WholeFileFrame {
   // Writes the grid's records to the file.
   void Write();
   // Puts MaxRows, MaxCols, RowsPerPage and Page back through their setters,
-  // then each column's visibility and sort order and the summary and
-  // new-record settings. The grid still holds the whole file afterwards.
+  // then each column's visibility and sort order, the summary and
+  // new-record settings and RecNo. The grid still holds the whole file
+  // afterwards.
   void Restore();
   // The column's visibility on the visitor's page (false for columns that
   // the page did not have).
   bool WasVisible(int col) const;
+  // The current record of the visitor's page (loading the whole file may
+  // have moved the grid's RecNo).
+  int RecNo() const { return recNo_; }
 
  private:
   TZylHTMLGrid& grid_;
@@ -51,6 +55,7 @@ class WholeFileFrame {
   int maxCols_;
   int rowsPerPage_;
   int page_;
+  int recNo_;
   bool doMadeSum_;
   bool doMadeSA_;
   bool addingRecord_;
