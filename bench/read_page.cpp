@@ -1,0 +1,258 @@
+// Reading one page of a 1,000,000-row SQLite table through the dataset
+// contract, as the grid reads it (RecordCount, First, MoveBy to the page,
+// Next through its rows reading every field as text), next to what SQLite
+// itself needs for the same page: count(*) plus the LIMIT/OFFSET query.
+//
+// The table (10 columns of mixed types) is generated once and kept in the
+// temporary directory as "zylhg_bench_read_page_v1.db".
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "data/SQLiteDataset.h"
+
+namespace {
+
+constexpr int kRows = 1000000;
+
+void Check(sqlite3* db, int rc, const char* what) {
+  if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
+    throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
+  }
+}
+
+bool Complete(const std::string& path) {
+  if (!std::filesystem::exists(path)) return false;
+  sqlite3* db = nullptr;
+  bool complete = false;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT Rows FROM Meta", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
+      complete = sqlite3_column_int(stmt, 0) == kRows;
+    }
+    sqlite3_finalize(stmt);
+  }
+  sqlite3_close(db);
+  return complete;
+}
+
+void Generate(const std::string& path) {
+  std::filesystem::remove(path);
+  sqlite3* db = nullptr;
+  Check(db, sqlite3_open(path.c_str(), &db), "open");
+  Check(db,
+        sqlite3_exec(db,
+                     "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"
+                     "CREATE TABLE Orders (Id INTEGER PRIMARY KEY, Customer VARCHAR(40), "
+                     "City VARCHAR(30), Qty INTEGER, Price REAL, Amount DECIMAL(12,2), "
+                     "Paid BOOLEAN, Ordered DATE, Stamp DATETIME, Notes TEXT);"
+                     "BEGIN",
+                     nullptr, nullptr, nullptr),
+        "create");
+  sqlite3_stmt* insert = nullptr;
+  Check(
+      db,
+      sqlite3_prepare_v2(db, "INSERT INTO Orders VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)",
+                         -1, &insert, nullptr),
+      "prepare");
+  static const char* kCities[] = {"Berlin", "Lisboa", "Oslo", "Zagreb", "Quito", "Perth"};
+  std::uint64_t seed = 88172645463325252ULL;
+  auto next = [&] {
+    seed ^= seed << 13;
+    seed ^= seed >> 7;
+    seed ^= seed << 17;
+    return seed;
+  };
+  char text[64];
+  for (int i = 1; i <= kRows; ++i) {
+    std::uint64_t r = next();
+    sqlite3_bind_int(insert, 1, i);
+    std::snprintf(text, sizeof text, "Customer %06d", static_cast<int>(r % 50000));
+    sqlite3_bind_text(insert, 2, text, -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 3, kCities[r % 6], -1, SQLITE_STATIC);
+    sqlite3_bind_int(insert, 4, static_cast<int>(r % 100));
+    sqlite3_bind_double(insert, 5, static_cast<double>(r % 100000) / 100.0);
+    sqlite3_bind_double(insert, 6, static_cast<double>(r % 1000000) / 100.0);
+    sqlite3_bind_int(insert, 7, static_cast<int>(r >> 63));
+    std::snprintf(text, sizeof text, "20%02d-%02d-%02d", static_cast<int>(r % 25),
+                  static_cast<int>(r % 12 + 1), static_cast<int>(r % 28 + 1));
+    sqlite3_bind_text(insert, 8, text, -1, SQLITE_TRANSIENT);
+    std::snprintf(text, sizeof text, "2024-%02d-%02d %02d:%02d:%02d", static_cast<int>(r % 12 + 1),
+                  static_cast<int>(r % 28 + 1), static_cast<int>(r % 24), static_cast<int>(r % 60),
+                  static_cast<int>((r >> 8) % 60));
+    sqlite3_bind_text(insert, 9, text, -1, SQLITE_TRANSIENT);
+    if (r % 3 == 0) {
+      sqlite3_bind_null(insert, 10);
+    } else {
+      std::snprintf(text, sizeof text, "note %llu", static_cast<unsigned long long>(r % 997));
+      sqlite3_bind_text(insert, 10, text, -1, SQLITE_TRANSIENT);
+    }
+    Check(db, sqlite3_step(insert), "insert");
+    sqlite3_reset(insert);
+  }
+  sqlite3_finalize(insert);
+  Check(db,
+        sqlite3_exec(db,
+                     "CREATE TABLE Meta (Rows INTEGER); INSERT INTO Meta VALUES (1000000); COMMIT",
+                     nullptr, nullptr, nullptr),
+        "commit");
+  sqlite3_close(db);
+}
+
+const std::string& Database() {
+  static const std::string path = [] {
+    std::string p =
+        (std::filesystem::temp_directory_path() / "zylhg_bench_read_page_v1.db").string();
+    if (!Complete(p)) Generate(p);
+    return p;
+  }();
+  return path;
+}
+
+// range(0): rows per page; range(1): 0 for page 1, 1 for the last page.
+int FirstRecord(const benchmark::State& state) {
+  int perPage = static_cast<int>(state.range(0));
+  return state.range(1) == 0 ? 0 : (kRows - 1) / perPage * perPage;
+}
+
+// Reads one page as the grid does and returns the text bytes read.
+std::size_t ReadPage(zyl::TDataSet& ds, int first, int perPage) {
+  std::size_t bytes = 0;
+  int total = ds.RecordCount();
+  ds.First();
+  if (first > 0) ds.MoveBy(first);
+  for (int i = 0; i < perPage && i < total && !ds.Eof(); ++i) {
+    for (int f = 0; f < ds.FieldCount(); ++f) bytes += ds.GetField(f)->AsString().size();
+    ds.Next();
+  }
+  return bytes;
+}
+
+// A new dataset for every page, as in a CGI request.
+void BM_DatasetPageNewDataset(benchmark::State& state) {
+  const std::string& path = Database();
+  int first = FirstRecord(state);
+  int perPage = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    zyl::TZylSQLiteDataset ds(nullptr);
+    ds.SetDatabase(path);
+    ds.SetTableName("Orders");
+    ds.Open();
+    benchmark::DoNotOptimize(ReadPage(ds, first, perPage));
+  }
+}
+
+// One open dataset; the cached count and rows are dropped before each page.
+void BM_DatasetPageRefreshed(benchmark::State& state) {
+  zyl::TZylSQLiteDataset ds(nullptr);
+  ds.SetDatabase(Database());
+  ds.SetTableName("Orders");
+  ds.Open();
+  int first = FirstRecord(state);
+  int perPage = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    ds.Refresh();
+    benchmark::DoNotOptimize(ReadPage(ds, first, perPage));
+  }
+}
+
+// As above with the count(*) left out of the timing: the dataset's cost of
+// a page beyond the count, to set against the OFFSET query alone.
+void BM_DatasetPageCounted(benchmark::State& state) {
+  zyl::TZylSQLiteDataset ds(nullptr);
+  ds.SetDatabase(Database());
+  ds.SetTableName("Orders");
+  ds.Open();
+  int first = FirstRecord(state);
+  int perPage = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    ds.Refresh();
+    ds.RecordCount();
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(ReadPage(ds, first, perPage));
+  }
+}
+
+// SQLite alone on an open connection: count(*) and the page's OFFSET query,
+// reading every column of every row.
+void BM_SQLiteCountPlusOffset(benchmark::State& state) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(Database().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* count = nullptr;
+  sqlite3_stmt* page = nullptr;
+  sqlite3_prepare_v2(db, "SELECT count(*) FROM Orders", -1, &count, nullptr);
+  sqlite3_prepare_v2(db,
+                     "SELECT Id, Customer, City, Qty, Price, Amount, Paid, Ordered, Stamp, Notes "
+                     "FROM Orders ORDER BY rowid LIMIT ?1 OFFSET ?2",
+                     -1, &page, nullptr);
+  int first = FirstRecord(state);
+  int perPage = static_cast<int>(state.range(0));
+  bool withCount = state.range(2) != 0;
+  for (auto _ : state) {
+    if (withCount) {
+      sqlite3_step(count);
+      benchmark::DoNotOptimize(sqlite3_column_int64(count, 0));
+      sqlite3_reset(count);
+    }
+    sqlite3_bind_int(page, 1, perPage);
+    sqlite3_bind_int(page, 2, first);
+    std::size_t bytes = 0;
+    while (sqlite3_step(page) == SQLITE_ROW) {
+      for (int c = 0; c < 10; ++c) bytes += static_cast<std::size_t>(sqlite3_column_bytes(page, c));
+    }
+    sqlite3_reset(page);
+    benchmark::DoNotOptimize(bytes);
+  }
+  sqlite3_finalize(count);
+  sqlite3_finalize(page);
+  sqlite3_close(db);
+}
+
+// count(*) alone.
+void BM_SQLiteCount(benchmark::State& state) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(Database().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* count = nullptr;
+  sqlite3_prepare_v2(db, "SELECT count(*) FROM Orders", -1, &count, nullptr);
+  for (auto _ : state) {
+    sqlite3_step(count);
+    benchmark::DoNotOptimize(sqlite3_column_int64(count, 0));
+    sqlite3_reset(count);
+  }
+  sqlite3_finalize(count);
+  sqlite3_close(db);
+}
+
+void PageArgs(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"rows", "last"})->Args({40, 0})->Args({40, 1})->Args({500, 0})->Args({500, 1});
+  b->Unit(benchmark::kMillisecond);
+}
+
+void FloorArgs(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"rows", "last", "count"});
+  for (int rows : {40, 500}) {
+    for (int last : {0, 1}) {
+      for (int count : {0, 1}) b->Args({rows, last, count});
+    }
+  }
+  b->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
+
+BENCHMARK(BM_SQLiteCount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SQLiteCountPlusOffset)->Apply(FloorArgs);
+BENCHMARK(BM_DatasetPageNewDataset)->Apply(PageArgs);
+BENCHMARK(BM_DatasetPageRefreshed)->Apply(PageArgs);
+// Each iteration pauses for a count(*): a fixed number keeps the run short.
+BENCHMARK(BM_DatasetPageCounted)->Apply(PageArgs)->Iterations(20);
+
+BENCHMARK_MAIN();
