@@ -53,12 +53,21 @@ std::string Pattern(const std::string& prefix) {
 }
 
 void Write(const std::string& path, const std::string& guid) {
-  // O_NONBLOCK keeps a FIFO planted under the name from blocking the open;
-  // the checks below refuse it.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-  if (fd < 0) throw EInOutError("update lock '" + path + "': cannot create: " + ErrnoText());
+  int fd = -1;
   struct stat st{};
-  if (::fstat(fd, &st) != 0 || !IsOwnPlainFile(st)) {
+  // A lock that another page's CleanupEdits removes between the open and
+  // the check has no links left; it is created again.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    // O_NONBLOCK keeps a FIFO planted under the name from blocking the
+    // open; the check below refuses it.
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) throw EInOutError("update lock '" + path + "': cannot create: " + ErrnoText());
+    if (::fstat(fd, &st) != 0 || st.st_nlink != 0) break;
+    ::close(fd);
+    fd = -1;
+  }
+  if (fd < 0) return;  // removed again at once: as if the cleanup came after
+  if (!IsOwnPlainFile(st)) {
     ::close(fd);
     throw EInOutError("update lock '" + path + "': the name is taken by another kind of file");
   }

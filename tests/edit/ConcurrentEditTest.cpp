@@ -7,6 +7,7 @@
 #include <set>
 #include <thread>
 
+#include "EditBackends.h"
 #include "EditTestSupport.h"
 #include "PrivateTempDir.h"
 #include "data/DelimitedText.h"
@@ -72,6 +73,71 @@ TEST(ConcurrentEdit, AppendsOfEightPagesAtOnceAreAllKept) {
   for (const std::string& name : temp.Entries()) {
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << "a temporary file was left: " << name;
   }
+}
+
+// The same against an SQLite file, every request with its own connection.
+// Each append takes every other page's lock, so a page whose append was
+// refused as stale posts it again from its refreshed page.
+TEST(ConcurrentEdit, AppendsOfEightPagesToAnSQLiteFileAreAllKept) {
+  constexpr int kThreads = 8;
+  constexpr int kAppends = 50;
+  harness::PrivateTempDir temp;
+  const std::string path = temp.File("log.db");
+  testing::RunSql(path, "CREATE TABLE Log (Page VARCHAR(10), Entry INTEGER);");
+
+  Site site([&](Components& c) {
+    auto ds = std::make_unique<TZylSQLiteDataset>(nullptr);
+    ds->SetDatabase(path);
+    ds->SetTableName("Log");
+    ds->Open();
+    TZylHTMLGrid& grid = c.AddGrid("Grid1");
+    grid.SetRowsPerPage(5);
+    grid.SetDataset(&c.Keep(std::move(ds)));
+    grid.ReadValues();
+    grid.SetEditMode(true);
+  });
+
+  std::vector<std::string> failures(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      try {
+        Response page = site.Open();
+        for (int i = 0; i < kAppends; ++i) {
+          for (int attempt = 0;; ++attempt) {
+            if (attempt == 5000) throw std::runtime_error("append never accepted");
+            page = testing::PostCells(site, page,
+                                      {{"GUPDATEADD", "1"},
+                                       {"GCELL_0_0", "p" + std::to_string(t)},
+                                       {"GCELL_0_1", std::to_string(i)}});
+            if (page.ErrorText().empty()) break;
+            if (page.ErrorText() != page.Grid("Grid1").GetTextUpdateError()) {
+              throw std::runtime_error(page.ErrorText());
+            }
+          }
+        }
+      } catch (const std::exception& e) {
+        failures[static_cast<std::size_t>(t)] = e.what();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (const std::string& failure : failures) EXPECT_EQ(failure, "");
+
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  sqlite3_stmt* stmt = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db,
+                               "SELECT count(*), count(DISTINCT Page || '/' || Entry),"
+                               " count(Page), count(Entry) FROM Log",
+                               -1, &stmt, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+  for (int column = 0; column < 4; ++column) {
+    EXPECT_EQ(sqlite3_column_int(stmt, column), kThreads * kAppends) << "column " << column;
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
 }
 
 }  // namespace

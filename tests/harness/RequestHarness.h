@@ -38,8 +38,17 @@ class Components {
   // Throws std::out_of_range for an unknown name.
   TZylHTMLGrid& Grid(const std::string& name);
   const std::vector<std::unique_ptr<TZylHTMLGrid>>& Grids() const { return grids_; }
+  // Keeps another component of the request (a dataset the program opened
+  // for it) alive as long as the request's components.
+  template <class T>
+  T& Keep(std::unique_ptr<T> component) {
+    T& kept = *component;
+    kept_.push_back(std::move(component));
+    return kept;
+  }
 
  private:
+  std::vector<std::unique_ptr<TComponent>> kept_;
   std::unique_ptr<TZylCSS> css_;
   std::vector<std::unique_ptr<TZylHTMLGrid>> grids_;
 };

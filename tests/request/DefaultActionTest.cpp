@@ -128,6 +128,26 @@ TEST_F(PagingTest, RowsPerPageFromTheToolbar) {
   EXPECT_EQ(again.Grid("Grid1").GetRecNo(), 50);
 }
 
+TEST(ConsoleHost, RequestThroughEnvironmentAndStandardInput) {
+  harness::PrivateTempDir temp;
+  auto ds = Numbered(95);
+  Site site(
+      [&](Components& c) {
+        TZylHTMLGrid& grid = c.AddGrid("Grid1");
+        grid.SetRowsPerPage(10);
+        grid.SetDataset(ds.get());
+      },
+      TModuleType::Console);
+  Response first = site.Open();
+  EXPECT_EQ(first.actions["Grid1"], TGridAction::gaNoAction);
+  EXPECT_EQ(first.GetForm("TOOLBARTOP").action, "/cgi-bin/grid.cgi#Grid1");
+  Response next = site.Click(first, "TOOLBARBOTTOM", "GNEXT", [](Form& f) { f.Choose("GPage", "3"); });
+  EXPECT_EQ(next.actions["Grid1"], TGridAction::gaNextPage);
+  EXPECT_EQ(next.Grid("Grid1").GetPage(), 4);
+  EXPECT_EQ(next.Grid("Grid1").GetRecNo(), 30);
+  EXPECT_EQ(next.Grid("Grid1").GetGUID(), first.Grid("Grid1").GetGUID()) << "the page keeps its GUID";
+}
+
 TEST(DefaultAction, WithoutDataSourceNothingHappens) {
   TZylHTMLGrid grid(nullptr);
   int events = 0;
