@@ -27,13 +27,18 @@ bool ParseCellField(std::string_view line, bool needRecord, CellField& cell) {
   }
   cell.record = record;
   cell.field = field;
-  cell.value = equals == std::string_view::npos ? std::string() : std::string(line.substr(equals + 1));
+  cell.value =
+      equals == std::string_view::npos ? std::string() : std::string(line.substr(equals + 1));
   return true;
 }
 
-bool IsTicked(std::string_view value) { return AnsiSameText(value, "on"); }
+bool IsTicked(std::string_view value) {
+  return AnsiSameText(value, "on");
+}
 
-bool IsEditable(const TZylColumn& column) { return column.GetEditMode() && !column.GetReadOnly(); }
+bool IsEditable(const TZylColumn& column) {
+  return column.GetEditMode() && !column.GetReadOnly();
+}
 
 TZylColumn* EditableColumnOfField(const TZylHTMLGrid& grid, int fieldIndex) {
   if (fieldIndex < 0) return nullptr;
@@ -46,7 +51,8 @@ TZylColumn* EditableColumnOfField(const TZylHTMLGrid& grid, int fieldIndex) {
 
 void ReportFailure(TZylHTMLGrid& grid, const std::string& message, bool withPrefix) {
   grid.SetLastUpdateError(message);
-  if (TZylCSS* css = grid.CSSLink()) css->SetErrorText(withPrefix ? "Error:\\n" + message : message);
+  if (TZylCSS* css = grid.CSSLink())
+    css->SetErrorText(withPrefix ? "Error:\\n" + message : message);
   grid.SetShowErrorBox(true);
 }
 

@@ -90,8 +90,8 @@ bool TZylHTMLGrid::UpdateDatabase() {
       }
       try {
         if (!exists) {
-          throw Exception("TZylHTMLGrid '" + GetName() + "': record " + std::to_string(cell.record) +
-                          " does not exist");
+          throw Exception("TZylHTMLGrid '" + GetName() + "': record " +
+                          std::to_string(cell.record) + " does not exist");
         }
         ds.Edit();
         StoreValue(*ds.GetField(cell.field), cell.value, true);

@@ -86,7 +86,8 @@ bool TZylHTMLGrid::UpdateTextFile() {
       edit::CellField cell;
       if (!edit::ParseCellField(post->Get(i), true, cell)) continue;
       long long col = static_cast<long long>(cell.field) + offset;
-      if (cell.field < 0 || col >= cols || !edit::IsEditable(*columns_.Get(static_cast<int>(col)))) {
+      if (cell.field < 0 || col >= cols ||
+          !edit::IsEditable(*columns_.Get(static_cast<int>(col)))) {
         continue;
       }
       if (cell.record != current || firstRun) {

@@ -26,8 +26,9 @@ TextFileLock::TextFileLock(const std::string& fileName) : lockName_(fileName + "
     ++depth;
     return;
   }
-  int fd = ::open(lockName_.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-  struct stat st{};
+  int fd =
+      ::open(lockName_.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  struct stat st {};
   if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
     ::close(fd);
     fd = -1;

@@ -42,9 +42,13 @@ WholeFileFrame::WholeFileFrame(TZylHTMLGrid& grid)
   }
 }
 
-WholeFileFrame::~WholeFileFrame() { Restore(); }
+WholeFileFrame::~WholeFileFrame() {
+  Restore();
+}
 
-void WholeFileFrame::Write() { grid_.SaveToFile(grid_.GetFileName()); }
+void WholeFileFrame::Write() {
+  grid_.SaveToFile(grid_.GetFileName());
+}
 
 void WholeFileFrame::Restore() {
   if (restored_) return;
@@ -66,7 +70,8 @@ void WholeFileFrame::Restore() {
 }
 
 bool WholeFileFrame::WasVisible(int col) const {
-  return col >= 0 && col < static_cast<int>(visible_.size()) && visible_[static_cast<std::size_t>(col)];
+  return col >= 0 && col < static_cast<int>(visible_.size()) &&
+         visible_[static_cast<std::size_t>(col)];
 }
 
 }  // namespace zyl::edit

@@ -102,7 +102,8 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
       int records = SourceRecordCount(*this);
       if (records >= 0) {
         int size = paging::PageSize(rowsPerPage_, records, maxRows_);
-        SetPage(size > 0 ? paging::ClampToInt((static_cast<long long>(records) + size - 1) / size) : 1);
+        SetPage(size > 0 ? paging::ClampToInt((static_cast<long long>(records) + size - 1) / size)
+                         : 1);
       } else {
         SetPage(GetPageCount());
       }

@@ -36,11 +36,15 @@ bool IsOwnPlainFile(const struct stat& st) {
   return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
 }
 
-std::string ErrnoText() { return std::strerror(errno); }
+std::string ErrnoText() {
+  return std::strerror(errno);
+}
 
 }  // namespace
 
-std::string Directory() { return TempDirectory(); }
+std::string Directory() {
+  return TempDirectory();
+}
 
 std::string PathFor(const std::string& prefix, const std::string& guid) {
   if (!IsGuidString(guid) || prefix.find('/') != std::string::npos) return std::string();
@@ -54,7 +58,7 @@ std::string Pattern(const std::string& prefix) {
 
 void Write(const std::string& path, const std::string& guid) {
   int fd = -1;
-  struct stat st{};
+  struct stat st {};
   // A lock that another page's CleanupEdits removes between the open and
   // the check has no links left; it is created again.
   for (int attempt = 0; attempt < 5; ++attempt) {
@@ -83,13 +87,15 @@ void Write(const std::string& path, const std::string& guid) {
 }
 
 bool IsValid(const std::string& path, long maxAgeSeconds) {
-  struct stat st{};
+  struct stat st {};
   if (path.empty() || ::lstat(path.c_str(), &st) != 0 || !IsOwnPlainFile(st)) return false;
   if (maxAgeSeconds <= 0) return true;
   return std::time(nullptr) - st.st_mtime <= maxAgeSeconds;
 }
 
-int DeleteAll(const std::string& prefix) { return DeleteFiles(Directory(), Pattern(prefix)); }
+int DeleteAll(const std::string& prefix) {
+  return DeleteFiles(Directory(), Pattern(prefix));
+}
 
 int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {
   if (maxAgeSeconds <= 0) return 0;
@@ -102,7 +108,7 @@ int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {
   while (const dirent* entry = ::readdir(d)) {
     if (::fnmatch(pattern.c_str(), entry->d_name, FNM_PERIOD) != 0) continue;
     std::string path = dir + entry->d_name;
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     if (now - st.st_mtime > maxAgeSeconds && ::unlink(path.c_str()) == 0) ++deleted;
   }
@@ -145,6 +151,8 @@ void TZylHTMLGrid::CleanupEdits() {
   updatelock::DeleteAll(LockPrefix(css_));
 }
 
-std::string TZylHTMLGrid::GetTempFileName() { return CreateUniqueTempFile(TempDirectory(), ""); }
+std::string TZylHTMLGrid::GetTempFileName() {
+  return CreateUniqueTempFile(TempDirectory(), "");
+}
 
 }  // namespace zyl

@@ -69,7 +69,8 @@ TEST(ConcurrentEdit, AppendsOfEightPagesAtOnceAreAllKept) {
     ASSERT_EQ(fields.Count(), 2) << lines[i];
     seen.insert(fields[0] + "/" + fields[1]);
   }
-  EXPECT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kAppends)) << "no entry lost or doubled";
+  EXPECT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kAppends))
+      << "no entry lost or doubled";
   for (const std::string& name : temp.Entries()) {
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << "a temporary file was left: " << name;
   }

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <functional>
 
+#include "EditBackends.h"
 #include "EditTestSupport.h"
 #include "PrivateTempDir.h"
-#include "EditBackends.h"
 
 namespace zyl {
 namespace {
@@ -146,14 +146,18 @@ TEST_P(DatabaseEditTest, TypeErrorIsReportedAndTheOtherCellsAreStored) {
   EXPECT_NE(grid.GetLastUpdateError().find("'x'"), std::string::npos) << grid.GetLastUpdateError();
   EXPECT_EQ(updated.ErrorText(), grid.GetLastUpdateError());
   EXPECT_TRUE(grid.GetShowErrorBox());
-  EXPECT_NE(updated.html.find("&#39;X&#39;"), std::string::npos) << "the error box shows the message";
+  EXPECT_NE(updated.html.find("&#39;X&#39;"), std::string::npos)
+      << "the error box shows the message";
   EXPECT_TRUE(Browsing(updated));
 }
 
 TEST_P(DatabaseEditTest, CellNamesThatAreNotNumbersAreIgnored) {
-  Response updated =
-      PostCells(site_, PageAt(3), {{"GCELL_x_1", "bad"}, {"GCELL_3_y", "bad"}, {"GCELL_3", "bad"},
-                                   {"GCELL_3_1", "fine"}, {"GCELL_99_1", "nowhere"}});
+  Response updated = PostCells(site_, PageAt(3),
+                               {{"GCELL_x_1", "bad"},
+                                {"GCELL_3_y", "bad"},
+                                {"GCELL_3", "bad"},
+                                {"GCELL_3_1", "fine"},
+                                {"GCELL_99_1", "nowhere"}});
   EXPECT_EQ(Text(3, 1), "fine");
   for (int i = 0; i < 10; ++i) EXPECT_NE(Text(i, 1), "bad");
   EXPECT_NE(Text(9, 1), "nowhere") << "a record past the end is not the last one";
@@ -171,8 +175,8 @@ TEST_P(DatabaseEditTest, ColumnsWithoutEditControlsAreNotWrittenFromARequest) {
 TEST_P(DatabaseEditTest, UpdateWithoutTheLockIsRefused) {
   Response page = PageAt(3);
   DropLocks();
-  Response refused = site_.Click(page, "Grid1_TABLE", "GUPDATE",
-                                 [](Form& f) { f.SetText("GCELL_3_1", "abc"); });
+  Response refused =
+      site_.Click(page, "Grid1_TABLE", "GUPDATE", [](Form& f) { f.SetText("GCELL_3_1", "abc"); });
   TZylHTMLGrid& grid = refused.Grid("Grid1");
   EXPECT_EQ(Text(3, 1), "n3");
   EXPECT_EQ(refused.ErrorText(), grid.GetTextUpdateError());
@@ -271,8 +275,11 @@ TEST_P(AppendTest, AFailingCellLeavesNoHalfRecord) {
   Response adding = site_.Click(site_.Open(), "Grid1_TABLE", "GADD");
   // Five cells, the third of which the Qty field cannot take.
   Response failed = PostCells(site_, adding,
-                              {{"GCELL_25_0", "100"}, {"GCELL_25_1", "half"}, {"GCELL_25_4", "x"},
-                               {"GCELL_25_2", "on"}, {"GCELL_25_3", "on"}});
+                              {{"GCELL_25_0", "100"},
+                               {"GCELL_25_1", "half"},
+                               {"GCELL_25_4", "x"},
+                               {"GCELL_25_2", "on"},
+                               {"GCELL_25_3", "on"}});
   TZylHTMLGrid& grid = failed.Grid("Grid1");
   EXPECT_EQ(Records(), 25);
   EXPECT_TRUE(Browsing(failed));
@@ -301,7 +308,8 @@ TEST_P(AppendTest, StalePageCannotDeleteAfterAnotherPageAdded) {
   EXPECT_EQ(refused.ErrorText(), refused.Grid("Grid1").GetTextUpdateError());
   EXPECT_TRUE(refused.Grid("Grid1").GetShowErrorBox());
 
-  Response deleted = site_.Click(site_.Click(refused, "Grid1_TABLE", "GRecNo2"), "Grid1_TABLE", "GDEL");
+  Response deleted =
+      site_.Click(site_.Click(refused, "Grid1_TABLE", "GRecNo2"), "Grid1_TABLE", "GDEL");
   EXPECT_EQ(Records(), 25);
   EXPECT_EQ(Text(2, 1), "n3");
 }

@@ -96,7 +96,8 @@ class SQLiteBackend : public EditBackend {
   }
   void RefuseAppends() override {
     RunSql(path_,
-           "CREATE TRIGGER Refuse BEFORE INSERT ON Orders BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
+           "CREATE TRIGGER Refuse BEFORE INSERT ON Orders BEGIN SELECT RAISE(ABORT, 'disk full'); "
+           "END;");
   }
 
  private:

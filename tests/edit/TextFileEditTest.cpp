@@ -26,8 +26,7 @@ using testing::PostCells;
 class TextFileEditTest : public ::testing::Test {
  protected:
   TextFileEditTest()
-      : file_(temp_.File("orders.txt")),
-        site_([this](Components& c) {
+      : file_(temp_.File("orders.txt")), site_([this](Components& c) {
           TZylHTMLGrid& grid = c.AddGrid("Grid1");
           grid.SetRowsPerPage(10);
           grid.SetFileName(file_);
@@ -42,7 +41,8 @@ class TextFileEditTest : public ::testing::Test {
   void Write(int records) const {
     std::string text = "ID\tName\tQty\tDone\r\n";
     for (int i = 0; i < records; ++i) {
-      text += std::to_string(i) + "\tn" + std::to_string(i) + "\t" + std::to_string(i) + "\tFalse\r\n";
+      text +=
+          std::to_string(i) + "\tn" + std::to_string(i) + "\t" + std::to_string(i) + "\tFalse\r\n";
     }
     std::ofstream(file_, std::ios::binary) << text;
   }
@@ -58,7 +58,9 @@ class TextFileEditTest : public ::testing::Test {
     }
     return out;
   }
-  std::vector<std::string> Record(int recNo) const { return Records().at(static_cast<std::size_t>(recNo) + 1); }
+  std::vector<std::string> Record(int recNo) const {
+    return Records().at(static_cast<std::size_t>(recNo) + 1);
+  }
   Response PageAt(const Response& page, int recNo) {
     return site_.Click(page, "Grid1_TABLE", "GRecNo" + std::to_string(recNo));
   }
@@ -149,8 +151,9 @@ TEST_F(TextFileEditTest, AddAppendsAndShowsThePageOfTheNewRecord) {
 TEST_F(TextFileEditTest, FailedAddLeavesTheFileAsItWas) {
   std::string before = ReadFileBytes(file_);
   Response adding = site_.Click(site_.Open(), "Grid1_TABLE", "GADD");
-  Response failed = PostCells(site_, adding, {{"GCELL_0_0", "100"}, {"GCELL_0_1", "half"},
-                                              {"GCELL_0_2", "many"}, {"GCELL_0_3", "on"}});
+  Response failed = PostCells(
+      site_, adding,
+      {{"GCELL_0_0", "100"}, {"GCELL_0_1", "half"}, {"GCELL_0_2", "many"}, {"GCELL_0_3", "on"}});
   EXPECT_EQ(ReadFileBytes(file_), before);
   EXPECT_EQ(failed.ErrorText(), "Error:\\n" + failed.Grid("Grid1").GetLastUpdateError());
   EXPECT_TRUE(failed.Grid("Grid1").GetShowErrorBox());
@@ -195,8 +198,8 @@ TEST_F(TextFileEditTest, StalePageIsRefusedAfterAnotherPageDeleted) {
   site_.Click(other, "Grid1_TABLE", "GDEL");
   ASSERT_EQ(Record(1), (Fields{"2", "n2", "2", "False"}));
 
-  Response refused = site_.Click(stale, "Grid1_TABLE", "GUPDATE",
-                                 [](Form& f) { f.SetText("GCELL_5_1", "five"); });
+  Response refused =
+      site_.Click(stale, "Grid1_TABLE", "GUPDATE", [](Form& f) { f.SetText("GCELL_5_1", "five"); });
   EXPECT_EQ(Record(4), (Fields{"5", "n5", "5", "False"})) << "record 5 moved up; nothing written";
   EXPECT_EQ(Record(5), (Fields{"6", "n6", "6", "False"}));
   EXPECT_EQ(refused.ErrorText(), refused.Grid("Grid1").GetTextUpdateError());
@@ -222,7 +225,8 @@ TEST_F(TextFileEditTest, SummaryRowsAreNotWrittenIntoTheFile) {
   setup_ = [](TZylHTMLGrid& grid) { grid.SetUpdatByEnter(true); };
   Response page = PageAt(site_.Open(), 2);
   // Enter in a cell while the sum button's click is posted too.
-  Response updated = PostCells(site_, page, {{"GCELL_2_1", "two"}, {"GSUM.x", "1"}, {"GSUM.y", "1"}}, "");
+  Response updated =
+      PostCells(site_, page, {{"GCELL_2_1", "two"}, {"GSUM.x", "1"}, {"GSUM.y", "1"}}, "");
   EXPECT_EQ(updated.actions["Grid1"], TGridAction::gaUpdateData);
   EXPECT_EQ(Records().size(), 31u);
   EXPECT_EQ(Record(2), (Fields{"2", "two", "2", "False"}));

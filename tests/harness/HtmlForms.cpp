@@ -39,7 +39,7 @@ std::string DecodeEntities(const std::string& s) {
 }
 
 struct Tag {
-  std::string name;  // upper case; "/FORM" for an end tag
+  std::string name;                               // upper case; "/FORM" for an end tag
   std::map<std::string, std::string> attributes;  // upper-case names, decoded values
   bool Has(const std::string& attribute) const { return attributes.count(attribute) > 0; }
   std::string Get(const std::string& attribute) const {
@@ -57,7 +57,8 @@ Tag ParseTag(const std::string& html, std::size_t pos, std::size_t& end) {
     while (i < html.size() && std::isspace(static_cast<unsigned char>(html[i]))) ++i;
   };
   std::size_t start = i;
-  while (i < html.size() && !std::isspace(static_cast<unsigned char>(html[i])) && html[i] != '>') ++i;
+  while (i < html.size() && !std::isspace(static_cast<unsigned char>(html[i])) && html[i] != '>')
+    ++i;
   tag.name = Upper(html.substr(start, i - start));
   while (true) {
     skipBlanks();
@@ -81,7 +82,9 @@ Tag ParseTag(const std::string& html, std::size_t pos, std::size_t& end) {
         if (i < html.size()) ++i;
       } else {
         start = i;
-        while (i < html.size() && html[i] != '>' && !std::isspace(static_cast<unsigned char>(html[i]))) ++i;
+        while (i < html.size() && html[i] != '>' &&
+               !std::isspace(static_cast<unsigned char>(html[i])))
+          ++i;
         value = html.substr(start, i - start);
       }
     }
@@ -118,7 +121,8 @@ bool Form::HasImageButton(const std::string& buttonName) const {
 namespace {
 Control& Need(Form& form, const std::string& name) {
   Control* c = form.Find(name);
-  if (c == nullptr) throw std::runtime_error("form '" + form.name + "' has no control '" + name + "'");
+  if (c == nullptr)
+    throw std::runtime_error("form '" + form.name + "' has no control '" + name + "'");
   return *c;
 }
 }  // namespace
@@ -129,7 +133,9 @@ void Form::SetText(const std::string& controlName, const std::string& text) {
   c.hasValue = true;
 }
 
-void Form::SetChecked(const std::string& controlName, bool on) { Need(*this, controlName).checked = on; }
+void Form::SetChecked(const std::string& controlName, bool on) {
+  Need(*this, controlName).checked = on;
+}
 
 void Form::Choose(const std::string& controlName, const std::string& value) {
   Control& c = Need(*this, controlName);
@@ -138,7 +144,8 @@ void Form::Choose(const std::string& controlName, const std::string& value) {
     o.selected = o.value == value && !found;
     found = found || o.selected;
   }
-  if (!found) throw std::runtime_error("select '" + controlName + "' has no option '" + value + "'");
+  if (!found)
+    throw std::runtime_error("select '" + controlName + "' has no option '" + value + "'");
 }
 
 FieldList Form::Submission(const std::string& button) const {
@@ -225,8 +232,10 @@ std::vector<Form> ScanForms(const std::string& html) {
         o.value = tag.Get("VALUE");
       } else {
         std::size_t next = html.find('<', pos);
-        std::string text = html.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
-        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
+        std::string text =
+            html.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+          text.pop_back();
         o.value = DecodeEntities(text);
       }
       select->options.push_back(o);
@@ -235,7 +244,8 @@ std::vector<Form> ScanForms(const std::string& html) {
       Control c;
       c.tag = "TEXTAREA";
       c.name = tag.Get("NAME");
-      c.value = DecodeEntities(html.substr(pos, close == std::string::npos ? std::string::npos : close - pos));
+      c.value = DecodeEntities(
+          html.substr(pos, close == std::string::npos ? std::string::npos : close - pos));
       c.hasValue = true;
       open->controls.push_back(c);
       if (close != std::string::npos) pos = close;

@@ -17,7 +17,8 @@ std::string FieldLines(const std::string& encoded) {
   std::size_t start = 0;
   while (start <= encoded.size() && !encoded.empty()) {
     std::size_t amp = encoded.find('&', start);
-    std::string piece = encoded.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
+    std::string piece =
+        encoded.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
     if (!piece.empty()) out += TZylCSS::WWWDecode(piece) + "\r\n";
     if (amp == std::string::npos) break;
     start = amp + 1;

@@ -37,8 +37,7 @@ std::string SelectedPage(const Response& page) {
 class PagingTest : public ::testing::Test {
  protected:
   PagingTest()
-      : data_(Numbered(95)),
-        site_([this](Components& c) {
+      : data_(Numbered(95)), site_([this](Components& c) {
           TZylHTMLGrid& grid = c.AddGrid("Grid1");
           grid.SetRowsPerPage(10);
           grid.SetDataset(data_.get());
@@ -141,11 +140,13 @@ TEST(ConsoleHost, RequestThroughEnvironmentAndStandardInput) {
   Response first = site.Open();
   EXPECT_EQ(first.actions["Grid1"], TGridAction::gaNoAction);
   EXPECT_EQ(first.GetForm("TOOLBARTOP").action, "/cgi-bin/grid.cgi#Grid1");
-  Response next = site.Click(first, "TOOLBARBOTTOM", "GNEXT", [](Form& f) { f.Choose("GPage", "3"); });
+  Response next =
+      site.Click(first, "TOOLBARBOTTOM", "GNEXT", [](Form& f) { f.Choose("GPage", "3"); });
   EXPECT_EQ(next.actions["Grid1"], TGridAction::gaNextPage);
   EXPECT_EQ(next.Grid("Grid1").GetPage(), 4);
   EXPECT_EQ(next.Grid("Grid1").GetRecNo(), 30);
-  EXPECT_EQ(next.Grid("Grid1").GetGUID(), first.Grid("Grid1").GetGUID()) << "the page keeps its GUID";
+  EXPECT_EQ(next.Grid("Grid1").GetGUID(), first.Grid("Grid1").GetGUID())
+      << "the page keeps its GUID";
 }
 
 TEST(DefaultAction, WithoutDataSourceNothingHappens) {

@@ -53,7 +53,7 @@ TEST_F(UpdateLockTest, DoneWritesOneOwnerOnlyLineNamedAfterModuleAndGuid) {
   std::string path = temp_.File("grid.cgi." + kGuid + ".upd");
   EXPECT_EQ(temp_.Entries(), (std::vector<std::string>{"grid.cgi." + kGuid + ".upd"}));
   EXPECT_EQ(ReadFileBytes(path), kGuid + "\r\n");
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_TRUE(grid_.CanUpdate());
