@@ -112,6 +112,7 @@ bool TZylHTMLGrid::AddTextRecord() {
   lastUpdateError_.clear();
   int newRow = -1;
   int records = 0;
+  bool failed = false;
   {
     edit::WholeFileFrame frame(*this);
     TStringList* post = GetPostData();
@@ -132,16 +133,19 @@ bool TZylHTMLGrid::AddTextRecord() {
         SetPostedValue(*this, newRow, static_cast<int>(col), cell.value);
       }
     } catch (const std::exception& e) {
-      // Nothing of a failed append stays: the file keeps its content.
+      // Nothing of a failed append stays: the file keeps its content, and
+      // the visitor stays on the page that showed the new-record row.
       if (newRow >= 0) DeleteRow(newRow);
-      newRow = -1;
+      failed = true;
       edit::ReportFailure(*this, e.what(), true);
     }
-    if (newRow >= 0) frame.Write();
+    if (!failed && newRow >= 0) frame.Write();
     records = GetRowCount();
     frame.Restore();
-    recNo_ = newRow >= 0 ? newRow : 0;
-    SetPage(PageOfRecord(recNo_, rowsPerPage_, records, maxRows_));
+    if (!failed) {
+      recNo_ = newRow >= 0 ? newRow : 0;
+      SetPage(PageOfRecord(recNo_, rowsPerPage_, records, maxRows_));
+    }
   }
   SetFileName(fileName_);
   return true;

@@ -150,13 +150,15 @@ TEST_F(TextFileEditTest, AddAppendsAndShowsThePageOfTheNewRecord) {
 
 TEST_F(TextFileEditTest, FailedAddLeavesTheFileAsItWas) {
   std::string before = ReadFileBytes(file_);
-  Response adding = site_.Click(site_.Open(), "Grid1_TABLE", "GADD");
+  Response second = site_.Click(site_.Open(), "TOOLBARTOP", "GNEXT");
+  Response adding = site_.Click(second, "Grid1_TABLE", "GADD");
   Response failed = PostCells(
       site_, adding,
       {{"GCELL_0_0", "100"}, {"GCELL_0_1", "half"}, {"GCELL_0_2", "many"}, {"GCELL_0_3", "on"}});
   EXPECT_EQ(ReadFileBytes(file_), before);
   EXPECT_EQ(failed.ErrorText(), "Error:\\n" + failed.Grid("Grid1").GetLastUpdateError());
   EXPECT_TRUE(failed.Grid("Grid1").GetShowErrorBox());
+  EXPECT_EQ(failed.Grid("Grid1").GetPage(), 2) << "the visitor stays where he was";
 }
 
 TEST_F(TextFileEditTest, DeleteOfTheLastRecordMovesToTheNewLast) {
