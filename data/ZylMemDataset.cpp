@@ -64,14 +64,21 @@ TZylMemField* TZylMemDataset::AddField(const std::string& name, TFieldType type,
                                        bool readOnly, const std::string& displayName) {
   if (Editing()) throw Exception(Prefix() + "cannot add field '" + name + "' while editing");
   if (name.empty()) throw Exception(Prefix() + "a field needs a name");
-  if (FindField(name) != nullptr) {
+  if (FindOwnField(name) != nullptr) {
     throw Exception(Prefix() + "field '" + name + "' already exists");
   }
-  int index = FieldCount();
+  int index = FieldTotal();
   fields_.push_back(
       std::make_unique<TZylMemField>(*this, index, name, type, size, readOnly, displayName));
   for (auto& record : records_) record->values.push_back(TVariant::Null());
   return fields_.back().get();
+}
+
+TZylMemField* TZylMemDataset::FindOwnField(const std::string& name) const {
+  for (const auto& field : fields_) {
+    if (AnsiSameText(field->FieldName(), name)) return field.get();
+  }
+  return nullptr;
 }
 
 TVariant TZylMemDataset::Normalize(const TVariant& value, const TZylMemField& field) const {
@@ -90,7 +97,8 @@ void TZylMemDataset::AddRecord(std::vector<TVariant> values) {
   for (std::size_t i = 0; i < values.size(); ++i) {
     record->values[i] = Normalize(values[i], *fields_[i]);
   }
-  const Record* current = records_.empty() ? nullptr : records_[static_cast<std::size_t>(cur_)].get();
+  const Record* current =
+      records_.empty() ? nullptr : records_[static_cast<std::size_t>(cur_)].get();
   records_.push_back(std::move(record));
   if (!sortKeys_.empty()) SortRecords(sortKeys_, current);
   if (records_.size() == 1) {  // the first record: the cursor stands on it
@@ -109,8 +117,20 @@ void TZylMemDataset::ClearRecords() {
 
 const TVariant& TZylMemDataset::GetValue(int recNo, int field) const {
   if (recNo < 0 || recNo >= static_cast<int>(records_.size())) throw EListError::OutOfBounds(recNo);
-  if (field < 0 || field >= FieldCount()) throw EListError::OutOfBounds(field);
+  if (field < 0 || field >= FieldTotal()) throw EListError::OutOfBounds(field);
   return records_[static_cast<std::size_t>(recNo)]->values[static_cast<std::size_t>(field)];
+}
+
+std::vector<std::vector<TVariant>> TZylMemDataset::StoredRecords() const {
+  std::vector<const Record*> order;
+  order.reserve(records_.size());
+  for (const auto& record : records_) order.push_back(record.get());
+  std::sort(order.begin(), order.end(),
+            [](const Record* a, const Record* b) { return a->seq < b->seq; });
+  std::vector<std::vector<TVariant>> out;
+  out.reserve(order.size());
+  for (const Record* record : order) out.push_back(record->values);
+  return out;
 }
 
 TField* TZylMemDataset::GetField(int index) const {
@@ -123,6 +143,7 @@ TField* TZylMemDataset::GetField(int index) const {
 void TZylMemDataset::Open() {
   if (active_) return;
   active_ = true;
+  fieldsHidden_ = false;
   state_ = TDataSetState::dsBrowse;
   First();
 }
@@ -131,7 +152,9 @@ void TZylMemDataset::Close() {
   if (!active_) return;
   buffer_.clear();
   state_ = TDataSetState::dsBrowse;
+  modified_ = false;
   active_ = false;
+  fieldsHidden_ = true;
 }
 
 int TZylMemDataset::RecordCount() const {
@@ -230,6 +253,12 @@ void TZylMemDataset::WriteBuffer(const TZylMemField& field, TVariant value) {
 void TZylMemDataset::Post() {
   CheckActive("post");
   if (!Editing()) throw Exception(Prefix() + "cannot post: dataset not in edit or insert mode");
+  for (const auto& field : fields_) {
+    if (field->Required() && buffer_[static_cast<std::size_t>(field->Index())].IsNullOrEmpty()) {
+      throw Exception(Prefix() + "cannot post: field '" + field->FieldName() +
+                      "' must have a value");
+    }
+  }
   if (!postError_.empty()) throw Exception(postError_);
   const Record* posted = nullptr;
   if (state_ == TDataSetState::dsEdit) {
@@ -302,11 +331,11 @@ std::vector<TZylMemDataset::SortKey> TZylMemDataset::ParseIndex(const std::strin
       trim(item);
     }
     if (item.empty()) continue;
-    TField* field = FindField(item);
+    TZylMemField* field = FindOwnField(item);
     if (field == nullptr) {
       throw Exception(Prefix() + "IndexFieldNames: field '" + item + "' not found");
     }
-    keys.push_back(SortKey{static_cast<TZylMemField*>(field)->Index(), descending});
+    keys.push_back(SortKey{field->Index(), descending});
   }
   return keys;
 }
@@ -317,8 +346,8 @@ namespace {
 int CompareStored(const TVariant& a, const TVariant& b, TFieldType type) {
   bool an = a.IsNullOrEmpty(), bn = b.IsNullOrEmpty();
   if (an || bn) return an == bn ? 0 : (an ? -1 : 1);
-  if (IsTextFieldType(type) || IsBinaryFieldType(type) ||
-      a.GetKind() == TVariant::Kind::String || b.GetKind() == TVariant::Kind::String) {
+  if (IsTextFieldType(type) || IsBinaryFieldType(type) || a.GetKind() == TVariant::Kind::String ||
+      b.GetKind() == TVariant::Kind::String) {
     return AnsiCompareStr(a.ToString(), b.ToString());
   }
   double x = a.ToDouble(), y = b.ToDouble();
@@ -328,19 +357,16 @@ int CompareStored(const TVariant& a, const TVariant& b, TFieldType type) {
 }  // namespace
 
 void TZylMemDataset::SortRecords(const std::vector<SortKey>& keys, const Record* keep) {
-  if (keys.empty()) {
-    std::stable_sort(records_.begin(), records_.end(),
-                     [](const auto& a, const auto& b) { return a->seq < b->seq; });
-  } else {
-    std::stable_sort(records_.begin(), records_.end(), [&](const auto& a, const auto& b) {
-      for (const SortKey& key : keys) {
-        auto f = static_cast<std::size_t>(key.field);
-        int c = CompareStored(a->values[f], b->values[f], fields_[f]->DataType());
-        if (c != 0) return key.descending ? c > 0 : c < 0;
-      }
-      return false;
-    });
-  }
+  // Equal keys fall back to the order of adding, so the result never
+  // depends on the order an earlier sort left.
+  std::stable_sort(records_.begin(), records_.end(), [&](const auto& a, const auto& b) {
+    for (const SortKey& key : keys) {
+      auto f = static_cast<std::size_t>(key.field);
+      int c = CompareStored(a->values[f], b->values[f], fields_[f]->DataType());
+      if (c != 0) return key.descending ? c > 0 : c < 0;
+    }
+    return a->seq < b->seq;
+  });
   if (keep == nullptr) return;
   for (std::size_t i = 0; i < records_.size(); ++i) {
     if (records_[i].get() == keep) cur_ = static_cast<int>(i);
@@ -350,7 +376,8 @@ void TZylMemDataset::SortRecords(const std::vector<SortKey>& keys, const Record*
 void TZylMemDataset::SetIndexFieldNames(const std::string& names) {
   if (Editing()) throw Exception(Prefix() + "cannot change IndexFieldNames while editing");
   std::vector<SortKey> keys = ParseIndex(names);  // raises before anything changes
-  const Record* current = records_.empty() ? nullptr : records_[static_cast<std::size_t>(cur_)].get();
+  const Record* current =
+      records_.empty() ? nullptr : records_[static_cast<std::size_t>(cur_)].get();
   indexFieldNames_ = names;
   sortKeys_ = std::move(keys);
   SortRecords(sortKeys_, current);

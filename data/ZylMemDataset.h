@@ -19,11 +19,20 @@
 // buffer; Post() stores it (an appended record goes to the end, or to its
 // sorted place while IndexFieldNames is set, and becomes the current
 // record); Cancel() drops it. Moving the cursor while editing posts first.
+// Post() refuses a buffer in which a required field is null and leaves the
+// dataset editing, so the record can be corrected or cancelled.
+//
+// Open and closed: the fields added before the first Open() are visible
+// while the dataset is being set up. Close() hides them: from Close() until
+// the next Open() FieldCount() is 0, as for a dataset whose fields come from
+// the data it opens. Fields and records are kept and come back on Open(),
+// the same field objects as before.
 //
 // IndexFieldNames: field names separated by ";", each optionally followed
-// by " ASC" or " DESC" (ignoring case). Setting it re-sorts the records by
-// those fields with a stable sort of the current order, so records with
-// equal keys keep their previous relative order; the current record stays
+// by " ASC" or " DESC" (ignoring case). Setting it sorts the records by
+// those fields, starting from the order in which they were added each time,
+// so records with equal keys are always in the order of adding (never in
+// the order an earlier IndexFieldNames left them); the current record stays
 // current. An empty value (or only empty names) restores the order in which
 // the records were added.
 #pragma once
@@ -52,6 +61,11 @@ class TZylMemField : public TField {
   bool ReadOnly() const override { return readOnly_; }
   int DataSize() const override { return size_; }
   int Index() const { return index_; }
+  // A required field must not be null when a record is posted (see
+  // TZylMemDataset::Post). Not required by default; records already stored
+  // are not checked.
+  bool Required() const { return required_; }
+  void SetRequired(bool required) { required_ = required; }
 
   // Null for a null field. Raises zyl::Exception when the dataset is closed.
   TVariant Value() const override;
@@ -78,6 +92,7 @@ class TZylMemField : public TField {
   TFieldType type_;
   int size_;
   bool readOnly_;
+  bool required_ = false;
   std::string displayName_;
 };
 
@@ -90,6 +105,7 @@ class TZylMemDataset : public TDataSet {
   // ---- Structure and content (allowed open or closed, but not while editing)
   // Adds a field at the end; existing records get null for it. The dataset
   // owns the field. `displayName` empty means the field name is the caption.
+  // Raises zyl::Exception when a field of that name (ignoring case) exists.
   TZylMemField* AddField(const std::string& name, TFieldType type, int size = 0,
                          bool readOnly = false, const std::string& displayName = "");
   // Appends a record: values in field order, missing ones null. Empty
@@ -104,10 +120,14 @@ class TZylMemDataset : public TDataSet {
   const TVariant& GetValue(int recNo, int field) const;
   // Number of the current record in the current order, or -1 with none.
   int GetRecNo() const { return records_.empty() ? -1 : cur_; }
+  // The values of every stored record in the order of adding, whatever
+  // IndexFieldNames says (an edit or append in progress is not included).
+  std::vector<std::vector<TVariant>> StoredRecords() const;
 
   // ---- Failure injection
-  // When not empty, Post() raises zyl::Exception with this message and the
-  // dataset stays in its editing state. Empty (the default) posts normally.
+  // When not empty, Post() raises zyl::Exception with this message (after
+  // the required-field check) and the dataset stays in its editing state.
+  // Empty (the default) posts normally.
   void SetPostError(const std::string& message) { postError_ = message; }
 
   // ---- Sorting
@@ -119,10 +139,13 @@ class TZylMemDataset : public TDataSet {
 
   // ---- The dataset contract
   bool GetActive() const override { return active_; }
-  // Opening stands on the first record; closing drops an edit in progress.
+  // Opening stands on the first record; closing drops an edit in progress
+  // and hides the fields until the next Open (see the file comment).
   void Open() override;
   void Close() override;
-  int FieldCount() const override { return static_cast<int>(fields_.size()); }
+  // 0 after Close() until the next Open(); GetField raises EListError
+  // outside 0..FieldCount()-1.
+  int FieldCount() const override { return fieldsHidden_ ? 0 : FieldTotal(); }
   TField* GetField(int index) const override;
   // Raise zyl::Exception on a closed dataset.
   int RecordCount() const override;
@@ -137,6 +160,9 @@ class TZylMemDataset : public TDataSet {
   // Edit raises when there is no record; Edit while editing does nothing.
   void Edit() override;
   void Append() override;
+  // Stores the buffer (see the file comment). Raises zyl::Exception
+  // "... field 'Name' must have a value" for a null required field, naming
+  // the first one; the dataset then stays in dsEdit or dsInsert.
   void Post() override;
   void Cancel() override;
   // Deletes the current record (cancelling an append in progress instead);
@@ -158,6 +184,10 @@ class TZylMemDataset : public TDataSet {
     bool descending = false;
   };
 
+  // Every field, whether or not Close() hides them.
+  int FieldTotal() const { return static_cast<int>(fields_.size()); }
+  // The field named `name` (ignoring case) even while hidden, or null.
+  TZylMemField* FindOwnField(const std::string& name) const;
   // "TZylMemDataset 'Name': " or "TZylMemDataset: ".
   std::string Prefix() const;
   void CheckActive(const char* what) const;
@@ -174,8 +204,8 @@ class TZylMemDataset : public TDataSet {
   // Writes the buffer (raises when not editing or the field is read-only).
   void WriteBuffer(const TZylMemField& field, TVariant value);
   std::vector<SortKey> ParseIndex(const std::string& names) const;
-  // Sorts the records by `keys` (by adding order when empty), keeping
-  // `keep` as the current record when it is not null.
+  // Sorts the records by `keys`, equal keys (or no keys) in the order of
+  // adding, keeping `keep` as the current record when it is not null.
   void SortRecords(const std::vector<SortKey>& keys, const Record* keep);
 
   std::vector<std::unique_ptr<TZylMemField>> fields_;
@@ -185,9 +215,10 @@ class TZylMemDataset : public TDataSet {
   std::vector<TVariant> buffer_;
   std::string postError_;
   std::uint64_t nextSeq_ = 0;
-  int cur_ = 0;           // current record when there is one
-  int savedCur_ = 0;      // the current record before Append
+  int cur_ = 0;       // current record when there is one
+  int savedCur_ = 0;  // the current record before Append
   bool active_ = false;
+  bool fieldsHidden_ = false;  // closed after being open: FieldCount() is 0
   bool eof_ = true;
   bool bof_ = true;
   bool modified_ = false;  // a field was written since Edit/Append

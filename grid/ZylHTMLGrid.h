@@ -490,6 +490,8 @@ class TZylHTMLGrid : public TComponent {
   // locks this grid).
   bool LockedByMaster() const;
   void AppendEditToolbar();
+  // Exports into a temporary file and sends it as the download.
+  void SendDownload();
 
   // Texts
   std::string altFirstPage_ = "First Page";

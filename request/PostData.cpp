@@ -20,6 +20,8 @@ TStringList& TZylCSS::GetPostData() {
 }
 
 void TZylCSS::ProcessPostData() {
+  // A web-module host sets the fields itself; they are kept.
+  if (moduleType_ == TModuleType::WebModule) return;
   postData_.Clear();
   if (AnsiUpperCase(GetEnvironmentVariable("REQUEST_METHOD")) != "POST") return;
   std::int64_t length = 0;
@@ -27,7 +29,7 @@ void TZylCSS::ProcessPostData() {
   if (length <= 0) return;
   switch (moduleType_) {
     case TModuleType::WebModule:
-      return;  // the host fills PostData itself
+      return;
     case TModuleType::ASP: {
       if (aspRequest_.IsNullOrEmpty()) return;
       std::shared_ptr<IAutoObject> request = aspRequest_.ToObject();

@@ -143,11 +143,11 @@ TEST_F(JetDatabaseTest, DatesConvertFromTheCommonForms) {
 }
 
 TEST_F(JetDatabaseTest, DatesFollowTheRegionalPatternsFirst) {
-  // 03/04/2005 is 3 April in the common day-first form; the host's
-  // month-first pattern reads it as 4 March.
-  EXPECT_EQ(Stored("Day", "\"03/04/2005\""), Value{DateTimeValue{EncodeDate(2005, 4, 3)}});
-  settings_.datePatterns = {"mm/dd/yyyy"};
+  // 03/04/2005 is 4 March in the common slash form (month first); the
+  // host's day-first pattern reads it as 3 April.
   EXPECT_EQ(Stored("Day", "\"03/04/2005\""), Value{DateTimeValue{EncodeDate(2005, 3, 4)}});
+  settings_.datePatterns = {"dd/mm/yyyy"};
+  EXPECT_EQ(Stored("Day", "\"03/04/2005\""), Value{DateTimeValue{EncodeDate(2005, 4, 3)}});
 }
 
 TEST_F(JetDatabaseTest, BooleansAcceptTheWordsAndNumbersTheExportSends) {

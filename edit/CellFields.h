@@ -1,0 +1,48 @@
+// The posted cell fields of an editing request and how editing failures
+// reach the page.
+//
+// A cell field is the line "GCELL_<record>_<field>=<value>": <record> is the
+// row's RecNo (the record's position in the source), <field> the column's
+// FieldIndex. A ticked checkbox posts "on"; an unticked one posts nothing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zyl {
+
+class TZylColumn;
+class TZylHTMLGrid;
+
+namespace edit {
+
+struct CellField {
+  int record = 0;
+  int field = 0;
+  std::string value;
+};
+
+// Reads a 'name=value' line as a cell field. False for other names, for a
+// name without the "_" between the two parts, and for a field part (and,
+// with `needRecord`, a record part) that is not an integer: such lines are
+// ignored.
+bool ParseCellField(std::string_view line, bool needRecord, CellField& cell);
+
+// True for the value a ticked checkbox posts ("on", any letter case).
+bool IsTicked(std::string_view value);
+
+// The column a page rendered as an edit control for its cells: EditMode set
+// and not ReadOnly. Cells of other columns are never written from a request.
+bool IsEditable(const TZylColumn& column);
+
+// The grid's column bound to dataset field `fieldIndex` when it is
+// editable, else null.
+TZylColumn* EditableColumnOfField(const TZylHTMLGrid& grid, int fieldIndex);
+
+// Records a failed edit: the grid's LastUpdateError takes `message`, the
+// page's ErrorText takes it too (after "Error:\n", backslash and n, when
+// `withPrefix`), and the grid shows its error box.
+void ReportFailure(TZylHTMLGrid& grid, const std::string& message, bool withPrefix);
+
+}  // namespace edit
+}  // namespace zyl

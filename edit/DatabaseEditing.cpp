@@ -1,0 +1,178 @@
+// Editing a dataset source: posted cell values written into existing
+// records, one record appended, the current record deleted. Each operation
+// reads the page before and after it writes, so the page that follows shows
+// what was stored. Failures are reported in the page (edit/CellFields.h).
+#include <exception>
+
+#include "data/Paging.h"
+#include "edit/CellFields.h"
+#include "grid/ZylHTMLGrid.h"
+
+namespace zyl {
+
+namespace {
+
+bool Editing(const TDataSet& ds) {
+  return ds.State() == TDataSetState::dsEdit || ds.State() == TDataSetState::dsInsert;
+}
+
+// Drops an edit or append in progress; a dataset that refuses even that is
+// left as it is (the next read or move settles it).
+void CancelQuietly(TDataSet& ds) {
+  try {
+    if (Editing(ds)) ds.Cancel();
+  } catch (const std::exception&) {
+  }
+}
+
+// Writes one posted value into `field` of the record being edited or
+// appended: a boolean takes the checkbox rule, other fields the text.
+void StoreValue(TField& field, const std::string& value, bool emptyIsNull) {
+  if (field.DataType() == TFieldType::ftBoolean) {
+    field.SetAsBoolean(edit::IsTicked(value));
+  } else if (emptyIsNull && value.empty()) {
+    field.Clear();
+  } else {
+    field.SetAsString(value);
+  }
+}
+
+// The page that holds record `recNo`, counting from 1; page 1 when every
+// record is on one page.
+int PageOfRecord(int recNo, int rowsPerPage) {
+  if (rowsPerPage <= 0) return 1;
+  long long position = static_cast<long long>(recNo) + 1;
+  return paging::ClampToInt(position / rowsPerPage + (position % rowsPerPage > 0 ? 1 : 0));
+}
+
+}  // namespace
+
+bool TZylHTMLGrid::UpdateDatabase() {
+  lastUpdateError_.clear();
+  ReadValues();
+  TStringList* post = GetPostData();
+  if (post != nullptr && dataset_ != nullptr && dataset_->GetActive()) {
+    TDataSet& ds = *dataset_;
+    int records = ds.RecordCount();
+    // Unticked checkboxes post nothing: before the first cell of each
+    // record, every boolean edit control of that record is set false.
+    auto resetBooleans = [&] {
+      for (TZylColumn* column : columns_) {
+        if (column->GetDataType() != TFieldType::ftBoolean || !column->GetVisible() ||
+            !edit::IsEditable(*column) || column->GetFieldIndex() < 0) {
+          continue;
+        }
+        try {
+          ds.Edit();
+          ds.GetField(column->GetFieldIndex())->SetAsBoolean(false);
+          ds.Post();
+        } catch (const std::exception&) {
+          CancelQuietly(ds);
+        }
+      }
+    };
+    ds.First();
+    int current = 0;
+    bool firstRun = true;
+    for (const std::string& line : *post) {
+      edit::CellField cell;
+      if (!edit::ParseCellField(line, true, cell)) continue;
+      if (edit::EditableColumnOfField(*this, cell.field) == nullptr) continue;
+      bool exists = cell.record >= 0 && cell.record < records;
+      if (cell.record != current || firstRun) {
+        if (cell.record != current && exists) {
+          ds.First();
+          ds.MoveBy(cell.record);
+        }
+        current = cell.record;
+        if (exists) resetBooleans();
+        firstRun = false;
+      }
+      try {
+        if (!exists) {
+          throw Exception("TZylHTMLGrid '" + GetName() + "': record " +
+                          std::to_string(cell.record) + " does not exist");
+        }
+        ds.Edit();
+        StoreValue(*ds.GetField(cell.field), cell.value, true);
+        ds.Post();
+      } catch (const std::exception& e) {
+        CancelQuietly(ds);
+        edit::ReportFailure(*this, e.what(), false);
+      }
+    }
+  }
+  ReadValues();
+  return true;
+}
+
+bool TZylHTMLGrid::AddDBRecord() {
+  lastUpdateError_.clear();
+  ReadValues();
+  bool result = false;
+  TStringList* post = GetPostData();
+  if (post != nullptr && dataset_ != nullptr && dataset_->GetActive()) {
+    TDataSet& ds = *dataset_;
+    try {
+      bool appended = false;
+      for (const std::string& line : *post) {
+        edit::CellField cell;
+        if (!edit::ParseCellField(line, false, cell)) continue;
+        if (edit::EditableColumnOfField(*this, cell.field) == nullptr) continue;
+        if (!appended) {
+          ds.Append();
+          appended = true;
+        }
+        StoreValue(*ds.GetField(cell.field), cell.value, false);
+      }
+      if (appended) {
+        ds.Post();
+        // A value new to a drop-down list joins its choices.
+        for (TZylColumn* column : columns_) {
+          if (column->GetFieldIndex() < 0 || column->PickList().Empty()) continue;
+          std::string text = ds.GetField(column->GetFieldIndex())->AsString();
+          if (column->ValueList().IndexOf(text) < 0) {
+            column->PickList().Add(text);
+            column->ValueList().Add(text);
+          }
+        }
+        if (masterGrid_ != nullptr) {
+          rowsPerPage_ = maxRows_;
+          if (masterGrid_->GetDataset() != nullptr) masterGrid_->SetRecNo(masterGrid_->GetRecNo());
+          recNo_ = 0;
+        } else {
+          recNo_ = GetSlowRecNo();
+          SetPage(PageOfRecord(recNo_, rowsPerPage_));
+        }
+      }
+      CleanupEdits();
+      result = true;
+    } catch (const std::exception& e) {
+      // Nothing of a failed append stays: no half record.
+      CancelQuietly(ds);
+      edit::ReportFailure(*this, e.what(), true);
+    }
+  }
+  ReadValues();
+  return result;
+}
+
+bool TZylHTMLGrid::DeleteDBRecord() {
+  lastUpdateError_.clear();
+  ReadValues();  // leaves the cursor on the current record
+  bool deleted = false;
+  if (dataset_ != nullptr && dataset_->GetActive() && recNo_ >= 0) {
+    try {
+      dataset_->Delete();
+      deleted = true;
+    } catch (const std::exception& e) {
+      CancelQuietly(*dataset_);
+      edit::ReportFailure(*this, e.what(), false);
+    }
+  }
+  ReadValues();
+  CleanupEdits();
+  return deleted;
+}
+
+}  // namespace zyl

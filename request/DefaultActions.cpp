@@ -1,0 +1,181 @@
+// DoDefaultAction: carries out the action a request asked of the grid
+// (page moves, the download, edits) between the grid's before and after
+// events, and reads the data the page will show.
+//
+// Page moves store the new page before the before event, so a handler sees
+// it; reading then pulls a page past the last one back. A page below 1
+// (the previous page of page 1) is kept at 1 by the Page setter.
+//
+// Edits and deletes are carried out only while the page's update lock
+// exists (CanUpdate); otherwise the data is read again and a grid without
+// master shows TextUpdateError. For a text file the lock test and the edit
+// run under the file's TextFileLock, so no other edit can come between.
+#include <climits>
+#include <exception>
+
+#include "data/DelimitedText.h"
+#include "data/Paging.h"
+#include "edit/TextFileLock.h"
+#include "grid/ZylHTMLGrid.h"
+#include "platform/Exception.h"
+#include "platform/Stream.h"
+#include "platform/System.h"
+#include "request/ZylCSS.h"
+
+namespace zyl {
+
+namespace {
+
+// Records in the grid's source as it is now, or -1 when it cannot be told.
+int SourceRecordCount(const TZylHTMLGrid& grid) {
+  try {
+    if (!grid.GetFileName().empty()) {
+      if (!FileExists(grid.GetFileName())) return -1;
+      TStringList lines;
+      delimited::SplitLines(ReadFileBytes(grid.GetFileName()), lines);
+      return lines.Count() - 1;
+    }
+    TDataSet* ds = grid.GetDataset();
+    if (ds != nullptr && ds->GetActive()) return ds->RecordCount();
+  } catch (const std::exception&) {
+    // Unknown: the stored count is used instead.
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
+  const bool textSource = !fileName_.empty();
+  if (!textSource && dataset_ == nullptr) return true;
+
+  auto before = [&] {
+    if (OnBeforeDoDefaultAction) OnBeforeDoDefaultAction(this, action);
+  };
+  auto after = [&] {
+    if (OnAfterDoDefaultAction) OnAfterDoDefaultAction(this, action);
+  };
+  auto load = [&] {
+    if (textSource) {
+      SetFileName(fileName_);
+    } else {
+      ReadValues();
+    }
+  };
+  // From the before event on, every page move is the same.
+  auto movePage = [&] {
+    before();
+    load();
+    SetRecNo(paging::ClampToInt(paging::FirstRecordOfPage(page_, rowsPerPage_)));
+    after();
+  };
+  // An edit refused for want of the page's lock: the page shows why.
+  auto refuse = [&] {
+    if (css_ != nullptr && masterGrid_ == nullptr && GetEditMode()) showErrorBox_ = true;
+    load();
+  };
+
+  switch (action) {
+    case TGridAction::gaNoAction:
+    case TGridAction::gaAddNew:  // the new-record row comes with AddingRecord
+      before();
+      load();
+      after();
+      break;
+    case TGridAction::gaFirstPage:
+      SetPage(1);
+      before();
+      load();
+      SetRecNo(0);
+      after();
+      break;
+    case TGridAction::gaPreviousPage:
+      SetPage(page_ - 1);
+      movePage();
+      break;
+    case TGridAction::gaNextPage:
+      if (page_ < INT_MAX) SetPage(page_ + 1);
+      movePage();
+      break;
+    case TGridAction::gaLastPage: {
+      // The source is asked for its size: this request may not have read
+      // it yet, and the stored total would then be 0.
+      int records = SourceRecordCount(*this);
+      if (records >= 0) {
+        int size = paging::PageSize(rowsPerPage_, records, maxRows_);
+        SetPage(size > 0 ? paging::ClampToInt((static_cast<long long>(records) + size - 1) / size)
+                         : 1);
+      } else {
+        SetPage(GetPageCount());
+      }
+      movePage();
+      break;
+    }
+    case TGridAction::gaSaveAs:
+      before();
+      load();
+      SendDownload();
+      after();
+      return false;
+    case TGridAction::gaUpdateData:
+      before();
+      if (textSource) {
+        edit::TextFileLock lock(fileName_);
+        if (!CanUpdate()) {
+          refuse();
+        } else if (addPending_) {
+          AddTextRecord();
+        } else {
+          UpdateTextFile();
+        }
+      } else if (!CanUpdate()) {
+        refuse();
+      } else if (addPending_) {
+        AddDBRecord();
+      } else {
+        UpdateDatabase();
+      }
+      after();
+      break;
+    case TGridAction::gaDeleteCurrent:
+      before();
+      if (textSource) {
+        edit::TextFileLock lock(fileName_);
+        if (!CanUpdate()) {
+          refuse();
+        } else {
+          DeleteTextRecord();
+        }
+      } else if (!CanUpdate()) {
+        refuse();
+      } else {
+        DeleteDBRecord();
+      }
+      after();
+      break;
+  }
+  return true;
+}
+
+// The save click: the export in a temporary file, sent as the response.
+void TZylHTMLGrid::SendDownload() {
+  std::string fileName = header_.empty() ? GetName() : header_;
+  const char* contentType = "application/octet-stream";
+  switch (saveAsType_) {
+    case TExportType::TabbedText: contentType = "text/plain"; fileName += ".txt"; break;
+    case TExportType::Excel: contentType = "application/x-msexcel"; fileName += ".xls"; break;
+    case TExportType::Access: contentType = "application/msaccess"; fileName += ".mdb"; break;
+    case TExportType::dBase: fileName += ".dbf"; break;
+    case TExportType::Paradox: fileName += ".db"; break;
+  }
+  std::string temp = GetTempFileName();
+  struct Remove {
+    const std::string& name;
+    ~Remove() { DeleteFile(name); }
+  } remove{temp};
+  TFileStream stream(temp, TFileStream::Mode::fmCreate);
+  SaveAs(saveAsType_, stream);
+  SendFile(contentType, stream, fileName);
+}
+
+}  // namespace zyl

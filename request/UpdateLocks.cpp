@@ -1,0 +1,158 @@
+// Update lock files (request/UpdateLocks.h) and the grid operations that
+// keep them: CanUpdate, Done, CleanupEdits; and fresh temporary file names.
+#include "request/UpdateLocks.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "grid/ZylHTMLGrid.h"
+#include "platform/Exception.h"
+#include "platform/System.h"
+#include "request/ZylCSS.h"
+
+namespace zyl {
+
+namespace updatelock {
+
+namespace {
+
+constexpr const char* kHex = "[0-9A-Fa-f]";
+
+std::string HexRun(int digits) {
+  std::string out;
+  for (int i = 0; i < digits; ++i) out += kHex;
+  return out;
+}
+
+// This user's plain file with one link, as lstat sees it.
+bool IsOwnPlainFile(const struct stat& st) {
+  return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
+}
+
+std::string ErrnoText() {
+  return std::strerror(errno);
+}
+
+}  // namespace
+
+std::string Directory() {
+  return TempDirectory();
+}
+
+std::string PathFor(const std::string& prefix, const std::string& guid) {
+  if (!IsGuidString(guid) || prefix.find('/') != std::string::npos) return std::string();
+  return Directory() + prefix + "." + guid + ".upd";
+}
+
+std::string Pattern(const std::string& prefix) {
+  return EscapeWildcards(prefix) + "." + HexRun(8) + "-" + HexRun(4) + "-" + HexRun(4) + "-" +
+         HexRun(4) + "-" + HexRun(12) + ".upd";
+}
+
+void Write(const std::string& path, const std::string& guid) {
+  int fd = -1;
+  struct stat st {};
+  // A lock that another page's CleanupEdits removes between the open and
+  // the check has no links left; it is created again.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    // O_NONBLOCK keeps a FIFO planted under the name from blocking the
+    // open; the check below refuses it.
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) throw EInOutError("update lock '" + path + "': cannot create: " + ErrnoText());
+    if (::fstat(fd, &st) != 0 || st.st_nlink != 0) break;
+    ::close(fd);
+    fd = -1;
+  }
+  if (fd < 0) return;  // removed again at once: as if the cleanup came after
+  if (!IsOwnPlainFile(st)) {
+    ::close(fd);
+    throw EInOutError("update lock '" + path + "': the name is taken by another kind of file");
+  }
+  std::string content = guid + "\r\n";
+  bool ok = ((st.st_mode & 07777) == 0600 || ::fchmod(fd, 0600) == 0) && ::ftruncate(fd, 0) == 0 &&
+            ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+  std::string error = ok ? std::string() : ErrnoText();
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = ErrnoText();
+  }
+  if (!ok) throw EInOutError("update lock '" + path + "': cannot write: " + error);
+}
+
+bool IsValid(const std::string& path, long maxAgeSeconds) {
+  struct stat st {};
+  if (path.empty() || ::lstat(path.c_str(), &st) != 0 || !IsOwnPlainFile(st)) return false;
+  if (maxAgeSeconds <= 0) return true;
+  return std::time(nullptr) - st.st_mtime <= maxAgeSeconds;
+}
+
+int DeleteAll(const std::string& prefix) {
+  return DeleteFiles(Directory(), Pattern(prefix));
+}
+
+int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {
+  if (maxAgeSeconds <= 0) return 0;
+  std::string dir = Directory();
+  std::string pattern = Pattern(prefix);
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return 0;
+  int deleted = 0;
+  std::time_t now = std::time(nullptr);
+  while (const dirent* entry = ::readdir(d)) {
+    if (::fnmatch(pattern.c_str(), entry->d_name, FNM_PERIOD) != 0) continue;
+    std::string path = dir + entry->d_name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (now - st.st_mtime > maxAgeSeconds && ::unlink(path.c_str()) == 0) ++deleted;
+  }
+  ::closedir(d);
+  return deleted;
+}
+
+}  // namespace updatelock
+
+namespace {
+
+// The prefix of this program's lock names, or "" without a TZylCSS.
+std::string LockPrefix(const TZylCSS* css) {
+  return css == nullptr ? std::string() : ExtractFileName(css->GetModuleFileName());
+}
+
+}  // namespace
+
+bool TZylHTMLGrid::CanUpdate() {
+  if (css_ == nullptr || !GetEditMode()) return false;
+  std::string path = updatelock::PathFor(LockPrefix(css_), guid_);
+  // A lock older than the age limit counts as gone: the page is stale.
+  bool valid = updatelock::IsValid(path, css_->GetMaxLockAge());
+  if (!valid && masterGrid_ == nullptr) css_->SetErrorText(textUpdateError_);
+  return valid;
+}
+
+bool TZylHTMLGrid::Done() {
+  if (css_ == nullptr || !GetEditMode()) return false;
+  std::string prefix = LockPrefix(css_);
+  std::string path = updatelock::PathFor(prefix, guid_);
+  if (path.empty()) return false;  // no page identity of the library's form
+  updatelock::DeleteOlderThan(prefix, css_->GetMaxLockAge());
+  updatelock::Write(path, guid_);
+  return true;
+}
+
+void TZylHTMLGrid::CleanupEdits() {
+  if (css_ == nullptr || !GetEditMode()) return;
+  updatelock::DeleteAll(LockPrefix(css_));
+}
+
+std::string TZylHTMLGrid::GetTempFileName() {
+  return CreateUniqueTempFile(TempDirectory(), "");
+}
+
+}  // namespace zyl

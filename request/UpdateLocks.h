@@ -1,0 +1,50 @@
+// Update lock files: the small files in the system's temporary directory
+// that let a page write edits only while no other page of the same program
+// has added or deleted records since the page was produced.
+//
+// Name: <prefix> "." <GUID> ".upd", where the prefix is the file-name part
+// of the program's module file ("grid.cgi") and the GUID is the page's
+// 36-character identity. Content: the GUID and CR LF; it is never read.
+// Only names of exactly this form (the GUID in its 8-4-4-4-12 hex form) are
+// ever written, tested or deleted, so a GUID or module name taken from
+// outside can neither reach another directory nor widen a deletion.
+//
+// Files are created without following symbolic links and kept owner-only
+// (0600); a name that exists as anything but a regular file of this user
+// with a single link is refused.
+#pragma once
+
+#include <string>
+
+namespace zyl::updatelock {
+
+// The directory lock files live in: the system's temporary directory
+// ($TMPDIR, else /tmp), with a trailing "/".
+std::string Directory();
+
+// "<prefix>.<guid>.upd" in Directory(); empty when `guid` is not of the
+// GUID form or `prefix` holds a "/".
+std::string PathFor(const std::string& prefix, const std::string& guid);
+
+// The shell wildcard that matches the lock names of `prefix` and nothing
+// else: the prefix with its wildcard characters escaped, ".", a GUID-shaped
+// hex pattern, ".upd".
+std::string Pattern(const std::string& prefix);
+
+// Creates or rewrites the lock at `path` with `guid` and CR LF. Throws
+// EInOutError when it cannot be written or the name is taken by something
+// that is not this user's plain file.
+void Write(const std::string& path, const std::string& guid);
+
+// True when `path` is this user's regular file (not a link) and, for a
+// positive `maxAgeSeconds`, not older than that.
+bool IsValid(const std::string& path, long maxAgeSeconds);
+
+// Deletes every lock of `prefix`; returns how many.
+int DeleteAll(const std::string& prefix);
+
+// Deletes the locks of `prefix` older than `maxAgeSeconds` (nothing for an
+// age of 0 or below); returns how many.
+int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds);
+
+}  // namespace zyl::updatelock

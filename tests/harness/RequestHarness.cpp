@@ -1,0 +1,160 @@
+#include "RequestHarness.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "platform/StringList.h"
+
+namespace zyl::harness {
+
+namespace {
+
+// The decoded 'name=value' lines of URL-encoded text.
+std::string FieldLines(const std::string& encoded) {
+  std::string out;
+  std::size_t start = 0;
+  while (start <= encoded.size() && !encoded.empty()) {
+    std::size_t amp = encoded.find('&', start);
+    std::string piece =
+        encoded.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
+    if (!piece.empty()) out += TZylCSS::WWWDecode(piece) + "\r\n";
+    if (amp == std::string::npos) break;
+    start = amp + 1;
+  }
+  return out;
+}
+
+// Sets the CGI variables and standard input of one console request and
+// puts everything back afterwards.
+class ConsoleRequest {
+ public:
+  ConsoleRequest(const Request& request, const std::string& query, const std::string& script) {
+    Set("REQUEST_METHOD", request.method);
+    Set("CONTENT_LENGTH", std::to_string(request.body.size()));
+    Set("QUERY_STRING", request.method == "GET" ? query : "");
+    Set("SCRIPT_NAME", script);
+    savedStdin_ = ::dup(0);
+    int fds[2];
+    if (::pipe(fds) != 0) throw std::runtime_error("console request: no pipe");
+    // Bodies of these tests fit the pipe buffer.
+    if (::write(fds[1], request.body.data(), request.body.size()) !=
+        static_cast<ssize_t>(request.body.size())) {
+      throw std::runtime_error("console request: body does not fit the pipe");
+    }
+    ::close(fds[1]);
+    ::dup2(fds[0], 0);
+    ::close(fds[0]);
+  }
+  ~ConsoleRequest() {
+    ::dup2(savedStdin_, 0);
+    ::close(savedStdin_);
+    for (const char* name : {"REQUEST_METHOD", "CONTENT_LENGTH", "QUERY_STRING", "SCRIPT_NAME"}) {
+      ::unsetenv(name);
+    }
+  }
+  ConsoleRequest(const ConsoleRequest&) = delete;
+  ConsoleRequest& operator=(const ConsoleRequest&) = delete;
+
+ private:
+  static void Set(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
+  int savedStdin_ = -1;
+};
+
+}  // namespace
+
+Components::Components() : css_(std::make_unique<TZylCSS>(nullptr)) {}
+
+TZylHTMLGrid& Components::AddGrid(const std::string& name) {
+  auto grid = std::make_unique<TZylHTMLGrid>(nullptr);
+  grid->SetName(name);
+  grid->SetCSS(css_.get());
+  grid->Loaded();
+  grids_.push_back(std::move(grid));
+  return *grids_.back();
+}
+
+TZylHTMLGrid& Components::Grid(const std::string& name) {
+  for (auto& grid : grids_) {
+    if (grid->GetName() == name) return *grid;
+  }
+  throw std::out_of_range("no grid named '" + name + "'");
+}
+
+const Form& Response::GetForm(const std::string& name, int occurrence) const {
+  for (const Form& form : forms) {
+    if (form.name == name && occurrence-- == 0) return form;
+  }
+  throw std::runtime_error("the page has no form '" + name + "'");
+}
+
+Site::Site(Program program, TModuleType kind) : program_(std::move(program)), kind_(kind) {}
+
+Response Site::Click(const Response& page, const std::string& formName, const std::string& button,
+                     const std::function<void(Form&)>& fill) const {
+  Form form = page.GetForm(formName);
+  if (fill) fill(form);
+  return Submit(form, button);
+}
+
+Response Site::Submit(const Form& form, const std::string& button) const {
+  Request request;
+  request.method = form.method.empty() ? "GET" : form.method;
+  request.action = form.action;
+  request.body = UrlEncode(form.Submission(button));
+  return Send(request);
+}
+
+Response Site::Send(const Request& request) const {
+  std::string target = request.action.substr(0, request.action.find('#'));
+  std::size_t mark = target.find('?');
+  std::string query = mark == std::string::npos ? std::string() : target.substr(mark + 1);
+
+  Response response;
+  response.components = std::make_unique<Components>();
+  Components& page = *response.components;
+  TZylCSS& css = page.Css();
+  css.SetModuleType(kind_);
+  css.SetModuleFileName(moduleFileName_);
+
+  std::unique_ptr<ConsoleRequest> console;
+  std::string fieldText;
+  if (kind_ == TModuleType::Console) {
+    console = std::make_unique<ConsoleRequest>(request, query, scriptName_);
+  } else {
+    // A web-module host hands over the decoded fields itself.
+    fieldText = FieldLines(query) + FieldLines(request.method == "POST" ? request.body : "");
+    TStringList posted;
+    posted.SetText(FieldLines(request.method == "POST" ? request.body : ""));
+    css.SetPostData(posted);
+  }
+
+  program_(page);
+  for (auto& grid : page.Grids()) {
+    TGridAction action;
+    if (kind_ == TModuleType::Console) {
+      // In a POST the program passes the URL's query on itself.
+      if (request.method == "POST") grid->SetQueryString(query);
+      action = grid->ProcessParameters();
+    } else {
+      action = grid->ProcessParametersData(fieldText);
+    }
+    response.actions[grid->GetName()] = action;
+  }
+  for (auto& grid : page.Grids()) {
+    if (!grid->DoDefaultAction(response.actions[grid->GetName()])) {
+      response.pageProduced = false;
+      return response;
+    }
+  }
+  // A detail grid's page is part of its master's.
+  for (auto& grid : page.Grids()) {
+    if (grid->GetMasterGrid() == nullptr) response.html += grid->GetHTML().GetText();
+  }
+  for (auto& grid : page.Grids()) response.done[grid->GetName()] = grid->Done();
+  response.forms = ScanForms(response.html);
+  return response;
+}
+
+}  // namespace zyl::harness

@@ -1,0 +1,104 @@
+// Runs whole requests against a grid program without a web server, and
+// clicks what the previous page rendered.
+//
+// A Site stands for one web program. For every request it makes the page's
+// components afresh (as a CGI process does), lets the program's setup code
+// link grids to their data, and then drives each grid as a host does:
+// ProcessParameters (or, for a web-module host, ProcessParametersData with
+// the fields the host hands over), DoDefaultAction, the page's HTML, Done.
+// The Response keeps the components alive so a test can look at the grids,
+// and holds the page's forms, ready to be filled in and posted again.
+//
+// Host kinds: WebModule (the default) sets PostData itself and needs no
+// process state, so requests may run on several threads at once. Console
+// passes the request through the process environment and standard input,
+// like a web server starting a CGI program; it must not run concurrently.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HtmlForms.h"
+#include "grid/ZylHTMLGrid.h"
+#include "request/ZylCSS.h"
+
+namespace zyl::harness {
+
+// The components of one request.
+class Components {
+ public:
+  Components();
+  TZylCSS& Css() { return *css_; }
+  // A new grid named `name`, linked to the page's TZylCSS and Loaded().
+  // Grids take part in the request in the order they were added.
+  TZylHTMLGrid& AddGrid(const std::string& name);
+  // Throws std::out_of_range for an unknown name.
+  TZylHTMLGrid& Grid(const std::string& name);
+  const std::vector<std::unique_ptr<TZylHTMLGrid>>& Grids() const { return grids_; }
+  // Keeps another component of the request (a dataset the program opened
+  // for it) alive as long as the request's components.
+  template <class T>
+  T& Keep(std::unique_ptr<T> component) {
+    T& kept = *component;
+    kept_.push_back(std::move(component));
+    return kept;
+  }
+
+ private:
+  std::vector<std::unique_ptr<TComponent>> kept_;
+  std::unique_ptr<TZylCSS> css_;
+  std::vector<std::unique_ptr<TZylHTMLGrid>> grids_;
+};
+
+struct Request {
+  std::string method = "GET";
+  std::string action;  // the form's ACTION: script name, query after "?", "#" anchor
+  std::string body;    // URL-encoded fields of a POST
+};
+
+struct Response {
+  bool pageProduced = true;
+  std::string html;
+  std::vector<Form> forms;
+  std::map<std::string, TGridAction> actions;  // by grid name
+  std::map<std::string, bool> done;            // Done's result by grid name
+  std::unique_ptr<Components> components;
+
+  // The `occurrence`-th form named `name` (toolbar forms of several grids
+  // share names). Throws std::runtime_error when there is none.
+  const Form& GetForm(const std::string& name, int occurrence = 0) const;
+  TZylHTMLGrid& Grid(const std::string& name) const { return components->Grid(name); }
+  const std::string& ErrorText() const { return components->Css().GetErrorText(); }
+};
+
+class Site {
+ public:
+  // Links the grids of a fresh request to their data and settings.
+  using Program = std::function<void(Components&)>;
+
+  explicit Site(Program program, TModuleType kind = TModuleType::WebModule);
+
+  void SetModuleFileName(const std::string& name) { moduleFileName_ = name; }
+  const std::string& ModuleFileName() const { return moduleFileName_; }
+  void SetScriptName(const std::string& name) { scriptName_ = name; }
+
+  // The first visit: a GET without query.
+  Response Open() const { return Send(Request{}); }
+  // Posts `form` of `page` as a browser does when `button` is clicked,
+  // after `fill` has changed the form's controls.
+  Response Click(const Response& page, const std::string& formName, const std::string& button,
+                 const std::function<void(Form&)>& fill = {}) const;
+  Response Submit(const Form& form, const std::string& button) const;
+  Response Send(const Request& request) const;
+
+ private:
+  Program program_;
+  TModuleType kind_;
+  std::string moduleFileName_ = "/srv/cgi-bin/grid.cgi";
+  std::string scriptName_ = "/cgi-bin/grid.cgi";
+};
+
+}  // namespace zyl::harness
