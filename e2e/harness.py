@@ -17,7 +17,6 @@ SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 ZYLGRID = os.environ.get("ZYLGRID", os.path.join(SOURCE_DIR, "build/apps/zylgrid/zylgrid"))
 DEMO_DATA = os.environ.get("ZYLGRID_DEMO_DATA",
                            os.path.join(SOURCE_DIR, "build/apps/zylgrid/demo-data/zylgrid-demo-data"))
-STANDINS = os.environ.get("ZYLGRID_STANDINS", "")
 CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
 CHROMEDRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
 STATUSES = "New,Confirmed,Shipped,Delivered,Cancelled"

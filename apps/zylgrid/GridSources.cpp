@@ -6,14 +6,11 @@
 #include "apps/zylgrid/SqliteHelpers.h"
 #include "apps/zylgrid/SqliteMemDataset.h"
 #include "data/DelimitedText.h"
+#include "data/SQLiteDataset.h"
 #include "data/ZylMemDataset.h"
 #include "platform/StringList.h"
 #include "platform/System.h"
 
-#if __has_include("data/SQLiteDataset.h")
-#include "data/SQLiteDataset.h"
-#define ZYLGRID_HAVE_SQLITE_DATASET 1
-#endif
 
 namespace zylgrid {
 
@@ -89,7 +86,6 @@ std::unique_ptr<zyl::TDataSet> BindSource(zyl::TZylHTMLGrid& grid, const GridSet
         spec.editable = settings.editable;
         dataset = std::make_unique<SqliteMemDataset>(nullptr, spec);
       } else {
-#ifdef ZYLGRID_HAVE_SQLITE_DATASET
         auto ds = std::make_unique<zyl::TZylSQLiteDataset>(nullptr);
         ds->SetDatabase(settings.path);
         if (!settings.table.empty()) {
@@ -98,14 +94,6 @@ std::unique_ptr<zyl::TDataSet> BindSource(zyl::TZylHTMLGrid& grid, const GridSet
           ds->SetSQL(settings.query);
         }
         dataset = std::move(ds);
-#else
-        SqliteSourceSpec spec;
-        spec.path = settings.path;
-        spec.table = settings.table;
-        spec.query = settings.query;
-        spec.editable = settings.editable;
-        dataset = std::make_unique<SqliteMemDataset>(nullptr, spec);
-#endif
       }
       dataset->SetName(settings.name + "Data");
       dataset->Open();
