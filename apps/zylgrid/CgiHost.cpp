@@ -17,9 +17,10 @@ int RunCgi(const std::string& configFile, const std::string& executable) {
     CheckSources(config);
   } catch (const std::exception& e) {
     LogLine(std::string("zylgrid: ") + e.what());
-    std::fputs("Status: 500 Internal Server Error\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n"
-               "The site is not configured correctly.\n",
-               stdout);
+    std::fputs(
+        "Status: 500 Internal Server Error\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n"
+        "The site is not configured correctly.\n",
+        stdout);
     std::fflush(stdout);
     return 1;
   }

@@ -17,7 +17,9 @@ namespace {
 
 constexpr long long kMaxBody = 16LL * 1024 * 1024;
 
-void OnStop(int) { FCGX_ShutdownPending(); }
+void OnStop(int) {
+  FCGX_ShutdownPending();
+}
 
 std::string Param(FCGX_Request& request, const char* name) {
   const char* value = FCGX_GetParam(name, request.envp);
@@ -26,8 +28,10 @@ std::string Param(FCGX_Request& request, const char* name) {
 
 void Send(FCGX_Request& request, int status, const std::string& contentType,
           const std::string& fileName, const std::string& body) {
-  std::string head = "Status: " + std::to_string(status) + "\r\nContent-Type: " + contentType + "\r\n";
-  if (!fileName.empty()) head += "Content-Disposition: attachment; filename=\"" + fileName + "\"\r\n";
+  std::string head =
+      "Status: " + std::to_string(status) + "\r\nContent-Type: " + contentType + "\r\n";
+  if (!fileName.empty())
+    head += "Content-Disposition: attachment; filename=\"" + fileName + "\"\r\n";
   head += "\r\n";
   FCGX_PutStr(head.data(), static_cast<int>(head.size()), request.out);
   std::size_t done = 0;
@@ -94,11 +98,13 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
   while (FCGX_Accept_r(&request) >= 0) {
     std::string method = Param(request, "REQUEST_METHOD");
     std::string uri = Param(request, "DOCUMENT_URI");
-    if (uri.empty()) uri = Param(request, "REQUEST_URI").substr(0, Param(request, "REQUEST_URI").find('?'));
+    if (uri.empty())
+      uri = Param(request, "REQUEST_URI").substr(0, Param(request, "REQUEST_URI").find('?'));
     int status = 200;
     std::string bytes;
     const std::string& images = config.imagesURL;
-    if (method == "GET" && uri.size() > images.size() && uri.compare(0, images.size(), images) == 0) {
+    if (method == "GET" && uri.size() > images.size() &&
+        uri.compare(0, images.size(), images) == 0) {
       std::string name = uri.substr(images.size());
       if (ReadImage(config.imagesDir, name, bytes)) {
         Send(request, 200, ImageContentType(name), "", bytes);
@@ -118,8 +124,8 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
         Send(request, response.status, response.contentType, response.fileName, bytes);
       }
     }
-    LogLine(Param(request, "REMOTE_ADDR") + " " + method + " " + uri + " " + std::to_string(status) +
-            " " + std::to_string(bytes.size()));
+    LogLine(Param(request, "REMOTE_ADDR") + " " + method + " " + uri + " " +
+            std::to_string(status) + " " + std::to_string(bytes.size()));
     FCGX_Finish_r(&request);
   }
   LogLine("stopped");

@@ -11,7 +11,6 @@
 #include "platform/StringList.h"
 #include "platform/System.h"
 
-
 namespace zylgrid {
 
 namespace {

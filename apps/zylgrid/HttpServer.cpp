@@ -119,7 +119,8 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   std::thread stopper([&server, &stopSignals] {
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    if (signal != SIGUSR1) LogLine(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
+    if (signal != SIGUSR1)
+      LogLine(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
     server.stop();
   });
   std::string address = "http://" + settings.bind + ":" + std::to_string(settings.port) + "/";

@@ -12,11 +12,11 @@ enum class Mode { Serve, Cgi, FastCgi, Demo, Help };
 
 struct Options {
   Mode mode = Mode::Help;
-  std::string configFile;       // --config; empty: ZYLGRID_CONFIG or beside the executable
+  std::string configFile;  // --config; empty: ZYLGRID_CONFIG or beside the executable
   std::string bind = "127.0.0.1";
-  int port = 8080;              // serve, demo; fcgi only with --port
-  std::string socketPath;       // fcgi --socket
-  std::string dataDir;          // demo --data: where the sample database lives
+  int port = 8080;         // serve, demo; fcgi only with --port
+  std::string socketPath;  // fcgi --socket
+  std::string dataDir;     // demo --data: where the sample database lives
 };
 
 // A command line that cannot be used; the message names the argument.

@@ -164,12 +164,30 @@ std::string PageBuilder::FieldText(const std::string& method, const std::string&
 
 void PageBuilder::DownloadType(int exportType, std::string& contentType, std::string& extension) {
   switch (static_cast<zyl::TExportType>(exportType)) {
-    case zyl::TExportType::TabbedText: contentType = "text/plain"; extension = ".txt"; break;
-    case zyl::TExportType::Excel: contentType = "application/x-msexcel"; extension = ".xls"; break;
-    case zyl::TExportType::Access: contentType = "application/msaccess"; extension = ".mdb"; break;
-    case zyl::TExportType::dBase: contentType = "application/octet-stream"; extension = ".dbf"; break;
-    case zyl::TExportType::Paradox: contentType = "application/octet-stream"; extension = ".db"; break;
-    default: contentType = "application/octet-stream"; extension = ".bin"; break;
+    case zyl::TExportType::TabbedText:
+      contentType = "text/plain";
+      extension = ".txt";
+      break;
+    case zyl::TExportType::Excel:
+      contentType = "application/x-msexcel";
+      extension = ".xls";
+      break;
+    case zyl::TExportType::Access:
+      contentType = "application/msaccess";
+      extension = ".mdb";
+      break;
+    case zyl::TExportType::dBase:
+      contentType = "application/octet-stream";
+      extension = ".dbf";
+      break;
+    case zyl::TExportType::Paradox:
+      contentType = "application/octet-stream";
+      extension = ".db";
+      break;
+    default:
+      contentType = "application/octet-stream";
+      extension = ".bin";
+      break;
   }
 }
 
@@ -185,12 +203,23 @@ std::string PageBuilder::EscapeText(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -256,12 +285,16 @@ void PageBuilder::HandleConsole(std::FILE* out) const {
     page = "Content-Type: text/html; charset=UTF-8\r\n\r\n" + run.Page();
   } catch (const std::exception& e) {
     if (log_) log_(std::string("request failed: ") + e.what());
-    page = std::string("Status: 500 Internal Server Error\r\nContent-Type: text/html; "
-                       "charset=UTF-8\r\n\r\n") + kErrorPage;
+    page = std::string(
+               "Status: 500 Internal Server Error\r\nContent-Type: text/html; "
+               "charset=UTF-8\r\n\r\n") +
+           kErrorPage;
   } catch (...) {
     if (log_) log_("request failed: unknown error");
-    page = std::string("Status: 500 Internal Server Error\r\nContent-Type: text/html; "
-                       "charset=UTF-8\r\n\r\n") + kErrorPage;
+    page = std::string(
+               "Status: 500 Internal Server Error\r\nContent-Type: text/html; "
+               "charset=UTF-8\r\n\r\n") +
+           kErrorPage;
   }
   std::fwrite(page.data(), 1, page.size(), out);
   std::fflush(out);

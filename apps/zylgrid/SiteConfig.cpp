@@ -83,9 +83,8 @@ class SectionReader {
 
 bool ValidIdentifier(const std::string& name) {
   if (name.empty() || name.size() > 128) return false;
-  return std::all_of(name.begin(), name.end(), [](unsigned char c) {
-    return std::isalnum(c) != 0 || c == '_';
-  });
+  return std::all_of(name.begin(), name.end(),
+                     [](unsigned char c) { return std::isalnum(c) != 0 || c == '_'; });
 }
 
 std::vector<std::string> SplitList(const std::string& text) {
@@ -115,8 +114,9 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
     config.imagesURL = page.Text("ImagesURL");
     if (config.imagesURL.empty() || config.imagesURL.back() != '/' ||
         config.imagesURL.find_first_of("\"<>'\r\n ") != std::string::npos) {
-      page.Fail("ImagesURL", "'" + config.imagesURL + "' must end with '/' and hold no quotes, "
-                             "angle brackets or blanks");
+      page.Fail("ImagesURL", "'" + config.imagesURL +
+                                 "' must end with '/' and hold no quotes, "
+                                 "angle brackets or blanks");
     }
   }
   if (page.Has("ImagesDir")) {
@@ -148,10 +148,9 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   if (!ValidIdentifier(section)) {
     in.Fail("(name)", "a grid's name holds letters, digits and '_' only");
   }
-  static const std::set<std::string> known = {"source",  "table",       "query",
-                                              "layout",  "editable",    "rowsperpage",
-                                              "master",  "detailkey",   "globalsorting",
-                                              "header"};
+  static const std::set<std::string> known = {"source",        "table",       "query",  "layout",
+                                              "editable",      "rowsperpage", "master", "detailkey",
+                                              "globalsorting", "header"};
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys(section.c_str(), keys);
   for (const auto& key : keys) {

@@ -35,29 +35,29 @@ class ConfigError : public zyl::Exception {
 enum class SourceKind { SQLite, Text, Csv, Postgres };
 
 struct GridSettings {
-  std::string name;             // section name = the grid's Name
+  std::string name;  // section name = the grid's Name
   SourceKind kind = SourceKind::SQLite;
-  std::string path;             // file of sqlite:, text:, csv: (absolute after loading)
-  std::string table;            // Table (SQL sources)
-  std::string query;            // Query (SQL sources)
-  std::string layout;           // Layout: grid configuration file (absolute), may be empty
-  std::string header;           // Header: the grid's title bar text
+  std::string path;    // file of sqlite:, text:, csv: (absolute after loading)
+  std::string table;   // Table (SQL sources)
+  std::string query;   // Query (SQL sources)
+  std::string layout;  // Layout: grid configuration file (absolute), may be empty
+  std::string header;  // Header: the grid's title bar text
   bool editable = false;
-  int rowsPerPage = 0;          // 0: the grid's default
-  std::string master;           // Master: section name of the master grid
-  std::string detailColumn;     // DetailKey left side: column of this grid's source
-  std::string masterColumn;     // DetailKey right side: column of the master's source
+  int rowsPerPage = 0;       // 0: the grid's default
+  std::string master;        // Master: section name of the master grid
+  std::string detailColumn;  // DetailKey left side: column of this grid's source
+  std::string masterColumn;  // DetailKey right side: column of the master's source
   bool globalSorting = false;
   // PickList.<Column>=a,b,c: the choices offered when the column is edited.
   std::map<std::string, std::vector<std::string>> pickLists;
 };
 
 struct SiteConfig {
-  std::string fileName;         // the INI file it came from ("" when built in code)
+  std::string fileName;  // the INI file it came from ("" when built in code)
   std::string title = "zylgrid";
   std::string imagesURL = "/images/";
-  std::string imagesDir;        // folder of the image set (absolute)
-  std::string stylesheet;       // extra CSS text (read from the Stylesheet file)
+  std::string imagesDir;   // folder of the image set (absolute)
+  std::string stylesheet;  // extra CSS text (read from the Stylesheet file)
   std::vector<GridSettings> grids;
 
   // The grid named `name` (case-insensitive), or null.

@@ -16,7 +16,9 @@ Database::Database(const std::string& path, bool readOnly, bool create) : path_(
   sqlite3_extended_result_codes(db_, 1);
 }
 
-Database::~Database() { sqlite3_close(db_); }
+Database::~Database() {
+  sqlite3_close(db_);
+}
 
 void Database::Fail(const std::string& what) const {
   throw Error("SQLite: " + path_ + ": " + what + ": " + sqlite3_errmsg(db_));
@@ -49,7 +51,9 @@ std::vector<Column> Database::Columns(const std::string& table) {
   return columns;
 }
 
-long long Database::LastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
+long long Database::LastInsertRowid() const {
+  return sqlite3_last_insert_rowid(db_);
+}
 
 Statement::Statement(Database& db, const std::string& sql) : db_(db) {
   if (sqlite3_prepare_v2(db.Handle(), sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {
@@ -57,16 +61,26 @@ Statement::Statement(Database& db, const std::string& sql) : db_(db) {
   }
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+  sqlite3_finalize(stmt_);
+}
 
 void Statement::Bind(int index, const zyl::TVariant& value) {
   int rc = SQLITE_OK;
   switch (value.GetKind()) {
     case zyl::TVariant::Kind::Empty:
-    case zyl::TVariant::Kind::Null: rc = sqlite3_bind_null(stmt_, index); break;
-    case zyl::TVariant::Kind::Boolean: rc = sqlite3_bind_int(stmt_, index, value.ToBoolean() ? 1 : 0); break;
-    case zyl::TVariant::Kind::Integer: rc = sqlite3_bind_int64(stmt_, index, value.ToInt64()); break;
-    case zyl::TVariant::Kind::Double: rc = sqlite3_bind_double(stmt_, index, value.ToDouble()); break;
+    case zyl::TVariant::Kind::Null:
+      rc = sqlite3_bind_null(stmt_, index);
+      break;
+    case zyl::TVariant::Kind::Boolean:
+      rc = sqlite3_bind_int(stmt_, index, value.ToBoolean() ? 1 : 0);
+      break;
+    case zyl::TVariant::Kind::Integer:
+      rc = sqlite3_bind_int64(stmt_, index, value.ToInt64());
+      break;
+    case zyl::TVariant::Kind::Double:
+      rc = sqlite3_bind_double(stmt_, index, value.ToDouble());
+      break;
     case zyl::TVariant::Kind::ByteArray: {
       const auto& bytes = value.ToBytes();
       rc = sqlite3_bind_blob64(stmt_, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
@@ -74,7 +88,8 @@ void Statement::Bind(int index, const zyl::TVariant& value) {
     }
     default: {
       std::string text = value.ToString();
-      rc = sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+      rc = sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                               SQLITE_UTF8);
       break;
     }
   }
@@ -88,7 +103,9 @@ bool Statement::Step() {
   db_.Fail("statement failed");
 }
 
-int Statement::ColumnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::ColumnCount() const {
+  return sqlite3_column_count(stmt_);
+}
 
 std::string Statement::ColumnName(int index) const {
   const char* name = sqlite3_column_name(stmt_, index);
@@ -102,9 +119,12 @@ std::string Statement::DeclaredType(int index) const {
 
 zyl::TVariant Statement::Value(int index) const {
   switch (sqlite3_column_type(stmt_, index)) {
-    case SQLITE_NULL: return zyl::TVariant::Null();
-    case SQLITE_INTEGER: return zyl::TVariant(static_cast<std::int64_t>(sqlite3_column_int64(stmt_, index)));
-    case SQLITE_FLOAT: return zyl::TVariant(sqlite3_column_double(stmt_, index));
+    case SQLITE_NULL:
+      return zyl::TVariant::Null();
+    case SQLITE_INTEGER:
+      return zyl::TVariant(static_cast<std::int64_t>(sqlite3_column_int64(stmt_, index)));
+    case SQLITE_FLOAT:
+      return zyl::TVariant(sqlite3_column_double(stmt_, index));
     case SQLITE_BLOB: {
       const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(stmt_, index));
       int size = sqlite3_column_bytes(stmt_, index);

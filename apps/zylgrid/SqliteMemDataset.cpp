@@ -18,7 +18,9 @@ std::string Upper(std::string text) {
   return text;
 }
 
-bool SameName(const std::string& a, const std::string& b) { return Upper(a) == Upper(b); }
+bool SameName(const std::string& a, const std::string& b) {
+  return Upper(a) == Upper(b);
+}
 
 }  // namespace
 
@@ -34,7 +36,8 @@ TFieldType FieldTypeOf(const std::string& declaredType) {
   if (t == "BIGINT" || t == "INT8" || t == "INT64") return TFieldType::ftLargeint;
   if (t == "SMALLINT" || t == "TINYINT" || t == "INT2") return TFieldType::ftSmallint;
   if (t.find("INT") != std::string::npos) return TFieldType::ftInteger;
-  if (t.find("CHAR") != std::string::npos || t.find("TEXT") != std::string::npos) return TFieldType::ftString;
+  if (t.find("CHAR") != std::string::npos || t.find("TEXT") != std::string::npos)
+    return TFieldType::ftString;
   if (t.find("BLOB") != std::string::npos) return TFieldType::ftBlob;
   if (t.find("REAL") != std::string::npos || t.find("FLOA") != std::string::npos ||
       t.find("DOUB") != std::string::npos) {
@@ -58,7 +61,8 @@ void SqliteMemDataset::Load() {
   std::string select;
   if (!spec_.table.empty()) {
     std::vector<sql::Column> columns = db_->Columns(spec_.table);
-    if (columns.empty()) throw sql::Error("SQLite: " + spec_.path + ": no table '" + spec_.table + "'");
+    if (columns.empty())
+      throw sql::Error("SQLite: " + spec_.path + ": no table '" + spec_.table + "'");
     // An INTEGER PRIMARY KEY column is the rowid itself; otherwise the rowid
     // is shown as a read-only first column.
     int alias = -1;
@@ -84,7 +88,8 @@ void SqliteMemDataset::Load() {
       select += (select.size() > 6 ? ", " : " ") + sql::QuoteIdentifier(columns[i].name);
     }
     select += " FROM " + sql::QuoteIdentifier(spec_.table);
-    if (!spec_.keyColumn.empty()) select += " WHERE " + sql::QuoteIdentifier(spec_.keyColumn) + " = ?1";
+    if (!spec_.keyColumn.empty())
+      select += " WHERE " + sql::QuoteIdentifier(spec_.keyColumn) + " = ?1";
     select += " ORDER BY rowid";
   } else {
     select = spec_.query;
@@ -144,12 +149,16 @@ TVariant SqliteMemDataset::FromStored(const TVariant& value, TFieldType type) co
 TVariant SqliteMemDataset::ToStored(const TVariant& value, TFieldType type) const {
   if (value.IsNullOrEmpty()) return TVariant::Null();
   switch (type) {
-    case TFieldType::ftBoolean: return TVariant(static_cast<std::int64_t>(value.ToBoolean() ? 1 : 0));
-    case TFieldType::ftDate: return TVariant(zyl::FormatDateTime("yyyy-mm-dd", value.ToDateTime()));
-    case TFieldType::ftTime: return TVariant(zyl::FormatDateTime("hh:nn:ss", value.ToDateTime()));
+    case TFieldType::ftBoolean:
+      return TVariant(static_cast<std::int64_t>(value.ToBoolean() ? 1 : 0));
+    case TFieldType::ftDate:
+      return TVariant(zyl::FormatDateTime("yyyy-mm-dd", value.ToDateTime()));
+    case TFieldType::ftTime:
+      return TVariant(zyl::FormatDateTime("hh:nn:ss", value.ToDateTime()));
     case TFieldType::ftDateTime:
       return TVariant(zyl::FormatDateTime("yyyy-mm-dd hh:nn:ss", value.ToDateTime()));
-    default: return value;
+    default:
+      return value;
   }
 }
 

@@ -15,10 +15,10 @@
 namespace zylgrid {
 
 struct SqliteSourceSpec {
-  std::string path;        // database file
-  std::string table;       // a table (editable when `editable`), or
-  std::string query;       // a read-only SELECT
-  std::string keyColumn;   // with a table: only records whose column equals keyValue
+  std::string path;       // database file
+  std::string table;      // a table (editable when `editable`), or
+  std::string query;      // a read-only SELECT
+  std::string keyColumn;  // with a table: only records whose column equals keyValue
   zyl::TVariant keyValue = zyl::TVariant::Null();
   bool editable = false;
 };

@@ -30,10 +30,11 @@ int main() {
 
     if (!grid.DoDefaultAction(grid.ProcessParameters())) return 0;  // a download was sent
     std::string body = grid.GetHTML().GetText();
-    std::printf("Content-Type: text/html; charset=UTF-8\r\n\r\n"
-                "<!DOCTYPE html>\n<html><head><meta charset=\"UTF-8\"><title>Grid</title>"
-                "<style>%s</style></head><body>%s</body></html>\n",
-                css.GetCSS().GetText().c_str(), body.c_str());
+    std::printf(
+        "Content-Type: text/html; charset=UTF-8\r\n\r\n"
+        "<!DOCTYPE html>\n<html><head><meta charset=\"UTF-8\"><title>Grid</title>"
+        "<style>%s</style></head><body>%s</body></html>\n",
+        css.GetCSS().GetText().c_str(), body.c_str());
     grid.Done();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "cgi-minimal: %s\n", e.what());

@@ -74,7 +74,8 @@ int main() {
     master.OnAfterDoDefaultAction = [&](zyl::TObject*, zyl::TGridAction) {
       customers.First();
       customers.MoveBy(master.GetRecNo());
-      long long id = customers.RecordCount() > 0 ? customers.FieldByName("Id")->Value().ToInt64() : -1;
+      long long id =
+          customers.RecordCount() > 0 ? customers.FieldByName("Id")->Value().ToInt64() : -1;
       LoadOrders(db, id, orders);
       detail.SetDataset(&orders);
       detail.ReadValues();
@@ -85,10 +86,11 @@ int main() {
     if (!master.DoDefaultAction(master.ProcessParameters())) return 0;
     if (!detail.DoDefaultAction(detail.ProcessParameters())) return 0;
     std::string body = master.GetHTML().GetText();  // holds the detail too
-    std::printf("Content-Type: text/html; charset=UTF-8\r\n\r\n<!DOCTYPE html>\n<html><head>"
-                "<meta charset=\"UTF-8\"><title>Customers</title><style>%s</style></head>"
-                "<body>%s</body></html>\n",
-                css.GetCSS().GetText().c_str(), body.c_str());
+    std::printf(
+        "Content-Type: text/html; charset=UTF-8\r\n\r\n<!DOCTYPE html>\n<html><head>"
+        "<meta charset=\"UTF-8\"><title>Customers</title><style>%s</style></head>"
+        "<body>%s</body></html>\n",
+        css.GetCSS().GetText().c_str(), body.c_str());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "master-detail: %s\n", e.what());
     std::printf("Status: 500 Internal Server Error\r\nContent-Type: text/plain\r\n\r\nError\n");

@@ -28,8 +28,8 @@ class ZylgridCgiMode : public ::testing::Test {
     std::string command = "env -i GATEWAY_INTERFACE=CGI/1.1 REQUEST_METHOD=" + method +
                           " CONTENT_LENGTH=" + length + " QUERY_STRING='" + query +
                           "' SCRIPT_NAME=/shop.cgi ZYLGRID_CONFIG='" + config_ + "' TMPDIR='" +
-                          dir_.Path().string() + "' '" ZYLGRID_BINARY "' < '" + in + "' > '" +
-                          out + "' 2>/dev/null";
+                          dir_.Path().string() + "' '" ZYLGRID_BINARY "' < '" + in + "' > '" + out +
+                          "' 2>/dev/null";
     status_ = std::system(command.c_str());
     std::ifstream file(out, std::ios::binary);
     std::stringstream text;

@@ -25,9 +25,11 @@ TEST(ZylgridDemoData, SameCountsGiveTheSameFile) {
   EXPECT_EQ(Bytes(a), Bytes(b));
   EXPECT_EQ(test::QueryText(a, "SELECT count(*) FROM customers"), "20");
   EXPECT_EQ(test::QueryText(a, "SELECT count(*) FROM orders"), "500");
-  EXPECT_EQ(test::QueryText(a, "SELECT count(*) FROM orders WHERE CustomerId NOT BETWEEN 1 AND 20"), "0");
-  EXPECT_EQ(test::QueryText(a, "SELECT count(*) FROM orders WHERE Status NOT IN "
-                               "('New','Confirmed','Shipped','Delivered','Cancelled')"),
+  EXPECT_EQ(test::QueryText(a, "SELECT count(*) FROM orders WHERE CustomerId NOT BETWEEN 1 AND 20"),
+            "0");
+  EXPECT_EQ(test::QueryText(a,
+                            "SELECT count(*) FROM orders WHERE Status NOT IN "
+                            "('New','Confirmed','Shipped','Delivered','Cancelled')"),
             "0");
   EXPECT_EQ(test::QueryText(a, "SELECT count(*) FROM orders WHERE date(OrderDate) IS NULL"), "0");
   EXPECT_EQ(test::QueryText(a, "SELECT count(*) FROM customers WHERE date(Since) IS NULL"), "0");

@@ -6,7 +6,8 @@ namespace zylgrid {
 namespace {
 
 TEST(ZylgridOptions, ModesAndTheirSettings) {
-  Options serve = ParseOptions({"serve", "--config", "site.ini", "--port=9000", "--bind", "0.0.0.0"}, false);
+  Options serve =
+      ParseOptions({"serve", "--config", "site.ini", "--port=9000", "--bind", "0.0.0.0"}, false);
   EXPECT_EQ(serve.mode, Mode::Serve);
   EXPECT_EQ(serve.configFile, "site.ini");
   EXPECT_EQ(serve.port, 9000);

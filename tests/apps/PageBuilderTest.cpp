@@ -110,7 +110,8 @@ TEST_F(ZylgridPageBuilder, PagingMovesTheMaster) {
 }
 
 TEST_F(ZylgridPageBuilder, SaveAsTextIsADownloadNamedAfterTheHeader) {
-  SiteConfig config = Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nHeader=My \"best\"\n");
+  SiteConfig config =
+      Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nHeader=My \"best\"\n");
   WebResponse download = Post(config, "GName=Customers&GSave=TXT&GSAVEAS.x=3&GSAVEAS.y=3");
   ASSERT_EQ(download.status, 200) << log_;
   EXPECT_EQ(download.contentType, "text/plain");
@@ -146,7 +147,8 @@ TEST_F(ZylgridPageBuilder, LayoutFilesAreAppliedToTheirGrid) {
   model.SetHeader("Laid out by file");
   model.SetAltNextPage("Onwards");
   model.SaveConfig((dir_.Path() / "layout.ini").string());
-  SiteConfig config = Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nLayout=layout.ini\n");
+  SiteConfig config =
+      Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nLayout=layout.ini\n");
   WebResponse page = Get(config);
   ASSERT_EQ(page.status, 200) << log_;
   EXPECT_NE(page.body.find("Laid out by file"), std::string::npos);

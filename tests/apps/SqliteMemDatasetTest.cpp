@@ -62,8 +62,9 @@ TEST(ZylgridSqliteMemDataset, EditsAppendsAndDeletesWriteThrough) {
   orders.Post();
   EXPECT_EQ(orders.RecordCount(), 1);
   EXPECT_EQ(QueryText(db, "SELECT count(*) FROM orders WHERE CustomerId = 3"), "1");
-  EXPECT_EQ(QueryText(db, "SELECT Item || '|' || Qty || '|' || Due || '|' || Paid FROM orders "
-                          "WHERE CustomerId = 3"),
+  EXPECT_EQ(QueryText(db,
+                      "SELECT Item || '|' || Qty || '|' || Due || '|' || Paid FROM orders "
+                      "WHERE CustomerId = 3"),
             "Chair \"O'Neil\"|4|2025-01-02|1");
   // The new record shows its rowid.
   EXPECT_EQ(orders.FieldByName("OrderId")->AsString(),
@@ -82,8 +83,9 @@ TEST(ZylgridSqliteMemDataset, EditsAppendsAndDeletesWriteThrough) {
 TEST(ZylgridSqliteMemDataset, RefusedWritesRaiseAndKeepTheEdit) {
   test::ScratchDir dir;
   std::string db = test::MakeShopDb(dir);
-  test::ExecSql(db, "CREATE TRIGGER no_qty BEFORE UPDATE ON orders WHEN NEW.Qty > 100 "
-                    "BEGIN SELECT RAISE(ABORT, 'too many'); END;");
+  test::ExecSql(db,
+                "CREATE TRIGGER no_qty BEFORE UPDATE ON orders WHEN NEW.Qty > 100 "
+                "BEGIN SELECT RAISE(ABORT, 'too many'); END;");
   SqliteMemDataset orders(nullptr, Orders(db, TVariant(std::int64_t{2})));
   orders.Open();
   orders.Edit();
@@ -101,8 +103,9 @@ TEST(ZylgridSqliteMemDataset, RefusedWritesRaiseAndKeepTheEdit) {
 TEST(ZylgridSqliteMemDataset, TablesWithoutIntegerKeyShowTheRowid) {
   test::ScratchDir dir;
   std::string db = (dir.Path() / "notes.db").string();
-  test::ExecSql(db, "CREATE TABLE notes (Title TEXT, Body TEXT);"
-                    "INSERT INTO notes VALUES ('a', 'x'), ('b', 'y');");
+  test::ExecSql(db,
+                "CREATE TABLE notes (Title TEXT, Body TEXT);"
+                "INSERT INTO notes VALUES ('a', 'x'), ('b', 'y');");
   SqliteSourceSpec spec;
   spec.path = db;
   spec.table = "notes";

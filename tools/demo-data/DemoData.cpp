@@ -23,43 +23,44 @@ class Random {
   }
   int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
   template <typename T>
-  const T& Pick(const std::vector<T>& items) { return items[static_cast<std::size_t>(Below(static_cast<int>(items.size())))]; }
+  const T& Pick(const std::vector<T>& items) {
+    return items[static_cast<std::size_t>(Below(static_cast<int>(items.size())))];
+  }
 
  private:
   std::uint64_t state_;
 };
 
-const std::vector<std::string> kFirst = {"Anna", "Ben", "Clara", "David", "Elena", "Felix", "Greta",
-                                         "Hugo", "Ines", "Jonas", "Klara", "Lars", "Maria", "Nils",
-                                         "Olivia", "Paul", "Rosa", "Simon", "Tara", "Viktor"};
-const std::vector<std::string> kLast = {"Albrecht", "Berger", "Costa", "Dubois", "Eriksen", "Fischer",
-                                        "Garcia", "Hansen", "Ivanova", "Jensen", "Keller", "Lindqvist",
-                                        "Moreau", "Novak", "Olsen", "Peters", "Rossi", "Schmidt",
-                                        "Toth", "Weber"};
-const std::vector<std::string> kCompany = {"Trading", "Supplies", "Works", "& Sons", "Group",
-                                           "Imports", "Wholesale", "Outfitters"};
+const std::vector<std::string> kFirst = {
+    "Anna",  "Ben",  "Clara", "David", "Elena",  "Felix", "Greta", "Hugo",  "Ines", "Jonas",
+    "Klara", "Lars", "Maria", "Nils",  "Olivia", "Paul",  "Rosa",  "Simon", "Tara", "Viktor"};
+const std::vector<std::string> kLast = {"Albrecht", "Berger",    "Costa",   "Dubois",  "Eriksen",
+                                        "Fischer",  "Garcia",    "Hansen",  "Ivanova", "Jensen",
+                                        "Keller",   "Lindqvist", "Moreau",  "Novak",   "Olsen",
+                                        "Peters",   "Rossi",     "Schmidt", "Toth",    "Weber"};
+const std::vector<std::string> kCompany = {"Trading", "Supplies", "Works",     "& Sons",
+                                           "Group",   "Imports",  "Wholesale", "Outfitters"};
 struct Place {
   const char* city;
   const char* country;
 };
-const std::vector<Place> kPlaces = {{"Berlin", "Germany"},    {"Hamburg", "Germany"},
-                                    {"Vienna", "Austria"},    {"Zurich", "Switzerland"},
-                                    {"Lyon", "France"},       {"Paris", "France"},
-                                    {"Milan", "Italy"},       {"Madrid", "Spain"},
-                                    {"Lisbon", "Portugal"},   {"Copenhagen", "Denmark"},
-                                    {"Oslo", "Norway"},       {"Stockholm", "Sweden"},
-                                    {"Prague", "Czechia"},    {"Warsaw", "Poland"},
-                                    {"Amsterdam", "Netherlands"}, {"Dublin", "Ireland"}};
+const std::vector<Place> kPlaces = {
+    {"Berlin", "Germany"},     {"Hamburg", "Germany"}, {"Vienna", "Austria"},
+    {"Zurich", "Switzerland"}, {"Lyon", "France"},     {"Paris", "France"},
+    {"Milan", "Italy"},        {"Madrid", "Spain"},    {"Lisbon", "Portugal"},
+    {"Copenhagen", "Denmark"}, {"Oslo", "Norway"},     {"Stockholm", "Sweden"},
+    {"Prague", "Czechia"},     {"Warsaw", "Poland"},   {"Amsterdam", "Netherlands"},
+    {"Dublin", "Ireland"}};
 struct Product {
   const char* name;
   int cents;
 };
 const std::vector<Product> kProducts = {
-    {"Desk lamp", 3490},      {"Office chair", 18900},   {"Standing desk", 52900},
-    {"Monitor arm", 8950},    {"Keyboard", 6490},        {"Mouse", 2990},
-    {"Notebook A5", 450},     {"Fountain pen", 7900},    {"Paper, 500 sheets", 690},
-    {"Stapler", 1590},        {"Filing cabinet", 21900}, {"Whiteboard", 11900},
-    {"Headset", 7490},        {"Webcam", 5990},          {"Cable set", 1990},
+    {"Desk lamp", 3490},   {"Office chair", 18900},   {"Standing desk", 52900},
+    {"Monitor arm", 8950}, {"Keyboard", 6490},        {"Mouse", 2990},
+    {"Notebook A5", 450},  {"Fountain pen", 7900},    {"Paper, 500 sheets", 690},
+    {"Stapler", 1590},     {"Filing cabinet", 21900}, {"Whiteboard", 11900},
+    {"Headset", 7490},     {"Webcam", 5990},          {"Cable set", 1990},
     {"Laptop stand", 3990}};
 
 std::string Date(int year, int month, int day) {
@@ -137,7 +138,8 @@ void Fill(Db& db, const Counts& counts) {
   for (int id = 1; id <= counts.customers; ++id) {
     const std::string& first = random.Pick(kFirst);
     const std::string& last = random.Pick(kLast);
-    std::string name = random.Below(3) == 0 ? last + " " + random.Pick(kCompany) : first + " " + last;
+    std::string name =
+        random.Below(3) == 0 ? last + " " + random.Pick(kCompany) : first + " " + last;
     const Place& place = random.Pick(kPlaces);
     std::string email;
     for (char c : first + "." + last) email += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
