@@ -1,5 +1,7 @@
-// The datasets the contract suite runs over.
+// The datasets the contract suite runs over. A factory that returns null
+// (PostgreSQL without a server) makes its tests skip.
 #include "DatasetFactory.h"
+#include "PgFactory.h"
 #include "SQLiteFactory.h"
 
 namespace zyl::test {
@@ -7,6 +9,7 @@ namespace zyl::test {
 std::vector<FactoryEntry> AllFactories() {
   return {
       {"SQLite", [] { return std::make_unique<SQLiteFactory>(); }},
+      {"Postgres", []() -> std::unique_ptr<DatasetFactory> { return PgFactory::Make(); }},
   };
 }
 
