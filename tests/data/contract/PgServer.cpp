@@ -2,12 +2,14 @@
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <filesystem>
 #include <vector>
 
@@ -52,6 +54,21 @@ std::string Quoted(const std::string& s) {
   return q + "'";
 }
 
+constexpr const char* kQuiet = " options='-c client_min_messages=warning'";
+
+bool RunSql(const std::string& conninfo, const std::string& sql) {
+  PGconn* conn = PQconnectdb((conninfo + kQuiet).c_str());
+  bool ok = PQstatus(conn) == CONNECTION_OK;
+  if (ok) {
+    PGresult* result = PQexec(conn, sql.c_str());
+    ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+    if (!ok) std::fprintf(stderr, "PgServer: %s", PQresultErrorMessage(result));
+    PQclear(result);
+  }
+  PQfinish(conn);
+  return ok;
+}
+
 class StopAtEnd : public testing::Environment {
  public:
   void TearDown() override { PgServer::Get().Stop(); }
@@ -69,10 +86,23 @@ PgServer& PgServer::Get() {
 }
 
 PgServer::PgServer() {
-  if (const char* given = std::getenv("ZYL_PG_CONNINFO"); given != nullptr && *given != '\0') {
-    connInfo_ = given;
-    available_ = true;
-    return;
+  // A server the test run started for all test programs (scripts/pg-test-server):
+  // this program works in a database of its own, so programs run side by side.
+  if (const char* shared = std::getenv("ZYL_PG_SERVER_DIR"); shared != nullptr) {
+    std::ifstream file(std::string(shared) + "/conninfo");
+    std::string base;
+    if (std::getline(file, base) && !base.empty()) {
+      database_ = "zyl_test_" + std::to_string(getpid());
+      std::string drop = "DROP DATABASE IF EXISTS " + database_;
+      std::string create = "CREATE DATABASE " + database_;
+      adminInfo_ = base;
+      if (RunSql(base, drop) && RunSql(base, create)) {
+        connInfo_ = base + " dbname=" + database_ + kQuiet;
+        available_ = true;
+        return;
+      }
+      database_.clear();
+    }
   }
   binDir_ = FindBinDir();
   if (binDir_.empty()) {
@@ -112,11 +142,16 @@ PgServer::PgServer() {
     reason_ = "the PostgreSQL server did not start (see " + dir_ + "/server.log)";
     return;
   }
-  connInfo_ = "host=127.0.0.1 port=" + std::to_string(port) + " user=zyl dbname=postgres options='-c client_min_messages=warning'";
+  connInfo_ = "host=127.0.0.1 port=" + std::to_string(port) + " user=zyl dbname=postgres" + kQuiet;
   available_ = true;
 }
 
 void PgServer::Stop() {
+  if (!database_.empty()) {
+    RunSql(adminInfo_, "DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)");
+    database_.clear();
+    available_ = false;
+  }
   if (dir_.empty()) return;
   if (available_) {
     std::string stop = std::string(asNobody_ ? "runuser -u nobody -- " : "") +

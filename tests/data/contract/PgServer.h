@@ -2,7 +2,9 @@
 // directory, postgres on a free loopback port, stopped at the end of the
 // test program. Started on first use (a global test environment stops it);
 // run as the unprivileged user "nobody" when the tests run as root. When
-// ZYL_PG_CONNINFO is set, that server is used instead.
+// ZYL_PG_SERVER_DIR names the directory of a server that
+// scripts/pg-test-server started, that server is used instead, with a
+// database of this program's own (dropped at the end).
 #pragma once
 
 #include <string>
@@ -27,6 +29,8 @@ class PgServer {
   std::string connInfo_;
   std::string dir_;
   std::string binDir_;
+  std::string database_;   // own database on a shared server
+  std::string adminInfo_;  // the shared server's "postgres" database
   bool asNobody_ = false;
 };
 
