@@ -174,7 +174,8 @@ void TZylPgDataset::BuildFields() {
   }
   fields_.clear();
   for (std::size_t i = 0; i < width; ++i) {
-    fields_.push_back(std::make_unique<pg::Field>(*this, static_cast<int>(i), columns[i], readOnly));
+    fields_.push_back(
+        std::make_unique<pg::Field>(*this, static_cast<int>(i), columns[i], readOnly));
   }
 }
 

@@ -23,7 +23,8 @@ bool Editing(TDataSetState state) {
 void TZylPgDataset::CheckEditable() const {
   CheckActive();
   if (source_->IsQuery()) throw Exception(Context() + ": a query is read-only");
-  if (!source_->Editable()) throw Exception(Context() + ": read-only, the table has no primary key");
+  if (!source_->Editable())
+    throw Exception(Context() + ": read-only, the table has no primary key");
 }
 
 void TZylPgDataset::CheckWritable(int index) const {
@@ -169,7 +170,8 @@ void TZylPgDataset::Delete() {
   for (int k : source_->KeyRaw()) {
     if (!where.empty()) where += " AND ";
     parameters.push_back((*row)[static_cast<std::size_t>(k)]);
-    where += columns[static_cast<std::size_t>(k)].quoted + " = $" + std::to_string(parameters.size());
+    where +=
+        columns[static_cast<std::size_t>(k)].quoted + " = $" + std::to_string(parameters.size());
   }
   std::int64_t deleted =
       connection_->Command("DELETE FROM " + source_->From() + " WHERE " + where, parameters);

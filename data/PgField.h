@@ -17,7 +17,10 @@ namespace zyl::pg {
 class Field : public TField {
  public:
   Field(TZylPgDataset& dataset, int index, SourceColumn column, bool datasetReadOnly)
-      : dataset_(dataset), index_(index), column_(std::move(column)), datasetReadOnly_(datasetReadOnly) {}
+      : dataset_(dataset),
+        index_(index),
+        column_(std::move(column)),
+        datasetReadOnly_(datasetReadOnly) {}
 
   const std::string& FieldName() const override { return column_.name; }
   TFieldType DataType() const override { return column_.type.type; }

@@ -32,7 +32,8 @@ int Reader::Count() {
 const Row* Reader::At(int position) {
   if (position < 0 || position >= Count()) return nullptr;
   int end = start_ + static_cast<int>(rows_.size());
-  if (position >= start_ && position < end) return &rows_[static_cast<std::size_t>(position - start_)];
+  if (position >= start_ && position < end)
+    return &rows_[static_cast<std::size_t>(position - start_)];
   // Walking back reads the chunk that ends at the position, else the one
   // that starts there.
   int from = position;

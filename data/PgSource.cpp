@@ -160,10 +160,12 @@ std::vector<IndexTerm> Source::ParseIndexFieldNames(const std::string& text) con
     bool descending = false;
     if (part.front() == '"') {
       std::size_t close = part.find('"', 1);
-      if (close == std::string::npos) throw Exception(context_ + ": bad index field list '" + text + "'");
+      if (close == std::string::npos)
+        throw Exception(context_ + ": bad index field list '" + text + "'");
       name = part.substr(1, close - 1);
       std::string rest = Trim(part.substr(close + 1));
-      if (AnsiSameText(rest, "DESC")) descending = true;
+      if (AnsiSameText(rest, "DESC"))
+        descending = true;
       else if (!rest.empty() && !AnsiSameText(rest, "ASC"))
         throw Exception(context_ + ": bad sort direction '" + rest + "'");
     } else {

@@ -85,26 +85,70 @@ ColumnType MapType(unsigned oid, int typmod) {
   ColumnType t;
   t.oid = oid;
   switch (oid) {
-    case kInt2: t.type = FT::ftSmallint; break;
-    case kInt4: case kOid: t.type = FT::ftInteger; break;
-    case kInt8: t.type = FT::ftLargeint; break;
-    case kFloat4: case kFloat8: t.type = FT::ftFloat; break;
-    case kNumeric: t.type = FT::ftBCD; break;
-    case kMoney: t.type = FT::ftCurrency; break;
-    case kBool: t.type = FT::ftBoolean; break;
-    case kDate: t.type = FT::ftDate; break;
-    case kTime: case kTimetz: t.type = FT::ftTime; break;
-    case kTimestamp: case kTimestamptz: t.type = FT::ftDateTime; break;
-    case kBytea: t.type = FT::ftBlob; break;
-    case kText: t.type = FT::ftMemo; break;
-    case kJson: case kJsonb: case kXml: t.type = FT::ftMemo; t.orderable = false; break;
-    case kPoint: t.type = FT::ftString; t.dataSize = kDefaultStringSize; t.orderable = false; break;
-    case kVarchar: case kBpchar:
+    case kInt2:
+      t.type = FT::ftSmallint;
+      break;
+    case kInt4:
+    case kOid:
+      t.type = FT::ftInteger;
+      break;
+    case kInt8:
+      t.type = FT::ftLargeint;
+      break;
+    case kFloat4:
+    case kFloat8:
+      t.type = FT::ftFloat;
+      break;
+    case kNumeric:
+      t.type = FT::ftBCD;
+      break;
+    case kMoney:
+      t.type = FT::ftCurrency;
+      break;
+    case kBool:
+      t.type = FT::ftBoolean;
+      break;
+    case kDate:
+      t.type = FT::ftDate;
+      break;
+    case kTime:
+    case kTimetz:
+      t.type = FT::ftTime;
+      break;
+    case kTimestamp:
+    case kTimestamptz:
+      t.type = FT::ftDateTime;
+      break;
+    case kBytea:
+      t.type = FT::ftBlob;
+      break;
+    case kText:
+      t.type = FT::ftMemo;
+      break;
+    case kJson:
+    case kJsonb:
+    case kXml:
+      t.type = FT::ftMemo;
+      t.orderable = false;
+      break;
+    case kPoint:
+      t.type = FT::ftString;
+      t.dataSize = kDefaultStringSize;
+      t.orderable = false;
+      break;
+    case kVarchar:
+    case kBpchar:
       t.type = FT::ftString;
       t.dataSize = typmod > 4 && typmod - 4 <= 32767 ? typmod - 4 : kDefaultStringSize;
       break;
-    case kChar: t.type = FT::ftString; t.dataSize = 1; break;
-    default: t.type = FT::ftString; t.dataSize = kDefaultStringSize; break;
+    case kChar:
+      t.type = FT::ftString;
+      t.dataSize = 1;
+      break;
+    default:
+      t.type = FT::ftString;
+      t.dataSize = kDefaultStringSize;
+      break;
   }
   return t;
 }
@@ -113,11 +157,15 @@ TVariant TextToValue(const Text& text, const ColumnType& type) {
   if (!text) return TVariant::Null();
   const std::string& s = *text;
   switch (type.type) {
-    case FT::ftSmallint: case FT::ftInteger: case FT::ftLargeint: {
+    case FT::ftSmallint:
+    case FT::ftInteger:
+    case FT::ftLargeint: {
       std::int64_t i = 0;
       return TryStrToInt64(s, i) ? TVariant(i) : TVariant(s);
     }
-    case FT::ftFloat: case FT::ftBCD: case FT::ftCurrency: {
+    case FT::ftFloat:
+    case FT::ftBCD:
+    case FT::ftCurrency: {
       double d = 0;
       if (s == "NaN" || s.find("nfinity") != std::string::npos) return TVariant(s);
       return TryStrToFloat(s, d) ? TVariant(d) : TVariant(s);
@@ -126,7 +174,9 @@ TVariant TextToValue(const Text& text, const ColumnType& type) {
       if (s == "t") return TVariant(true);
       if (s == "f") return TVariant(false);
       return TVariant(s);
-    case FT::ftDate: case FT::ftTime: case FT::ftDateTime: {
+    case FT::ftDate:
+    case FT::ftTime:
+    case FT::ftDateTime: {
       TDateTime value = 0;
       if (!sqlite::TryParseIsoDateTime(s, value)) return TVariant(s);
       if (type.type == FT::ftTime) value -= std::trunc(value);

@@ -15,19 +15,32 @@ namespace {
 
 std::string DeclaredType(const FieldSpec& f) {
   switch (f.type) {
-    case TFieldType::ftString: return "varchar(" + std::to_string(f.size) + ")";
-    case TFieldType::ftSmallint: return "smallint";
-    case TFieldType::ftInteger: return "integer";
-    case TFieldType::ftLargeint: return "bigint";
-    case TFieldType::ftFloat: return "double precision";
-    case TFieldType::ftCurrency: return "money";
-    case TFieldType::ftBCD: return "numeric(18,4)";
-    case TFieldType::ftBoolean: return "boolean";
-    case TFieldType::ftDate: return "date";
-    case TFieldType::ftTime: return "time";
-    case TFieldType::ftDateTime: return "timestamp";
-    case TFieldType::ftMemo: return "text";
-    case TFieldType::ftBlob: return "bytea";
+    case TFieldType::ftString:
+      return "varchar(" + std::to_string(f.size) + ")";
+    case TFieldType::ftSmallint:
+      return "smallint";
+    case TFieldType::ftInteger:
+      return "integer";
+    case TFieldType::ftLargeint:
+      return "bigint";
+    case TFieldType::ftFloat:
+      return "double precision";
+    case TFieldType::ftCurrency:
+      return "money";
+    case TFieldType::ftBCD:
+      return "numeric(18,4)";
+    case TFieldType::ftBoolean:
+      return "boolean";
+    case TFieldType::ftDate:
+      return "date";
+    case TFieldType::ftTime:
+      return "time";
+    case TFieldType::ftDateTime:
+      return "timestamp";
+    case TFieldType::ftMemo:
+      return "text";
+    case TFieldType::ftBlob:
+      return "bytea";
     default:
       ADD_FAILURE() << "no declared type for field " << f.name;
       return "text";
@@ -53,7 +66,8 @@ std::optional<std::string> ValueText(const FieldSpec& f, const TVariant& v) {
   return v.ToString();
 }
 
-void Run(PGconn* conn, const std::string& sql, const std::vector<std::optional<std::string>>& values) {
+void Run(PGconn* conn, const std::string& sql,
+         const std::vector<std::optional<std::string>>& values) {
   std::vector<const char*> raw;
   for (const auto& v : values) raw.push_back(v ? v->c_str() : nullptr);
   PGresult* result = PQexecParams(conn, sql.c_str(), static_cast<int>(raw.size()), nullptr,
@@ -102,7 +116,8 @@ std::unique_ptr<TDataSet> PgFactory::Create(const std::vector<FieldSpec>& fields
   Run(conn, "BEGIN", {});
   for (const Record& record : records) {
     std::vector<std::optional<std::string>> values;
-    for (std::size_t i = 0; i < fields.size(); ++i) values.push_back(ValueText(fields[i], record[i]));
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      values.push_back(ValueText(fields[i], record[i]));
     Run(conn, "INSERT INTO \"T\" (" + names + ") VALUES (" + marks + ")", values);
   }
   Run(conn, "COMMIT", {});

@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 namespace zyl::test {
@@ -137,7 +137,8 @@ PgServer::PgServer() {
   std::string options = "-p " + std::to_string(port) + " -k " + dir_ +
                         " -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off";
   std::string start = run + Quoted(binDir_ + "/pg_ctl") + " -D " + Quoted(data) + " -w -t 60 -l " +
-                      Quoted(dir_ + "/server.log") + " -o " + Quoted(options) + " start > /dev/null 2>&1";
+                      Quoted(dir_ + "/server.log") + " -o " + Quoted(options) +
+                      " start > /dev/null 2>&1";
   if (std::system(start.c_str()) != 0) {
     reason_ = "the PostgreSQL server did not start (see " + dir_ + "/server.log)";
     return;
