@@ -15,9 +15,9 @@ namespace {
 enum class SortProperty { None, IndexFieldNames, Sort, SortedBy };
 
 SortProperty PropertyOf(const std::string& className) {
-  static constexpr std::array<std::string_view, 8> kIndexFieldNames = {
-      "TTable",      "TAdoDataset", "TAdoTable",      "TaoADODataSet",
-      "TaoADOTable", "TaoADOQuery", "TZylMemDataset", "TZylSQLiteDataset"};
+  static constexpr std::array<std::string_view, 9> kIndexFieldNames = {
+      "TTable",      "TAdoDataset",    "TAdoTable",         "TaoADODataSet", "TaoADOTable",
+      "TaoADOQuery", "TZylMemDataset", "TZylSQLiteDataset", "TZylPgDataset"};
   static constexpr std::array<std::string_view, 2> kSort = {"TDaoDataset", "TDaoTable"};
   static constexpr std::array<std::string_view, 2> kSortedBy = {"TZylDaoTable", "TZylAdoTable"};
   for (std::string_view name : kIndexFieldNames) {

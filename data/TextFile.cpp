@@ -5,6 +5,7 @@
 #include "data/Paging.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/FileSink.h"
+#include "platform/Locale.h"
 #include "platform/System.h"
 
 namespace zyl {
@@ -65,7 +66,15 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
     if (row < 0) {
       column->SetCaption(fields.Get(i));
     } else {
-      GetCells(row, i)->SetValue(fields.Get(i));
+      TZylField* cell = GetCells(row, i);
+      const std::string& text = fields.Get(i);
+      cell->SetValue(text);
+      // A column the host declared boolean shows (and keeps) its stored
+      // state: "True" as the editing writes it, also "1", "-1", "on", "yes".
+      if (column->GetDataType() == TFieldType::ftBoolean) {
+        cell->SetBooleanValue(AnsiSameText(text, "true") || text == "1" || text == "-1" ||
+                              AnsiSameText(text, "on") || AnsiSameText(text, "yes"));
+      }
     }
   };
 

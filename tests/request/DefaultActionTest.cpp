@@ -7,6 +7,8 @@
 #include "PrivateTempDir.h"
 #include "RequestHarness.h"
 #include "data/ZylMemDataset.h"
+#include "platform/Stream.h"
+#include "request/ZylCSS.h"
 
 namespace zyl {
 namespace {
@@ -160,11 +162,35 @@ TEST(DefaultAction, WithoutDataSourceNothingHappens) {
   EXPECT_EQ(events, 0);
 }
 
-TEST(DefaultAction, SaveAsIsNotBuiltYet) {
+TEST(DefaultAction, SaveAsSendsTheDownloadAndNoPage) {
+  harness::PrivateTempDir temp;
   auto ds = Numbered(3);
+  TZylCSS css(nullptr);
+  TMemoryStream out;
+  css.SetConsoleOutput(&out);
   TZylHTMLGrid grid(nullptr);
+  grid.SetName("Grid1");
+  grid.SetCSS(&css);
   grid.SetDataset(ds.get());
-  EXPECT_THROW(grid.DoDefaultAction(TGridAction::gaSaveAs), ENotImplemented);
+  grid.SetSaveAsType(TExportType::Excel);
+  EXPECT_FALSE(grid.DoDefaultAction(TGridAction::gaSaveAs));
+  std::string sent = out.AsString();
+  EXPECT_EQ(sent.rfind("Content-type: application/x-msexcel\r\n"
+                       "Content-disposition: attachment;filename=\"Grid1.xls\"\r\n\r\n",
+                       0),
+            0u);
+  EXPECT_GT(sent.size(), 512u);           // a workbook follows the header
+  EXPECT_TRUE(temp.Entries().empty());  // the temporary files are gone
+
+  TMemoryStream text;
+  css.SetConsoleOutput(&text);
+  grid.SetHeader("Orders");
+  grid.SetSaveAsType(TExportType::TabbedText);
+  EXPECT_FALSE(grid.DoDefaultAction(TGridAction::gaSaveAs));
+  EXPECT_EQ(text.AsString().rfind("Content-type: text/plain\r\n"
+                                  "Content-disposition: attachment;filename=\"Orders.txt\"", 0),
+            0u);
+  EXPECT_TRUE(temp.Entries().empty());
 }
 
 TEST(DefaultAction, AddNewShowsTheNewRecordRow) {

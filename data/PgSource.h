@@ -1,0 +1,71 @@
+// What a PostgreSQL dataset reads: a table (or view) found in the catalog,
+// or a read-only query. Describes the columns with their field types, the
+// primary key that addresses one record, and the record order. Every
+// identifier that goes into SQL comes from the catalog or the query's result
+// description and is quoted with PQescapeIdentifier.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "data/PgConnection.h"
+#include "data/PgTypes.h"
+
+namespace zyl::pg {
+
+struct SourceColumn {
+  std::string name;
+  ColumnType type;
+  bool readOnly = false;  // generated, identity ALWAYS, query column
+  std::string quoted;     // the quoted name
+  std::string select;     // the column in the select list
+};
+
+// One entry of IndexFieldNames: a column index and its direction.
+struct IndexTerm {
+  int column = 0;
+  bool descending = false;
+};
+
+class Source {
+ public:
+  // The table or view `name`: an exact (case-sensitive) name visible on the
+  // search path, else a name as SQL reads it ("Sales.orders"). Columns named
+  // in `hidden` (ignoring case) are not offered as fields; primary-key
+  // columns among them are still read to address records. Raises EPgError
+  // when there is no such table.
+  static Source ForTable(Connection& connection, const std::string& name,
+                         const std::vector<std::string>& hidden);
+  // A query: one SELECT (or VALUES / WITH ... SELECT) that takes no
+  // parameters; read-only.
+  static Source ForQuery(Connection& connection, const std::string& sql);
+
+  // The fields, followed by the hidden key columns (RawWidth in all).
+  const std::vector<SourceColumn>& Columns() const { return columns_; }
+  int FieldWidth() const { return fieldWidth_; }
+  int RawWidth() const { return static_cast<int>(columns_.size()); }
+  const std::string& From() const { return from_; }
+  std::string SelectList() const;
+  bool IsQuery() const { return isQuery_; }
+  bool Editable() const { return !isQuery_ && !keyRaw_.empty(); }
+  const std::vector<int>& KeyRaw() const { return keyRaw_; }
+  const std::string& Context() const { return context_; }
+
+  // The full record order for `index`: its terms, then the primary key (or,
+  // without one, every orderable column) to break ties.
+  std::vector<IndexTerm> Order(const std::vector<IndexTerm>& index) const;
+  // Parses IndexFieldNames: field names separated by ";" or ",", each with
+  // an optional ASC or DESC, names optionally in double quotes. Raises
+  // zyl::Exception for anything that is not a field name.
+  std::vector<IndexTerm> ParseIndexFieldNames(const std::string& text) const;
+
+ private:
+  std::vector<SourceColumn> columns_;
+  int fieldWidth_ = 0;
+  std::vector<int> keyRaw_;
+  std::string from_;
+  std::string context_;
+  bool isQuery_ = false;
+};
+
+}  // namespace zyl::pg

@@ -1,0 +1,195 @@
+// TZylPgDataset beyond the contract: PostgreSQL's own types, read-only
+// sources, hidden key columns and the server's messages.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "PgFactory.h"
+#include "PgServer.h"
+#include "data/PgDataset.h"
+#include "platform/DateTime.h"
+
+namespace zyl::test {
+namespace {
+
+using FT = TFieldType;
+using testing::HasSubstr;
+
+class PostgresDatasetTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!PgServer::Get().Available()) GTEST_SKIP() << PgServer::Get().Reason();
+  }
+  std::unique_ptr<TZylPgDataset> Table(const std::string& name, const std::string& hidden = "") {
+    auto ds = std::make_unique<TZylPgDataset>(nullptr);
+    ds->SetConnectionInfo(PgServer::Get().ConnInfo());
+    ds->SetTableName(name);
+    ds->SetHiddenFields(hidden);
+    ds->Open();
+    return ds;
+  }
+  std::unique_ptr<TZylPgDataset> Query(const std::string& sql) {
+    auto ds = std::make_unique<TZylPgDataset>(nullptr);
+    ds->SetConnectionInfo(PgServer::Get().ConnInfo());
+    ds->SetSQL(sql);
+    ds->Open();
+    return ds;
+  }
+};
+
+TEST_F(PostgresDatasetTest, TypesMapToFieldTypesAndValuesReadBack) {
+  PgExec("DROP TABLE IF EXISTS types");
+  PgExec(
+      "CREATE TABLE types (id serial PRIMARY KEY, s int2, i int4, l int8, n numeric(10,2), "
+      "m money, f4 real, f8 float8, b bool, d date, t time, ts timestamp, tz timestamptz, "
+      "v varchar(12), c char(3), tx text, by bytea, j jsonb)");
+  PgExec(
+      "INSERT INTO types (s, i, l, n, m, f4, f8, b, d, t, ts, tz, v, c, tx, by, j) VALUES "
+      "(-2, 70000, 9000000000, 12.34, 1234.56, 0.5, 1e300, true, '2024-02-29', '13:45:30', "
+      "'2024-02-29 13:45:30', '2024-02-29 13:45:30+00', 'abc', 'xy', 'long', '\\x00ff41', "
+      "'{\"a\": 1}')");
+  auto ds = Table("types");
+  struct Expected {
+    const char* name;
+    FT type;
+    int size;
+  };
+  for (const Expected& e : std::vector<Expected>{{"id", FT::ftInteger, 0},
+                                                 {"s", FT::ftSmallint, 0},
+                                                 {"l", FT::ftLargeint, 0},
+                                                 {"n", FT::ftBCD, 0},
+                                                 {"m", FT::ftCurrency, 0},
+                                                 {"f4", FT::ftFloat, 0},
+                                                 {"b", FT::ftBoolean, 0},
+                                                 {"d", FT::ftDate, 0},
+                                                 {"t", FT::ftTime, 0},
+                                                 {"ts", FT::ftDateTime, 0},
+                                                 {"tz", FT::ftDateTime, 0},
+                                                 {"v", FT::ftString, 12},
+                                                 {"c", FT::ftString, 3},
+                                                 {"tx", FT::ftMemo, 0},
+                                                 {"by", FT::ftBlob, 0},
+                                                 {"j", FT::ftMemo, 0}}) {
+    SCOPED_TRACE(e.name);
+    EXPECT_EQ(ds->FieldByName(e.name)->DataType(), e.type);
+    if (e.size > 0) {
+      EXPECT_EQ(ds->FieldByName(e.name)->DataSize(), e.size);
+    }
+  }
+  ds->First();
+  EXPECT_EQ(ds->FieldByName("s")->Value().ToInt64(), -2);
+  EXPECT_EQ(ds->FieldByName("l")->Value().ToInt64(), 9000000000LL);
+  EXPECT_DOUBLE_EQ(ds->FieldByName("n")->AsFloat(), 12.34);
+  EXPECT_DOUBLE_EQ(ds->FieldByName("m")->AsFloat(), 1234.56) << "money reads without currency sign";
+  EXPECT_DOUBLE_EQ(ds->FieldByName("f8")->AsFloat(), 1e300);
+  EXPECT_DOUBLE_EQ(ds->FieldByName("d")->AsDateTime(), EncodeDate(2024, 2, 29));
+  EXPECT_NEAR(ds->FieldByName("t")->AsDateTime(), EncodeTime(13, 45, 30, 0), 1e-9);
+  EXPECT_EQ(ds->FieldByName("c")->AsString(), "xy ");
+  EXPECT_EQ(ds->FieldByName("by")->Value().ToBytes(), (std::vector<std::uint8_t>{0, 255, 65}));
+  EXPECT_TRUE(ds->FieldByName("id")->ReadOnly() == false) << "serial is a plain default";
+
+  ds->Edit();
+  ds->FieldByName("m")->SetAsString("99.5");
+  ds->FieldByName("by")->SetAsString(std::string("a\0b", 3));
+  ds->FieldByName("n")->SetAsString("0.25");
+  ds->Post();
+  auto again = Table("types");
+  again->First();
+  EXPECT_DOUBLE_EQ(again->FieldByName("m")->AsFloat(), 99.5);
+  EXPECT_EQ(again->FieldByName("by")->Value().ToBytes(), (std::vector<std::uint8_t>{'a', 0, 'b'}));
+  EXPECT_DOUBLE_EQ(again->FieldByName("n")->AsFloat(), 0.25);
+}
+
+TEST_F(PostgresDatasetTest, QueriesAndKeylessTablesAreReadOnlyInAStableOrder) {
+  PgExec("DROP TABLE IF EXISTS nokey");
+  PgExec("CREATE TABLE nokey (a int, b text)");
+  PgExec("INSERT INTO nokey VALUES (2, 'x'), (1, 'y'), (2, 'a')");
+  auto table = Table("nokey");
+  EXPECT_TRUE(table->IsReadOnly());
+  EXPECT_TRUE(table->FieldByName("a")->ReadOnly());
+  EXPECT_THROW(table->Edit(), Exception);
+  EXPECT_THROW(table->Append(), Exception);
+  std::vector<std::string> rows;
+  for (table->First(); !table->Eof(); table->Next()) {
+    rows.push_back(table->FieldByName("a")->AsString() + table->FieldByName("b")->AsString());
+  }
+  EXPECT_EQ(rows, (std::vector<std::string>{"1y", "2a", "2x"})) << "all columns break ties";
+
+  auto query = Query("SELECT a * 10 AS big, b FROM nokey WHERE a = 2;");
+  EXPECT_TRUE(query->IsReadOnly());
+  EXPECT_EQ(query->RecordCount(), 2);
+  query->SetStrProp("IndexFieldNames", "b DESC");
+  query->First();
+  EXPECT_EQ(query->FieldByName("b")->AsString(), "x");
+  EXPECT_EQ(query->FieldByName("big")->AsFloat(), 20);
+  EXPECT_THROW(query->Edit(), Exception);
+}
+
+TEST_F(PostgresDatasetTest, QueriesCannotChangeData) {
+  PgExec("DROP TABLE IF EXISTS keep");
+  PgExec("CREATE TABLE keep (a int PRIMARY KEY)");
+  PgExec("INSERT INTO keep VALUES (1)");
+  for (const char* sql : {"SELECT 1; DELETE FROM keep", "DELETE FROM keep RETURNING a",
+                          "WITH d AS (DELETE FROM keep RETURNING a) SELECT * FROM d",
+                          "SELECT * FROM keep) AS x; DELETE FROM keep; SELECT (1"}) {
+    SCOPED_TRACE(sql);
+    EXPECT_THROW(Query(sql), Exception);
+  }
+  EXPECT_EQ(Table("keep")->RecordCount(), 1);
+}
+
+TEST_F(PostgresDatasetTest, HiddenKeyColumnsAddressRecordsWithoutBeingFields) {
+  PgExec("DROP TABLE IF EXISTS hid");
+  PgExec("CREATE TABLE hid (k int GENERATED ALWAYS AS IDENTITY PRIMARY KEY, name text)");
+  PgExec("INSERT INTO hid (name) VALUES ('a'), ('b')");
+  auto shown = Table("hid");
+  EXPECT_TRUE(shown->FieldByName("k")->ReadOnly()) << "identity ALWAYS is generated";
+  auto ds = Table("hid", "K");
+  ASSERT_EQ(ds->FieldCount(), 1);
+  ds->First();
+  ds->Next();
+  ds->Edit();
+  ds->FieldByName("name")->SetAsString("B");
+  ds->Post();
+  ds->First();
+  EXPECT_EQ(ds->FieldByName("name")->AsString(), "a");
+  ds->Next();
+  EXPECT_EQ(ds->FieldByName("name")->AsString(), "B");
+}
+
+TEST_F(PostgresDatasetTest, ServerRefusalsCarryTheServersMessage) {
+  PgExec("DROP TABLE IF EXISTS uniq");
+  PgExec("CREATE TABLE uniq (id int PRIMARY KEY, code varchar(3) UNIQUE)");
+  PgExec("INSERT INTO uniq VALUES (1, 'a')");
+  auto ds = Table("uniq");
+  ds->Append();
+  ds->FieldByName("id")->SetAsString("2");
+  ds->FieldByName("code")->SetAsString("a");
+  try {
+    ds->Post();
+    FAIL() << "no exception";
+  } catch (const EPgError& e) {
+    EXPECT_THAT(e.Message(), HasSubstr("PostgreSQL table 'uniq': duplicate key value"));
+    EXPECT_EQ(e.SqlState(), "23505");
+  }
+  ds->FieldByName("code")->SetAsString("toolong");
+  EXPECT_THROW(ds->Post(), EPgError);
+  ds->Cancel();
+
+  auto missing = std::make_unique<TZylPgDataset>(nullptr);
+  missing->SetConnectionInfo(PgServer::Get().ConnInfo());
+  missing->SetTableName("uniq; DROP TABLE uniq");
+  EXPECT_THROW(missing->Open(), EPgError);
+  auto refused = std::make_unique<TZylPgDataset>(nullptr);
+  refused->SetConnectionInfo("host=127.0.0.1 port=1 connect_timeout=2");
+  refused->SetTableName("uniq");
+  try {
+    refused->Open();
+    FAIL() << "no exception";
+  } catch (const EPgError& e) {
+    EXPECT_THAT(e.Message(), HasSubstr("cannot connect"));
+  }
+  EXPECT_EQ(Table("uniq")->RecordCount(), 1);
+}
+
+}  // namespace
+}  // namespace zyl::test

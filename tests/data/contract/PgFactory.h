@@ -1,0 +1,30 @@
+// Contract-suite factory for TZylPgDataset: a table "T" on the test server
+// (PgServer.h) with a hidden identity primary key "zyl_id" that keeps the
+// stored order, filled through libpq directly (not through the dataset), so
+// that reading is checked against an independent writer.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "DatasetFactory.h"
+
+namespace zyl::test {
+
+class PgFactory : public DatasetFactory {
+ public:
+  // Null when no server is available.
+  static std::unique_ptr<PgFactory> Make();
+  std::unique_ptr<TDataSet> Create(const std::vector<FieldSpec>& fields,
+                                   const std::vector<Record>& records) override;
+  std::unique_ptr<TDataSet> Reopen() override;
+
+ private:
+  PgFactory() = default;
+};
+
+// Runs `sql` with text parameters on the test server; fails the test on an
+// error.
+void PgExec(const std::string& sql, const std::vector<std::string>& parameters = {});
+
+}  // namespace zyl::test
