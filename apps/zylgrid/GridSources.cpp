@@ -6,6 +6,7 @@
 #include "apps/zylgrid/SqliteHelpers.h"
 #include "apps/zylgrid/SqliteMemDataset.h"
 #include "data/DelimitedText.h"
+#include "data/PgDataset.h"
 #include "data/SQLiteDataset.h"
 #include "data/ZylMemDataset.h"
 #include "platform/StringList.h"
@@ -45,7 +46,26 @@ std::unique_ptr<zyl::TDataSet> OpenCsv(const std::string& path) {
   return dataset;
 }
 
+std::unique_ptr<zyl::TDataSet> OpenPostgres(const std::string& conninfo, const std::string& table,
+                                            const std::string& query) {
+  auto ds = std::make_unique<zyl::TZylPgDataset>(nullptr);
+  ds->SetConnectionInfo(conninfo);
+  if (!table.empty()) {
+    ds->SetTableName(table);
+  } else {
+    ds->SetSQL(query);
+  }
+  ds->Open();
+  return ds;
+}
+
 std::vector<std::string> SourceColumns(const GridSettings& g) {
+  if (g.kind == SourceKind::Postgres) {
+    std::unique_ptr<zyl::TDataSet> ds = OpenPostgres(g.path, g.table, g.query);
+    std::vector<std::string> names;
+    for (int i = 0; i < ds->FieldCount(); ++i) names.push_back(ds->GetField(i)->FieldName());
+    return names;
+  }
   sql::Database db(g.path, true);
   std::vector<std::string> names;
   if (!g.table.empty()) {
@@ -99,7 +119,9 @@ std::unique_ptr<zyl::TDataSet> BindSource(zyl::TZylHTMLGrid& grid, const GridSet
       break;
     }
     case SourceKind::Postgres:
-      throw zyl::Exception("grid '" + settings.name + "': postgres sources are not supported");
+      dataset = OpenPostgres(settings.path, settings.table, settings.query);
+      dataset->SetName(settings.name + "Data");
+      break;
   }
   grid.SetDataset(dataset.get());
   return dataset;
@@ -132,6 +154,15 @@ void CheckSources(const SiteConfig& config) {
         OpenCsv(g.path);
         continue;
       }
+      if (g.kind == SourceKind::Postgres) {
+        try {
+          OpenPostgres(g.path, "", "SELECT 1");
+        } catch (const std::exception& e) {
+          fail("Source", std::string("cannot connect: ") + e.what());
+        }
+        OpenPostgres(g.path, g.table, g.query);
+        continue;
+      }
       if (g.kind != SourceKind::SQLite) continue;
       sql::Database db(g.path, true);
       if (!g.table.empty()) {
@@ -142,7 +173,8 @@ void CheckSources(const SiteConfig& config) {
       }
       if (!g.master.empty()) {
         const GridSettings* master = config.Find(g.master);
-        if (master == nullptr || master->kind != SourceKind::SQLite) {
+        if (master == nullptr ||
+            (master->kind != SourceKind::SQLite && master->kind != SourceKind::Postgres)) {
           fail("Master", "the master grid needs an SQL source");
         }
         if (!Contains(SourceColumns(g), g.detailColumn)) {
@@ -155,8 +187,8 @@ void CheckSources(const SiteConfig& config) {
     } catch (const ConfigError&) {
       throw;
     } catch (const std::exception& e) {
-      fail(g.kind == SourceKind::SQLite ? (g.table.empty() ? "Query" : "Table") : "Source",
-           e.what());
+      bool sql = g.kind == SourceKind::SQLite || g.kind == SourceKind::Postgres;
+      fail(sql ? (g.table.empty() ? "Query" : "Table") : "Source", e.what());
     }
   }
 }

@@ -164,7 +164,9 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   }
 
   std::string source = in.Text("Source");
-  if (source.empty()) in.Fail("Source", "missing (sqlite:PATH, text:PATH or csv:PATH)");
+  if (source.empty()) {
+    in.Fail("Source", "missing (sqlite:PATH, postgres:CONNINFO, text:PATH or csv:PATH)");
+  }
   std::size_t colon = source.find(':');
   std::string scheme = colon == std::string::npos ? std::string() : Lower(source.substr(0, colon));
   std::string rest = colon == std::string::npos ? std::string() : Trim(source.substr(colon + 1));
@@ -175,15 +177,21 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   } else if (scheme == "csv") {
     grid.kind = SourceKind::Csv;
   } else if (scheme == "postgres") {
-    in.Fail("Source", "postgres sources are not supported yet");
+    grid.kind = SourceKind::Postgres;
   } else {
-    in.Fail("Source", "'" + source + "' is not sqlite:PATH, text:PATH or csv:PATH");
+    in.Fail("Source",
+            "'" + source + "' is not sqlite:PATH, postgres:CONNINFO, text:PATH or csv:PATH");
   }
-  grid.path = in.ExistingFile("Source", rest, base);
+  if (grid.kind == SourceKind::Postgres) {
+    if (rest.empty()) in.Fail("Source", "postgres: needs a connection string");
+    grid.path = rest;  // the libpq connection string
+  } else {
+    grid.path = in.ExistingFile("Source", rest, base);
+  }
 
   grid.table = in.Text("Table");
   grid.query = in.Text("Query");
-  if (grid.kind == SourceKind::SQLite) {
+  if (grid.kind == SourceKind::SQLite || grid.kind == SourceKind::Postgres) {
     if (grid.table.empty() == grid.query.empty()) {
       in.Fail("Table", "give either Table or Query for an SQL source");
     }
