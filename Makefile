@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 all: build
 
 deps:
-	@scripts/install-deps readers
+	@scripts/install-deps readers browser
 	@tests/export/jet4/setup.sh
 
 configure: deps
@@ -20,9 +20,13 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-demo: build
-	@if [ -x $(BUILD)/apps/zylgrid/zylgrid ]; then $(BUILD)/apps/zylgrid/zylgrid demo; \
-	 else echo "The zylgrid demo is not built yet."; fi
+# The demo needs only the build packages and the program itself.
+DEMO_PORT ?= 8080
+demo:
+	@scripts/install-deps
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) --target zylgrid -j $(JOBS)
+	@$(BUILD)/apps/zylgrid/zylgrid demo --port $(DEMO_PORT)
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true

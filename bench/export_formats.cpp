@@ -27,12 +27,12 @@ std::string Numbered(const char* prefix, long long n, const char* suffix = "") {
 }
 
 std::unique_ptr<zyl::TZylHTMLGrid> MixedGrid(int rows) {
-  struct Spec {
+  struct ColumnShape {
     const char* name;
     TFieldType type;
     int size;
   };
-  const Spec columns[] = {
+  const ColumnShape columns[] = {
       {"Customer Name", TFieldType::ftString, 40}, {"City", TFieldType::ftString, 30},
       {"Code", TFieldType::ftString, 8},           {"Quantity", TFieldType::ftSmallint, 0},
       {"Order Number", TFieldType::ftInteger, 0},  {"Weight", TFieldType::ftFloat, 0},

@@ -21,12 +21,12 @@ TVariant Field::Value() const {
 
 void Field::SetAsString(const std::string& text) {
   dataset_.CheckWritable(index_);
-  dataset_.SetFieldStored(index_, TextToStored(text, column_.spec));
+  dataset_.SetFieldStored(index_, TextToStored(text, column_.field));
 }
 
 void Field::SetAsBoolean(bool value) {
   dataset_.CheckWritable(index_);
-  dataset_.SetFieldStored(index_, BooleanToStored(value, column_.spec));
+  dataset_.SetFieldStored(index_, BooleanToStored(value, column_.field));
 }
 
 void Field::Clear() {
@@ -139,7 +139,7 @@ void TZylSQLiteDataset::BuildFields() {
   bool readOnly = !source_->Editable();
   bool same = fields_.size() == columns.size();
   for (std::size_t i = 0; same && i < columns.size(); ++i) {
-    same = fields_[i]->FieldName() == columns[i].spec.name;
+    same = fields_[i]->FieldName() == columns[i].field.name;
   }
   if (same) {
     for (std::size_t i = 0; i < columns.size(); ++i) fields_[i]->Update(columns[i], readOnly);

@@ -23,16 +23,15 @@ class Field : public TField {
         column_(std::move(column)),
         datasetReadOnly_(datasetReadOnly) {}
 
-  const std::string& FieldName() const override { return column_.spec.name; }
-  TFieldType DataType() const override { return column_.spec.type.type; }
+  const std::string& FieldName() const override { return column_.field.name; }
+  TFieldType DataType() const override { return column_.field.type.type; }
   bool ReadOnly() const override { return column_.readOnly || datasetReadOnly_; }
-  int DataSize() const override { return column_.spec.type.dataSize; }
+  int DataSize() const override { return column_.field.type.dataSize; }
   TVariant Value() const override;
   void SetAsString(const std::string& text) override;
   void SetAsBoolean(bool value) override;
   void Clear() override;
 
-  const ColumnSpec& Spec() const { return column_.spec; }
   // Takes the description of the reopened source's column.
   void Update(SourceColumn column, bool datasetReadOnly) {
     column_ = std::move(column);

@@ -86,12 +86,12 @@ Source Source::ForTable(Connection& connection, const std::string& name) {
       std::int64_t hidden = info.ColumnInt64(4);
       if (hidden == 1) continue;  // hidden columns of virtual tables
       SourceColumn column;
-      column.spec.name = info.Column(0).ToString();
+      column.field.name = info.Column(0).ToString();
       declared.push_back(info.Column(1).ToString());
-      column.spec.type = MapDeclaredType(declared.back());
+      column.field.type = MapDeclaredType(declared.back());
       column.notNull = info.ColumnInt64(2) != 0;
       column.readOnly = hidden != 0;  // generated columns
-      column.expr = QuoteIdentifier(column.spec.name);
+      column.expr = QuoteIdentifier(column.field.name);
       int pk = static_cast<int>(info.ColumnInt64(3));
       if (pk > 0) primaryKey.emplace_back(pk, static_cast<int>(source.columns_.size()));
       source.columns_.push_back(std::move(column));
@@ -107,7 +107,7 @@ Source Source::ForTable(Connection& connection, const std::string& name) {
   for (const char* alias : {"rowid", "_rowid_", "oid"}) {
     bool shadowed =
         std::any_of(source.columns_.begin(), source.columns_.end(),
-                    [&](const SourceColumn& c) { return SameName(c.spec.name, alias); });
+                    [&](const SourceColumn& c) { return SameName(c.field.name, alias); });
     if (shadowed) continue;
     std::string sql = "SELECT ";
     sql += alias;
@@ -126,7 +126,7 @@ Source Source::ForTable(Connection& connection, const std::string& name) {
       int c = primaryKey.front().second;
       SourceColumn& column = source.columns_[static_cast<std::size_t>(c)];
       if (sqlite3_stricmp(declared[static_cast<std::size_t>(c)].c_str(), "INTEGER") == 0) {
-        column.spec.type = {TFieldType::ftAutoInc, 0, false};
+        column.field.type = {TFieldType::ftAutoInc, 0, false};
         column.readOnly = true;
       }
     }
@@ -171,11 +171,11 @@ Source Source::ForQuery(Connection& connection, const std::string& sql) {
   std::vector<int> untyped;
   for (int i = 0; i < statement.ColumnCount(); ++i) {
     SourceColumn column;
-    column.spec.name = statement.ColumnName(i);
+    column.field.name = statement.ColumnName(i);
     column.readOnly = true;
     column.expr = std::to_string(i + 1);
     std::string declared = statement.ColumnDeclType(i);
-    column.spec.type = MapDeclaredType(declared);
+    column.field.type = MapDeclaredType(declared);
     if (declared.empty()) untyped.push_back(i);
     source.columns_.push_back(std::move(column));
   }
@@ -186,7 +186,7 @@ Source Source::ForQuery(Connection& connection, const std::string& sql) {
         ++it;
         continue;
       }
-      source.columns_[static_cast<std::size_t>(*it)].spec.type = MapStorageClass(storage);
+      source.columns_[static_cast<std::size_t>(*it)].field.type = MapStorageClass(storage);
       it = untyped.erase(it);
     }
   }
@@ -254,7 +254,7 @@ std::vector<IndexTerm> Source::ParseIndexFieldNames(const std::string& text) con
       name = name.substr(1, name.size() - 2);
     }
     auto found = std::find_if(columns_.begin(), columns_.end(), [&](const SourceColumn& c) {
-      return AnsiSameText(c.spec.name, name);
+      return AnsiSameText(c.field.name, name);
     });
     if (found == columns_.end()) {
       throw Exception(context_ + ": IndexFieldNames: no field named '" + name + "'");

@@ -14,7 +14,7 @@
 namespace zyl::sqlite {
 
 struct SourceColumn {
-  ColumnSpec spec;        // name and field type
+  ColumnSpec field;       // name and field type
   bool readOnly = false;  // rowid alias, generated column, query column
   bool notNull = false;
   std::string expr;  // the column in SQL: quoted name, or position in a query

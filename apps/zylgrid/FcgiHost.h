@@ -1,0 +1,20 @@
+// The FastCGI mode: one process answers many requests from a web server
+// (nginx's fastcgi_pass). Requests are handed to the grids as a web-module
+// host does; the image set is served too when a request asks for it.
+#pragma once
+
+#include <string>
+
+#include "apps/zylgrid/SiteConfig.h"
+
+namespace zylgrid {
+
+struct FcgiSettings {
+  std::string socketPath;  // a Unix socket to create, or
+  int port = 0;            // a loopback TCP port; neither: the socket on standard input
+};
+
+// Serves until SIGINT or SIGTERM; returns the exit status.
+int RunFcgi(const SiteConfig& config, const FcgiSettings& settings);
+
+}  // namespace zylgrid

@@ -1,0 +1,31 @@
+// Binding a grid to its data source for one request, and checking every
+// source of a site configuration once at start.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "apps/zylgrid/SiteConfig.h"
+#include "data/DataSet.h"
+#include "grid/ZylHTMLGrid.h"
+
+namespace zylgrid {
+
+// Opens the grid's source and links it: a dataset for SQL and csv sources
+// (returned; the caller keeps it alive as long as the grid), the file name
+// for text sources (nothing returned). A detail grid (settings.master set)
+// gets only the records whose DetailKey column equals `masterKey`.
+// Raises zyl::Exception when the source cannot be opened.
+std::unique_ptr<zyl::TDataSet> BindSource(zyl::TZylHTMLGrid& grid, const GridSettings& settings,
+                                          const zyl::TVariant& masterKey);
+
+// The value of `column` in the master grid's current record; Null when the
+// master shows no record.
+zyl::TVariant MasterKeyValue(zyl::TZylHTMLGrid& master, const std::string& column);
+
+// Opens every SQL source: tables must exist, queries must prepare and only
+// read, the DetailKey columns must exist on both sides, csv and text files
+// must not be empty. Raises ConfigError naming file, section and key.
+void CheckSources(const SiteConfig& config);
+
+}  // namespace zylgrid

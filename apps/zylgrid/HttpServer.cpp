@@ -1,0 +1,140 @@
+#include "apps/zylgrid/HttpServer.h"
+
+#include <httplib.h>
+#include <pthread.h>
+#include <signal.h>
+
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+#include "apps/zylgrid/ImageSet.h"
+#include "apps/zylgrid/Log.h"
+#include "apps/zylgrid/PageBuilder.h"
+
+namespace zylgrid {
+
+namespace {
+
+constexpr std::size_t kMaxBody = 16u * 1024u * 1024u;
+
+std::string QueryOf(const std::string& target) {
+  std::size_t q = target.find('?');
+  return q == std::string::npos ? std::string() : target.substr(q + 1);
+}
+
+void Answer(const PageBuilder& builder, const httplib::Request& req, const std::string& body,
+            httplib::Response& res) {
+  WebRequest request{req.method == "HEAD" ? "GET" : req.method, QueryOf(req.target), body};
+  WebResponse response = builder.Handle(request);
+  res.status = response.status;
+  if (!response.fileName.empty()) {
+    res.set_header("Content-Disposition", "attachment; filename=\"" + response.fileName + "\"");
+  }
+  res.set_header("Cache-Control", "no-store");
+  res.set_content(response.body, response.contentType.c_str());
+}
+
+}  // namespace
+
+int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
+  // SIGINT and SIGTERM are taken by one thread that stops the server; every
+  // other thread (the server's pool included) inherits the blocked mask.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  sigaddset(&stopSignals, SIGUSR1);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
+  httplib::Server server;
+  server.set_payload_max_length(kMaxBody);
+  server.set_read_timeout(30, 0);
+  server.set_write_timeout(30, 0);
+
+  const std::string images = config.imagesURL;
+  const std::string imagesDir = config.imagesDir;
+  auto route = [&](const httplib::Request& req, const std::string& body, httplib::Response& res) {
+    if (req.path == "/" || req.path == "/index.html") {
+      Answer(builder, req, body, res);
+      return;
+    }
+    if (req.method != "POST" && req.path.size() > images.size() &&
+        req.path.compare(0, images.size(), images) == 0) {
+      std::string name = req.path.substr(images.size());
+      std::string bytes;
+      if (ReadImage(imagesDir, name, bytes)) {
+        res.set_header("Cache-Control", "public, max-age=86400");
+        res.set_content(bytes, ImageContentType(name).c_str());
+        return;
+      }
+    }
+    res.status = 404;
+    res.set_content("Not found\n", "text/plain; charset=UTF-8");
+  };
+  server.Get(".*", [&](const httplib::Request& req, httplib::Response& res) {
+    route(req, std::string(), res);
+  });
+  // Posted forms are read through a content reader: the server's own form
+  // parsing would refuse bodies above 8 KiB, which a page of edits exceeds.
+  server.Post(".*", [&](const httplib::Request& req, httplib::Response& res,
+                        const httplib::ContentReader& reader) {
+    std::string body;
+    bool complete = reader([&](const char* data, std::size_t length) {
+      if (body.size() + length > kMaxBody) return false;
+      body.append(data, length);
+      return true;
+    });
+    if (!complete) {
+      res.status = 413;
+      res.set_content("Request too large\n", "text/plain; charset=UTF-8");
+      return;
+    }
+    route(req, body, res);
+  });
+  server.set_exception_handler(
+      [](const httplib::Request&, httplib::Response& res, std::exception_ptr error) {
+        try {
+          if (error) std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+          LogLine(std::string("request failed: ") + e.what());
+        } catch (...) {
+          LogLine("request failed: unknown error");
+        }
+        res.status = 500;
+        res.set_content("Internal error\n", "text/plain; charset=UTF-8");
+      });
+  server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
+    std::string path = req.path.size() > 200 ? req.path.substr(0, 200) + "..." : req.path;
+    LogLine(req.remote_addr + " " + req.method + " " + path + " " + std::to_string(res.status) +
+            " " + std::to_string(res.body.size()));
+  });
+
+  if (!server.bind_to_port(settings.bind, settings.port)) {
+    std::cerr << "zylgrid: cannot listen on " << settings.bind << ":" << settings.port << "\n";
+    return 1;
+  }
+  std::thread stopper([&server, &stopSignals] {
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    if (signal != SIGUSR1)
+      LogLine(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
+    server.stop();
+  });
+  std::string address = "http://" + settings.bind + ":" + std::to_string(settings.port) + "/";
+  if (settings.banner.empty()) {
+    std::cout << "zylgrid: serving " << address << std::endl;
+  } else {
+    std::cout << settings.banner << std::endl;
+  }
+  LogLine("listening on " + address);
+  server.listen_after_bind();
+  pthread_kill(stopper.native_handle(), SIGUSR1);
+  stopper.join();
+  LogLine("stopped");
+  return 0;
+}
+
+}  // namespace zylgrid

@@ -1,0 +1,22 @@
+// The embedded HTTP server (the web-module host kind): the page at "/", the
+// image set under the configured ImagesURL, concurrent requests, one log line
+// per request, clean stop on SIGINT and SIGTERM.
+#pragma once
+
+#include <string>
+
+#include "apps/zylgrid/SiteConfig.h"
+
+namespace zylgrid {
+
+struct ServerSettings {
+  std::string bind = "127.0.0.1";
+  int port = 8080;
+  std::string banner;  // printed once listening ("" prints the address)
+};
+
+// Serves until SIGINT or SIGTERM; returns the exit status (0 after a clean
+// stop, 1 when the address cannot be bound).
+int RunHttpServer(const SiteConfig& config, const ServerSettings& settings);
+
+}  // namespace zylgrid

@@ -1,0 +1,41 @@
+#include "apps/zylgrid/ImageSet.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace zylgrid {
+
+bool ReadImage(const std::string& folder, const std::string& name, std::string& bytes) {
+  if (name.empty() || name.size() > 64 || name[0] == '.') return false;
+  bool plain = std::all_of(name.begin(), name.end(), [](unsigned char c) {
+    return std::isalnum(c) != 0 || c == '.' || c == '_' || c == '-';
+  });
+  if (!plain) return false;
+  std::filesystem::path path = std::filesystem::path(folder) / name;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream out;
+  out << in.rdbuf();
+  bytes = out.str();
+  return true;
+}
+
+std::string ImageContentType(const std::string& name) {
+  std::string lower = name;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  auto ends = [&](const char* ext) {
+    std::string e(ext);
+    return lower.size() >= e.size() && lower.compare(lower.size() - e.size(), e.size(), e) == 0;
+  };
+  if (ends(".gif")) return "image/gif";
+  if (ends(".png")) return "image/png";
+  return "application/octet-stream";
+}
+
+}  // namespace zylgrid

@@ -1,0 +1,17 @@
+// Serving the image set: a file name from a request is served only when it
+// is a plain name of a file in the image folder (no paths, no hidden files).
+#pragma once
+
+#include <string>
+
+namespace zylgrid {
+
+// Reads image `name` from `folder` into `bytes`; false when the name is not
+// a plain file name ([A-Za-z0-9._-], not starting with ".") or no such file
+// exists. Names keep their letter case ("GTab.gif" and "GTab.Gif" are two files).
+bool ReadImage(const std::string& folder, const std::string& name, std::string& bytes);
+
+// "image/gif" for .gif (any case), "image/png", else "application/octet-stream".
+std::string ImageContentType(const std::string& name);
+
+}  // namespace zylgrid

@@ -1,0 +1,320 @@
+#include "apps/zylgrid/SiteConfig.h"
+
+// Byte strings as they are; the header's template definitions are
+// instantiated here (SI_IMPLEMENTATION), so no SimpleIni library is linked.
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "platform/System.h"
+
+namespace zylgrid {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::string Trim(const std::string& text) {
+  std::size_t b = text.find_first_not_of(" \t");
+  if (b == std::string::npos) return std::string();
+  std::size_t e = text.find_last_not_of(" \t");
+  return text.substr(b, e - b + 1);
+}
+
+// Reads one section's keys and reports problems with file, section and key.
+class SectionReader {
+ public:
+  SectionReader(const CSimpleIniA& ini, std::string file, std::string section)
+      : ini_(ini), file_(std::move(file)), section_(std::move(section)) {}
+
+  [[noreturn]] void Fail(const std::string& key, const std::string& message) const {
+    throw ConfigError(file_ + ": [" + section_ + "] " + key + ": " + message);
+  }
+  bool Has(const char* key) const { return ini_.GetValue(section_.c_str(), key) != nullptr; }
+  std::string Text(const char* key) const {
+    const char* value = ini_.GetValue(section_.c_str(), key);
+    return value == nullptr ? std::string() : Trim(value);
+  }
+  bool Flag(const char* key, bool fallback) const {
+    if (!Has(key)) return fallback;
+    std::string v = Lower(Text(key));
+    if (v == "1" || v == "true" || v == "yes" || v == "on") return true;
+    if (v == "0" || v == "false" || v == "no" || v == "off") return false;
+    Fail(key, "'" + Text(key) + "' is not 0 or 1");
+  }
+  int Number(const char* key, int low, int high) const {
+    std::string v = Text(key);
+    int n = 0;
+    auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (v.empty() || ec != std::errc() || ptr != v.data() + v.size() || n < low || n > high) {
+      Fail(key, "'" + v + "' is not a number from " + std::to_string(low) + " to " +
+                    std::to_string(high));
+    }
+    return n;
+  }
+  // A file name relative to the configuration file's folder; it must exist.
+  std::string ExistingFile(const char* key, const std::string& value, const fs::path& base) const {
+    if (value.empty()) Fail(key, "no file name given");
+    fs::path p = fs::path(value).is_absolute() ? fs::path(value) : base / value;
+    std::error_code ec;
+    if (!fs::is_regular_file(p, ec)) Fail(key, "file '" + p.string() + "' does not exist");
+    return fs::absolute(p, ec).lexically_normal().string();
+  }
+
+ private:
+  const CSimpleIniA& ini_;
+  std::string file_;
+  std::string section_;
+};
+
+bool ValidIdentifier(const std::string& name) {
+  if (name.empty() || name.size() > 128) return false;
+  return std::all_of(name.begin(), name.end(),
+                     [](unsigned char c) { return std::isalnum(c) != 0 || c == '_'; });
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> items;
+  std::stringstream in(text);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    item = Trim(item);
+    if (!item.empty()) items.push_back(item);
+  }
+  return items;
+}
+
+void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& base,
+              SiteConfig& config) {
+  SectionReader page(ini, file, "Page");
+  CSimpleIniA::TNamesDepend keys;
+  ini.GetAllKeys("Page", keys);
+  for (const auto& key : keys) {
+    std::string k = Lower(key.pItem);
+    if (k != "title" && k != "imagesurl" && k != "imagesdir" && k != "stylesheet") {
+      page.Fail(key.pItem, "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet)");
+    }
+  }
+  if (page.Has("Title")) config.title = page.Text("Title");
+  if (page.Has("ImagesURL")) {
+    config.imagesURL = page.Text("ImagesURL");
+    if (config.imagesURL.empty() || config.imagesURL.back() != '/' ||
+        config.imagesURL.find_first_of("\"<>'\r\n ") != std::string::npos) {
+      page.Fail("ImagesURL", "'" + config.imagesURL +
+                                 "' must end with '/' and hold no quotes, "
+                                 "angle brackets or blanks");
+    }
+  }
+  if (page.Has("ImagesDir")) {
+    std::string dir = page.Text("ImagesDir");
+    fs::path p = fs::path(dir).is_absolute() ? fs::path(dir) : base / dir;
+    std::error_code ec;
+    if (!fs::is_regular_file(p / "GBevel.gif", ec)) {
+      page.Fail("ImagesDir", "folder '" + p.string() + "' does not hold the image set");
+    }
+    config.imagesDir = fs::absolute(p, ec).lexically_normal().string();
+  }
+  if (page.Has("Stylesheet")) {
+    std::string css = page.ExistingFile("Stylesheet", page.Text("Stylesheet"), base);
+    std::ifstream in(css, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    config.stylesheet = text.str();
+    if (Lower(config.stylesheet).find("</style") != std::string::npos) {
+      page.Fail("Stylesheet", "the style sheet must not close the style element");
+    }
+  }
+}
+
+GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs::path& base,
+                      const std::string& section) {
+  SectionReader in(ini, file, section);
+  GridSettings grid;
+  grid.name = section;
+  if (!ValidIdentifier(section)) {
+    in.Fail("(name)", "a grid's name holds letters, digits and '_' only");
+  }
+  static const std::set<std::string> known = {"source",        "table",       "query",  "layout",
+                                              "editable",      "rowsperpage", "master", "detailkey",
+                                              "globalsorting", "header"};
+  CSimpleIniA::TNamesDepend keys;
+  ini.GetAllKeys(section.c_str(), keys);
+  for (const auto& key : keys) {
+    std::string k = Lower(key.pItem);
+    if (known.count(k) != 0) continue;
+    if (k.rfind("picklist.", 0) == 0 && k.size() > 9) {
+      grid.pickLists[std::string(key.pItem).substr(9)] = SplitList(in.Text(key.pItem));
+      continue;
+    }
+    in.Fail(key.pItem, "unknown key");
+  }
+
+  std::string source = in.Text("Source");
+  if (source.empty()) {
+    in.Fail("Source", "missing (sqlite:PATH, postgres:CONNINFO, text:PATH or csv:PATH)");
+  }
+  std::size_t colon = source.find(':');
+  std::string scheme = colon == std::string::npos ? std::string() : Lower(source.substr(0, colon));
+  std::string rest = colon == std::string::npos ? std::string() : Trim(source.substr(colon + 1));
+  if (scheme == "sqlite") {
+    grid.kind = SourceKind::SQLite;
+  } else if (scheme == "text") {
+    grid.kind = SourceKind::Text;
+  } else if (scheme == "csv") {
+    grid.kind = SourceKind::Csv;
+  } else if (scheme == "postgres") {
+    grid.kind = SourceKind::Postgres;
+  } else {
+    in.Fail("Source",
+            "'" + source + "' is not sqlite:PATH, postgres:CONNINFO, text:PATH or csv:PATH");
+  }
+  if (grid.kind == SourceKind::Postgres) {
+    if (rest.empty()) in.Fail("Source", "postgres: needs a connection string");
+    grid.path = rest;  // the libpq connection string
+  } else {
+    grid.path = in.ExistingFile("Source", rest, base);
+  }
+
+  grid.table = in.Text("Table");
+  grid.query = in.Text("Query");
+  if (grid.kind == SourceKind::SQLite || grid.kind == SourceKind::Postgres) {
+    if (grid.table.empty() == grid.query.empty()) {
+      in.Fail("Table", "give either Table or Query for an SQL source");
+    }
+    if (!grid.query.empty()) {
+      std::string q = Lower(grid.query);
+      if (q.rfind("select", 0) != 0 && q.rfind("with", 0) != 0) {
+        in.Fail("Query", "must be a SELECT statement");
+      }
+    }
+  } else if (!grid.table.empty() || !grid.query.empty()) {
+    in.Fail(grid.table.empty() ? "Query" : "Table", "only SQL sources take a table or query");
+  }
+
+  if (in.Has("Layout")) grid.layout = in.ExistingFile("Layout", in.Text("Layout"), base);
+  grid.header = in.Text("Header");
+  grid.editable = in.Flag("Editable", false);
+  if (grid.editable && !grid.query.empty()) in.Fail("Editable", "a query cannot be edited");
+  if (in.Has("RowsPerPage")) grid.rowsPerPage = in.Number("RowsPerPage", 1, 10000);
+  grid.globalSorting = in.Flag("GlobalSorting", false);
+  grid.master = in.Text("Master");
+  std::string detailKey = in.Text("DetailKey");
+  if (grid.master.empty() != detailKey.empty()) {
+    in.Fail(grid.master.empty() ? "DetailKey" : "Master", "Master and DetailKey go together");
+  }
+  if (!detailKey.empty()) {
+    std::size_t eq = detailKey.find('=');
+    if (eq == std::string::npos) in.Fail("DetailKey", "expected detailcolumn=mastercolumn");
+    grid.detailColumn = Trim(detailKey.substr(0, eq));
+    grid.masterColumn = Trim(detailKey.substr(eq + 1));
+    if (grid.detailColumn.empty() || grid.masterColumn.empty()) {
+      in.Fail("DetailKey", "expected detailcolumn=mastercolumn");
+    }
+    if (grid.kind != SourceKind::SQLite || grid.table.empty()) {
+      in.Fail("Master", "a detail grid needs an SQLite table as its source");
+    }
+  }
+  return grid;
+}
+
+}  // namespace
+
+const GridSettings* SiteConfig::Find(const std::string& name) const {
+  for (const GridSettings& grid : grids) {
+    if (Lower(grid.name) == Lower(name)) return &grid;
+  }
+  return nullptr;
+}
+
+void CheckStructure(const SiteConfig& config) {
+  std::string file = config.fileName.empty() ? "site configuration" : config.fileName;
+  if (config.grids.empty()) throw ConfigError(file + ": no grid section");
+  std::set<std::string> seen;
+  std::set<std::string> masters;
+  for (const GridSettings& grid : config.grids) {
+    auto fail = [&](const std::string& key, const std::string& message) {
+      throw ConfigError(file + ": [" + grid.name + "] " + key + ": " + message);
+    };
+    if (!ValidIdentifier(grid.name)) fail("(name)", "letters, digits and '_' only");
+    if (!seen.insert(Lower(grid.name)).second) fail("(name)", "a second grid of this name");
+    if (grid.master.empty()) continue;
+    const GridSettings* master = config.Find(grid.master);
+    if (master == nullptr) fail("Master", "no grid named '" + grid.master + "'");
+    if (seen.count(Lower(grid.master)) == 0 || master == &grid) {
+      fail("Master", "the master grid's section must come before its detail");
+    }
+    if (!masters.insert(Lower(grid.master)).second) {
+      fail("Master", "grid '" + grid.master + "' already has a detail grid");
+    }
+  }
+}
+
+SiteConfig LoadSiteConfig(const std::string& fileName) {
+  SiteConfig config;
+  config.fileName = fileName;
+  std::error_code ec;
+  if (!fs::is_regular_file(fileName, ec)) {
+    throw ConfigError(fileName + ": the site configuration file does not exist");
+  }
+  CSimpleIniA ini(true, false, false);
+  if (ini.LoadFile(fileName.c_str()) < 0) {
+    throw ConfigError(fileName + ": cannot be read as an INI file");
+  }
+  fs::path base = fs::absolute(fs::path(fileName), ec).parent_path();
+
+  CSimpleIniA::TNamesDepend sections;
+  ini.GetAllSections(sections);
+  sections.sort(CSimpleIniA::Entry::LoadOrder());
+  for (const auto& section : sections) {
+    std::string name = section.pItem;
+    if (name.empty()) {
+      CSimpleIniA::TNamesDepend keys;
+      ini.GetAllKeys("", keys);
+      if (!keys.empty()) {
+        throw ConfigError(fileName + ": key '" + std::string(keys.front().pItem) +
+                          "' stands before the first section");
+      }
+      continue;
+    }
+    if (Lower(name) == "page") {
+      ReadPage(ini, fileName, base, config);
+    } else {
+      config.grids.push_back(ReadGrid(ini, fileName, base, name));
+    }
+  }
+  CheckStructure(config);
+  return config;
+}
+
+std::string FindConfigFile(const std::string& option, const std::string& executable) {
+  if (!option.empty()) return option;
+  std::string env;
+  if (zyl::GetEnvVar("ZYLGRID_CONFIG", env) && !env.empty()) return env;
+  fs::path exe(executable);
+  return (exe.parent_path() / (exe.stem().string() + ".ini")).string();
+}
+
+std::string DefaultImagesDir(const std::string& executable) {
+  std::error_code ec;
+  fs::path installed = fs::path(executable).parent_path() / ".." / "share" / "zylhg" / "images";
+  if (fs::is_regular_file(installed / "GBevel.gif", ec)) {
+    return fs::absolute(installed, ec).lexically_normal().string();
+  }
+  return ZYLGRID_SOURCE_IMAGES;
+}
+
+}  // namespace zylgrid

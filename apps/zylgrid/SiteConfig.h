@@ -1,0 +1,84 @@
+// The site configuration: an INI file that names the page's title, the image
+// URL and the grids with their data sources, in page order.
+//
+//   [Page]
+//   Title=Orders
+//   ImagesURL=/images/
+//   [Customers]
+//   Source=sqlite:shop.db
+//   Table=customers
+//   [Orders]
+//   Source=sqlite:shop.db
+//   Table=orders
+//   Master=Customers
+//   DetailKey=CustomerId=Id
+//   Editable=1
+//
+// docs in README.md ("Site configuration") list every key.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Exception.h"
+
+namespace zylgrid {
+
+// A configuration that cannot be used. The message names the file, the
+// section and the key: "site.ini: [Orders] Table: no table 'ordrs' in shop.db".
+class ConfigError : public zyl::Exception {
+ public:
+  using zyl::Exception::Exception;
+};
+
+enum class SourceKind { SQLite, Text, Csv, Postgres };
+
+struct GridSettings {
+  std::string name;  // section name = the grid's Name
+  SourceKind kind = SourceKind::SQLite;
+  std::string path;    // file of sqlite:, text:, csv: (absolute after loading)
+  std::string table;   // Table (SQL sources)
+  std::string query;   // Query (SQL sources)
+  std::string layout;  // Layout: grid configuration file (absolute), may be empty
+  std::string header;  // Header: the grid's title bar text
+  bool editable = false;
+  int rowsPerPage = 0;       // 0: the grid's default
+  std::string master;        // Master: section name of the master grid
+  std::string detailColumn;  // DetailKey left side: column of this grid's source
+  std::string masterColumn;  // DetailKey right side: column of the master's source
+  bool globalSorting = false;
+  // PickList.<Column>=a,b,c: the choices offered when the column is edited.
+  std::map<std::string, std::vector<std::string>> pickLists;
+};
+
+struct SiteConfig {
+  std::string fileName;  // the INI file it came from ("" when built in code)
+  std::string title = "zylgrid";
+  std::string imagesURL = "/images/";
+  std::string imagesDir;   // folder of the image set (absolute)
+  std::string stylesheet;  // extra CSS text (read from the Stylesheet file)
+  std::vector<GridSettings> grids;
+
+  // The grid named `name` (case-insensitive), or null.
+  const GridSettings* Find(const std::string& name) const;
+};
+
+// Reads and checks the file: syntax, known sections and keys, values, that
+// the files exist and that masters come before their details. Sources are
+// checked separately (CheckSources), as that opens databases.
+SiteConfig LoadSiteConfig(const std::string& fileName);
+
+// Checks the parts that are the same whether the configuration came from a
+// file or from code: grid names, masters, detail keys. Raises ConfigError.
+void CheckStructure(const SiteConfig& config);
+
+// The configuration file to use: `option` when given, else the environment's
+// ZYLGRID_CONFIG, else `executable` with its extension replaced by ".ini".
+std::string FindConfigFile(const std::string& option, const std::string& executable);
+
+// The image set folder used when the configuration names none: the one
+// installed beside the program, else the source tree's assets/images.
+std::string DefaultImagesDir(const std::string& executable);
+
+}  // namespace zylgrid
