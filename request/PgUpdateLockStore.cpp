@@ -68,8 +68,7 @@ pg::Result PgUpdateLockStore::Exec(const std::string& sql,
 
 void PgUpdateLockStore::Write(const std::string& prefix, const std::string& guid) {
   if (!IsUpdateLockKey(prefix, guid)) {
-    throw EInOutError(context_ +
-                      ": the page identity is not a GUID or the prefix holds a '/'");
+    throw EInOutError(context_ + ": the page identity is not a GUID or the prefix holds a '/'");
   }
   Exec("INSERT INTO " + quoted_ +
            " (prefix, guid, created) VALUES ($1, $2, now())"

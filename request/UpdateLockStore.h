@@ -12,7 +12,9 @@
 // Which store a grid uses: the one set on its TZylCSS
 // (TZylCSS::SetUpdateLockStore, not owned), else the process-wide file
 // store (DefaultUpdateLockStore). Stores are used from many request threads
-// at once and must be safe for that.
+// at once and must be safe for that. Every operation raises an Exception
+// when the store cannot be reached (a database that is down); the request
+// then fails rather than writing without a lock.
 #pragma once
 
 #include <string>
@@ -29,8 +31,7 @@ class UpdateLockStore {
   virtual void Write(const std::string& prefix, const std::string& guid) = 0;
   // True when the lock exists and, for a positive `maxAgeSeconds`, is not
   // older than that. False for names not of the lock form.
-  virtual bool IsValid(const std::string& prefix, const std::string& guid,
-                       long maxAgeSeconds) = 0;
+  virtual bool IsValid(const std::string& prefix, const std::string& guid, long maxAgeSeconds) = 0;
   // Deletes the lock of one page; true when there was one.
   virtual bool Delete(const std::string& prefix, const std::string& guid) = 0;
   // Deletes every lock of `prefix`; returns how many.

@@ -105,8 +105,7 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
   ini.GetAllKeys("Page", keys);
   for (const auto& key : keys) {
     std::string k = Lower(key.pItem);
-    if (k != "title" && k != "imagesurl" && k != "imagesdir" && k != "stylesheet" &&
-        k != "locks") {
+    if (k != "title" && k != "imagesurl" && k != "imagesdir" && k != "stylesheet" && k != "locks") {
       page.Fail(key.pItem, "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet, Locks)");
     }
   }

@@ -61,8 +61,8 @@ struct SiteConfig {
   std::string fileName;  // the INI file it came from ("" when built in code)
   std::string title = "zylgrid";
   std::string imagesURL = "/images/";
-  std::string imagesDir;   // folder of the image set (absolute)
-  std::string stylesheet;  // extra CSS text (read from the Stylesheet file)
+  std::string imagesDir;             // folder of the image set (absolute)
+  std::string stylesheet;            // extra CSS text (read from the Stylesheet file)
   LockKind locks = LockKind::Files;  // Locks=files | postgres:CONNINFO
   std::string locksConnInfo;         // the libpq connection string of postgres:
   std::vector<GridSettings> grids;

@@ -51,7 +51,8 @@ TEST_F(ZylgridLocks, BadValuesNameFileSectionAndKey) {
   EXPECT_EQ(Failure("Locks=postgres:"),
             file + ": [Page] Locks: postgres: needs a connection string");
   EXPECT_EQ(Failure("Locks="), file + ": [Page] Locks: '' is not files or postgres:CONNINFO");
-  EXPECT_EQ(Failure("Locks=file"), file + ": [Page] Locks: 'file' is not files or postgres:CONNINFO");
+  EXPECT_EQ(Failure("Locks=file"),
+            file + ": [Page] Locks: 'file' is not files or postgres:CONNINFO");
   EXPECT_EQ(Failure("Locks=files:x"),
             file + ": [Page] Locks: 'files:...' is not files or postgres:CONNINFO");
   std::string secret = Failure("Locks=postgress:host=db password=hunter2");
@@ -65,9 +66,8 @@ TEST_F(ZylgridLocks, AnUnreachableLockDatabaseStopsTheBuilder) {
     FAIL() << "opened";
   } catch (const ConfigError& e) {
     std::string message = e.what();
-    EXPECT_EQ(message.rfind(config.fileName +
-                                ": [Page] Locks: PostgreSQL update lock table "
-                                "'zyl_update_locks': cannot connect: ",
+    EXPECT_EQ(message.rfind(config.fileName + ": [Page] Locks: PostgreSQL update lock table "
+                                              "'zyl_update_locks': cannot connect: ",
                             0),
               0u)
         << message;
@@ -77,8 +77,8 @@ TEST_F(ZylgridLocks, AnUnreachableLockDatabaseStopsTheBuilder) {
 TEST_F(ZylgridLocks, ServeStopsAtStartOnABadValue) {
   std::string ini = dir_.Write("site.ini", std::string("[Page]\nLocks=memcache\n") + kGrid);
   std::string err = (dir_.Path() / "stderr").string();
-  std::string command = "'" ZYLGRID_BINARY "' serve --config '" + ini +
-                        "' --port 1 > /dev/null 2> '" + err + "'";
+  std::string command =
+      "'" ZYLGRID_BINARY "' serve --config '" + ini + "' --port 1 > /dev/null 2> '" + err + "'";
   int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 2);

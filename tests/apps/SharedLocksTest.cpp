@@ -142,9 +142,8 @@ class ZylgridSharedLocks : public ::testing::Test {
   }
   static std::string Rename(Server& server, const std::string& page, int recNo,
                             const std::string& name) {
-    return server.Click(page, "Customers_TABLE", "GUPDATE", [&](Form& f) {
-      f.SetText("GCELL_" + std::to_string(recNo) + "_1", name);
-    });
+    return server.Click(page, "Customers_TABLE", "GUPDATE",
+                        [&](Form& f) { f.SetText("GCELL_" + std::to_string(recNo) + "_1", name); });
   }
 
   test::ScratchDir dir_;

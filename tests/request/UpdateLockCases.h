@@ -141,9 +141,9 @@ TYPED_TEST_P(UpdateLockCases, WildcardsInTheModuleNameMatchOnlyThemselves) {
   this->kit_.Plant("g1%x.cgi", kOtherGuid);
   this->kit_.Plant("g*[1]%_.cgi.x", kOtherGuid);
   this->grid_.CleanupEdits();
-  EXPECT_EQ(this->kit_.Locks(), this->Sorted({"g*[1]%_.cgi.x." + kOtherGuid,
-                                              "g1%x.cgi." + kOtherGuid,
-                                              "grid1%_.cgi." + kOtherGuid}));
+  EXPECT_EQ(this->kit_.Locks(),
+            this->Sorted({"g*[1]%_.cgi.x." + kOtherGuid, "g1%x.cgi." + kOtherGuid,
+                          "grid1%_.cgi." + kOtherGuid}));
 }
 
 TYPED_TEST_P(UpdateLockCases, CleanupWithoutEditModeDoesNothing) {
@@ -171,8 +171,7 @@ TYPED_TEST_P(UpdateLockCases, OldLocksAreStaleAndRemovedWhenAPageWritesItsLock) 
 
   auto other = this->OtherPage(kThirdGuid);
   ASSERT_TRUE(other->Done());
-  EXPECT_EQ(this->kit_.Locks(), this->Sorted({"grid.cgi." + kThirdGuid,
-                                              "other.cgi." + kOtherGuid}))
+  EXPECT_EQ(this->kit_.Locks(), this->Sorted({"grid.cgi." + kThirdGuid, "other.cgi." + kOtherGuid}))
       << "old locks of this program go, other programs' stay";
   EXPECT_TRUE(other->CanUpdate());
 }
