@@ -4,6 +4,7 @@
 // server's messages reach the caller, and a dropped connection is made
 // again.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -136,11 +137,12 @@ TEST_F(PgUpdateLockTest, FailuresCarryTheServersMessage) {
 }
 
 TEST_F(PgUpdateLockTest, ADroppedConnectionIsMadeAgain) {
-  PgUpdateLockStore store(conninfo_ + " application_name=zyl_lock_store");
+  std::string name = "zyl_lock_store_" + std::to_string(::getpid());
+  PgUpdateLockStore store(conninfo_ + " application_name=" + name);
   store.Write("grid.cgi", kGuid);
   pg::Result ended = Admin().Exec(
-      "SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
-      " WHERE application_name = 'zyl_lock_store'");
+      "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = $1",
+      {name});
   ASSERT_EQ(ended.Rows(), 1);
   EXPECT_TRUE(store.IsValid("grid.cgi", kGuid, 60));
   store.Write("grid.cgi", kOtherGuid);
