@@ -1,5 +1,6 @@
 #include "request/PgUpdateLockStore.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/Exception.h"
@@ -14,6 +15,13 @@ namespace {
 bool ConnectionLost(const EPgError& e) {
   const std::string& state = e.SqlState();
   return state.empty() || state.rfind("08", 0) == 0 || state.rfind("57P", 0) == 0;
+}
+
+// An age in seconds as the statements take it: a thousand years at most,
+// so that the interval and the moment it reaches back to stay in range.
+std::string AgeText(long seconds) {
+  constexpr long kLongest = 1000L * 366L * 24L * 3600L;
+  return std::to_string(std::min(seconds, kLongest));
 }
 
 }  // namespace
@@ -83,7 +91,7 @@ bool PgUpdateLockStore::IsValid(const std::string& prefix, const std::string& gu
                               " WHERE prefix = $1 AND guid = $2"
                               " AND ($3::bigint <= 0 OR created >= now() - $3::bigint * "
                               "interval '1 second')",
-                          {prefix, guid, std::to_string(maxAgeSeconds)});
+                          {prefix, guid, AgeText(maxAgeSeconds)});
   return found.Rows() > 0;
 }
 
@@ -103,7 +111,7 @@ int PgUpdateLockStore::DeleteOlderThan(const std::string& prefix, long maxAgeSec
   return static_cast<int>(Exec("DELETE FROM " + quoted_ +
                                    " WHERE prefix = $1"
                                    " AND created < now() - $2::bigint * interval '1 second'",
-                               {prefix, std::to_string(maxAgeSeconds)})
+                               {prefix, AgeText(maxAgeSeconds)})
                               .Affected());
 }
 

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,8 @@ TYPED_TEST_P(UpdateLockCases, StoreOperationsOnSingleLocks) {
   this->kit_.Age("grid.cgi", kOtherGuid, 100);
   EXPECT_EQ(store.DeleteOlderThan("grid.cgi", 0), 0) << "no age limit: nothing is old";
   EXPECT_EQ(store.DeleteOlderThan("grid.cgi", 200), 0);
+  EXPECT_TRUE(store.IsValid("grid.cgi", kOtherGuid, LONG_MAX)) << "the longest limit";
+  EXPECT_EQ(store.DeleteOlderThan("grid.cgi", LONG_MAX), 0);
   EXPECT_EQ(store.DeleteOlderThan("grid.cgi", 50), 1);
   store.Write("grid.cgi", kGuid);
   store.Write("grid.cgi", kOtherGuid);
