@@ -1,5 +1,4 @@
-// Update lock files (request/UpdateLocks.h) and the grid operations that
-// keep them: CanUpdate, Done, CleanupEdits; and fresh temporary file names.
+// Update lock files and the file lock store (request/UpdateLocks.h).
 #include "request/UpdateLocks.h"
 
 #include <dirent.h>
@@ -12,10 +11,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "grid/ZylHTMLGrid.h"
 #include "platform/Exception.h"
 #include "platform/System.h"
-#include "request/ZylCSS.h"
 
 namespace zyl {
 
@@ -118,41 +115,35 @@ int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {
 
 }  // namespace updatelock
 
-namespace {
-
-// The prefix of this program's lock names, or "" without a TZylCSS.
-std::string LockPrefix(const TZylCSS* css) {
-  return css == nullptr ? std::string() : ExtractFileName(css->GetModuleFileName());
+void FileUpdateLockStore::Write(const std::string& prefix, const std::string& guid) {
+  std::string path = updatelock::PathFor(prefix, guid);
+  if (path.empty()) {
+    throw EInOutError("update lock: the page identity is not a GUID or the prefix holds a '/'");
+  }
+  updatelock::Write(path, guid);
 }
 
-}  // namespace
-
-bool TZylHTMLGrid::CanUpdate() {
-  if (css_ == nullptr || !GetEditMode()) return false;
-  std::string path = updatelock::PathFor(LockPrefix(css_), guid_);
-  // A lock older than the age limit counts as gone: the page is stale.
-  bool valid = updatelock::IsValid(path, css_->GetMaxLockAge());
-  if (!valid && masterGrid_ == nullptr) css_->SetErrorText(textUpdateError_);
-  return valid;
+bool FileUpdateLockStore::IsValid(const std::string& prefix, const std::string& guid,
+                                  long maxAgeSeconds) {
+  return updatelock::IsValid(updatelock::PathFor(prefix, guid), maxAgeSeconds);
 }
 
-bool TZylHTMLGrid::Done() {
-  if (css_ == nullptr || !GetEditMode()) return false;
-  std::string prefix = LockPrefix(css_);
-  std::string path = updatelock::PathFor(prefix, guid_);
-  if (path.empty()) return false;  // no page identity of the library's form
-  updatelock::DeleteOlderThan(prefix, css_->GetMaxLockAge());
-  updatelock::Write(path, guid_);
-  return true;
+bool FileUpdateLockStore::Delete(const std::string& prefix, const std::string& guid) {
+  std::string path = updatelock::PathFor(prefix, guid);
+  return !path.empty() && ::unlink(path.c_str()) == 0;
 }
 
-void TZylHTMLGrid::CleanupEdits() {
-  if (css_ == nullptr || !GetEditMode()) return;
-  updatelock::DeleteAll(LockPrefix(css_));
+int FileUpdateLockStore::DeleteAll(const std::string& prefix) {
+  return updatelock::DeleteAll(prefix);
 }
 
-std::string TZylHTMLGrid::GetTempFileName() {
-  return CreateUniqueTempFile(TempDirectory(), "");
+int FileUpdateLockStore::DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {
+  return updatelock::DeleteOlderThan(prefix, maxAgeSeconds);
+}
+
+UpdateLockStore& DefaultUpdateLockStore() {
+  static FileUpdateLockStore store;
+  return store;
 }
 
 }  // namespace zyl

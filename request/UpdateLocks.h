@@ -1,6 +1,7 @@
 // Update lock files: the small files in the system's temporary directory
 // that let a page write edits only while no other page of the same program
-// has added or deleted records since the page was produced.
+// has added or deleted records since the page was produced. The default
+// update lock store (request/UpdateLockStore.h).
 //
 // Name: <prefix> "." <GUID> ".upd", where the prefix is the file-name part
 // of the program's module file ("grid.cgi") and the GUID is the page's
@@ -16,7 +17,25 @@
 
 #include <string>
 
-namespace zyl::updatelock {
+#include "request/UpdateLockStore.h"
+
+namespace zyl {
+
+// The lock files as an update lock store. Holds no state: one instance
+// serves every thread (DefaultUpdateLockStore returns one).
+class FileUpdateLockStore : public UpdateLockStore {
+ public:
+  // Raises EInOutError when the file cannot be written or the name is taken
+  // by something that is not this user's plain file, or for a name not of
+  // the lock form.
+  void Write(const std::string& prefix, const std::string& guid) override;
+  bool IsValid(const std::string& prefix, const std::string& guid, long maxAgeSeconds) override;
+  bool Delete(const std::string& prefix, const std::string& guid) override;
+  int DeleteAll(const std::string& prefix) override;
+  int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) override;
+};
+
+namespace updatelock {
 
 // The directory lock files live in: the system's temporary directory
 // ($TMPDIR, else /tmp), with a trailing "/".
@@ -47,4 +66,6 @@ int DeleteAll(const std::string& prefix);
 // age of 0 or below); returns how many.
 int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds);
 
-}  // namespace zyl::updatelock
+}  // namespace updatelock
+
+}  // namespace zyl

@@ -2,6 +2,7 @@
 
 #include "platform/Automation.h"
 #include "platform/System.h"
+#include "request/UpdateLockStore.h"
 
 namespace zyl {
 
@@ -21,6 +22,10 @@ void TZylCSS::SetPostData(const TStringList& lines) { postData_.Assign(lines); }
 const std::string& TZylCSS::GetGUID() {
   if (guid_.empty()) guid_ = CreateGuidString();
   return guid_;
+}
+
+UpdateLockStore& TZylCSS::GetUpdateLockStore() const {
+  return updateLockStore_ != nullptr ? *updateLockStore_ : DefaultUpdateLockStore();
 }
 
 std::string TZylCSS::GetEnvironmentVariable(const std::string& name) const {

@@ -16,6 +16,7 @@
 namespace zyl {
 
 class TStream;
+class UpdateLockStore;
 
 class TZylCSS : public TComponent {
  public:
@@ -72,6 +73,11 @@ class TZylCSS : public TComponent {
   // writes its own, and a page older than that cannot update. Default one day.
   long GetMaxLockAge() const { return maxLockAge_; }
   void SetMaxLockAge(long seconds) { maxLockAge_ = seconds; }
+  // Where the page's grids keep their update locks: the store set here (not
+  // owned; it must outlive the component's use), else the process-wide lock
+  // file store (DefaultUpdateLockStore). Null returns to the default.
+  UpdateLockStore& GetUpdateLockStore() const;
+  void SetUpdateLockStore(UpdateLockStore* store) { updateLockStore_ = store; }
 
   // Where a console download goes: standard output unless a host or a test
   // sets a stream here (not owned; it must outlive the component's use).
@@ -98,6 +104,7 @@ class TZylCSS : public TComponent {
   std::size_t maxPostSize_ = 16u * 1024u * 1024u;
   long maxLockAge_ = 24L * 60L * 60L;
   TStream* consoleOutput_ = nullptr;
+  UpdateLockStore* updateLockStore_ = nullptr;
 };
 
 }  // namespace zyl

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/Log.h"
@@ -11,10 +12,14 @@ namespace zylgrid {
 
 int RunCgi(const std::string& configFile, const std::string& executable) {
   SiteConfig config;
+  std::unique_ptr<PageBuilder> builder;
   try {
     config = LoadSiteConfig(FindConfigFile(configFile, executable));
     if (config.imagesDir.empty()) config.imagesDir = DefaultImagesDir(executable);
     CheckSources(config);
+    // The builder opens the update lock store, which may fail as well.
+    builder = std::make_unique<PageBuilder>(
+        config, [](const std::string& line) { LogLine("zylgrid: " + line); });
   } catch (const std::exception& e) {
     LogLine(std::string("zylgrid: ") + e.what());
     std::fputs(
@@ -24,8 +29,7 @@ int RunCgi(const std::string& configFile, const std::string& executable) {
     std::fflush(stdout);
     return 1;
   }
-  PageBuilder builder(config, [](const std::string& line) { LogLine("zylgrid: " + line); });
-  builder.HandleConsole(stdout);
+  builder->HandleConsole(stdout);
   return 0;
 }
 

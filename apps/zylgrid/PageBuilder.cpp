@@ -10,6 +10,7 @@
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
 #include "platform/Stream.h"
+#include "request/PgUpdateLockStore.h"
 #include "request/ZylCSS.h"
 
 namespace zylgrid {
@@ -21,9 +22,13 @@ using zyl::TGridAction;
 // The components of one request. Data sources are released before the grids.
 class PageRun {
  public:
-  PageRun(const SiteConfig& config, zyl::TModuleType kind) : config_(config) {
+  // `locks`: the update lock store of the process (not owned), or null for
+  // the library's default lock files.
+  PageRun(const SiteConfig& config, zyl::TModuleType kind, zyl::UpdateLockStore* locks)
+      : config_(config) {
     css_ = std::make_unique<zyl::TZylCSS>(nullptr);
     css_->SetModuleType(kind);
+    css_->SetUpdateLockStore(locks);
     for (const GridSettings& s : config.grids) {
       auto grid = std::make_unique<zyl::TZylHTMLGrid>(nullptr);
       grid->SetName(s.name);
@@ -140,10 +145,23 @@ const char kErrorPage[] =
     "<body style=\"font-family:sans-serif;margin:3em\"><h1>Something went wrong</h1>"
     "<p>The page could not be produced. Please try again later.</p></body></html>\n";
 
+// The update lock store that [Page] Locks names; null for lock files.
+std::unique_ptr<zyl::UpdateLockStore> OpenLockStore(const SiteConfig& config) {
+  if (config.locks == LockKind::Files) return nullptr;
+  try {
+    return std::make_unique<zyl::PgUpdateLockStore>(config.locksConnInfo);
+  } catch (const zyl::Exception& e) {
+    std::string file = config.fileName.empty() ? "site configuration" : config.fileName;
+    throw ConfigError(file + ": [Page] Locks: " + e.what());
+  }
+}
+
 }  // namespace
 
 PageBuilder::PageBuilder(const SiteConfig& config, ErrorLog log)
-    : config_(config), log_(std::move(log)) {}
+    : config_(config), log_(std::move(log)), locks_(OpenLockStore(config)) {}
+
+PageBuilder::~PageBuilder() = default;
 
 std::string PageBuilder::DecodeBody(const std::string& body) {
   return zyl::TZylCSS::WWWDecode(
@@ -234,7 +252,7 @@ WebResponse PageBuilder::Handle(const WebRequest& request) const {
       response.contentType = "text/plain; charset=UTF-8";
       return response;
     }
-    PageRun run(config_, zyl::TModuleType::WebModule);
+    PageRun run(config_, zyl::TModuleType::WebModule, locks_.get());
     std::string decoded = request.method == "POST" ? DecodeBody(request.body) : std::string();
     zyl::TStringList posted;
     posted.SetText(decoded);
@@ -277,7 +295,7 @@ WebResponse PageBuilder::Handle(const WebRequest& request) const {
 void PageBuilder::HandleConsole(std::FILE* out) const {
   std::string page;
   try {
-    PageRun run(config_, zyl::TModuleType::Console);
+    PageRun run(config_, zyl::TModuleType::Console, locks_.get());
     int downloadGrid = -1;
     bool produce = run.Process([](zyl::TZylHTMLGrid& grid) { return grid.ProcessParameters(); },
                                false, downloadGrid);

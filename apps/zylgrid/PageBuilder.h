@@ -6,9 +6,14 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "apps/zylgrid/SiteConfig.h"
+
+namespace zyl {
+class UpdateLockStore;
+}
 
 namespace zylgrid {
 
@@ -32,8 +37,14 @@ using ErrorLog = std::function<void(const std::string&)>;
 class PageBuilder {
  public:
   // `config` must outlive the builder. Safe to use from many threads at
-  // once: every request gets its own components.
+  // once: every request gets its own components. The builder owns the
+  // update lock store that config.locks names and hands it to every
+  // request's TZylCSS (lock files need none: the library's default store).
+  // Raises ConfigError naming [Page] Locks when the store cannot be opened.
   PageBuilder(const SiteConfig& config, ErrorLog log);
+  ~PageBuilder();
+  PageBuilder(const PageBuilder&) = delete;
+  PageBuilder& operator=(const PageBuilder&) = delete;
 
   // Web-module host kind: the builder hands the request's fields to the
   // grids itself and returns the page or the download. Never throws: a
@@ -63,6 +74,7 @@ class PageBuilder {
  private:
   const SiteConfig& config_;
   ErrorLog log_;
+  std::unique_ptr<zyl::UpdateLockStore> locks_;  // null: the default lock files
 };
 
 }  // namespace zylgrid

@@ -105,8 +105,8 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
   ini.GetAllKeys("Page", keys);
   for (const auto& key : keys) {
     std::string k = Lower(key.pItem);
-    if (k != "title" && k != "imagesurl" && k != "imagesdir" && k != "stylesheet") {
-      page.Fail(key.pItem, "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet)");
+    if (k != "title" && k != "imagesurl" && k != "imagesdir" && k != "stylesheet" && k != "locks") {
+      page.Fail(key.pItem, "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet, Locks)");
     }
   }
   if (page.Has("Title")) config.title = page.Text("Title");
@@ -127,6 +127,22 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
       page.Fail("ImagesDir", "folder '" + p.string() + "' does not hold the image set");
     }
     config.imagesDir = fs::absolute(p, ec).lexically_normal().string();
+  }
+  if (page.Has("Locks")) {
+    std::string locks = page.Text("Locks");
+    std::size_t colon = locks.find(':');
+    std::string scheme = Lower(locks.substr(0, colon));
+    if (colon == std::string::npos && scheme == "files") {
+      config.locks = LockKind::Files;
+    } else if (colon != std::string::npos && scheme == "postgres") {
+      config.locks = LockKind::Postgres;
+      config.locksConnInfo = Trim(locks.substr(colon + 1));
+      if (config.locksConnInfo.empty()) page.Fail("Locks", "postgres: needs a connection string");
+    } else {
+      // Only the scheme is repeated: the rest may hold a password.
+      std::string shown = colon == std::string::npos ? locks : locks.substr(0, colon) + ":...";
+      page.Fail("Locks", "'" + shown + "' is not files or postgres:CONNINFO");
+    }
   }
   if (page.Has("Stylesheet")) {
     std::string css = page.ExistingFile("Stylesheet", page.Text("Stylesheet"), base);

@@ -4,6 +4,7 @@
 //   [Page]
 //   Title=Orders
 //   ImagesURL=/images/
+//   Locks=files
 //   [Customers]
 //   Source=sqlite:shop.db
 //   Table=customers
@@ -52,12 +53,18 @@ struct GridSettings {
   std::map<std::string, std::vector<std::string>> pickLists;
 };
 
+// Where the pages' update locks live: lock files in the temporary
+// directory, or a table in a PostgreSQL database shared by several servers.
+enum class LockKind { Files, Postgres };
+
 struct SiteConfig {
   std::string fileName;  // the INI file it came from ("" when built in code)
   std::string title = "zylgrid";
   std::string imagesURL = "/images/";
-  std::string imagesDir;   // folder of the image set (absolute)
-  std::string stylesheet;  // extra CSS text (read from the Stylesheet file)
+  std::string imagesDir;             // folder of the image set (absolute)
+  std::string stylesheet;            // extra CSS text (read from the Stylesheet file)
+  LockKind locks = LockKind::Files;  // Locks=files | postgres:CONNINFO
+  std::string locksConnInfo;         // the libpq connection string of postgres:
   std::vector<GridSettings> grids;
 
   // The grid named `name` (case-insensitive), or null.

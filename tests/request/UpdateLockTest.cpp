@@ -1,16 +1,22 @@
-// Update lock files: names, content and permissions, what CleanupEdits and
-// the age limit remove, and refusing names that are not plain lock files.
+// Update lock files: the cases every lock store passes (UpdateLockCases.h),
+// and what is particular to files: names, content and permissions, names
+// that only look like locks, and refusing names that are not plain lock
+// files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include "PrivateTempDir.h"
+#include "UpdateLockCases.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Exception.h"
 #include "platform/System.h"
+#include "request/UpdateLocks.h"
 #include "request/ZylCSS.h"
 
 namespace zyl {
@@ -18,8 +24,41 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kGuid = "0F8FAD5B-D9CB-469F-A165-70867728950E";
-const std::string kOtherGuid = "7C9E6679-7425-40DE-944B-E07FC1F90AE7";
+using testing::kGuid;
+using testing::kOtherGuid;
+
+// The lock files in the test's private temporary directory.
+class FileKit {
+ public:
+  UpdateLockStore* Store() { return &DefaultUpdateLockStore(); }
+  std::string Reason() const { return std::string(); }
+  std::vector<std::string> Locks() const {
+    std::vector<std::string> locks;
+    for (const auto& entry : fs::directory_iterator(TempDirectory())) {
+      std::string name = entry.path().filename().string();
+      if (name.size() > 4 && name.compare(name.size() - 4, 4, ".upd") == 0) {
+        locks.push_back(name.substr(0, name.size() - 4));
+      }
+    }
+    std::sort(locks.begin(), locks.end());
+    return locks;
+  }
+  void Plant(const std::string& prefix, const std::string& guid) const {
+    std::ofstream(TempDirectory() + prefix + "." + guid + ".upd") << "x";
+  }
+  void Age(const std::string& prefix, const std::string& guid, long seconds) const {
+    fs::path path = TempDirectory() + prefix + "." + guid + ".upd";
+    fs::last_write_time(path, fs::last_write_time(path) - std::chrono::seconds(seconds));
+  }
+};
+
+}  // namespace
+
+namespace testing {
+INSTANTIATE_TYPED_TEST_SUITE_P(Files, UpdateLockCases, ::testing::Types<FileKit>);
+}  // namespace testing
+
+namespace {
 
 class UpdateLockTest : public ::testing::Test {
  protected:
@@ -36,10 +75,6 @@ class UpdateLockTest : public ::testing::Test {
   std::string Touch(const std::string& name) const {
     std::ofstream(temp_.File(name)) << "x";
     return temp_.File(name);
-  }
-  static void Age(const std::string& path, long seconds) {
-    auto when = fs::last_write_time(path) - std::chrono::seconds(seconds);
-    fs::last_write_time(path, when);
   }
 
   harness::PrivateTempDir temp_;
@@ -59,71 +94,16 @@ TEST_F(UpdateLockTest, DoneWritesOneOwnerOnlyLineNamedAfterModuleAndGuid) {
   EXPECT_TRUE(grid_.CanUpdate());
 }
 
-TEST_F(UpdateLockTest, NoLockWithoutEditableColumnsOrPageIdentity) {
-  grid_.SetEditMode(false);
-  EXPECT_FALSE(grid_.Done());
-  EXPECT_FALSE(grid_.CanUpdate());
-  EXPECT_EQ(css_.GetErrorText(), "") << "no message for a grid that cannot edit";
-
-  grid_.SetEditMode(true);
-  grid_.SetGUID("../../etc/passwd");
-  EXPECT_FALSE(grid_.Done());
-  EXPECT_TRUE(temp_.Entries().empty());
-
-  TZylHTMLGrid loose(nullptr);  // no TZylCSS
-  loose.SetColCount(2);
-  loose.SetEditMode(true);
-  loose.SetGUID(kGuid);
-  EXPECT_FALSE(loose.Done());
-  EXPECT_FALSE(loose.CanUpdate());
-}
-
-TEST_F(UpdateLockTest, MissingLockSetsTheMessageForGridsWithoutMaster) {
-  EXPECT_FALSE(grid_.CanUpdate());
-  EXPECT_EQ(css_.GetErrorText(), grid_.GetTextUpdateError());
-  EXPECT_FALSE(grid_.GetShowErrorBox());
-
-  css_.SetErrorText("");
-  TZylHTMLGrid detail(nullptr);
-  detail.SetCSS(&css_);
-  detail.SetColCount(2);
-  detail.SetEditMode(true);
-  detail.SetGUID(kGuid);
-  detail.SetMasterGrid(&grid_);
-  EXPECT_FALSE(detail.CanUpdate());
-  EXPECT_EQ(css_.GetErrorText(), "");
-}
-
-TEST_F(UpdateLockTest, CleanupEditsRemovesOnlyThisProgramsLocks) {
+TEST_F(UpdateLockTest, CleanupEditsLeavesNamesThatOnlyLookLikeLocks) {
   ASSERT_TRUE(grid_.Done());
   Touch("grid.cgi." + kOtherGuid + ".upd");
   Touch("grid.cgi.notaguid.upd");
-  Touch("grid.cgi2." + kOtherGuid + ".upd");
-  Touch("other.cgi." + kOtherGuid + ".upd");
   Touch("grid.cgi." + kOtherGuid + ".txt");
+  Touch("grid.cgi.x." + kOtherGuid + ".upd");
   grid_.CleanupEdits();
   EXPECT_EQ(temp_.Entries(),
             (std::vector<std::string>{"grid.cgi." + kOtherGuid + ".txt", "grid.cgi.notaguid.upd",
-                                      "grid.cgi2." + kOtherGuid + ".upd",
-                                      "other.cgi." + kOtherGuid + ".upd"}));
-}
-
-TEST_F(UpdateLockTest, WildcardsInTheModuleNameMatchOnlyThemselves) {
-  css_.SetModuleFileName("/srv/cgi-bin/g*[1].cgi");
-  ASSERT_TRUE(grid_.Done());
-  Touch("g*[1].cgi." + kOtherGuid + ".upd");
-  Touch("grid1.cgi." + kOtherGuid + ".upd");
-  Touch("g1.cgi." + kOtherGuid + ".upd");
-  grid_.CleanupEdits();
-  EXPECT_EQ(temp_.Entries(), (std::vector<std::string>{"g1.cgi." + kOtherGuid + ".upd",
-                                                       "grid1.cgi." + kOtherGuid + ".upd"}));
-}
-
-TEST_F(UpdateLockTest, CleanupWithoutEditModeDoesNothing) {
-  ASSERT_TRUE(grid_.Done());
-  grid_.SetEditMode(false);
-  grid_.CleanupEdits();
-  EXPECT_EQ(temp_.Entries().size(), 1u);
+                                      "grid.cgi.x." + kOtherGuid + ".upd"}));
 }
 
 TEST_F(UpdateLockTest, LinksAndOtherFilesAreNotLockFiles) {
@@ -143,30 +123,6 @@ TEST_F(UpdateLockTest, LinksAndOtherFilesAreNotLockFiles) {
   fs::remove(path);
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
   EXPECT_THROW(grid_.Done(), EInOutError) << "a FIFO neither blocks nor counts";
-}
-
-TEST_F(UpdateLockTest, OldLocksAreStaleAndRemovedWhenAPageWritesItsLock) {
-  ASSERT_TRUE(grid_.Done());
-  std::string mine = temp_.File("grid.cgi." + kGuid + ".upd");
-  std::string old = Touch("grid.cgi." + kOtherGuid + ".upd");
-  Age(mine, 2 * 24 * 3600);
-  Age(old, 2 * 24 * 3600);
-  EXPECT_FALSE(grid_.CanUpdate()) << "older than a day: refused like a missing lock";
-  EXPECT_EQ(css_.GetErrorText(), grid_.GetTextUpdateError());
-
-  css_.SetMaxLockAge(3 * 24 * 3600);
-  EXPECT_TRUE(grid_.CanUpdate());
-  css_.SetMaxLockAge(24 * 3600);
-
-  TZylHTMLGrid other(nullptr);
-  other.SetCSS(&css_);
-  other.SetColCount(2);
-  other.SetEditMode(true);
-  other.SetGUID("11111111-2222-4333-8444-555555555555");
-  ASSERT_TRUE(other.Done());
-  EXPECT_FALSE(fs::exists(old));
-  EXPECT_FALSE(fs::exists(mine));
-  EXPECT_TRUE(other.CanUpdate());
 }
 
 TEST_F(UpdateLockTest, TempFileNamesAreFreshEmptyFiles) {
