@@ -169,6 +169,18 @@ class Breaker:
             time.sleep(BURST_EVERY)
 
 
+def leftover_connections(pg):
+    """zylgrid's database connections a few seconds after the last request."""
+    held = 0
+    for _ in range(30):
+        held = int(pg.query("SELECT count(*) FROM pg_stat_activity WHERE application_name = '%s'"
+                            % APP)[0][0])
+        if held == 0:
+            break
+        time.sleep(0.1)
+    return held
+
+
 def check_cuts(soak, breaker):
     """Cut requests lie in or just after a burst; each visitor's first request
     that starts after the burst of its cut has ended works again."""
@@ -226,6 +238,10 @@ def main():
         breaker = Breaker(pg)
         try:
             soak.visit(background=breaker.run)
+            held = leftover_connections(pg)
+            if held:
+                soak.stats.failures.append("zylgrid still holds %d database connections after "
+                                           "the visits" % held)
         finally:
             status = server.stop()
         if status != 0:

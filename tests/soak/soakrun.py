@@ -96,6 +96,24 @@ class Server:
     def alive(self):
         return self.process.poll() is None
 
+    def open_files(self):
+        """The number of file descriptors the server holds (-1 when unknown)."""
+        try:
+            return len(os.listdir("/proc/%d/fd" % self.process.pid))
+        except OSError:
+            return -1
+
+    def memory_kb(self):
+        """The server's resident memory in KiB (-1 when unknown)."""
+        try:
+            with open("/proc/%d/status" % self.process.pid) as f:
+                for line in f:
+                    if line.startswith("VmRSS:"):
+                        return int(line.split()[1])
+        except OSError:
+            pass
+        return -1
+
     def stop(self):
         """SIGTERM; the exit status, or None when it had to be killed."""
         status = None
@@ -411,7 +429,8 @@ class Visitor(threading.Thread):
             self.soak.stats.count("edits acknowledged")
         else:
             edit["outcome"] = "not shown"
-            self.soak.stats.count("edits not shown (silently refused)")
+            raise AssertionError("update %s %d: the answer shows neither %r nor an error"
+                                 % (g.name, key, marker))
 
     def act_add(self):
         grids = [g for g in self.soak.grids if g.addable]
@@ -457,7 +476,7 @@ class Visitor(threading.Thread):
             self.soak.stats.count("adds acknowledged")
         else:
             add["outcome"] = "not shown"
-            self.soak.stats.count("adds not shown")
+            raise AssertionError("add %s: the answer shows neither %r nor an error" % (g.name, marker))
 
     def act_hostile(self):
         self.soak.stats.count("action hostile")
@@ -541,7 +560,7 @@ HOSTILE = [
     ("unknown export", "POST", "/", b"GName=Customers&GSave=EVIL&GSAVEAS.x=1&GSAVEAS.y=1", ("text",)),
     ("query string", "GET", "/?GName=Customers&GPage=%zz&GRPP=%", None, (200,)),
     ("head", "HEAD", "/", None, (200,)),
-    ("put", "PUT", "/", b"x", (405,)),
+    ("put", "PUT", "/", b"x", (404, 405)),
     ("image outside", "GET", "/images/..%2F..%2Fetc%2Fpasswd", None, (404,)),
     ("short body", "RAW", "", b"POST / HTTP/1.1\r\nHost: x\r\nContent-Type: application/"
      b"x-www-form-urlencoded\r\nContent-Length: 100\r\nConnection: close\r\n\r\nGName=Customers",
@@ -568,6 +587,8 @@ class Soak:
         self.deadline = 0
         self.started = 0
         self.duration = 0
+        self.files_before = self.files_after = -1
+        self.memory_before = self.memory_after = -1
 
     def record(self, thread, start, end, outcome):
         with self.stats.lock:
@@ -576,6 +597,8 @@ class Soak:
     def visit(self, background=None):
         """Runs the visitors for SECONDS; `background` (a callable taking the
         deadline) runs beside them, e.g. the connection breaker."""
+        self.files_before = self.server.open_files()
+        self.memory_before = self.server.memory_kb()
         self.started = time.time()
         self.deadline = self.started + SECONDS
         visitors = [Visitor(self, i) for i in range(THREADS)]
@@ -590,6 +613,17 @@ class Soak:
         self.duration = time.time() - self.started
         if not self.server.alive():
             self.stats.failures.append("zylgrid is no longer running after the visits")
+            return
+        # Connections the visitors left are closed; what stays open leaked.
+        for _ in range(50):
+            self.files_after = self.server.open_files()
+            if self.files_after <= self.files_before + 4:
+                break
+            time.sleep(0.1)
+        self.memory_after = self.server.memory_kb()
+        if self.files_after > self.files_before + 4:
+            self.stats.failures.append("zylgrid holds %d files after the visits, %d before"
+                                       % (self.files_after, self.files_before))
 
     def check_edits(self, read_value, find_markers):
         """Every acknowledged edit is stored: each key's value is its last
@@ -632,6 +666,9 @@ class Soak:
                                                                         e["grid"].name, e["key"]))
                 elif e["outcome"] == "refused":
                     problems.append("%s %s holds %r, whose update was refused" % (g.name, key, value))
+                elif e["outcome"] == "not shown":
+                    problems.append("%s %s holds %r, but the answer showed neither it nor an error"
+                                    % (g.name, key, value))
         return checked, problems
 
     def check_adds(self, count_marker):
@@ -652,7 +689,7 @@ class Soak:
     def report(self, extra=None):
         s = self.stats
         lat = sorted(s.latencies) or [0]
-        edits = collections.Counter(e["outcome"] for e in s.edits)
+        edits = collections.Counter("%s %s" % (e["grid"].name, e["outcome"]) for e in s.edits)
         adds = collections.Counter(a["outcome"] for a in s.adds)
         lines = ["%s: %.1f s, %d visitors, seed %d" % (self.title, self.duration, THREADS, SEED),
                  "  requests %d (%.0f/s), latency median %.0f ms, 95%% %.0f ms, max %.0f ms"
@@ -663,6 +700,9 @@ class Soak:
                  "  downloads %d, hostile %d, error boxes %d, cut %d"
                  % (s.counts["downloads"], s.counts["action hostile"], s.counts["error boxes"],
                     s.counts["requests cut"])]
+        lines.append("  server: open files %d before, %d after; resident memory %d KiB before, "
+                     "%d KiB after" % (self.files_before, self.files_after,
+                                       self.memory_before, self.memory_after))
         for line in extra or []:
             lines.append("  " + line)
         messages = collections.Counter(" ".join(e.get("message", "").split())[:120]
