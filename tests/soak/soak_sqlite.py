@@ -79,10 +79,8 @@ def main():
     if integrity != "ok":
         problems.append("database integrity check: " + integrity)
     soak.stats.failures += problems
-    crashes = [line for line in server.log_text().splitlines() if "request failed" in line]
     soak.report(["acknowledged edits checked in the database %d, acknowledged adds checked %d"
-                 % (edits, adds), "server log lines 'request failed': %d" % len(crashes)]
-                + ["  " + line for line in crashes[:10]])
+                 % (edits, adds)] + soakrun.server_log_checks(soak))
     failed = bool(soak.stats.failures)
     soakrun.remove(folder, failed)
     return 1 if failed else 0

@@ -717,6 +717,19 @@ class Soak:
         print("\n".join(lines), flush=True)
 
 
+def server_log_checks(soak):
+    """Report lines from the server log: failed requests are listed; sanitizer
+    reports (a zylgrid built with ZYL_SANITIZE) are failures."""
+    text = soak.server.log_text()
+    failed = [line for line in text.splitlines() if "request failed" in line]
+    for marker in ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"):
+        if marker in text:
+            at = text.index(marker)
+            soak.stats.failures.append("server log: " + text[at:at + 1500])
+    return (["server log lines 'request failed': %d" % len(failed)] +
+            ["  " + " ".join(line.split())[:200] for line in failed[:10]])
+
+
 def scratch(prefix):
     return tempfile.mkdtemp(prefix=prefix)
 

@@ -1,7 +1,14 @@
 // TZylPgDataset beyond the contract: PostgreSQL's own types, read-only
-// sources, hidden key columns and the server's messages.
+// sources, hidden key columns, the server's messages and broken connections.
+#include <arpa/inet.h>
+#include <dirent.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
 
 #include "PgFactory.h"
 #include "PgServer.h"
@@ -223,6 +230,80 @@ TEST_F(PostgresDatasetTest, ServerRefusalsCarryTheServersMessage) {
     EXPECT_THAT(e.Message(), HasSubstr("cannot connect"));
   }
   EXPECT_EQ(Table("uniq")->RecordCount(), 1);
+}
+
+int OpenFiles() {
+  int count = 0;
+  if (DIR* dir = opendir("/proc/self/fd")) {
+    while (readdir(dir) != nullptr) ++count;
+    closedir(dir);
+  }
+  return count;
+}
+
+// A server that lets every client log in and hangs up at its first
+// statement, so the connection breaks while it is being set up. Serves
+// `clients` connections on a free loopback port.
+class HangUpServer {
+ public:
+  explicit HangUpServer(int clients) {
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(listener_, clients);
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this, clients] {
+      for (int i = 0; i < clients; ++i) {
+        int client = accept(listener_, nullptr, nullptr);
+        if (client < 0) break;
+        unsigned char head[4];
+        if (recv(client, head, 4, MSG_WAITALL) == 4) {
+          std::vector<char> startup((head[0] << 24 | head[1] << 16 | head[2] << 8 | head[3]) - 4);
+          recv(client, startup.data(), startup.size(), MSG_WAITALL);
+          // AuthenticationOk, ReadyForQuery (idle).
+          const char reply[] = {'R', 0, 0, 0, 8, 0, 0, 0, 0, 'Z', 0, 0, 0, 5, 'I'};
+          send(client, reply, sizeof reply, MSG_NOSIGNAL);
+          char statement[256];
+          recv(client, statement, sizeof statement, 0);
+        }
+        close(client);
+      }
+    });
+  }
+  ~HangUpServer() {
+    thread_.join();
+    close(listener_);
+  }
+  std::string ConnInfo() const {
+    return "host=127.0.0.1 port=" + std::to_string(port_) +
+           " user=zyl dbname=zyl sslmode=disable gssencmode=disable connect_timeout=5";
+  }
+
+ private:
+  int listener_ = -1;
+  int port_ = 0;
+  std::thread thread_;
+};
+
+// libpq closes the socket of a broken connection itself; the connection
+// object left behind is what the sanitizer run (leak checker) would report.
+TEST(PostgresConnectionTest, AConnectionThatBreaksWhileBeingSetUpIsClosed) {
+  constexpr int kTries = 5;
+  int before = OpenFiles();
+  {
+    HangUpServer server(kTries);
+    for (int i = 0; i < kTries; ++i) {
+      TZylPgDataset ds(nullptr);
+      ds.SetConnectionInfo(server.ConnInfo());
+      ds.SetTableName("t");
+      EXPECT_THROW(ds.Open(), EPgError);
+    }
+  }
+  EXPECT_EQ(OpenFiles(), before) << "each broken connection must be released";
 }
 
 }  // namespace
