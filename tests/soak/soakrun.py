@@ -485,6 +485,10 @@ class Visitor(threading.Thread):
             self.raw(body)
             return
         reply = self.send(method, path, body)
+        if reply.status == 500 and self.soak.cuts_allowed and (
+                method == "HEAD" or b"Something went wrong" in reply.body):
+            self.soak.record(self.index, reply.start, reply.end, "cut-500")
+            raise Cut("hostile " + name)
         if "text" in allowed:  # a download of tabbed text
             if reply.status != 200 or reply.headers.get_content_type() != "text/plain":
                 raise AssertionError("hostile %s: status %d, %s" % (name, reply.status,
