@@ -75,11 +75,19 @@ Connection::Connection(const std::string& conninfo, std::string context)
     conn_ = nullptr;
     throw EPgError(context_ + ": cannot connect: " + message, "08001");
   }
-  PQsetClientEncoding(conn_, "UTF8");
-  // Dates in ISO form whatever the server's default, so reading is exact.
-  Exec("SET DateStyle = ISO, YMD");
-  Exec("SET IntervalStyle = iso_8601");
-  Exec("SET extra_float_digits = 3");
+  // A failure from here on (the server may drop the new connection at any
+  // time) leaves the constructor, and no destructor runs: close it here.
+  try {
+    PQsetClientEncoding(conn_, "UTF8");
+    // Dates in ISO form whatever the server's default, so reading is exact.
+    Exec("SET DateStyle = ISO, YMD");
+    Exec("SET IntervalStyle = iso_8601");
+    Exec("SET extra_float_digits = 3");
+  } catch (...) {
+    PQfinish(conn_);
+    conn_ = nullptr;
+    throw;
+  }
 }
 
 Connection::~Connection() {

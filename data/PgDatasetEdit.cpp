@@ -81,11 +81,13 @@ void TZylPgDataset::Post() {
   CheckActive();
   if (!Editing(state_)) throw Exception(Context() + ": not in edit or insert mode");
   const auto& columns = source_->Columns();
+  bool inserting = state_ == TDataSetState::dsInsert;
   std::vector<std::size_t> changed;
   for (std::size_t c = 0; c < modified_.size(); ++c) {
+    // A new record left empty in a serial or identity key takes the default.
+    if (inserting && columns[c].defaultForNull && buffer_[c].IsNull()) continue;
     if (modified_[c]) changed.push_back(c);
   }
-  bool inserting = state_ == TDataSetState::dsInsert;
   if (!inserting && changed.empty()) {
     Cancel();
     return;

@@ -54,7 +54,8 @@ Source Source::ForTable(Connection& connection, const std::string& name,
 
   Result attributes = connection.Exec(
       "SELECT a.attname, a.atttypid::text, a.atttypmod::text, a.attidentity, a.attgenerated, "
-      "a.attnum::text FROM pg_catalog.pg_attribute a WHERE a.attrelid = $1::oid "
+      "a.attnum::text, a.attnotnull, a.atthasdef FROM pg_catalog.pg_attribute a "
+      "WHERE a.attrelid = $1::oid "
       "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
       {oid});
   Result primary = connection.Exec(
@@ -73,6 +74,8 @@ Source Source::ForTable(Connection& connection, const std::string& name,
     c.type = MapType(static_cast<unsigned>(std::stoul(attributes.Value(r, 1))),
                      std::stoi(attributes.Value(r, 2)));
     c.readOnly = attributes.Value(r, 3) == "a" || !attributes.Value(r, 4).empty();
+    c.defaultForNull = attributes.Value(r, 6) == "t" &&
+                       (attributes.Value(r, 7) == "t" || attributes.Value(r, 3) == "d");
     c.quoted = connection.Quote(c.name);
     c.select = SelectExpr(c.quoted, c.type);
     bool isKey = std::find(keyNames.begin(), keyNames.end(), c.name) != keyNames.end();

@@ -17,6 +17,9 @@ struct SourceColumn {
   std::string name;
   ColumnType type;
   bool readOnly = false;  // generated, identity ALWAYS, query column
+  // NOT NULL with a default (serial, identity BY DEFAULT): a new record
+  // that leaves it Null gets the default instead of a refusal.
+  bool defaultForNull = false;
   std::string quoted;     // the quoted name
   std::string select;     // the column in the select list
 };

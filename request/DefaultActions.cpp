@@ -7,8 +7,8 @@
 // (the previous page of page 1) is kept at 1 by the Page setter.
 //
 // Edits and deletes are carried out only while the page's update lock
-// exists (CanUpdate); otherwise the data is read again and a grid without
-// master shows TextUpdateError. For a text file the lock test and the edit
+// exists (CanUpdate); otherwise the data is read again and the grid shows
+// TextUpdateError in its error box. For a text file the lock test and the edit
 // run under the file's TextFileLock, so no other edit can come between.
 #include <climits>
 #include <exception>
@@ -69,9 +69,14 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
     SetRecNo(paging::ClampToInt(paging::FirstRecordOfPage(page_, rowsPerPage_)));
     after();
   };
-  // An edit refused for want of the page's lock: the page shows why.
+  // An edit refused for want of the page's lock: the page shows why. A
+  // detail grid shows the message in its own error box, or the visitor's
+  // edit would vanish without a word.
   auto refuse = [&] {
-    if (css_ != nullptr && masterGrid_ == nullptr && GetEditMode()) showErrorBox_ = true;
+    if (css_ != nullptr && GetEditMode()) {
+      if (masterGrid_ != nullptr) css_->SetErrorText(textUpdateError_);
+      showErrorBox_ = true;
+    }
     load();
   };
 

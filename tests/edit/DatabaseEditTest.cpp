@@ -202,7 +202,9 @@ TEST_P(DatabaseEditTest, UpdateOfAGridWithoutEditableColumnsIsNotWritten) {
   EXPECT_EQ(posted.Grid("Grid1").GetRowCount(), 10);
 }
 
-TEST_P(DatabaseEditTest, DetailGridRefusedWithoutMessage) {
+// A stale detail page's edit is refused like a master's, and says so in the
+// detail's own error box (the master shows none).
+TEST_P(DatabaseEditTest, DetailGridRefusalShowsTheMessage) {
   auto details = Orders(3);
   Site site([&](Components& c) {
     TZylHTMLGrid& master = c.AddGrid("Grid1");
@@ -221,7 +223,13 @@ TEST_P(DatabaseEditTest, DetailGridRefusedWithoutMessage) {
                                 [](Form& f) { f.SetText("GCELL_1_1", "abc"); });
   EXPECT_EQ(refused.actions["Detail"], TGridAction::gaUpdateData);
   EXPECT_EQ(details->GetValue(1, 1).ToString(), "n1");
-  EXPECT_EQ(refused.ErrorText(), "");
+  EXPECT_EQ(refused.ErrorText(), refused.Grid("Detail").GetTextUpdateError());
+  EXPECT_TRUE(refused.Grid("Detail").GetShowErrorBox());
+  EXPECT_FALSE(refused.Grid("Grid1").GetShowErrorBox());
+  std::string::size_type box = refused.html.find("CANNOT UPDATE THE TABLE!");
+  ASSERT_NE(box, std::string::npos);
+  EXPECT_GT(box, refused.html.find("<A NAME=\"Detail\">"));
+  EXPECT_EQ(refused.html.find("CANNOT UPDATE THE TABLE!", box + 1), std::string::npos);
 
   Response written = site.Click(refused, "Detail_TABLE", "GUPDATE",
                                 [](Form& f) { f.SetText("GCELL_1_1", "abc"); });
