@@ -6,11 +6,14 @@
 
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <thread>
 
+#include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
+#include "data/SQLiteCountCache.h"
 
 namespace zylgrid {
 
@@ -48,6 +51,9 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
+  std::unique_ptr<zyl::SQLiteCountCache> counts;
+  if (settings.countCache) counts = std::make_unique<zyl::SQLiteCountCache>();
+  CountCacheInUse countsInUse(counts.get());
   PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
   httplib::Server server;
   server.set_payload_max_length(kMaxBody);

@@ -13,6 +13,7 @@ struct ServerSettings {
   std::string bind = "127.0.0.1";
   int port = 8080;
   std::string banner;  // printed once listening ("" prints the address)
+  bool countCache = true;  // keep SQLite record counts while the data is unchanged
 };
 
 // Serves until SIGINT or SIGTERM; returns the exit status (0 after a clean
