@@ -1,9 +1,7 @@
 #include "data/SQLiteCountCache.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -57,20 +55,18 @@ std::string Canonical(const std::string& path) {
   return error ? path : canonical.string();
 }
 
-// Identity, size and header change counter of the file; false when it cannot
-// be read or is shorter than a database header.
-bool ReadHeader(const std::string& path, dev_t& device, ino_t& inode, off_t& size,
-                std::uint32_t& counter) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat info {};
+// The change counter in the header of the watcher's database file, read
+// through SQLite's own file handle: opening and closing the file outside
+// SQLite would drop the POSIX locks that other connections of this process
+// hold on it.
+bool ReadChangeCounter(sqlite3* db, std::uint32_t& counter) {
+  sqlite3_file* file = nullptr;
+  if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+      file == nullptr || file->pMethods == nullptr) {
+    return false;
+  }
   unsigned char bytes[4] = {};
-  bool ok = ::fstat(fd, &info) == 0 && ::pread(fd, bytes, sizeof bytes, 24) == 4;
-  ::close(fd);
-  if (!ok) return false;
-  device = info.st_dev;
-  inode = info.st_ino;
-  size = info.st_size;
+  if (file->pMethods->xRead(file, bytes, sizeof bytes, 24) != SQLITE_OK) return false;
   counter = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
             (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
   return true;
@@ -92,9 +88,11 @@ bool SQLiteCountCache::Cacheable(const std::string& sql) {
 }
 
 bool SQLiteCountCache::Look(const std::string& database, Stamp& stamp) {
-  if (!ReadHeader(database, stamp.device, stamp.inode, stamp.size, stamp.changeCounter)) {
-    return false;
-  }
+  struct stat info {};
+  if (::stat(database.c_str(), &info) != 0) return false;
+  stamp.device = info.st_dev;
+  stamp.inode = info.st_ino;
+  stamp.size = info.st_size;
   auto it = watchers_.find(database);
   if (it != watchers_.end() &&
       (it->second->device != stamp.device || it->second->inode != stamp.inode)) {
@@ -124,7 +122,7 @@ bool SQLiteCountCache::Look(const std::string& database, Stamp& stamp) {
   if (ok) stamp.dataVersion = sqlite3_column_int64(watcher.dataVersion, 0);
   sqlite3_reset(watcher.dataVersion);
   stamp.generation = watcher.generation;
-  return ok;
+  return ok && ReadChangeCounter(watcher.db, stamp.changeCounter);
 }
 
 std::int64_t SQLiteCountCache::Count(const std::string& database, const std::string& countSql,

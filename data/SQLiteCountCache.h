@@ -9,8 +9,8 @@
 // cache keeps one read-only watcher connection per database file and, before
 // reusing a count, checks `PRAGMA data_version` on it (changes committed by
 // any other connection or process, rollback journal and WAL alike), the
-// change counter in the file header (bytes 24-27) and the file's identity
-// and size. Any difference drops the count and the query runs again. Counts
+// change counter in the file header (bytes 24-27, read through the
+// watcher's own file handle) and the file's identity and size (stat). Any difference drops the count and the query runs again. Counts
 // taken inside an open transaction and queries that depend on the clock or
 // on random numbers are never kept.
 //
