@@ -51,7 +51,7 @@ make_db() {
   fi
   rm -f "$db"
   echo "process.sh: generating $db ($rows rows)" >&2
-  sqlite3 "$db" <<SQL
+  sqlite3 "$db" >/dev/null <<SQL
 PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;
 CREATE TABLE Orders (Id INTEGER PRIMARY KEY, Customer VARCHAR(40), City VARCHAR(30),
   Qty INTEGER, Price REAL, Amount DECIMAL(12,2), Paid BOOLEAN, Ordered DATE,
@@ -126,7 +126,7 @@ load_run() {
   [[ $connections -lt 2 ]] && threads=1
   local l out
   l=$(load)
-  out=$(wrk -t"$threads" -c"$connections" -d"$duration" --latency "$url")
+  out=$(wrk -t"$threads" -c"$connections" -d"$duration" --timeout 30s --latency "$url")
   local rps p50 p90 p99 errors non2xx
   rps=$(awk '/^Requests\/sec/ {print $2}' <<<"$out")
   p50=$(awk '$1 == "50%" {print $2}' <<<"$out")
@@ -196,20 +196,47 @@ else
 fi
 echo
 
+# CPU time the server spends per request (its utime + stime over N
+# sequential requests): hardly touched by other load on the machine.
+cpu_per_request() {
+  local pid=$1 p=$2 n=${3:-20} t0 t1
+  t0=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+  for _ in $(seq "$n"); do curl -fsS -o /dev/null "http://127.0.0.1:$p/"; done
+  t1=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+  python3 -c "import os, sys; print('%.1f' % ((int(sys.argv[2]) - int(sys.argv[1])) * 1000.0 / os.sysconf('SC_CLK_TCK') / int(sys.argv[3])))" "$t0" "$t1" "$n"
+}
+
 echo "## Count cache (serve, page 1 of the 1,000,000-row table, 8 connections)"
 echo
 echo "| serve | connections | requests/s | p50 | p90 | p99 | non-2xx | socket errors | load |"
 echo "|---|---|---|---|---|---|---|---|---|"
-start_serve "$site1m" "$port"
-load_run "count cache on" 8 "http://127.0.0.1:$port/"
-on=$(cat "$work/last_rps")
-stop_last
-start_serve "$site1m" "$port" --no-count-cache
-load_run "--no-count-cache" 8 "http://127.0.0.1:$port/"
-off=$(cat "$work/last_rps")
-stop_last
+declare -A rps cpu
+for mode in on off; do
+  flags=()
+  [[ $mode == off ]] && flags=(--no-count-cache)
+  start_serve "$site1m" "$port" "${flags[@]}"
+  cpu[$mode]=$(cpu_per_request "${pids[-1]}" "$port")
+  load_run "count cache $mode" 8 "http://127.0.0.1:$port/"
+  rps[$mode]=$(cat "$work/last_rps")
+  stop_last
+done
 echo
-python3 -c "import sys; print('count cache: %.1fx the requests/s without it' % (float(sys.argv[1]) / float(sys.argv[2])))" "$on" "$off"
+echo "Server CPU per request (20 sequential requests): cache on ${cpu[on]} ms, off ${cpu[off]} ms."
+python3 -c "import sys; print('Count cache: %.1fx the requests/s, %.1fx less CPU per request.' % (float(sys.argv[1]) / float(sys.argv[2]), float(sys.argv[4]) / float(sys.argv[3])))" "${rps[on]}" "${rps[off]}" "${cpu[on]}" "${cpu[off]}"
+
+# The same with 1000 rows per page: the toolbars' page lists (one option per
+# page, twice) shrink from 50,000 to 2,000 lines, so the count weighs more.
+site1mw=$work/site1m-1000.ini
+sed 's/^RowsPerPage=40$/RowsPerPage=1000/' "$site1m" >"$site1mw"
+for mode in on off; do
+  flags=()
+  [[ $mode == off ]] && flags=(--no-count-cache)
+  start_serve "$site1mw" "$port" "${flags[@]}"
+  cpu[$mode]=$(cpu_per_request "${pids[-1]}" "$port")
+  stop_last
+done
+echo "With RowsPerPage=1000: server CPU per request, cache on ${cpu[on]} ms, off ${cpu[off]} ms ($(python3 -c "import sys; print('%.1f' % (float(sys.argv[2]) / float(sys.argv[1])))" "${cpu[on]}" "${cpu[off]}")x)."
+echo
 
 if [[ $failed != 0 ]]; then
   echo "process.sh: some requests failed (see the non-2xx and socket error columns)" >&2
