@@ -39,10 +39,10 @@ void ForEachLine(std::string_view text, Add add) {
 // Appends `text` to the page as separate lines, with the result of setting
 // the list's text to its text plus `text`: the new lines and the lines of
 // any earlier multi-line item become one item each. Since the text puts CR
-// LF after every item, each item splits on its own, so single-line items
-// stay where they are and only the others are split: the page list of a
-// large table's toolbar (one line per page) is not split again for every
-// later piece.
+// LF after every item, each item splits on its own: when all items are
+// single lines already (the page after its first toolbar) only the new text
+// is split, so a large table's page list (one line per page) is not joined
+// and split again for every later piece.
 void AppendLines(TStringList& page, const std::string& text) {
   if (page.GetSorted()) {
     std::string all = page.GetText();
@@ -50,18 +50,26 @@ void AppendLines(TStringList& page, const std::string& text) {
     page.SetText(all);
     return;
   }
-  page.BeginUpdate();
-  for (int i = 0; i < page.Count(); ++i) {
+  auto single = [&page](int i) {
     const std::string& item = page[i];
-    if (page.GetObject(i) == 0 && std::none_of(item.begin(), item.end(), IsLineBreak)) continue;
+    return page.GetObject(i) == 0 && std::none_of(item.begin(), item.end(), IsLineBreak);
+  };
+  page.BeginUpdate();
+  int first = 0;
+  while (first < page.Count() && single(first)) ++first;
+  if (first < page.Count()) {
     std::vector<std::string> lines;
-    ForEachLine(item + "\r\n", [&lines](std::string line) { lines.push_back(std::move(line)); });
-    page.Put(i, std::move(lines[0]));
-    page.PutObject(i, 0);
-    for (std::size_t k = 1; k < lines.size(); ++k) {
-      page.Insert(i + static_cast<int>(k), std::move(lines[k]));
+    lines.reserve(static_cast<std::size_t>(page.Count() - first) * 2);
+    for (int i = first; i < page.Count(); ++i) {
+      if (single(i)) {
+        lines.push_back(page[i]);
+      } else {
+        ForEachLine(page[i] + "\r\n",
+                    [&lines](std::string line) { lines.push_back(std::move(line)); });
+      }
     }
-    i += static_cast<int>(lines.size()) - 1;
+    while (page.Count() > first) page.Delete(page.Count() - 1);
+    for (std::string& line : lines) page.Add(std::move(line));
   }
   ForEachLine(text, [&page](std::string line) { page.Add(std::move(line)); });
   page.EndUpdate();

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "apps/zylgrid/GridSources.h"
+#include "apps/zylgrid/HttpServer.h"
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
@@ -97,6 +98,7 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
   std::unique_ptr<zyl::SQLiteCountCache> counts;
   if (settings.countCache) counts = std::make_unique<zyl::SQLiteCountCache>();
   CountCacheInUse countsInUse(counts.get());
+  KeepHeapForRequests();
   PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
   FCGX_Request request;
   FCGX_InitRequest(&request, socket, FCGI_FAIL_ACCEPT_ON_INTR);

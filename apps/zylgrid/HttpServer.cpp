@@ -1,6 +1,7 @@
 #include "apps/zylgrid/HttpServer.h"
 
 #include <httplib.h>
+#include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
 
@@ -40,7 +41,14 @@ void Answer(const PageBuilder& builder, const httplib::Request& req, const std::
 
 }  // namespace
 
+void KeepHeapForRequests() {
+  mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 16 * 1024 * 1024);
+  mallopt(M_TOP_PAD, 4 * 1024 * 1024);
+}
+
 int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
+  KeepHeapForRequests();
   // SIGINT and SIGTERM are taken by one thread that stops the server; every
   // other thread (the server's pool included) inherits the blocked mask.
   sigset_t stopSignals;
