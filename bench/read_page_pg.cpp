@@ -76,7 +76,7 @@ class Server {
     PQclear(r);
     if (!filled) {
       exec("TRUNCATE orders");
-      exec("INSERT INTO orders SELECT i, 'Customer ' || lpad((i * 7919 % 50000)::text, 6, '0'), "
+      exec("INSERT INTO orders SELECT i, 'Customer ' || lpad((i::bigint * 7919 % 50000)::text, 6, '0'), "
            "(ARRAY['Berlin','Lisboa','Oslo','Zagreb','Quito','Perth'])[i % 6 + 1], i % 100, "
            "(i % 100000) / 100.0, (i % 1000000) / 100.0, i % 2 = 0, "
            "date '2000-01-01' + (i % 9000), timestamp '2024-01-01' + i * interval '17 second', "
