@@ -109,6 +109,18 @@ print("| %s | %s | %s | %.2fx | %s | %s |" % (sys.argv[2], ms(z), ms(f),
       z["median"] / f["median"], sys.argv[3], sys.argv[4]))
 PY
 done
+# Process start alone: `zylgrid help` (loads the program and its shared
+# libraries, does nothing) against the floor printing its usage.
+l=$(load)
+hyperfine -N -i --style none --warmup 5 --runs "$runs" --export-json "$work/start.json" \
+  "$zylgrid help" "$floor" >/dev/null 2>&1
+python3 - "$work/start.json" "$l" <<'PY'
+import json, sys
+r = json.load(open(sys.argv[1]))["results"]
+ms = lambda x: "%.2f ± %.2f ms" % (x["median"] * 1e3, x["stddev"] * 1e3)
+print("| start only (`zylgrid help` / floor usage) | %s | %s | %.2fx | | %s |"
+      % (ms(r[0]), ms(r[1]), r[0]["median"] / r[1]["median"], sys.argv[2]))
+PY
 echo
 
 wait_up() {
