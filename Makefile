@@ -28,8 +28,19 @@ demo:
 	@cmake --build $(BUILD) --target zylgrid -j $(JOBS)
 	@$(BUILD)/apps/zylgrid/zylgrid demo --port $(DEMO_PORT)
 
-bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+# Benchmarks need an optimised build of their own (Release, no tests): the
+# Google Benchmark programs, then the whole-process figures of bench/process.sh.
+BENCH_BUILD ?= build-bench
+bench:
+	@scripts/install-deps bench
+	@cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZYL_BUILD_TESTS=OFF \
+	  $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@for b in $(BENCH_BUILD)/bench/bench_*; do \
+	  case "$$b" in *bench_floor) continue ;; esac; \
+	  [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; \
+	done
+	@BUILD=$(BENCH_BUILD) bench/process.sh
 
 clean:
 	rm -rf $(BUILD) build-*

@@ -87,6 +87,7 @@ void TZylSQLiteDataset::SetIndexFieldNames(const std::string& names) {
     CheckBrowseMode();
     std::vector<sqlite::IndexTerm> index = source_->ParseIndexFieldNames(names);
     reader_ = std::make_unique<sqlite::Reader>(*connection_, *source_, source_->Order(index));
+    reader_->SetCountCache(countCache_, database_);
     position_ = 0;
     bof_ = true;
     eof_ = false;
@@ -122,6 +123,7 @@ void TZylSQLiteDataset::Open() {
                                                : sqlite::Source::ForTable(*connection, tableName_));
   std::vector<sqlite::IndexTerm> index = source->ParseIndexFieldNames(indexFieldNames_);
   auto reader = std::make_unique<sqlite::Reader>(*connection, *source, source->Order(index));
+  reader->SetCountCache(countCache_, database_);
 
   connection_ = std::move(connection);
   source_ = std::move(source);

@@ -32,6 +32,8 @@
 
 namespace zyl {
 
+class SQLiteCountCache;
+
 namespace sqlite {
 class Connection;
 class Source;
@@ -62,6 +64,13 @@ class TZylSQLiteDataset : public TDataSet {
   // an open dataset re-sorts and moves to the first record.
   void SetIndexFieldNames(const std::string& names);
   const std::string& GetIndexFieldNames() const { return indexFieldNames_; }
+
+  // Record counts shared by the datasets of a long-lived process (see
+  // SQLiteCountCache.h): RecordCount reuses a count while the database file
+  // has not changed. Not owned; it must outlive the dataset. nullptr (the
+  // default) counts once per Open/Refresh. Takes effect at the next Open.
+  void SetCountCache(SQLiteCountCache* cache) { countCache_ = cache; }
+  SQLiteCountCache* GetCountCache() const { return countCache_; }
 
   // True when records cannot be edited: a query, a view, a table without
   // rowid or primary key.
@@ -125,6 +134,7 @@ class TZylSQLiteDataset : public TDataSet {
   std::string sql_;
   std::string indexFieldNames_;
   int busyTimeout_ = 5000;
+  SQLiteCountCache* countCache_ = nullptr;  // not owned
 
   // Declared in this order: the reader refers to the source and the
   // connection, the source to nothing.

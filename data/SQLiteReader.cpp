@@ -1,8 +1,12 @@
 #include "data/SQLiteReader.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <climits>
 #include <utility>
+
+#include "data/SQLiteCountCache.h"
 
 namespace zyl::sqlite {
 
@@ -37,11 +41,28 @@ Statement& Reader::Prepared(const std::string& sql) {
   return it->second;
 }
 
+void Reader::SetCountCache(SQLiteCountCache* cache, std::string database) {
+  countCache_ = cache;
+  database_ = std::move(database);
+}
+
 int Reader::Count() {
   if (count_ >= 0 && !countStale_) return count_;
-  Statement& statement = Prepared("SELECT count(*) FROM " + source_.From());
-  ResetGuard guard(statement);
-  std::int64_t n = statement.Step() ? statement.ColumnInt64(0) : 0;
+  const std::string sql = "SELECT count(*) FROM " + source_.From();
+  auto countNow = [&]() -> std::int64_t {
+    Statement& statement = Prepared(sql);
+    ResetGuard guard(statement);
+    return statement.Step() ? statement.ColumnInt64(0) : 0;
+  };
+  std::int64_t n = 0;
+  // Inside a transaction this connection may see its own uncommitted rows,
+  // which nobody else may be told about.
+  if (countCache_ != nullptr && sqlite3_get_autocommit(connection_.Handle()) != 0) {
+    if (countStale_) countCache_->Drop(database_, sql);
+    n = countCache_->Count(database_, sql, countNow);
+  } else {
+    n = countNow();
+  }
   int count = n > INT_MAX ? INT_MAX : static_cast<int>(n);
   if (count != count_) rows_.clear();
   count_ = count;

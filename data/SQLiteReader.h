@@ -11,7 +11,8 @@
 //   - positions inside the window cost nothing.
 // Every statement is reset after use, so the reader holds no lock between
 // calls. The count is one count(*), kept until Invalidate or until a read
-// finds that the data has shrunk.
+// finds that the data has shrunk; with a count cache (SQLiteCountCache.h)
+// it is taken from there while the database file has not changed.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,10 @@
 
 #include "data/SQLiteConnection.h"
 #include "data/SQLiteSource.h"
+
+namespace zyl {
+class SQLiteCountCache;
+}
 
 namespace zyl::sqlite {
 
@@ -34,6 +39,9 @@ class Reader {
 
   // Number of records (clamped to INT_MAX).
   int Count();
+  // Takes counts through `cache` (not owned; null: count every time), which
+  // watches the database file `database`.
+  void SetCountCache(SQLiteCountCache* cache, std::string database);
   // The record at `position`, or null outside 0..Count()-1 or when the data
   // has shrunk under the reader. The pointer lives until the next call.
   const Row* At(int position);
@@ -72,6 +80,8 @@ class Reader {
   std::vector<OrderTerm> order_;
   std::string select_;  // "SELECT <list> FROM <from>"
   std::map<std::string, Statement> statements_;
+  SQLiteCountCache* countCache_ = nullptr;
+  std::string database_;  // the file the count cache watches
   std::deque<Row> rows_;
   int start_ = 0;   // position of rows_.front()
   int count_ = -1;  // cached count, -1 unknown

@@ -7,7 +7,10 @@
 // Texts the host configures (Header, Alt*, Text*, ImagesURL) are written as
 // HTML on purpose; the script name and query string come from the request
 // and are escaped where they enter attributes.
+#include <algorithm>
 #include <set>
+#include <string_view>
+#include <vector>
 
 #include "grid/ZylHTMLGrid.h"
 #include "render/PageText.h"
@@ -17,13 +20,59 @@ namespace zyl {
 
 namespace {
 
-// Appends `text` to the page as separate lines: the list's text is read,
-// the new text appended and the list's text set again, so the new lines
-// (and any earlier multi-line items) become one item each.
+bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+// Calls `add` with each line of `text` as the string list splits text: at
+// CR, LF or CR LF; a text that ends with a line break has no empty last line.
+template <typename Add>
+void ForEachLine(std::string_view text, Add add) {
+  auto pos = text.begin();
+  while (pos != text.end()) {
+    auto end = std::find_if(pos, text.end(), IsLineBreak);
+    add(std::string(pos, end));
+    if (end == text.end()) break;
+    pos = end + 1;
+    if (*end == '\r' && pos != text.end() && *pos == '\n') ++pos;
+  }
+}
+
+// Appends `text` to the page as separate lines, with the result of setting
+// the list's text to its text plus `text`: the new lines and the lines of
+// any earlier multi-line item become one item each. Since the text puts CR
+// LF after every item, each item splits on its own: when all items are
+// single lines already (the page after its first toolbar) only the new text
+// is split, so a large table's page list (one line per page) is not joined
+// and split again for every later piece.
 void AppendLines(TStringList& page, const std::string& text) {
-  std::string all = page.GetText();
-  all += text;
-  page.SetText(all);
+  if (page.GetSorted()) {
+    std::string all = page.GetText();
+    all += text;
+    page.SetText(all);
+    return;
+  }
+  auto single = [&page](int i) {
+    const std::string& item = page[i];
+    return page.GetObject(i) == 0 && std::none_of(item.begin(), item.end(), IsLineBreak);
+  };
+  page.BeginUpdate();
+  int first = 0;
+  while (first < page.Count() && single(first)) ++first;
+  if (first < page.Count()) {
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(page.Count() - first) * 2);
+    for (int i = first; i < page.Count(); ++i) {
+      if (single(i)) {
+        lines.push_back(page[i]);
+      } else {
+        ForEachLine(page[i] + "\r\n",
+                    [&lines](std::string line) { lines.push_back(std::move(line)); });
+      }
+    }
+    while (page.Count() > first) page.Delete(page.Count() - 1);
+    for (std::string& line : lines) page.Add(std::move(line));
+  }
+  ForEachLine(text, [&page](std::string line) { page.Add(std::move(line)); });
+  page.EndUpdate();
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 // is added, plus 1 for every later composition that reuses it. A rule is
 // reused when any line (a host's own lines included) contains it, compared
 // after locale lower-casing of both.
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
@@ -36,6 +38,21 @@ bool IsAscii(std::string_view s) {
 }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// AnsiLowerCase of a composed rule. Rules are nearly always ASCII, which
+// AnsiLowerCase maps byte by byte; this loop does the same in a form the
+// compiler vectorises (every cell composes a rule, so it is hot).
+std::string LowerRule(const std::string& rule) {
+  if (!IsAscii(rule)) return AnsiLowerCase(rule);
+  std::string lower(rule.size(), '\0');
+  const auto* in = reinterpret_cast<const unsigned char*>(rule.data());
+  auto* out = reinterpret_cast<unsigned char*>(lower.data());
+  for (std::size_t i = 0; i < rule.size(); ++i) {
+    const unsigned char c = in[i];
+    out[i] = static_cast<unsigned char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 32 : 0));
+  }
+  return lower;
+}
 
 // Whether the locale lower-case form of `line` contains `lowerRule`, the
 // lower-case form of `rule`. AnsiLowerCase maps ASCII text byte by byte, so
@@ -66,6 +83,40 @@ bool LineContainsRule(std::string_view line, std::string_view rule, std::string_
     if (i == lowerRule.size()) return true;
   }
   return false;
+}
+
+// The last compositions of this thread: a rule, the line it was found in
+// and every line up to that one, exactly as they were. While the rule and
+// those lines are the same, the search finds the same line again, so the
+// cells of a page (a handful of distinct rules, one composition per cell)
+// need neither the lower-case copy nor the scan.
+struct RecentRule {
+  std::string rule;
+  std::vector<std::string> lines;
+  int found = -1;
+};
+thread_local std::array<RecentRule, 8> recentRules;
+thread_local std::size_t nextRecent = 0;
+
+int FindRecent(const TStringList& css, const std::string& rule) {
+  for (const RecentRule& recent : recentRules) {
+    if (recent.found < 0 || recent.found >= css.Count() || recent.rule != rule) continue;
+    bool same = true;
+    for (int i = 0; same && i <= recent.found; ++i) {
+      same = css[i] == recent.lines[static_cast<std::size_t>(i)];
+    }
+    if (same) return recent.found;
+  }
+  return -1;
+}
+
+void RememberRule(const TStringList& css, const std::string& rule, int found) {
+  RecentRule& recent = recentRules[nextRecent];
+  nextRecent = (nextRecent + 1) % recentRules.size();
+  recent.rule = rule;
+  recent.lines.clear();
+  for (int i = 0; i <= found; ++i) recent.lines.push_back(css[i]);
+  recent.found = found;
 }
 
 void AppendPadding(std::string& rule, int indent, std::string_view unit) {
@@ -121,23 +172,24 @@ std::string TZylCSS::ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignm
   if (indent > -1) AppendPadding(rule, indent, pixels ? "px;" : "pt;");
   rule += " }";
 
-  const std::string lowerRule = AnsiLowerCase(rule);
   std::string name;
-  int found = -1;
-  for (int i = 0; i < css_.Count(); ++i) {
-    if (LineContainsRule(css_[i], rule, lowerRule)) {
-      found = i;
-      break;
+  int found = FindRecent(css_, rule);
+  if (found < 0) {
+    const std::string lowerRule = LowerRule(rule);
+    for (int i = 0; i < css_.Count(); ++i) {
+      if (LineContainsRule(css_[i], rule, lowerRule)) {
+        found = i;
+        break;
+      }
     }
+    if (found < 0) {
+      found = css_.AddObject(".GS" + std::to_string(css_.Count()) + "   " + rule, 0);
+    }
+    RememberRule(css_, rule, found);
   }
-  if (found >= 0) {
-    const std::string& line = css_[found];
-    name = line.substr(0, line.find("   "));
-    css_.PutObject(found, css_.GetObject(found) + 1);
-  } else {
-    name = ".GS" + std::to_string(css_.Count());
-    css_.AddObject(name + "   " + rule, 1);
-  }
+  const std::string& line = css_[found];
+  name = line.substr(0, line.find("   "));
+  css_.PutObject(found, css_.GetObject(found) + 1);
   className = name.empty() ? name : name.substr(1);
   return rule;
 }

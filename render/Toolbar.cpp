@@ -2,6 +2,8 @@
 // page list, page count, rows per page, save-as list, print, sum and
 // average, in a frame of 2-pixel cells shaded from the grid's background.
 // A detail grid with SmallToolbar shows the reduced toolbar without paging.
+#include <algorithm>
+
 #include "grid/ZylHTMLGrid.h"
 #include "render/PageText.h"
 
@@ -141,6 +143,8 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     cells.Button("GPREVIOUS", imagesURL_, "GPrevPage.gif", altPreviousPage_);
     cells.Cell3("&nbsp;&nbsp;", textPage_, "&nbsp;</TD>");
     cells.Cell("");
+    // One option line per page: a large table's list is most of the toolbar.
+    inner.reserve(inner.size() + 1024 + static_cast<std::size_t>(std::max(pageCount, 0)) * 48);
     inner += "                    <SELECT SIZE=\"1\" NAME=\"GPage\" CLASS=\"";
     inner += cls;
     inner += "\">\r\n";

@@ -6,10 +6,14 @@
 #include <charconv>
 #include <cstring>
 #include <iostream>
+#include <memory>
 
+#include "apps/zylgrid/GridSources.h"
+#include "apps/zylgrid/HttpServer.h"
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
+#include "data/SQLiteCountCache.h"
 
 namespace zylgrid {
 
@@ -91,6 +95,10 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
   sigaction(SIGTERM, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
+  std::unique_ptr<zyl::SQLiteCountCache> counts;
+  if (settings.countCache) counts = std::make_unique<zyl::SQLiteCountCache>();
+  CountCacheInUse countsInUse(counts.get());
+  KeepHeapForRequests();
   PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
   FCGX_Request request;
   FCGX_InitRequest(&request, socket, FCGI_FAIL_ACCEPT_ON_INTR);

@@ -12,6 +12,7 @@ namespace zylgrid {
 struct FcgiSettings {
   std::string socketPath;  // a Unix socket to create, or
   int port = 0;            // a loopback TCP port; neither: the socket on standard input
+  bool countCache = true;  // keep SQLite record counts while the data is unchanged
 };
 
 // Serves until SIGINT or SIGTERM; returns the exit status.

@@ -1,12 +1,14 @@
 #include "apps/zylgrid/GridSources.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 
 #include "apps/zylgrid/SqliteHelpers.h"
 #include "apps/zylgrid/SqliteMemDataset.h"
 #include "data/DelimitedText.h"
 #include "data/PgDataset.h"
+#include "data/SQLiteCountCache.h"
 #include "data/SQLiteDataset.h"
 #include "data/ZylMemDataset.h"
 #include "platform/StringList.h"
@@ -15,6 +17,8 @@
 namespace zylgrid {
 
 namespace {
+
+std::atomic<zyl::SQLiteCountCache*> countCache{nullptr};
 
 std::string Upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -85,6 +89,13 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 
 }  // namespace
 
+CountCacheInUse::CountCacheInUse(zyl::SQLiteCountCache* cache)
+    : previous_(countCache.exchange(cache)) {}
+
+CountCacheInUse::~CountCacheInUse() {
+  countCache.store(previous_);
+}
+
 std::unique_ptr<zyl::TDataSet> BindSource(zyl::TZylHTMLGrid& grid, const GridSettings& settings,
                                           const zyl::TVariant& masterKey) {
   std::unique_ptr<zyl::TDataSet> dataset;
@@ -107,6 +118,7 @@ std::unique_ptr<zyl::TDataSet> BindSource(zyl::TZylHTMLGrid& grid, const GridSet
       } else {
         auto ds = std::make_unique<zyl::TZylSQLiteDataset>(nullptr);
         ds->SetDatabase(settings.path);
+        ds->SetCountCache(countCache.load());
         if (!settings.table.empty()) {
           ds->SetTableName(settings.table);
         } else {

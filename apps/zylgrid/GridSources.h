@@ -9,7 +9,26 @@
 #include "data/DataSet.h"
 #include "grid/ZylHTMLGrid.h"
 
+namespace zyl {
+class SQLiteCountCache;
+}
+
 namespace zylgrid {
+
+// Hands a record-count cache (not owned; null: none) to every SQLite table
+// or query source that BindSource opens while the object lives, in any
+// thread. Long-lived modes (serve, fcgi) install one per process; the
+// previous cache comes back when the object ends.
+class CountCacheInUse {
+ public:
+  explicit CountCacheInUse(zyl::SQLiteCountCache* cache);
+  ~CountCacheInUse();
+  CountCacheInUse(const CountCacheInUse&) = delete;
+  CountCacheInUse& operator=(const CountCacheInUse&) = delete;
+
+ private:
+  zyl::SQLiteCountCache* previous_;
+};
 
 // Opens the grid's source and links it: a dataset for SQL and csv sources
 // (returned; the caller keeps it alive as long as the grid), the file name

@@ -1,16 +1,20 @@
 #include "apps/zylgrid/HttpServer.h"
 
 #include <httplib.h>
+#include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
 
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <thread>
 
+#include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
+#include "data/SQLiteCountCache.h"
 
 namespace zylgrid {
 
@@ -37,7 +41,14 @@ void Answer(const PageBuilder& builder, const httplib::Request& req, const std::
 
 }  // namespace
 
+void KeepHeapForRequests() {
+  mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 16 * 1024 * 1024);
+  mallopt(M_TOP_PAD, 4 * 1024 * 1024);
+}
+
 int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
+  KeepHeapForRequests();
   // SIGINT and SIGTERM are taken by one thread that stops the server; every
   // other thread (the server's pool included) inherits the blocked mask.
   sigset_t stopSignals;
@@ -48,6 +59,9 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
+  std::unique_ptr<zyl::SQLiteCountCache> counts;
+  if (settings.countCache) counts = std::make_unique<zyl::SQLiteCountCache>();
+  CountCacheInUse countsInUse(counts.get());
   PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
   httplib::Server server;
   server.set_payload_max_length(kMaxBody);

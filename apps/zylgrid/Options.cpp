@@ -73,6 +73,10 @@ Options ParseOptions(const std::vector<std::string>& args, bool gatewayInterface
     } else if (name == "--socket" && options.mode == Mode::FastCgi) {
       options.socketPath = next();
       allowed = true;
+    } else if (name == "--no-count-cache" && !hasValue &&
+               (options.mode == Mode::Serve || options.mode == Mode::FastCgi)) {
+      options.countCache = false;
+      allowed = true;
     } else if (name == "--data" && options.mode == Mode::Demo) {
       options.dataDir = next();
       allowed = true;
@@ -88,12 +92,14 @@ Options ParseOptions(const std::vector<std::string>& args, bool gatewayInterface
 
 std::string UsageText() {
   return "usage:\n"
-         "  zylgrid serve [--config FILE] [--bind 127.0.0.1] [--port 8080]\n"
+         "  zylgrid serve [--config FILE] [--bind 127.0.0.1] [--port 8080] [--no-count-cache]\n"
          "        embedded HTTP server\n"
          "  zylgrid cgi [--config FILE]\n"
          "        one request as a CGI program (chosen by itself when GATEWAY_INTERFACE is set)\n"
-         "  zylgrid fcgi [--config FILE] [--socket PATH | --port N]\n"
+         "  zylgrid fcgi [--config FILE] [--socket PATH | --port N] [--no-count-cache]\n"
          "        FastCGI responder (standard input as the socket when neither is given)\n"
+         "serve and fcgi keep SQLite record counts while the database file is unchanged;\n"
+         "--no-count-cache counts on every request.\n"
          "  zylgrid demo [--port 8080] [--bind 127.0.0.1] [--data DIR]\n"
          "        creates the sample database when missing and serves the demo page\n"
          "The site configuration comes from --config, else $ZYLGRID_CONFIG, else the file\n"

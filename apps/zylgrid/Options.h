@@ -17,6 +17,7 @@ struct Options {
   int port = 8080;         // serve, demo; fcgi only with --port
   std::string socketPath;  // fcgi --socket
   std::string dataDir;     // demo --data: where the sample database lives
+  bool countCache = true;  // serve, fcgi: --no-count-cache counts on every request
 };
 
 // A command line that cannot be used; the message names the argument.

@@ -41,11 +41,13 @@ int main(int argc, char** argv) {
       ServerSettings settings;
       settings.bind = options.bind;
       settings.port = options.port;
+      settings.countCache = options.countCache;
       return RunHttpServer(config, settings);
     }
     FcgiSettings settings;
     settings.socketPath = options.socketPath;
     settings.port = options.port;
+    settings.countCache = options.countCache;
     return RunFcgi(config, settings);
   } catch (const ConfigError& e) {
     std::cerr << "zylgrid: " << e.what() << "\n";

@@ -50,6 +50,29 @@ TEST(StyleSheet, EqualRulesShareAClassAndCountTheirUses) {
   EXPECT_EQ(g.Sheet().GetObject(1), 1);
 }
 
+// Repeated rules skip the search while the sheet is unchanged; any change
+// a host makes to the lines in between is still seen.
+TEST(StyleSheet, RepeatedRulesFollowEditsOfTheSheet) {
+  RenderGrid g(1, 1);
+  TFont bold;
+  bold.SetStyle({TFontStyleFlag::fsBold});
+  EXPECT_EQ(Compose(g.grid, TFont()), "GS0");
+  EXPECT_EQ(Compose(g.grid, bold), "GS1");
+  EXPECT_EQ(Compose(g.grid, bold), "GS1");
+  // A host line in front holding the bold rule (in other case) wins.
+  std::string boldRule = g.Sheet()[1].substr(g.Sheet()[1].find("{"));
+  g.Sheet().Insert(0, ".Mine   " + AnsiUpperCase(boldRule), 0);
+  EXPECT_EQ(Compose(g.grid, bold), "Mine");
+  // Editing the line in place so it no longer holds the rule.
+  g.Sheet().Put(0, ".Mine   { color: red; }");
+  EXPECT_EQ(Compose(g.grid, bold), "GS1");
+  EXPECT_EQ(Compose(g.grid, TFont()), "GS0");
+  g.Sheet().Clear();
+  EXPECT_EQ(Compose(g.grid, bold), "GS0");
+  EXPECT_EQ(g.Sheet().Count(), 1);
+  EXPECT_EQ(g.Sheet().GetObject(0), 1);
+}
+
 TEST(StyleSheet, ReuseIgnoresCaseAndKeepsTheFirstForm) {
   RenderGrid g(1, 1);
   TFont lower, upper;

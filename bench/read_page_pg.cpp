@@ -1,0 +1,191 @@
+// Reading page 1 and the last page of a 1,000,000-row PostgreSQL table
+// through the dataset contract (as the grid reads it), beside libpq alone
+// running the same count(*) and LIMIT/OFFSET query on an open connection.
+//
+// A throwaway server is started with scripts/pg-test-server for the run
+// (or ZYL_BENCH_PG names a libpq connection string of an existing server).
+// Without PostgreSQL the benchmarks are skipped with a message.
+#include <benchmark/benchmark.h>
+#include <libpq-fe.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "data/PgDataset.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRows = 1000000;
+
+// The server of this run; stopped when the program ends.
+class Server {
+ public:
+  Server() {
+    if (const char* given = std::getenv("ZYL_BENCH_PG"); given != nullptr && *given != '\0') {
+      conninfo_ = given;
+    } else {
+      script_ = (fs::path(__FILE__).parent_path().parent_path() / "scripts" / "pg-test-server")
+                    .string();
+      dir_ = (fs::temp_directory_path() / ("zylhg_bench_pg_" + std::to_string(::getpid())))
+                 .string();
+      std::string command = "'" + script_ + "' start '" + dir_ + "' >/dev/null 2>&1";
+      if (std::system(command.c_str()) == 0) {
+        std::ifstream in(dir_ + "/conninfo");
+        std::getline(in, conninfo_);
+      }
+      if (conninfo_.empty()) {
+        problem_ = "PostgreSQL is not installed (package postgresql); skipped";
+        return;
+      }
+    }
+    if (!Fill()) return;
+  }
+  ~Server() {
+    if (!dir_.empty()) {
+      std::string command = "'" + script_ + "' stop '" + dir_ + "' >/dev/null 2>&1";
+      [[maybe_unused]] int rc = std::system(command.c_str());
+    }
+  }
+  const std::string& ConnInfo() const { return conninfo_; }
+  const std::string& Problem() const { return problem_; }
+
+ private:
+  bool Fill() {
+    PGconn* db = PQconnectdb(conninfo_.c_str());
+    bool ok = PQstatus(db) == CONNECTION_OK;
+    auto exec = [&](const char* sql) {
+      if (!ok) return;
+      PGresult* r = PQexec(db, sql);
+      ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
+      if (!ok) problem_ = std::string("PostgreSQL: ") + PQerrorMessage(db);
+      PQclear(r);
+    };
+    if (!ok) problem_ = std::string("PostgreSQL: ") + PQerrorMessage(db);
+    exec("CREATE TABLE IF NOT EXISTS orders (id integer PRIMARY KEY, customer varchar(40), "
+         "city varchar(30), qty integer, price double precision, amount numeric(12,2), "
+         "paid boolean, ordered date, stamp timestamp, notes text)");
+    PGresult* r = ok ? PQexec(db, "SELECT count(*) FROM orders") : nullptr;
+    bool filled = r != nullptr && PQntuples(r) == 1 && std::atoi(PQgetvalue(r, 0, 0)) == kRows;
+    PQclear(r);
+    if (!filled) {
+      exec("TRUNCATE orders");
+      exec("INSERT INTO orders SELECT i, 'Customer ' || lpad((i::bigint * 7919 % 50000)::text, 6, '0'), "
+           "(ARRAY['Berlin','Lisboa','Oslo','Zagreb','Quito','Perth'])[i % 6 + 1], i % 100, "
+           "(i % 100000) / 100.0, (i % 1000000) / 100.0, i % 2 = 0, "
+           "date '2000-01-01' + (i % 9000), timestamp '2024-01-01' + i * interval '17 second', "
+           "CASE WHEN i % 3 = 0 THEN NULL ELSE 'note ' || (i % 997) END "
+           "FROM generate_series(1, 1000000) AS i");
+      exec("VACUUM ANALYZE orders");
+    }
+    PQfinish(db);
+    return ok;
+  }
+
+  std::string script_;
+  std::string dir_;
+  std::string conninfo_;
+  std::string problem_;
+};
+
+Server& TheServer() {
+  static Server server;
+  return server;
+}
+
+bool Skipped(benchmark::State& state) {
+  if (TheServer().Problem().empty()) return false;
+  state.SkipWithError(TheServer().Problem().c_str());
+  return true;
+}
+
+int FirstRecord(const benchmark::State& state) {
+  int perPage = static_cast<int>(state.range(0));
+  return state.range(1) == 0 ? 0 : (kRows - 1) / perPage * perPage;
+}
+
+std::size_t ReadPage(zyl::TDataSet& ds, int first, int perPage) {
+  std::size_t bytes = 0;
+  int total = ds.RecordCount();
+  ds.First();
+  if (first > 0) ds.MoveBy(first);
+  for (int i = 0; i < perPage && i < total && !ds.Eof(); ++i) {
+    for (int f = 0; f < ds.FieldCount(); ++f) bytes += ds.GetField(f)->AsString().size();
+    ds.Next();
+  }
+  return bytes;
+}
+
+// A new dataset (and connection) for every page, as in a CGI request.
+void BM_PgDatasetPageNewDataset(benchmark::State& state) {
+  if (Skipped(state)) return;
+  int first = FirstRecord(state);
+  int perPage = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    zyl::TZylPgDataset ds(nullptr);
+    ds.SetConnectionInfo(TheServer().ConnInfo());
+    ds.SetTableName("orders");
+    ds.Open();
+    benchmark::DoNotOptimize(ReadPage(ds, first, perPage));
+  }
+}
+
+// One open dataset; the count and rows are dropped before each page.
+void BM_PgDatasetPageRefreshed(benchmark::State& state) {
+  if (Skipped(state)) return;
+  zyl::TZylPgDataset ds(nullptr);
+  ds.SetConnectionInfo(TheServer().ConnInfo());
+  ds.SetTableName("orders");
+  ds.Open();
+  int first = FirstRecord(state);
+  int perPage = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    ds.Refresh();
+    benchmark::DoNotOptimize(ReadPage(ds, first, perPage));
+  }
+}
+
+// libpq alone on an open connection: count(*) and the page's OFFSET query.
+void BM_PgCountPlusOffset(benchmark::State& state) {
+  if (Skipped(state)) return;
+  PGconn* db = PQconnectdb(TheServer().ConnInfo().c_str());
+  int first = FirstRecord(state);
+  std::string limit = std::to_string(state.range(0));
+  std::string offset = std::to_string(first);
+  const char* values[2] = {limit.c_str(), offset.c_str()};
+  for (auto _ : state) {
+    PGresult* count = PQexec(db, "SELECT count(*) FROM orders");
+    benchmark::DoNotOptimize(PQgetvalue(count, 0, 0));
+    PQclear(count);
+    PGresult* page = PQexecParams(db,
+                                  "SELECT id, customer, city, qty, price, amount, paid, ordered, "
+                                  "stamp, notes FROM orders ORDER BY id LIMIT $1 OFFSET $2",
+                                  2, nullptr, values, nullptr, nullptr, 0);
+    std::size_t bytes = 0;
+    for (int r = 0; r < PQntuples(page); ++r) {
+      for (int c = 0; c < 10; ++c) bytes += static_cast<std::size_t>(PQgetlength(page, r, c));
+    }
+    PQclear(page);
+    benchmark::DoNotOptimize(bytes);
+  }
+  PQfinish(db);
+}
+
+void PageArgs(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"rows", "last"})->Args({40, 0})->Args({40, 1});
+  b->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
+
+BENCHMARK(BM_PgCountPlusOffset)->Apply(PageArgs);
+BENCHMARK(BM_PgDatasetPageNewDataset)->Apply(PageArgs);
+BENCHMARK(BM_PgDatasetPageRefreshed)->Apply(PageArgs);
+
+BENCHMARK_MAIN();
