@@ -96,7 +96,9 @@ void TZylPgDataset::Post() {
   std::vector<pg::Text> parameters;
   auto parameter = [&](pg::Text value) {
     parameters.push_back(std::move(value));
-    return "$" + std::to_string(parameters.size());
+    std::string ref(1, '$');
+    ref += std::to_string(parameters.size());
+    return ref;
   };
   std::string sql;
   if (inserting) {
