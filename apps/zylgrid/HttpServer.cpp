@@ -9,6 +9,7 @@
 #include <iostream>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/ImageSet.h"
@@ -36,7 +37,10 @@ void Answer(const PageBuilder& builder, const httplib::Request& req, const std::
     res.set_header("Content-Disposition", "attachment; filename=\"" + response.fileName + "\"");
   }
   res.set_header("Cache-Control", "no-store");
-  res.set_content(response.body, response.contentType.c_str());
+  // The page moves into the response instead of being copied (it can be
+  // megabytes for a table with many pages).
+  res.body = std::move(response.body);
+  res.set_header("Content-Type", response.contentType);
 }
 
 }  // namespace

@@ -300,7 +300,10 @@ void PageBuilder::HandleConsole(std::FILE* out) const {
     bool produce = run.Process([](zyl::TZylHTMLGrid& grid) { return grid.ProcessParameters(); },
                                false, downloadGrid);
     if (!produce) return;  // the library has sent the download
-    page = "Content-Type: text/html; charset=UTF-8\r\n\r\n" + run.Page();
+    std::string body = run.Page();
+    page = "Content-Type: text/html; charset=UTF-8\r\n\r\n";
+    std::fwrite(page.data(), 1, page.size(), out);
+    page = std::move(body);
   } catch (const std::exception& e) {
     if (log_) log_(std::string("request failed: ") + e.what());
     page = std::string(

@@ -35,14 +35,23 @@ std::string RenderPage(const SiteConfig& config, const std::string& gridStyles,
   page.reserve(fragments.size() + gridStyles.size() + 2048);
   page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"UTF-8\">\n";
   page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
-  page += "<title>" + title + "</title>\n<style>";
+  page += "<title>";
+  page += title;
+  page += "</title>\n<style>";
   page += kPageStyle;
   page += gridStyles;
   page += "\n";
-  if (!config.stylesheet.empty()) page += config.stylesheet + "\n";
+  if (!config.stylesheet.empty()) {
+    page += config.stylesheet;
+    page += "\n";
+  }
   page += "</style>\n</head>\n<body>\n";
-  page += "<header class=\"zg-top\"><h1>" + title + "</h1></header>\n";
-  page += "<main class=\"zg-main\">\n" + fragments + "</main>\n";
+  page += "<header class=\"zg-top\"><h1>";
+  page += title;
+  page += "</h1></header>\n";
+  page += "<main class=\"zg-main\">\n";
+  page += fragments;
+  page += "</main>\n";
   page += "<footer class=\"zg-foot\">zylgrid &middot; ZylHG</footer>\n</body>\n</html>\n";
   return page;
 }
