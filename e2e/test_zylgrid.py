@@ -259,6 +259,11 @@ class ServeTests(unittest.TestCase):
         conn.request("GET", "/?GName=Customers&GPage=%zz")
         self.assertEqual(conn.getresponse().status, 200)
         conn.close()
+        for method in ("PUT", "DELETE", "OPTIONS"):
+            conn = http.client.HTTPConnection("127.0.0.1", self.server.port, timeout=10)
+            conn.request(method, "/", body=b"GName=Customers")
+            self.assertEqual(conn.getresponse().status, 405, method)
+            conn.close()
         self.assertTrue(self.server.alive())
 
     def test_concurrent_requests_each_get_their_page(self):

@@ -112,6 +112,16 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
     }
     route(req, body, res);
   });
+  // Other methods: 405 with the methods the program answers.
+  auto notAllowed = [](const httplib::Request&, httplib::Response& res) {
+    res.status = 405;
+    res.set_header("Allow", "GET, HEAD, POST");
+    res.set_content("Method not allowed\n", "text/plain; charset=UTF-8");
+  };
+  server.Put(".*", notAllowed);
+  server.Patch(".*", notAllowed);
+  server.Delete(".*", notAllowed);
+  server.Options(".*", notAllowed);
   server.set_exception_handler(
       [](const httplib::Request&, httplib::Response& res, std::exception_ptr error) {
         try {
