@@ -115,9 +115,7 @@ void TZylPgDataset::SetIndexFieldNames(const std::string& names) {
     CheckBrowseMode();
     std::vector<pg::IndexTerm> index = source_->ParseIndexFieldNames(names);
     reader_ = std::make_unique<pg::Reader>(*connection_, *source_, source_->Order(index));
-    position_ = 0;
-    bof_ = true;
-    eof_ = false;
+    cursor_.Reset();
   }
   indexFieldNames_ = names;
 }
@@ -157,9 +155,7 @@ void TZylPgDataset::Open() {
   BuildFields();
   active_ = true;
   state_ = TDataSetState::dsBrowse;
-  position_ = 0;
-  bof_ = true;
-  eof_ = false;
+  cursor_.Reset();
 }
 
 void TZylPgDataset::BuildFields() {
@@ -204,7 +200,7 @@ TVariant TZylPgDataset::FieldValue(int index) const {
   if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
     return buffer_[static_cast<std::size_t>(index)];
   }
-  const pg::Row* row = reader_->At(position_);
+  const pg::Row* row = reader_->At(cursor_.Position());
   if (row == nullptr) return TVariant::Null();
   return pg::TextToValue((*row)[static_cast<std::size_t>(index)], field.Type());
 }
@@ -217,9 +213,7 @@ int TZylPgDataset::RecordCount() const {
 void TZylPgDataset::First() {
   CheckActive();
   CheckBrowseMode();
-  position_ = 0;
-  bof_ = true;
-  eof_ = false;
+  cursor_.Reset();
 }
 
 void TZylPgDataset::Next() {
@@ -233,29 +227,15 @@ void TZylPgDataset::Prior() {
 int TZylPgDataset::MoveBy(int distance) {
   CheckActive();
   CheckBrowseMode();
-  if ((distance > 0 && Eof()) || (distance < 0 && Bof()) || distance == 0) return 0;
-  int count = reader_->Count();
-  position_ = std::clamp(position_, 0, std::max(0, count - 1));
-  bof_ = false;
-  eof_ = false;
-  int moved = distance;
-  if (distance > 0 && distance > count - 1 - position_) {
-    moved = count - 1 - position_;
-    eof_ = true;
-  } else if (distance < 0 && -static_cast<long long>(distance) > position_) {
-    moved = -position_;
-    bof_ = true;
-  }
-  position_ += moved;
-  return moved;
+  return cursor_.MoveBy(distance, reader_->Count());
 }
 
 bool TZylPgDataset::Eof() const {
-  return !active_ || eof_ || reader_->Count() == 0;
+  return !active_ || cursor_.Eof(reader_->Count());
 }
 
 bool TZylPgDataset::Bof() const {
-  return !active_ || bof_ || reader_->Count() == 0;
+  return !active_ || cursor_.Bof(reader_->Count());
 }
 
 bool TZylPgDataset::SetStrProp(const std::string& name, const std::string& value) {

@@ -25,6 +25,7 @@
 
 #include "data/DataSet.h"
 #include "data/PgError.h"
+#include "data/RecordCursor.h"
 
 namespace zyl {
 
@@ -124,9 +125,7 @@ class TZylPgDataset : public TDataSet {
 
   bool active_ = false;
   TDataSetState state_ = TDataSetState::dsInactive;
-  int position_ = 0;
-  bool bof_ = true;
-  bool eof_ = false;
+  RecordCursor cursor_;
   // The record being edited or appended (field values), which fields were
   // set, and the record as read before the edit (server text).
   std::vector<TVariant> buffer_;

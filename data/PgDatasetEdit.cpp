@@ -57,7 +57,7 @@ void TZylPgDataset::Edit() {
   CheckEditable();
   if (Editing(state_)) return;
   if (reader_->Count() == 0) throw Exception(Context() + ": cannot edit, the dataset is empty");
-  const pg::Row* row = reader_->At(position_);
+  const pg::Row* row = reader_->At(cursor_.Position());
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   original_ = *row;
   buffer_.clear();
@@ -143,11 +143,9 @@ void TZylPgDataset::Post() {
   } else {
     reader_->ForgetRows();
   }
-  position_ = std::max(0, reader_->PositionOf(stored));
+  cursor_.SetTo(std::max(0, reader_->PositionOf(stored)));
   state_ = TDataSetState::dsBrowse;
   ResetEdit();
-  bof_ = false;
-  eof_ = false;
 }
 
 void TZylPgDataset::Cancel() {
@@ -166,7 +164,7 @@ void TZylPgDataset::Delete() {
   if (reader_->Count() == 0) {
     throw Exception(Context() + ": cannot perform this operation on an empty dataset");
   }
-  const pg::Row* row = reader_->At(position_);
+  const pg::Row* row = reader_->At(cursor_.Position());
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   const auto& columns = source_->Columns();
   std::vector<pg::Text> parameters;
@@ -183,10 +181,7 @@ void TZylPgDataset::Delete() {
   if (deleted == 0) {
     throw Exception(Context() + ": the record was not found; another user may have deleted it");
   }
-  int count = reader_->Count();
-  position_ = std::clamp(position_, 0, std::max(0, count - 1));
-  bof_ = false;
-  eof_ = false;
+  cursor_.Clamp(reader_->Count());
 }
 
 }  // namespace zyl

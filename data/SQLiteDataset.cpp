@@ -88,9 +88,7 @@ void TZylSQLiteDataset::SetIndexFieldNames(const std::string& names) {
     std::vector<sqlite::IndexTerm> index = source_->ParseIndexFieldNames(names);
     reader_ = std::make_unique<sqlite::Reader>(*connection_, *source_, source_->Order(index));
     reader_->SetCountCache(countCache_, database_);
-    position_ = 0;
-    bof_ = true;
-    eof_ = false;
+    cursor_.Reset();
   }
   indexFieldNames_ = names;
 }
@@ -131,9 +129,7 @@ void TZylSQLiteDataset::Open() {
   BuildFields();
   active_ = true;
   state_ = TDataSetState::dsBrowse;
-  position_ = 0;
-  bof_ = true;
-  eof_ = false;
+  cursor_.Reset();
 }
 
 void TZylSQLiteDataset::BuildFields() {
@@ -181,7 +177,7 @@ TVariant TZylSQLiteDataset::FieldValue(int index) const {
   if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
     return sqlite::StoredToValue(buffer_[static_cast<std::size_t>(index)], type);
   }
-  const sqlite::Row* row = reader_->At(position_);
+  const sqlite::Row* row = reader_->At(cursor_.Position());
   if (row == nullptr) return TVariant::Null();
   return sqlite::StoredToValue((*row)[static_cast<std::size_t>(index)], type);
 }
@@ -194,9 +190,7 @@ int TZylSQLiteDataset::RecordCount() const {
 void TZylSQLiteDataset::First() {
   CheckActive();
   CheckBrowseMode();
-  position_ = 0;
-  bof_ = true;
-  eof_ = false;
+  cursor_.Reset();
 }
 
 void TZylSQLiteDataset::Next() {
@@ -210,29 +204,15 @@ void TZylSQLiteDataset::Prior() {
 int TZylSQLiteDataset::MoveBy(int distance) {
   CheckActive();
   CheckBrowseMode();
-  if ((distance > 0 && Eof()) || (distance < 0 && Bof()) || distance == 0) return 0;
-  int count = reader_->Count();
-  position_ = std::clamp(position_, 0, std::max(0, count - 1));
-  bof_ = false;
-  eof_ = false;
-  int moved = distance;
-  if (distance > 0 && distance > count - 1 - position_) {
-    moved = count - 1 - position_;
-    eof_ = true;
-  } else if (distance < 0 && -static_cast<long long>(distance) > position_) {
-    moved = -position_;
-    bof_ = true;
-  }
-  position_ += moved;
-  return moved;
+  return cursor_.MoveBy(distance, reader_->Count());
 }
 
 bool TZylSQLiteDataset::Eof() const {
-  return !active_ || eof_ || reader_->Count() == 0;
+  return !active_ || cursor_.Eof(reader_->Count());
 }
 
 bool TZylSQLiteDataset::Bof() const {
-  return !active_ || bof_ || reader_->Count() == 0;
+  return !active_ || cursor_.Bof(reader_->Count());
 }
 
 bool TZylSQLiteDataset::SetStrProp(const std::string& name, const std::string& value) {

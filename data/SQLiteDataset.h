@@ -29,6 +29,7 @@
 
 #include "data/DataSet.h"
 #include "data/SQLiteError.h"
+#include "data/RecordCursor.h"
 
 namespace zyl {
 
@@ -145,9 +146,7 @@ class TZylSQLiteDataset : public TDataSet {
 
   bool active_ = false;
   TDataSetState state_ = TDataSetState::dsInactive;
-  int position_ = 0;  // current record number
-  bool bof_ = true;
-  bool eof_ = false;
+  RecordCursor cursor_;  // current record number and ends reached
   // The record being edited or appended (stored values, one per raw column),
   // which of its fields were set, and the record as read before the edit.
   std::vector<TVariant> buffer_;

@@ -55,7 +55,7 @@ void TZylSQLiteDataset::Edit() {
   if (reader_->Count() == 0) {
     throw Exception(Context() + ": cannot edit, the dataset is empty");
   }
-  const sqlite::Row* row = reader_->At(position_);
+  const sqlite::Row* row = reader_->At(cursor_.Position());
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   original_ = *row;
   buffer_ = *row;
@@ -152,13 +152,11 @@ void TZylSQLiteDataset::Post() {
   } else {
     reader_->ForgetRows();
   }
-  position_ = reader_->PositionOf(stored);
+  cursor_.SetTo(reader_->PositionOf(stored));
   state_ = TDataSetState::dsBrowse;
   buffer_.clear();
   modified_.clear();
   original_.clear();
-  bof_ = false;
-  eof_ = false;
 }
 
 void TZylSQLiteDataset::Cancel() {
@@ -179,7 +177,7 @@ void TZylSQLiteDataset::Delete() {
   if (reader_->Count() == 0) {
     throw Exception(Context() + ": cannot perform this operation on an empty dataset");
   }
-  const sqlite::Row* row = reader_->At(position_);
+  const sqlite::Row* row = reader_->At(cursor_.Position());
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   sqlite::Statement statement(*connection_,
                               "DELETE FROM " + source_->From() + " WHERE " + KeyWhere(1));
@@ -194,10 +192,7 @@ void TZylSQLiteDataset::Delete() {
     throw Exception(Context() + ": the record was not found; another user may have deleted it");
   }
   reader_->Invalidate();
-  int count = reader_->Count();
-  position_ = std::clamp(position_, 0, std::max(0, count - 1));
-  bof_ = false;
-  eof_ = false;
+  cursor_.Clamp(reader_->Count());
 }
 
 }  // namespace zyl
