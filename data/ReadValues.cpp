@@ -36,12 +36,15 @@ void TZylHTMLGrid::ReadValues() {
   if (numbers) SetShowRowNumber(false);
 
   SetRowCount(0);
+  readError_.clear();
   totalRowCount_ = ds.RecordCount();
   rowsPerPage_ = paging::PageSize(rowsPerPage_, totalRowCount_, maxRows_);
   page_ = paging::PullBackPage(page_, rowsPerPage_, totalRowCount_);
   long long first = paging::FirstRecordOfPage(page_, rowsPerPage_);
 
-  // A failing field or record ends the reading; the rows read so far stay.
+  // A failing field or record ends the reading; the rows read whole so far
+  // stay, a row the failure cut short goes, and the page says it is incomplete.
+  bool rowComplete = true;
   try {
     // The fields that get a column: the first MaxCols fields, less blobs
     // and memos unless they are shown. Column j is bound to the j-th of
@@ -85,13 +88,17 @@ void TZylHTMLGrid::ReadValues() {
     ds.First();
     if (page_ > 1) ds.MoveBy(paging::ClampToInt(first));
     for (int i = 0; !ds.Eof() && i < rowsPerPage_; ++i) {
+      rowComplete = false;
       TZylRow* row = InternalAddRow();
       row->SetRecNo(paging::ClampToInt(first + i));
       PopulateRow(row->GetRowNo());
+      rowComplete = true;
       ds.Next();
     }
-  } catch (const std::exception&) {
-    // Swallowed: the page shows the rows read so far.
+  } catch (const std::exception& e) {
+    if (!rowComplete && rows_.Count() > 0) DeleteRow(rows_.Count() - 1);
+    readError_ = e.what();
+    if (readError_.empty()) readError_ = "the data could not be read";
   }
 
   if (numbers) {

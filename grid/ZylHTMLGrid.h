@@ -610,6 +610,9 @@ class TZylHTMLGrid : public TComponent {
   bool addPending_ = false;
   std::string lastUpdateError_;
   std::string guid_;
+  // Why the last read of the dataset stopped early (empty when it read the
+  // whole page); the page shows it in its error box.
+  std::string readError_;
 
   // Set while the dataset carries the sort key of the read under way:
   // while ReadValues applies its settings (it handed the sort column's key

@@ -130,6 +130,8 @@ TStringList& TZylHTMLGrid::GetHTML() {
 
   if (showErrorBox_ && css_ != nullptr && !css_->GetErrorText().empty()) {
     page.Add(GetErrorBox(css_->GetErrorText()));
+  } else if (!readError_.empty()) {
+    page.Add(GetErrorBox("Error:\\n" + readError_));
   }
   if (showTopToolBar_) {
     if (OnBeforeAddToobar) OnBeforeAddToobar(this, page);

@@ -228,23 +228,48 @@ TEST(ReadValuesCells, TypedValuesAndTexts) {
   EXPECT_EQ(grid.GetCells(1, 2)->GetValue(), "12.00") << "the time-only rule holds in edit mode too";
 }
 
-// A dataset whose record `failAt` cannot be read.
+// A dataset whose record `failAt` cannot be read: moving there fails, or
+// (`inField`) reading its second field fails after the first was read.
 class FailingDataset : public TZylMemDataset {
  public:
-  explicit FailingDataset(int failAt) : TZylMemDataset(nullptr), failAt_(failAt) {}
+  FailingDataset(int failAt, bool inField)
+      : TZylMemDataset(nullptr), failAt_(failAt), inField_(inField) {}
   void Next() override {
     TZylMemDataset::Next();
-    if (GetRecNo() == failAt_) throw Exception("read error");
+    if (!inField_ && GetRecNo() == failAt_) throw Exception("read error");
+  }
+  void Heal() { failAt_ = -1; }
+  TField* GetField(int index) const override {
+    TField* field = TZylMemDataset::GetField(index);
+    if (inField_ && index == 1 && GetRecNo() == failAt_) {
+      failing_.inner = field;
+      return &failing_;
+    }
+    return field;
   }
 
  private:
+  struct FailingField : TField {
+    TField* inner = nullptr;
+    const std::string& FieldName() const override { return inner->FieldName(); }
+    TFieldType DataType() const override { return inner->DataType(); }
+    TVariant Value() const override { throw Exception("read error"); }
+    void SetAsString(const std::string&) override {}
+    void SetAsBoolean(bool) override {}
+    void Clear() override {}
+  };
   int failAt_;
+  bool inField_;
+  mutable FailingField failing_;
 };
 
-TEST(ReadValuesFailure, AnErrorEndsTheReadingAndKeepsTheRowsRead) {
-  FailingDataset ds(3);
+class ReadValuesFailure : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ReadValuesFailure, AnErrorEndsTheReadingKeepsTheWholeRowsAndShowsTheErrorBox) {
+  FailingDataset ds(3, GetParam());
   ds.AddField("ID", TFieldType::ftInteger);
-  for (int i = 0; i < 10; ++i) ds.AddRecord({i});
+  ds.AddField("Name", TFieldType::ftString, 10);
+  for (int i = 0; i < 10; ++i) ds.AddRecord({i, "n" + std::to_string(i)});
   ds.Open();
   auto grid = LoadedGrid();
   grid->SetDataset(&ds);
@@ -252,11 +277,19 @@ TEST(ReadValuesFailure, AnErrorEndsTheReadingAndKeepsTheRowsRead) {
   bool after = false;
   grid->OnAfterReadData = [&](TObject*) { after = true; };
   EXPECT_NO_THROW(grid->ReadValues());
-  ASSERT_EQ(grid->GetRowCount(), 4) << "three rows and the sum row";
+  ASSERT_EQ(grid->GetRowCount(), 4) << "three whole rows and the sum row";
   EXPECT_EQ(ColumnTexts(*grid, 1), (std::vector<std::string>{"0", "1", "2", "3"}));
   EXPECT_EQ(grid->GetCells(3, 0)->GetValue(), "Sum:");
-  EXPECT_TRUE(after) << "the read goes on after the swallowed error";
+  EXPECT_TRUE(after) << "the read goes on after the error";
+  EXPECT_NE(grid->GetHTML().GetText().find("ERROR:\r\nREAD ERROR"), std::string::npos)
+      << "the page says that it is incomplete";
+  ds.Heal();
+  grid->ReadValues();
+  EXPECT_EQ(grid->GetHTML().GetText().find("READ ERROR"), std::string::npos)
+      << "a later read that succeeds clears the message";
 }
+
+INSTANTIATE_TEST_SUITE_P(MovingOrReadingAField, ReadValuesFailure, ::testing::Bool());
 
 TEST(ReadValuesCursor, SlowRecNoCountsBackToTheBeginning) {
   auto ds = NumberedDataset(10);

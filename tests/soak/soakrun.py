@@ -6,7 +6,9 @@ Settings from the environment:
   ZYL_SOAK_SECONDS             length of the visiting phase (default 15)
   ZYL_SOAK_THREADS             visitor threads (default 6)
   ZYL_SOAK_SEED                random seed (default: time); printed for reruns
-  ZYL_SOAK_KEEP                1: keep the scratch folder (server log, database)
+  ZYL_SOAK_KEEP                1: keep the scratch folder (server log, database);
+                               a failed run keeps it, with each failing visitor's
+                               last posts and answers (visitor*.post, *.html)
 """
 import collections
 import http.client
@@ -188,6 +190,8 @@ class Visitor(threading.Thread):
         self.page = None
         self.conn = None
         self.seq = 0
+        self.history = []  # the last posts: (what, body, answer)
+        self.failures_kept = 0
 
     # ---- transport -------------------------------------------------------
 
@@ -243,9 +247,8 @@ class Visitor(threading.Thread):
         for grid in self.soak.grids:
             if not page.forms_of(grid.name):
                 raise AssertionError("%s: the page has no forms of grid %s" % (what, grid.name))
-            # Every table has records: a page without rows lost its data on the way.
-            if grid.detail_of is None and not page.rows(grid.name):
-                raise AssertionError("%s: grid %s shows no records" % (what, grid.name))
+        # A read cut short by a broken connection says so in the error box,
+        # and the page keeps only the rows read whole.
         if page.error_box():
             message = page.error_text()
             self.soak.stats.count("error boxes")
@@ -253,8 +256,23 @@ class Visitor(threading.Thread):
                 self.soak.record(self.index, reply.start, reply.end, "cut-box")
                 self.page = page
                 raise Cut(what + ": " + message[:200])
+        for grid in self.soak.grids:
+            # Every table has records: a page without rows lost its data on the way.
+            if grid.detail_of is None and not page.rows(grid.name):
+                raise AssertionError("%s: grid %s shows no records" % (what, grid.name))
         self.soak.record(self.index, reply.start, reply.end, "ok")
         return page
+
+    def keep_history(self):
+        """Writes the last posts and their answers into the scratch folder,
+        which a failed run keeps."""
+        for n, (what, body, answer) in enumerate(self.history):
+            base = os.path.join(SCRATCH[0], "visitor%d-%d-%d" % (self.index, self.failures_kept, n))
+            with open(base + ".post", "wb") as f:
+                f.write(what.encode() + b"\n" + body)
+            with open(base + ".html", "wb") as f:
+                f.write(answer)
+        self.failures_kept += 1
 
     def get(self, what="visit"):
         self.soak.stats.count("action " + what)
@@ -267,6 +285,7 @@ class Visitor(threading.Thread):
         body = soakpage.encode(soakpage.form_fields(form, button, values,
                                                     self.rng.randint(1, 20), self.rng.randint(1, 20)))
         reply = self.send("POST", "/", body)
+        self.history = self.history[-3:] + [(what, body, reply.body)]
         self.page = self.page_reply(reply, "%s (%s %s)" % (what, form.grid, button.name))
         return self.page
 
@@ -540,6 +559,7 @@ class Visitor(threading.Thread):
                 del e
             except (AssertionError, ConnectionError) as e:
                 self.soak.stats.fail(self.index, str(e))
+                self.keep_history()
                 self.page = None
             except Exception:
                 self.soak.stats.fail(self.index, "visitor error: " + traceback.format_exc())
@@ -734,8 +754,12 @@ def server_log_checks(soak):
             ["  " + " ".join(line.split())[:200] for line in failed[:10]])
 
 
+SCRATCH = [tempfile.gettempdir()]
+
+
 def scratch(prefix):
-    return tempfile.mkdtemp(prefix=prefix)
+    SCRATCH[0] = tempfile.mkdtemp(prefix=prefix)
+    return SCRATCH[0]
 
 
 def remove(folder, failed):
