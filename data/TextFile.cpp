@@ -1,6 +1,8 @@
 // A delimited text file as the grid's data source: loading one page of it
 // and writing the grid's visible content back. The file layout is described
-// in data/DelimitedText.h.
+// in data/DelimitedText.h. Loading sets each cell's text; a column the host
+// declared boolean, numeric or a date (its DataType, set before the load)
+// also gets typed values (data/CellValues.h), so it sums and sorts.
 #include "data/CellValues.h"
 #include "data/DelimitedText.h"
 #include "data/Paging.h"
