@@ -58,22 +58,33 @@ std::optional<std::string> Unquote(std::string_view line) {
   return value;
 }
 
-bool NeedsQuotes(std::string_view value);
+// True when `value` cannot stand on its line as it is: outer blanks (which
+// readers strip), line breaks, or a leading "<<<" (a multi-line block).
+bool CannotStandAlone(std::string_view value) {
+  if (value.empty()) return false;
+  if (IsOuterBlank(value.front()) || IsOuterBlank(value.back())) return true;
+  return value.find_first_of("\r\n") != std::string_view::npos || value.starts_with("<<<");
+}
+
+bool IsQuoteShaped(std::string_view value) {
+  return value.size() >= 2 && value.front() == '"' && value.back() == '"';
+}
+
+// A value is written quoted when it cannot stand alone, or when it would
+// itself read as a quoted form: its text inside the quotes cannot stand
+// alone or is quote-shaped again. Any other value is written as it is, so a
+// line reads as its quoted form only when the value inside needs quotes.
+// (No recursion: a file's value of a million quotes costs one pass.)
+bool NeedsQuotes(std::string_view value) {
+  if (CannotStandAlone(value)) return true;
+  std::optional<std::string> inner = Unquote(value);
+  return inner && (CannotStandAlone(*inner) || IsQuoteShaped(*inner));
+}
 
 // Whether a one-line value read from a file is a quoted line form.
 bool IsQuotedLine(std::string_view line) {
   std::optional<std::string> value = Unquote(line);
   return value && NeedsQuotes(*value);
-}
-
-// A value is written quoted when it could not stand on its line as it is:
-// outer blanks, line breaks, a leading "<<<" (a multi-line block), or text
-// that would itself read as a quoted line form.
-bool NeedsQuotes(std::string_view value) {
-  if (value.empty()) return false;
-  if (IsOuterBlank(value.front()) || IsOuterBlank(value.back())) return true;
-  if (value.find_first_of("\r\n") != std::string_view::npos) return true;
-  return value.starts_with("<<<") || IsQuotedLine(value);
 }
 
 std::string Quote(std::string_view value) {

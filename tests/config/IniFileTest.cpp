@@ -96,7 +96,9 @@ TEST(IniFile, EveryValueStandsOnOneLineAndReadsBackExactly) {
                                            "C:\\temp\\",
                                            "<<",
                                            "<<<TAG",
-                                           "one\nEND_OF_TEXT\ntwo"};
+                                           "one\nEND_OF_TEXT\ntwo",
+                                           "\"\"x\"\"",
+                                           std::string(100001, '"')};  // no deep nesting
   {
     IniFile ini(name);
     for (std::size_t i = 0; i < values.size(); ++i) {
