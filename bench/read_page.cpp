@@ -15,11 +15,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench/BenchPages.h"
 #include "data/SQLiteDataset.h"
 
 namespace {
 
-constexpr int kRows = 1000000;
+using bench::FirstRecord;
+using bench::kRows;
+using bench::ReadPage;
 
 void Check(sqlite3* db, int rc, const char* what) {
   if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
@@ -63,16 +66,10 @@ void Generate(const std::string& path) {
                          -1, &insert, nullptr),
       "prepare");
   static const char* kCities[] = {"Berlin", "Lisboa", "Oslo", "Zagreb", "Quito", "Perth"};
-  std::uint64_t seed = 88172645463325252ULL;
-  auto next = [&] {
-    seed ^= seed << 13;
-    seed ^= seed >> 7;
-    seed ^= seed << 17;
-    return seed;
-  };
+  bench::Random random;
   char text[64];
   for (int i = 1; i <= kRows; ++i) {
-    std::uint64_t r = next();
+    std::uint64_t r = random.Next();
     sqlite3_bind_int(insert, 1, i);
     std::snprintf(text, sizeof text, "Customer %06d", static_cast<int>(r % 50000));
     sqlite3_bind_text(insert, 2, text, -1, SQLITE_TRANSIENT);
@@ -114,25 +111,6 @@ const std::string& Database() {
     return p;
   }();
   return path;
-}
-
-// range(0): rows per page; range(1): 0 for page 1, 1 for the last page.
-int FirstRecord(const benchmark::State& state) {
-  int perPage = static_cast<int>(state.range(0));
-  return state.range(1) == 0 ? 0 : (kRows - 1) / perPage * perPage;
-}
-
-// Reads one page as the grid does and returns the text bytes read.
-std::size_t ReadPage(zyl::TDataSet& ds, int first, int perPage) {
-  std::size_t bytes = 0;
-  int total = ds.RecordCount();
-  ds.First();
-  if (first > 0) ds.MoveBy(first);
-  for (int i = 0; i < perPage && i < total && !ds.Eof(); ++i) {
-    for (int f = 0; f < ds.FieldCount(); ++f) bytes += ds.GetField(f)->AsString().size();
-    ds.Next();
-  }
-  return bytes;
 }
 
 // A new dataset for every page, as in a CGI request.

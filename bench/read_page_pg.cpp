@@ -16,13 +16,16 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchPages.h"
 #include "data/PgDataset.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kRows = 1000000;
+using bench::FirstRecord;
+using bench::kRows;
+using bench::ReadPage;
 
 // The server of this run; stopped when the program ends.
 class Server {
@@ -103,23 +106,6 @@ bool Skipped(benchmark::State& state) {
   if (TheServer().Problem().empty()) return false;
   state.SkipWithError(TheServer().Problem().c_str());
   return true;
-}
-
-int FirstRecord(const benchmark::State& state) {
-  int perPage = static_cast<int>(state.range(0));
-  return state.range(1) == 0 ? 0 : (kRows - 1) / perPage * perPage;
-}
-
-std::size_t ReadPage(zyl::TDataSet& ds, int first, int perPage) {
-  std::size_t bytes = 0;
-  int total = ds.RecordCount();
-  ds.First();
-  if (first > 0) ds.MoveBy(first);
-  for (int i = 0; i < perPage && i < total && !ds.Eof(); ++i) {
-    for (int f = 0; f < ds.FieldCount(); ++f) bytes += ds.GetField(f)->AsString().size();
-    ds.Next();
-  }
-  return bytes;
 }
 
 // A new dataset (and connection) for every page, as in a CGI request.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bench/BenchPages.h"
 #include "grid/ZylHTMLGrid.h"
 
 namespace {
@@ -15,17 +16,11 @@ struct Page {
   explicit Page(int rows) {
     grid.SetColCount(10);
     grid.SetRowCount(rows);
-    std::uint64_t seed = 88172645463325252ULL;
-    auto next = [&] {
-      seed ^= seed << 13;
-      seed ^= seed >> 7;
-      seed ^= seed << 17;
-      return seed;
-    };
+    bench::Random random;
     for (int r = 0; r < rows; ++r) {
       grid.GetRows(r)->SetRecNo(r);
       for (int c = 0; c < 10; ++c) {
-        std::uint64_t v = next();
+        std::uint64_t v = random.Next();
         std::string value = c % 2 == 0 ? "Customer " + std::to_string(v % 50000)
                                        : std::to_string(static_cast<double>(v % 100000) / 100.0);
         grid.GetCells(r, c)->SetValue(value);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 #include "platform/Exception.h"
 #include "platform/FileSink.h"
@@ -24,46 +26,85 @@ namespace zyl::config {
 
 namespace {
 
-constexpr const char kTag[] = "END_OF_TEXT";
-
 std::string ErrnoText(int err) {
   return std::strerror(err);
 }
 
-bool IsIniSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+// A blank or a control character, which INI readers strip from the ends of
+// a value (SimpleIni writes such a value as a multi-line block).
+bool IsOuterBlank(char c) {
+  return c == ' ' || (static_cast<unsigned char>(c) < 0x20);
 }
 
-// SimpleIni writes a value in its multi-line form when it starts or ends
-// with white space or holds a line break.
-bool WrittenAsMultiLine(const std::string& value) {
+// The value of a quoted line form ("..." with \\ \r \n), or nothing when
+// `line` is not one.
+std::optional<std::string> Unquote(std::string_view line) {
+  if (line.size() < 2 || line.front() != '"' || line.back() != '"') return std::nullopt;
+  std::string value;
+  value.reserve(line.size() - 2);
+  for (std::size_t i = 1; i + 1 < line.size(); ++i) {
+    if (line[i] != '\\') {
+      value += line[i];
+      continue;
+    }
+    if (i + 2 >= line.size()) return std::nullopt;  // a lone backslash at the end
+    switch (line[++i]) {
+      case '\\': value += '\\'; break;
+      case 'r': value += '\r'; break;
+      case 'n': value += '\n'; break;
+      default: return std::nullopt;
+    }
+  }
+  return value;
+}
+
+// True when `value` cannot stand on its line as it is: outer blanks (which
+// readers strip), line breaks, or a leading "<<<" (a multi-line block).
+bool CannotStandAlone(std::string_view value) {
   if (value.empty()) return false;
-  if (IsIniSpace(value.front()) || IsIniSpace(value.back())) return true;
-  return value.find_first_of("\r\n") != std::string::npos;
+  if (IsOuterBlank(value.front()) || IsOuterBlank(value.back())) return true;
+  return value.find_first_of("\r\n") != std::string_view::npos || value.starts_with("<<<");
 }
 
-bool SameAsciiText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-    if (x != y) return false;
-  }
-  return true;
+bool IsQuoteShaped(std::string_view value) {
+  return value.size() >= 2 && value.front() == '"' && value.back() == '"';
 }
 
-// True when a line of the multi-line value would end it early on reading.
-bool HoldsEndTag(std::string_view value) {
-  std::size_t start = 0;
-  while (start <= value.size()) {
-    std::size_t end = value.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = value.size();
-    std::string_view line = value.substr(start, end - start);
-    while (!line.empty() && IsIniSpace(line.back())) line.remove_suffix(1);
-    if (SameAsciiText(line, kTag)) return true;
-    start = end + 1;
+// A value is written quoted when it cannot stand alone, or when it would
+// itself read as a quoted form: its text inside the quotes cannot stand
+// alone or is quote-shaped again. Any other value is written as it is, so a
+// line reads as its quoted form only when the value inside needs quotes.
+// (No recursion: a file's value of a million quotes costs one pass.)
+bool NeedsQuotes(std::string_view value) {
+  if (CannotStandAlone(value)) return true;
+  std::optional<std::string> inner = Unquote(value);
+  return inner && (CannotStandAlone(*inner) || IsQuoteShaped(*inner));
+}
+
+// Whether a one-line value read from a file is a quoted line form.
+bool IsQuotedLine(std::string_view line) {
+  std::optional<std::string> value = Unquote(line);
+  return value && NeedsQuotes(*value);
+}
+
+std::string Quote(std::string_view value) {
+  std::string line = "\"";
+  for (char c : value) {
+    switch (c) {
+      case '\\': line += "\\\\"; break;
+      case '\r': line += "\\r"; break;
+      case '\n': line += "\\n"; break;
+      default: line += c; break;
+    }
   }
-  return false;
+  line += '"';
+  return line;
+}
+
+// The value a line form stands for.
+std::string ValueOf(const char* line) {
+  std::optional<std::string> value = Unquote(line);
+  return value && NeedsQuotes(*value) ? std::move(*value) : std::string(line);
 }
 
 std::string ReadWholeFile(const std::string& fileName, std::size_t maxBytes) {
@@ -109,8 +150,25 @@ std::string ReadWholeFile(const std::string& fileName, std::size_t maxBytes) {
 }  // namespace
 
 struct IniFile::Impl {
-  // Not UTF-8 aware (bytes as they are), one value per key, multi-line values.
+  // Not UTF-8 aware (bytes as they are), one value per key; multi-line
+  // blocks are read (files of earlier versions) but never written: every
+  // value is kept in the form it takes on its line.
   CSimpleIniA ini{false, false, true};
+
+  // Turns the values read from multi-line blocks into their line forms.
+  void QuoteBlockValues() {
+    CSimpleIniA::TNamesDepend sections;
+    ini.GetAllSections(sections);
+    for (const auto& section : sections) {
+      CSimpleIniA::TNamesDepend keys;
+      ini.GetAllKeys(section.pItem, keys);
+      for (const auto& key : keys) {
+        const char* value = ini.GetValue(section.pItem, key.pItem, "");
+        if (!NeedsQuotes(value) || IsQuotedLine(value)) continue;
+        ini.SetValue(section.pItem, key.pItem, Quote(value).c_str());
+      }
+    }
+  }
 };
 
 IniFile::IniFile(std::string fileName, std::size_t maxBytes)
@@ -120,6 +178,7 @@ IniFile::IniFile(std::string fileName, std::size_t maxBytes)
   if (!data.empty() && impl_->ini.LoadData(data) < 0) {
     throw EInOutError("configuration file '" + fileName_ + "': cannot parse");
   }
+  impl_->QuoteBlockValues();
 }
 
 IniFile::~IniFile() = default;
@@ -134,14 +193,14 @@ bool IniFile::ValueExists(const std::string& section, const std::string& key) co
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
                                 const std::string& def) const {
-  const char* value = impl_->ini.GetValue(section.c_str(), key.c_str(), nullptr);
-  return value != nullptr ? std::string(value) : def;
+  const char* line = impl_->ini.GetValue(section.c_str(), key.c_str(), nullptr);
+  return line != nullptr ? ValueOf(line) : def;
 }
 
 int IniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
-  const char* text = impl_->ini.GetValue(section.c_str(), key.c_str(), nullptr);
+  const char* line = impl_->ini.GetValue(section.c_str(), key.c_str(), nullptr);
   int value = 0;
-  if (text == nullptr || !TryStrToInt(text, value)) return def;
+  if (line == nullptr || !TryStrToInt(ValueOf(line), value)) return def;
   return value;
 }
 
@@ -151,12 +210,8 @@ bool IniFile::ReadBool(const std::string& section, const std::string& key, bool 
 
 void IniFile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
-  bool multiLine = WrittenAsMultiLine(value);
-  if ((!multiLine && value.rfind("<<<", 0) == 0) || (multiLine && HoldsEndTag(value))) {
-    throw EConvertError("configuration file '" + fileName_ + "': [" + section + "] " + key +
-                        ": the value cannot be stored (it would read back as another value)");
-  }
-  if (impl_->ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0) {
+  const std::string line = NeedsQuotes(value) ? Quote(value) : value;
+  if (impl_->ini.SetValue(section.c_str(), key.c_str(), line.c_str()) < 0) {
     throw EInOutError("configuration file '" + fileName_ + "': out of memory");
   }
   dirty_ = true;

@@ -9,9 +9,13 @@
 // the file atomically (temporary file beside it, then rename), so a write
 // that fails half-way leaves the old file intact.
 //
-// Values that hold line breaks or start or end with blanks are written in
-// SimpleIni's multi-line form (key=<<<END_OF_TEXT ... END_OF_TEXT), which
-// reads back unchanged except that CR LF inside a value becomes LF.
+// Every value stands on its own Key=Value line, so that other INI readers
+// (Python's configparser among them) read the file. A value that could not
+// stand there as it is (outer blanks or control characters, line breaks, a
+// leading "<<<", or text that reads as the quoted form) is written in double
+// quotes with \\, \r and \n for backslash, CR and LF; every value reads
+// back exactly. SimpleIni's multi-line blocks (key=<<<END_OF_TEXT ...
+// END_OF_TEXT) of earlier files are read, and written again quoted.
 #pragma once
 
 #include <cstddef>
@@ -48,9 +52,7 @@ class IniFile {
   bool ReadBool(const std::string& section, const std::string& key, bool def) const;
 
   // Sets the value in memory, adding the section and key when missing (an
-  // existing key keeps its place). Throws EConvertError for a one-line value
-  // that starts with "<<<" or a value with a line "END_OF_TEXT", which the
-  // file format cannot carry.
+  // existing key keeps its place).
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   void WriteInteger(const std::string& section, const std::string& key, int value);
   void WriteBool(const std::string& section, const std::string& key, bool value);

@@ -1,12 +1,12 @@
 // SortDataset: sorting every record of the bound dataset, and the class
 // table that tells which property takes the sort key.
 #include "data/DatasetSort.h"
-#include "data/FlagGuard.h"
 
 #include <array>
 #include <string_view>
 
 #include "grid/ZylHTMLGrid.h"
+#include "platform/ScopeExit.h"
 
 namespace zyl {
 
@@ -82,7 +82,7 @@ bool TZylHTMLGrid::SortDataset(int aCol, TSortOrder order) {
   // the sort order starts no second sort and no second read.
   if (readingDataset_ || dataset_ == nullptr) return false;
   ApplyDatasetSortKey(*dataset_, DatasetSortKey(columns_.Get(aCol)->GetFieldName(), order));
-  FlagGuard keyHandedOver(readingDataset_);
+  auto keyHandedOver = ValueForScope(readingDataset_, true);
   ReadValues();
   return false;
 }

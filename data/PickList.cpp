@@ -5,6 +5,8 @@
 #include "grid/ZylHTMLGrid.h"
 #include "platform/DateTime.h"
 #include "platform/Format.h"
+#include "platform/ScopeExit.h"
+#include "platform/Text.h"
 
 namespace zyl {
 
@@ -17,8 +19,7 @@ std::vector<std::pair<bool, int>> ParseIndexList(const std::string& text) {
   while (start <= text.size()) {
     std::size_t end = text.find(',', start);
     if (end == std::string::npos) end = text.size();
-    std::string entry = text.substr(start, end - start);
-    while (!entry.empty() && entry.back() == ' ') entry.pop_back();
+    std::string_view entry = TrimRightView(std::string_view(text).substr(start, end - start), " ");
     int value = 0;
     bool ok = TryStrToInt(entry, value);
     entries.emplace_back(ok, value);
@@ -27,26 +28,18 @@ std::vector<std::pair<bool, int>> ParseIndexList(const std::string& text) {
   return entries;
 }
 
-// Puts the grid's cursor back on its record when `dataSet` is the grid's
-// own dataset, also when an exception passes.
-class RecNoRestorer {
- public:
-  RecNoRestorer(TZylHTMLGrid& grid, const TDataSet* dataSet) : grid_(grid), dataSet_(dataSet) {}
-  ~RecNoRestorer() {
-    if (dataSet_ != grid_.GetDataset()) return;
+// A guard that puts the grid's cursor back on its record when `dataSet` is
+// the grid's own dataset, also when an exception passes.
+auto RestoreRecNo(TZylHTMLGrid& grid, const TDataSet* dataSet) {
+  return ScopeExit([&grid, dataSet] {
+    if (dataSet != grid.GetDataset()) return;
     try {
-      grid_.SetRecNo(grid_.GetRecNo());
+      grid.SetRecNo(grid.GetRecNo());
     } catch (const std::exception&) {
-      // A destructor must not throw; the exception that is passing matters more.
+      // A guard must not throw; the exception that is passing matters more.
     }
-  }
-  RecNoRestorer(const RecNoRestorer&) = delete;
-  RecNoRestorer& operator=(const RecNoRestorer&) = delete;
-
- private:
-  TZylHTMLGrid& grid_;
-  const TDataSet* dataSet_;
-};
+  });
+}
 
 }  // namespace
 
@@ -78,7 +71,7 @@ void TZylHTMLGrid::PopulatePickList(TDataSet* dataSet, const std::string& fieldI
     pairs.push_back(Pair{fieldList[i].second, columns_.Get(columnList[i].second)});
   }
 
-  RecNoRestorer restore(*this, dataSet);
+  auto restore = RestoreRecNo(*this, dataSet);
   int fieldCount = dataSet->FieldCount();
   for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) {
     for (const Pair& pair : pairs) {
@@ -115,7 +108,7 @@ void TZylHTMLGrid::PopulatePickListEX(TDataSet* dataSet, const std::string& pick
   column->PickList().SetSorted(false);
   column->ValueList().SetSorted(false);
   if (dataSet == nullptr || !dataSet->GetActive()) return;
-  RecNoRestorer restore(*this, dataSet);
+  auto restore = RestoreRecNo(*this, dataSet);
   TField* pick = dataSet->FieldByName(pickField);
   TField* value = dataSet->FieldByName(valueField);
   for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) {

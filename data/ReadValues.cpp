@@ -4,12 +4,13 @@
 #include <exception>
 #include <vector>
 
+#include "data/CellValues.h"
 #include "data/DatasetSort.h"
-#include "data/FlagGuard.h"
 #include "data/Paging.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/DateTime.h"
 #include "platform/Format.h"
+#include "platform/ScopeExit.h"
 
 namespace zyl {
 
@@ -108,7 +109,7 @@ void TZylHTMLGrid::ReadValues() {
     }
   }
   {
-    FlagGuard guard(readingDataset_);
+    auto reading = ValueForScope(readingDataset_, true);
     ApplySettings();
   }
   int recNo = paging::ClampRecNoToPage(recNo_, page_, rowsPerPage_);
@@ -169,14 +170,9 @@ void TZylHTMLGrid::PopulateCell(int aRow, int aCol, const std::string& value) {
     cell->SetNumericValue(number);
     cell->SetValue(value);
   } else if (IsDateType(type)) {
-    const std::string& pattern = type == TFieldType::ftDate   ? dateFormat_
-                                 : type == TFieldType::ftTime ? timeFormat_
-                                                              : dateTimeFormat_;
+    const std::string& pattern = DatePatternFor(*this, type);
     TDateTime date = 0;
-    if (!TryParseDateTime(value, pattern, date) &&
-        !(type == TFieldType::ftDateTime && TryParseDateTime(value, dateFormat_, date))) {
-      date = StrToDateTime(value);
-    }
+    if (!TryParseCellDate(*this, type, value, date)) date = StrToDateTime(value);  // its error
     cell->SetVariantValue(TVariant(value));
     cell->SetDateValue(date);
     cell->SetValue(column->GetEditMode() ? FormatDateTime(pattern, date) : value);

@@ -1,11 +1,13 @@
 // A delimited text file as the grid's data source: loading one page of it
 // and writing the grid's visible content back. The file layout is described
-// in data/DelimitedText.h.
+// in data/DelimitedText.h. Loading sets each cell's text; a column the host
+// declared boolean, numeric or a date (its DataType, set before the load)
+// also gets typed values (data/CellValues.h), so it sums and sorts.
+#include "data/CellValues.h"
 #include "data/DelimitedText.h"
 #include "data/Paging.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/FileSink.h"
-#include "platform/Locale.h"
 #include "platform/System.h"
 
 namespace zyl {
@@ -69,12 +71,9 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
       TZylField* cell = GetCells(row, i);
       const std::string& text = fields.Get(i);
       cell->SetValue(text);
-      // A column the host declared boolean shows (and keeps) its stored
-      // state: "True" as the editing writes it, also "1", "-1", "on", "yes".
-      if (column->GetDataType() == TFieldType::ftBoolean) {
-        cell->SetBooleanValue(AnsiSameText(text, "true") || text == "1" || text == "-1" ||
-                              AnsiSameText(text, "on") || AnsiSameText(text, "yes"));
-      }
+      // A column the host declared boolean, numeric or a date gets typed
+      // values, so that it shows its state, sums and sorts.
+      SetTypedValueFromText(*this, *cell, column->GetDataType(), text);
     }
   };
 
@@ -99,7 +98,11 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
     for (; placed < fields.Count() && placed < maxCols_; ++placed) placeField(filled, placed);
     // A short line leaves no text of an earlier record in its row.
     int cols = GetColCount();
-    for (int i = placed; i < cols; ++i) GetCells(filled, i)->SetValue("");
+    for (int i = placed; i < cols; ++i) {
+      TZylField* cell = GetCells(filled, i);
+      cell->SetValue("");
+      SetTypedValueFromText(*this, *cell, columns_.Get(i)->GetDataType(), "");
+    }
   }
   if (GetRowCount() > filled) SetRowCount(filled);
   SetColCount(widest);

@@ -5,6 +5,7 @@
 
 #include "platform/Exception.h"
 #include "platform/Locale.h"
+#include "platform/Text.h"
 
 namespace zyl {
 
@@ -125,16 +126,8 @@ TColor StringToColor(std::string_view text) {
   if (digits.empty() || digits.size() > (base == 16 ? 8u : 10u)) return fail();
   std::uint64_t value = 0;
   for (char c : digits) {
-    int d;
-    if (c >= '0' && c <= '9') {
-      d = c - '0';
-    } else if (base == 16 && c >= 'a' && c <= 'f') {
-      d = c - 'a' + 10;
-    } else if (base == 16 && c >= 'A' && c <= 'F') {
-      d = c - 'A' + 10;
-    } else {
-      return fail();
-    }
+    const int d = HexDigitValue(c);
+    if (d < 0 || d >= base) return fail();
     value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);
   }
   // Decimal text covers the signed and the unsigned 32-bit range.

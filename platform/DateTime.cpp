@@ -1,13 +1,13 @@
 #include "platform/DateTime.h"
 
 #include <array>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "platform/Exception.h"
 #include "platform/Format.h"
+#include "platform/Text.h"
 
 namespace zyl {
 
@@ -172,12 +172,12 @@ std::string FormatDateTime(std::string_view pattern, TDateTime value) {
   std::size_t i = 0;
   auto count = [&](char c) {
     std::size_t n = 0;
-    while (i + n < pattern.size() && std::tolower(static_cast<unsigned char>(pattern[i + n])) == c) ++n;
+    while (i + n < pattern.size() && AsciiLower(pattern[i + n]) == c) ++n;
     return n;
   };
   while (i < pattern.size()) {
     char c = pattern[i];
-    char lc = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    char lc = AsciiLower(c);
     if (c == '"' || c == '\'') {
       std::size_t end = pattern.find(c, i + 1);
       if (end == std::string_view::npos) end = pattern.size();
@@ -276,10 +276,9 @@ std::vector<PatternToken> Tokenize(std::string_view pattern) {
   std::vector<PatternToken> tokens;
   bool afterHour = false;
   for (std::size_t p = 0; p < pattern.size();) {
-    char lc = static_cast<char>(std::tolower(static_cast<unsigned char>(pattern[p])));
+    char lc = AsciiLower(pattern[p]);
     std::size_t n = 0;
-    while (p + n < pattern.size() &&
-           std::tolower(static_cast<unsigned char>(pattern[p + n])) == lc) {
+    while (p + n < pattern.size() && AsciiLower(pattern[p + n]) == lc) {
       ++n;
     }
     PatternToken::Kind kind = PatternToken::Separator;

@@ -6,41 +6,15 @@
 
 #include <memory>
 
+#include "platform/Text.h"
+#include "platform/Utf8.h"
+
 namespace zyl {
 
 namespace {
 
 icu::UnicodeString FromUtf8(std::string_view s) {
   return icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
-}
-
-// Length of the well-formed UTF-8 sequence at s[i], or 0 when the bytes
-// there are not one (a stray byte of another code page, an overlong form,
-// a surrogate, a cut-off sequence).
-std::size_t SequenceLength(std::string_view s, std::size_t i) {
-  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char c = byte(i);
-  if (c < 0x80) return 1;
-  std::size_t n = 0;
-  unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
-  if (c >= 0xC2 && c <= 0xDF) {
-    n = 2;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    n = 3;
-    if (c == 0xE0) lo = 0xA0;
-    if (c == 0xED) hi = 0x9F;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    n = 4;
-    if (c == 0xF0) lo = 0x90;
-    if (c == 0xF4) hi = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + n > s.size() || byte(i + 1) < lo || byte(i + 1) > hi) return 0;
-  for (std::size_t k = 2; k < n; ++k) {
-    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-  }
-  return n;
 }
 
 // Case-maps the well-formed UTF-8 runs of `s` through ICU and copies every
@@ -62,7 +36,7 @@ std::string MapCase(std::string_view s, bool upper) {
   };
   std::size_t i = 0;
   while (i < s.size()) {
-    std::size_t n = SequenceLength(s, i);
+    std::size_t n = DecodeUtf8(s, i).length;
     if (n > 0) {
       i += n;
       continue;
@@ -73,13 +47,6 @@ std::string MapCase(std::string_view s, bool upper) {
   }
   flush(s.size());
   return out;
-}
-
-bool IsAscii(std::string_view s) {
-  for (unsigned char c : s) {
-    if (c >= 0x80) return false;
-  }
-  return true;
 }
 
 // One collator per thread and strength: collators are not thread-safe for
@@ -122,25 +89,11 @@ int Collate(std::string_view a, std::string_view b, icu::Collator::ECollationStr
 }  // namespace
 
 std::string AnsiUpperCase(std::string_view s) {
-  if (IsAscii(s)) {
-    std::string out(s);
-    for (char& c : out) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-  }
-  return MapCase(s, true);
+  return IsAscii(s) ? AsciiUpperCase(s) : MapCase(s, true);
 }
 
 std::string AnsiLowerCase(std::string_view s) {
-  if (IsAscii(s)) {
-    std::string out(s);
-    for (char& c : out) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-  }
-  return MapCase(s, false);
+  return IsAscii(s) ? AsciiLowerCase(s) : MapCase(s, false);
 }
 
 int AnsiCompareStr(std::string_view a, std::string_view b) {
@@ -161,16 +114,7 @@ int AnsiCompareText(std::string_view a, std::string_view b) {
 }
 
 bool AnsiSameText(std::string_view a, std::string_view b) {
-  if (a.size() == b.size() && IsAscii(a) && IsAscii(b)) {
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      char x = a[i], y = b[i];
-      if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-      if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-      if (x != y) return false;
-    }
-    return true;
-  }
-  if (IsAscii(a) && IsAscii(b)) return false;  // lengths differ
+  if (IsAscii(a) && IsAscii(b)) return SameAsciiText(a, b);
   return AnsiUpperCase(a) == AnsiUpperCase(b);
 }
 

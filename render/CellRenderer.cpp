@@ -14,27 +14,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/ScopeExit.h"
 #include "render/CaptionRenderer.h"
 #include "request/ZylCSS.h"
 
 namespace zyl::render {
-
-namespace {
-
-// Runs a clean-up action when the scope ends, also when rendering throws.
-template <class Fn>
-class ScopeExit {
- public:
-  explicit ScopeExit(Fn fn) : fn_(std::move(fn)) {}
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-  ~ScopeExit() { fn_(); }
-
- private:
-  Fn fn_;
-};
-
-}  // namespace
 
 void CellRenderer::AppendHTML(TZylField& cell, int aRow, int aCol) {
   if (!grid_.GetColumns(aCol)->GetVisible()) return;

@@ -7,9 +7,10 @@
 // written through Value(): cell values wherever they appear (cell text,
 // VALUE attributes, TEXTAREA content), pick-list and value-list entries
 // (option text and VALUE), column captions, and the cell values that fixed
-// cells show as their caption. Value() replaces & < > " ' by &amp; &lt;
-// &gt; &quot; &#39;. Everything the host sets as HTML on purpose is written
-// through Literal(): the HTML overrides of cells, rows, columns and glyphs,
+// cells show as their caption. Value() escapes through the library's one
+// escaper (AppendEscapedHtml, platform/Text.h): & < > " ' become &amp;
+// &lt; &gt; &quot; &#39;. Everything the host sets as HTML on purpose is
+// written through Literal(): the HTML overrides of cells, rows, columns and glyphs,
 // CSS texts and class names, CurrentHTML (built by the library) and the
 // texts the host configures (Header, the Alt* and Text* properties,
 // ImagesURL, image names). Escaping happens at output only: stored values,
@@ -24,6 +25,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/Text.h"
 
 namespace zyl::render {
 
@@ -61,13 +64,7 @@ class HtmlWriter {
   }
   // Appends the low 24 bits of `rgb` as six upper-case hexadecimal digits.
   HtmlWriter& Hex6(std::uint32_t rgb) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    char digits[6];
-    for (int i = 5; i >= 0; --i) {
-      digits[i] = kDigits[rgb & 0xFu];
-      rgb >>= 4;
-    }
-    out_.append(digits, sizeof digits);
+    AppendHex(out_, rgb, 6);
     return *this;
   }
 
@@ -82,8 +79,5 @@ class HtmlWriter {
  private:
   std::string& out_;
 };
-
-// `text` escaped for `context` as a new string (Value() into an empty buffer).
-std::string EscapeHtml(std::string_view text, HtmlContext context = HtmlContext::Text);
 
 }  // namespace zyl::render

@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "grid/ZylHTMLGrid.h"
-#include "render/PageText.h"
+#include "platform/Format.h"
+#include "platform/Text.h"
 #include "request/ZylCSS.h"
 
 namespace zyl {
@@ -117,9 +118,10 @@ TStringList& TZylHTMLGrid::GetHTML() {
   if (cacheBitmaps_ && masterGrid_ == nullptr) page.Add(GetCachedBitmaps(""));
 
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"1\" CELLSPACING=\"0\"" + size +
-           "><TR><TD BGCOLOR=\"#" + Hex6(background_) + "\">");
+           "><TR><TD BGCOLOR=\"#" + IntToHex(ColorToRGB(background_), 6) + "\">");
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\">");
-  page.Add("<TR><TD BGCOLOR=\"" + Hex6(headerColor_) + "\" CLASS=\"" + headerClass + "\">");
+  page.Add("<TR><TD BGCOLOR=\"" + IntToHex(ColorToRGB(headerColor_), 6) + "\" CLASS=\"" +
+           headerClass + "\">");
   if (OnBeforeAddHeader) OnBeforeAddHeader(this, page);
   page.Add("&nbsp;" + header_ + "&nbsp;");
   if (OnAfterAddHeader) OnAfterAddHeader(this, page);
@@ -142,7 +144,7 @@ TStringList& TZylHTMLGrid::GetHTML() {
   size = " WIDTH=\"100%\" HEIGHT=\"100%\"";
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"1\"" + size + ">");
   page.Add("<TR>");
-  page.Add(" <TD BGCOLOR=\"#" + Hex6(borderColor_) + "\">");
+  page.Add(" <TD BGCOLOR=\"#" + IntToHex(ColorToRGB(borderColor_), 6) + "\">");
   page.Add("  <TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"" + std::to_string(borderWidth_) +
            "\"" + size + ">");
 
@@ -153,7 +155,8 @@ TStringList& TZylHTMLGrid::GetHTML() {
   page.Add("   <TR>");
   if (showVerticalToolbar_) {
     page.Add("<TD WIDTH=\"24\" ROWSPAN=\"" + std::to_string(GetRowCount() + 1) + "\" BGCOLOR=\"" +
-             Hex6(background_) + "\" BACKGROUND=\"" + imagesURL_ + "GBevelV.gif\" VALIGN=\"TOP\">");
+             IntToHex(ColorToRGB(background_), 6) + "\" BACKGROUND=\"" + imagesURL_ +
+             "GBevelV.gif\" VALIGN=\"TOP\">");
     page.Add(GetSettingsHV("GSel;GGLYPHON", this));
     if (GetRowCount() > 0) {
       auto button = [&](const char* name, const char* image, const std::string& alt) {

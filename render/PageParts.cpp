@@ -3,7 +3,7 @@
 #include "export/ZylHTMLExport.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
-#include "render/PageText.h"
+#include "platform/Text.h"
 
 namespace zyl {
 

@@ -15,44 +15,13 @@
 
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
+#include "platform/Text.h"
 #include "render/HtmlWriter.h"
 #include "request/ZylCSS.h"
 
 namespace zyl {
 
 namespace {
-
-// Eight bytes at a time: the style-sheet lines are scanned for every
-// composed rule, so this loop is hot.
-bool IsAscii(std::string_view s) {
-  std::size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, s.data() + i, sizeof word);
-    if ((word & 0x8080808080808080ull) != 0) return false;
-  }
-  for (; i < s.size(); ++i) {
-    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
-  }
-  return true;
-}
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// AnsiLowerCase of a composed rule. Rules are nearly always ASCII, which
-// AnsiLowerCase maps byte by byte; this loop does the same in a form the
-// compiler vectorises (every cell composes a rule, so it is hot).
-std::string LowerRule(const std::string& rule) {
-  if (!IsAscii(rule)) return AnsiLowerCase(rule);
-  std::string lower(rule.size(), '\0');
-  const auto* in = reinterpret_cast<const unsigned char*>(rule.data());
-  auto* out = reinterpret_cast<unsigned char*>(lower.data());
-  for (std::size_t i = 0; i < rule.size(); ++i) {
-    const unsigned char c = in[i];
-    out[i] = static_cast<unsigned char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 32 : 0));
-  }
-  return lower;
-}
 
 // Whether the locale lower-case form of `line` contains `lowerRule`, the
 // lower-case form of `rule`. AnsiLowerCase maps ASCII text byte by byte, so
@@ -71,7 +40,7 @@ bool LineContainsRule(std::string_view line, std::string_view rule, std::string_
       const void* hit = std::memchr(line.data() + start, first, last - start + 1);
       if (hit == nullptr) return false;
       start = static_cast<std::size_t>(static_cast<const char*>(hit) - line.data());
-    } else if (LowerAscii(line[start]) != first) {
+    } else if (AsciiLower(line[start]) != first) {
       continue;
     }
     if (rule.size() == lowerRule.size() &&
@@ -79,7 +48,7 @@ bool LineContainsRule(std::string_view line, std::string_view rule, std::string_
       return true;
     }
     std::size_t i = 1;
-    while (i < lowerRule.size() && LowerAscii(line[start + i]) == lowerRule[i]) ++i;
+    while (i < lowerRule.size() && AsciiLower(line[start + i]) == lowerRule[i]) ++i;
     if (i == lowerRule.size()) return true;
   }
   return false;
@@ -175,7 +144,7 @@ std::string TZylCSS::ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignm
   std::string name;
   int found = FindRecent(css_, rule);
   if (found < 0) {
-    const std::string lowerRule = LowerRule(rule);
+    const std::string lowerRule = AnsiLowerCase(rule);
     for (int i = 0; i < css_.Count(); ++i) {
       if (LineContainsRule(css_[i], rule, lowerRule)) {
         found = i;

@@ -5,7 +5,8 @@
 #include <algorithm>
 
 #include "grid/ZylHTMLGrid.h"
-#include "render/PageText.h"
+#include "platform/Format.h"
+#include "platform/Text.h"
 
 namespace zyl {
 
@@ -102,7 +103,7 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
   std::string cls;
   ComposeCSS(toolbarFont_, toolbarFontStyle_, wordWrap_, toolbarHAlign_, toolbarVAlign_, "", -1,
              cls);
-  std::string tool = Hex6(toolbarColor_);
+  std::string tool = IntToHex(ColorToRGB(toolbarColor_), 6);
   bool reduced = smallToolbar_ && masterGrid_ != nullptr;
 
   std::string inner;
@@ -192,10 +193,10 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner += "            </TABLE>";
   }
 
-  std::string light47 = Hex6(AddBrigthness(background_, 47));
-  std::string light32 = Hex6(AddBrigthness(background_, 32));
-  std::string dark32 = Hex6(AddBrigthness(background_, -32));
-  std::string dark80 = Hex6(AddBrigthness(background_, -80));
+  std::string light47 = IntToHex(ColorToRGB(AddBrigthness(background_, 47)), 6);
+  std::string light32 = IntToHex(ColorToRGB(AddBrigthness(background_, 32)), 6);
+  std::string dark32 = IntToHex(ColorToRGB(AddBrigthness(background_, -32)), 6);
+  std::string dark80 = IntToHex(ColorToRGB(AddBrigthness(background_, -80)), 6);
   std::string out;
   out.reserve(inner.size() + 1500);
   auto line = [&out](std::initializer_list<std::string_view> parts) {
@@ -212,7 +213,8 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
   line({"           </TR>"});
   line({"           <TR>"});
   line({"             <TD WIDTH=\"2\" BGCOLOR=\"#", light47, "\"></TD>"});
-  line({"             <TD BGCOLOR=\"#", Hex6(background_), "\">", inner, "</TD>"});
+  line({"             <TD BGCOLOR=\"#", IntToHex(ColorToRGB(background_), 6), "\">", inner,
+        "</TD>"});
   line({"             <TD WIDTH=\"2\" BGCOLOR=\"#", dark80, "\"></TD>"});
   line({"           </TR>"});
   line({"           <TR>"});

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/Text.h"
+
 namespace zylgrid {
 
 bool ReadImage(const std::string& folder, const std::string& name, std::string& bytes) {
@@ -26,15 +28,9 @@ bool ReadImage(const std::string& folder, const std::string& name, std::string& 
 }
 
 std::string ImageContentType(const std::string& name) {
-  std::string lower = name;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  auto ends = [&](const char* ext) {
-    std::string e(ext);
-    return lower.size() >= e.size() && lower.compare(lower.size() - e.size(), e.size(), e) == 0;
-  };
-  if (ends(".gif")) return "image/gif";
-  if (ends(".png")) return "image/png";
+  const std::string lower = zyl::AsciiLowerCase(name);
+  if (lower.ends_with(".gif")) return "image/gif";
+  if (lower.ends_with(".png")) return "image/png";
   return "application/octet-stream";
 }
 

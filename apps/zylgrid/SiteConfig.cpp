@@ -7,7 +7,6 @@
 #include <SimpleIni.h>
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -15,25 +14,15 @@
 #include <sstream>
 
 #include "platform/System.h"
+#include "platform/Text.h"
 
 namespace zylgrid {
 
 namespace fs = std::filesystem;
+using zyl::AsciiLowerCase;
+using zyl::Trim;
 
 namespace {
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-std::string Trim(const std::string& text) {
-  std::size_t b = text.find_first_not_of(" \t");
-  if (b == std::string::npos) return std::string();
-  std::size_t e = text.find_last_not_of(" \t");
-  return text.substr(b, e - b + 1);
-}
 
 // Reads one section's keys and reports problems with file, section and key.
 class SectionReader {
@@ -47,11 +36,11 @@ class SectionReader {
   bool Has(const char* key) const { return ini_.GetValue(section_.c_str(), key) != nullptr; }
   std::string Text(const char* key) const {
     const char* value = ini_.GetValue(section_.c_str(), key);
-    return value == nullptr ? std::string() : Trim(value);
+    return value == nullptr ? std::string() : Trim(value, " \t");
   }
   bool Flag(const char* key, bool fallback) const {
     if (!Has(key)) return fallback;
-    std::string v = Lower(Text(key));
+    std::string v = AsciiLowerCase(Text(key));
     if (v == "1" || v == "true" || v == "yes" || v == "on") return true;
     if (v == "0" || v == "false" || v == "no" || v == "off") return false;
     Fail(key, "'" + Text(key) + "' is not 0 or 1");
@@ -92,7 +81,7 @@ std::vector<std::string> SplitList(const std::string& text) {
   std::stringstream in(text);
   std::string item;
   while (std::getline(in, item, ',')) {
-    item = Trim(item);
+    item = Trim(item, " \t");
     if (!item.empty()) items.push_back(item);
   }
   return items;
@@ -104,7 +93,7 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys("Page", keys);
   for (const auto& key : keys) {
-    std::string k = Lower(key.pItem);
+    std::string k = AsciiLowerCase(key.pItem);
     if (k != "title" && k != "imagesurl" && k != "imagesdir" && k != "stylesheet" && k != "locks") {
       page.Fail(key.pItem, "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet, Locks)");
     }
@@ -131,12 +120,12 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
   if (page.Has("Locks")) {
     std::string locks = page.Text("Locks");
     std::size_t colon = locks.find(':');
-    std::string scheme = Lower(locks.substr(0, colon));
+    std::string scheme = AsciiLowerCase(locks.substr(0, colon));
     if (colon == std::string::npos && scheme == "files") {
       config.locks = LockKind::Files;
     } else if (colon != std::string::npos && scheme == "postgres") {
       config.locks = LockKind::Postgres;
-      config.locksConnInfo = Trim(locks.substr(colon + 1));
+      config.locksConnInfo = Trim(locks.substr(colon + 1), " \t");
       if (config.locksConnInfo.empty()) page.Fail("Locks", "postgres: needs a connection string");
     } else {
       // Only the scheme is repeated: the rest may hold a password.
@@ -150,7 +139,7 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
     std::stringstream text;
     text << in.rdbuf();
     config.stylesheet = text.str();
-    if (Lower(config.stylesheet).find("</style") != std::string::npos) {
+    if (AsciiLowerCase(config.stylesheet).find("</style") != std::string::npos) {
       page.Fail("Stylesheet", "the style sheet must not close the style element");
     }
   }
@@ -170,7 +159,7 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys(section.c_str(), keys);
   for (const auto& key : keys) {
-    std::string k = Lower(key.pItem);
+    std::string k = AsciiLowerCase(key.pItem);
     if (known.count(k) != 0) continue;
     if (k.rfind("picklist.", 0) == 0 && k.size() > 9) {
       grid.pickLists[std::string(key.pItem).substr(9)] = SplitList(in.Text(key.pItem));
@@ -184,8 +173,10 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
     in.Fail("Source", "missing (sqlite:PATH, postgres:CONNINFO, text:PATH or csv:PATH)");
   }
   std::size_t colon = source.find(':');
-  std::string scheme = colon == std::string::npos ? std::string() : Lower(source.substr(0, colon));
-  std::string rest = colon == std::string::npos ? std::string() : Trim(source.substr(colon + 1));
+  std::string scheme =
+      colon == std::string::npos ? std::string() : AsciiLowerCase(source.substr(0, colon));
+  std::string rest =
+      colon == std::string::npos ? std::string() : Trim(source.substr(colon + 1), " \t");
   if (scheme == "sqlite") {
     grid.kind = SourceKind::SQLite;
   } else if (scheme == "text") {
@@ -212,7 +203,7 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
       in.Fail("Table", "give either Table or Query for an SQL source");
     }
     if (!grid.query.empty()) {
-      std::string q = Lower(grid.query);
+      std::string q = AsciiLowerCase(grid.query);
       if (q.rfind("select", 0) != 0 && q.rfind("with", 0) != 0) {
         in.Fail("Query", "must be a SELECT statement");
       }
@@ -235,8 +226,8 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   if (!detailKey.empty()) {
     std::size_t eq = detailKey.find('=');
     if (eq == std::string::npos) in.Fail("DetailKey", "expected detailcolumn=mastercolumn");
-    grid.detailColumn = Trim(detailKey.substr(0, eq));
-    grid.masterColumn = Trim(detailKey.substr(eq + 1));
+    grid.detailColumn = Trim(detailKey.substr(0, eq), " \t");
+    grid.masterColumn = Trim(detailKey.substr(eq + 1), " \t");
     if (grid.detailColumn.empty() || grid.masterColumn.empty()) {
       in.Fail("DetailKey", "expected detailcolumn=mastercolumn");
     }
@@ -251,7 +242,7 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
 
 const GridSettings* SiteConfig::Find(const std::string& name) const {
   for (const GridSettings& grid : grids) {
-    if (Lower(grid.name) == Lower(name)) return &grid;
+    if (AsciiLowerCase(grid.name) == AsciiLowerCase(name)) return &grid;
   }
   return nullptr;
 }
@@ -266,14 +257,16 @@ void CheckStructure(const SiteConfig& config) {
       throw ConfigError(file + ": [" + grid.name + "] " + key + ": " + message);
     };
     if (!ValidIdentifier(grid.name)) fail("(name)", "letters, digits and '_' only");
-    if (!seen.insert(Lower(grid.name)).second) fail("(name)", "a second grid of this name");
+    if (!seen.insert(AsciiLowerCase(grid.name)).second) {
+      fail("(name)", "a second grid of this name");
+    }
     if (grid.master.empty()) continue;
     const GridSettings* master = config.Find(grid.master);
     if (master == nullptr) fail("Master", "no grid named '" + grid.master + "'");
-    if (seen.count(Lower(grid.master)) == 0 || master == &grid) {
+    if (seen.count(AsciiLowerCase(grid.master)) == 0 || master == &grid) {
       fail("Master", "the master grid's section must come before its detail");
     }
-    if (!masters.insert(Lower(grid.master)).second) {
+    if (!masters.insert(AsciiLowerCase(grid.master)).second) {
       fail("Master", "grid '" + grid.master + "' already has a detail grid");
     }
   }
@@ -306,7 +299,7 @@ SiteConfig LoadSiteConfig(const std::string& fileName) {
       }
       continue;
     }
-    if (Lower(name) == "page") {
+    if (AsciiLowerCase(name) == "page") {
       ReadPage(ini, fileName, base, config);
     } else {
       config.grids.push_back(ReadGrid(ini, fileName, base, name));

@@ -13,9 +13,9 @@
 #include <unicode/unistr.h>
 
 #include "export/dbf/CivilDate.h"
-#include "export/dbf/CodePage1252.h"
 #include "export/dbf/DecimalText.h"
 #include "platform/Exception.h"
+#include "platform/Utf8.h"
 
 namespace zyl::exporting {
 namespace {

@@ -6,10 +6,10 @@
 #include <variant>
 #include <vector>
 
-#include "export/dbf/CodePage1252.h"
 #include "export/dbf/DbfFieldPlan.h"
 #include "export/dbf/DecimalText.h"
 #include "platform/Exception.h"
+#include "platform/Utf8.h"
 
 namespace zyl::exporting {
 namespace {

@@ -3,6 +3,7 @@
 #include "export/engine/ConnectionString.h"
 #include "export/engine/EngineError.h"
 #include "export/engine/SqlLexer.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting {
 
@@ -64,7 +65,7 @@ void AdoConnection::Open(std::vector<TVariant>& args) {
   const std::string user = argText(1, settings.userId.empty() ? username_ : settings.userId);
   const std::string password =
       argText(2, settings.password.empty() ? password_ : settings.password);
-  if ((!user.empty() && !sql::SameKeyword(user, "Admin")) || !password.empty()) {
+  if ((!user.empty() && !SameAsciiText(user, "Admin")) || !password.empty()) {
     Fail(
         "Not a valid account name or password. (the database is unsecured: user Admin, no "
         "password)");

@@ -3,6 +3,7 @@
 #include "export/engine/ConnectionString.h"
 #include "export/engine/EngineError.h"
 #include "export/engine/SqlLexer.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting {
 namespace {
@@ -97,7 +98,7 @@ class AdoxColumns : public EngineObject {
       }
       if (definition_->appended) Fail("the table is in a catalog and cannot be changed");
       for (const Column& other : columns) {
-        if (sql::SameKeyword(other.name, column.name)) {
+        if (SameAsciiText(other.name, column.name)) {
           Fail("Object is already in collection. Cannot append. (column '" + column.name + "')");
         }
       }
@@ -113,7 +114,7 @@ class AdoxColumns : public EngineObject {
       if (args[0].GetKind() == TVariant::Kind::String) {
         const std::string wanted = args[0].ToString();
         for (std::size_t c = 0; c < columns.size(); ++c) {
-          if (sql::SameKeyword(columns[c].name, wanted)) index = c;
+          if (SameAsciiText(columns[c].name, wanted)) index = c;
         }
       } else {
         const std::int64_t i = WholeNumber("the item index", args[0]);

@@ -2,15 +2,10 @@
 
 #include "export/engine/EngineError.h"
 #include "export/engine/SqlLexer.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting {
 namespace {
-
-std::string_view TrimView(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
 
 [[noreturn]] void Malformed(std::string_view text, const std::string& why) {
   throw EOleException("Jet engine: connection string '" + std::string(text) + "': " + why);
@@ -19,7 +14,7 @@ std::string_view TrimView(std::string_view s) {
 }  // namespace
 
 bool IsJetProvider(std::string_view provider) {
-  return sql::SameKeyword(TrimView(provider), kJetProvider);
+  return SameAsciiText(TrimView(provider, " \t"), kJetProvider);
 }
 
 ConnectionSettings ParseConnectionString(std::string_view text) {
@@ -29,13 +24,14 @@ ConnectionSettings ParseConnectionString(std::string_view text) {
     const std::size_t eq = text.find('=', i);
     const std::size_t semi = text.find(';', i);
     if (eq == std::string_view::npos || (semi != std::string_view::npos && semi < eq)) {
-      if (TrimView(text.substr(i, semi == std::string_view::npos ? semi : semi - i)).empty()) {
+      if (TrimView(text.substr(i, semi == std::string_view::npos ? semi : semi - i), " \t")
+              .empty()) {
         i = semi == std::string_view::npos ? text.size() : semi + 1;
         continue;
       }
       Malformed(text, "a pair without '='");
     }
-    const std::string_view key = TrimView(text.substr(i, eq - i));
+    const std::string_view key = TrimView(text.substr(i, eq - i), " \t");
     std::size_t j = eq + 1;
     while (j < text.size() && (text[j] == ' ' || text[j] == '\t')) ++j;
     std::string value;
@@ -58,22 +54,22 @@ ConnectionSettings ParseConnectionString(std::string_view text) {
       if (j < text.size() && text[j] != ';') Malformed(text, "text after a quoted value");
     } else {
       const std::size_t end = text.find(';', j);
-      value = std::string(TrimView(text.substr(j, end == std::string_view::npos ? end : end - j)));
+      value = std::string(
+          TrimView(text.substr(j, end == std::string_view::npos ? end : end - j), " \t"));
       j = end == std::string_view::npos ? text.size() : end;
     }
     i = j < text.size() ? j + 1 : j;
 
-    using sql::SameKeyword;
-    if (SameKeyword(key, "Provider")) {
+    if (SameAsciiText(key, "Provider")) {
       settings.provider = value;
-    } else if (SameKeyword(key, "Data Source")) {
+    } else if (SameAsciiText(key, "Data Source")) {
       settings.dataSource = value;
-    } else if (SameKeyword(key, "User ID")) {
+    } else if (SameAsciiText(key, "User ID")) {
       settings.userId = value;
-    } else if (SameKeyword(key, "Password")) {
+    } else if (SameAsciiText(key, "Password")) {
       settings.password = value;
-    } else if (SameKeyword(key, "Mode") || SameKeyword(key, "Persist Security Info") ||
-               (key.size() > 10 && SameKeyword(key.substr(0, 10), "Jet OLEDB:"))) {
+    } else if (SameAsciiText(key, "Mode") || SameAsciiText(key, "Persist Security Info") ||
+               (key.size() > 10 && SameAsciiText(key.substr(0, 10), "Jet OLEDB:"))) {
       // Accepted and without effect: the engine has no sharing modes or options.
     } else {
       Malformed(text, "unknown property '" + std::string(key) + "'");

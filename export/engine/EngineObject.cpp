@@ -5,6 +5,7 @@
 #include "export/engine/EngineError.h"
 #include "export/engine/SqlLexer.h"
 #include "platform/Format.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting {
 
@@ -75,7 +76,7 @@ std::string EngineObject::Text(const std::string& what, const TVariant& v) const
 }
 
 bool EngineObject::Is(const std::string& name, const char* member) {
-  return sql::SameKeyword(name, member);
+  return SameAsciiText(name, member);
 }
 
 std::string TraceArgument(const TVariant& v) {

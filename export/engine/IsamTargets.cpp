@@ -9,31 +9,25 @@
 #include "export/xls/XlsWriter.h"
 #include "platform/FileSink.h"
 #include "platform/System.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting {
 namespace {
 
-std::string Trim(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return std::string(s);
-}
-
 IsamFormat FormatOf(const std::string& connect) {
   // "dBase 5.0;" — the type, then options; only the type is understood.
   const std::size_t semicolon = connect.find(';');
-  const std::string type = Trim(connect.substr(0, semicolon));
-  if (semicolon != std::string::npos && !Trim(connect.substr(semicolon + 1)).empty()) {
+  const std::string type = Trim(connect.substr(0, semicolon), " ");
+  if (semicolon != std::string::npos && !Trim(connect.substr(semicolon + 1), " ").empty()) {
     throw EOleException("Jet engine: Could not find installable ISAM. (options after '" + type +
                         ";' are not supported)");
   }
-  using sql::SameKeyword;
-  if (SameKeyword(type, "Excel 8.0")) return IsamFormat::Excel;
+  if (SameAsciiText(type, "Excel 8.0")) return IsamFormat::Excel;
   for (const char* t : {"dBase III", "dBase IV", "dBase 5.0"}) {
-    if (SameKeyword(type, t)) return IsamFormat::DBase;
+    if (SameAsciiText(type, t)) return IsamFormat::DBase;
   }
   for (const char* t : {"Paradox 3.X", "Paradox 4.X", "Paradox 5.X", "Paradox 7.X"}) {
-    if (SameKeyword(type, t)) return IsamFormat::Paradox;
+    if (SameAsciiText(type, t)) return IsamFormat::Paradox;
   }
   throw EOleException("Jet engine: Could not find installable ISAM. ('" + connect +
                       "' names no format the engine writes)");

@@ -9,13 +9,14 @@
 #include "export/engine/SqlParser.h"
 #include "export/jet4/Jet4Writer.h"
 #include "platform/FileSink.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting {
 namespace {
 
 std::size_t ColumnIndex(const Table& table, std::string_view name) {
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
-    if (sql::SameKeyword(table.columns[c].name, name)) return c;
+    if (SameAsciiText(table.columns[c].name, name)) return c;
   }
   return table.columns.size();
 }
@@ -49,7 +50,7 @@ void JetDatabase::AddTable(Table table) {
 
 const Table* JetDatabase::FindTable(std::string_view name) const {
   for (const Table& t : tables_) {
-    if (sql::SameKeyword(t.name, name)) return &t;
+    if (SameAsciiText(t.name, name)) return &t;
   }
   return nullptr;
 }

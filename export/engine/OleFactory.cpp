@@ -5,6 +5,7 @@
 #include "export/engine/EngineError.h"
 #include "export/engine/JetEngine.h"
 #include "export/engine/SqlLexer.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting {
 
@@ -15,9 +16,9 @@ std::shared_ptr<IAutoObject> OleFactory::CreateOleObject(const std::string& clas
   if (AutomationTrace* trace = engine_->Trace()) {
     trace->calls.push_back("CreateOleObject(\"" + className + "\")");
   }
-  if (sql::SameKeyword(className, "ADOX.Catalog")) return std::make_shared<AdoxCatalog>(engine_);
-  if (sql::SameKeyword(className, "ADOX.Table")) return std::make_shared<AdoxTable>(engine_);
-  if (sql::SameKeyword(className, "ADODB.Connection")) {
+  if (SameAsciiText(className, "ADOX.Catalog")) return std::make_shared<AdoxCatalog>(engine_);
+  if (SameAsciiText(className, "ADOX.Table")) return std::make_shared<AdoxTable>(engine_);
+  if (SameAsciiText(className, "ADODB.Connection")) {
     return std::make_shared<AdoConnection>(engine_);
   }
   throw EOleException("automation: cannot create '" + className +

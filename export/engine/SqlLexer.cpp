@@ -50,17 +50,6 @@ std::size_t ScanNumber(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-bool SameKeyword(std::string_view word, std::string_view keyword) {
-  if (word.size() != keyword.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    char a = word[i], b = keyword[i];
-    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
-    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
-    if (a != b) return false;
-  }
-  return true;
-}
-
 std::vector<Token> Tokenize(std::string_view command) {
   std::vector<Token> tokens;
   std::size_t i = 0;

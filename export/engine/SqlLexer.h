@@ -44,7 +44,4 @@ struct Token {
 // string or a bracketed name left open at the end of the text.
 std::vector<Token> Tokenize(std::string_view command);
 
-// True when `word` equals `keyword` ignoring ASCII letter case.
-bool SameKeyword(std::string_view word, std::string_view keyword);
-
 }  // namespace zyl::exporting::sql

@@ -2,6 +2,7 @@
 
 #include "export/engine/EngineError.h"
 #include "export/engine/SqlLexer.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting::sql {
 namespace {
@@ -27,8 +28,8 @@ class Parser {
 
   Statement Parse() {
     const Token& first = Peek();
-    if (first.kind == TokenKind::Word && SameKeyword(first.text, "INSERT")) return Insert();
-    if (first.kind == TokenKind::Word && SameKeyword(first.text, "SELECT")) return SelectInto();
+    if (first.kind == TokenKind::Word && SameAsciiText(first.text, "INSERT")) return Insert();
+    if (first.kind == TokenKind::Word && SameAsciiText(first.text, "SELECT")) return SelectInto();
     throw EOleException(
         "Jet engine: Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', "
         "or 'UPDATE'.");
@@ -43,7 +44,7 @@ class Parser {
   }
   bool At(TokenKind kind) const { return Peek().kind == kind; }
   bool AtKeyword(std::string_view keyword) const {
-    return At(TokenKind::Word) && SameKeyword(Peek().text, keyword);
+    return At(TokenKind::Word) && SameAsciiText(Peek().text, keyword);
   }
 
   [[noreturn]] void Fail(const std::string& expected) const {

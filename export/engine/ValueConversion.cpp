@@ -9,6 +9,7 @@
 #include "export/engine/EngineError.h"
 #include "export/engine/SqlLexer.h"
 #include "platform/DateTime.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting {
 namespace {
@@ -44,8 +45,7 @@ bool IsDigit(char c) {
 }
 
 std::optional<NumberText> ReadNumberText(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  text = TrimView(text, " \t");
   NumberText n;
   std::size_t i = 0;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) n.negative = text[i++] == '-';
@@ -95,9 +95,10 @@ std::optional<double> ToDouble(const NumberText& n) {
 
 // Booleans by their words.
 std::optional<bool> BooleanWord(std::string_view word) {
-  using sql::SameKeyword;
-  if (SameKeyword(word, "True") || SameKeyword(word, "Yes") || SameKeyword(word, "On")) return true;
-  if (SameKeyword(word, "False") || SameKeyword(word, "No") || SameKeyword(word, "Off")) {
+  if (SameAsciiText(word, "True") || SameAsciiText(word, "Yes") || SameAsciiText(word, "On")) {
+    return true;
+  }
+  if (SameAsciiText(word, "False") || SameAsciiText(word, "No") || SameAsciiText(word, "Off")) {
     return false;
   }
   return std::nullopt;

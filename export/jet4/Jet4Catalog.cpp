@@ -7,6 +7,7 @@
 #include "export/jet4/Jet4Rows.h"
 #include "export/jet4/Jet4Tdef.h"
 #include "export/jet4/Jet4Text.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting::jet4 {
 
@@ -196,13 +197,8 @@ void BuildSystemTable(PageFile& file, const SystemTable& table, const std::vecto
   // Logical entries are listed by name; each uses the real index of its number.
   std::vector<std::size_t> order(table.indexes.size());
   for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
-  auto lower = [](std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return s;
-  };
   std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-    return lower(table.indexes[x].name) < lower(table.indexes[y].name);
+    return AsciiLowerCase(table.indexes[x].name) < AsciiLowerCase(table.indexes[y].name);
   });
   for (std::size_t k : order) {
     LogicalIndex li;

@@ -4,17 +4,11 @@
 #include <cstring>
 
 #include "export/jet4/Jet4Text.h"
+#include "platform/Text.h"
 
 namespace zyl::exporting::jet4 {
 
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
 
 void AppendName(ByteVector& out, const std::string& name) {
   const std::size_t lengthAt = out.size();
@@ -82,7 +76,7 @@ ByteVector BuildTdefStream(const TdefContent& content) {
   for (const JetColumn& c : columns) order.push_back(&c);
   if (content.system) {
     std::stable_sort(order.begin(), order.end(), [](const JetColumn* x, const JetColumn* y) {
-      return Lower(x->name) < Lower(y->name);
+      return AsciiLowerCase(x->name) < AsciiLowerCase(y->name);
     });
   }
   for (const JetColumn* c : order) AppendDescriptor(b, *c, content.system);

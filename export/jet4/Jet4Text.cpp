@@ -2,40 +2,11 @@
 
 #include <array>
 
+#include "platform/Utf8.h"
+
 namespace zyl::exporting::jet4 {
 
 namespace {
-
-// Decodes one UTF-8 sequence at s[i]; advances i. Returns -1 when the
-// sequence is malformed (truncated, overlong, surrogate, above U+10FFFF).
-long DecodeOne(std::string_view s, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(s[i]);
-  if (lead < 0x80) {
-    ++i;
-    return lead;
-  }
-  int extra = 0;
-  long cp = 0;
-  long minimum = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    extra = 1, cp = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2, cp = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3, cp = lead & 0x07, minimum = 0x10000;
-  } else {
-    return -1;
-  }
-  if (s.size() - i <= static_cast<std::size_t>(extra)) return -1;
-  for (int k = 1; k <= extra; ++k) {
-    const auto next = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-    if ((next & 0xC0) != 0x80) return -1;
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
-  i += static_cast<std::size_t>(extra) + 1;
-  return cp;
-}
 
 // "General legacy" sort codes of the printable ASCII characters that sort
 // by a plain code. Letters share codes across case.
@@ -92,53 +63,33 @@ const SortTable& Sorting() {
 }  // namespace
 
 std::optional<std::size_t> AppendUtf16Le(std::string_view utf8, ByteVector& out) {
-  const std::size_t start = out.size();
-  out.reserve(start + 2 * utf8.size());
-  std::size_t units = 0;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const long cp = DecodeOne(utf8, i);
-    if (cp < 0) {
-      out.resize(start);
-      return std::nullopt;
-    }
-    if (cp < 0x10000) {
-      AppendU16(out, static_cast<std::uint32_t>(cp));
-      ++units;
-    } else {
-      const auto v = static_cast<std::uint32_t>(cp - 0x10000);
-      AppendU16(out, 0xD800 + (v >> 10));
-      AppendU16(out, 0xDC00 + (v & 0x3FF));
-      units += 2;
-    }
-  }
-  return units;
+  const std::optional<std::u16string> units = Utf8ToUtf16(utf8);
+  if (!units) return std::nullopt;
+  out.reserve(out.size() + 2 * units->size());
+  for (char16_t unit : *units) AppendU16(out, unit);
+  return units->size();
 }
 
 std::optional<std::size_t> Utf16Length(std::string_view utf8) {
-  std::size_t units = 0;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const long cp = DecodeOne(utf8, i);
-    if (cp < 0) return std::nullopt;
-    units += cp < 0x10000 ? 1 : 2;
-  }
-  return units;
+  const std::optional<std::u16string> units = Utf8ToUtf16(utf8);
+  if (!units) return std::nullopt;
+  return units->size();
 }
 
 std::u32string FoldedName(std::string_view utf8) {
   std::u32string folded;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    long cp = DecodeOne(utf8, i);
-    if (cp < 0) break;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const Utf8Char c = DecodeUtf8(utf8, i);
+    if (c.length == 0) break;
+    i += c.length;
+    char32_t cp = c.codePoint;
     if ((cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) ||
         (cp >= 0x391 && cp <= 0x3AB && cp != 0x3A2) || (cp >= 0x410 && cp <= 0x42F)) {
       cp += 0x20;
     } else if (cp >= 0x400 && cp <= 0x40F) {
       cp += 0x50;
     }
-    folded.push_back(static_cast<char32_t>(cp));
+    folded.push_back(cp);
   }
   return folded;
 }

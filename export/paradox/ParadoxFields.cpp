@@ -4,9 +4,10 @@
 #include <set>
 #include <variant>
 
-#include "export/paradox/CodePage.h"
 #include "export/paradox/ParadoxValues.h"
 #include "platform/Exception.h"
+#include "platform/Text.h"
+#include "platform/Utf8.h"
 
 namespace zyl::exporting::paradox {
 
@@ -148,23 +149,15 @@ bool IsDisturbing(unsigned char c) {
          c == ')' || c == '"';
 }
 
-std::string TrimBlanks(std::string s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  s.erase(s.find_last_not_of(' ') + 1);
-  s.erase(0, first);
-  return s;
-}
-
 std::string CleanName(std::string_view utf8, std::size_t position) {
   std::string name = Utf8ToCp1252(utf8);
   for (std::size_t i = 0; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
     if (IsDisturbing(c) || (c == '>' && i > 0 && name[i - 1] == '-')) name[i] = '_';
   }
-  name = TrimBlanks(std::move(name));
+  name = Trim(name, " ");
   if (name.empty() || name == "#") name = "Field" + std::to_string(position + 1);
-  if (name.size() > kMaxFieldNameLength) name = TrimBlanks(name.substr(0, kMaxFieldNameLength));
+  if (name.size() > kMaxFieldNameLength) name = Trim(name.substr(0, kMaxFieldNameLength), " ");
   return name;
 }
 
@@ -195,7 +188,7 @@ std::vector<std::string> MakeFieldNames(const std::vector<std::string_view>& nam
     for (int n = 2; taken.count(UpperCp1252(name)) != 0; ++n) {
       std::string suffix(1, '_');
       suffix += std::to_string(n);
-      name = TrimBlanks(clean.substr(0, kMaxFieldNameLength - suffix.size()));
+      name = Trim(clean.substr(0, kMaxFieldNameLength - suffix.size()), " ");
       name += suffix;
     }
     taken.insert(UpperCp1252(name));

@@ -9,8 +9,8 @@
 #include <string>
 #include <variant>
 
-#include "export/paradox/CodePage.h"
 #include "platform/Exception.h"
+#include "platform/Utf8.h"
 
 namespace zyl::exporting::paradox {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "export/paradox/CodePage.h"
 #include "export/paradox/ParadoxFields.h"
 #include "export/paradox/ParadoxHeader.h"
 #include "export/paradox/ParadoxValues.h"
 #include "platform/Exception.h"
+#include "platform/Utf8.h"
 
 namespace zyl::exporting {
 

@@ -4,23 +4,16 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "export/xls/ByteWriter.h"
+#include "platform/Utf8.h"
 
 namespace zyl::exporting::xls {
 
 // Most UTF-16 code units one cell can hold.
 inline constexpr std::size_t kMaxCellChars = 32767;
-
-// Decodes UTF-8 into UTF-16. Returns nullopt for malformed input (bad or
-// truncated sequences, overlong forms, surrogates, code points above U+10FFFF).
-std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);
-
-// The text as UTF-8 (for messages); `text` holds well-formed UTF-16.
-std::string Utf16ToUtf8(std::u16string_view text);
 
 // True for the first unit of a surrogate pair.
 inline bool IsHighSurrogate(char16_t u) {

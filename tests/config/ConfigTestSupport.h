@@ -59,17 +59,11 @@ inline void WriteFile(const std::string& name, const std::string& text) {
   out << text;
 }
 
-// One section of an INI text: its name and its 'key=value' lines in order
-// (values of multi-line entries are left in their written form).
+// One section of an INI text: its name and its 'key=value' lines in order.
 struct IniSection {
   std::string name;
   std::vector<std::pair<std::string, std::string>> entries;
 
-  std::vector<std::string> Keys() const {
-    std::vector<std::string> keys;
-    for (const auto& e : entries) keys.push_back(e.first);
-    return keys;
-  }
   const std::string* Find(const std::string& key) const {
     for (const auto& e : entries) {
       if (e.first == key) return &e.second;
@@ -82,13 +76,7 @@ inline std::vector<IniSection> ParseIni(const std::string& text) {
   std::vector<IniSection> sections;
   std::istringstream in(text);
   std::string line;
-  std::string endTag;
   while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!endTag.empty()) {
-      if (line == endTag) endTag.clear();
-      continue;
-    }
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
       sections.push_back({line.substr(1, line.find(']') - 1), {}});
@@ -96,9 +84,7 @@ inline std::vector<IniSection> ParseIni(const std::string& text) {
     }
     auto eq = line.find('=');
     if (eq == std::string::npos || sections.empty()) continue;
-    std::string value = line.substr(eq + 1);
-    if (value.rfind("<<<", 0) == 0) endTag = value.substr(3);
-    sections.back().entries.emplace_back(line.substr(0, eq), value);
+    sections.back().entries.emplace_back(line.substr(0, eq), line.substr(eq + 1));
   }
   return sections;
 }

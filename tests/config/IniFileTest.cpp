@@ -1,5 +1,5 @@
 // The INI file object behind the configuration: defaults, case, what stays
-// untouched, values that need the multi-line form, and writes that fail.
+// untouched, values that need the quoted form, and writes that fail.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -76,54 +76,55 @@ TEST(IniFile, SectionsKeysAndCommentsNotWrittenStay) {
             "[COLUMN 0]\nCaption=A\n");
 }
 
-TEST(IniFile, ValuesWithOuterBlanksAndLineBreaksReadBackUnchanged) {
+TEST(IniFile, EveryValueStandsOnOneLineAndReadsBackExactly) {
   ScratchDir dir;
-  std::string name = dir.File("multi.ini");
+  std::string name = dir.File("values.ini");
   const std::vector<std::string> values = {" Cannot update!\\n Try again.",
                                            "trailing ",
                                            "two\nlines",
-                                           "ends in a break\n",
+                                           "ends in a break\r\n",
                                            "\n",
                                            "",
                                            "  ",
+                                           "\t",
                                            "[GRID]",
                                            "; no comment",
                                            "\"quoted\",\"list\"",
-                                           "<<"};
+                                           "\"New York\"",
+                                           "\" x\"",
+                                           "\"a\\nb\"",
+                                           "C:\\temp\\",
+                                           "<<",
+                                           "<<<TAG",
+                                           "one\nEND_OF_TEXT\ntwo",
+                                           "\"\"x\"\"",
+                                           std::string(100001, '"')};  // no deep nesting
   {
     IniFile ini(name);
     for (std::size_t i = 0; i < values.size(); ++i) {
       ini.WriteString("S", "K" + std::to_string(i), values[i]);
     }
-    ini.WriteString("S", "Last", "last");
     ini.UpdateFile();
   }
+  const std::string text = ReadFile(name);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(values.size() + 1));
+  EXPECT_NE(text.find("K0=\" Cannot update!\\\\n Try again.\"\n"), std::string::npos);
+  EXPECT_NE(text.find("K11=\"New York\"\n"), std::string::npos) << "needs no quotes";
   IniFile back(name);
   for (std::size_t i = 0; i < values.size(); ++i) {
     EXPECT_EQ(back.ReadString("S", "K" + std::to_string(i), "?"), values[i]) << i;
   }
-  EXPECT_EQ(back.ReadString("S", "Last", "?"), "last");
 }
 
-TEST(IniFile, CarriageReturnLineFeedInsideAValueReadsBackAsLineFeed) {
+TEST(IniFile, MultiLineBlocksOfEarlierFilesAreReadAndWrittenQuoted) {
   ScratchDir dir;
-  std::string name = dir.File("crlf.ini");
-  {
-    IniFile ini(name);
-    ini.WriteString("S", "HTML", "<TD>\r\n</TD>");
-    ini.UpdateFile();
-  }
-  EXPECT_EQ(IniFile(name).ReadString("S", "HTML", ""), "<TD>\n</TD>");
-}
-
-TEST(IniFile, ValuesTheFormatCannotCarryAreRefused) {
-  ScratchDir dir;
-  IniFile ini(dir.File("refuse.ini"));
-  EXPECT_THROW(ini.WriteString("S", "K", "<<<TAG"), EConvertError);
-  EXPECT_THROW(ini.WriteString("S", "K", "one\nend_of_text \ntwo"), EConvertError);
-  EXPECT_FALSE(ini.ValueExists("S", "K"));
-  ini.WriteString("S", "K", "  <<<TAG");  // multi-line form: safe
-  EXPECT_TRUE(ini.ValueExists("S", "K"));
+  std::string name = dir.File("old.ini");
+  WriteFile(name, "[S]\nK=<<<END_OF_TEXT\n Cannot\\n update\nagain\nEND_OF_TEXT\nL=12\n");
+  IniFile ini(name);
+  EXPECT_EQ(ini.ReadString("S", "K", ""), " Cannot\\n update\nagain");
+  ini.WriteInteger("S", "L", 13);
+  ini.UpdateFile();
+  EXPECT_EQ(ReadFile(name), "[S]\nK=\" Cannot\\\\n update\\nagain\"\nL=13\n");
 }
 
 TEST(IniFile, FileLargerThanTheLimitIsRefused) {

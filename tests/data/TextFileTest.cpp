@@ -263,17 +263,50 @@ TEST_F(TextFileTest, FileNameLoadsAtOnceAndDetachesTheDataset) {
   EXPECT_EQ(grid->GetFileName(), "");
 }
 
-TEST_F(TextFileTest, SortingAfterALoadComparesText) {
+// A column keeps the type the host declared for it: numbers and dates get
+// typed values (a text that does not parse counts 0), so the column sorts
+// by them and sums; an undeclared column sorts as text; booleans show
+// their state.
+TEST_F(TextFileTest, DeclaredColumnTypesSortAndSum) {
+  struct Case {
+    TFieldType type;
+    std::string file;
+    std::vector<std::string> ascending;
+    std::string sum;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {TFieldType::ftString, "N\r\n10\r\n9\r\n100\r\n", {"10", "100", "9"}, ""},
+           {TFieldType::ftInteger, "N\r\n10\r\n9\r\nx\r\n100\r\n", {"x", "9", "10", "100"}, "119"},
+           {TFieldType::ftFloat, "N\r\n2.5\r\n-1\r\n", {"-1", "2.5"}, "1.5"},
+           {TFieldType::ftDate,
+            "N\r\n02.01.2024\r\n31.12.2023\r\n",
+            {"31.12.2023", "02.01.2024"},
+            ""},
+           {TFieldType::ftBoolean, "N\r\nTrue\r\nFalse\r\n1\r\n", {"1", "False", "True"}, ""},
+       }) {
+    SCOPED_TRACE(static_cast<int>(c.type));
+    auto grid = LoadedGrid();
+    grid->SetColCount(2);
+    grid->GetColumns(1)->SetDataType(c.type);
+    ASSERT_TRUE(grid->LoadFromCSV(Write("n.csv", c.file)));
+    if (c.type == TFieldType::ftBoolean) {
+      EXPECT_TRUE(grid->GetCells(0, 1)->GetBooleanValue());
+      EXPECT_FALSE(grid->GetCells(1, 1)->GetBooleanValue());
+      EXPECT_TRUE(grid->GetCells(2, 1)->GetBooleanValue());
+    }
+    grid->GetColumns(1)->SetSortOrder(TSortOrder::soAscending);
+    EXPECT_EQ(ColumnTexts(*grid, 1), c.ascending);
+    grid->CalcSum();
+    EXPECT_EQ(grid->GetCells(grid->GetRowCount() - 1, 1)->GetValue(), c.sum);
+  }
+
   auto grid = LoadedGrid();
-  ASSERT_TRUE(grid->LoadFromCSV(Write("n.csv", "N\r\n10\r\n9\r\n100\r\n")));
-  grid->GetColumns(1)->SetSortOrder(TSortOrder::soAscending);
-  EXPECT_EQ(ColumnTexts(*grid, 1), (std::vector<std::string>{"10", "100", "9"}));
+  ASSERT_TRUE(grid->LoadFromCSV(Path("n.csv")));
   grid->GetColumns(0)->SetSortOrder(TSortOrder::soDescending);
-  EXPECT_EQ(ColumnTexts(*grid, 1), (std::vector<std::string>{"100", "9", "10"}));
   ASSERT_TRUE(grid->LoadFromCSV(Path("n.csv")));
   EXPECT_EQ(grid->GetColumns(0)->GetSortOrder(), TSortOrder::soDescending)
       << "the number column keeps its sort order across a load";
-  EXPECT_EQ(ColumnTexts(*grid, 1), (std::vector<std::string>{"100", "9", "10"}));
+  EXPECT_EQ(ColumnTexts(*grid, 1), (std::vector<std::string>{"1", "False", "True"}));
 }
 
 }  // namespace

@@ -14,24 +14,19 @@ TEST(HtmlWriter, LiteralsNumbersAndColoursAreWrittenAsTheyAre) {
   EXPECT_EQ(out, "<TD a=\"'&'\">-42FF00000A0B0C");
 }
 
-TEST(HtmlWriter, ValuesEscapeTheFiveMarkupCharacters) {
-  EXPECT_EQ(EscapeHtml("a&b<c>d\"e'f", HtmlContext::Attribute), "a&amp;b&lt;c&gt;d&quot;e&#39;f");
-  EXPECT_EQ(EscapeHtml("&amp;"), "&amp;amp;");  // escaped once more: the value is text
-  EXPECT_EQ(EscapeHtml("Größe ½"), "Größe ½");   // bytes above ASCII pass
-  EXPECT_EQ(EscapeHtml(""), "");
-}
-
-TEST(HtmlWriter, LineContextsTurnCrLfIntoBreaksAfterEscaping) {
-  EXPECT_EQ(EscapeHtml("a<b\r\nc", HtmlContext::WrappedLine), "a&lt;b<BR>c");
-  EXPECT_EQ(EscapeHtml("a<b\r\nc", HtmlContext::Line), "a&lt;b c");
-  EXPECT_EQ(EscapeHtml("a\r\nc", HtmlContext::Text), "a\r\nc");
-  EXPECT_EQ(EscapeHtml("a\rb\nc\n\r", HtmlContext::WrappedLine), "a\rb\nc\n\r");
-}
-
+// The contexts choose what CR LF becomes; the escaping itself is tested
+// with AppendEscapedHtml (tests/platform/TextTest.cpp).
 TEST(HtmlWriter, LineContextsMatchTheGridsLineProcessingOfEscapedText) {
+  auto value = [](const std::string& text, HtmlContext context) {
+    std::string out;
+    HtmlWriter(out).Value(text, context);
+    return out;
+  };
   for (std::string text : {"", "\r\n", "\r\r\n\n", "x\r\n\r\ny", "\r", "tail\r", "<a>\r\n'b'"}) {
+    EXPECT_EQ(value(text, HtmlContext::Text), EscapeHtml(text));
+    EXPECT_EQ(value(text, HtmlContext::Attribute), EscapeHtml(text));
     for (bool wrap : {false, true}) {
-      EXPECT_EQ(EscapeHtml(text, wrap ? HtmlContext::WrappedLine : HtmlContext::Line),
+      EXPECT_EQ(value(text, wrap ? HtmlContext::WrappedLine : HtmlContext::Line),
                 TZylHTMLGrid::ProcessLine(EscapeHtml(text), wrap))
           << "text of " << text.size() << " bytes, wrap " << wrap;
     }

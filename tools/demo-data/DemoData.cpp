@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "platform/Text.h"
+
 namespace demodata {
 
 namespace {
@@ -141,9 +143,8 @@ void Fill(Db& db, const Counts& counts) {
     std::string name =
         random.Below(3) == 0 ? last + " " + random.Pick(kCompany) : first + " " + last;
     const Place& place = random.Pick(kPlaces);
-    std::string email;
-    for (char c : first + "." + last) email += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    email += std::to_string(id) + "@example.com";
+    std::string email =
+        zyl::AsciiLowerCase(first + "." + last) + std::to_string(id) + "@example.com";
     sqlite3_bind_int(customer, 1, id);
     Text(customer, 2, name);
     Text(customer, 3, place.city);

@@ -18,16 +18,15 @@
 
 #include <gtest/gtest.h>
 
+#include "export/MiniJson.h"
 #include "export/dbf/DbfWriter.h"
-#include "export/dbf/MiniJson.h"
 #include "platform/FileSink.h"
 
 namespace zyl::exporting {
 namespace {
 
 namespace fs = std::filesystem;
-using dbftest::Json;
-using dbftest::JsonParser;
+using Json = testing::json::Value;
 
 // What a reader should return for one cell.
 struct Expected {
@@ -118,7 +117,7 @@ class ReaderRun {
     }
     if (code != 0)
       throw std::runtime_error(script + " failed (" + std::to_string(code) + "): " + errText.str());
-    out = JsonParser::Parse(output);
+    out = testing::json::Parse(output);
     return true;
   }
 };
@@ -157,15 +156,15 @@ class DbfReadBack : public ::testing::TestWithParam<Reader> {
     std::string skipReason;
     if (!ReaderRun::Read(GetParam().script, path_, got, skipReason)) GTEST_SKIP() << skipReason;
 
-    EXPECT_EQ(got["encoding"].text, "cp1252");
+    EXPECT_EQ(got["encoding"].string, "cp1252");
     const Json& fields = got["fields"];
-    ASSERT_EQ(fields.items.size(), c.names.size());
+    ASSERT_EQ(fields.array.size(), c.names.size());
     for (std::size_t i = 0; i < c.names.size(); ++i) {
-      EXPECT_EQ(fields[i][0].text, c.names[i]) << "field " << i;
-      EXPECT_EQ(fields[i][1].text, std::string(1, c.types[i])) << "field " << i;
+      EXPECT_EQ(fields[i][0].string, c.names[i]) << "field " << i;
+      EXPECT_EQ(fields[i][1].string, std::string(1, c.types[i])) << "field " << i;
     }
     const Json& records = got["records"];
-    ASSERT_EQ(records.items.size(), c.rows.size());
+    ASSERT_EQ(records.array.size(), c.rows.size());
     for (std::size_t r = 0; r < c.rows.size(); ++r) {
       for (std::size_t i = 0; i < c.names.size(); ++i) {
         CompareCell(records[r][i], c.rows[r][i], r, c.names[i], GetParam().numbersAsDoubles);
@@ -181,28 +180,29 @@ class DbfReadBack : public ::testing::TestWithParam<Reader> {
       case Expected::Kind::Null:
         // Blank character fields read as "" (dbfread) or blanks (python-dbf).
         if (got.kind == Json::Kind::String) {
-          EXPECT_EQ(RightTrimmed(got.text), "") << where;
+          EXPECT_EQ(RightTrimmed(got.string), "") << where;
         } else {
           EXPECT_EQ(got.kind, Json::Kind::Null) << where;
         }
         break;
       case Expected::Kind::Text:
         ASSERT_EQ(got.kind, Json::Kind::String) << where;
-        EXPECT_EQ(RightTrimmed(got.text), want.text) << where;
+        EXPECT_EQ(RightTrimmed(got.string), want.text) << where;
         break;
       case Expected::Kind::Integer:
         ASSERT_EQ(got.kind, Json::Kind::Number) << where;
         if (numbersAsDoubles) {
-          EXPECT_EQ(std::strtod(got.text.c_str(), nullptr), std::strtod(want.text.c_str(), nullptr))
+          EXPECT_EQ(std::strtod(got.string.c_str(), nullptr),
+                    std::strtod(want.text.c_str(), nullptr))
               << where;
         } else {
-          EXPECT_EQ(got.text, want.text) << where;
+          EXPECT_EQ(got.string, want.text) << where;
         }
         break;
       case Expected::Kind::Real:
         ASSERT_EQ(got.kind, Json::Kind::Number) << where;
-        EXPECT_EQ(std::strtod(got.text.c_str(), nullptr), want.real)
-            << where << " read " << got.text;
+        EXPECT_EQ(std::strtod(got.string.c_str(), nullptr), want.real)
+            << where << " read " << got.string;
         break;
       case Expected::Kind::Logical:
         ASSERT_EQ(got.kind, Json::Kind::Bool) << where;
@@ -210,7 +210,7 @@ class DbfReadBack : public ::testing::TestWithParam<Reader> {
         break;
       case Expected::Kind::Day:
         ASSERT_EQ(got.kind, Json::Kind::Object) << where;
-        EXPECT_EQ(got["date"].text, want.text) << where;
+        EXPECT_EQ(got["date"].string, want.text) << where;
         break;
     }
   }

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "MiniJson.h"
+#include "export/MiniJson.h"
 
 namespace zyl::testing::xls {
 namespace {

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <limits>
 
-#include "MiniJson.h"
 #include "ReadBack.h"
+#include "export/MiniJson.h"
 #include "export/xls/CompoundFile.h"
 #include "platform/FileSink.h"
 

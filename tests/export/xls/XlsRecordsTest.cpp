@@ -22,16 +22,6 @@ std::vector<std::uint8_t> BytesOf(const ByteWriter& w) {
   return {w.Bytes().begin(), w.Bytes().end()};
 }
 
-TEST(XlsText, Utf8DecodesToUtf16AndRejectsMalformedInput) {
-  EXPECT_EQ(Utf8ToUtf16("Z\xC3\xBCrich \xE6\x9D\xB1 \xF0\x9F\x98\x80"),
-            std::u16string(u"Z\u00FCrich \u6771 \U0001F600"));
-  for (const char* bad : {"\x80", "\xC0\x80", "\xE0\x80\xAF", "\xED\xA0\x80", "\xE6\x9D",
-                          "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "a\xC3"}) {
-    EXPECT_FALSE(Utf8ToUtf16(bad)) << bad;
-  }
-  EXPECT_EQ(Utf16ToUtf8(u"Z\u00FCrich \U0001F600"), "Z\xC3\xBCrich \xF0\x9F\x98\x80");
-}
-
 TEST(XlsText, ClipNeverSplitsASurrogatePair) {
   const std::u16string s = u"ab\U0001F600c";  // a, b, high, low, c
   EXPECT_EQ(ClipUtf16(s, 2), u"ab");

@@ -1,7 +1,9 @@
-#include "MiniJson.h"
+#include "export/MiniJson.h"
 
 #include <charconv>
 #include <stdexcept>
+
+#include "platform/Utf8.h"
 
 namespace zyl::testing::json {
 namespace {
@@ -83,6 +85,7 @@ class Parser {
       const char* first = text_.data() + pos_;
       auto [end, ec] = std::from_chars(first, text_.data() + text_.size(), v.number);
       if (ec != std::errc()) Fail("bad number");
+      v.string.assign(first, end);
       pos_ += static_cast<std::size_t>(end - first);
     }
     return v;
@@ -95,24 +98,6 @@ class Parser {
     if (ec != std::errc() || end != text_.data() + pos_ + 4) Fail("bad \\u escape");
     pos_ += 4;
     return v;
-  }
-
-  static void Utf8(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
   }
 
   std::string String() {
@@ -160,7 +145,7 @@ class Parser {
             const unsigned low = Hex4();
             cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
           }
-          Utf8(out, cp);
+          AppendUtf8(out, cp);
           break;
         }
         default:
@@ -180,6 +165,12 @@ const Value* Value::Find(std::string_view key) const {
     if (keys[i] == key) return &members[i];
   }
   return nullptr;
+}
+
+const Value& Value::operator[](std::string_view key) const {
+  const Value* member = Find(key);
+  if (member == nullptr) throw std::out_of_range("JSON: no member " + std::string(key));
+  return *member;
 }
 
 Value Parse(std::string_view text) {

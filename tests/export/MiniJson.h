@@ -1,6 +1,6 @@
 // A small JSON parser for reading what the reader scripts print. Numbers
 // are parsed with from_chars, so a shortest round-trip form gives back the
-// exact double.
+// exact double; their literal is kept as well.
 #pragma once
 
 #include <string>
@@ -14,13 +14,16 @@ struct Value {
   Kind kind = Kind::Null;
   bool boolean = false;
   double number = 0;
-  std::string string;  // UTF-8
+  std::string string;  // String: UTF-8; Number: the literal as written
   std::vector<Value> array;
   std::vector<std::string> keys;  // Object: member names, in order
   std::vector<Value> members;     // Object: member values, parallel to keys
 
   // The member named `key`, or nullptr.
   const Value* Find(std::string_view key) const;
+  // The member named `key`; throws std::out_of_range when there is none.
+  const Value& operator[](std::string_view key) const;
+  const Value& operator[](std::size_t i) const { return array.at(i); }
 };
 
 // Parses one JSON document. Throws std::runtime_error on malformed input.
