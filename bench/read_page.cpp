@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "data/SQLiteDataset.h"
+#include "datasets/SQLiteDataset.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "data/PgDataset.h"
+#include "datasets/PgDataset.h"
 
 namespace {
 

@@ -6,7 +6,7 @@ include(CMakePackageConfigHelpers)
 
 install(TARGETS zylhg EXPORT ZylHGTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-foreach(dir platform grid render request data edit export config)
+foreach(dir platform datasets grid render request data edit export config)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zylhg/${dir}
           FILES_MATCHING PATTERN "*.h")
 endforeach()

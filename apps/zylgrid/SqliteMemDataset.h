@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "apps/zylgrid/SqliteHelpers.h"
-#include "data/ZylMemDataset.h"
+#include "datasets/ZylMemDataset.h"
 
 namespace zylgrid {
 

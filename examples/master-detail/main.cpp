@@ -9,8 +9,8 @@
 #include <exception>
 #include <string>
 
-#include "data/SQLiteDataset.h"
-#include "data/ZylMemDataset.h"
+#include "datasets/SQLiteDataset.h"
+#include "datasets/ZylMemDataset.h"
 #include "grid/ZylHTMLGrid.h"
 #include "request/ZylCSS.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "data/DataSet.h"
+#include "datasets/DataSet.h"
 #include "platform/Variant.h"
 
 namespace zyl::test {

@@ -12,7 +12,7 @@
 
 #include "PgFactory.h"
 #include "PgServer.h"
-#include "data/PgDataset.h"
+#include "datasets/PgDataset.h"
 #include "platform/DateTime.h"
 
 namespace zyl::test {

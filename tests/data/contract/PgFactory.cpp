@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "PgServer.h"
-#include "data/PgDataset.h"
+#include "datasets/PgDataset.h"
 #include "platform/DateTime.h"
 
 namespace zyl::test {

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "SQLiteFactory.h"
-#include "data/SQLiteDataset.h"
+#include "datasets/SQLiteDataset.h"
 #include "platform/DateTime.h"
 
 namespace zyl::test {

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "data/SQLiteDataset.h"
+#include "datasets/SQLiteDataset.h"
 #include "platform/DateTime.h"
 
 namespace zyl::test {
