@@ -21,7 +21,7 @@ namespace zyl::test {
 struct FieldSpec {
   std::string name;
   TFieldType type = TFieldType::ftString;
-  int size = 0;           // text fields: the longest value
+  int size = 0;           // text fields: the longest value (0: any length)
   bool required = false;  // a post without a value is refused
 };
 
@@ -39,6 +39,22 @@ class DatasetFactory {
   // A new open dataset over the data stored by the last Create, with every
   // change posted since.
   virtual std::unique_ptr<TDataSet> Reopen() = 0;
+
+  // SQL datasets only (the others return null or false and the cases that
+  // need them skip). Reopen with the key filter `field` = `value`:
+  virtual std::unique_ptr<TDataSet> ReopenWhere(const std::string& /*field*/,
+                                                const TVariant& /*value*/) {
+    return nullptr;
+  }
+  // A read-only dataset over the query `sql` on the stored table "T"; raises
+  // what the dataset raises for a query it refuses.
+  virtual std::unique_ptr<TDataSet> Query(const std::string& /*sql*/) { return nullptr; }
+  // Runs `sql` on the store past any dataset, as another program would.
+  virtual bool Exec(const std::string& /*sql*/) { return false; }
+  // A numeric field type and a stored text of it that the type cannot hold
+  // (text in an SQLite INTEGER column, a NaN); false when the store keeps
+  // only values of the field's type.
+  virtual bool UnfitValue(FieldSpec& /*field*/, std::string& /*text*/) { return false; }
 };
 
 struct FactoryEntry {

@@ -16,7 +16,7 @@ namespace {
 std::string DeclaredType(const FieldSpec& f) {
   switch (f.type) {
     case TFieldType::ftString:
-      return "varchar(" + std::to_string(f.size) + ")";
+      return f.size > 0 ? "varchar(" + std::to_string(f.size) + ")" : "text";
     case TFieldType::ftSmallint:
       return "smallint";
     case TFieldType::ftInteger:
@@ -37,8 +37,6 @@ std::string DeclaredType(const FieldSpec& f) {
       return "time";
     case TFieldType::ftDateTime:
       return "timestamp";
-    case TFieldType::ftMemo:
-      return "text";
     case TFieldType::ftBlob:
       return "bytea";
     default:
@@ -126,12 +124,36 @@ std::unique_ptr<TDataSet> PgFactory::Create(const std::vector<FieldSpec>& fields
 }
 
 std::unique_ptr<TDataSet> PgFactory::Reopen() {
+  return ReopenWhere("", TVariant::Null());
+}
+
+std::unique_ptr<TDataSet> PgFactory::ReopenWhere(const std::string& field, const TVariant& value) {
   auto dataset = std::make_unique<TZylPgDataset>(nullptr);
   dataset->SetConnectionInfo(PgServer::Get().ConnInfo());
   dataset->SetTableName("T");
   dataset->SetHiddenFields("zyl_id");
+  dataset->SetKeyFilter(field, value);
   dataset->Open();
   return dataset;
+}
+
+std::unique_ptr<TDataSet> PgFactory::Query(const std::string& sql) {
+  auto dataset = std::make_unique<TZylPgDataset>(nullptr);
+  dataset->SetConnectionInfo(PgServer::Get().ConnInfo());
+  dataset->SetSQL(sql);
+  dataset->Open();
+  return dataset;
+}
+
+bool PgFactory::Exec(const std::string& sql) {
+  PgExec(sql);
+  return true;
+}
+
+bool PgFactory::UnfitValue(FieldSpec& field, std::string& text) {
+  field.type = TFieldType::ftFloat;  // NaN is a double precision value but no number
+  text = "NaN";
+  return true;
 }
 
 }  // namespace zyl::test

@@ -18,7 +18,7 @@ namespace {
 std::string DeclaredType(const FieldSpec& f) {
   switch (f.type) {
     case TFieldType::ftString:
-      return "VARCHAR(" + std::to_string(f.size) + ")";
+      return f.size > 0 ? "VARCHAR(" + std::to_string(f.size) + ")" : "TEXT";
     case TFieldType::ftSmallint:
       return "SMALLINT";
     case TFieldType::ftInteger:
@@ -133,11 +133,36 @@ std::unique_ptr<TDataSet> SQLiteFactory::Create(const std::vector<FieldSpec>& fi
 }
 
 std::unique_ptr<TDataSet> SQLiteFactory::Reopen() {
+  return ReopenWhere("", TVariant::Null());
+}
+
+std::unique_ptr<TDataSet> SQLiteFactory::ReopenWhere(const std::string& field,
+                                                     const TVariant& value) {
   auto dataset = std::make_unique<TZylSQLiteDataset>(nullptr);
   dataset->SetDatabase(path_);
   dataset->SetTableName("T");
+  dataset->SetKeyFilter(field, value);
   dataset->Open();
   return dataset;
+}
+
+std::unique_ptr<TDataSet> SQLiteFactory::Query(const std::string& sql) {
+  auto dataset = std::make_unique<TZylSQLiteDataset>(nullptr);
+  dataset->SetDatabase(path_);
+  dataset->SetSQL(sql);
+  dataset->Open();
+  return dataset;
+}
+
+bool SQLiteFactory::Exec(const std::string& sql) {
+  ExecSql(path_, sql);
+  return true;
+}
+
+bool SQLiteFactory::UnfitValue(FieldSpec& field, std::string& text) {
+  field.type = TFieldType::ftInteger;  // SQLite keeps text that is no number as text
+  text = "12 boxes";
+  return true;
 }
 
 }  // namespace zyl::test

@@ -18,6 +18,10 @@ class SQLiteFactory : public DatasetFactory {
   std::unique_ptr<TDataSet> Create(const std::vector<FieldSpec>& fields,
                                    const std::vector<Record>& records) override;
   std::unique_ptr<TDataSet> Reopen() override;
+  std::unique_ptr<TDataSet> ReopenWhere(const std::string& field, const TVariant& value) override;
+  std::unique_ptr<TDataSet> Query(const std::string& sql) override;
+  bool Exec(const std::string& sql) override;
+  bool UnfitValue(FieldSpec& field, std::string& text) override;
 
   const std::string& Path() const { return path_; }
 
