@@ -13,8 +13,10 @@ std::unique_ptr<Connection> Connect(const std::string& conninfo, const std::stri
   return connection;
 }
 
-std::string Placeholder(std::size_t number) {
-  return "$" + std::to_string(number);
+std::vector<Text> Texts(const std::vector<TVariant>& values) {
+  std::vector<Text> texts;
+  for (const TVariant& value : values) texts.push_back(TextOf(value));
+  return texts;
 }
 
 }  // namespace
@@ -25,6 +27,9 @@ Backend::Backend(const std::string& conninfo, const std::string& context,
     : connection_(Connect(conninfo, context, table.empty())),
       source_(table.empty() ? Source::ForQuery(*connection_, query)
                             : Source::ForTable(*connection_, table, hidden)) {
+  context_ = source_.Context();
+  isQuery_ = source_.IsQuery();
+  editable_ = source_.Editable();
   for (int i = 0; i < source_.FieldWidth(); ++i) {
     const SourceColumn& c = Column(i);
     fields_.push_back({c.name, c.type.type, c.type.dataSize, c.readOnly});
@@ -33,7 +38,7 @@ Backend::Backend(const std::string& conninfo, const std::string& context,
 
 TVariant Backend::SetKeyFilter(int field, const TVariant& value) {
   const SourceColumn& column = Column(field);
-  filter_ = {column.quoted, std::nullopt, true, value.IsNullOrEmpty()};
+  filter_ = {field, TVariant::Null(), value.IsNullOrEmpty()};
   if (!filter_.never) {
     try {
       // Text is read as the column's type first: a value the type cannot
@@ -41,16 +46,17 @@ TVariant Backend::SetKeyFilter(int field, const TVariant& value) {
       TVariant typed = value.GetKind() == TVariant::Kind::String
                            ? InputToValue(value.ToString(), column.type, column.name)
                            : value;
-      filter_.value = ValueToText(typed, column.type);
+      Text text = ValueToText(typed, column.type);
+      if (text) filter_.value = TVariant(*text);
     } catch (const Exception&) {
       filter_.never = true;
     }
   }
-  return filter_.never ? TVariant::Null() : TVariant(*filter_.value);
+  return filter_.never ? TVariant::Null() : filter_.value;
 }
 
 void Backend::SetOrder(const std::vector<SqlIndexTerm>& index) {
-  reader_ = std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter_);
+  rows_ = std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter_);
 }
 
 TVariant Backend::ToValue(int field, const TVariant& stored) const {
@@ -73,46 +79,23 @@ TVariant Backend::BooleanToStored(int field, bool value) const {
   return TVariant(*ValueToText(TVariant(value), column.type));
 }
 
-std::vector<std::string> Backend::KeyColumns() const {
+std::vector<std::string> Backend::KeySql() const {
   std::vector<std::string> keys;
   for (int k : source_.KeyRaw()) keys.push_back(Column(k).quoted);
   return keys;
 }
 
-SqlRow Backend::WriteReturning(const std::string& sql, const std::vector<Text>& parameters) {
-  Result result = connection_->Exec(sql + " RETURNING " + source_.SelectList(), parameters);
+std::string Backend::Placeholder(std::size_t number) const {
+  return "$" + std::to_string(number);
+}
+
+SqlRow Backend::RunReturning(const std::string& sql, const std::vector<TVariant>& values) {
+  Result result = connection_->Exec(sql + " RETURNING " + source_.SelectList(), Texts(values));
   return result.Rows() == 0 ? SqlRow() : RowOf(result, 0);
 }
 
-SqlRow Backend::Insert(const std::vector<int>& fields, const SqlRow& record) {
-  std::vector<std::string> names;
-  std::vector<Text> parameters;
-  for (int f : fields) {
-    const TVariant& value = record[static_cast<std::size_t>(f)];
-    // A new record left empty in a serial or identity key takes the default.
-    if (Column(f).defaultForNull && value.IsNullOrEmpty()) continue;
-    names.push_back(Column(f).quoted);
-    parameters.push_back(TextOf(value));
-  }
-  return WriteReturning(SqlInsert(source_.From(), names, Placeholder), parameters);
-}
-
-SqlRow Backend::Update(const SqlRow& original, const std::vector<int>& fields,
-                       const SqlRow& record) {
-  std::vector<std::string> names;
-  std::vector<Text> parameters;
-  for (int f : fields) {
-    names.push_back(Column(f).quoted);
-    parameters.push_back(TextOf(record[static_cast<std::size_t>(f)]));
-  }
-  for (int k : source_.KeyRaw()) parameters.push_back(TextOf(original[static_cast<std::size_t>(k)]));
-  return WriteReturning(SqlUpdate(source_.From(), names, KeyColumns(), Placeholder), parameters);
-}
-
-bool Backend::Delete(const SqlRow& original) {
-  std::vector<Text> parameters;
-  for (int k : source_.KeyRaw()) parameters.push_back(TextOf(original[static_cast<std::size_t>(k)]));
-  return connection_->Command(SqlDelete(source_.From(), KeyColumns(), Placeholder), parameters) > 0;
+std::int64_t Backend::RunCommand(const std::string& sql, const std::vector<TVariant>& values) {
+  return connection_->Command(sql, Texts(values));
 }
 
 }  // namespace zyl::pg

@@ -23,44 +23,36 @@ class Backend : public SqlBackend {
   Backend(const std::string& conninfo, const std::string& context, const std::string& table,
           const std::string& query, const std::vector<std::string>& hidden);
 
-  const std::string& Context() const override { return source_.Context(); }
-  const std::vector<SqlFieldInfo>& Fields() const override { return fields_; }
-  bool IsQuery() const override { return source_.IsQuery(); }
-  bool Editable() const override { return source_.Editable(); }
-  std::string ReadOnlyReason() const override { return "the table has no primary key"; }
-
-  TVariant SetKeyFilter(int field, const TVariant& value) override;
-  void SetOrder(const std::vector<SqlIndexTerm>& index) override;
-
-  int Count() override { return reader_->Count(); }
-  const SqlRow* At(int position) override { return reader_->At(position); }
-  int PositionOf(const SqlRow& row) override { return reader_->PositionOf(row); }
-  void Invalidate() override { reader_->Invalidate(); }
-  void ForgetRows() override { reader_->ForgetRows(); }
-  std::int64_t Executions() const override { return connection_->Executions(); }
-
   TVariant ToValue(int field, const TVariant& stored) const override;
   TVariant TextToStored(int field, const std::string& text) const override;
   TVariant BooleanToStored(int field, bool value) const override;
 
-  SqlRow Insert(const std::vector<int>& fields, const SqlRow& record) override;
-  SqlRow Update(const SqlRow& original, const std::vector<int>& fields,
-                const SqlRow& record) override;
-  bool Delete(const SqlRow& original) override;
+  std::string ReadOnlyReason() const override { return "the table has no primary key"; }
+  TVariant SetKeyFilter(int field, const TVariant& value) override;
+  void SetOrder(const std::vector<SqlIndexTerm>& index) override;
+  std::int64_t Executions() const override { return connection_->Executions(); }
+
+ protected:
+  std::string Table() const override { return source_.From(); }
+  std::string ColumnSql(int field) const override { return Column(field).quoted; }
+  std::vector<std::string> KeySql() const override;
+  const std::vector<int>& KeyRaw() const override { return source_.KeyRaw(); }
+  std::string Placeholder(std::size_t number) const override;
+  SqlRow RunReturning(const std::string& sql, const std::vector<TVariant>& values) override;
+  std::int64_t RunCommand(const std::string& sql, const std::vector<TVariant>& values) override;
+  // A serial or identity key left empty in a new record takes its default.
+  bool TakesDefault(int field, const TVariant& value) const override {
+    return Column(field).defaultForNull && value.IsNullOrEmpty();
+  }
 
  private:
   const SourceColumn& Column(int field) const {
     return source_.Columns()[static_cast<std::size_t>(field)];
   }
-  std::vector<std::string> KeyColumns() const;
-  // Runs a write that returns the stored record; empty when none.
-  SqlRow WriteReturning(const std::string& sql, const std::vector<Text>& parameters);
 
   std::unique_ptr<Connection> connection_;
   Source source_;
-  std::vector<SqlFieldInfo> fields_;
-  ReaderFilter filter_;
-  std::unique_ptr<Reader> reader_;
+  SqlKeyFilter filter_;
 };
 
 }  // namespace zyl::pg

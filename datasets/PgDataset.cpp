@@ -30,20 +30,6 @@ std::vector<std::string> SplitNames(const std::string& text) {
 
 TZylPgDataset::TZylPgDataset(TComponent* owner) : TZylSqlDataset(owner, "PostgreSQL") {}
 
-TZylPgDataset::~TZylPgDataset() {
-  Close();
-}
-
-void TZylPgDataset::SetConnectionInfo(const std::string& conninfo) {
-  CheckNotActive();
-  connectionInfo_ = conninfo;
-}
-
-void TZylPgDataset::SetHiddenFields(const std::string& names) {
-  CheckNotActive();
-  hiddenFields_ = names;
-}
-
 std::unique_ptr<SqlBackend> TZylPgDataset::OpenBackend() {
   return std::make_unique<pg::Backend>(connectionInfo_, Context(), GetTableName(), GetSQL(),
                                        SplitNames(hiddenFields_));

@@ -26,16 +26,15 @@ namespace zyl {
 class TZylPgDataset : public TZylSqlDataset {
  public:
   explicit TZylPgDataset(TComponent* owner);
-  ~TZylPgDataset() override;
   std::string ClassName() const override { return "TZylPgDataset"; }
 
-  // The libpq connection string. Set while closed (raises zyl::Exception
-  // when open).
-  void SetConnectionInfo(const std::string& conninfo);
+  // Set while closed (raise zyl::Exception when open): the libpq connection
+  // string, and the table columns not offered as fields, separated by ";" or
+  // "," (a surrogate key, say; hidden primary-key columns still address
+  // records).
+  void SetConnectionInfo(const std::string& conninfo) { SetSourceText(connectionInfo_, conninfo); }
+  void SetHiddenFields(const std::string& names) { SetSourceText(hiddenFields_, names); }
   const std::string& GetConnectionInfo() const { return connectionInfo_; }
-  // Table columns not offered as fields, separated by ";" or "," (a
-  // surrogate key, say); hidden primary-key columns still address records.
-  void SetHiddenFields(const std::string& names);
   const std::string& GetHiddenFields() const { return hiddenFields_; }
 
  protected:

@@ -20,7 +20,7 @@ Text TextOf(const TVariant& stored) {
 }
 
 Reader::Reader(Connection& connection, const Source& source, std::vector<SqlIndexTerm> order,
-               ReaderFilter filter)
+               SqlKeyFilter filter)
     : connection_(connection),
       source_(source),
       order_(std::move(order)),
@@ -39,13 +39,14 @@ std::string Reader::OrderBy(bool expressions) const {
 }
 
 std::string Reader::Where(std::size_t number) const {
-  if (!filter_.active) return "";
+  if (!filter_.Active()) return "";
   if (filter_.never) return " WHERE false";
-  return " WHERE " + filter_.quoted + " = $" + std::to_string(number);
+  return " WHERE " + source_.Columns()[static_cast<std::size_t>(filter_.field)].quoted + " = $" +
+         std::to_string(number);
 }
 
 void Reader::AddFilter(std::vector<Text>& parameters) const {
-  if (filter_.active && !filter_.never) parameters.push_back(filter_.value);
+  if (filter_.Active() && !filter_.never) parameters.push_back(TextOf(filter_.value));
 }
 
 int Reader::Count() {

@@ -16,33 +16,25 @@
 
 namespace zyl::pg {
 
-using Row = std::vector<TVariant>;  // server text (or Null), Source::RawWidth() values
+using Row = SqlRow;  // server text (or Null), Source::RawWidth() values
 
-// Only records whose column `quoted` equals `value`; `never` when no record
-// can (a value the column's type cannot hold, or Null).
-struct ReaderFilter {
-  std::string quoted;
-  Text value;
-  bool active = false;
-  bool never = false;
-};
-
-class Reader {
+class Reader : public SqlReader {
  public:
-  // Reads the records of `source` that pass `filter` in `order`; the
-  // connection and the source must outlive the reader.
+  // Reads the records of `source` that pass `filter` (its value the
+  // server's text) in `order`; the connection and the source must outlive
+  // the reader.
   Reader(Connection& connection, const Source& source, std::vector<SqlIndexTerm> order,
-         ReaderFilter filter = {});
+         SqlKeyFilter filter = {});
 
-  int Count();
+  int Count() override;
   // The record at `position`, or null outside the records. The pointer lives
   // until the next call.
-  const Row* At(int position);
+  const Row* At(int position) override;
   // The position of the record whose key values are those of `row` (a row
   // of this source with a primary key), or -1 when it is not there.
-  int PositionOf(const Row& row);
-  void Invalidate();
-  void ForgetRows() { rows_.clear(); }
+  int PositionOf(const Row& row) override;
+  void ForgetRows() override { rows_.clear(); }
+  void Invalidate() override;
 
   static constexpr int kChunk = 64;
 
@@ -55,7 +47,7 @@ class Reader {
   Connection& connection_;
   const Source& source_;
   std::vector<SqlIndexTerm> order_;
-  ReaderFilter filter_;
+  SqlKeyFilter filter_;
   std::deque<Row> rows_;
   int start_ = 0;
   int count_ = -1;

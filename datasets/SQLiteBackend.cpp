@@ -45,22 +45,24 @@ Backend::Backend(const std::string& database, const std::string& table, const st
       cache_(cache),
       connection_(std::make_unique<Connection>(database, table.empty(), busyTimeoutMs)),
       source_(Describe(*connection_, table, query)) {
+  context_ = source_.Context();
+  isQuery_ = source_.IsQuery();
+  editable_ = source_.Editable();
   for (const SourceColumn& c : source_.Columns()) {
     fields_.push_back({c.field.name, c.field.type.type, c.field.type.dataSize, c.readOnly});
   }
 }
 
 TVariant Backend::SetKeyFilter(int field, const TVariant& value) {
-  filter_.expr = Column(field).expr;
+  filter_.field = field;
   filter_.value = KeyToStored(value, Column(field).field);
-  filter_.active = true;
   return filter_.value;
 }
 
 void Backend::SetOrder(const std::vector<SqlIndexTerm>& index) {
   auto reader = std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter_);
   reader->SetCountCache(cache_, database_);
-  reader_ = std::move(reader);
+  rows_ = std::move(reader);
 }
 
 TVariant Backend::ToValue(int field, const TVariant& stored) const {
@@ -75,7 +77,7 @@ TVariant Backend::BooleanToStored(int field, bool value) const {
   return sqlite::BooleanToStored(value, Column(field).field);
 }
 
-SqlRow Backend::WriteReturning(const std::string& sql, const std::vector<TVariant>& values) {
+SqlRow Backend::RunReturning(const std::string& sql, const std::vector<TVariant>& values) {
   Statement statement(*connection_, sql + " RETURNING " + source_.SelectList());
   for (std::size_t i = 0; i < values.size(); ++i) statement.Bind(static_cast<int>(i + 1), values[i]);
   SqlRow stored;
@@ -83,42 +85,21 @@ SqlRow Backend::WriteReturning(const std::string& sql, const std::vector<TVarian
   while (statement.Step()) {
     if (!stored.empty()) continue;
     stored.resize(static_cast<std::size_t>(source_.RawWidth()));
-    for (int i = 0; i < source_.RawWidth(); ++i) stored[static_cast<std::size_t>(i)] = statement.Column(i);
+    for (int i = 0; i < source_.RawWidth(); ++i) {
+      stored[static_cast<std::size_t>(i)] = statement.Column(i);
+    }
   }
   return stored;
 }
 
-SqlRow Backend::Insert(const std::vector<int>& fields, const SqlRow& record) {
-  std::vector<std::string> names;
-  std::vector<TVariant> values;
-  for (int f : fields) {
-    names.push_back(Column(f).expr);
-    values.push_back(record[static_cast<std::size_t>(f)]);
-  }
-  return WriteReturning(SqlInsert(source_.From(), names, Parameter), values);
-}
-
-SqlRow Backend::Update(const SqlRow& original, const std::vector<int>& fields,
-                       const SqlRow& record) {
-  std::vector<std::string> names;
-  std::vector<TVariant> values;
-  for (int f : fields) {
-    names.push_back(Column(f).expr);
-    values.push_back(record[static_cast<std::size_t>(f)]);
-  }
-  for (int raw : source_.KeyRaw()) values.push_back(original[static_cast<std::size_t>(raw)]);
-  return WriteReturning(SqlUpdate(source_.From(), names, source_.KeyExpr(), Parameter), values);
-}
-
-bool Backend::Delete(const SqlRow& original) {
-  Statement statement(*connection_, SqlDelete(source_.From(), source_.KeyExpr(), Parameter));
-  int bound = 1;
-  for (int raw : source_.KeyRaw()) statement.Bind(bound++, original[static_cast<std::size_t>(raw)]);
+std::int64_t Backend::RunCommand(const std::string& sql, const std::vector<TVariant>& values) {
+  Statement statement(*connection_, sql);
+  for (std::size_t i = 0; i < values.size(); ++i) statement.Bind(static_cast<int>(i + 1), values[i]);
   {
     ResetGuard guard(statement);
     statement.Step();
   }
-  return connection_->Changes() > 0;
+  return connection_->Changes();
 }
 
 }  // namespace zyl::sqlite

@@ -8,15 +8,6 @@ namespace zyl {
 
 TZylSQLiteDataset::TZylSQLiteDataset(TComponent* owner) : TZylSqlDataset(owner, "SQLite") {}
 
-TZylSQLiteDataset::~TZylSQLiteDataset() {
-  Close();
-}
-
-void TZylSQLiteDataset::SetDatabase(const std::string& path) {
-  CheckNotActive();
-  database_ = path;
-}
-
 void TZylSQLiteDataset::SetBusyTimeout(int milliseconds) {
   busyTimeout_ = std::max(0, milliseconds);
   if (Backend() != nullptr) Backend()->SetBusyTimeout(busyTimeout_);

@@ -31,11 +31,10 @@ class SQLiteCountCache;
 class TZylSQLiteDataset : public TZylSqlDataset {
  public:
   explicit TZylSQLiteDataset(TComponent* owner);
-  ~TZylSQLiteDataset() override;
   std::string ClassName() const override { return "TZylSQLiteDataset"; }
 
   // The database file. Set while closed (raises zyl::Exception when open).
-  void SetDatabase(const std::string& path);
+  void SetDatabase(const std::string& path) { SetSourceText(database_, path); }
   const std::string& GetDatabase() const { return database_; }
   // Milliseconds a busy database is retried (default 5000).
   void SetBusyTimeout(int milliseconds);

@@ -26,7 +26,7 @@ std::vector<Row> ReadRows(Statement& statement, int width) {
 }  // namespace
 
 Reader::Reader(Connection& connection, const Source& source, std::vector<OrderTerm> order,
-               ReaderFilter filter)
+               SqlKeyFilter filter)
     : connection_(connection),
       source_(source),
       order_(std::move(order)),
@@ -35,13 +35,16 @@ Reader::Reader(Connection& connection, const Source& source, std::vector<OrderTe
 
 std::string Reader::Where(const std::string& predicate, std::size_t filterParameter) const {
   std::string where;
-  if (filter_.active) where = filter_.expr + " = " + Parameter(filterParameter);
+  if (filter_.Active()) {
+    where = source_.Columns()[static_cast<std::size_t>(filter_.field)].expr + " = " +
+            Parameter(filterParameter);
+  }
   if (!predicate.empty()) where += where.empty() ? predicate : " AND (" + predicate + ")";
   return where.empty() ? where : " WHERE " + where;
 }
 
 void Reader::BindFilter(Statement& statement, std::size_t filterParameter) {
-  if (filter_.active) statement.Bind(static_cast<int>(filterParameter), filter_.value);
+  if (filter_.Active()) statement.Bind(static_cast<int>(filterParameter), filter_.value);
 }
 
 Statement& Reader::Prepared(const std::string& sql) {
@@ -74,7 +77,7 @@ int Reader::Count() {
   if (countCache_ != nullptr && sqlite3_get_autocommit(connection_.Handle()) != 0) {
     // A filtered count is kept per value (its kind included: 1 is not '1').
     std::string key = sql;
-    if (filter_.active) {
+    if (filter_.Active()) {
       key += "\n-- " + std::to_string(static_cast<int>(filter_.value.GetKind())) + ":" +
              (filter_.value.GetKind() == TVariant::Kind::ByteArray ? std::string("blob")
                                                                    : filter_.value.ToString());

@@ -32,38 +32,31 @@ class SQLiteCountCache;
 
 namespace zyl::sqlite {
 
-using Row = std::vector<TVariant>;  // stored values, Source::RawWidth() of them
+using Row = SqlRow;  // stored values, Source::RawWidth() of them
 
-// Only records whose column `expr` equals `value` (a stored value, bound).
-struct ReaderFilter {
-  std::string expr;
-  TVariant value;
-  bool active = false;
-};
-
-class Reader {
+class Reader : public SqlReader {
  public:
   // Reads the records of `source` that pass `filter`, in `order`; the
   // connection and the source must outlive the reader.
   Reader(Connection& connection, const Source& source, std::vector<OrderTerm> order,
-         ReaderFilter filter = {});
+         SqlKeyFilter filter = {});
 
   // Number of records (clamped to INT_MAX).
-  int Count();
+  int Count() override;
   // Takes counts through `cache` (not owned; null: count every time), which
   // watches the database file `database`.
   void SetCountCache(SQLiteCountCache* cache, std::string database);
   // The record at `position`, or null outside 0..Count()-1 or when the data
   // has shrunk under the reader. The pointer lives until the next call.
-  const Row* At(int position);
+  const Row* At(int position) override;
   // Position that `row` (a row of this source, not necessarily read through
   // the reader) has in the order: the number of records before it. Needs a
   // source with a key.
-  int PositionOf(const Row& row);
+  int PositionOf(const Row& row) override;
   // Forgets the window and the count (after a change of the data).
-  void Invalidate();
+  void Invalidate() override;
   // Forgets the window only (after a change that keeps the count).
-  void ForgetRows();
+  void ForgetRows() override;
 
   static constexpr int kChunk = 64;        // rows of a jump, first block of a walk
   static constexpr int kMaxChunk = 1024;   // largest block of a long walk
@@ -93,7 +86,7 @@ class Reader {
   Connection& connection_;
   const Source& source_;
   std::vector<OrderTerm> order_;
-  ReaderFilter filter_;
+  SqlKeyFilter filter_;
   std::string select_;  // "SELECT <list> FROM <from>"
   std::map<std::string, Statement> statements_;
   SQLiteCountCache* countCache_ = nullptr;

@@ -152,7 +152,9 @@ std::vector<SqlIndexTerm> ParseIndexFieldNames(const std::vector<SqlFieldInfo>& 
 TZylSqlDataset::TZylSqlDataset(TComponent* owner, std::string kind)
     : TDataSet(owner), kind_(std::move(kind)) {}
 
-TZylSqlDataset::~TZylSqlDataset() = default;
+TZylSqlDataset::~TZylSqlDataset() {
+  Close();
+}
 
 std::string TZylSqlDataset::Context() const {
   if (backend_ != nullptr) return backend_->Context();
@@ -172,21 +174,23 @@ void TZylSqlDataset::CheckActive() const {
   }
 }
 
-void TZylSqlDataset::SetTableName(const std::string& name) {
+void TZylSqlDataset::SetSourceText(std::string& property, const std::string& value) {
   CheckNotActive();
-  tableName_ = name;
+  property = value;
+}
+
+void TZylSqlDataset::SetTableName(const std::string& name) {
+  SetSourceText(tableName_, name);
   if (!name.empty()) sql_.clear();
 }
 
 void TZylSqlDataset::SetSQL(const std::string& select) {
-  CheckNotActive();
-  sql_ = select;
+  SetSourceText(sql_, select);
   if (!select.empty()) tableName_.clear();
 }
 
 void TZylSqlDataset::SetKeyFilter(const std::string& fieldName, const TVariant& value) {
-  CheckNotActive();
-  filterField_ = fieldName;
+  SetSourceText(filterField_, fieldName);
   filterValue_ = value;
 }
 
@@ -207,7 +211,7 @@ bool TZylSqlDataset::IsReadOnly() const {
 void TZylSqlDataset::Refresh() {
   CheckActive();
   CheckBrowseMode();
-  backend_->Invalidate();
+  backend_->Rows().Invalidate();
 }
 
 std::int64_t TZylSqlDataset::QueriesRun() const {
@@ -280,14 +284,14 @@ TVariant TZylSqlDataset::FieldValue(int index) const {
   if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
     return backend_->ToValue(index, buffer_[static_cast<std::size_t>(index)]);
   }
-  const SqlRow* row = backend_->At(cursor_.Position());
+  const SqlRow* row = backend_->Rows().At(cursor_.Position());
   if (row == nullptr) return TVariant::Null();
   return backend_->ToValue(index, (*row)[static_cast<std::size_t>(index)]);
 }
 
 int TZylSqlDataset::RecordCount() const {
   CheckActive();
-  return backend_->Count();
+  return backend_->Rows().Count();
 }
 
 void TZylSqlDataset::First() {
@@ -307,15 +311,15 @@ void TZylSqlDataset::Prior() {
 int TZylSqlDataset::MoveBy(int distance) {
   CheckActive();
   CheckBrowseMode();
-  return cursor_.MoveBy(distance, backend_->Count());
+  return cursor_.MoveBy(distance, backend_->Rows().Count());
 }
 
 bool TZylSqlDataset::Eof() const {
-  return !GetActive() || cursor_.Eof(backend_->Count());
+  return !GetActive() || cursor_.Eof(backend_->Rows().Count());
 }
 
 bool TZylSqlDataset::Bof() const {
-  return !GetActive() || cursor_.Bof(backend_->Count());
+  return !GetActive() || cursor_.Bof(backend_->Rows().Count());
 }
 
 bool TZylSqlDataset::SetStrProp(const std::string& name, const std::string& value) {

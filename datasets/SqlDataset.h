@@ -36,6 +36,7 @@ class SqlField;
 
 class TZylSqlDataset : public TDataSet {
  public:
+  // Closes the dataset.
   ~TZylSqlDataset() override;
 
   // The source. Set while closed (raise zyl::Exception when open). Setting a
@@ -106,6 +107,8 @@ class TZylSqlDataset : public TDataSet {
   // The open backend; null while closed.
   SqlBackend* Backend() const { return backend_.get(); }
   void CheckNotActive() const;
+  // Sets a property that describes the source: only while closed.
+  void SetSourceText(std::string& property, const std::string& value);
   // "SQLite table 'Orders'", "PostgreSQL query", ...
   std::string Context() const;
 

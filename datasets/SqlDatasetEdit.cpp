@@ -15,44 +15,6 @@ bool Editing(TDataSetState state) {
 
 }  // namespace
 
-std::string SqlEqualsAll(const std::vector<std::string>& columns, std::size_t first,
-                         const SqlPlaceholder& placeholder) {
-  std::string text;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) text += " AND ";
-    text += columns[i] + " = " + placeholder(first + i);
-  }
-  return text;
-}
-
-std::string SqlInsert(const std::string& table, const std::vector<std::string>& columns,
-                      const SqlPlaceholder& placeholder) {
-  if (columns.empty()) return "INSERT INTO " + table + " DEFAULT VALUES";
-  std::string names, values;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) names += ", ", values += ", ";
-    names += columns[i];
-    values += placeholder(i + 1);
-  }
-  return "INSERT INTO " + table + " (" + names + ") VALUES (" + values + ")";
-}
-
-std::string SqlUpdate(const std::string& table, const std::vector<std::string>& columns,
-                      const std::vector<std::string>& keys, const SqlPlaceholder& placeholder) {
-  std::string sets;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) sets += ", ";
-    sets += columns[i] + " = " + placeholder(i + 1);
-  }
-  return "UPDATE " + table + " SET " + sets + " WHERE " +
-         SqlEqualsAll(keys, columns.size() + 1, placeholder);
-}
-
-std::string SqlDelete(const std::string& table, const std::vector<std::string>& keys,
-                      const SqlPlaceholder& placeholder) {
-  return "DELETE FROM " + table + " WHERE " + SqlEqualsAll(keys, 1, placeholder);
-}
-
 void TZylSqlDataset::CheckEditable() const {
   CheckActive();
   if (backend_->IsQuery()) throw Exception(Context() + ": a query is read-only");
@@ -92,8 +54,8 @@ void TZylSqlDataset::CheckBrowseMode() {
 void TZylSqlDataset::Edit() {
   CheckEditable();
   if (Editing(state_)) return;
-  if (backend_->Count() == 0) throw Exception(Context() + ": cannot edit, the dataset is empty");
-  const SqlRow* row = backend_->At(cursor_.Position());
+  if (backend_->Rows().Count() == 0) throw Exception(Context() + ": cannot edit, the dataset is empty");
+  const SqlRow* row = backend_->Rows().At(cursor_.Position());
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   original_ = *row;
   buffer_ = *row;
@@ -133,11 +95,11 @@ void TZylSqlDataset::Post() {
   }
   // An update keeps the count; the record may have moved in the order.
   if (inserting) {
-    backend_->Invalidate();
+    backend_->Rows().Invalidate();
   } else {
-    backend_->ForgetRows();
+    backend_->Rows().ForgetRows();
   }
-  cursor_.SetTo(std::max(0, backend_->PositionOf(stored)));
+  cursor_.SetTo(std::max(0, backend_->Rows().PositionOf(stored)));
   state_ = TDataSetState::dsBrowse;
   ResetEdit();
 }
@@ -155,18 +117,18 @@ void TZylSqlDataset::Delete() {
     return;
   }
   Cancel();
-  if (backend_->Count() == 0) {
+  if (backend_->Rows().Count() == 0) {
     throw Exception(Context() + ": cannot perform this operation on an empty dataset");
   }
-  const SqlRow* row = backend_->At(cursor_.Position());
+  const SqlRow* row = backend_->Rows().At(cursor_.Position());
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   SqlRow record = *row;
   bool deleted = backend_->Delete(record);
-  backend_->Invalidate();
+  backend_->Rows().Invalidate();
   if (!deleted) {
     throw Exception(Context() + ": the record was not found; another user may have deleted it");
   }
-  cursor_.Clamp(backend_->Count());
+  cursor_.Clamp(backend_->Rows().Count());
 }
 
 }  // namespace zyl
