@@ -3,7 +3,8 @@
 // cursor over records, a fixed list of fields, editing of the current
 // record, and string / string-list properties reachable by name.
 //
-// Implementations: TZylMemDataset (in memory), TZylSQLiteDataset; hosts may
+// Implementations: TZylMemDataset (in memory), TZylSQLiteDataset and
+// TZylPgDataset (TZylSqlDataset over its backends); hosts may
 // write their own.
 #pragma once
 

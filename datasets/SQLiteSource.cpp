@@ -3,11 +3,9 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <array>
 
 #include "datasets/SQLiteError.h"
 #include "platform/Exception.h"
-#include "platform/Locale.h"
 
 namespace zyl::sqlite {
 
