@@ -279,12 +279,25 @@ TField* TZylSqlDataset::GetField(int index) const {
   return fields_[static_cast<std::size_t>(index)].get();
 }
 
+const SqlRow* TZylSqlDataset::CurrentRow() const {
+  try {
+    return backend_->Rows().At(cursor_.Position());
+  } catch (...) {
+    // A read that failed (a lost connection, a busy database) leaves no
+    // count or window to trust: the next RecordCount asks the database
+    // again and raises while it still cannot answer, so a page is never
+    // cut short without an error.
+    backend_->Rows().Invalidate();
+    throw;
+  }
+}
+
 TVariant TZylSqlDataset::FieldValue(int index) const {
   if (!GetActive()) return TVariant::Null();
   if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
     return backend_->ToValue(index, buffer_[static_cast<std::size_t>(index)]);
   }
-  const SqlRow* row = backend_->Rows().At(cursor_.Position());
+  const SqlRow* row = CurrentRow();
   if (row == nullptr) return TVariant::Null();
   return backend_->ToValue(index, (*row)[static_cast<std::size_t>(index)]);
 }

@@ -115,6 +115,9 @@ class TZylSqlDataset : public TDataSet {
  private:
   friend class SqlField;
 
+  // The record at the cursor (null when it is gone); raises what the read
+  // raises.
+  const SqlRow* CurrentRow() const;
   TVariant FieldValue(int index) const;
   void SetFieldStored(int index, const TVariant& stored);
   void CheckWritable(int index) const;

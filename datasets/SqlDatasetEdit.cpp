@@ -55,7 +55,7 @@ void TZylSqlDataset::Edit() {
   CheckEditable();
   if (Editing(state_)) return;
   if (backend_->Rows().Count() == 0) throw Exception(Context() + ": cannot edit, the dataset is empty");
-  const SqlRow* row = backend_->Rows().At(cursor_.Position());
+  const SqlRow* row = CurrentRow();
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   original_ = *row;
   buffer_ = *row;
@@ -120,7 +120,7 @@ void TZylSqlDataset::Delete() {
   if (backend_->Rows().Count() == 0) {
     throw Exception(Context() + ": cannot perform this operation on an empty dataset");
   }
-  const SqlRow* row = backend_->Rows().At(cursor_.Position());
+  const SqlRow* row = CurrentRow();
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   SqlRow record = *row;
   bool deleted = backend_->Delete(record);
