@@ -9,11 +9,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "datasets/DataSet.h"
+#include "datasets/SqlDataset.h"
 #include "platform/Variant.h"
 
 namespace zyl::test {
@@ -52,9 +55,34 @@ class DatasetFactory {
   // Runs `sql` on the store past any dataset, as another program would.
   virtual bool Exec(const std::string& /*sql*/) { return false; }
   // A numeric field type and a stored text of it that the type cannot hold
-  // (text in an SQLite INTEGER column, a NaN); false when the store keeps
+  // (text in an SQLite INTEGER column, a NaN); none when the store keeps
   // only values of the field's type.
-  virtual bool UnfitValue(FieldSpec& /*field*/, std::string& /*text*/) { return false; }
+  using Unfit = std::optional<std::pair<TFieldType, std::string>>;
+  virtual Unfit UnfitValue() const { return std::nullopt; }
+};
+
+// The SQL datasets' factories: table "T" (or a query on it) through a
+// dataset that Connect sets up for the store's database.
+class SqlFactory : public DatasetFactory {
+ public:
+  std::unique_ptr<TDataSet> Reopen() override { return ReopenWhere("", TVariant::Null()); }
+  std::unique_ptr<TDataSet> ReopenWhere(const std::string& field, const TVariant& value) override {
+    std::unique_ptr<TZylSqlDataset> dataset = Connect();
+    dataset->SetTableName("T");
+    dataset->SetKeyFilter(field, value);
+    dataset->Open();
+    return dataset;
+  }
+  std::unique_ptr<TDataSet> Query(const std::string& sql) override {
+    std::unique_ptr<TZylSqlDataset> dataset = Connect();
+    dataset->SetSQL(sql);
+    dataset->Open();
+    return dataset;
+  }
+
+ protected:
+  // A closed dataset on the store's database.
+  virtual std::unique_ptr<TZylSqlDataset> Connect() = 0;
 };
 
 struct FactoryEntry {
@@ -68,5 +96,10 @@ inline void PrintTo(const FactoryEntry& entry, std::ostream* out) {
 
 // Every dataset the contract suite runs over.
 std::vector<FactoryEntry> AllFactories();
+
+// The factories' SQL: the declared type of a field in SQLite (`postgres`
+// false) or PostgreSQL, and the ISO text of a date, time or date-time value.
+std::string DeclaredType(const FieldSpec& f, bool postgres);
+std::string IsoText(const FieldSpec& f, const TVariant& v);
 
 }  // namespace zyl::test

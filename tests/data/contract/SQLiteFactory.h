@@ -11,19 +11,20 @@ struct sqlite3;
 
 namespace zyl::test {
 
-class SQLiteFactory : public DatasetFactory {
+class SQLiteFactory : public SqlFactory {
  public:
   SQLiteFactory();
   ~SQLiteFactory() override;
   std::unique_ptr<TDataSet> Create(const std::vector<FieldSpec>& fields,
                                    const std::vector<Record>& records) override;
-  std::unique_ptr<TDataSet> Reopen() override;
-  std::unique_ptr<TDataSet> ReopenWhere(const std::string& field, const TVariant& value) override;
-  std::unique_ptr<TDataSet> Query(const std::string& sql) override;
   bool Exec(const std::string& sql) override;
-  bool UnfitValue(FieldSpec& field, std::string& text) override;
+  // SQLite keeps text that is no number as text, also in an INTEGER column.
+  Unfit UnfitValue() const override { return {{TFieldType::ftInteger, "12 boxes"}}; }
 
   const std::string& Path() const { return path_; }
+
+ protected:
+  std::unique_ptr<TZylSqlDataset> Connect() override;
 
  private:
   std::string dir_;
