@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "data/DataSet.h"
+#include "datasets/DataSet.h"
 
 namespace bench {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "data/FieldType.h"
+#include "datasets/FieldType.h"
 #include "export/ZylHTMLExport.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/DateTime.h"

@@ -5,6 +5,10 @@
 //
 // The table (10 columns of mixed types) is generated once and kept in the
 // temporary directory as "zylhg_bench_read_page_v1.db".
+//
+// A detail grid's page: a grid over the records of one customer in a
+// 1,000,000-row orders table with an index on the customer column (its own
+// file, "zylhg_bench_detail_v1.db"), read through the key filter.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -16,7 +20,8 @@
 #include <string>
 
 #include "bench/BenchPages.h"
-#include "data/SQLiteDataset.h"
+#include "datasets/SQLiteDataset.h"
+#include "grid/ZylHTMLGrid.h"
 
 namespace {
 
@@ -209,6 +214,61 @@ void BM_SQLiteCount(benchmark::State& state) {
   sqlite3_close(db);
 }
 
+// Orders(Id, CustomerId, Item, Qty, Due): customer 1 has 100,000 orders,
+// customers 2 to 50,001 have 18 each.
+const std::string& DetailDatabase() {
+  static const std::string path = [] {
+    std::string p = (std::filesystem::temp_directory_path() / "zylhg_bench_detail_v1.db").string();
+    if (Complete(p)) return p;
+    std::filesystem::remove(p);
+    sqlite3* db = nullptr;
+    Check(db, sqlite3_open(p.c_str(), &db), "open");
+    Check(db,
+          sqlite3_exec(
+              db,
+              "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN;"
+              "CREATE TABLE Orders (Id INTEGER PRIMARY KEY, CustomerId INTEGER NOT NULL, "
+              "Item TEXT, Qty INTEGER, Due DATE);"
+              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000000) "
+              "INSERT INTO Orders SELECT i, CASE WHEN i <= 100000 THEN 1 ELSE 2 + i % 50000 END, "
+              "'item ' || (i % 997), i % 50, date('2024-01-01', '+' || (i % 365) || ' days') "
+              "FROM n;"
+              "CREATE INDEX orders_customer ON Orders(CustomerId);"
+              "CREATE TABLE Meta (Rows INTEGER); INSERT INTO Meta VALUES (1000000); COMMIT",
+              nullptr, nullptr, nullptr),
+          "generate");
+    sqlite3_close(db);
+    return p;
+  }();
+  return path;
+}
+
+// One request's detail grid: a new dataset filtered on the master's key and
+// a grid reading its first page of 40 rows. range(0): the customer.
+void BM_DetailGridPage(benchmark::State& state) {
+  const std::string& path = DetailDatabase();
+  std::int64_t customer = state.range(0);
+  std::int64_t queries = 0;
+  int rows = 0;
+  for (auto _ : state) {
+    zyl::TZylSQLiteDataset ds(nullptr);
+    ds.SetDatabase(path);
+    ds.SetTableName("Orders");
+    ds.SetKeyFilter("CustomerId", zyl::TVariant(customer));
+    ds.Open();
+    zyl::TZylHTMLGrid grid(nullptr);
+    grid.Loaded();
+    grid.SetRowsPerPage(40);
+    grid.SetDataset(&ds);
+    grid.ReadValues();
+    rows = grid.GetRowCount();
+    queries = ds.QueriesRun();
+    grid.SetDataset(nullptr);
+  }
+  state.counters["rows"] = rows;
+  state.counters["statements"] = static_cast<double>(queries);
+}
+
 void PageArgs(benchmark::internal::Benchmark* b) {
   b->ArgNames({"rows", "last"})->Args({40, 0})->Args({40, 1})->Args({500, 0})->Args({500, 1});
   b->Unit(benchmark::kMillisecond);
@@ -232,5 +292,6 @@ BENCHMARK(BM_DatasetPageNewDataset)->Apply(PageArgs);
 BENCHMARK(BM_DatasetPageRefreshed)->Apply(PageArgs);
 // Each iteration pauses for a count(*): a fixed number keeps the run short.
 BENCHMARK(BM_DatasetPageCounted)->Apply(PageArgs)->Iterations(20);
+BENCHMARK(BM_DetailGridPage)->ArgName("customer")->Arg(1)->Arg(777)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

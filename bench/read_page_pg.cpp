@@ -17,7 +17,7 @@
 #include <string>
 
 #include "bench/BenchPages.h"
-#include "data/PgDataset.h"
+#include "datasets/PgDataset.h"
 
 namespace {
 

@@ -18,11 +18,11 @@ set(ZYL_PUBLIC_HEADERS
   grid/ZylHTMLGrid.h
   request/ZylCSS.h
   request/UpdateLockStore.h
-  data/DataSet.h
-  data/ZylMemDataset.h
-  data/SQLiteDataset.h
-  data/SQLiteCountCache.h
-  data/PgDataset.h
+  datasets/DataSet.h
+  datasets/ZylMemDataset.h
+  datasets/SQLiteDataset.h
+  datasets/SQLiteCountCache.h
+  datasets/PgDataset.h
   export/ZylHTMLExport.h
   platform/Stream.h
   platform/Automation.h

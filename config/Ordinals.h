@@ -3,7 +3,7 @@
 // value: readers ignore it instead of casting it into the enumeration.
 #pragma once
 
-#include "data/FieldType.h"
+#include "datasets/FieldType.h"
 #include "grid/GridTypes.h"
 
 namespace zyl::config {

@@ -5,7 +5,7 @@
 // (edit/CellFields.h); errors of reading or writing the file pass on.
 #include <exception>
 
-#include "data/FieldType.h"
+#include "datasets/FieldType.h"
 #include "data/Paging.h"
 #include "edit/CellFields.h"
 #include "edit/WholeFileFrame.h"

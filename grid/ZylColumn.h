@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "data/FieldType.h"
+#include "datasets/FieldType.h"
 #include "grid/GridTypes.h"
 #include "grid/ZylGlyph.h"
 #include "platform/Color.h"

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "data/DataSet.h"
+#include "datasets/DataSet.h"
 #include "grid/GridTypes.h"
 #include "grid/ZylColumn.h"
 #include "grid/ZylField.h"

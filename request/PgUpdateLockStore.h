@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "data/PgConnection.h"
+#include "datasets/PgConnection.h"
 #include "request/UpdateLockStore.h"
 
 namespace zyl {

@@ -13,7 +13,7 @@
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
-#include "data/SQLiteCountCache.h"
+#include "datasets/SQLiteCountCache.h"
 
 namespace zylgrid {
 

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 
-#include "apps/zylgrid/SqliteHelpers.h"
-#include "apps/zylgrid/SqliteMemDataset.h"
 #include "data/DelimitedText.h"
-#include "data/PgDataset.h"
-#include "data/SQLiteCountCache.h"
-#include "data/SQLiteDataset.h"
-#include "data/ZylMemDataset.h"
+#include "datasets/PgDataset.h"
+#include "datasets/SQLiteCountCache.h"
+#include "datasets/SQLiteDataset.h"
+#include "datasets/ZylMemDataset.h"
+#include "platform/Locale.h"
 #include "platform/StringList.h"
 #include "platform/System.h"
 
@@ -19,12 +17,6 @@ namespace zylgrid {
 namespace {
 
 std::atomic<zyl::SQLiteCountCache*> countCache{nullptr};
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
 
 // A semicolon-separated file as a read-only dataset of text fields.
 std::unique_ptr<zyl::TDataSet> OpenCsv(const std::string& path) {
@@ -50,41 +42,34 @@ std::unique_ptr<zyl::TDataSet> OpenCsv(const std::string& path) {
   return dataset;
 }
 
-std::unique_ptr<zyl::TDataSet> OpenPostgres(const std::string& conninfo, const std::string& table,
-                                            const std::string& query) {
-  auto ds = std::make_unique<zyl::TZylPgDataset>(nullptr);
-  ds->SetConnectionInfo(conninfo);
-  if (!table.empty()) {
-    ds->SetTableName(table);
+// A table or query of an SQLite or PostgreSQL database, opened; a detail
+// (`keyField` set) only with the records whose field equals `keyValue`.
+std::unique_ptr<zyl::TDataSet> OpenSql(const GridSettings& g, const std::string& keyField,
+                                       const zyl::TVariant& keyValue) {
+  std::unique_ptr<zyl::TZylSqlDataset> ds;
+  if (g.kind == SourceKind::Postgres) {
+    auto pg = std::make_unique<zyl::TZylPgDataset>(nullptr);
+    pg->SetConnectionInfo(g.path);
+    ds = std::move(pg);
   } else {
-    ds->SetSQL(query);
+    auto sqlite = std::make_unique<zyl::TZylSQLiteDataset>(nullptr);
+    sqlite->SetDatabase(g.path);
+    sqlite->SetCountCache(countCache.load());
+    ds = std::move(sqlite);
   }
+  if (!g.table.empty()) {
+    ds->SetTableName(g.table);
+  } else {
+    ds->SetSQL(g.query);
+  }
+  if (!keyField.empty()) ds->SetKeyFilter(keyField, keyValue);
+  ds->SetName(g.name + "Data");
   ds->Open();
   return ds;
 }
 
-std::vector<std::string> SourceColumns(const GridSettings& g) {
-  if (g.kind == SourceKind::Postgres) {
-    std::unique_ptr<zyl::TDataSet> ds = OpenPostgres(g.path, g.table, g.query);
-    std::vector<std::string> names;
-    for (int i = 0; i < ds->FieldCount(); ++i) names.push_back(ds->GetField(i)->FieldName());
-    return names;
-  }
-  sql::Database db(g.path, true);
-  std::vector<std::string> names;
-  if (!g.table.empty()) {
-    for (const sql::Column& c : db.Columns(g.table)) names.push_back(c.name);
-    names.push_back("rowid");
-  } else {
-    sql::Statement st(db, g.query);
-    for (int i = 0; i < st.ColumnCount(); ++i) names.push_back(st.ColumnName(i));
-  }
-  return names;
-}
-
-bool Contains(const std::vector<std::string>& names, const std::string& name) {
-  return std::any_of(names.begin(), names.end(),
-                     [&](const std::string& n) { return Upper(n) == Upper(name); });
+bool HasField(const zyl::TDataSet& ds, const std::string& name) {
+  return ds.FindField(name) != nullptr;
 }
 
 }  // namespace
@@ -106,33 +91,9 @@ std::unique_ptr<zyl::TDataSet> BindSource(zyl::TZylHTMLGrid& grid, const GridSet
     case SourceKind::Csv:
       dataset = OpenCsv(settings.path);
       break;
-    case SourceKind::SQLite: {
-      if (!settings.master.empty()) {
-        SqliteSourceSettings source;
-        source.path = settings.path;
-        source.table = settings.table;
-        source.keyColumn = settings.detailColumn;
-        source.keyValue = masterKey;
-        source.editable = settings.editable;
-        dataset = std::make_unique<SqliteMemDataset>(nullptr, source);
-      } else {
-        auto ds = std::make_unique<zyl::TZylSQLiteDataset>(nullptr);
-        ds->SetDatabase(settings.path);
-        ds->SetCountCache(countCache.load());
-        if (!settings.table.empty()) {
-          ds->SetTableName(settings.table);
-        } else {
-          ds->SetSQL(settings.query);
-        }
-        dataset = std::move(ds);
-      }
-      dataset->SetName(settings.name + "Data");
-      dataset->Open();
-      break;
-    }
+    case SourceKind::SQLite:
     case SourceKind::Postgres:
-      dataset = OpenPostgres(settings.path, settings.table, settings.query);
-      dataset->SetName(settings.name + "Data");
+      dataset = OpenSql(settings, settings.master.empty() ? "" : settings.detailColumn, masterKey);
       break;
   }
   grid.SetDataset(dataset.get());
@@ -168,31 +129,26 @@ void CheckSources(const SiteConfig& config) {
       }
       if (g.kind == SourceKind::Postgres) {
         try {
-          OpenPostgres(g.path, "", "SELECT 1");
+          zyl::TZylPgDataset probe(nullptr);
+          probe.SetConnectionInfo(g.path);
+          probe.SetSQL("SELECT 1");
+          probe.Open();
         } catch (const std::exception& e) {
           fail("Source", std::string("cannot connect: ") + e.what());
         }
-        OpenPostgres(g.path, g.table, g.query);
-        continue;
       }
-      if (g.kind != SourceKind::SQLite) continue;
-      sql::Database db(g.path, true);
-      if (!g.table.empty()) {
-        if (!db.TableExists(g.table)) fail("Table", "no table '" + g.table + "' in " + g.path);
-      } else {
-        sql::Statement st(db, g.query);
-        if (!st.ReadOnly()) fail("Query", "the query must only read");
-      }
+      if (g.kind != SourceKind::SQLite && g.kind != SourceKind::Postgres) continue;
+      std::unique_ptr<zyl::TDataSet> source = OpenSql(g, "", zyl::TVariant::Null());
       if (!g.master.empty()) {
+        if (!HasField(*source, g.detailColumn)) {
+          fail("DetailKey", "no column '" + g.detailColumn + "' in " + g.table);
+        }
         const GridSettings* master = config.Find(g.master);
         if (master == nullptr ||
             (master->kind != SourceKind::SQLite && master->kind != SourceKind::Postgres)) {
           fail("Master", "the master grid needs an SQL source");
         }
-        if (!Contains(SourceColumns(g), g.detailColumn)) {
-          fail("DetailKey", "no column '" + g.detailColumn + "' in " + g.table);
-        }
-        if (!Contains(SourceColumns(*master), g.masterColumn)) {
+        if (!HasField(*OpenSql(*master, "", zyl::TVariant::Null()), g.masterColumn)) {
           fail("DetailKey", "no column '" + g.masterColumn + "' in the source of " + master->name);
         }
       }

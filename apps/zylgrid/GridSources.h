@@ -6,7 +6,7 @@
 #include <string>
 
 #include "apps/zylgrid/SiteConfig.h"
-#include "data/DataSet.h"
+#include "datasets/DataSet.h"
 #include "grid/ZylHTMLGrid.h"
 
 namespace zyl {

@@ -231,8 +231,9 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
     if (grid.detailColumn.empty() || grid.masterColumn.empty()) {
       in.Fail("DetailKey", "expected detailcolumn=mastercolumn");
     }
-    if (grid.kind != SourceKind::SQLite || grid.table.empty()) {
-      in.Fail("Master", "a detail grid needs an SQLite table as its source");
+    bool sql = grid.kind == SourceKind::SQLite || grid.kind == SourceKind::Postgres;
+    if (!sql || grid.table.empty()) {
+      in.Fail("Master", "a detail grid needs an SQLite or PostgreSQL table as its source");
     }
   }
   return grid;

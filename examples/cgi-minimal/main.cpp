@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "data/SQLiteDataset.h"
+#include "datasets/SQLiteDataset.h"
 #include "grid/ZylHTMLGrid.h"
 #include "request/ZylCSS.h"
 

@@ -1,49 +1,16 @@
 // A CGI host with a master and a detail grid: customers and their orders.
-// The master's OnAfterDoDefaultAction event fills the detail with the orders
-// of the master's current record, read by a parameterised query.
+// The master's OnAfterDoDefaultAction event points the detail at the orders
+// of the master's current record (a key filter, bound as a parameter); the
+// detail reads one page of them.
 //   GRID_DB=/srv/shop.db, tables customers(Id, ...) and orders(CustomerId, ...)
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
 
-#include "data/SQLiteDataset.h"
-#include "data/ZylMemDataset.h"
+#include "datasets/SQLiteDataset.h"
 #include "grid/ZylHTMLGrid.h"
 #include "request/ZylCSS.h"
-
-namespace {
-
-// Replaces the detail's records with the orders of customer `id`.
-void LoadOrders(const std::string& db, long long id, zyl::TZylMemDataset& orders) {
-  sqlite3* con = nullptr;
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_open_v2(db.c_str(), &con, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-      sqlite3_prepare_v2(con, "SELECT * FROM orders WHERE CustomerId = ?1", -1, &st, nullptr) ==
-          SQLITE_OK) {
-    sqlite3_bind_int64(st, 1, id);
-    bool first = orders.FieldCount() == 0;
-    for (int c = 0; first && c < sqlite3_column_count(st); ++c) {
-      orders.AddField(sqlite3_column_name(st, c), zyl::TFieldType::ftString, 255, true);
-    }
-    orders.ClearRecords();
-    while (sqlite3_step(st) == SQLITE_ROW) {
-      std::vector<zyl::TVariant> values;
-      for (int c = 0; c < sqlite3_column_count(st); ++c) {
-        const unsigned char* text = sqlite3_column_text(st, c);
-        values.emplace_back(text ? std::string(reinterpret_cast<const char*>(text)) : "");
-      }
-      orders.AddRecord(std::move(values));
-    }
-  }
-  sqlite3_finalize(st);
-  sqlite3_close(con);
-  if (!orders.GetActive()) orders.Open();
-}
-
-}  // namespace
 
 int main() {
   const char* env = std::getenv("GRID_DB");
@@ -53,7 +20,9 @@ int main() {
     customers.SetDatabase(db);
     customers.SetTableName("customers");
     customers.Open();
-    zyl::TZylMemDataset orders(nullptr);
+    zyl::TZylSQLiteDataset orders(nullptr);
+    orders.SetDatabase(db);
+    orders.SetTableName("orders");
 
     zyl::TZylCSS css(nullptr);
     zyl::TZylHTMLGrid master(nullptr);
@@ -74,9 +43,11 @@ int main() {
     master.OnAfterDoDefaultAction = [&](zyl::TObject*, zyl::TGridAction) {
       customers.First();
       customers.MoveBy(master.GetRecNo());
-      long long id =
-          customers.RecordCount() > 0 ? customers.FieldByName("Id")->Value().ToInt64() : -1;
-      LoadOrders(db, id, orders);
+      zyl::TVariant id = customers.RecordCount() > 0 ? customers.FieldByName("Id")->Value()
+                                                     : zyl::TVariant::Null();
+      orders.Close();
+      orders.SetKeyFilter("CustomerId", id);
+      orders.Open();
       detail.SetDataset(&orders);
       detail.ReadValues();
     };

@@ -18,7 +18,7 @@
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/Options.h"
 #include "apps/zylgrid/PageBuilder.h"
-#include "data/SQLiteCountCache.h"
+#include "datasets/SQLiteCountCache.h"
 
 namespace zylgrid {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "data/ZylMemDataset.h"
+#include "datasets/ZylMemDataset.h"
 #include "grid/ZylHTMLGrid.h"
 
 namespace zyl::testing {

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "data/SQLiteCountCache.h"
-#include "data/SQLiteDataset.h"
+#include "datasets/SQLiteCountCache.h"
+#include "datasets/SQLiteDataset.h"
 
 namespace zyl {
 namespace {

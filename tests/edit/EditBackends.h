@@ -11,8 +11,8 @@
 #include <string>
 
 #include "RequestHarness.h"
-#include "data/SQLiteDataset.h"
-#include "data/ZylMemDataset.h"
+#include "datasets/SQLiteDataset.h"
+#include "datasets/ZylMemDataset.h"
 
 namespace zyl::testing {
 

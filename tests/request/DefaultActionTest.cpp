@@ -6,7 +6,7 @@
 
 #include "PrivateTempDir.h"
 #include "RequestHarness.h"
-#include "data/ZylMemDataset.h"
+#include "datasets/ZylMemDataset.h"
 #include "platform/Stream.h"
 #include "request/ZylCSS.h"
 

@@ -8,7 +8,7 @@
 
 #include "../export/paradox/ParadoxReader.h"
 #include "PrivateTempDir.h"
-#include "data/ZylMemDataset.h"
+#include "datasets/ZylMemDataset.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Stream.h"
 #include "request/ZylCSS.h"

@@ -10,8 +10,8 @@
 
 #include "PrivateTempDir.h"
 #include "RequestHarness.h"
-#include "data/PgConnection.h"
-#include "data/ZylMemDataset.h"
+#include "datasets/PgConnection.h"
+#include "datasets/ZylMemDataset.h"
 #include "data/contract/PgServer.h"
 #include "edit/EditTestSupport.h"
 #include "request/PgUpdateLockStore.h"

@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "UpdateLockCases.h"
-#include "data/PgConnection.h"
-#include "data/PgError.h"
+#include "datasets/PgConnection.h"
+#include "datasets/PgError.h"
 #include "data/contract/PgServer.h"
 #include "request/PgUpdateLockStore.h"
 

@@ -7,6 +7,8 @@
 #include <cmath>
 
 #include "DatasetFactory.h"
+#include "datasets/SqlDataset.h"
+#include "grid/ZylHTMLGrid.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 
@@ -34,7 +36,7 @@ std::vector<FieldSpec> PeopleFields() {
           {"Born", FT::ftDate},
           {"Stamp", FT::ftDateTime},
           {"At", FT::ftTime},
-          {"Notes", FT::ftMemo}};
+          {"Notes", FT::ftString}};  // text of any length: SQLite TEXT, PostgreSQL text
 }
 
 std::vector<Record> PeopleRecords() {
@@ -510,10 +512,11 @@ TEST_P(DatasetContract, InjectionLookingValuesAreStoredVerbatim) {
   auto ds = People();
   const std::vector<std::string> values = {"Robert'); DROP TABLE T;--", "\"q\" 'x'", "a%_b\\",
                                            "1 OR 1=1", "Zoë ☃"};
+  const std::string tail = "\n--" + std::string(300, 'n');  // text beyond a display size
   for (const std::string& v : values) {
     ds->Append();
     ds->FieldByName("Name")->SetAsString(v);
-    ds->FieldByName("Notes")->SetAsString(v + "\n--");
+    ds->FieldByName("Notes")->SetAsString(v + tail);
     ds->Post();
   }
   auto again = factory_->Reopen();
@@ -522,9 +525,129 @@ TEST_P(DatasetContract, InjectionLookingValuesAreStoredVerbatim) {
   again->MoveBy(5);
   for (const std::string& v : values) {
     EXPECT_EQ(Text(*again, "Name"), v);
-    EXPECT_EQ(Text(*again, "Notes"), v + "\n--");
+    EXPECT_EQ(Text(*again, "Notes"), v + tail);
     again->Next();
   }
+}
+
+TEST_P(DatasetContract, MovingWhileEditingPostsTheChange) {
+  auto ds = People();
+  ds->First();
+  ds->Edit();
+  ds->FieldByName("Qty")->SetAsString("9");
+  ds->Next();
+  EXPECT_EQ(ds->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(Text(*ds, "Name"), "Bob");
+  auto again = factory_->Reopen();
+  again->First();
+  EXPECT_EQ(Text(*again, "Qty"), "9");
+}
+
+// A detail grid's dataset: only the records whose field equals the master's
+// value, bound as a parameter; the field is fixed and new records take it.
+TEST_P(DatasetContract, KeyFilterReadsOnlyTheMatchingRecords) {
+  Cities();  // b1 a2 c3 b4 a5 b6
+  auto ds = factory_->ReopenWhere("city", TVariant("b"));
+  if (ds == nullptr) GTEST_SKIP() << "no key filter";
+  EXPECT_EQ(ds->RecordCount(), 3);
+  EXPECT_EQ(Names(*ds, "Id"), (std::vector<std::string>{"1", "4", "6"}));
+  ds->SetStrProp("IndexFieldNames", "Id DESC");
+  EXPECT_EQ(Names(*ds, "Id"), (std::vector<std::string>{"6", "4", "1"}));
+  EXPECT_TRUE(ds->FieldByName("City")->ReadOnly());
+  EXPECT_FALSE(ds->FieldByName("Id")->ReadOnly());
+  ds->Append();
+  ds->FieldByName("Id")->SetAsString("7");
+  ds->Post();
+  EXPECT_EQ(Text(*ds, "Id"), "7");
+  EXPECT_EQ(SlowRecNo(*ds), 0) << "first in Id DESC order";
+  ds->First();
+  ds->MoveBy(1);
+  ds->Delete();  // Id 6
+  EXPECT_EQ(Names(*ds, "Id"), (std::vector<std::string>{"7", "4", "1"}));
+  auto all = factory_->Reopen();
+  all->SetStrProp("IndexFieldNames", "Id");
+  EXPECT_EQ(Names(*all, "City"), (std::vector<std::string>{"b", "a", "c", "b", "a", "b"}));
+  EXPECT_EQ(Names(*all, "Id"), (std::vector<std::string>{"1", "2", "3", "4", "5", "7"}));
+
+  for (const TVariant& none : {TVariant::Null(), TVariant("b' OR '1'='1"), TVariant("B")}) {
+    EXPECT_EQ(factory_->ReopenWhere("City", none)->RecordCount(), 0) << none.ToString();
+  }
+  EXPECT_EQ(Names(*factory_->ReopenWhere("Id", TVariant("4")), "City"),
+            (std::vector<std::string>{"b"}))
+      << "a value in text form is compared as the field's type";
+  EXPECT_THROW(factory_->ReopenWhere("Town", TVariant("b")), Exception);
+  EXPECT_THROW(factory_->ReopenWhere("City; DROP TABLE T", TVariant("b")), Exception);
+}
+
+// A value the store keeps in a numeric column that is no number shows as
+// the stored text, and the rest of the page still reads.
+TEST_P(DatasetContract, StoredTextANumericFieldCannotHoldShowsAsItIs) {
+  DatasetFactory::Unfit unfit = factory_->UnfitValue();
+  if (!unfit) GTEST_SKIP() << "the store keeps typed values only";
+  const std::string& text = unfit->second;
+  factory_->Create({{"Name", FT::ftString, 10}, {"Qty", unfit->first}},
+                   {{"a", 1}, {"b", text}, {"c", 3}});
+  TZylHTMLGrid grid(nullptr);
+  grid.Loaded();
+  auto ds = factory_->Reopen();
+  grid.SetDataset(ds.get());
+  grid.ReadValues();
+  ASSERT_EQ(grid.GetRowCount(), 3);
+  EXPECT_EQ(grid.GetCells(1, 2)->GetValue(), text);
+  EXPECT_EQ(grid.GetCells(1, 2)->GetNumericValue(), 0) << "counts as nothing in a sum";
+  EXPECT_EQ(grid.GetCells(2, 2)->GetValue(), "3");
+  grid.SetDataset(nullptr);
+}
+
+// Queries: read-only, in their own order unless sorted, and never a write.
+TEST_P(DatasetContract, QuerySourcesOnlyRead) {
+  Cities();
+  std::unique_ptr<TDataSet> ds = factory_->Query(
+      "SELECT \"City\", count(*) AS \"N\", sum(\"Id\") AS \"Total\" FROM \"T\" "
+      "GROUP BY \"City\" ORDER BY \"City\" DESC;\n");
+  if (ds == nullptr) GTEST_SKIP() << "no queries";
+  ASSERT_EQ(ds->FieldCount(), 3);
+  EXPECT_TRUE(dynamic_cast<TZylSqlDataset&>(*ds).IsReadOnly());
+  EXPECT_TRUE(ds->GetField(0)->ReadOnly());
+  EXPECT_EQ(ds->RecordCount(), 3);
+  for (auto write : {&TDataSet::Edit, &TDataSet::Append, &TDataSet::Delete}) {
+    try {
+      ((*ds).*write)();
+      ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+      EXPECT_THAT(e.Message(), HasSubstr("read-only"));
+    }
+  }
+  ds->SetStrProp("IndexFieldNames", "Total DESC");
+  EXPECT_EQ(Names(*ds, "City"), (std::vector<std::string>{"b", "a", "c"}));
+  for (const char* sql : {"DELETE FROM \"T\"", "SELECT 1; DELETE FROM \"T\"",
+                          "UPDATE \"T\" SET \"Id\" = 2",
+                          "WITH d AS (DELETE FROM \"T\" RETURNING \"Id\") SELECT * FROM d",
+                          "SELECT * FROM \"T\") AS x; DELETE FROM \"T\"; SELECT (1", "SELEC 1"}) {
+    SCOPED_TRACE(sql);
+    EXPECT_THROW(factory_->Query(sql), Exception);
+  }
+  EXPECT_EQ(factory_->Reopen()->RecordCount(), 6);
+}
+
+// Changes made past the dataset show after Refresh; a record that vanished
+// reads as Null and cannot be written.
+TEST_P(DatasetContract, ChangesByOthersShowAfterRefresh) {
+  auto ds = Cities();
+  ASSERT_EQ(ds->RecordCount(), 6);
+  if (!factory_->Exec("DELETE FROM \"T\" WHERE \"Id\" >= 5")) GTEST_SKIP() << "no SQL";
+  EXPECT_EQ(ds->RecordCount(), 6) << "the count is kept";
+  ds->First();
+  ds->MoveBy(5);
+  EXPECT_TRUE(ds->FieldByName("Id")->IsNull());
+  ds->First();
+  ds->Edit();
+  factory_->Exec("DELETE FROM \"T\" WHERE \"Id\" = 1");
+  ds->FieldByName("City")->SetAsString("x");
+  EXPECT_THAT([&] { ds->Post(); }, testing::ThrowsMessage<Exception>(HasSubstr("not found")));
+  ds->Cancel();
+  dynamic_cast<TZylSqlDataset&>(*ds).Refresh();
+  EXPECT_EQ(Names(*ds, "Id"), (std::vector<std::string>{"2", "3", "4"}));
 }
 
 TEST_P(DatasetContract, ClosedDatasetIsInactiveAndReopens) {

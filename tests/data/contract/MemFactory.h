@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "DatasetFactory.h"
-#include "data/ZylMemDataset.h"
+#include "datasets/ZylMemDataset.h"
 
 namespace zyl::test {
 

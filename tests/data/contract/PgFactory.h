@@ -11,13 +11,18 @@
 
 namespace zyl::test {
 
-class PgFactory : public DatasetFactory {
+class PgFactory : public SqlFactory {
  public:
   // Null when no server is available.
   static std::unique_ptr<PgFactory> Make();
   std::unique_ptr<TDataSet> Create(const std::vector<FieldSpec>& fields,
                                    const std::vector<Record>& records) override;
-  std::unique_ptr<TDataSet> Reopen() override;
+  bool Exec(const std::string& sql) override;
+  // NaN is a double precision value but no number.
+  Unfit UnfitValue() const override { return {{TFieldType::ftFloat, "NaN"}}; }
+
+ protected:
+  std::unique_ptr<TZylSqlDataset> Connect() override;
 
  private:
   PgFactory() = default;

@@ -1,6 +1,6 @@
 // TZylSQLiteDataset beyond the contract: declared types, stored forms, keys,
-// query and view sources, names that must not reach SQL, busy databases and
-// the cost of reading.
+// views, names that must not reach SQL, busy databases and the cost of
+// reading.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "SQLiteFactory.h"
-#include "data/SQLiteDataset.h"
+#include "datasets/SQLiteDataset.h"
 #include "platform/DateTime.h"
 
 namespace zyl::test {
@@ -227,47 +227,6 @@ TEST_F(SQLiteDatasetTest, NamesFromOutsideNeverReachSQL) {
               HasSubstr("IndexFieldNames: no field named 'DROP TABLE T'"));
 }
 
-TEST_F(SQLiteDatasetTest, QuerySourceIsReadOnly) {
-  Exec(
-      "CREATE TABLE O (Customer VARCHAR(30), Amount REAL); INSERT INTO O VALUES "
-      "('b', 1.5), ('a', 2), ('b', 3), ('c', NULL)");
-  auto ds = Query(
-      "SELECT Customer, count(*) AS Orders, sum(Amount) AS Total FROM O "
-      "GROUP BY Customer ORDER BY Customer DESC; -- newest first\n");
-  ASSERT_EQ(ds->FieldCount(), 3);
-  EXPECT_EQ(ds->GetField(0)->DataType(), FT::ftString);
-  EXPECT_EQ(ds->GetField(0)->DataSize(), 30);
-  EXPECT_EQ(ds->GetField(1)->DataType(), FT::ftInteger);
-  EXPECT_EQ(ds->GetField(2)->DataType(), FT::ftFloat);
-  EXPECT_TRUE(ds->IsReadOnly());
-  EXPECT_TRUE(ds->GetField(0)->ReadOnly());
-  EXPECT_EQ(ds->RecordCount(), 3);
-  ds->First();
-  EXPECT_EQ(ds->FieldByName("Customer")->AsString(), "c") << "the query's own order";
-  EXPECT_TRUE(ds->FieldByName("Total")->IsNull());
-  EXPECT_THAT(MessageOf([&] { ds->Edit(); }), HasSubstr("read-only"));
-  EXPECT_THAT(MessageOf([&] { ds->Append(); }), HasSubstr("read-only"));
-  EXPECT_THAT(MessageOf([&] { ds->Delete(); }), HasSubstr("read-only"));
-  ds->SetIndexFieldNames("Total DESC");
-  ds->First();
-  EXPECT_EQ(ds->FieldByName("Customer")->AsString(), "b");
-  EXPECT_EQ(ds->FieldByName("Total")->AsFloat(), 4.5);
-}
-
-TEST_F(SQLiteDatasetTest, QueryMustBeOneReadOnlySelect) {
-  Exec("CREATE TABLE O (A INT); INSERT INTO O VALUES (1)");
-  for (const char* sql : {"DELETE FROM O", "SELECT 1; DROP TABLE O", "UPDATE O SET A = 2",
-                          "SELECT * FROM O WHERE A = ?", "SELEC 1"}) {
-    SCOPED_TRACE(sql);
-    TZylSQLiteDataset ds(nullptr);
-    ds.SetDatabase(db_.Path());
-    ds.SetSQL(sql);
-    EXPECT_THROW(ds.Open(), Exception);
-    EXPECT_FALSE(ds.GetActive());
-  }
-  EXPECT_EQ(Scalar("SELECT count(*) || max(A) FROM O"), "11");
-}
-
 TEST_F(SQLiteDatasetTest, ViewIsReadOnly) {
   Exec(
       "CREATE TABLE O (A INT); INSERT INTO O VALUES (2), (1); "
@@ -395,25 +354,6 @@ TEST_F(SQLiteDatasetTest, QueryWalksInGrowingBlocksBothWays) {
   int n = static_cast<int>(ds->FieldByName("N")->AsFloat());
   ds->Next();
   EXPECT_TRUE(ds->FieldByName("M")->AsFloat() < m || ds->FieldByName("N")->AsFloat() > n);
-}
-
-TEST_F(SQLiteDatasetTest, ChangesByOthersShowAfterRefresh) {
-  Exec("CREATE TABLE R (N INT); INSERT INTO R VALUES (1), (2), (3)");
-  auto ds = Table("R");
-  EXPECT_EQ(ds->RecordCount(), 3);
-  Exec("DELETE FROM R WHERE N >= 2");
-  ds->First();
-  ds->MoveBy(2);
-  EXPECT_TRUE(ds->FieldByName("N")->IsNull()) << "a record that vanished reads as Null";
-  EXPECT_EQ(ds->RecordCount(), 1) << "and the count is taken again";
-  ds->First();
-  ds->Edit();
-  Exec("DELETE FROM R");
-  ds->FieldByName("N")->SetAsString("5");
-  EXPECT_THAT(MessageOf([&] { ds->Post(); }), HasSubstr("record was not found"));
-  ds->Cancel();
-  ds->Refresh();
-  EXPECT_EQ(ds->RecordCount(), 0);
 }
 
 // A second connection holds a lock briefly; the dataset waits instead of

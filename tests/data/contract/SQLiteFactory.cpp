@@ -8,46 +8,12 @@
 #include <cmath>
 #include <filesystem>
 
-#include "data/SQLiteDataset.h"
+#include "datasets/SQLiteDataset.h"
 #include "platform/DateTime.h"
 
 namespace zyl::test {
 
 namespace {
-
-std::string DeclaredType(const FieldSpec& f) {
-  switch (f.type) {
-    case TFieldType::ftString:
-      return "VARCHAR(" + std::to_string(f.size) + ")";
-    case TFieldType::ftSmallint:
-      return "SMALLINT";
-    case TFieldType::ftInteger:
-      return "INTEGER";
-    case TFieldType::ftLargeint:
-      return "BIGINT";
-    case TFieldType::ftFloat:
-      return "REAL";
-    case TFieldType::ftCurrency:
-      return "MONEY";
-    case TFieldType::ftBCD:
-      return "DECIMAL(18,4)";
-    case TFieldType::ftBoolean:
-      return "BOOLEAN";
-    case TFieldType::ftDate:
-      return "DATE";
-    case TFieldType::ftTime:
-      return "TIME";
-    case TFieldType::ftDateTime:
-      return "DATETIME";
-    case TFieldType::ftMemo:
-      return "MEMO";
-    case TFieldType::ftBlob:
-      return "BLOB";
-    default:
-      ADD_FAILURE() << "no declared type for field " << f.name;
-      return "";
-  }
-}
 
 void BindValue(sqlite3_stmt* stmt, int index, const FieldSpec& f, const TVariant& v) {
   using K = TVariant::Kind;
@@ -56,10 +22,7 @@ void BindValue(sqlite3_stmt* stmt, int index, const FieldSpec& f, const TVariant
   } else if (v.GetKind() == K::Boolean) {
     sqlite3_bind_int(stmt, index, v.ToBoolean() ? 1 : 0);
   } else if (v.GetKind() == K::Date) {
-    const char* pattern = f.type == TFieldType::ftDate   ? "yyyy-mm-dd"
-                          : f.type == TFieldType::ftTime ? "hh:nn:ss"
-                                                         : "yyyy-mm-dd hh:nn:ss";
-    std::string text = FormatDateTime(pattern, v.ToDateTime());
+    std::string text = IsoText(f, v);
     sqlite3_bind_text(stmt, index, text.c_str(), -1, SQLITE_TRANSIENT);
   } else if (v.GetKind() == K::Integer) {
     sqlite3_bind_int64(stmt, index, v.ToInt64());
@@ -110,7 +73,7 @@ std::unique_ptr<TDataSet> SQLiteFactory::Create(const std::vector<FieldSpec>& fi
   std::string columns, marks;
   for (const FieldSpec& f : fields) {
     if (!columns.empty()) columns += ", ", marks += ", ";
-    columns += "\"" + f.name + "\" " + DeclaredType(f) + (f.required ? " NOT NULL" : "");
+    columns += "\"" + f.name + "\" " + DeclaredType(f, false) + (f.required ? " NOT NULL" : "");
     marks += "?";
   }
   ExecSql(path_, "CREATE TABLE T (" + columns + ")");
@@ -132,12 +95,15 @@ std::unique_ptr<TDataSet> SQLiteFactory::Create(const std::vector<FieldSpec>& fi
   return Reopen();
 }
 
-std::unique_ptr<TDataSet> SQLiteFactory::Reopen() {
+std::unique_ptr<TZylSqlDataset> SQLiteFactory::Connect() {
   auto dataset = std::make_unique<TZylSQLiteDataset>(nullptr);
   dataset->SetDatabase(path_);
-  dataset->SetTableName("T");
-  dataset->Open();
   return dataset;
+}
+
+bool SQLiteFactory::Exec(const std::string& sql) {
+  ExecSql(path_, sql);
+  return true;
 }
 
 }  // namespace zyl::test

@@ -11,15 +11,20 @@ struct sqlite3;
 
 namespace zyl::test {
 
-class SQLiteFactory : public DatasetFactory {
+class SQLiteFactory : public SqlFactory {
  public:
   SQLiteFactory();
   ~SQLiteFactory() override;
   std::unique_ptr<TDataSet> Create(const std::vector<FieldSpec>& fields,
                                    const std::vector<Record>& records) override;
-  std::unique_ptr<TDataSet> Reopen() override;
+  bool Exec(const std::string& sql) override;
+  // SQLite keeps text that is no number as text, also in an INTEGER column.
+  Unfit UnfitValue() const override { return {{TFieldType::ftInteger, "12 boxes"}}; }
 
   const std::string& Path() const { return path_; }
+
+ protected:
+  std::unique_ptr<TZylSqlDataset> Connect() override;
 
  private:
   std::string dir_;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "data/FieldType.h"
+#include "datasets/FieldType.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/DateTime.h"
 #include "platform/System.h"

@@ -1,0 +1,31 @@
+#include "datasets/DataSet.h"
+
+#include "platform/Locale.h"
+
+namespace zyl {
+
+TField* TDataSet::FindField(const std::string& name) const {
+  for (int i = 0; i < FieldCount(); ++i) {
+    TField* f = GetField(i);
+    if (AnsiSameText(f->FieldName(), name)) return f;
+  }
+  return nullptr;
+}
+
+TField* TDataSet::FieldByName(const std::string& name) const {
+  TField* f = FindField(name);
+  if (f == nullptr) throw Exception("Field '" + name + "' not found");
+  return f;
+}
+
+bool TDataSet::SetStrProp(const std::string& /*name*/, const std::string& /*value*/) {
+  return false;
+}
+
+bool TDataSet::GetStrProp(const std::string& /*name*/, std::string& /*value*/) const {
+  return false;
+}
+
+TStringList* TDataSet::GetStringListProp(const std::string& /*name*/) { return nullptr; }
+
+}  // namespace zyl

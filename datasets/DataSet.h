@@ -1,0 +1,105 @@
+// The dataset contract: what a grid needs from the host's database layer.
+// A dataset is a component (so the grid hears when it is destroyed) with a
+// cursor over records, a fixed list of fields, editing of the current
+// record, and string / string-list properties reachable by name.
+//
+// Implementations: TZylMemDataset (in memory), TZylSQLiteDataset and
+// TZylPgDataset (TZylSqlDataset over its backends); hosts may
+// write their own.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "datasets/FieldType.h"
+#include "platform/Component.h"
+#include "platform/StringList.h"
+#include "platform/Variant.h"
+
+namespace zyl {
+
+class TDataSet;
+
+enum class TDataSetState { dsInactive = 0, dsBrowse = 1, dsEdit = 2, dsInsert = 3 };
+
+// One field of a dataset, read and written through the dataset's current
+// record (or the record being edited or appended).
+class TField {
+ public:
+  virtual ~TField() = default;
+  virtual const std::string& FieldName() const = 0;
+  // Caption text; the field name unless the dataset gives another.
+  virtual std::string DisplayName() const { return FieldName(); }
+  virtual TFieldType DataType() const = 0;
+  virtual bool ReadOnly() const { return false; }
+  // Maximum length for text fields; fits 16 bits.
+  virtual int DataSize() const { return 0; }
+
+  // The value of the current record; Null for a null field.
+  virtual TVariant Value() const = 0;
+  bool IsNull() const { return Value().IsNull(); }
+  // The dataset's display text ("" for null).
+  virtual std::string AsString() const { return Value().ToString(); }
+  virtual double AsFloat() const { return Value().ToDouble(); }
+  virtual double AsDateTime() const { return Value().ToDateTime(); }
+  virtual bool AsBoolean() const { return Value().ToBoolean(); }
+
+  // Writes the record being edited or appended; conversion errors raise a
+  // zyl::Exception with the dataset's message.
+  virtual void SetAsString(const std::string& text) = 0;
+  virtual void SetAsBoolean(bool value) = 0;
+  virtual void Clear() = 0;  // sets Null
+};
+
+class TDataSet : public TComponent {
+ public:
+  explicit TDataSet(TComponent* owner) : TComponent(owner) {}
+  std::string ClassName() const override { return "TDataSet"; }
+
+  virtual bool GetActive() const = 0;
+  void SetActive(bool active) { active ? Open() : Close(); }
+  virtual void Open() = 0;
+  virtual void Close() = 0;
+
+  virtual int FieldCount() const = 0;
+  // Field at `index` (0..FieldCount()-1, an order that does not change
+  // between reads); raises EListError outside.
+  virtual TField* GetField(int index) const = 0;
+  // The field named `name` (ignoring case); raises zyl::Exception
+  // "Field '<name>' not found" when there is none.
+  TField* FieldByName(const std::string& name) const;
+  TField* FindField(const std::string& name) const;
+
+  virtual int RecordCount() const = 0;
+  virtual void First() = 0;
+  virtual void Next() = 0;
+  virtual void Prior() = 0;
+  // Moves by `distance` records, stopping at either end; returns the
+  // distance moved.
+  virtual int MoveBy(int distance) = 0;
+  // True once Next moved past the last record, or with no records.
+  virtual bool Eof() const = 0;
+  // True once Prior was called on the first record (and right after First).
+  virtual bool Bof() const = 0;
+
+  virtual TDataSetState State() const = 0;
+  virtual void Edit() = 0;
+  virtual void Append() = 0;
+  // Stores the edited or appended record; raises zyl::Exception with the
+  // dataset's message when it is refused.
+  virtual void Post() = 0;
+  virtual void Cancel() = 0;
+  virtual void Delete() = 0;
+
+  // Published properties reached by name. Datasets that support sorting
+  // offer the string property "IndexFieldNames" (a field list with optional
+  // " ASC"/" DESC"); others may offer "Sort" or the string list "SortedBy".
+  // SetStrProp returns false when the dataset has no such property.
+  virtual bool SetStrProp(const std::string& name, const std::string& value);
+  virtual bool GetStrProp(const std::string& name, std::string& value) const;
+  // Null when the dataset has no such string-list property.
+  virtual TStringList* GetStringListProp(const std::string& name);
+};
+
+}  // namespace zyl

@@ -1,0 +1,101 @@
+#include "datasets/PgBackend.h"
+
+#include "datasets/PgTypes.h"
+
+namespace zyl::pg {
+
+namespace {
+
+std::unique_ptr<Connection> Connect(const std::string& conninfo, const std::string& context,
+                                    bool readOnly) {
+  auto connection = std::make_unique<Connection>(conninfo, context);
+  if (readOnly) connection->Exec("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
+  return connection;
+}
+
+std::vector<Text> Texts(const std::vector<TVariant>& values) {
+  std::vector<Text> texts;
+  for (const TVariant& value : values) texts.push_back(TextOf(value));
+  return texts;
+}
+
+}  // namespace
+
+Backend::Backend(const std::string& conninfo, const std::string& context,
+                 const std::string& table, const std::string& query,
+                 const std::vector<std::string>& hidden)
+    : connection_(Connect(conninfo, context, table.empty())),
+      source_(table.empty() ? Source::ForQuery(*connection_, query)
+                            : Source::ForTable(*connection_, table, hidden)) {
+  context_ = source_.Context();
+  isQuery_ = source_.IsQuery();
+  editable_ = source_.Editable();
+  for (int i = 0; i < source_.FieldWidth(); ++i) {
+    const SourceColumn& c = Column(i);
+    fields_.push_back({c.name, c.type.type, c.type.dataSize, c.readOnly});
+  }
+}
+
+TVariant Backend::SetKeyFilter(int field, const TVariant& value) {
+  const SourceColumn& column = Column(field);
+  filter_ = {field, TVariant::Null(), value.IsNullOrEmpty()};
+  if (!filter_.never) {
+    try {
+      // Text is read as the column's type first: a value the type cannot
+      // hold matches no record rather than failing the statement.
+      TVariant typed = value.GetKind() == TVariant::Kind::String
+                           ? InputToValue(value.ToString(), column.type, column.name)
+                           : value;
+      Text text = ValueToText(typed, column.type);
+      if (text) filter_.value = TVariant(*text);
+    } catch (const Exception&) {
+      filter_.never = true;
+    }
+  }
+  return filter_.never ? TVariant::Null() : filter_.value;
+}
+
+void Backend::SetOrder(const std::vector<SqlIndexTerm>& index) {
+  rows_ = std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter_);
+}
+
+TVariant Backend::ToValue(int field, const TVariant& stored) const {
+  return TextToValue(TextOf(stored), Column(field).type);
+}
+
+TVariant Backend::TextToStored(int field, const std::string& text) const {
+  const SourceColumn& column = Column(field);
+  Text stored = ValueToText(InputToValue(text, column.type, column.name), column.type);
+  return stored ? TVariant(*stored) : TVariant::Null();
+}
+
+TVariant Backend::BooleanToStored(int field, bool value) const {
+  const SourceColumn& column = Column(field);
+  TFieldType t = column.type.type;
+  if (t != TFieldType::ftBoolean && t != TFieldType::ftString && t != TFieldType::ftMemo &&
+      t != TFieldType::ftSmallint && t != TFieldType::ftInteger && t != TFieldType::ftLargeint) {
+    throw EConvertError("Field '" + column.name + "': a boolean cannot be stored here");
+  }
+  return TVariant(*ValueToText(TVariant(value), column.type));
+}
+
+std::vector<std::string> Backend::KeySql() const {
+  std::vector<std::string> keys;
+  for (int k : source_.KeyRaw()) keys.push_back(Column(k).quoted);
+  return keys;
+}
+
+std::string Backend::Placeholder(std::size_t number) const {
+  return "$" + std::to_string(number);
+}
+
+SqlRow Backend::RunReturning(const std::string& sql, const std::vector<TVariant>& values) {
+  Result result = connection_->Exec(sql + " RETURNING " + source_.SelectList(), Texts(values));
+  return result.Rows() == 0 ? SqlRow() : RowOf(result, 0);
+}
+
+std::int64_t Backend::RunCommand(const std::string& sql, const std::vector<TVariant>& values) {
+  return connection_->Command(sql, Texts(values));
+}
+
+}  // namespace zyl::pg

@@ -1,0 +1,132 @@
+#include "datasets/PgConnection.h"
+
+#include <libpq-fe.h>
+
+#include "datasets/PgLibrary.h"
+
+#include <utility>
+
+namespace zyl::pg {
+
+namespace {
+
+std::string Trimmed(const char* text) {
+  std::string s = text != nullptr ? text : "";
+  while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
+  // libpq prefixes server errors with "ERROR:  "; the level adds nothing.
+  for (const char* prefix : {"ERROR:  ", "FATAL:  "}) {
+    if (s.rfind(prefix, 0) == 0) s.erase(0, std::string(prefix).size());
+  }
+  return s;
+}
+
+}  // namespace
+
+Result::Result(pg_result* result) : result_(result) {}
+Result::~Result() {
+  if (result_ != nullptr) Libpq().clear(result_);
+}
+Result::Result(Result&& other) noexcept : result_(std::exchange(other.result_, nullptr)) {}
+Result& Result::operator=(Result&& other) noexcept {
+  if (this != &other) {
+    if (result_ != nullptr) Libpq().clear(result_);
+    result_ = std::exchange(other.result_, nullptr);
+  }
+  return *this;
+}
+
+std::int64_t Result::Affected() const {
+  const char* text = Libpq().cmdTuples(result_);
+  return text != nullptr && *text != '\0' ? std::stoll(text) : 0;
+}
+
+int Result::Rows() const {
+  return Libpq().ntuples(result_);
+}
+int Result::Columns() const {
+  return Libpq().nfields(result_);
+}
+bool Result::IsNull(int row, int column) const {
+  return Libpq().getisnull(result_, row, column) != 0;
+}
+std::string Result::Value(int row, int column) const {
+  return std::string(Libpq().getvalue(result_, row, column),
+                     static_cast<std::size_t>(Libpq().getlength(result_, row, column)));
+}
+Text Result::Get(int row, int column) const {
+  if (IsNull(row, column)) return std::nullopt;
+  return Value(row, column);
+}
+std::string Result::ColumnName(int column) const {
+  return Libpq().fname(result_, column);
+}
+unsigned Result::ColumnType(int column) const {
+  return Libpq().ftype(result_, column);
+}
+int Result::ColumnTypmod(int column) const {
+  return Libpq().fmod(result_, column);
+}
+
+Connection::Connection(const std::string& conninfo, std::string context)
+    : context_(std::move(context)) {
+  conn_ = Libpq().connectdb(conninfo.c_str());
+  if (conn_ == nullptr) throw EPgError(context_ + ": out of memory connecting", "");
+  if (Libpq().status(conn_) != CONNECTION_OK) {
+    std::string message = Trimmed(Libpq().errorMessage(conn_));
+    Libpq().finish(conn_);
+    conn_ = nullptr;
+    throw EPgError(context_ + ": cannot connect: " + message, "08001");
+  }
+  // A failure from here on (the server may drop the new connection at any
+  // time) leaves the constructor, and no destructor runs: close it here.
+  try {
+    Libpq().setClientEncoding(conn_, "UTF8");
+    // Dates in ISO form whatever the server's default, so reading is exact.
+    Exec("SET DateStyle = ISO, YMD");
+    Exec("SET IntervalStyle = iso_8601");
+    Exec("SET extra_float_digits = 3");
+  } catch (...) {
+    Libpq().finish(conn_);
+    conn_ = nullptr;
+    throw;
+  }
+}
+
+Connection::~Connection() {
+  if (conn_ != nullptr) Libpq().finish(conn_);
+}
+
+Result Connection::Exec(const std::string& sql, const std::vector<Text>& parameters) {
+  std::vector<const char*> values;
+  values.reserve(parameters.size());
+  for (const Text& p : parameters) values.push_back(p ? p->c_str() : nullptr);
+  ++executions_;
+  Result result(Libpq().execParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr,
+                             values.data(), nullptr, nullptr, 0));
+  PGresult* raw = result.Raw();
+  ExecStatusType status = raw != nullptr ? Libpq().resultStatus(raw) : PGRES_FATAL_ERROR;
+  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+    std::string message =
+        raw != nullptr ? Trimmed(Libpq().resultErrorMessage(raw)) : Trimmed(Libpq().errorMessage(conn_));
+    const char* state = raw != nullptr ? Libpq().resultErrorField(raw, PG_DIAG_SQLSTATE) : nullptr;
+    if (message.empty()) message = "the statement failed";
+    throw EPgError(context_ + ": " + message, state != nullptr ? state : "");
+  }
+  return result;
+}
+
+std::int64_t Connection::Command(const std::string& sql, const std::vector<Text>& parameters) {
+  return Exec(sql, parameters).Affected();
+}
+
+std::string Connection::Quote(const std::string& name) const {
+  char* quoted = Libpq().escapeIdentifier(conn_, name.c_str(), name.size());
+  if (quoted == nullptr) {
+    throw EPgError(context_ + ": invalid identifier: " + Trimmed(Libpq().errorMessage(conn_)), "");
+  }
+  std::string text = quoted;
+  Libpq().freemem(quoted);
+  return text;
+}
+
+}  // namespace zyl::pg

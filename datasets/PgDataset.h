@@ -1,0 +1,48 @@
+// TZylPgDataset: the dataset contract over a PostgreSQL table (or view), or
+// over a read-only query, through libpq (TZylSqlDataset over PostgreSQL).
+//
+//   TZylPgDataset orders(owner);
+//   orders.SetConnectionInfo("host=localhost dbname=shop user=web");
+//   orders.SetTableName("orders");           // or SetSQL("SELECT ...")
+//   orders.SetStrProp("IndexFieldNames", "customer;placed DESC");
+//   orders.Open();
+//
+// The key is the primary key (row ids are not stable across updates): a
+// query, a view or a keyless table is read-only, and its records are
+// ordered by every column. Reading is windowed (PgReader.h). Values travel
+// as parameters of PQexecParams; identifiers come from the catalog and are
+// quoted. The server's refusals raise EPgError with its message. The client
+// library is loaded by the first connection (PgLibrary.h).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "datasets/PgError.h"
+#include "datasets/SqlDataset.h"
+
+namespace zyl {
+
+class TZylPgDataset : public TZylSqlDataset {
+ public:
+  explicit TZylPgDataset(TComponent* owner);
+  std::string ClassName() const override { return "TZylPgDataset"; }
+
+  // Set while closed (raise zyl::Exception when open): the libpq connection
+  // string, and the table columns not offered as fields, separated by ";" or
+  // "," (a surrogate key, say; hidden primary-key columns still address
+  // records).
+  void SetConnectionInfo(const std::string& conninfo) { SetSourceText(connectionInfo_, conninfo); }
+  void SetHiddenFields(const std::string& names) { SetSourceText(hiddenFields_, names); }
+  const std::string& GetConnectionInfo() const { return connectionInfo_; }
+  const std::string& GetHiddenFields() const { return hiddenFields_; }
+
+ protected:
+  std::unique_ptr<SqlBackend> OpenBackend() override;
+
+ private:
+  std::string connectionInfo_;
+  std::string hiddenFields_;
+};
+
+}  // namespace zyl

@@ -1,0 +1,75 @@
+#include "datasets/PgLibrary.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "datasets/PgError.h"
+
+namespace zyl::pg {
+
+namespace {
+
+constexpr const char* kSoname = "libpq.so.5";
+
+template <typename F>
+void Resolve(void* handle, const char* name, F& function) {
+  void* symbol = dlsym(handle, name);
+  if (symbol == nullptr) {
+    throw EPgError(std::string("PostgreSQL: the client library ") + kSoname + " has no " + name,
+                   "");
+  }
+  // POSIX guarantees that the object pointer dlsym returns holds the
+  // function's address; copied bitwise, without a cast ISO C++ leaves open.
+  static_assert(sizeof(F) == sizeof(void*));
+  std::memcpy(&function, &symbol, sizeof symbol);
+}
+
+Library Load() {
+  void* handle = dlopen(kSoname, RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* reason = dlerror();
+    throw EPgError(std::string("PostgreSQL: cannot load the client library ") + kSoname + ": " +
+                       (reason != nullptr ? reason : "not found") +
+                       " (install the libpq5 package)",
+                   "");
+  }
+  // The handle stays open for the life of the process.
+  Library lib{};
+  Resolve(handle, "PQconnectdb", lib.connectdb);
+  Resolve(handle, "PQstatus", lib.status);
+  Resolve(handle, "PQerrorMessage", lib.errorMessage);
+  Resolve(handle, "PQfinish", lib.finish);
+  Resolve(handle, "PQsetClientEncoding", lib.setClientEncoding);
+  Resolve(handle, "PQexecParams", lib.execParams);
+  Resolve(handle, "PQresultStatus", lib.resultStatus);
+  Resolve(handle, "PQresultErrorMessage", lib.resultErrorMessage);
+  Resolve(handle, "PQresultErrorField", lib.resultErrorField);
+  Resolve(handle, "PQclear", lib.clear);
+  Resolve(handle, "PQcmdTuples", lib.cmdTuples);
+  Resolve(handle, "PQntuples", lib.ntuples);
+  Resolve(handle, "PQnfields", lib.nfields);
+  Resolve(handle, "PQgetisnull", lib.getisnull);
+  Resolve(handle, "PQgetvalue", lib.getvalue);
+  Resolve(handle, "PQgetlength", lib.getlength);
+  Resolve(handle, "PQfname", lib.fname);
+  Resolve(handle, "PQftype", lib.ftype);
+  Resolve(handle, "PQfmod", lib.fmod);
+  Resolve(handle, "PQescapeIdentifier", lib.escapeIdentifier);
+  Resolve(handle, "PQfreemem", lib.freemem);
+  return lib;
+}
+
+}  // namespace
+
+const Library& Libpq() {
+  // A load that throws leaves the flag unset, so the next call tries again.
+  static std::once_flag once;
+  static Library library{};
+  std::call_once(once, [] { library = Load(); });
+  return library;
+}
+
+}  // namespace zyl::pg

@@ -1,0 +1,113 @@
+#include "datasets/PgReader.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace zyl::pg {
+
+Row RowOf(const Result& result, int row) {
+  Row values;
+  values.reserve(static_cast<std::size_t>(result.Columns()));
+  for (int c = 0; c < result.Columns(); ++c) {
+    values.push_back(result.IsNull(row, c) ? TVariant::Null() : TVariant(result.Value(row, c)));
+  }
+  return values;
+}
+
+Text TextOf(const TVariant& stored) {
+  if (stored.IsNullOrEmpty()) return std::nullopt;
+  return stored.ToString();
+}
+
+Reader::Reader(Connection& connection, const Source& source, std::vector<SqlIndexTerm> order,
+               SqlKeyFilter filter)
+    : connection_(connection),
+      source_(source),
+      order_(std::move(order)),
+      filter_(std::move(filter)) {}
+
+std::string Reader::OrderBy(bool expressions) const {
+  std::string sql;
+  for (const SqlIndexTerm& t : order_) {
+    sql += sql.empty() ? " ORDER BY " : ", ";
+    // Positions in the select list for a read, names inside a window clause.
+    sql += expressions ? source_.Columns()[static_cast<std::size_t>(t.field)].quoted
+                       : std::to_string(t.field + 1);
+    if (t.descending) sql += " DESC";
+  }
+  return sql;
+}
+
+std::string Reader::Where(std::size_t number) const {
+  if (!filter_.Active()) return "";
+  if (filter_.never) return " WHERE false";
+  return " WHERE " + source_.Columns()[static_cast<std::size_t>(filter_.field)].quoted + " = $" +
+         std::to_string(number);
+}
+
+void Reader::AddFilter(std::vector<Text>& parameters) const {
+  if (filter_.Active() && !filter_.never) parameters.push_back(TextOf(filter_.value));
+}
+
+int Reader::Count() {
+  if (count_ < 0) {
+    std::vector<Text> parameters;
+    AddFilter(parameters);
+    Result r = connection_.Exec("SELECT count(*) FROM " + source_.From() + Where(1), parameters);
+    long long n = std::stoll(r.Value(0, 0));
+    count_ = static_cast<int>(std::min<long long>(n, INT_MAX));
+  }
+  return count_;
+}
+
+const Row* Reader::At(int position) {
+  if (position < 0 || position >= Count()) return nullptr;
+  int end = start_ + static_cast<int>(rows_.size());
+  if (position >= start_ && position < end)
+    return &rows_[static_cast<std::size_t>(position - start_)];
+  // Walking back reads the chunk that ends at the position, else the one
+  // that starts there.
+  int from = position;
+  if (!rows_.empty() && position == start_ - 1) from = std::max(0, position - kChunk + 1);
+  std::vector<Text> parameters = {std::to_string(kChunk), std::to_string(from)};
+  AddFilter(parameters);
+  Result r = connection_.Exec("SELECT " + source_.SelectList() + " FROM " + source_.From() +
+                                  Where(3) + OrderBy(false) + " LIMIT $1 OFFSET $2",
+                              parameters);
+  rows_.clear();
+  start_ = from;
+  for (int i = 0; i < r.Rows(); ++i) rows_.push_back(RowOf(r, i));
+  if (position - start_ >= static_cast<int>(rows_.size())) {
+    count_ = -1;  // the data shrank under us
+    return nullptr;
+  }
+  return &rows_[static_cast<std::size_t>(position - start_)];
+}
+
+int Reader::PositionOf(const Row& row) {
+  const auto& columns = source_.Columns();
+  std::string keys, where;
+  std::vector<Text> parameters;
+  AddFilter(parameters);
+  std::string filter = Where(1);
+  for (int k : source_.KeyRaw()) {
+    std::string alias = "zyl_k" + std::to_string(parameters.size());
+    keys += ", " + columns[static_cast<std::size_t>(k)].quoted + " AS " + alias;
+    if (!where.empty()) where += " AND ";
+    parameters.push_back(TextOf(row[static_cast<std::size_t>(k)]));
+    where += alias + " = $" + std::to_string(parameters.size());
+  }
+  Result r = connection_.Exec("SELECT zyl_n FROM (SELECT row_number() OVER (" +
+                                  OrderBy(true).substr(1) + ") - 1 AS zyl_n" + keys + " FROM " +
+                                  source_.From() + filter + ") AS zyl_ranked WHERE " + where,
+                              parameters);
+  if (r.Rows() == 0) return -1;
+  return static_cast<int>(std::stoll(r.Value(0, 0)));
+}
+
+void Reader::Invalidate() {
+  rows_.clear();
+  count_ = -1;
+}
+
+}  // namespace zyl::pg

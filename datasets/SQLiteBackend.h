@@ -1,0 +1,64 @@
+// The SQLite backend of TZylSqlDataset: one connection to the database
+// file, the source it describes (SQLiteSource.h) and the windowed reader
+// (SQLiteReader.h). Stored values are SQLite's own storage classes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "datasets/SQLiteConnection.h"
+#include "datasets/SQLiteReader.h"
+#include "datasets/SQLiteSource.h"
+#include "datasets/SqlBackend.h"
+
+namespace zyl {
+class SQLiteCountCache;
+}
+
+namespace zyl::sqlite {
+
+class Backend : public SqlBackend {
+ public:
+  // Opens `database` (must exist) and the table `table`, or the query
+  // `query` when the table is empty; read-only for a query. Counts go
+  // through `cache` (not owned, may be null). Raises ESQLiteError or
+  // zyl::Exception with the reason.
+  Backend(const std::string& database, const std::string& table, const std::string& query,
+          int busyTimeoutMs, SQLiteCountCache* cache);
+  // The reader's statements go before the connection.
+  ~Backend() override { rows_.reset(); }
+
+  std::string ReadOnlyReason() const override { return "the records have no rowid or primary key"; }
+  TVariant SetKeyFilter(int field, const TVariant& value) override;
+  void SetOrder(const std::vector<SqlIndexTerm>& index) override;
+  void SetBusyTimeout(int milliseconds) override { connection_->SetBusyTimeout(milliseconds); }
+  std::int64_t Executions() const override { return connection_->Executions(); }
+
+  TVariant ToValue(int field, const TVariant& stored) const override;
+  TVariant TextToStored(int field, const std::string& text) const override;
+  TVariant BooleanToStored(int field, bool value) const override;
+
+ protected:
+  std::string Table() const override { return source_.From(); }
+  std::string ColumnSql(int field) const override { return Column(field).expr; }
+  std::vector<std::string> KeySql() const override { return source_.KeyExpr(); }
+  const std::vector<int>& KeyRaw() const override { return source_.KeyRaw(); }
+  std::string Placeholder(std::size_t number) const override { return Parameter(number); }
+  SqlRow RunReturning(const std::string& sql, const std::vector<TVariant>& values) override;
+  std::int64_t RunCommand(const std::string& sql, const std::vector<TVariant>& values) override;
+
+ private:
+  const SourceColumn& Column(int field) const {
+    return source_.Columns()[static_cast<std::size_t>(field)];
+  }
+
+  std::string database_;
+  SQLiteCountCache* cache_;
+  // Declared in this order: readers refer to the source and the connection.
+  std::unique_ptr<Connection> connection_;
+  Source source_;
+  SqlKeyFilter filter_;
+};
+
+}  // namespace zyl::sqlite

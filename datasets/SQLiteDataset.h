@@ -1,0 +1,58 @@
+// TZylSQLiteDataset: the dataset contract over a table (or view) of an SQLite
+// database, or over a read-only query (TZylSqlDataset over SQLite).
+//
+//   TZylSQLiteDataset orders(owner);
+//   orders.SetDatabase("/srv/shop.db");
+//   orders.SetTableName("Orders");          // or SetSQL("SELECT ...")
+//   orders.SetStrProp("IndexFieldNames", "Customer;Date DESC");
+//   orders.SetKeyFilter("CustomerId", TVariant(std::int64_t{7}));  // optional
+//   orders.Open();
+//
+// The key is the rowid (or the primary key of a WITHOUT ROWID table); a
+// view and a query have none and are read-only. Reading is windowed (see
+// SQLiteReader.h): First plus MoveBy(n) plus a page of Next costs one
+// LIMIT/OFFSET query, and RecordCount one count(*). Field types follow the
+// declared column types (SQLiteTypes.h); an INTEGER PRIMARY KEY column is an
+// auto-increment field and read-only. SQLite's refusals raise ESQLiteError
+// with SQLite's message; busy databases are retried for BusyTimeout
+// milliseconds.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "datasets/SQLiteError.h"
+#include "datasets/SqlDataset.h"
+
+namespace zyl {
+
+class SQLiteCountCache;
+
+class TZylSQLiteDataset : public TZylSqlDataset {
+ public:
+  explicit TZylSQLiteDataset(TComponent* owner);
+  std::string ClassName() const override { return "TZylSQLiteDataset"; }
+
+  // The database file. Set while closed (raises zyl::Exception when open).
+  void SetDatabase(const std::string& path) { SetSourceText(database_, path); }
+  const std::string& GetDatabase() const { return database_; }
+  // Milliseconds a busy database is retried (default 5000).
+  void SetBusyTimeout(int milliseconds);
+  int GetBusyTimeout() const { return busyTimeout_; }
+  // Record counts shared by the datasets of a long-lived process (see
+  // SQLiteCountCache.h): RecordCount reuses a count while the database file
+  // has not changed. Not owned; it must outlive the dataset. nullptr (the
+  // default) counts once per Open/Refresh. Takes effect at the next Open.
+  void SetCountCache(SQLiteCountCache* cache) { countCache_ = cache; }
+  SQLiteCountCache* GetCountCache() const { return countCache_; }
+
+ protected:
+  std::unique_ptr<SqlBackend> OpenBackend() override;
+
+ private:
+  std::string database_;
+  int busyTimeout_ = 5000;
+  SQLiteCountCache* countCache_ = nullptr;  // not owned
+};
+
+}  // namespace zyl

@@ -1,0 +1,141 @@
+// The database side of TZylSqlDataset (SqlDataset.h): what one kind of SQL
+// database (SQLite, PostgreSQL) provides so that the shared dataset can
+// offer the dataset contract over a table, a view or a query.
+//
+// Rows travel as "stored" values, one per raw column: what the database
+// keeps, in the backend's own form (SQLite: its storage classes;
+// PostgreSQL: the server's text), so that a record read is addressed again
+// by exactly the key values it was read with. The backend turns a stored
+// value into the field value the contract hands out, and text or a
+// boolean a visitor enters into a stored value.
+//
+// Every identifier that reaches SQL comes from the database's own
+// description and is quoted; every value is a bound parameter.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "datasets/FieldType.h"
+#include "platform/Variant.h"
+
+namespace zyl {
+
+// Stored values of one record: the fields, then key values that are not
+// fields (a rowid, a hidden primary-key column).
+using SqlRow = std::vector<TVariant>;
+
+// One field the source offers.
+struct SqlFieldInfo {
+  std::string name;
+  TFieldType type = TFieldType::ftString;
+  int dataSize = 0;
+  bool readOnly = false;  // rowid alias, generated or identity column, query column
+};
+
+// One term of IndexFieldNames: a field index and its direction.
+struct SqlIndexTerm {
+  int field = 0;
+  bool descending = false;
+};
+
+// Only the records whose field `field` equals `value` (a stored value,
+// bound as a parameter); none at all when `never` is set (Null, or a value
+// the column's type cannot hold).
+struct SqlKeyFilter {
+  int field = -1;  // -1: every record
+  TVariant value;
+  bool never = false;
+  bool Active() const { return field >= 0; }
+};
+
+// A window on the records in their order: the number of records and the
+// record at a position, read a window of consecutive records at a time.
+class SqlReader {
+ public:
+  virtual ~SqlReader() = default;
+  virtual int Count() = 0;
+  // The record at `position` (0..Count()-1), or null when it is gone. The
+  // pointer lives until the next call.
+  virtual const SqlRow* At(int position) = 0;
+  // The position `row` (as stored, e.g. returned by a write) has in the
+  // order; -1 when it is not among the records.
+  virtual int PositionOf(const SqlRow& row) = 0;
+  // Forgets the window and the count (the data changed), or the window only.
+  virtual void Invalidate() = 0;
+  virtual void ForgetRows() = 0;
+};
+
+class SqlBackend {
+ public:
+  virtual ~SqlBackend() = default;
+
+  // Start of the backend's messages: "SQLite table 'Orders'".
+  const std::string& Context() const { return context_; }
+  const std::vector<SqlFieldInfo>& Fields() const { return fields_; }
+  bool IsQuery() const { return isQuery_; }
+  // Records can be written: a table with a key, on a writable connection.
+  bool Editable() const { return editable_; }
+  // Why a table that is no query cannot be written ("the table has no
+  // primary key").
+  virtual std::string ReadOnlyReason() const = 0;
+
+  // Only records whose field `field` equals `value` (Null matches nothing);
+  // the value is converted to the column's stored form and bound. Call
+  // before SetOrder. Returns the stored value a new record takes there.
+  virtual TVariant SetKeyFilter(int field, const TVariant& value) = 0;
+  // The record order: `index`, then the key (or every column) to break
+  // ties; makes the reader. Raises zyl::Exception for a field that cannot
+  // be sorted (and keeps the reader it had).
+  virtual void SetOrder(const std::vector<SqlIndexTerm>& index) = 0;
+  // The records in the order and filter set last.
+  SqlReader& Rows() { return *rows_; }
+  // Statements run since the backend was made (diagnostics).
+  virtual std::int64_t Executions() const = 0;
+  // Changes how long a busy database is waited for, where that applies.
+  virtual void SetBusyTimeout(int /*milliseconds*/) {}
+
+  // Values: the field value of a stored one; the stored value for text or a
+  // boolean entered into `field` (raise EConvertError naming the field).
+  virtual TVariant ToValue(int field, const TVariant& stored) const = 0;
+  virtual TVariant TextToStored(int field, const std::string& text) const = 0;
+  virtual TVariant BooleanToStored(int field, bool value) const = 0;
+
+  // Writing, with parameters only. `fields` are the fields set, `record`
+  // holds their stored values; `original` is the row as read, whose key
+  // values address the record. Each returns the stored row after the
+  // write, or an empty row when the record is not there.
+  SqlRow Insert(const std::vector<int>& fields, const SqlRow& record);
+  SqlRow Update(const SqlRow& original, const std::vector<int>& fields, const SqlRow& record);
+  // False when the record is not there.
+  bool Delete(const SqlRow& original);
+
+ protected:
+  // The table in SQL; a field's column in SQL.
+  virtual std::string Table() const = 0;
+  virtual std::string ColumnSql(int field) const = 0;
+  // The key's columns in SQL and the raw indices of their values in a row.
+  virtual std::vector<std::string> KeySql() const = 0;
+  virtual const std::vector<int>& KeyRaw() const = 0;
+  // The driver's placeholder for parameter `number` (from 1).
+  virtual std::string Placeholder(std::size_t number) const = 0;
+  // Runs `sql` with `values` bound, returning the stored record written
+  // (RETURNING the select list); empty when no record was written.
+  virtual SqlRow RunReturning(const std::string& sql, const std::vector<TVariant>& values) = 0;
+  // Runs `sql` with `values` bound; the number of records changed.
+  virtual std::int64_t RunCommand(const std::string& sql, const std::vector<TVariant>& values) = 0;
+  // True when a new record leaves `field` out with `value` in it (a Null
+  // in a key the database numbers).
+  virtual bool TakesDefault(int /*field*/, const TVariant& /*value*/) const { return false; }
+
+  // Filled by the backend when it opens the source.
+  std::string context_;
+  std::vector<SqlFieldInfo> fields_;
+  bool isQuery_ = false;
+  bool editable_ = false;
+  std::unique_ptr<SqlReader> rows_;  // made by SetOrder
+};
+
+}  // namespace zyl

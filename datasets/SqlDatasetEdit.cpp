@@ -1,0 +1,134 @@
+// TZylSqlDataset: editing. The buffer holds stored values; the backend
+// writes them with parameters only and hands back the stored record, whose
+// place in the order becomes the current record.
+#include <algorithm>
+
+#include "datasets/SqlDataset.h"
+
+namespace zyl {
+
+namespace {
+
+bool Editing(TDataSetState state) {
+  return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
+}
+
+}  // namespace
+
+void TZylSqlDataset::CheckEditable() const {
+  CheckActive();
+  if (backend_->IsQuery()) throw Exception(Context() + ": a query is read-only");
+  if (!backend_->Editable()) {
+    throw Exception(Context() + ": read-only, " + backend_->ReadOnlyReason());
+  }
+}
+
+void TZylSqlDataset::CheckWritable(int index) const {
+  if (!GetActive() || !Editing(state_)) {
+    throw Exception(Context() + ": not in edit or insert mode");
+  }
+  const TField* field = GetField(index);
+  if (field->ReadOnly()) throw Exception("Field '" + field->FieldName() + "' cannot be modified");
+}
+
+void TZylSqlDataset::SetFieldStored(int index, const TVariant& stored) {
+  buffer_[static_cast<std::size_t>(index)] = stored;
+  modified_[static_cast<std::size_t>(index)] = true;
+}
+
+void TZylSqlDataset::ResetEdit() {
+  buffer_.clear();
+  modified_.clear();
+  original_.clear();
+}
+
+void TZylSqlDataset::CheckBrowseMode() {
+  if (!Editing(state_)) return;
+  if (std::find(modified_.begin(), modified_.end(), true) != modified_.end()) {
+    Post();
+  } else {
+    Cancel();
+  }
+}
+
+void TZylSqlDataset::Edit() {
+  CheckEditable();
+  if (Editing(state_)) return;
+  if (backend_->Rows().Count() == 0) throw Exception(Context() + ": cannot edit, the dataset is empty");
+  const SqlRow* row = CurrentRow();
+  if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
+  original_ = *row;
+  buffer_ = *row;
+  modified_.assign(fields_.size(), false);
+  state_ = TDataSetState::dsEdit;
+}
+
+void TZylSqlDataset::Append() {
+  CheckEditable();
+  CheckBrowseMode();
+  original_.clear();
+  buffer_.assign(fields_.size(), TVariant::Null());
+  modified_.assign(fields_.size(), false);
+  if (filterIndex_ >= 0) {  // a detail's new record belongs to the master's record
+    buffer_[static_cast<std::size_t>(filterIndex_)] = filterStored_;
+    modified_[static_cast<std::size_t>(filterIndex_)] = true;
+  }
+  state_ = TDataSetState::dsInsert;
+}
+
+void TZylSqlDataset::Post() {
+  CheckActive();
+  if (!Editing(state_)) throw Exception(Context() + ": not in edit or insert mode");
+  std::vector<int> changed;
+  for (std::size_t c = 0; c < modified_.size(); ++c) {
+    if (modified_[c]) changed.push_back(static_cast<int>(c));
+  }
+  bool inserting = state_ == TDataSetState::dsInsert;
+  if (!inserting && changed.empty()) {
+    Cancel();
+    return;
+  }
+  SqlRow stored = inserting ? backend_->Insert(changed, buffer_)
+                            : backend_->Update(original_, changed, buffer_);
+  if (stored.empty()) {
+    throw Exception(Context() + ": the record was not found; another user may have deleted it");
+  }
+  // An update keeps the count; the record may have moved in the order.
+  if (inserting) {
+    backend_->Rows().Invalidate();
+  } else {
+    backend_->Rows().ForgetRows();
+  }
+  cursor_.SetTo(std::max(0, backend_->Rows().PositionOf(stored)));
+  state_ = TDataSetState::dsBrowse;
+  ResetEdit();
+}
+
+void TZylSqlDataset::Cancel() {
+  if (!Editing(state_)) return;
+  state_ = TDataSetState::dsBrowse;
+  ResetEdit();
+}
+
+void TZylSqlDataset::Delete() {
+  CheckEditable();
+  if (state_ == TDataSetState::dsInsert) {
+    Cancel();
+    return;
+  }
+  Cancel();
+  if (backend_->Rows().Count() == 0) {
+    throw Exception(Context() + ": cannot perform this operation on an empty dataset");
+  }
+  const SqlRow* row = CurrentRow();
+  if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
+  SqlRow record = *row;
+  bool deleted = backend_->Delete(record);
+  backend_->Rows().Invalidate();
+  if (!deleted) {
+    throw Exception(Context() + ": the record was not found; another user may have deleted it");
+  }
+  cursor_.Clamp(backend_->Rows().Count());
+}
+
+}  // namespace zyl
