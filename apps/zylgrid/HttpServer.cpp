@@ -16,6 +16,8 @@
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "data/SQLiteCountCache.h"
+#include "platform/Stream.h"
+#include "request/RequestChannel.h"
 
 namespace zylgrid {
 
@@ -28,19 +30,55 @@ std::string QueryOf(const std::string& target) {
   return q == std::string::npos ? std::string() : target.substr(q + 1);
 }
 
+// The request channel of one HTTP request: the method (HEAD answered as
+// GET), the target's query and the body the server read; the answer goes
+// into the server's response, never cached.
+class HttpChannel : public zyl::RequestChannel {
+ public:
+  HttpChannel(const httplib::Request& request, const std::string& body,
+              httplib::Response& response)
+      : request_(request), body_(body), response_(response) {}
+
+  std::string GetVariable(const std::string& name) const override {
+    if (name == "REQUEST_METHOD") return request_.method == "HEAD" ? "GET" : request_.method;
+    if (name == "QUERY_STRING") return QueryOf(request_.target);
+    if (name == "CONTENT_LENGTH") return std::to_string(body_.size());
+    return std::string();
+  }
+  zyl::form::FormFields ReadFields(std::int64_t, std::size_t maxSize) override {
+    if (body_.size() > maxSize) return {};
+    return zyl::form::ParseUrlEncoded(body_);
+  }
+  void SendPage(int status, const std::string& contentType, std::string body) override {
+    response_.status = status;
+    response_.headers.erase("Content-Disposition");
+    response_.set_header("Cache-Control", "no-store");
+    // The page moves into the response instead of being copied (it can be
+    // megabytes for a table with many pages).
+    response_.body = std::move(body);
+    response_.set_header("Content-Type", contentType);
+  }
+  void SendDownload(const std::string& contentType, const std::string& fileName,
+                    zyl::TStream& content) override {
+    response_.status = 200;
+    response_.set_header("Content-Disposition", "attachment; filename=\"" + fileName + "\"");
+    response_.set_header("Cache-Control", "no-store");
+    content.SetPosition(0);
+    response_.body.assign(static_cast<std::size_t>(content.GetSize()), '\0');
+    if (!response_.body.empty()) content.ReadBuffer(response_.body.data(), response_.body.size());
+    response_.set_header("Content-Type", contentType);
+  }
+
+ private:
+  const httplib::Request& request_;
+  const std::string& body_;
+  httplib::Response& response_;
+};
+
 void Answer(const PageBuilder& builder, const httplib::Request& req, const std::string& body,
             httplib::Response& res) {
-  WebRequest request{req.method == "HEAD" ? "GET" : req.method, QueryOf(req.target), body};
-  WebResponse response = builder.Handle(request);
-  res.status = response.status;
-  if (!response.fileName.empty()) {
-    res.set_header("Content-Disposition", "attachment; filename=\"" + response.fileName + "\"");
-  }
-  res.set_header("Cache-Control", "no-store");
-  // The page moves into the response instead of being copied (it can be
-  // megabytes for a table with many pages).
-  res.body = std::move(response.body);
-  res.set_header("Content-Type", response.contentType);
+  HttpChannel channel(req, body, res);
+  builder.Handle(channel);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "apps/zylgrid/PageTemplate.h"
 
-#include "apps/zylgrid/PageBuilder.h"
+#include "render/HtmlWriter.h"
 
 namespace zylgrid {
 
@@ -30,7 +30,7 @@ body { margin: 0; font-family: "Segoe UI", "DejaVu Sans", Arial, sans-serif; col
 
 std::string RenderPage(const SiteConfig& config, const std::string& gridStyles,
                        const std::string& fragments) {
-  std::string title = PageBuilder::EscapeText(config.title);
+  std::string title = zyl::render::EscapeHtml(config.title);
   std::string page;
   page.reserve(fragments.size() + gridStyles.size() + 2048);
   page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"UTF-8\">\n";

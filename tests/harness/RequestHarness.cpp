@@ -5,26 +5,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "platform/StringList.h"
 
 namespace zyl::harness {
 
 namespace {
-
-// The decoded 'name=value' lines of URL-encoded text.
-std::string FieldLines(const std::string& encoded) {
-  std::string out;
-  std::size_t start = 0;
-  while (start <= encoded.size() && !encoded.empty()) {
-    std::size_t amp = encoded.find('&', start);
-    std::string piece =
-        encoded.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
-    if (!piece.empty()) out += TZylCSS::WWWDecode(piece) + "\r\n";
-    if (amp == std::string::npos) break;
-    start = amp + 1;
-  }
-  return out;
-}
 
 // Sets the CGI variables and standard input of one console request and
 // puts everything back afterwards.
@@ -119,28 +103,22 @@ Response Site::Send(const Request& request) const {
   css.SetModuleFileName(moduleFileName_);
 
   std::unique_ptr<ConsoleRequest> console;
-  std::string fieldText;
   if (kind_ == TModuleType::Console) {
     console = std::make_unique<ConsoleRequest>(request, query, scriptName_);
   } else {
-    // A web-module host hands over the decoded fields itself.
-    fieldText = FieldLines(query) + FieldLines(request.method == "POST" ? request.body : "");
-    TStringList posted;
-    posted.SetText(FieldLines(request.method == "POST" ? request.body : ""));
-    css.SetPostData(posted);
+    WebModuleChannel& channel = page.Channel();
+    channel.SetVariable("REQUEST_METHOD", request.method);
+    channel.SetVariable("QUERY_STRING", request.method == "GET" ? query : "");
+    channel.SetVariable("CONTENT_LENGTH", std::to_string(request.body.size()));
+    channel.SetBody(request.body);
+    css.SetRequestChannel(&channel);
   }
 
   program_(page);
   for (auto& grid : page.Grids()) {
-    TGridAction action;
-    if (kind_ == TModuleType::Console) {
-      // In a POST the program passes the URL's query on itself.
-      if (request.method == "POST") grid->SetQueryString(query);
-      action = grid->ProcessParameters();
-    } else {
-      action = grid->ProcessParametersData(fieldText);
-    }
-    response.actions[grid->GetName()] = action;
+    // In a POST the program passes the URL's query on itself.
+    if (request.method == "POST") grid->SetQueryString(query);
+    response.actions[grid->GetName()] = grid->ProcessParameters();
   }
   for (auto& grid : page.Grids()) {
     if (!grid->DoDefaultAction(response.actions[grid->GetName()])) {

@@ -44,6 +44,27 @@ TEST_F(Download, ConsoleHeadersThenTheBytes) {
             "Content-type: text/plain\r\nContent-disposition: attachment;filename=\"Orders.txt\"\r\n\r\nabc");
 }
 
+// A page goes out through the same channel as a download.
+TEST_F(Download, PagesGoOutThroughTheHostKindsChannel) {
+  css_.GetRequestChannel().SendPage(500, "text/html", "<P>x</P>");
+  EXPECT_EQ(out_.AsString(),
+            "Status: 500 Internal Server Error\r\nContent-Type: text/html\r\n\r\n<P>x</P>");
+
+  auto response = std::make_shared<TAspResponse>();
+  css_.SetModuleType(TModuleType::ASP);
+  css_.SetASPResponse(TVariant(std::static_pointer_cast<IAutoObject>(response)));
+  css_.GetRequestChannel().SendPage(404, "text/plain", "gone");
+  EXPECT_EQ(response->Status(), "404 Not Found");
+  EXPECT_EQ(response->ContentType(), "text/plain");
+  EXPECT_EQ(std::string(response->Body().begin(), response->Body().end()), "gone");
+
+  WebModuleChannel host;
+  css_.SetRequestChannel(&host);
+  css_.GetRequestChannel().SendPage(200, "text/html", "<P>y</P>");
+  EXPECT_TRUE(host.GetAnswer().sent);
+  EXPECT_EQ(host.GetAnswer().body, "<P>y</P>");
+}
+
 TEST_F(Download, LargeBodiesGoOutInBlocks) {
   TMemoryStream body;
   body.Write(std::string(25000, 'x'));
