@@ -11,7 +11,8 @@
 // - WebModuleChannel: the values a host sets; answers are kept for the
 //   host to send.
 // A host with a server of its own (zylgrid's HTTP and FastCGI modes)
-// implements the interface over its server's request and response.
+// implements the interface over its server's request and response, for
+// instance by setting a WebModuleChannel's values and sending its answers.
 #pragma once
 
 #include <cstddef>
@@ -104,10 +105,10 @@ class AspChannel : public RequestChannel {
   TVariant response_ = TVariant::Null();
 };
 
-// A request whose values the host sets, and whose answer the host sends
-// itself: variables and the URL-encoded body are set here; SendPage and
-// SendDownload keep the answer (GetAnswer) and write nothing. Unset
-// variables read as empty text.
+// A request whose values the host sets: variables and the URL-encoded body
+// are set here, and unset variables read as empty text. SendPage and
+// SendDownload keep the answer (GetAnswer) for the host to send and write
+// nothing; a host that sends it at once overrides them.
 class WebModuleChannel : public RequestChannel {
  public:
   struct Answer {

@@ -53,22 +53,14 @@ void Send(FCGX_Request& request, int status, const std::string& contentType,
 // empty, so the page's forms post back to the address the page came from,
 // whatever the web server's script mapping. The answer is written at once;
 // its status and size are kept for the log line.
-class FcgiChannel : public zyl::RequestChannel {
+class FcgiChannel : public zyl::WebModuleChannel {
  public:
-  FcgiChannel(FCGX_Request& request, const std::string& body) : request_(request), body_(body) {}
-
-  std::string GetVariable(const std::string& name) const override {
-    if (name == "REQUEST_METHOD") {
-      std::string method = Param(request_, "REQUEST_METHOD");
-      return method == "HEAD" ? "GET" : method;
-    }
-    if (name == "QUERY_STRING") return Param(request_, "QUERY_STRING");
-    if (name == "CONTENT_LENGTH") return std::to_string(body_.size());
-    return std::string();
-  }
-  zyl::form::FormFields ReadFields(std::int64_t, std::size_t maxSize) override {
-    if (body_.size() > maxSize) return {};
-    return zyl::form::ParseUrlEncoded(body_);
+  FcgiChannel(FCGX_Request& request, std::string body) : request_(request) {
+    std::string method = Param(request, "REQUEST_METHOD");
+    SetVariable("REQUEST_METHOD", method == "HEAD" ? "GET" : method);
+    SetVariable("QUERY_STRING", Param(request, "QUERY_STRING"));
+    SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+    SetBody(std::move(body));
   }
   void SendPage(int status, const std::string& contentType, std::string body) override {
     Send(request_, status, contentType, "", body);
@@ -90,7 +82,6 @@ class FcgiChannel : public zyl::RequestChannel {
 
  private:
   FCGX_Request& request_;
-  const std::string& body_;
   int status_ = 500;
   std::size_t bytes_ = 0;
 };
@@ -177,7 +168,7 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
         status = 400;
         Send(request, 400, "text/plain; charset=UTF-8", "", "Bad request\n");
       } else {
-        FcgiChannel channel(request, body);
+        FcgiChannel channel(request, std::move(body));
         builder.Handle(channel);
         status = channel.Status();
         sent = channel.Bytes();

@@ -33,21 +33,14 @@ std::string QueryOf(const std::string& target) {
 // The request channel of one HTTP request: the method (HEAD answered as
 // GET), the target's query and the body the server read; the answer goes
 // into the server's response, never cached.
-class HttpChannel : public zyl::RequestChannel {
+class HttpChannel : public zyl::WebModuleChannel {
  public:
-  HttpChannel(const httplib::Request& request, const std::string& body,
-              httplib::Response& response)
-      : request_(request), body_(body), response_(response) {}
-
-  std::string GetVariable(const std::string& name) const override {
-    if (name == "REQUEST_METHOD") return request_.method == "HEAD" ? "GET" : request_.method;
-    if (name == "QUERY_STRING") return QueryOf(request_.target);
-    if (name == "CONTENT_LENGTH") return std::to_string(body_.size());
-    return std::string();
-  }
-  zyl::form::FormFields ReadFields(std::int64_t, std::size_t maxSize) override {
-    if (body_.size() > maxSize) return {};
-    return zyl::form::ParseUrlEncoded(body_);
+  HttpChannel(const httplib::Request& request, std::string body, httplib::Response& response)
+      : response_(response) {
+    SetVariable("REQUEST_METHOD", request.method == "HEAD" ? "GET" : request.method);
+    SetVariable("QUERY_STRING", QueryOf(request.target));
+    SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+    SetBody(std::move(body));
   }
   void SendPage(int status, const std::string& contentType, std::string body) override {
     response_.status = status;
@@ -70,14 +63,12 @@ class HttpChannel : public zyl::RequestChannel {
   }
 
  private:
-  const httplib::Request& request_;
-  const std::string& body_;
   httplib::Response& response_;
 };
 
-void Answer(const PageBuilder& builder, const httplib::Request& req, const std::string& body,
+void Answer(const PageBuilder& builder, const httplib::Request& req, std::string body,
             httplib::Response& res) {
-  HttpChannel channel(req, body, res);
+  HttpChannel channel(req, std::move(body), res);
   builder.Handle(channel);
 }
 
@@ -112,9 +103,9 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
 
   const std::string images = config.imagesURL;
   const std::string imagesDir = config.imagesDir;
-  auto route = [&](const httplib::Request& req, const std::string& body, httplib::Response& res) {
+  auto route = [&](const httplib::Request& req, std::string body, httplib::Response& res) {
     if (req.path == "/" || req.path == "/index.html") {
-      Answer(builder, req, body, res);
+      Answer(builder, req, std::move(body), res);
       return;
     }
     if (req.method != "POST" && req.path.size() > images.size() &&
@@ -148,7 +139,7 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
       res.set_content("Request too large\n", "text/plain; charset=UTF-8");
       return;
     }
-    route(req, body, res);
+    route(req, std::move(body), res);
   });
   // Other methods: 405 with the methods the program answers.
   auto notAllowed = [](const httplib::Request&, httplib::Response& res) {

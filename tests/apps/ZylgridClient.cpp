@@ -19,11 +19,14 @@ namespace zylgrid::test {
 
 namespace {
 
-// Runs ZYLGRID_BINARY with `args` and exactly `environment`; standard input
-// from `in`, standard output to `out` and standard error to `err` (file
-// names; empty: /dev/null). Returns the child's process id.
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& environment,
-            const std::string& in, const std::string& out, const std::string& err) {
+constexpr const char* kCgiFcgi = "/usr/bin/cgi-fcgi";
+
+// Runs `program` with `args` and exactly `environment`; standard input from
+// `in`, standard output to `out` and standard error to `err` (file names;
+// empty: /dev/null). Returns the child's process id.
+pid_t Spawn(const char* program, const std::vector<std::string>& args,
+            const std::vector<std::string>& environment, const std::string& in,
+            const std::string& out, const std::string& err) {
   pid_t pid = ::fork();
   if (pid != 0) return pid;
   auto redirect = [](const std::string& name, int fd, int flags) {
@@ -34,13 +37,13 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
   redirect(in, 0, O_RDONLY);
   redirect(out, 1, O_WRONLY | O_CREAT | O_TRUNC);
   redirect(err, 2, O_WRONLY | O_CREAT | O_APPEND);
-  std::vector<char*> argv{const_cast<char*>(ZYLGRID_BINARY)};
+  std::vector<char*> argv{const_cast<char*>(program)};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   std::vector<char*> envp;
   for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
   envp.push_back(nullptr);
-  ::execve(ZYLGRID_BINARY, argv.data(), envp.data());
+  ::execve(program, argv.data(), envp.data());
   ::_exit(127);
 }
 
@@ -63,6 +66,28 @@ Reply ParseCgiOutput(const std::string& output) {
   reply.status = 200;
   if (reply.head.rfind("Status: ", 0) == 0) reply.status = std::stoi(reply.head.substr(8, 3));
   return reply;
+}
+
+// Runs `program` once with the CGI variables of a request (CONTENT_LENGTH
+// set to `length`), TMPDIR and `more`, and `body` on standard input;
+// returns standard output and the exit status in `exitStatus`.
+std::string Run(const char* program, const std::vector<std::string>& args,
+                const std::filesystem::path& tmp, const std::string& method,
+                const std::string& query, const std::string& body, const std::string& length,
+                std::vector<std::string> more, int& exitStatus) {
+  std::filesystem::create_directories(tmp);
+  std::string in = (tmp / "request-stdin").string();
+  std::string out = (tmp / "request-stdout").string();
+  std::ofstream(in, std::ios::binary) << body;
+  more.insert(more.end(),
+              {"GATEWAY_INTERFACE=CGI/1.1", "REQUEST_METHOD=" + method, "CONTENT_LENGTH=" + length,
+               "QUERY_STRING=" + query, "CONTENT_TYPE=application/x-www-form-urlencoded",
+               "TMPDIR=" + tmp.string()});
+  pid_t pid = Spawn(program, args, more, in, out, "");
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return ReadFile(out);
 }
 
 int Connect(int port) {
@@ -91,7 +116,7 @@ class LongLived : public ZylgridClient {
     for (char** e = environ; *e != nullptr; ++e) {
       if (std::string(*e).rfind("TMPDIR=", 0) != 0) environment.emplace_back(*e);
     }
-    pid_ = Spawn(args, environment, "", log, log);
+    pid_ = Spawn(ZYLGRID_BINARY, args, environment, "", log, log);
     // Ready once the port takes connections, or given up when the program ends.
     for (int i = 0; i < 400 && !ready_; ++i) {
       int status = 0;
@@ -142,73 +167,24 @@ class ServeClient : public LongLived {
   }
 };
 
-// The FastCGI responder protocol: one request per connection.
+// A FastCGI request as a web server sends it, through libfcgi's cgi-fcgi.
 class FcgiClient : public LongLived {
  public:
-  using LongLived::LongLived;
+  FcgiClient(const std::string& mode, const std::string& ini, const std::filesystem::path& tmp,
+             const std::vector<std::string>& options)
+      : LongLived(mode, ini, tmp, options), tmp_(tmp) {}
   Reply Send(const std::string& method, const std::string& query,
              const std::string& body) override {
-    int s = Connect(port_);
-    if (s < 0) return Reply{};
-    std::string out;
-    Record(out, 1, std::string("\0\1\0\0\0\0\0\0", 8));  // BEGIN_REQUEST: responder
-    std::string params;
-    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
-             {"REQUEST_METHOD", method},
-             {"QUERY_STRING", query},
-             {"CONTENT_LENGTH", std::to_string(body.size())},
-             {"CONTENT_TYPE", "application/x-www-form-urlencoded"},
-             {"DOCUMENT_URI", "/"},
-             {"REQUEST_URI", query.empty() ? "/" : "/?" + query},
-             {"REMOTE_ADDR", "127.0.0.1"}}) {
-      Length(params, name.size());
-      Length(params, value.size());
-      params += name + value;
-    }
-    Record(out, 4, params);
-    Record(out, 4, "");
-    for (std::size_t done = 0; done < body.size(); done += 65535)
-      Record(out, 5, body.substr(done, 65535));
-    Record(out, 5, "");
-    bool sent = ::send(s, out.data(), out.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(out.size());
-    std::string in;
-    char buffer[65536];
-    for (ssize_t n; sent && (n = ::recv(s, buffer, sizeof buffer, 0)) > 0;) {
-      in.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(s);
-    // The STDOUT records' content, up to END_REQUEST.
-    std::string output;
-    for (std::size_t at = 0; at + 8 <= in.size();) {
-      unsigned char type = static_cast<unsigned char>(in[at + 1]);
-      std::size_t length =
-          static_cast<unsigned char>(in[at + 4]) * 256u + static_cast<unsigned char>(in[at + 5]);
-      std::size_t padding = static_cast<unsigned char>(in[at + 6]);
-      if (type == 6) output += in.substr(at + 8, length);
-      if (type == 3) break;
-      at += 8 + length + padding;
-    }
+    int exitStatus = -1;
+    std::string output =
+        Run(kCgiFcgi, {"-bind", "-connect", "127.0.0.1:" + std::to_string(port_)}, tmp_, method,
+            query, body, std::to_string(body.size()),
+            {"DOCUMENT_URI=/", "REQUEST_URI=/", "REMOTE_ADDR=127.0.0.1"}, exitStatus);
     return ParseCgiOutput(output);
   }
 
  private:
-  static void Record(std::string& out, char type, const std::string& content) {
-    out += std::string{1, type, 0, 1};
-    out += static_cast<char>(content.size() >> 8);
-    out += static_cast<char>(content.size() & 0xFF);
-    out += std::string(2, '\0');  // no padding, reserved
-    out += content;
-  }
-  static void Length(std::string& out, std::size_t n) {
-    if (n < 128) {
-      out += static_cast<char>(n);
-      return;
-    }
-    out += static_cast<char>(0x80 | (n >> 24));
-    out += static_cast<char>((n >> 16) & 0xFF);
-    out += static_cast<char>((n >> 8) & 0xFF);
-    out += static_cast<char>(n & 0xFF);
-  }
+  std::filesystem::path tmp_;
 };
 
 class CgiClient : public ZylgridClient {
@@ -271,26 +247,18 @@ std::unique_ptr<ZylgridClient> StartZylgrid(const std::string& mode, const std::
                                             const std::vector<std::string>& options) {
   std::filesystem::create_directories(tmp);
   if (mode == "cgi") return std::make_unique<CgiClient>(ini, tmp);
-  if (mode == "fcgi") return std::make_unique<FcgiClient>(mode, ini, tmp, options);
+  if (mode == "fcgi") {
+    if (::access(kCgiFcgi, X_OK) != 0) return nullptr;
+    return std::make_unique<FcgiClient>(mode, ini, tmp, options);
+  }
   return std::make_unique<ServeClient>(mode, ini, tmp, options);
 }
 
 std::string RunCgi(const std::string& ini, const std::filesystem::path& tmp,
                    const std::string& method, const std::string& query, const std::string& body,
                    const std::string& length, int& exitStatus) {
-  std::filesystem::create_directories(tmp);
-  std::string in = (tmp / "cgi-stdin").string();
-  std::string out = (tmp / "cgi-stdout").string();
-  std::ofstream(in, std::ios::binary) << body;
-  pid_t pid = Spawn({},
-                    {"GATEWAY_INTERFACE=CGI/1.1", "REQUEST_METHOD=" + method,
-                     "CONTENT_LENGTH=" + length, "QUERY_STRING=" + query, "SCRIPT_NAME=/shop.cgi",
-                     "ZYLGRID_CONFIG=" + ini, "TMPDIR=" + tmp.string()},
-                    in, out, "");
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return ReadFile(out);
+  return Run(ZYLGRID_BINARY, {}, tmp, method, query, body, length,
+             {"SCRIPT_NAME=/shop.cgi", "ZYLGRID_CONFIG=" + ini}, exitStatus);
 }
 
 }  // namespace zylgrid::test

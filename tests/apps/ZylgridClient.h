@@ -1,7 +1,7 @@
 // Talking to the zylgrid program in each of its modes as a web server or a
-// browser would: `zylgrid serve` over HTTP, `zylgrid fcgi` over FastCGI (a
-// small client of the protocol lives here) and `zylgrid cgi` started once
-// per request with the CGI variables and the body on standard input.
+// browser would: `zylgrid serve` over HTTP, `zylgrid fcgi` over FastCGI
+// (through libfcgi's cgi-fcgi) and `zylgrid cgi` started once per request
+// with the CGI variables and the body on standard input.
 #pragma once
 
 #include <filesystem>
@@ -46,7 +46,8 @@ class ZylgridClient {
 // `ini`, with `tmp` (created) as its temporary directory: its update lock
 // files, and the log of a long-lived mode (tmp/server.log). `options` go
 // after the mode's own. A long-lived mode listens on a free loopback port
-// and is stopped with SIGTERM when the client goes.
+// and is stopped with SIGTERM when the client goes. Null for fcgi when
+// cgi-fcgi is not installed (scripts/install-deps browser).
 std::unique_ptr<ZylgridClient> StartZylgrid(const std::string& mode, const std::string& ini,
                                             const std::filesystem::path& tmp,
                                             const std::vector<std::string>& options = {});

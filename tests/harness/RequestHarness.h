@@ -28,6 +28,23 @@
 
 namespace zyl::harness {
 
+// The CGI variables (REQUEST_METHOD, CONTENT_LENGTH: `length` or the body's
+// size, QUERY_STRING, SCRIPT_NAME; empty ones unset) and standard input of
+// one console request, put back when the object goes. The body must fit a
+// pipe's buffer.
+class ConsoleRequest {
+ public:
+  ConsoleRequest(const std::string& method, const std::string& body,
+                 const std::string& query = "", const std::string& script = "",
+                 const std::string& length = "");
+  ~ConsoleRequest();
+  ConsoleRequest(const ConsoleRequest&) = delete;
+  ConsoleRequest& operator=(const ConsoleRequest&) = delete;
+
+ private:
+  int savedStdin_ = -1;
+};
+
 // The components of one request.
 class Components {
  public:

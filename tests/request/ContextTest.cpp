@@ -1,10 +1,10 @@
 // The request context: URL decoding, reading the posted fields from each
 // kind of host, script names, the page's GUID.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
+#include "RequestHarness.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/AspObjects.h"
 #include "request/ZylCSS.h"
@@ -12,34 +12,7 @@
 namespace zyl {
 namespace {
 
-// Sets CGI variables for one test and feeds `body` to standard input.
-class CgiRequest {
- public:
-  CgiRequest(const std::string& method, const std::string& body,
-             const std::string& contentLength = "") {
-    ::setenv("REQUEST_METHOD", method.c_str(), 1);
-    std::string length = contentLength.empty() ? std::to_string(body.size()) : contentLength;
-    ::setenv("CONTENT_LENGTH", length.c_str(), 1);
-    savedStdin_ = ::dup(0);
-    int fds[2];
-    EXPECT_EQ(::pipe(fds), 0);
-    // Bodies in these tests fit the pipe buffer.
-    EXPECT_EQ(::write(fds[1], body.data(), body.size()), static_cast<ssize_t>(body.size()));
-    ::close(fds[1]);
-    ::dup2(fds[0], 0);
-    ::close(fds[0]);
-  }
-  ~CgiRequest() {
-    ::dup2(savedStdin_, 0);
-    ::close(savedStdin_);
-    for (const char* v : {"REQUEST_METHOD", "CONTENT_LENGTH", "QUERY_STRING", "SCRIPT_NAME"}) {
-      ::unsetenv(v);
-    }
-  }
-
- private:
-  int savedStdin_;
-};
+using CgiRequest = harness::ConsoleRequest;
 
 std::vector<std::string> Lines(const TStringList& list) { return {list.begin(), list.end()}; }
 
@@ -95,20 +68,20 @@ TEST(PostData, TwoGridsShareOneReadOfTheBody) {
 }
 
 TEST(PostData, ABodyThatEndsEarlyIsAnInputError) {
-  CgiRequest request("POST", "GName=A", "100");
+  CgiRequest request("POST", "GName=A", "", "", "100");
   TZylCSS css(nullptr);
   EXPECT_THROW(css.GetPostData(), EInOutError);
 }
 
 TEST(PostData, OversizedAndMissingLengthsAreNotRead) {
   {
-    CgiRequest request("POST", "GName=A", "7");
+    CgiRequest request("POST", "GName=A", "", "", "7");
     TZylCSS css(nullptr);
     css.SetMaxPostSize(6);
     EXPECT_EQ(css.GetPostData().Count(), 0);
   }
   {
-    CgiRequest request("POST", "GName=A", "seven");
+    CgiRequest request("POST", "GName=A", "", "", "seven");
     TZylCSS css(nullptr);
     EXPECT_EQ(css.GetPostData().Count(), 0);
   }

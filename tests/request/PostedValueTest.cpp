@@ -7,9 +7,9 @@
 // unchanged (with its line breaks as CR LF, as browsers post them).
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
-#include <sqlite3.h>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -46,6 +46,17 @@ class Source {
   virtual Stored Read(int id) = 0;
 };
 
+// Finds the record through a dataset of the test's own.
+Stored ReadRecord(TDataSet& ds, int id) {
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    if (ds.GetField(0)->AsString() == std::to_string(id)) {
+      return {ds.GetField(1)->AsString(), ds.GetField(2)->AsString()};
+    }
+  }
+  ADD_FAILURE() << "no record " << id;
+  return {};
+}
+
 class MemorySource : public Source {
  public:
   MemorySource() {
@@ -59,98 +70,57 @@ class MemorySource : public Source {
     data_.Open();
   }
   void Bind(Components&, TZylHTMLGrid& grid) override { grid.SetDataset(&data_); }
-  Stored Read(int id) override {
-    for (int r = 0; r < data_.RecordCount(); ++r) {
-      if (data_.GetValue(r, 0).ToString() == std::to_string(id)) {
-        return {data_.GetValue(r, 1).ToString(), data_.GetValue(r, 2).ToString()};
-      }
-    }
-    ADD_FAILURE() << "no record " << id;
-    return {};
-  }
+  Stored Read(int id) override { return ReadRecord(data_, id); }
 
  private:
   TZylMemDataset data_{nullptr};
 };
 
-class SQLiteSource : public Source {
+// An SQLite or PostgreSQL table, opened afresh by every request as
+// separate processes would.
+class SqlSource : public Source {
  public:
-  explicit SQLiteSource(std::string path) : path_(std::move(path)) {
-    testing::RunSql(path_,
-                    "CREATE TABLE Notes (ID INTEGER, Note VARCHAR(200), Memo MEMO);"
-                    "INSERT INTO Notes VALUES (0, 'n0', 'm0'), (1, 'n1', 'm1'), (2, 'n2', 'm2');");
-  }
-  void Bind(Components& page, TZylHTMLGrid& grid) override {
+  explicit SqlSource(std::function<std::unique_ptr<TDataSet>()> open) : open_(std::move(open)) {}
+  void Bind(Components& page, TZylHTMLGrid& grid) override { grid.SetDataset(&page.Keep(open_())); }
+  Stored Read(int id) override { return ReadRecord(*open_(), id); }
+
+ private:
+  std::function<std::unique_ptr<TDataSet>()> open_;
+};
+
+constexpr const char* kRecords =
+    "INSERT INTO Notes VALUES (0, 'n0', 'm0'), (1, 'n1', 'm1'), (2, 'n2', 'm2')";
+
+std::unique_ptr<Source> SQLite(const std::string& path) {
+  testing::RunSql(path, "CREATE TABLE Notes (ID INTEGER, Note VARCHAR(200), Memo MEMO);" +
+                            std::string(kRecords));
+  return std::make_unique<SqlSource>([path] {
     auto ds = std::make_unique<TZylSQLiteDataset>(nullptr);
-    ds->SetDatabase(path_);
+    ds->SetDatabase(path);
     ds->SetTableName("Notes");
     ds->Open();
-    grid.SetDataset(&page.Keep(std::move(ds)));
-  }
-  Stored Read(int id) override {
-    sqlite3* db = nullptr;
-    sqlite3_open(path_.c_str(), &db);
-    sqlite3_stmt* st = nullptr;
-    Stored stored;
-    if (sqlite3_prepare_v2(db, "SELECT Note, Memo FROM Notes WHERE ID = ?", -1, &st, nullptr) ==
-        SQLITE_OK) {
-      sqlite3_bind_int(st, 1, id);
-      if (sqlite3_step(st) == SQLITE_ROW) stored = {Text(st, 0), Text(st, 1)};
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return stored;
-  }
+    return ds;
+  });
+}
 
- private:
-  static std::string Text(sqlite3_stmt* st, int column) {
-    const void* bytes = sqlite3_column_blob(st, column);
-    return bytes == nullptr
-               ? std::string()
-               : std::string(static_cast<const char*>(bytes),
-                             static_cast<std::size_t>(sqlite3_column_bytes(st, column)));
+std::unique_ptr<Source> Postgres(const std::string& connInfo) {
+  PGconn* conn = PQconnectdb(connInfo.c_str());
+  for (const char* sql :
+       {"DROP TABLE IF EXISTS Notes",
+        "CREATE TABLE Notes (ID integer PRIMARY KEY, Note varchar(200), Memo text)", kRecords}) {
+    PGresult* result = PQexec(conn, sql);
+    EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK) << PQerrorMessage(conn);
+    PQclear(result);
   }
-  std::string path_;
-};
-
-class PgSource : public Source {
- public:
-  explicit PgSource(std::string connInfo) : connInfo_(std::move(connInfo)) {
-    conn_ = PQconnectdb(connInfo_.c_str());
-    Exec("DROP TABLE IF EXISTS notes");
-    Exec("CREATE TABLE notes (id integer PRIMARY KEY, note varchar(200), memo text)");
-    Exec("INSERT INTO notes VALUES (0, 'n0', 'm0'), (1, 'n1', 'm1'), (2, 'n2', 'm2')");
-  }
-  ~PgSource() override { PQfinish(conn_); }
-  void Bind(Components& page, TZylHTMLGrid& grid) override {
+  PQfinish(conn);
+  return std::make_unique<SqlSource>([connInfo] {
     auto ds = std::make_unique<TZylPgDataset>(nullptr);
-    ds->SetConnectionInfo(connInfo_);
+    ds->SetConnectionInfo(connInfo);
     ds->SetTableName("notes");
     ds->Open();
-    grid.SetDataset(&page.Keep(std::move(ds)));
-  }
-  Stored Read(int id) override {
-    std::string text = std::to_string(id);
-    const char* values[] = {text.c_str()};
-    PGresult* result = PQexecParams(conn_, "SELECT note, memo FROM notes WHERE id = $1", 1, nullptr,
-                                    values, nullptr, nullptr, 0);
-    Stored stored;
-    if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) == 1) {
-      stored = {PQgetvalue(result, 0, 0), PQgetvalue(result, 0, 1)};
-    }
-    PQclear(result);
-    return stored;
-  }
-
- private:
-  void Exec(const char* sql) {
-    PGresult* result = PQexec(conn_, sql);
-    EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK) << PQerrorMessage(conn_);
-    PQclear(result);
-  }
-  std::string connInfo_;
-  PGconn* conn_ = nullptr;
-};
+    return ds;
+  });
+}
 
 class TextFileSource : public Source {
  public:
@@ -205,11 +175,11 @@ class PostedValue : public ::testing::TestWithParam<std::tuple<Value, const char
     if (kind == "memory") {
       source_ = std::make_unique<MemorySource>();
     } else if (kind == "sqlite") {
-      source_ = std::make_unique<SQLiteSource>(temp_.File("notes.db"));
+      source_ = SQLite(temp_.File("notes.db"));
     } else if (kind == "postgres") {
       test::PgServer& server = test::PgServer::Get();
       if (!server.Available()) GTEST_SKIP() << "no PostgreSQL server: " << server.Reason();
-      source_ = std::make_unique<PgSource>(server.ConnInfo());
+      source_ = Postgres(server.ConnInfo());
     } else {
       source_ = std::make_unique<TextFileSource>(temp_.File("notes.txt"));
     }
