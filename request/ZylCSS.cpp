@@ -49,7 +49,9 @@ std::string TZylCSS::GetEnvironmentVariable(const std::string& name) const {
   return GetRequestChannel().GetVariable(name);
 }
 
-std::string TZylCSS::WWWDecode(const std::string& s) { return form::UrlDecode(s); }
+std::string TZylCSS::WWWDecode(const std::string& s) {
+  return form::UrlDecode(s);
+}
 
 void TZylCSS::ReadPostDataOnce() {
   if (postDataRead_) return;
@@ -78,7 +80,9 @@ TStringList& TZylCSS::GetPostData() {
   return postData_;
 }
 
-void TZylCSS::SetPostData(const TStringList& lines) { SetPostFields(form::FromLines(lines)); }
+void TZylCSS::SetPostData(const TStringList& lines) {
+  SetPostFields(form::FromLines(lines));
+}
 
 void TZylCSS::ProcessPostData() {
   // A web-module host without a channel of its own sets the fields itself.

@@ -14,7 +14,7 @@
 namespace zyl {
 class RequestChannel;
 class UpdateLockStore;
-}
+}  // namespace zyl
 
 namespace zylgrid {
 

@@ -165,8 +165,8 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
     in.Fail("(name)", "a grid's name holds letters, digits and '_' only");
   }
   static const std::set<std::string> known = {
-      "source",    "table",         "query",  "layout",    "editable", "rowsperpage",
-      "master",    "detailkey",     "header", "showmemos", "globalsorting"};
+      "source", "table",     "query",  "layout",    "editable",     "rowsperpage",
+      "master", "detailkey", "header", "showmemos", "globalsorting"};
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys(section.c_str(), keys);
   for (const auto& key : keys) {

@@ -64,8 +64,9 @@ TEST_F(ZylgridSharedLocks, APageOfOneServerIsUpdatedThroughTheOther) {
   // B adds a record: every page produced before, on either server, is stale.
   std::string stale = a->Click(a->Get(), "Customers_TABLE", "GRecNo2");
   std::string adding = b->Click(b->Get(), "Customers_TABLE", "GADD");
-  b->Click(adding, "Customers_TABLE", "GUPDATE",
-          [](Form& f) { f.SetText(zyl::testing::CellControls(f, 1).at(0), "Dee"); });  // the Id comes from SQLite
+  b->Click(adding, "Customers_TABLE", "GUPDATE", [](Form& f) {
+    f.SetText(zyl::testing::CellControls(f, 1).at(0), "Dee");  // the Id comes from SQLite
+  });
   ASSERT_EQ(Name(4), "Dee");
   std::string refused = Rename(a, stale, 2, "late");
   EXPECT_EQ(Name(3), "Cy") << "a stale page of A writes nothing";

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <stdexcept>
 
-
 namespace zyl::harness {
 
 namespace {

@@ -34,9 +34,8 @@ namespace zyl::harness {
 // pipe's buffer.
 class ConsoleRequest {
  public:
-  ConsoleRequest(const std::string& method, const std::string& body,
-                 const std::string& query = "", const std::string& script = "",
-                 const std::string& length = "");
+  ConsoleRequest(const std::string& method, const std::string& body, const std::string& query = "",
+                 const std::string& script = "", const std::string& length = "");
   ~ConsoleRequest();
   ConsoleRequest(const ConsoleRequest&) = delete;
   ConsoleRequest& operator=(const ConsoleRequest&) = delete;

@@ -14,14 +14,16 @@ namespace {
 
 using CgiRequest = harness::ConsoleRequest;
 
-std::vector<std::string> Lines(const TStringList& list) { return {list.begin(), list.end()}; }
+std::vector<std::string> Lines(const TStringList& list) {
+  return {list.begin(), list.end()};
+}
 
 TEST(UrlDecode, EscapesBlanksAndMalformedEscapes) {
   const std::pair<const char*, std::string> cases[] = {
-      {"a+b%20c", "a b c"}, {"%2B", "+"},     {"%41%62", "Ab"},
+      {"a+b%20c", "a b c"},   {"%2B", "+"},    {"%41%62", "Ab"},
       {"%c3%a9", "\xC3\xA9"},  // bytes, no multi-byte handling
-      {"x%00y", "xy"},      {"x%zzy", "xy"},  {"abc%", "abc"},
-      {"abc%G", "abc"},     {"%4Gx", "x"},    {"abc%4", std::string("abc\x04")},
+      {"x%00y", "xy"},        {"x%zzy", "xy"}, {"abc%", "abc"},
+      {"abc%G", "abc"},       {"%4Gx", "x"},   {"abc%4", std::string("abc\x04")},
   };
   for (const auto& [encoded, decoded] : cases) {
     EXPECT_EQ(TZylCSS::WWWDecode(encoded), decoded) << encoded;
@@ -38,9 +40,8 @@ TEST(PostData, BodyBecomesDecodedFieldsInOrder) {
                                      {"z", " q"},     {"=", "="},   {"flag", ""}};
   EXPECT_EQ(css.GetPostFields(), expected);
   // The lines view keeps each field on one line, line breaks and all.
-  EXPECT_EQ(Lines(css.GetPostData()), (std::vector<std::string>{"GName=G1", "x=1&2",
-                                                                "y=a\r\nb\nc", "z= q", "===",
-                                                                "flag="}));
+  EXPECT_EQ(Lines(css.GetPostData()),
+            (std::vector<std::string>{"GName=G1", "x=1&2", "y=a\r\nb\nc", "z= q", "===", "flag="}));
   // Lines a caller sets or changes become the fields.
   css.GetPostData().Add("GPage=2");
   EXPECT_EQ(css.GetPostFields().back(), (form::FormField{"GPage", "2"}));
