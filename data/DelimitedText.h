@@ -4,7 +4,11 @@
 // - Bytes, UTF-8 in practice. A UTF-8 byte-order mark (EF BB BF) at the very
 //   start is skipped on reading and never written.
 // - Lines end with CR LF when written (the last line too). On reading, CR,
-//   LF and CR LF all end a line, and a final line end adds no empty line.
+//   LF and CR LF all end a line, and a final line end adds no empty line,
+//   except inside a field that opens with a double quote (at the start of
+//   a line or right after a delimiter): there a line break belongs to the
+//   value, up to the field's closing quote. When the file ends before that
+//   quote, the line that opened it ends at its first line break as usual.
 // - The delimiter is one character: TAB for LoadFromFile / SaveToFile, ";"
 //   for LoadFromCSV / SaveToCSV.
 // - Line 0 is the header: one field per column, the column captions. Line k
@@ -22,9 +26,8 @@
 //   has one field more than delimiters outside quotes (an empty line has one
 //   empty field); a stretch left open runs to the end of the line.
 //
-// So every value without a line break survives a write and a read exactly,
-// whatever quotes, delimiters and blanks it holds. A value with a line break
-// is split into two lines on reading.
+// So every value survives a write and a read exactly, whatever quotes,
+// delimiters, blanks and line breaks (CR LF, LF or CR) it holds.
 #pragma once
 
 #include <string>
@@ -36,9 +39,10 @@ class TStringList;
 
 namespace delimited {
 
-// Splits file bytes into lines (byte-order mark skipped) and replaces the
-// lines of `lines` with them.
-void SplitLines(std::string_view bytes, TStringList& lines);
+// Splits file bytes into lines by the rules above (byte-order mark skipped;
+// a line may hold line breaks inside a quoted field) and replaces the lines
+// of `lines` with them.
+void SplitLines(std::string_view bytes, TStringList& lines, char delimiter = '\t');
 
 // Splits one line into `fields` (cleared first) by the rules above.
 void ParseLine(std::string_view line, char delimiter, TStringList& fields);

@@ -18,7 +18,7 @@ bool LoadDelimitedFile(TZylHTMLGrid& grid, const std::string& fileName, char del
   if (grid.OnBeforeReadData) grid.OnBeforeReadData(&grid);
   if (!FileExists(fileName)) return false;
   TStringList lines;
-  delimited::SplitLines(ReadFileBytes(fileName), lines);
+  delimited::SplitLines(ReadFileBytes(fileName), lines, delimiter);
   bool loaded = grid.LoadFromStringList(lines, delimiter);
   if (grid.OnAfterReadData) grid.OnAfterReadData(&grid);
   return loaded;

@@ -8,6 +8,7 @@ import os
 import shutil
 import signal
 import socket
+import sqlite3
 import subprocess
 import tempfile
 import time
@@ -61,14 +62,17 @@ def demo_ini(db, editable_master):
     return ("[Page]\nTitle=zylgrid browser tests\nImagesURL=/images/\n"
             "ImagesDir=%s/assets/images\n\n"
             "[Customers]\nSource=sqlite:%s\nTable=customers\nRowsPerPage=8\nGlobalSorting=1\n"
-            "Editable=%d\n\n"
+            "Editable=%d\nShowMemos=%d\n\n"
             "[Orders]\nSource=sqlite:%s\nTable=orders\nMaster=Customers\nDetailKey=CustomerId=Id\n"
             "Editable=1\nRowsPerPage=10\nGlobalSorting=1\nPickList.Status=%s\n"
-            % (SOURCE_DIR, db, 1 if editable_master else 0, db, STATUSES))
+            % (SOURCE_DIR, db, 1 if editable_master else 0, 1 if editable_master else 0, db,
+               STATUSES))
 
 
 class Site:
-    """A scratch folder with a fresh demo database and a site configuration."""
+    """A scratch folder with a fresh demo database and a site configuration.
+    With an editable master the customers get a memo column, Notes, last
+    (field 8), shown and edited in a text area."""
 
     def __init__(self, editable_master=False):
         self.dir = tempfile.mkdtemp(prefix="zylgrid-e2e-")
@@ -76,6 +80,9 @@ class Site:
         os.mkdir(self.locks)
         self.db = os.path.join(self.dir, "demo.db")
         subprocess.run([DEMO_DATA, self.db], check=True, stdout=subprocess.DEVNULL)
+        if editable_master:
+            with sqlite3.connect(self.db) as con:
+                con.execute("ALTER TABLE customers ADD COLUMN Notes MEMO")
         self.ini = os.path.join(self.dir, "site.ini")
         with open(self.ini, "w") as f:
             f.write(demo_ini(self.db, editable_master))

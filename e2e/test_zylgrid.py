@@ -348,6 +348,21 @@ class EditingTests(unittest.TestCase):
         self.assertTrue("CANNOT UPDATE THE TABLE!" in page.source().upper(), "no error box")
         self.assertEqual(db_value(self.site, "SELECT Name FROM customers WHERE Id = 1"), name)
 
+    def test_5_memo_keeps_every_line(self):
+        page = self.open()
+        value = 'line one\nline two\n\tindented "double" \'single\' & = % + Gr\u00fc\u00dfe \u20ac'
+        posted = value.replace("\n", "\r\n")  # a text area posts its line breaks as CR LF
+        memo = page.control("Customers", "GCELL_0_8", "textarea")
+        self.driver.execute_script("arguments[0].value = arguments[1];", memo, value)
+        page.click("Customers", "GUPDATE")
+        notes = "SELECT Notes FROM customers WHERE Id = 1"
+        self.assertEqual(db_value(self.site, notes), posted)
+        # Shown again in its text area, and posted back unchanged.
+        shown = page.control("Customers", "GCELL_0_8", "textarea").get_attribute("value")
+        self.assertEqual(shown, value)
+        page.click("Customers", "GUPDATE")
+        self.assertEqual(db_value(self.site, notes), posted)
+
 
 @unittest.skipIf(SKIP_REASON or not os.path.exists("/usr/sbin/lighttpd"),
                  SKIP_REASON or "lighttpd is not installed (scripts/install-deps browser)")

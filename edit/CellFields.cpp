@@ -1,35 +1,25 @@
 #include "edit/CellFields.h"
 
 #include "grid/ZylHTMLGrid.h"
-#include "platform/Format.h"
 #include "platform/Locale.h"
 #include "request/ZylCSS.h"
 
 namespace zyl::edit {
 
-namespace {
-constexpr std::string_view kCellPrefix = "GCELL_";
-}  // namespace
-
-bool ParseCellField(std::string_view line, bool needRecord, CellField& cell) {
-  std::size_t equals = line.find('=');
-  std::string_view name = line.substr(0, equals);
-  if (name.substr(0, kCellPrefix.size()) != kCellPrefix) return false;
-  std::string_view rest = name.substr(kCellPrefix.size());
-  std::size_t under = rest.find('_');
-  if (under == std::string_view::npos) return false;
+bool ParseCellField(const form::FormField& posted, bool needRecord, CellField& cell) {
   int record = 0;
   int field = 0;
-  if (!TryStrToInt(rest.substr(under + 1), field)) return false;
-  if (!TryStrToInt(rest.substr(0, under), record)) {
-    if (needRecord) return false;
-    record = -1;
-  }
+  if (!form::ParseCellField(posted.name, needRecord, record, field)) return false;
   cell.record = record;
   cell.field = field;
-  cell.value =
-      equals == std::string_view::npos ? std::string() : std::string(line.substr(equals + 1));
+  cell.value = posted.value;
   return true;
+}
+
+const form::FormFields& PostedFields(TZylHTMLGrid& grid) {
+  static const form::FormFields kNone;
+  TZylCSS* css = grid.CSSLink();
+  return css == nullptr ? kNone : css->GetPostFields();
 }
 
 bool IsTicked(std::string_view value) {

@@ -1,13 +1,17 @@
 // The posted cell fields of an editing request and how editing failures
 // reach the page.
 //
-// A cell field is the line "GCELL_<record>_<field>=<value>": <record> is the
-// row's RecNo (the record's position in the source), <field> the column's
-// FieldIndex. A ticked checkbox posts "on"; an unticked one posts nothing.
+// A cell field is the posted field "GCELL_<record>_<field>" (named by
+// request/FormProtocol.h): <record> is the row's RecNo (the record's
+// position in the source), <field> the column's FieldIndex. Its value is
+// the edited text as posted, line breaks included. A ticked checkbox posts
+// "on"; an unticked one posts nothing.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "request/FormProtocol.h"
 
 namespace zyl {
 
@@ -22,11 +26,14 @@ struct CellField {
   std::string value;
 };
 
-// Reads a 'name=value' line as a cell field. False for other names, for a
-// name without the "_" between the two parts, and for a field part (and,
-// with `needRecord`, a record part) that is not an integer: such lines are
+// Reads a posted field as a cell field. False for other names, for a name
+// without the "_" between the two parts, and for a field part (and, with
+// `needRecord`, a record part) that is not an integer: such fields are
 // ignored.
-bool ParseCellField(std::string_view line, bool needRecord, CellField& cell);
+bool ParseCellField(const form::FormField& posted, bool needRecord, CellField& cell);
+
+// The posted fields of the grid's page (none without a linked TZylCSS).
+const form::FormFields& PostedFields(TZylHTMLGrid& grid);
 
 // True for the value a ticked checkbox posts ("on", any letter case).
 bool IsTicked(std::string_view value);

@@ -50,8 +50,7 @@ int PageOfRecord(int recNo, int rowsPerPage) {
 bool TZylHTMLGrid::UpdateDatabase() {
   lastUpdateError_.clear();
   ReadValues();
-  TStringList* post = GetPostData();
-  if (post != nullptr && dataset_ != nullptr && dataset_->GetActive()) {
+  if (css_ != nullptr && dataset_ != nullptr && dataset_->GetActive()) {
     TDataSet& ds = *dataset_;
     int records = ds.RecordCount();
     // Unticked checkboxes post nothing: before the first cell of each
@@ -74,9 +73,9 @@ bool TZylHTMLGrid::UpdateDatabase() {
     ds.First();
     int current = 0;
     bool firstRun = true;
-    for (const std::string& line : *post) {
+    for (const form::FormField& posted : edit::PostedFields(*this)) {
       edit::CellField cell;
-      if (!edit::ParseCellField(line, true, cell)) continue;
+      if (!edit::ParseCellField(posted, true, cell)) continue;
       if (edit::EditableColumnOfField(*this, cell.field) == nullptr) continue;
       bool exists = cell.record >= 0 && cell.record < records;
       if (cell.record != current || firstRun) {
@@ -110,14 +109,13 @@ bool TZylHTMLGrid::AddDBRecord() {
   lastUpdateError_.clear();
   ReadValues();
   bool result = false;
-  TStringList* post = GetPostData();
-  if (post != nullptr && dataset_ != nullptr && dataset_->GetActive()) {
+  if (css_ != nullptr && dataset_ != nullptr && dataset_->GetActive()) {
     TDataSet& ds = *dataset_;
     try {
       bool appended = false;
-      for (const std::string& line : *post) {
+      for (const form::FormField& posted : edit::PostedFields(*this)) {
         edit::CellField cell;
-        if (!edit::ParseCellField(line, false, cell)) continue;
+        if (!edit::ParseCellField(posted, false, cell)) continue;
         if (edit::EditableColumnOfField(*this, cell.field) == nullptr) continue;
         if (!appended) {
           ds.Append();

@@ -59,7 +59,7 @@ bool TZylHTMLGrid::UpdateTextFile() {
   lastUpdateError_.clear();
   {
     edit::WholeFileFrame frame(*this);
-    TStringList* post = GetPostData();
+    const form::FormFields& posted = edit::PostedFields(*this);
     const int offset = showRowNumber_ ? 1 : 0;
     const int rows = GetRowCount();
     const int cols = GetColCount();
@@ -82,9 +82,9 @@ bool TZylHTMLGrid::UpdateTextFile() {
     bool changed = false;
     int current = 0;
     bool firstRun = true;
-    for (int i = 0; post != nullptr && i < post->Count(); ++i) {
+    for (const form::FormField& field : posted) {
       edit::CellField cell;
-      if (!edit::ParseCellField(post->Get(i), true, cell)) continue;
+      if (!edit::ParseCellField(field, true, cell)) continue;
       long long col = static_cast<long long>(cell.field) + offset;
       if (cell.field < 0 || col >= cols ||
           !edit::IsEditable(*columns_.Get(static_cast<int>(col)))) {
@@ -115,12 +115,12 @@ bool TZylHTMLGrid::AddTextRecord() {
   bool failed = false;
   {
     edit::WholeFileFrame frame(*this);
-    TStringList* post = GetPostData();
+    const form::FormFields& posted = edit::PostedFields(*this);
     const int offset = showRowNumber_ ? 1 : 0;
     try {
-      for (int i = 0; post != nullptr && i < post->Count(); ++i) {
+      for (const form::FormField& field : posted) {
         edit::CellField cell;
-        if (!edit::ParseCellField(post->Get(i), false, cell)) continue;
+        if (!edit::ParseCellField(field, false, cell)) continue;
         long long col = static_cast<long long>(cell.field) + offset;
         if (cell.field < 0 || col >= GetColCount() ||
             !edit::IsEditable(*columns_.Get(static_cast<int>(col)))) {

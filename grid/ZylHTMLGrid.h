@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "datasets/DataSet.h"
 #include "grid/GridTypes.h"
@@ -29,6 +30,9 @@ namespace zyl {
 
 class TZylCSS;
 class TStream;
+namespace form {
+struct FormField;
+}
 
 class TZylHTMLGrid : public TComponent {
  public:
@@ -419,8 +423,12 @@ class TZylHTMLGrid : public TComponent {
   static void ParseLine(const std::string& line, char delimiter, TStringList& fields);
 
   // ---- Requests, actions and downloads ------------------------------------------
+  // Reads the request through the linked TZylCSS (GET: QUERY_STRING; POST:
+  // QueryString, then the posted fields) and returns the action it asks of
+  // this grid.
   TGridAction ProcessParameters();
   TGridAction ProcessQueryString();
+  // The same for fields handed over as text: decoded 'name=value' lines.
   TGridAction ProcessParametersData(const std::string& fieldText);
   std::string GetSettingsHV(const std::string& exclusions, TZylHTMLGrid* caller);
   static std::string WWWDecode(const std::string& s);
@@ -492,6 +500,9 @@ class TZylHTMLGrid : public TComponent {
   void AppendEditToolbar();
   // Exports into a temporary file and sends it as the download.
   void SendDownload();
+  // The form protocol's parser: picks this grid's block out of `fields`,
+  // applies the hidden state and the click, returns the action.
+  TGridAction ProcessFields(const std::vector<form::FormField>& fields);
 
   // Texts
   std::string altFirstPage_ = "First Page";

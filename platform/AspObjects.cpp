@@ -64,6 +64,8 @@ TVariant TAspResponse::Invoke(const std::string& name, TInvokeKind kind, std::ve
     headers_.clear();
   } else if (AnsiSameText(name, "ContentType") && kind == TInvokeKind::PropertyPut && args.size() == 1) {
     contentType_ = args[0].ToString();
+  } else if (AnsiSameText(name, "Status") && kind == TInvokeKind::PropertyPut && args.size() == 1) {
+    status_ = args[0].ToString();
   } else if (AnsiSameText(name, "AddHeader") && args.size() == 2) {
     headers_.emplace_back(args[0].ToString(), args[1].ToString());
   } else if (AnsiSameText(name, "BinaryWrite") && args.size() == 1) {

@@ -6,8 +6,9 @@
 // Request members: ServerVariables(name) (method) -> string; Form() (method)
 // -> the form collection, with Count (property) and Key(i) (property, 1-based);
 // Form(i) (property, 1-based) -> the values of field i, with Count and Item(j).
-// Response members: Clear(), ContentType (property put), AddHeader(name,
-// value), BinaryWrite(bytes), End(); every call is recorded in order.
+// Response members: Clear(), Status and ContentType (property puts),
+// AddHeader(name, value), BinaryWrite(bytes), End(); every call is recorded
+// in order.
 #pragma once
 
 #include <functional>
@@ -47,6 +48,7 @@ class TAspResponse : public IAutoObject {
 
   const std::vector<Call>& Calls() const { return calls_; }
   const std::string& ContentType() const { return contentType_; }
+  const std::string& Status() const { return status_; }  // empty until set
   const std::vector<std::pair<std::string, std::string>>& Headers() const { return headers_; }
   const std::vector<std::uint8_t>& Body() const { return body_; }
   bool Ended() const { return ended_; }
@@ -54,6 +56,7 @@ class TAspResponse : public IAutoObject {
  private:
   std::vector<Call> calls_;
   std::string contentType_;
+  std::string status_;
   std::vector<std::pair<std::string, std::string>> headers_;
   std::vector<std::uint8_t> body_;
   bool ended_ = false;

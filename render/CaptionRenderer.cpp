@@ -12,6 +12,8 @@
 
 #include <string>
 
+#include "request/FormProtocol.h"
+
 namespace zyl::render {
 
 namespace {
@@ -116,11 +118,13 @@ void CaptionRenderer::AppendBuild(const TZylColumn& column, std::string_view cap
   if (selector) {
     cell(" WIDTH=\"16\"", x.face);
     out_.Literal("\" CLASS=\"").Literal(className);
-    out_.Literal("\"><INPUT TYPE=\"CHECKBOX\" NAME=\"GSel\" VALUE=").Number(column.GetColNo());
+    out_.Literal("\"><INPUT TYPE=\"CHECKBOX\" NAME=\"").Literal(form::kSelected);
+    out_.Literal("\" VALUE=").Number(column.GetColNo());
     out_.Literal(" CHECKED></TD>").Literal(kNL);
   } else if (grid_.GetSelectable() && !cellMode) {
     // Keeps the column in the selection while the selectors are hidden.
-    out_.Literal("       <INPUT TYPE=\"HIDDEN\" NAME=\"GSel\" VALUE=").Number(column.GetColNo());
+    out_.Literal("       <INPUT TYPE=\"HIDDEN\" NAME=\"").Literal(form::kSelected);
+    out_.Literal("\" VALUE=").Number(column.GetColNo());
     out_.Literal(">").Literal(kNL);
   }
   if (current) {
@@ -176,9 +180,9 @@ void CaptionRenderer::AppendGlyphHTML(const TZylGlyph& glyph) {
 
 void CaptionRenderer::AppendGlyphBuild(const TZylGlyph& glyph) {
   const int colNo = glyph.Column() != nullptr ? glyph.Column()->GetColNo() : -1;
-  auto button = [&](std::string_view name, const std::string& url, int border, int width,
-                    int height, VAlignment align, const std::string& alt) {
-    out_.Literal("<INPUT TYPE=\"IMAGE\" NAME=\"").Literal(name).Number(colNo);
+  auto button = [&](bool descending, const std::string& url, int border, int width, int height,
+                    VAlignment align, const std::string& alt) {
+    out_.Literal("<INPUT TYPE=\"IMAGE\" NAME=\"").Literal(form::SortButton(descending, colNo));
     out_.Literal("\" SRC=\"").Literal(grid_.GetImagesURL()).Literal(url);
     out_.Literal("\" BORDER=\"").Number(border).Literal("\" ");
     if (width != -1) out_.Literal("WIDTH=\"").Number(width).Literal("\" ");
@@ -188,10 +192,10 @@ void CaptionRenderer::AppendGlyphBuild(const TZylGlyph& glyph) {
   };
   out_.Literal("<TABLE BORDER=\"0\" WIDTH=\"100%\" HEIGHT=\"100%\" CELLSPACING=\"0\"");
   out_.Literal(" CELLPADDING=\"0\"><TR><TD>");
-  button("GSortASC_", glyph.GetURLASC(), glyph.GetBorderASC(), glyph.GetWidthASC(),
+  button(false, glyph.GetURLASC(), glyph.GetBorderASC(), glyph.GetWidthASC(),
          glyph.GetHeightASC(), glyph.GetAlignASC(), grid_.GetAltSortAscending());
   out_.Literal("</TD><TD>");
-  button("GSortDESC_", glyph.GetURLDSC(), glyph.GetBorderDSC(), glyph.GetWidthDSC(),
+  button(true, glyph.GetURLDSC(), glyph.GetBorderDSC(), glyph.GetWidthDSC(),
          glyph.GetHeightDSC(), glyph.GetAlignDSC(), grid_.GetAltSortDescending());
   out_.Literal("</TD></TR></TABLE>");
 }

@@ -16,6 +16,7 @@
 
 #include "platform/ScopeExit.h"
 #include "render/CaptionRenderer.h"
+#include "request/FormProtocol.h"
 #include "request/ZylCSS.h"
 
 namespace zyl::render {
@@ -113,10 +114,8 @@ void CellRenderer::AppendDataCell(TZylField& cell, int aRow, int aCol) {
 void CellRenderer::AppendEditControl(const TZylField& cell, const TZylColumn& column, int recNo,
                                      const std::string& className, TColor background) {
   const TColor textColor = cell.Font().GetColor();
-  // Writes NAME="GCELL_<record>_<field>".
-  auto name = [&] {
-    out_.Literal("GCELL_").Number(recNo).Literal("_").Number(column.GetFieldIndex());
-  };
+  // The control's NAME.
+  auto name = [&] { out_.Literal(form::CellField(recNo, column.GetFieldIndex())); };
   const TStringList& pickList = column.PickList();
   if (!pickList.Empty() && (!grid_.GetAddingRecord() || column.GetLimitToPickList())) {
     out_.Literal("<SELECT NAME=\"");
@@ -145,11 +144,18 @@ void CellRenderer::AppendEditControl(const TZylField& cell, const TZylColumn& co
     return;
   }
   const std::string style = grid_.ComposeSTYLE("100%", "100%", "", textColor, background);
-  if (type == TFieldType::ftMemo) {
+  // A memo edits in a text area, and so does a value with a line break: a
+  // text input would drop its line breaks when the row is posted.
+  const std::string& value = cell.GetValue();
+  if (type == TFieldType::ftMemo || value.find_first_of("\r\n") != std::string::npos) {
     out_.Literal("<TEXTAREA NAME=\"");
     name();
     out_.Literal("\" CLASS=\"").Literal(className).Literal("\" STYLE=\"").Literal(style);
-    out_.Literal("\">").Value(cell.GetValue(), HtmlContext::Text).Literal("</TEXTAREA>");
+    out_.Literal("\">");
+    // Browsers drop a line break right after the start tag: a value that
+    // begins with one gets one more.
+    if (!value.empty() && (value.front() == '\r' || value.front() == '\n')) out_.Literal("\n");
+    out_.Value(value, HtmlContext::Text).Literal("</TEXTAREA>");
     return;
   }
   out_.Literal("<INPUT TYPE=\"TEXT\" NAME=\"");
@@ -186,7 +192,8 @@ std::string CellRenderer::CurrentMarker(int aRow) {
   if (grid_.GetUpdatByEnter() && aRow == 0 && grid_.GetEditMode()) {
     // An invisible first button of the form: browsers click it when Enter
     // is pressed in a text field.
-    out.Literal("<INPUT TYPE=\"IMAGE\" NAME=\"GDUMMY\" SRC=\"").Literal(images);
+    out.Literal("<INPUT TYPE=\"IMAGE\" NAME=\"").Literal(form::kDummy).Literal("\" SRC=\"");
+    out.Literal(images);
     out.Literal("Gt.gif\" BORDER=\"0\" WIDTH=\"0\" HEIGHT=\"0\">");
   }
   const int recNo = grid_.GetRows(aRow)->GetRecNo();
@@ -196,7 +203,8 @@ std::string CellRenderer::CurrentMarker(int aRow) {
     return marker;
   }
   const bool current = !grid_.GetAddingRecord() && recNo == grid_.GetRecNo();
-  out.Literal("<INPUT TYPE=\"IMAGE\" NAME=\"GRecNo").Number(recNo).Literal("\" SRC=\"");
+  out.Literal("<INPUT TYPE=\"IMAGE\" NAME=\"").Literal(form::RecordButton(recNo));
+  out.Literal("\" SRC=\"");
   out.Literal(images).Literal(current ? "GCurrent.gif" : "GNone.gif");
   out.Literal("\" BORDER=\"0\" WIDTH=\"12\" HEIGHT=\"12\" ALT=\"");
   out.Literal(current ? grid_.GetAltCurrentRecord() : grid_.GetAltGotoRecord()).Literal("\">");

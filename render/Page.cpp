@@ -15,6 +15,7 @@
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Format.h"
 #include "platform/Text.h"
+#include "request/FormProtocol.h"
 #include "request/ZylCSS.h"
 
 namespace zyl {
@@ -157,20 +158,22 @@ TStringList& TZylHTMLGrid::GetHTML() {
     page.Add("<TD WIDTH=\"24\" ROWSPAN=\"" + std::to_string(GetRowCount() + 1) + "\" BGCOLOR=\"" +
              IntToHex(ColorToRGB(background_), 6) + "\" BACKGROUND=\"" + imagesURL_ +
              "GBevelV.gif\" VALIGN=\"TOP\">");
-    page.Add(GetSettingsHV("GSel;GGLYPHON", this));
+    page.Add(GetSettingsHV(std::string(form::kVerticalToolbarExclusions), this));
     if (GetRowCount() > 0) {
-      auto button = [&](const char* name, const char* image, const std::string& alt) {
-        page.Add(std::string("<INPUT TYPE=\"IMAGE\"  NAME=\"") + name + "\" SRC=\"" + imagesURL_ +
+      auto button = [&](std::string_view name, const char* image, const std::string& alt) {
+        page.Add("<INPUT TYPE=\"IMAGE\"  NAME=\"" + std::string(name) + "\" SRC=\"" + imagesURL_ +
                  image + "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" + alt + "\"><BR>");
       };
-      if (glyphToggle_ && showGlyphs_) button("GGLYPHOFF", "GSortOff.gif", altHideSortGlyphs_);
-      if (glyphToggle_ && !showGlyphs_) button("GGLYPHON", "GSortOn.gif", altShowSortGlyphs_);
+      if (glyphToggle_ && showGlyphs_) button(form::kGlyphsOff, "GSortOff.gif", altHideSortGlyphs_);
+      if (glyphToggle_ && !showGlyphs_) button(form::kGlyphsOn, "GSortOn.gif", altShowSortGlyphs_);
       if (selectable_ && showSelectors_) {
-        button("GCHECKDO", "GCheck.gif", altShowSelectedColumns_);
-        button("GCHECKOFF", "GCheckOff.gif", altShowAllColumns_);
+        button(form::kSelectorsApply, "GCheck.gif", altShowSelectedColumns_);
+        button(form::kSelectorsOff, "GCheckOff.gif", altShowAllColumns_);
       }
-      if (selectable_ && !showSelectors_) button("GCHECKON", "GCheckOn.gif", altSelectColumns_);
-      if (GetSortColumn() != -1) button("GSORTOFF", "GRestoreSort.gif", altClearSorting_);
+      if (selectable_ && !showSelectors_) {
+        button(form::kSelectorsOn, "GCheckOn.gif", altSelectColumns_);
+      }
+      if (GetSortColumn() != -1) button(form::kSortOff, "GRestoreSort.gif", altClearSorting_);
     }
     if (OnAddPlugin) OnAddPlugin(this, page);
     page.Add("</TD>");
@@ -220,9 +223,9 @@ TStringList& TZylHTMLGrid::GetHTML() {
 
 void TZylHTMLGrid::AppendEditToolbar() {
   TStringList& page = pageText_;
-  auto active = [this](const char* name, const char* image, const std::string& alt,
+  auto active = [this](std::string_view name, const char* image, const std::string& alt,
                        const char* ending) {
-    return std::string("<INPUT TYPE=\"IMAGE\" NAME=\"") + name + "\" SRC=\"" + imagesURL_ + image +
+    return "<INPUT TYPE=\"IMAGE\" NAME=\"" + std::string(name) + "\" SRC=\"" + imagesURL_ + image +
            "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" + alt + ending;
   };
   auto inactive = [this](const char* image, const std::string& alt) {
@@ -230,16 +233,17 @@ void TZylHTMLGrid::AppendEditToolbar() {
            alt + "\">";
   };
   std::string add = addingRecord_ ? inactive("GAddRow.gif", altAddRecord_)
-                                  : active("GADD", "GAddRow.gif", altAddRecord_, "\">");
+                                  : active(form::kAdd, "GAddRow.gif", altAddRecord_, "\">");
   std::string del = inactive("GDelRow.gif", altDeleteRecord_);
   std::string update = inactive("GUpdate.gif", altUpdate_);
   std::string cancel = inactive("GCancel.gif", altCancelUpdate_);
   if (GetRowCount() > 0) {
-    update = active("GUPDATE", "GUpdate.gif", altUpdate_, "\">");
+    update = active(form::kUpdate, "GUpdate.gif", altUpdate_, "\">");
     if (addingRecord_ || doMadeSum_ || doMadeSA_) {
-      cancel = active("GCANCEL", "GCancel.gif", altCancelUpdate_, "\">");
+      cancel = active(form::kCancel, "GCancel.gif", altCancelUpdate_, "\">");
     } else {
-      del = active("GDEL", "GDelRow.gif", altDeleteRecord_, "\" onClick=\"return CanDelete();\">");
+      del = active(form::kDelete, "GDelRow.gif", altDeleteRecord_,
+                   "\" onClick=\"return CanDelete();\">");
     }
   }
   std::string buttons = add + del + update + cancel;
@@ -247,7 +251,9 @@ void TZylHTMLGrid::AppendEditToolbar() {
            "\" CELLSPACING=\"0\" WIDTH=\"100%\">");
   page.Add("<TR>");
   page.Add("<TD BACKGROUND=\"" + imagesURL_ + "GBevel.gif\">");
-  if (addingRecord_) page.Add("<INPUT TYPE=\"HIDDEN\" NAME=\"GUPDATEADD\" VALUE=\"1\">");
+  if (addingRecord_) {
+    page.Add("<INPUT TYPE=\"HIDDEN\" NAME=\"" + std::string(form::kUpdateAdd) + "\" VALUE=\"1\">");
+  }
   page.Add("<IMG SRC=\"" + imagesURL_ + "GUbar.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">" +
            buttons);
   page.Add("</TD>");

@@ -7,6 +7,7 @@
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Format.h"
 #include "platform/Text.h"
+#include "request/FormProtocol.h"
 
 namespace zyl {
 
@@ -70,7 +71,9 @@ struct ToolCells {
 
 void AppendSaveAsList(std::string& out, ToolCells& cells, std::string_view cls) {
   cells.Cell("");
-  out += "                     <SELECT SIZE=\"1\" NAME=\"GSave\" CLASS=\"";
+  out += "                     <SELECT SIZE=\"1\" NAME=\"";
+  out += form::kSaveType;
+  out += "\" CLASS=\"";
   out += cls;
   out += "\">\r\n";
   out += "                     <OPTION VALUE=\"XLS\" SELECTED>Excel\r\n";
@@ -123,30 +126,32 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner += kCrLf;
     cells.Cell3("&nbsp;&nbsp;", textSaveAs_, "&nbsp;</TD>");
     AppendSaveAsList(inner, cells, cls);
-    cells.Button("GSAVEAS", imagesURL_, "GSaveAs.gif", altSave_);
-    cells.Button("GPRINT", imagesURL_, "GPrint.gif", altPrint_, kPrintEnding);
+    cells.Button(form::kSaveAs, imagesURL_, "GSaveAs.gif", altSave_);
+    cells.Button(form::kPrint, imagesURL_, "GPrint.gif", altPrint_, kPrintEnding);
     cells.Cell("&nbsp;&nbsp;</TD>");
-    cells.SummaryButton("GSUM", imagesURL_, "GSum.gif", altSum_);
-    cells.SummaryButton("GSA", imagesURL_, "GSA.gif", altSA_);
+    cells.SummaryButton(form::kSum, imagesURL_, "GSum.gif", altSum_);
+    cells.SummaryButton(form::kAverage, imagesURL_, "GSA.gif", altSA_);
     inner += "                 </FORM>\r\n";
     inner += "              </TR>\r\n";
     inner += "             </TABLE>";
   } else {
     ToolCells cells{inner, "                ", tool};
     inner += "                ";
-    inner += GetSettingsHV("GPage;GRPP;GRowNo;GSort", this);
+    inner += GetSettingsHV(std::string(form::kToolbarExclusions), this);
     inner += kCrLf;
     if (OnAddToolbarHiddenVariables) OnAddToolbarHiddenVariables(this, inner);
     int pageCount = ToolbarPageCount();
     std::string pages = std::to_string(pageCount);
     cells.Cell("&nbsp;</TD>");
-    cells.Button("GFIRST", imagesURL_, "GFirstPage.gif", altFirstPage_);
-    cells.Button("GPREVIOUS", imagesURL_, "GPrevPage.gif", altPreviousPage_);
+    cells.Button(form::kFirst, imagesURL_, "GFirstPage.gif", altFirstPage_);
+    cells.Button(form::kPrevious, imagesURL_, "GPrevPage.gif", altPreviousPage_);
     cells.Cell3("&nbsp;&nbsp;", textPage_, "&nbsp;</TD>");
     cells.Cell("");
     // One option line per page: a large table's list is most of the toolbar.
     inner.reserve(inner.size() + 1024 + static_cast<std::size_t>(std::max(pageCount, 0)) * 48);
-    inner += "                    <SELECT SIZE=\"1\" NAME=\"GPage\" CLASS=\"";
+    inner += "                    <SELECT SIZE=\"1\" NAME=\"";
+    inner += form::kPage;
+    inner += "\" CLASS=\"";
     inner += cls;
     inner += "\">\r\n";
     for (int p = 1; p <= pageCount; ++p) {
@@ -162,7 +167,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner += "                </TD>\r\n";
     cells.Cell3("&nbsp;&nbsp;", textOf_, "&nbsp;&nbsp;</TD>");
     cells.Cell("");
-    inner += "                   <INPUT TYPE=\"TEXT\" NAME=\"GOf\" SIZE=\"3\" VALUE=\"";
+    inner += "                   <INPUT TYPE=\"TEXT\" NAME=\"";
+    inner += form::kPageCount;
+    inner += "\" SIZE=\"3\" VALUE=\"";
     inner += pages;
     inner += "\" CLASS=\"";
     inner += cls;
@@ -170,24 +177,26 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner += "                </TD>\r\n";
     cells.Cell3("&nbsp;&nbsp;", textRows_, "&nbsp;</TD>");
     cells.Open();
-    inner += "<INPUT TYPE=\"TEXT\" NAME=\"GRPP\" VALUE=\"";
+    inner += "<INPUT TYPE=\"TEXT\" NAME=\"";
+    inner += form::kRowsPerPage;
+    inner += "\" VALUE=\"";
     inner += std::to_string(rowsPerPage_);
     inner += "\" SIZE=\"3\" CLASS=\"";
     inner += cls;
     inner += "\" STYLE=\"width:30\"></TD>\r\n";
     cells.Cell("&nbsp;&nbsp;</TD>");
-    cells.Button("GOK", imagesURL_, "GOk.gif", altOK_);
+    cells.Button(form::kGo, imagesURL_, "GOk.gif", altOK_);
     cells.Cell("&nbsp;&nbsp;</TD>");
-    cells.Button("GNEXT", imagesURL_, "GNextPage.gif", altNextPage_);
-    cells.Button("GLAST", imagesURL_, "GLastPage.gif", altLastPage_);
+    cells.Button(form::kNext, imagesURL_, "GNextPage.gif", altNextPage_);
+    cells.Button(form::kLast, imagesURL_, "GLastPage.gif", altLastPage_);
     cells.Cell3("&nbsp;&nbsp;", textSaveAs_, "&nbsp;</TD>");
     AppendSaveAsList(inner, cells, cls);
-    cells.Button("GSAVEAS", imagesURL_, "GSaveAs.gif", altSave_);
+    cells.Button(form::kSaveAs, imagesURL_, "GSaveAs.gif", altSave_);
     cells.Cell("&nbsp;</TD>");
-    cells.Button("GPRINT", imagesURL_, "GPrint.gif", altPrint_, kPrintEnding);
+    cells.Button(form::kPrint, imagesURL_, "GPrint.gif", altPrint_, kPrintEnding);
     cells.Cell("&nbsp;&nbsp;</TD>");
-    cells.SummaryButton("GSUM", imagesURL_, "GSum.gif", altSum_);
-    cells.SummaryButton("GSA", imagesURL_, "GSA.gif", altSA_);
+    cells.SummaryButton(form::kSum, imagesURL_, "GSum.gif", altSum_);
+    cells.SummaryButton(form::kAverage, imagesURL_, "GSA.gif", altSA_);
     inner += "                </FORM>\r\n";
     inner += "             </TR>\r\n";
     inner += "            </TABLE>";

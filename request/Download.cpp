@@ -1,13 +1,9 @@
 // Download responses: SaveAs writes the grid's data in a chosen format into
 // a stream; SendFile sends a stream as an attachment through the page's
-// host kind (standard output for CGI, the Response object for ASP; a
+// request channel (standard output for CGI, the Response object for ASP; a
 // web-module host sends it itself).
-#include <memory>
-#include <vector>
-
 #include "export/ZylHTMLExport.h"
 #include "grid/ZylHTMLGrid.h"
-#include "platform/Automation.h"
 #include "platform/Stream.h"
 #include "platform/System.h"
 #include "request/ZylCSS.h"
@@ -16,8 +12,8 @@ namespace zyl {
 
 namespace {
 
-// Removes CR, LF and double quotes: the name goes into a quoted header value.
-std::string SafeHeaderFileName(const std::string& name) {
+// Removes CR, LF and double quotes: the text goes into a (quoted) header value.
+std::string SafeHeaderText(const std::string& name) {
   std::string out;
   out.reserve(name.size());
   for (char c : name) {
@@ -65,41 +61,8 @@ void TZylHTMLGrid::SaveAs(TExportType exportType, TStream& stream) {
 void TZylHTMLGrid::SendFile(const std::string& contentType, TStream& stream,
                             const std::string& fileName) {
   if (css_ == nullptr) return;
-  std::string name = SafeHeaderFileName(fileName);
-  switch (css_->GetModuleType()) {
-    case TModuleType::WebModule:
-      return;
-    case TModuleType::Console: {
-      TStdStream stdOut(TStdStream::Which::Output);
-      TStream& out = css_->GetConsoleOutput() != nullptr ? *css_->GetConsoleOutput() : stdOut;
-      std::string header = "Content-type: " + SafeHeaderFileName(contentType) + "\r\n" +
-                           "Content-disposition: attachment;filename=\"" + name + "\"\r\n\r\n";
-      out.Write(header);
-      stream.SetPosition(0);
-      std::vector<std::uint8_t> buffer(10001);
-      for (;;) {
-        std::size_t n = stream.Read(buffer.data(), buffer.size());
-        if (n == 0) break;
-        out.Write(buffer.data(), n);
-      }
-      return;
-    }
-    case TModuleType::ASP: {
-      const TVariant& response = css_->GetASPResponse();
-      if (response.IsNullOrEmpty()) return;
-      std::shared_ptr<IAutoObject> r = response.ToObject();
-      stream.SetPosition(0);
-      std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream.GetSize()));
-      if (!bytes.empty()) stream.ReadBuffer(bytes.data(), bytes.size());
-      r->Call("Clear");
-      r->Put("ContentType", TVariant(contentType));
-      r->Call("AddHeader", {TVariant("content-disposition"),
-                            TVariant("attachment;filename=\"" + name + "\"")});
-      r->Call("BinaryWrite", {TVariant(std::move(bytes))});
-      r->Call("End");
-      return;
-    }
-  }
+  css_->GetRequestChannel().SendDownload(SafeHeaderText(contentType), SafeHeaderText(fileName),
+                                         stream);
 }
 
 }  // namespace zyl

@@ -1,6 +1,7 @@
 // The form-field protocol: picks this grid's block out of the posted
-// 'name=value' lines, applies the hidden state and the click to the grid,
-// and returns the action the visitor asked for.
+// fields, applies the hidden state and the click to the grid, and returns
+// the action the visitor asked for. The field names are those of
+// request/FormProtocol.h.
 //
 // Visitor input never raises: values that do not parse (also numbers in
 // field names) leave the previous setting, negative page numbers and page
@@ -14,60 +15,52 @@
 #include "platform/Format.h"
 #include "platform/Locale.h"
 #include "platform/System.h"
+#include "request/FormProtocol.h"
 #include "request/ZylCSS.h"
 
 namespace zyl {
 
 namespace {
 
-bool StartsWith(std::string_view s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+using form::FormField;
+using form::FormFields;
 
-std::string_view NameOf(std::string_view line) { return line.substr(0, line.find('=')); }
-
-std::string_view ValueOf(std::string_view line) {
-  std::size_t eq = line.find('=');
-  return eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
-}
-
-// The lines of one grid's block with the lookups the protocol needs. Names
-// compare ignoring case. Every pass over the lines is linear, so a hostile
-// body of many fields costs time in proportion to its size only.
+// The fields of one grid's block with the lookups the protocol needs.
+// Names compare ignoring case. Every pass over the fields is linear, so a
+// hostile body of many fields costs time in proportion to its size only.
 class FieldBlock {
  public:
-  explicit FieldBlock(const std::string& text) {
-    TStringList list;
-    list.SetText(text);
-    lines_.assign(list.begin(), list.end());
-  }
-
-  // Keeps the lines after the first line "GName=<name>" (whole line, ignoring
-  // case) up to the next line named "GName"; false when there is none.
-  bool SelectBlock(const std::string& name) {
-    std::string wanted = "GName=" + name;
+  // Keeps the fields after the first field "GName" whose value is `name`
+  // (both ignoring case) up to the next field named "GName"; false when
+  // there is none.
+  bool Select(const FormFields& fields, const std::string& name) {
     std::size_t start = 0;
-    while (start < lines_.size() && !AnsiSameText(lines_[start], wanted)) ++start;
-    if (start == lines_.size()) return false;
-    std::size_t end = start + 1;
-    while (end < lines_.size() && !AnsiSameText(NameOf(lines_[end]), "GName")) ++end;
-    lines_ = std::vector<std::string>(lines_.begin() + static_cast<std::ptrdiff_t>(start) + 1,
-                                      lines_.begin() + static_cast<std::ptrdiff_t>(end));
+    while (start < fields.size() && !(form::IsNamed(fields[start], form::kGridName) &&
+                                      AnsiSameText(fields[start].value, name))) {
+      ++start;
+    }
+    if (start == fields.size()) return false;
+    for (std::size_t i = start + 1; i < fields.size(); ++i) {
+      if (form::IsNamed(fields[i], form::kGridName)) break;
+      fields_.push_back(&fields[i]);
+    }
     return true;
   }
 
-  // Removes the first line named `name`; true (with its value) when there was one.
+  // Removes the first field named `name`; true (with its value) when there was one.
   bool TakeValue(std::string_view name, std::string& value) {
-    for (auto it = lines_.begin(); it != lines_.end(); ++it) {
-      if (AnsiSameText(NameOf(*it), name)) {
-        value = std::string(ValueOf(*it));
-        lines_.erase(it);
+    for (auto it = fields_.begin(); it != fields_.end(); ++it) {
+      if (form::IsNamed(**it, name)) {
+        value = (*it)->value;
+        fields_.erase(it);
         return true;
       }
     }
     return false;
   }
   bool HasName(std::string_view name) const {
-    for (const std::string& line : lines_) {
-      if (AnsiSameText(NameOf(line), name)) return true;
+    for (const FormField* field : fields_) {
+      if (form::IsNamed(*field, name)) return true;
     }
     return false;
   }
@@ -77,37 +70,37 @@ class FieldBlock {
   struct PairValues {
     std::string x, y;
   };
-  bool TakePair(const std::string& name, PairValues& values) {
-    bool hasX = TakeValue(name + ".x", values.x);
-    bool hasY = TakeValue(name + ".y", values.y);
+  bool TakePair(std::string_view button, PairValues& values) {
+    bool hasX = TakeValue(form::ClickX(button), values.x);
+    bool hasY = TakeValue(form::ClickY(button), values.y);
     return hasX && hasY;
   }
-  bool TakePair(const std::string& name) {
+  bool TakePair(std::string_view button) {
     PairValues values;
-    return TakePair(name, values);
+    return TakePair(button, values);
   }
 
-  // Calls fn(line) for every line in order and removes those for which it
-  // returns true.
+  // Calls fn(field) for every field in order and removes those for which
+  // it returns true.
   template <class Fn>
   void TakeEach(Fn fn) {
-    std::vector<std::string> kept;
-    kept.reserve(lines_.size());
-    for (std::string& line : lines_) {
-      if (!fn(std::string_view(line))) kept.push_back(std::move(line));
+    std::vector<const FormField*> kept;
+    kept.reserve(fields_.size());
+    for (const FormField* field : fields_) {
+      if (!fn(*field)) kept.push_back(field);
     }
-    lines_.swap(kept);
+    fields_.swap(kept);
   }
 
-  bool AnyStartsWith(const char* prefix) const {
-    for (const std::string& line : lines_) {
-      if (StartsWith(line, prefix)) return true;
+  bool AnyCellField() const {
+    for (const FormField* field : fields_) {
+      if (form::IsCellField(field->name)) return true;
     }
     return false;
   }
 
  private:
-  std::vector<std::string> lines_;
+  std::vector<const FormField*> fields_;  // into the fields being parsed
 };
 
 TExportType SaveTypeFor(const std::string& value) {
@@ -121,69 +114,74 @@ TExportType SaveTypeFor(const std::string& value) {
 }  // namespace
 
 TGridAction TZylHTMLGrid::ProcessParametersData(const std::string& fieldText) {
-  FieldBlock block(fieldText);
+  return ProcessFields(form::ParseLines(fieldText));
+}
+
+TGridAction TZylHTMLGrid::ProcessFields(const FormFields& fields) {
+  using namespace form;
   bool keepEditing = GetEditMode();
   TGridAction action = TGridAction::gaNoAction;
 
   // 1-2. This grid's block: after "GName=<Name>", up to the next "GName".
-  if (!block.SelectBlock(GetName())) return TGridAction::gaNoAction;
+  FieldBlock block;
+  if (!block.Select(fields, GetName())) return TGridAction::gaNoAction;
 
   // 3. Page actions: the first one present wins; the others are not looked at.
-  if (block.TakePair("GSAVEAS")) {
+  if (block.TakePair(kSaveAs)) {
     action = TGridAction::gaSaveAs;
     std::string type;
-    if (block.TakeValue("GSave", type)) saveAsType_ = SaveTypeFor(type);
-  } else if (block.TakePair("GLAST")) {
+    if (block.TakeValue(kSaveType, type)) saveAsType_ = SaveTypeFor(type);
+  } else if (block.TakePair(kLast)) {
     action = TGridAction::gaLastPage;
-  } else if (block.TakePair("GNEXT")) {
+  } else if (block.TakePair(kNext)) {
     action = TGridAction::gaNextPage;
-  } else if (block.TakePair("GPREVIOUS")) {
+  } else if (block.TakePair(kPrevious)) {
     action = TGridAction::gaPreviousPage;
   } else {
     FieldBlock::PairValues first;
-    if (block.TakePair("GFIRST", first) && first.x != "0" && first.y != "0") {
+    if (block.TakePair(kFirst, first) && first.x != "0" && first.y != "0") {
       action = TGridAction::gaFirstPage;
     }
   }
 
   // 4. Sort buttons shown or hidden; both pairs present gives "shown".
-  if (block.TakePair("GGLYPHOFF")) SetShowGlyphs(false);
-  if (block.TakePair("GGLYPHON")) SetShowGlyphs(true);
+  if (block.TakePair(kGlyphsOff)) SetShowGlyphs(false);
+  if (block.TakePair(kGlyphsOn)) SetShowGlyphs(true);
 
   // 5-10. Editing buttons and summary rows.
-  if (block.TakePair("GUPDATE")) {
+  if (block.TakePair(kUpdate)) {
     action = TGridAction::gaUpdateData;
     keepEditing = false;
   }
   std::string ignored;
-  if (block.TakeValue("GUPDATEADD", ignored)) addPending_ = true;
-  if (block.TakePair("GCANCEL")) {
+  if (block.TakeValue(kUpdateAdd, ignored)) addPending_ = true;
+  if (block.TakePair(kCancel)) {
     addPending_ = false;
     keepEditing = false;
   }
-  if (block.TakePair("GDEL")) {
+  if (block.TakePair(kDelete)) {
     action = TGridAction::gaDeleteCurrent;
     keepEditing = false;
   }
-  if (block.TakePair("GADD")) {
+  if (block.TakePair(kAdd)) {
     addingRecord_ = true;
     action = TGridAction::gaAddNew;
     keepEditing = false;
   }
-  if (block.TakePair("GSUM")) doMadeSum_ = true;
-  if (block.TakePair("GSA")) doMadeSA_ = true;
+  if (block.TakePair(kSum)) doMadeSum_ = true;
+  if (block.TakePair(kAverage)) doMadeSA_ = true;
 
   // 11-12. Column selection.
   SetShowSelectors(false);
-  if (block.TakePair("GCHECKON")) showSelectors_ = true;
-  if (block.TakePair("GCHECKOFF")) showSelectors_ = false;
-  if (block.TakePair("GCHECKDO")) showSelectors_ = true;
-  if (showSelectors_ && block.HasName("GSel")) {
+  if (block.TakePair(kSelectorsOn)) showSelectors_ = true;
+  if (block.TakePair(kSelectorsOff)) showSelectors_ = false;
+  if (block.TakePair(kSelectorsApply)) showSelectors_ = true;
+  if (showSelectors_ && block.HasName(kSelected)) {
     for (TZylColumn* c : columns_) c->SetVisible(false);
-    block.TakeEach([this](std::string_view line) {
-      if (!AnsiSameText(NameOf(line), "GSel")) return false;
+    block.TakeEach([this](const FormField& field) {
+      if (!IsNamed(field, kSelected)) return false;
       int col = 0;
-      if (TryStrToInt(ValueOf(line), col) && col >= 0 && col < columns_.Count()) {
+      if (TryStrToInt(field.value, col) && col >= 0 && col < columns_.Count()) {
         columns_.Get(col)->SetVisible(true);
       }
       return true;
@@ -192,52 +190,50 @@ TGridAction TZylHTMLGrid::ProcessParametersData(const std::string& fieldText) {
 
   // 13-16. Page, rows per page; the page list's count box has no effect.
   std::string value;
-  block.TakeValue("GSave", value);
-  if (block.TakeValue("GPage", value)) {
+  block.TakeValue(kSaveType, value);
+  if (block.TakeValue(kPage, value)) {
     int page = 0;
     if (TryStrToInt(value, page) && page >= 0) SetPage(page);
   }
-  block.TakeValue("GOf", value);
-  if (block.TakeValue("GRPP", value)) {
+  block.TakeValue(kPageCount, value);
+  if (block.TakeValue(kRowsPerPage, value)) {
     int rpp = 0;
     if (TryStrToInt(value, rpp) && rpp >= 0) rowsPerPage_ = rpp;
   }
 
-  // 17. Current record: every "GRecNo<n>.<x|y>" line in order.
-  block.TakeEach([this, &keepEditing](std::string_view line) {
-    std::string_view name = NameOf(line);
-    if (!StartsWith(name, "GRecNo")) return false;
-    std::size_t dot = name.find('.', 6);
-    if (dot == std::string_view::npos) return false;
-    int recNo = 0;
-    if (TryStrToInt(name.substr(6, dot - 6), recNo)) {
-      recNo_ = recNo;
-      if (ValueOf(line) != "0") keepEditing = false;
+  // 17. Current record: every "GRecNo<n>.<x|y>" field in order.
+  block.TakeEach([this, &keepEditing](const FormField& field) {
+    std::optional<int> recNo;
+    if (!MatchRecordClick(field.name, recNo)) return false;
+    if (recNo) {
+      recNo_ = *recNo;
+      if (field.value != "0") keepEditing = false;
     }
     return true;
   });
 
   // 18. Enter pressed in an edit control: cell fields without a button.
   if (keepEditing) {
-    if (block.AnyStartsWith("GCELL_") && updatByEnter_) action = TGridAction::gaUpdateData;
+    if (block.AnyCellField() && updatByEnter_) action = TGridAction::gaUpdateData;
   }
 
-  // 19. Sorting: "GSort<dir>_<col>.<x|y>" lines, unless "GSORTOFF" was clicked.
-  if (!block.TakePair("GSORTOFF")) {
-    block.TakeEach([this](std::string_view line) {
-      std::string_view name = NameOf(line);
-      std::size_t under = StartsWith(name, "GSort") ? name.find('_', 5) : std::string_view::npos;
-      std::size_t dot = under == std::string_view::npos ? under : name.find('.', under + 1);
-      if (dot == std::string_view::npos) return false;
-      std::string_view direction = name.substr(5, under - 5);
-      int col = 0;
-      if (TryStrToInt(name.substr(under + 1, dot - under - 1), col) && col >= 0) {
+  // 19. Sorting: "GSort<dir>_<col>.<x|y>" fields, unless "GSORTOFF" was clicked.
+  if (!block.TakePair(kSortOff)) {
+    block.TakeEach([this](const FormField& field) {
+      SortClick click;
+      if (!MatchSortClick(field.name, click)) return false;
+      if (click.column && *click.column >= 0) {
+        const int col = *click.column;
         try {
           if (col >= columns_.Count()) SetColCount(col + 1);
           if (col < columns_.Count()) {
             for (TZylColumn* c : columns_) c->StoreSortOrder(TSortOrder::soNone);
-            if (direction == "ASC") columns_.Get(col)->StoreSortOrder(TSortOrder::soAscending);
-            if (direction == "DESC") columns_.Get(col)->StoreSortOrder(TSortOrder::soDescending);
+            if (click.direction == kAscending) {
+              columns_.Get(col)->StoreSortOrder(TSortOrder::soAscending);
+            }
+            if (click.direction == kDescending) {
+              columns_.Get(col)->StoreSortOrder(TSortOrder::soDescending);
+            }
           }
         } catch (const Exception&) {
           // A column that cannot be made is ignored.
@@ -248,14 +244,14 @@ TGridAction TZylHTMLGrid::ProcessParametersData(const std::string& fieldText) {
   }
 
   // 20. "GO": the first record of the chosen page.
-  if (block.TakePair("GOK")) {
+  if (block.TakePair(kGo)) {
     long long first = (static_cast<long long>(page_) - 1) * rowsPerPage_;
     recNo_ = first > INT_MAX ? INT_MAX : static_cast<int>(first);
   }
 
   // 21. The page's GUID: only a well-formed one is taken from the request.
   std::string guid;
-  if (block.TakeValue("GUID", guid) && IsGuidString(guid)) {
+  if (block.TakeValue(kGuid, guid) && IsGuidString(guid)) {
     guid_ = guid;
     if (css_ != nullptr) css_->SetGUID(guid);
   } else if (css_ != nullptr) {

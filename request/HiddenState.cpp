@@ -3,6 +3,7 @@
 // per page, sort-button state, current record, sort column, column
 // selection. A linked master or detail grid's state travels along.
 #include "grid/ZylHTMLGrid.h"
+#include "request/FormProtocol.h"
 
 namespace zyl {
 
@@ -17,48 +18,53 @@ void AppendHidden(std::string& out, std::string_view name, std::string_view valu
 }
 
 // A click imitated by the pair X.x=0 and X.y=0.
-void AppendPair(std::string& out, const std::string& name) {
-  AppendHidden(out, name + ".x", "0");
-  AppendHidden(out, name + ".y", "0");
+void AppendPair(std::string& out, std::string_view button) {
+  AppendHidden(out, form::ClickX(button), "0");
+  AppendHidden(out, form::ClickY(button), "0");
 }
 
-bool Excluded(const std::string& exclusions, const char* name) {
+bool Excluded(const std::string& exclusions, std::string_view name) {
   return exclusions.find(name) != std::string::npos;
 }
 
 }  // namespace
 
 std::string TZylHTMLGrid::GetSettingsHV(const std::string& exclusions, TZylHTMLGrid* caller) {
+  using namespace form;
   std::string out;
   if (masterGrid_ != nullptr && (caller == this || caller == detailGrid_)) {
     out += masterGrid_->GetSettingsHV("", this);
   }
   if (detailGrid_ != nullptr && (caller == this || caller == masterGrid_)) {
     std::string detailExclusions;
-    if (caller == this) detailExclusions += "GRecNo;";
-    if (addingRecord_) detailExclusions += "GGLYPHON;GGLYPHOFF;";
+    if (caller == this) detailExclusions += kDetailRecordExclusion;
+    if (addingRecord_) detailExclusions += kDetailGlyphExclusions;
     out += detailGrid_->GetSettingsHV(detailExclusions, this);
   }
   // The grid's name is a component name chosen by the program; the GUID
   // and numbers are the library's own. Nothing here comes from the request
   // unchecked.
-  if (!Excluded(exclusions, "GName")) AppendHidden(out, "GName", GetName());
-  if (!Excluded(exclusions, "GUID") && masterGrid_ == nullptr) AppendHidden(out, "GUID", guid_);
-  if (!Excluded(exclusions, "GPage")) AppendHidden(out, "GPage", std::to_string(page_));
-  if (!Excluded(exclusions, "GRPP")) AppendHidden(out, "GRPP", std::to_string(rowsPerPage_));
-  if (showGlyphs_ && !Excluded(exclusions, "GGLYPHON")) AppendPair(out, "GGLYPHON");
-  if (!showGlyphs_ && !Excluded(exclusions, "GGLYPHOFF")) AppendPair(out, "GGLYPHOFF");
-  if (!Excluded(exclusions, "GRecNo")) AppendPair(out, "GRecNo" + std::to_string(recNo_));
-  int sorted = GetSortColumn();
-  if (sorted != -1 && !Excluded(exclusions, "GSort")) {
-    bool ascending = columns_.Get(sorted)->GetSortOrder() == TSortOrder::soAscending;
-    AppendPair(out, (ascending ? "GSortASC_" : "GSortDESC_") + std::to_string(sorted));
+  if (!Excluded(exclusions, kGridName)) AppendHidden(out, kGridName, GetName());
+  if (!Excluded(exclusions, kGuid) && masterGrid_ == nullptr) AppendHidden(out, kGuid, guid_);
+  if (!Excluded(exclusions, kPage)) AppendHidden(out, kPage, std::to_string(page_));
+  if (!Excluded(exclusions, kRowsPerPage)) {
+    AppendHidden(out, kRowsPerPage, std::to_string(rowsPerPage_));
   }
-  if (showSelectors_ && !Excluded(exclusions, "GCHECKON")) AppendPair(out, "GCHECKON");
-  if (!Excluded(exclusions, "GSel") && selectable_ && showSelectors_) {
+  if (showGlyphs_ && !Excluded(exclusions, kGlyphsOn)) AppendPair(out, kGlyphsOn);
+  if (!showGlyphs_ && !Excluded(exclusions, kGlyphsOff)) AppendPair(out, kGlyphsOff);
+  if (!Excluded(exclusions, kRecordPrefix)) AppendPair(out, RecordButton(recNo_));
+  int sorted = GetSortColumn();
+  if (sorted != -1 && !Excluded(exclusions, kSortPrefix)) {
+    bool ascending = columns_.Get(sorted)->GetSortOrder() == TSortOrder::soAscending;
+    AppendPair(out, SortButton(!ascending, sorted));
+  }
+  if (showSelectors_ && !Excluded(exclusions, kSelectorsOn)) AppendPair(out, kSelectorsOn);
+  if (!Excluded(exclusions, kSelected) && selectable_ && showSelectors_) {
     for (TZylColumn* c : columns_) {
       if (!c->GetVisible()) continue;
-      out += "<INPUT TYPE=HIDDEN NAME=\"GSel\" VALUE=\"";
+      out += "<INPUT TYPE=HIDDEN NAME=\"";
+      out += kSelected;
+      out += "\" VALUE=\"";
       out += std::to_string(c->GetColNo());
       out += "\">";
     }

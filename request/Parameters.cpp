@@ -1,12 +1,15 @@
 // The grid's entry point for a request: GET takes QUERY_STRING, POST the
 // grid's QueryString plus the page's posted fields; both go to the field
-// parser. Environment reads go through the linked TZylCSS.
-#include "export/ZylHTMLExport.h"
+// parser as name/value pairs. Environment reads go through the linked
+// TZylCSS.
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
+#include "request/FormProtocol.h"
 #include "request/ZylCSS.h"
 
 namespace zyl {
+
+std::string TZylHTMLGrid::WWWDecode(const std::string& s) { return form::UrlDecode(s); }
 
 std::string TZylHTMLGrid::GetEnvironmentVariable(const std::string& name) const {
   return css_ == nullptr ? std::string() : css_->GetEnvironmentVariable(name);
@@ -32,12 +35,17 @@ TGridAction TZylHTMLGrid::ProcessParameters() {
   std::string method = AnsiUpperCase(GetEnvironmentVariable("REQUEST_METHOD"));
   if (method == "GET") return ProcessQueryString();
   if (method != "POST" || css_ == nullptr) return TGridAction::gaNoAction;
-  queryString_ =
-      WWWDecode(StringReplace(queryString_, "&", "\r\n", {TReplaceFlag::rfReplaceAll}));
-  std::string fields = queryString_;
-  fields += "\r\n";
-  fields += css_->GetPostData().GetText();
-  TGridAction action = ProcessParametersData(fields);
+  // In a POST the URL's query is what the program put into QueryString;
+  // its fields come before the posted ones.
+  const form::FormFields& posted = css_->GetPostFields();
+  TGridAction action;
+  if (queryString_.empty()) {
+    action = ProcessFields(posted);
+  } else {
+    form::FormFields fields = form::ParseUrlEncoded(queryString_);
+    fields.insert(fields.end(), posted.begin(), posted.end());
+    action = ProcessFields(fields);
+  }
   queryString_.clear();
   return action;
 }
@@ -45,9 +53,7 @@ TGridAction TZylHTMLGrid::ProcessParameters() {
 TGridAction TZylHTMLGrid::ProcessQueryString() {
   queryString_ = GetEnvironmentVariable("QUERY_STRING");
   if (queryString_.empty()) return TGridAction::gaNoAction;
-  queryString_ =
-      WWWDecode(StringReplace(queryString_, "&", "\r\n", {TReplaceFlag::rfReplaceAll}));
-  TGridAction action = ProcessParametersData(queryString_);
+  TGridAction action = ProcessFields(form::ParseUrlEncoded(queryString_));
   queryString_.clear();
   return action;
 }

@@ -1,6 +1,7 @@
 #include "request/ZylCSS.h"
 
-#include "platform/Automation.h"
+#include "platform/Format.h"
+#include "platform/Locale.h"
 #include "platform/System.h"
 #include "request/UpdateLockStore.h"
 
@@ -9,6 +10,9 @@ namespace zyl {
 TZylCSS::TZylCSS(TComponent* owner) : TComponent(owner) {
   moduleFileName_ = ModuleFileName();
   modulePath_ = ExtractFilePath(moduleFileName_);
+  postData_.OnChange = [this](TStringList& lines) {
+    if (!rebuildingPostData_) postFields_ = form::FromLines(lines);
+  };
 }
 
 void TZylCSS::SetCSS(const TStringList& lines) {
@@ -16,8 +20,6 @@ void TZylCSS::SetCSS(const TStringList& lines) {
   css_.Assign(lines);
   css_.EndUpdate();
 }
-
-void TZylCSS::SetPostData(const TStringList& lines) { postData_.Assign(lines); }
 
 const std::string& TZylCSS::GetGUID() {
   if (guid_.empty()) guid_ = CreateGuidString();
@@ -28,20 +30,69 @@ UpdateLockStore& TZylCSS::GetUpdateLockStore() const {
   return updateLockStore_ != nullptr ? *updateLockStore_ : DefaultUpdateLockStore();
 }
 
-std::string TZylCSS::GetEnvironmentVariable(const std::string& name) const {
+RequestChannel& TZylCSS::GetRequestChannel() const {
+  if (hostChannel_ != nullptr) return *hostChannel_;
   switch (moduleType_) {
-    case TModuleType::Console: {
-      std::string value;
-      return GetEnvVar(name, value) ? value : std::string();
-    }
+    case TModuleType::Console:
+      consoleChannel_.SetOutput(consoleOutput_);
+      return consoleChannel_;
+    case TModuleType::ASP:
+      aspChannel_.SetObjects(aspRequest_, aspResponse_);
+      return aspChannel_;
     case TModuleType::WebModule:
-      return std::string();
-    case TModuleType::ASP: {
-      if (aspRequest_.IsNullOrEmpty()) return std::string();
-      return aspRequest_.ToObject()->Call("ServerVariables", {TVariant(name)}).ToString();
-    }
+      break;
   }
-  return std::string();
+  return webModuleChannel_;
+}
+
+std::string TZylCSS::GetEnvironmentVariable(const std::string& name) const {
+  return GetRequestChannel().GetVariable(name);
+}
+
+std::string TZylCSS::WWWDecode(const std::string& s) {
+  return form::UrlDecode(s);
+}
+
+void TZylCSS::ReadPostDataOnce() {
+  if (postDataRead_) return;
+  ProcessPostData();
+  postDataRead_ = true;
+}
+
+const form::FormFields& TZylCSS::GetPostFields() {
+  ReadPostDataOnce();
+  return postFields_;
+}
+
+void TZylCSS::SetPostFields(form::FormFields fields) {
+  postFields_ = std::move(fields);
+  postDataStale_ = true;
+}
+
+TStringList& TZylCSS::GetPostData() {
+  ReadPostDataOnce();
+  if (postDataStale_) {
+    rebuildingPostData_ = true;
+    form::ToLines(postFields_, postData_);
+    rebuildingPostData_ = false;
+    postDataStale_ = false;
+  }
+  return postData_;
+}
+
+void TZylCSS::SetPostData(const TStringList& lines) {
+  SetPostFields(form::FromLines(lines));
+}
+
+void TZylCSS::ProcessPostData() {
+  // A web-module host without a channel of its own sets the fields itself.
+  if (hostChannel_ == nullptr && moduleType_ == TModuleType::WebModule) return;
+  SetPostFields({});
+  if (AnsiUpperCase(GetEnvironmentVariable("REQUEST_METHOD")) != "POST") return;
+  std::int64_t length = 0;
+  if (!TryStrToInt64(GetEnvironmentVariable("CONTENT_LENGTH"), length)) length = 0;
+  if (length <= 0) return;
+  SetPostFields(GetRequestChannel().ReadFields(length, maxPostSize_));
 }
 
 std::string TZylCSS::GetScriptPath() const {
@@ -57,7 +108,7 @@ void TZylCSS::Assign(const TPersistent& source) {
   wordWrap_ = other->wordWrap_;
   postDataRead_ = other->postDataRead_;
   css_.Assign(other->css_);
-  postData_.Assign(other->postData_);
+  SetPostFields(other->postFields_);
 }
 
 }  // namespace zyl

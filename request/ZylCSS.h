@@ -1,7 +1,8 @@
 // TZylCSS: the component shared by all grids of one page. It holds the
 // page's style sheet (one ".GS<n>   { ... }" line per distinct rule, with a
-// usage count per line) and the request context: the host kind, the posted
-// fields read once per page, the page's GUID and its error text.
+// usage count per line) and the request context: the host kind and its
+// request channel, the posted fields read once per page, the page's GUID
+// and its error text.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,8 @@
 #include "platform/Font.h"
 #include "platform/StringList.h"
 #include "platform/Variant.h"
+#include "request/FormProtocol.h"
+#include "request/RequestChannel.h"
 
 namespace zyl {
 
@@ -42,13 +45,29 @@ class TZylCSS : public TComponent {
   // ---- Request context -------------------------------------------------------
   TModuleType GetModuleType() const { return moduleType_; }
   void SetModuleType(TModuleType v) { moduleType_ = v; }
-  // The posted fields as 'name=value' lines, read from the host at the first call.
+  // The channel to the request's host: the one the host set, else the
+  // library's channel for ModuleType (its console channel writes to
+  // ConsoleOutput, its ASP channel uses ASPRequest and ASPResponse).
+  RequestChannel& GetRequestChannel() const;
+  // A host channel (not owned; it must outlive the component's use) takes
+  // the place of the ModuleType's; null returns to it.
+  void SetRequestChannel(RequestChannel* channel) { hostChannel_ = channel; }
+  // The posted fields in posting order, read from the host at the first
+  // call of this or GetPostData.
+  const form::FormFields& GetPostFields();
+  void SetPostFields(form::FormFields fields);
+  // The posted fields as 'name=value' lines (a value keeps its line
+  // breaks within its line), read from the host at the first call. Lines
+  // a caller changes in the list become the posted fields.
   TStringList& GetPostData();
-  // Replaces the posted fields with a copy of `lines` (web-module hosts).
+  // Replaces the posted fields with those of `lines` (web-module hosts).
   void SetPostData(const TStringList& lines);
-  // Fills PostData from the host.
+  // Fills the posted fields from the host: those of a POST with a positive
+  // CONTENT_LENGTH, read through the request channel. A web-module host
+  // without a channel of its own sets them itself; they are kept.
   void ProcessPostData();
   static std::string WWWDecode(const std::string& s);
+  // A request variable through the request channel.
   std::string GetEnvironmentVariable(const std::string& name) const;
   std::string GetScriptName() const { return GetEnvironmentVariable("SCRIPT_NAME"); }
   std::string GetScriptPath() const;
@@ -79,18 +98,26 @@ class TZylCSS : public TComponent {
   UpdateLockStore& GetUpdateLockStore() const;
   void SetUpdateLockStore(UpdateLockStore* store) { updateLockStore_ = store; }
 
-  // Where a console download goes: standard output unless a host or a test
-  // sets a stream here (not owned; it must outlive the component's use).
+  // Where the console channel's answers go: standard output unless a host
+  // or a test sets a stream here (not owned; it must outlive the
+  // component's use).
   TStream* GetConsoleOutput() const { return consoleOutput_; }
   void SetConsoleOutput(TStream* stream) { consoleOutput_ = stream; }
 
-  // Copies CSSUnits, WordWrap, the post-data-read flag and both line lists
-  // from another TZylCSS.
+  // Copies CSSUnits, WordWrap, the post-data-read flag, the style sheet
+  // and the posted fields from another TZylCSS.
   void Assign(const TPersistent& source) override;
 
  private:
+  void ReadPostDataOnce();
+
   TStringList css_;
+  form::FormFields postFields_;
+  // The lines view of postFields_, rebuilt when stale; a caller's change
+  // to it is taken back into postFields_ unless the view is being rebuilt.
   TStringList postData_;
+  bool postDataStale_ = true;
+  bool rebuildingPostData_ = false;
   TCSSUnits cssUnits_ = TCSSUnits::cuPoints;
   bool wordWrap_ = false;
   bool postDataRead_ = false;
@@ -105,6 +132,10 @@ class TZylCSS : public TComponent {
   long maxLockAge_ = 24L * 60L * 60L;
   TStream* consoleOutput_ = nullptr;
   UpdateLockStore* updateLockStore_ = nullptr;
+  RequestChannel* hostChannel_ = nullptr;
+  mutable ConsoleChannel consoleChannel_;
+  mutable AspChannel aspChannel_;
+  mutable WebModuleChannel webModuleChannel_;
 };
 
 }  // namespace zyl

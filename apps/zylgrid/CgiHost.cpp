@@ -1,16 +1,18 @@
 #include "apps/zylgrid/CgiHost.h"
 
-#include <cstdio>
 #include <exception>
 #include <memory>
 
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
+#include "request/RequestChannel.h"
 
 namespace zylgrid {
 
 int RunCgi(const std::string& configFile, const std::string& executable) {
+  // The library's CGI channel: environment, standard input and output.
+  zyl::ConsoleChannel channel;
   SiteConfig config;
   std::unique_ptr<PageBuilder> builder;
   try {
@@ -22,14 +24,10 @@ int RunCgi(const std::string& configFile, const std::string& executable) {
         config, [](const std::string& line) { LogLine("zylgrid: " + line); });
   } catch (const std::exception& e) {
     LogLine(std::string("zylgrid: ") + e.what());
-    std::fputs(
-        "Status: 500 Internal Server Error\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n"
-        "The site is not configured correctly.\n",
-        stdout);
-    std::fflush(stdout);
+    channel.SendPage(500, "text/plain; charset=UTF-8", "The site is not configured correctly.\n");
     return 1;
   }
-  builder->HandleConsole(stdout);
+  builder->Handle(channel);
   return 0;
 }
 

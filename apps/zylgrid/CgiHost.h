@@ -1,5 +1,5 @@
-// The CGI mode (the console host kind): one request per process, read by the
-// library from the environment and standard input; the page or the download
+// The CGI mode: one request per process through the library's console
+// channel (the environment and standard input); the page or the download
 // goes to standard output.
 #pragma once
 

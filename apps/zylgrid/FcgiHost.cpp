@@ -14,6 +14,8 @@
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "datasets/SQLiteCountCache.h"
+#include "platform/Stream.h"
+#include "request/RequestChannel.h"
 
 namespace zylgrid {
 
@@ -25,13 +27,13 @@ void OnStop(int) {
   FCGX_ShutdownPending();
 }
 
-std::string Param(FCGX_Request& request, const char* name) {
+std::string Param(const FCGX_Request& request, const char* name) {
   const char* value = FCGX_GetParam(name, request.envp);
   return value == nullptr ? std::string() : std::string(value);
 }
 
 void Send(FCGX_Request& request, int status, const std::string& contentType,
-          const std::string& fileName, const std::string& body) {
+          const std::string& fileName, std::string_view body) {
   std::string head =
       "Status: " + std::to_string(status) + "\r\nContent-Type: " + contentType + "\r\n";
   if (!fileName.empty())
@@ -45,6 +47,44 @@ void Send(FCGX_Request& request, int status, const std::string& contentType,
     done += static_cast<std::size_t>(chunk);
   }
 }
+
+// The request channel of one FastCGI request: the method (HEAD answered as
+// GET), the query and the body read before. Script and server names stay
+// empty, so the page's forms post back to the address the page came from,
+// whatever the web server's script mapping. The answer is written at once;
+// its status and size are kept for the log line.
+class FcgiChannel : public zyl::WebModuleChannel {
+ public:
+  FcgiChannel(FCGX_Request& request, std::string body) : request_(request) {
+    std::string method = Param(request, "REQUEST_METHOD");
+    SetVariable("REQUEST_METHOD", method == "HEAD" ? "GET" : method);
+    SetVariable("QUERY_STRING", Param(request, "QUERY_STRING"));
+    SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+    SetBody(std::move(body));
+  }
+  void SendPage(int status, const std::string& contentType, std::string body) override {
+    Send(request_, status, contentType, "", body);
+    status_ = status;
+    bytes_ = body.size();
+  }
+  void SendDownload(const std::string& contentType, const std::string& fileName,
+                    zyl::TStream& content) override {
+    content.SetPosition(0);
+    std::string bytes(static_cast<std::size_t>(content.GetSize()), '\0');
+    if (!bytes.empty()) content.ReadBuffer(bytes.data(), bytes.size());
+    Send(request_, 200, contentType, fileName, bytes);
+    status_ = 200;
+    bytes_ = bytes.size();
+  }
+
+  int Status() const { return status_; }
+  std::size_t Bytes() const { return bytes_; }
+
+ private:
+  FCGX_Request& request_;
+  int status_ = 500;
+  std::size_t bytes_ = 0;
+};
 
 // The body of a POST, or false when its announced length is missing, out of
 // range or not delivered in full.
@@ -109,31 +149,33 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
     if (uri.empty())
       uri = Param(request, "REQUEST_URI").substr(0, Param(request, "REQUEST_URI").find('?'));
     int status = 200;
-    std::string bytes;
+    std::size_t sent = 0;
     const std::string& images = config.imagesURL;
     if (method == "GET" && uri.size() > images.size() &&
         uri.compare(0, images.size(), images) == 0) {
       std::string name = uri.substr(images.size());
+      std::string bytes;
       if (ReadImage(config.imagesDir, name, bytes)) {
         Send(request, 200, ImageContentType(name), "", bytes);
+        sent = bytes.size();
       } else {
         status = 404;
         Send(request, 404, "text/plain; charset=UTF-8", "", "Not found\n");
       }
     } else {
-      WebRequest web{method, Param(request, "QUERY_STRING"), std::string()};
-      if (method == "POST" && !ReadBody(request, web.body)) {
+      std::string body;
+      if (method == "POST" && !ReadBody(request, body)) {
         status = 400;
         Send(request, 400, "text/plain; charset=UTF-8", "", "Bad request\n");
       } else {
-        WebResponse response = builder.Handle(web);
-        status = response.status;
-        bytes.swap(response.body);
-        Send(request, response.status, response.contentType, response.fileName, bytes);
+        FcgiChannel channel(request, std::move(body));
+        builder.Handle(channel);
+        status = channel.Status();
+        sent = channel.Bytes();
       }
     }
     LogLine(Param(request, "REMOTE_ADDR") + " " + method + " " + uri + " " +
-            std::to_string(status) + " " + std::to_string(bytes.size()));
+            std::to_string(status) + " " + std::to_string(sent));
     FCGX_Finish_r(&request);
   }
   LogLine("stopped");

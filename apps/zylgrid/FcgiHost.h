@@ -1,6 +1,6 @@
 // The FastCGI mode: one process answers many requests from a web server
-// (nginx's fastcgi_pass). Requests are handed to the grids as a web-module
-// host does; the image set is served too when a request asks for it.
+// (nginx's fastcgi_pass), each through a request channel over the FastCGI
+// request; the image set is served too when a request asks for it.
 #pragma once
 
 #include <string>

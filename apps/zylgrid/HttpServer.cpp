@@ -16,6 +16,8 @@
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "datasets/SQLiteCountCache.h"
+#include "platform/Stream.h"
+#include "request/RequestChannel.h"
 
 namespace zylgrid {
 
@@ -28,19 +30,46 @@ std::string QueryOf(const std::string& target) {
   return q == std::string::npos ? std::string() : target.substr(q + 1);
 }
 
-void Answer(const PageBuilder& builder, const httplib::Request& req, const std::string& body,
-            httplib::Response& res) {
-  WebRequest request{req.method == "HEAD" ? "GET" : req.method, QueryOf(req.target), body};
-  WebResponse response = builder.Handle(request);
-  res.status = response.status;
-  if (!response.fileName.empty()) {
-    res.set_header("Content-Disposition", "attachment; filename=\"" + response.fileName + "\"");
+// The request channel of one HTTP request: the method (HEAD answered as
+// GET), the target's query and the body the server read; the answer goes
+// into the server's response, never cached.
+class HttpChannel : public zyl::WebModuleChannel {
+ public:
+  HttpChannel(const httplib::Request& request, std::string body, httplib::Response& response)
+      : response_(response) {
+    SetVariable("REQUEST_METHOD", request.method == "HEAD" ? "GET" : request.method);
+    SetVariable("QUERY_STRING", QueryOf(request.target));
+    SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+    SetBody(std::move(body));
   }
-  res.set_header("Cache-Control", "no-store");
-  // The page moves into the response instead of being copied (it can be
-  // megabytes for a table with many pages).
-  res.body = std::move(response.body);
-  res.set_header("Content-Type", response.contentType);
+  void SendPage(int status, const std::string& contentType, std::string body) override {
+    response_.status = status;
+    response_.headers.erase("Content-Disposition");
+    response_.set_header("Cache-Control", "no-store");
+    // The page moves into the response instead of being copied (it can be
+    // megabytes for a table with many pages).
+    response_.body = std::move(body);
+    response_.set_header("Content-Type", contentType);
+  }
+  void SendDownload(const std::string& contentType, const std::string& fileName,
+                    zyl::TStream& content) override {
+    response_.status = 200;
+    response_.set_header("Content-Disposition", "attachment; filename=\"" + fileName + "\"");
+    response_.set_header("Cache-Control", "no-store");
+    content.SetPosition(0);
+    response_.body.assign(static_cast<std::size_t>(content.GetSize()), '\0');
+    if (!response_.body.empty()) content.ReadBuffer(response_.body.data(), response_.body.size());
+    response_.set_header("Content-Type", contentType);
+  }
+
+ private:
+  httplib::Response& response_;
+};
+
+void Answer(const PageBuilder& builder, const httplib::Request& req, std::string body,
+            httplib::Response& res) {
+  HttpChannel channel(req, std::move(body), res);
+  builder.Handle(channel);
 }
 
 }  // namespace
@@ -74,9 +103,9 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
 
   const std::string images = config.imagesURL;
   const std::string imagesDir = config.imagesDir;
-  auto route = [&](const httplib::Request& req, const std::string& body, httplib::Response& res) {
+  auto route = [&](const httplib::Request& req, std::string body, httplib::Response& res) {
     if (req.path == "/" || req.path == "/index.html") {
-      Answer(builder, req, body, res);
+      Answer(builder, req, std::move(body), res);
       return;
     }
     if (req.method != "POST" && req.path.size() > images.size() &&
@@ -110,7 +139,7 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
       res.set_content("Request too large\n", "text/plain; charset=UTF-8");
       return;
     }
-    route(req, body, res);
+    route(req, std::move(body), res);
   });
   // Other methods: 405 with the methods the program answers.
   auto notAllowed = [](const httplib::Request&, httplib::Response& res) {

@@ -1,6 +1,7 @@
-// The embedded HTTP server (the web-module host kind): the page at "/", the
-// image set under the configured ImagesURL, concurrent requests, one log line
-// per request, clean stop on SIGINT and SIGTERM.
+// The embedded HTTP server: the page at "/" (each request through a request
+// channel over the server's request and response), the image set under the
+// configured ImagesURL, concurrent requests, one log line per request, clean
+// stop on SIGINT and SIGTERM.
 #pragma once
 
 #include <string>

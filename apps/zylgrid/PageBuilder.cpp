@@ -6,28 +6,26 @@
 
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/PageTemplate.h"
-#include "export/ZylHTMLExport.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
-#include "platform/Stream.h"
 #include "request/PgUpdateLockStore.h"
+#include "request/RequestChannel.h"
 #include "request/ZylCSS.h"
 
 namespace zylgrid {
 
 namespace {
 
-using zyl::TGridAction;
-
 // The components of one request. Data sources are released before the grids.
 class PageRun {
  public:
-  // `locks`: the update lock store of the process (not owned), or null for
-  // the library's default lock files.
-  PageRun(const SiteConfig& config, zyl::TModuleType kind, zyl::UpdateLockStore* locks)
+  // `channel` carries the request (not owned); `locks`: the update lock
+  // store of the process (not owned), or null for the library's default
+  // lock files.
+  PageRun(const SiteConfig& config, zyl::RequestChannel& channel, zyl::UpdateLockStore* locks)
       : config_(config) {
     css_ = std::make_unique<zyl::TZylCSS>(nullptr);
-    css_->SetModuleType(kind);
+    css_->SetRequestChannel(&channel);
     css_->SetUpdateLockStore(locks);
     for (const GridSettings& s : config.grids) {
       auto grid = std::make_unique<zyl::TZylHTMLGrid>(nullptr);
@@ -36,6 +34,7 @@ class PageRun {
       grid->SetImagesURL(config.imagesURL);
       grid->SetHeader(s.header.empty() ? s.name : s.header);
       grid->SetGlobalSorting(s.globalSorting);
+      grid->SetShowMemos(s.showMemos);
       grid->SetWidth(100);
       grid->SetWidthPercent(true);
       grid->Loaded();
@@ -59,12 +58,9 @@ class PageRun {
     datasets_.clear();
   }
 
-  zyl::TZylCSS& CSS() { return *css_; }
-
-  // Runs every grid through its request. `process` reads the grid's action.
-  // Returns false when grid `downloadGrid` asked for a download (not sent).
-  bool Process(const std::function<TGridAction(zyl::TZylHTMLGrid&)>& process, bool sendsItself,
-               int& downloadGrid) {
+  // Runs every grid through its request. Returns false when a grid sent a
+  // download instead of the page.
+  bool Process() {
     for (std::size_t i = 0; i < grids_.size(); ++i) {
       const GridSettings& s = config_.grids[i];
       zyl::TZylHTMLGrid& grid = *grids_[i];
@@ -75,25 +71,10 @@ class PageRun {
       if (dataset) grid.ReadValues();
       if (dataset) datasets_.push_back(std::move(dataset));
       Configure(grid, s);
-      TGridAction action = process(grid);
-      if (action == TGridAction::gaSaveAs) {
-        if (sendsItself) {
-          grid.DoDefaultAction(TGridAction::gaNoAction);
-          downloadGrid = static_cast<int>(i);
-          return false;
-        }
-        if (!grid.DoDefaultAction(action)) {
-          downloadGrid = static_cast<int>(i);
-          return false;
-        }
-      } else {
-        grid.DoDefaultAction(action);
-      }
+      if (!grid.DoDefaultAction(grid.ProcessParameters())) return false;
     }
     return true;
   }
-
-  zyl::TZylHTMLGrid& Grid(int index) { return *grids_[static_cast<std::size_t>(index)]; }
 
   // The page: every top-level grid's fragment (details are nested inside
   // their masters), then the style sheet the fragments registered.
@@ -163,162 +144,30 @@ PageBuilder::PageBuilder(const SiteConfig& config, ErrorLog log)
 
 PageBuilder::~PageBuilder() = default;
 
-std::string PageBuilder::DecodeBody(const std::string& body) {
-  return zyl::TZylCSS::WWWDecode(
-      zyl::StringReplace(body, "&", "\r", {zyl::TReplaceFlag::rfReplaceAll}));
-}
-
-std::string PageBuilder::FieldText(const std::string& method, const std::string& query,
-                                   const std::string& decodedBody) {
-  if (method == "POST") {
-    zyl::TStringList posted;
-    posted.SetText(decodedBody);
-    return "\r\n" + posted.GetText();
-  }
-  if (query.empty()) return std::string();
-  return zyl::TZylCSS::WWWDecode(
-      zyl::StringReplace(query, "&", "\r\n", {zyl::TReplaceFlag::rfReplaceAll}));
-}
-
-void PageBuilder::DownloadType(int exportType, std::string& contentType, std::string& extension) {
-  switch (static_cast<zyl::TExportType>(exportType)) {
-    case zyl::TExportType::TabbedText:
-      contentType = "text/plain";
-      extension = ".txt";
-      break;
-    case zyl::TExportType::Excel:
-      contentType = "application/x-msexcel";
-      extension = ".xls";
-      break;
-    case zyl::TExportType::Access:
-      contentType = "application/msaccess";
-      extension = ".mdb";
-      break;
-    case zyl::TExportType::dBase:
-      contentType = "application/octet-stream";
-      extension = ".dbf";
-      break;
-    case zyl::TExportType::Paradox:
-      contentType = "application/octet-stream";
-      extension = ".db";
-      break;
-    default:
-      contentType = "application/octet-stream";
-      extension = ".bin";
-      break;
-  }
-}
-
-std::string PageBuilder::SafeFileName(const std::string& name) {
-  std::string out;
-  for (char c : name) {
-    if (c != '\r' && c != '\n' && c != '"') out += c;
-  }
-  return out;
-}
-
-std::string PageBuilder::EscapeText(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
-WebResponse PageBuilder::Handle(const WebRequest& request) const {
-  WebResponse response;
+void PageBuilder::Handle(zyl::RequestChannel& channel) const {
   try {
-    if (request.method != "GET" && request.method != "POST" && request.method != "HEAD") {
-      response.status = 405;
-      response.body = "Method not allowed\n";
-      response.contentType = "text/plain; charset=UTF-8";
-      return response;
+    // HEAD is answered as GET (the server leaves the body out); an empty
+    // method is a CGI program started by hand.
+    std::string method = channel.GetVariable("REQUEST_METHOD");
+    if (!method.empty() && method != "GET" && method != "POST" && method != "HEAD") {
+      channel.SendPage(405, "text/plain; charset=UTF-8", "Method not allowed\n");
+      return;
     }
-    PageRun run(config_, zyl::TModuleType::WebModule, locks_.get());
-    std::string decoded = request.method == "POST" ? DecodeBody(request.body) : std::string();
-    zyl::TStringList posted;
-    posted.SetText(decoded);
-    // The first read marks the posted fields as read (a web-module host
-    // fills them itself), so they must be set after it.
-    run.CSS().GetPostData();
-    run.CSS().SetPostData(posted);
-    std::string fields = FieldText(request.method, request.query, decoded);
-    int downloadGrid = -1;
-    bool page = run.Process(
-        [&](zyl::TZylHTMLGrid& grid) {
-          if (fields.empty()) return TGridAction::gaNoAction;
-          return grid.ProcessParametersData(fields);
-        },
-        true, downloadGrid);
-    if (page) {
-      response.body = run.Page();
-      return response;
-    }
-    zyl::TZylHTMLGrid& grid = run.Grid(downloadGrid);
-    std::string extension;
-    DownloadType(static_cast<int>(grid.GetSaveAsType()), response.contentType, extension);
-    zyl::TMemoryStream stream;
-    grid.SaveAs(grid.GetSaveAsType(), stream);
-    std::string name = grid.GetHeader().empty() ? grid.GetName() : grid.GetHeader();
-    response.fileName = SafeFileName(name + extension);
-    response.body = stream.AsString();
-    return response;
+    PageRun run(config_, channel, locks_.get());
+    if (!run.Process()) return;  // the grid has sent its download
+    std::string page = run.Page();
+    channel.SendPage(200, "text/html; charset=UTF-8", page);
+    return;
   } catch (const std::exception& e) {
     if (log_) log_(std::string("request failed: ") + e.what());
   } catch (...) {
     if (log_) log_("request failed: unknown error");
   }
-  WebResponse failure;
-  failure.status = 500;
-  failure.body = kErrorPage;
-  return failure;
-}
-
-void PageBuilder::HandleConsole(std::FILE* out) const {
-  std::string page;
   try {
-    PageRun run(config_, zyl::TModuleType::Console, locks_.get());
-    int downloadGrid = -1;
-    bool produce = run.Process([](zyl::TZylHTMLGrid& grid) { return grid.ProcessParameters(); },
-                               false, downloadGrid);
-    if (!produce) return;  // the library has sent the download
-    std::string body = run.Page();
-    page = "Content-Type: text/html; charset=UTF-8\r\n\r\n";
-    std::fwrite(page.data(), 1, page.size(), out);
-    page = std::move(body);
+    channel.SendPage(500, "text/html; charset=UTF-8", kErrorPage);
   } catch (const std::exception& e) {
-    if (log_) log_(std::string("request failed: ") + e.what());
-    page = std::string(
-               "Status: 500 Internal Server Error\r\nContent-Type: text/html; "
-               "charset=UTF-8\r\n\r\n") +
-           kErrorPage;
-  } catch (...) {
-    if (log_) log_("request failed: unknown error");
-    page = std::string(
-               "Status: 500 Internal Server Error\r\nContent-Type: text/html; "
-               "charset=UTF-8\r\n\r\n") +
-           kErrorPage;
+    if (log_) log_(std::string("answer failed: ") + e.what());
   }
-  std::fwrite(page.data(), 1, page.size(), out);
-  std::fflush(out);
 }
 
 }  // namespace zylgrid

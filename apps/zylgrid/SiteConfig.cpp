@@ -153,9 +153,9 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   if (!ValidIdentifier(section)) {
     in.Fail("(name)", "a grid's name holds letters, digits and '_' only");
   }
-  static const std::set<std::string> known = {"source",        "table",       "query",  "layout",
-                                              "editable",      "rowsperpage", "master", "detailkey",
-                                              "globalsorting", "header"};
+  static const std::set<std::string> known = {
+      "source", "table",     "query",  "layout",    "editable",     "rowsperpage",
+      "master", "detailkey", "header", "showmemos", "globalsorting"};
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys(section.c_str(), keys);
   for (const auto& key : keys) {
@@ -218,6 +218,7 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   if (grid.editable && !grid.query.empty()) in.Fail("Editable", "a query cannot be edited");
   if (in.Has("RowsPerPage")) grid.rowsPerPage = in.Number("RowsPerPage", 1, 10000);
   grid.globalSorting = in.Flag("GlobalSorting", false);
+  grid.showMemos = in.Flag("ShowMemos", false);
   grid.master = in.Text("Master");
   std::string detailKey = in.Text("DetailKey");
   if (grid.master.empty() != detailKey.empty()) {

@@ -49,6 +49,7 @@ struct GridSettings {
   std::string detailColumn;  // DetailKey left side: column of this grid's source
   std::string masterColumn;  // DetailKey right side: column of the master's source
   bool globalSorting = false;
+  bool showMemos = false;  // ShowMemos: memo (long text) columns are shown and edited
   // PickList.<Column>=a,b,c: the choices offered when the column is edited.
   std::map<std::string, std::vector<std::string>> pickLists;
 };

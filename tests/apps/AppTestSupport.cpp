@@ -7,7 +7,20 @@
 #include <random>
 #include <stdexcept>
 
+#include "apps/zylgrid/PageBuilder.h"
+
 namespace zylgrid::test {
+
+zyl::WebModuleChannel::Answer Ask(const PageBuilder& builder, const std::string& method,
+                                  const std::string& query, const std::string& body) {
+  zyl::WebModuleChannel channel;
+  channel.SetVariable("REQUEST_METHOD", method);
+  channel.SetVariable("QUERY_STRING", query);
+  channel.SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+  channel.SetBody(body);
+  builder.Handle(channel);
+  return channel.GetAnswer();
+}
 
 ScratchDir::ScratchDir() {
   std::random_device random;

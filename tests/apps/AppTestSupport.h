@@ -4,7 +4,18 @@
 #include <filesystem>
 #include <string>
 
+#include "request/RequestChannel.h"
+
+namespace zylgrid {
+class PageBuilder;
+}
+
 namespace zylgrid::test {
+
+// The answer of `builder` to one request whose method, query and
+// URL-encoded body a web-module host hands over.
+zyl::WebModuleChannel::Answer Ask(const PageBuilder& builder, const std::string& method,
+                                  const std::string& query = "", const std::string& body = "");
 
 // A fresh folder under the system's temporary directory, removed with the object.
 class ScratchDir {

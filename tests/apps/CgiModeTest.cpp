@@ -2,11 +2,8 @@
 // input carry the request, standard output takes the answer.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "AppTestSupport.h"
+#include "ZylgridClient.h"
 
 namespace zylgrid {
 namespace {
@@ -21,20 +18,8 @@ class ZylgridCgiMode : public ::testing::Test {
 
   // Runs zylgrid with the CGI variables and `body` on standard input; returns
   // standard output.
-  std::string Run(const std::string& method, const std::string& body, const std::string& length,
-                  const std::string& query = "") {
-    std::string in = dir_.Write("stdin", body);
-    std::string out = (dir_.Path() / "stdout").string();
-    std::string command = "env -i GATEWAY_INTERFACE=CGI/1.1 REQUEST_METHOD=" + method +
-                          " CONTENT_LENGTH=" + length + " QUERY_STRING='" + query +
-                          "' SCRIPT_NAME=/shop.cgi ZYLGRID_CONFIG='" + config_ + "' TMPDIR='" +
-                          dir_.Path().string() + "' '" ZYLGRID_BINARY "' < '" + in + "' > '" + out +
-                          "' 2>/dev/null";
-    status_ = std::system(command.c_str());
-    std::ifstream file(out, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+  std::string Run(const std::string& method, const std::string& body, const std::string& length) {
+    return test::RunCgi(config_, dir_.Path(), method, "", body, length, status_);
   }
 
   test::ScratchDir dir_;

@@ -2,19 +2,14 @@
 // change made by another connection, another process or the grid itself;
 // --no-count-cache turns the keeping off.
 #include <gtest/gtest.h>
-#include <httplib.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <regex>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "AppTestSupport.h"
+#include "ZylgridClient.h"
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/Options.h"
 #include "apps/zylgrid/PageBuilder.h"
@@ -46,12 +41,12 @@ class ZylgridCountCache : public ::testing::Test {
   }
   void TearDown() override { ::unsetenv("TMPDIR"); }
 
-  WebResponse Request(const std::string& method, const std::string& body = "") {
+  zyl::WebModuleChannel::Answer Request(const std::string& method, const std::string& body = "") {
     PageBuilder builder(config_, [](const std::string&) {});
-    return builder.Handle({method, "", body});
+    return test::Ask(builder, method, "", body);
   }
   // True when a row shows `name`, as text or in the edit box of the current row.
-  static bool Shows(const WebResponse& page, const std::string& name) {
+  static bool Shows(const zyl::WebModuleChannel::Answer& page, const std::string& name) {
     return page.body.find(">" + name + "<") != std::string::npos ||
            page.body.find("VALUE=\"" + name + "\"") != std::string::npos;
   }
@@ -73,7 +68,7 @@ class ZylgridCountCache : public ::testing::Test {
 
 TEST_F(ZylgridCountCache, EveryChangeShowsOnTheNextRequest) {
   CountCacheInUse inUse(&cache_);
-  WebResponse page = Request("GET");
+  zyl::WebModuleChannel::Answer page = Request("GET");
   ASSERT_TRUE(Shows(page, "Cy")) << page.body.substr(0, 400);
   EXPECT_FALSE(Shows(page, "Dora"));
   Request("GET");
@@ -98,7 +93,7 @@ TEST_F(ZylgridCountCache, EveryChangeShowsOnTheNextRequest) {
   // The grid deletes its current (first) record; the count drops with it.
   page = Request("GET");
   ASSERT_TRUE(Shows(page, "Ada"));
-  WebResponse deleted = Request("POST", DeleteFirstRow(page.body));
+  zyl::WebModuleChannel::Answer deleted = Request("POST", DeleteFirstRow(page.body));
   EXPECT_EQ(test::QueryText(db_, "SELECT count(*) FROM customers"), "3");
   EXPECT_FALSE(Shows(deleted, "Ada"));
   page = Request("GET");
@@ -113,55 +108,19 @@ TEST_F(ZylgridCountCache, EveryChangeShowsOnTheNextRequest) {
 }
 
 // The embedded server installs a cache of its own; --no-count-cache leaves it out.
-class ZylgridServeCounts : public ZylgridCountCache, public ::testing::WithParamInterface<bool> {
- protected:
-  int StartServer(bool countCache) {
-    int port = 20000 + static_cast<int>(::getpid() % 20000);
-    std::string config = dir_.Write(
-        "serve.ini", "[Customers]\nSource=sqlite:shop.db\nTable=customers\nRowsPerPage=10\n");
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      int null = ::open("/dev/null", O_WRONLY);
-      ::dup2(null, 1);
-      ::dup2(null, 2);
-      if (countCache) {
-        ::execl(ZYLGRID_BINARY, ZYLGRID_BINARY, "serve", "--config", config.c_str(), "--port",
-                std::to_string(port).c_str(), static_cast<char*>(nullptr));
-      } else {
-        ::execl(ZYLGRID_BINARY, ZYLGRID_BINARY, "serve", "--config", config.c_str(), "--port",
-                std::to_string(port).c_str(), "--no-count-cache", static_cast<char*>(nullptr));
-      }
-      ::_exit(127);
-    }
-    return port;
-  }
-  void TearDown() override {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      int status = 0;
-      ::waitpid(pid_, &status, 0);
-    }
-    ZylgridCountCache::TearDown();
-  }
-  pid_t pid_ = -1;
-};
+class ZylgridServeCounts : public ZylgridCountCache, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ZylgridServeCounts, AnInsertShowsOnTheNextRequest) {
-  int port = StartServer(GetParam());
-  httplib::Client client("127.0.0.1", port);
-  auto first = client.Get("/");
-  for (int i = 0; i < 100 && !first; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    first = client.Get("/");
-  }
-  ASSERT_TRUE(first) << "zylgrid serve did not answer";
-  EXPECT_NE(first->body.find(">Cy<"), std::string::npos);
-  auto again = client.Get("/");
-  ASSERT_TRUE(again);
+  std::string config = dir_.Write(
+      "serve.ini", "[Customers]\nSource=sqlite:shop.db\nTable=customers\nRowsPerPage=10\n");
+  std::vector<std::string> options;
+  if (!GetParam()) options.emplace_back("--no-count-cache");
+  auto server = test::StartZylgrid("serve", config, dir_.Path() / "tmp", options);
+  ASSERT_TRUE(server->Ready()) << "zylgrid serve did not start";
+  EXPECT_NE(server->Get().find(">Cy<"), std::string::npos);
+  server->Get();
   test::ExecSql(db_, "INSERT INTO customers VALUES (4, 'Dora')");
-  auto after = client.Get("/");
-  ASSERT_TRUE(after);
-  EXPECT_NE(after->body.find(">Dora<"), std::string::npos);
+  EXPECT_NE(server->Get().find(">Dora<"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(CacheOnOff, ZylgridServeCounts, ::testing::Values(true, false));

@@ -7,10 +7,11 @@
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "grid/ZylHTMLGrid.h"
-#include "platform/StringList.h"
 
 namespace zylgrid {
 namespace {
+
+using Answer = zyl::WebModuleChannel::Answer;
 
 class ZylgridPageBuilder : public ::testing::Test {
  protected:
@@ -26,13 +27,13 @@ class ZylgridPageBuilder : public ::testing::Test {
     CheckSources(config);
     return config;
   }
-  WebResponse Post(const SiteConfig& config, const std::string& body) {
+  Answer Post(const SiteConfig& config, const std::string& body) {
     PageBuilder builder(config, [this](const std::string& line) { log_ += line + "\n"; });
-    return builder.Handle({"POST", "", body});
+    return test::Ask(builder, "POST", "", body);
   }
-  WebResponse Get(const SiteConfig& config, const std::string& query = "") {
+  Answer Get(const SiteConfig& config, const std::string& query = "") {
     PageBuilder builder(config, [this](const std::string& line) { log_ += line + "\n"; });
-    return builder.Handle({"GET", query, ""});
+    return test::Ask(builder, "GET", query);
   }
 
   test::ScratchDir dir_;
@@ -46,36 +47,9 @@ const char kMasterDetail[] =
     "[Orders]\nSource=sqlite:shop.db\nTable=orders\nMaster=Customers\nDetailKey=CustomerId=Id\n"
     "Editable=1\nPickList.Status=New,Shipped\n";
 
-TEST_F(ZylgridPageBuilder, PostedFieldsAreDecodedAsTheConsolePathDoes) {
-  zyl::TStringList lines;
-  lines.SetText(PageBuilder::DecodeBody("GName=G1&x=1%262&y=a+b%0D%0Az=3"));
-  ASSERT_EQ(lines.Count(), 4);
-  EXPECT_EQ(lines[0], "GName=G1");
-  EXPECT_EQ(lines[1], "x=1&2");
-  EXPECT_EQ(lines[2], "y=a b");
-  EXPECT_EQ(lines[3], "z=3");
-  EXPECT_EQ(PageBuilder::FieldText("GET", "a=1&b=%41", ""), "a=1\r\nb=A");
-  EXPECT_EQ(PageBuilder::FieldText("GET", "", ""), "");
-  EXPECT_EQ(PageBuilder::FieldText("POST", "ignored=1", "a=1\rb=2"), "\r\na=1\r\nb=2\r\n");
-}
-
-TEST_F(ZylgridPageBuilder, HelpersForHeadersAndText) {
-  EXPECT_EQ(PageBuilder::SafeFileName("Or\"ders\r\nX.xls"), "OrdersX.xls");
-  EXPECT_EQ(PageBuilder::EscapeText("a<b>&\"'"), "a&lt;b&gt;&amp;&quot;&#39;");
-  std::string type;
-  std::string ext;
-  PageBuilder::DownloadType(1, type, ext);
-  EXPECT_EQ(type, "application/x-msexcel");
-  EXPECT_EQ(ext, ".xls");
-  PageBuilder::DownloadType(2, type, ext);
-  EXPECT_EQ(type, "application/msaccess");
-  PageBuilder::DownloadType(4, type, ext);
-  EXPECT_EQ(ext, ".db");
-}
-
 TEST_F(ZylgridPageBuilder, PageIsACompleteDocumentWithEscapedTitleAndStyles) {
   SiteConfig config = Load(kMasterDetail);
-  WebResponse page = Get(config);
+  Answer page = Get(config);
   ASSERT_EQ(page.status, 200) << log_;
   EXPECT_EQ(page.contentType, "text/html; charset=UTF-8");
   EXPECT_EQ(page.body.rfind("<!DOCTYPE html>", 0), 0u);
@@ -95,7 +69,7 @@ TEST_F(ZylgridPageBuilder, PageIsACompleteDocumentWithEscapedTitleAndStyles) {
 
 TEST_F(ZylgridPageBuilder, SelectingAMasterRecordChangesTheDetail) {
   SiteConfig config = Load(kMasterDetail);
-  WebResponse page = Post(config, "GName=Customers&GPage=1&GRPP=2&GRecNo1.x=4&GRecNo1.y=5");
+  Answer page = Post(config, "GName=Customers&GPage=1&GRPP=2&GRecNo1.x=4&GRecNo1.y=5");
   ASSERT_EQ(page.status, 200) << log_;
   EXPECT_NE(page.body.find("Pen"), std::string::npos);
   EXPECT_EQ(page.body.find("Lamp"), std::string::npos);
@@ -103,7 +77,7 @@ TEST_F(ZylgridPageBuilder, SelectingAMasterRecordChangesTheDetail) {
 
 TEST_F(ZylgridPageBuilder, PagingMovesTheMaster) {
   SiteConfig config = Load(kMasterDetail);
-  WebResponse page = Post(config, "GName=Customers&GPage=1&GRPP=2&GNEXT.x=1&GNEXT.y=1");
+  Answer page = Post(config, "GName=Customers&GPage=1&GRPP=2&GNEXT.x=1&GNEXT.y=1");
   ASSERT_EQ(page.status, 200) << log_;
   EXPECT_NE(page.body.find(">Cy<"), std::string::npos);
   EXPECT_EQ(page.body.find(">Ada<"), std::string::npos);
@@ -112,7 +86,7 @@ TEST_F(ZylgridPageBuilder, PagingMovesTheMaster) {
 TEST_F(ZylgridPageBuilder, SaveAsTextIsADownloadNamedAfterTheHeader) {
   SiteConfig config =
       Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nHeader=My \"best\"\n");
-  WebResponse download = Post(config, "GName=Customers&GSave=TXT&GSAVEAS.x=3&GSAVEAS.y=3");
+  Answer download = Post(config, "GName=Customers&GSave=TXT&GSAVEAS.x=3&GSAVEAS.y=3");
   ASSERT_EQ(download.status, 200) << log_;
   EXPECT_EQ(download.contentType, "text/plain");
   EXPECT_EQ(download.fileName, "My best.txt");
@@ -133,7 +107,7 @@ TEST_F(ZylgridPageBuilder, HostileFieldsGiveAPageNeverACrash) {
       "GName=" + std::string(50000, 'A'),
   };
   for (const std::string& body : bodies) {
-    WebResponse page = Post(config, body);
+    Answer page = Post(config, body);
     EXPECT_EQ(page.status, 200) << body.substr(0, 80) << "\n" << log_;
   }
   EXPECT_EQ(Get(config, "GName=Customers&GPage=%zz&GRPP=").status, 200);
@@ -149,7 +123,7 @@ TEST_F(ZylgridPageBuilder, LayoutFilesAreAppliedToTheirGrid) {
   model.SaveConfig((dir_.Path() / "layout.ini").string());
   SiteConfig config =
       Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nLayout=layout.ini\n");
-  WebResponse page = Get(config);
+  Answer page = Get(config);
   ASSERT_EQ(page.status, 200) << log_;
   EXPECT_NE(page.body.find("Laid out by file"), std::string::npos);
   EXPECT_NE(page.body.find("ALT=\"Onwards\""), std::string::npos);
@@ -160,14 +134,14 @@ TEST_F(ZylgridPageBuilder, FailuresGiveAGenericPageAndLogTheDetail) {
   SiteConfig config = Load(kMasterDetail);
   std::filesystem::remove(db_);
   test::ExecSql(db_, "CREATE TABLE other (x);");
-  WebResponse page = Get(config);
+  Answer page = Get(config);
   EXPECT_EQ(page.status, 500);
   EXPECT_NE(page.body.find("Something went wrong"), std::string::npos);
   EXPECT_EQ(page.body.find("customers"), std::string::npos);
   EXPECT_NE(log_.find("customers"), std::string::npos) << log_;
 
   PageBuilder builder(config, nullptr);
-  EXPECT_EQ(builder.Handle({"PUT", "", ""}).status, 405);
+  EXPECT_EQ(test::Ask(builder, "PUT").status, 405);
 }
 
 }  // namespace

@@ -52,13 +52,13 @@ TEST_F(ZylgridPostgres, TableIsShownAndMastersADetail) {
                            "\nTable=zg_orders\nMaster=Customers\nDetailKey=customer=id\n");
   std::string log;
   PageBuilder builder(config, [&](const std::string& line) { log += line; });
-  WebResponse page = builder.Handle({"GET", "", ""});
+  zyl::WebModuleChannel::Answer page = test::Ask(builder, "GET");
   ASSERT_EQ(page.status, 200) << log;
   EXPECT_NE(page.body.find(">Ada<"), std::string::npos);
   EXPECT_NE(page.body.find("Lamp"), std::string::npos);
   EXPECT_NE(page.body.find("Desk"), std::string::npos);
   EXPECT_EQ(page.body.find("Pen"), std::string::npos);
-  page = builder.Handle({"POST", "", "GName=Customers&GPage=1&GRPP=2&GRecNo1.x=1&GRecNo1.y=1"});
+  page = test::Ask(builder, "POST", "", "GName=Customers&GPage=1&GRPP=2&GRecNo1.x=1&GRecNo1.y=1");
   EXPECT_NE(page.body.find("Pen"), std::string::npos) << log;
   EXPECT_EQ(page.body.find("Lamp"), std::string::npos);
 }

@@ -214,6 +214,10 @@ std::vector<Form> ScanForms(const std::string& html) {
       c.type = tag.Has("TYPE") ? Upper(tag.Get("TYPE")) : "TEXT";
       c.name = tag.Get("NAME");
       c.value = tag.Get("VALUE");
+      // A text input cannot hold a line break: browsers drop them.
+      if (c.type == "TEXT") {
+        std::erase_if(c.value, [](char ch) { return ch == '\r' || ch == '\n'; });
+      }
       c.hasValue = tag.Has("VALUE");
       c.checked = tag.Has("CHECKED");
       open->controls.push_back(c);
@@ -244,8 +248,12 @@ std::vector<Form> ScanForms(const std::string& html) {
       Control c;
       c.tag = "TEXTAREA";
       c.name = tag.Get("NAME");
-      c.value = DecodeEntities(
-          html.substr(pos, close == std::string::npos ? std::string::npos : close - pos));
+      std::string content =
+          html.substr(pos, close == std::string::npos ? std::string::npos : close - pos);
+      // Browsers drop one line break right after the start tag.
+      std::size_t skip = content.rfind("\r\n", 0) == 0 ? 2 : 0;
+      if (skip == 0 && !content.empty() && (content[0] == '\r' || content[0] == '\n')) skip = 1;
+      c.value = DecodeEntities(content.substr(skip));
       c.hasValue = true;
       open->controls.push_back(c);
       if (close != std::string::npos) pos = close;

@@ -6,7 +6,8 @@
 // values quoted or bare, boolean attributes (CHECKED, SELECTED), entities
 // in values. Comments and script elements are skipped. A FORM start tag
 // inside an open form is ignored and the next end tag closes the open form,
-// as browsers do.
+// a text input's value loses its line breaks and a text area its first
+// line break right after the start tag, as browsers do.
 #pragma once
 
 #include <string>

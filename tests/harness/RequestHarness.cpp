@@ -5,64 +5,45 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "platform/StringList.h"
-
 namespace zyl::harness {
 
 namespace {
 
-// The decoded 'name=value' lines of URL-encoded text.
-std::string FieldLines(const std::string& encoded) {
-  std::string out;
-  std::size_t start = 0;
-  while (start <= encoded.size() && !encoded.empty()) {
-    std::size_t amp = encoded.find('&', start);
-    std::string piece =
-        encoded.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
-    if (!piece.empty()) out += TZylCSS::WWWDecode(piece) + "\r\n";
-    if (amp == std::string::npos) break;
-    start = amp + 1;
+void SetOrUnset(const char* name, const std::string& value) {
+  if (value.empty()) {
+    ::unsetenv(name);
+  } else {
+    ::setenv(name, value.c_str(), 1);
   }
-  return out;
 }
 
-// Sets the CGI variables and standard input of one console request and
-// puts everything back afterwards.
-class ConsoleRequest {
- public:
-  ConsoleRequest(const Request& request, const std::string& query, const std::string& script) {
-    Set("REQUEST_METHOD", request.method);
-    Set("CONTENT_LENGTH", std::to_string(request.body.size()));
-    Set("QUERY_STRING", request.method == "GET" ? query : "");
-    Set("SCRIPT_NAME", script);
-    savedStdin_ = ::dup(0);
-    int fds[2];
-    if (::pipe(fds) != 0) throw std::runtime_error("console request: no pipe");
-    // Bodies of these tests fit the pipe buffer.
-    if (::write(fds[1], request.body.data(), request.body.size()) !=
-        static_cast<ssize_t>(request.body.size())) {
-      throw std::runtime_error("console request: body does not fit the pipe");
-    }
-    ::close(fds[1]);
-    ::dup2(fds[0], 0);
-    ::close(fds[0]);
-  }
-  ~ConsoleRequest() {
-    ::dup2(savedStdin_, 0);
-    ::close(savedStdin_);
-    for (const char* name : {"REQUEST_METHOD", "CONTENT_LENGTH", "QUERY_STRING", "SCRIPT_NAME"}) {
-      ::unsetenv(name);
-    }
-  }
-  ConsoleRequest(const ConsoleRequest&) = delete;
-  ConsoleRequest& operator=(const ConsoleRequest&) = delete;
-
- private:
-  static void Set(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
-  int savedStdin_ = -1;
-};
-
 }  // namespace
+
+ConsoleRequest::ConsoleRequest(const std::string& method, const std::string& body,
+                               const std::string& query, const std::string& script,
+                               const std::string& length) {
+  SetOrUnset("REQUEST_METHOD", method);
+  SetOrUnset("CONTENT_LENGTH", length.empty() ? std::to_string(body.size()) : length);
+  SetOrUnset("QUERY_STRING", query);
+  SetOrUnset("SCRIPT_NAME", script);
+  savedStdin_ = ::dup(0);
+  int fds[2];
+  if (::pipe(fds) != 0) throw std::runtime_error("console request: no pipe");
+  if (::write(fds[1], body.data(), body.size()) != static_cast<ssize_t>(body.size())) {
+    throw std::runtime_error("console request: body does not fit the pipe");
+  }
+  ::close(fds[1]);
+  ::dup2(fds[0], 0);
+  ::close(fds[0]);
+}
+
+ConsoleRequest::~ConsoleRequest() {
+  ::dup2(savedStdin_, 0);
+  ::close(savedStdin_);
+  for (const char* name : {"REQUEST_METHOD", "CONTENT_LENGTH", "QUERY_STRING", "SCRIPT_NAME"}) {
+    ::unsetenv(name);
+  }
+}
 
 Components::Components() : css_(std::make_unique<TZylCSS>(nullptr)) {}
 
@@ -119,28 +100,23 @@ Response Site::Send(const Request& request) const {
   css.SetModuleFileName(moduleFileName_);
 
   std::unique_ptr<ConsoleRequest> console;
-  std::string fieldText;
   if (kind_ == TModuleType::Console) {
-    console = std::make_unique<ConsoleRequest>(request, query, scriptName_);
+    console = std::make_unique<ConsoleRequest>(request.method, request.body,
+                                               request.method == "GET" ? query : "", scriptName_);
   } else {
-    // A web-module host hands over the decoded fields itself.
-    fieldText = FieldLines(query) + FieldLines(request.method == "POST" ? request.body : "");
-    TStringList posted;
-    posted.SetText(FieldLines(request.method == "POST" ? request.body : ""));
-    css.SetPostData(posted);
+    WebModuleChannel& channel = page.Channel();
+    channel.SetVariable("REQUEST_METHOD", request.method);
+    channel.SetVariable("QUERY_STRING", request.method == "GET" ? query : "");
+    channel.SetVariable("CONTENT_LENGTH", std::to_string(request.body.size()));
+    channel.SetBody(request.body);
+    css.SetRequestChannel(&channel);
   }
 
   program_(page);
   for (auto& grid : page.Grids()) {
-    TGridAction action;
-    if (kind_ == TModuleType::Console) {
-      // In a POST the program passes the URL's query on itself.
-      if (request.method == "POST") grid->SetQueryString(query);
-      action = grid->ProcessParameters();
-    } else {
-      action = grid->ProcessParametersData(fieldText);
-    }
-    response.actions[grid->GetName()] = action;
+    // In a POST the program passes the URL's query on itself.
+    if (request.method == "POST") grid->SetQueryString(query);
+    response.actions[grid->GetName()] = grid->ProcessParameters();
   }
   for (auto& grid : page.Grids()) {
     if (!grid->DoDefaultAction(response.actions[grid->GetName()])) {

@@ -4,12 +4,12 @@
 // A Site stands for one web program. For every request it makes the page's
 // components afresh (as a CGI process does), lets the program's setup code
 // link grids to their data, and then drives each grid as a host does:
-// ProcessParameters (or, for a web-module host, ProcessParametersData with
-// the fields the host hands over), DoDefaultAction, the page's HTML, Done.
-// The Response keeps the components alive so a test can look at the grids,
-// and holds the page's forms, ready to be filled in and posted again.
+// ProcessParameters, DoDefaultAction, the page's HTML, Done. The Response
+// keeps the components alive so a test can look at the grids, and holds the
+// page's forms, ready to be filled in and posted again.
 //
-// Host kinds: WebModule (the default) sets PostData itself and needs no
+// Host kinds: WebModule (the default) hands the request over through a
+// WebModuleChannel (method, query, body; no script name) and needs no
 // process state, so requests may run on several threads at once. Console
 // passes the request through the process environment and standard input,
 // like a web server starting a CGI program; it must not run concurrently.
@@ -23,15 +23,35 @@
 
 #include "HtmlForms.h"
 #include "grid/ZylHTMLGrid.h"
+#include "request/RequestChannel.h"
 #include "request/ZylCSS.h"
 
 namespace zyl::harness {
+
+// The CGI variables (REQUEST_METHOD, CONTENT_LENGTH: `length` or the body's
+// size, QUERY_STRING, SCRIPT_NAME; empty ones unset) and standard input of
+// one console request, put back when the object goes. The body must fit a
+// pipe's buffer.
+class ConsoleRequest {
+ public:
+  ConsoleRequest(const std::string& method, const std::string& body, const std::string& query = "",
+                 const std::string& script = "", const std::string& length = "");
+  ~ConsoleRequest();
+  ConsoleRequest(const ConsoleRequest&) = delete;
+  ConsoleRequest& operator=(const ConsoleRequest&) = delete;
+
+ private:
+  int savedStdin_ = -1;
+};
 
 // The components of one request.
 class Components {
  public:
   Components();
   TZylCSS& Css() { return *css_; }
+  // The channel of a web-module request: the request's values and, after
+  // a download, its answer.
+  WebModuleChannel& Channel() { return channel_; }
   // A new grid named `name`, linked to the page's TZylCSS and Loaded().
   // Grids take part in the request in the order they were added.
   TZylHTMLGrid& AddGrid(const std::string& name);
@@ -48,6 +68,7 @@ class Components {
   }
 
  private:
+  WebModuleChannel channel_;
   std::vector<std::unique_ptr<TComponent>> kept_;
   std::unique_ptr<TZylCSS> css_;
   std::vector<std::unique_ptr<TZylHTMLGrid>> grids_;

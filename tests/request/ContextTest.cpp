@@ -1,10 +1,10 @@
 // The request context: URL decoding, reading the posted fields from each
 // kind of host, script names, the page's GUID.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
+#include "RequestHarness.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/AspObjects.h"
 #include "request/ZylCSS.h"
@@ -12,58 +12,45 @@
 namespace zyl {
 namespace {
 
-// Sets CGI variables for one test and feeds `body` to standard input.
-class CgiRequest {
- public:
-  CgiRequest(const std::string& method, const std::string& body,
-             const std::string& contentLength = "") {
-    ::setenv("REQUEST_METHOD", method.c_str(), 1);
-    std::string length = contentLength.empty() ? std::to_string(body.size()) : contentLength;
-    ::setenv("CONTENT_LENGTH", length.c_str(), 1);
-    savedStdin_ = ::dup(0);
-    int fds[2];
-    EXPECT_EQ(::pipe(fds), 0);
-    // Bodies in these tests fit the pipe buffer.
-    EXPECT_EQ(::write(fds[1], body.data(), body.size()), static_cast<ssize_t>(body.size()));
-    ::close(fds[1]);
-    ::dup2(fds[0], 0);
-    ::close(fds[0]);
-  }
-  ~CgiRequest() {
-    ::dup2(savedStdin_, 0);
-    ::close(savedStdin_);
-    for (const char* v : {"REQUEST_METHOD", "CONTENT_LENGTH", "QUERY_STRING", "SCRIPT_NAME"}) {
-      ::unsetenv(v);
-    }
-  }
+using CgiRequest = harness::ConsoleRequest;
 
- private:
-  int savedStdin_;
-};
-
-std::vector<std::string> Lines(const TStringList& list) { return {list.begin(), list.end()}; }
-
-TEST(UrlDecode, SpecExamples) {
-  EXPECT_EQ(TZylCSS::WWWDecode("a+b%20c"), "a b c");
-  EXPECT_EQ(TZylCSS::WWWDecode("%2B"), "+");
-  EXPECT_EQ(TZylCSS::WWWDecode("%41%62"), "Ab");
-  EXPECT_EQ(TZylHTMLGrid::WWWDecode("%c3%a9"), "\xC3\xA9");  // bytes, no multi-byte handling
+std::vector<std::string> Lines(const TStringList& list) {
+  return {list.begin(), list.end()};
 }
 
-TEST(UrlDecode, MalformedEscapesDisappear) {
-  EXPECT_EQ(TZylCSS::WWWDecode("x%00y"), "xy");
-  EXPECT_EQ(TZylCSS::WWWDecode("x%zzy"), "xy");
-  EXPECT_EQ(TZylCSS::WWWDecode("abc%"), "abc");
-  EXPECT_EQ(TZylCSS::WWWDecode("abc%G"), "abc");
-  EXPECT_EQ(TZylCSS::WWWDecode("abc%4"), std::string("abc\x04"));
-  EXPECT_EQ(TZylCSS::WWWDecode("%4Gx"), "x");
+TEST(UrlDecode, EscapesBlanksAndMalformedEscapes) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"a+b%20c", "a b c"},   {"%2B", "+"},    {"%41%62", "Ab"},
+      {"%c3%a9", "\xC3\xA9"},  // bytes, no multi-byte handling
+      {"x%00y", "xy"},        {"x%zzy", "xy"}, {"abc%", "abc"},
+      {"abc%G", "abc"},       {"%4Gx", "x"},   {"abc%4", std::string("abc\x04")},
+  };
+  for (const auto& [encoded, decoded] : cases) {
+    EXPECT_EQ(TZylCSS::WWWDecode(encoded), decoded) << encoded;
+    EXPECT_EQ(TZylHTMLGrid::WWWDecode(encoded), decoded) << encoded;
+  }
 }
 
-TEST(PostData, BodyIsSplitIntoDecodedLines) {
-  CgiRequest request("POST", "GName=G1&x=1%262&y=a%0D%0Ab&z=+q");
+// The body is split at "&" and each name and value decoded on its own, so
+// an encoded "&", "=" or line break stays inside its value.
+TEST(PostData, BodyBecomesDecodedFieldsInOrder) {
+  CgiRequest request("POST", "GName=G1&x=1%262&y=a%0D%0Ab%0Ac&z=+q&&%3D=%3D&flag");
   TZylCSS css(nullptr);
+  const form::FormFields expected = {{"GName", "G1"}, {"x", "1&2"}, {"y", "a\r\nb\nc"},
+                                     {"z", " q"},     {"=", "="},   {"flag", ""}};
+  EXPECT_EQ(css.GetPostFields(), expected);
+  // The lines view keeps each field on one line, line breaks and all.
   EXPECT_EQ(Lines(css.GetPostData()),
-            (std::vector<std::string>{"GName=G1", "x=1&2", "y=a", "b", "z= q"}));
+            (std::vector<std::string>{"GName=G1", "x=1&2", "y=a\r\nb\nc", "z= q", "===", "flag="}));
+  // Lines a caller sets or changes become the fields.
+  css.GetPostData().Add("GPage=2");
+  EXPECT_EQ(css.GetPostFields().back(), (form::FormField{"GPage", "2"}));
+  TStringList lines;
+  lines.Add("GName=G2");
+  lines.Add("note=a=b");
+  css.SetPostData(lines);
+  EXPECT_EQ(css.GetPostFields(), (form::FormFields{{"GName", "G2"}, {"note", "a=b"}}));
+  EXPECT_EQ(Lines(css.GetPostData()), (std::vector<std::string>{"GName=G2", "note=a=b"}));
 }
 
 TEST(PostData, TwoGridsShareOneReadOfTheBody) {
@@ -82,20 +69,20 @@ TEST(PostData, TwoGridsShareOneReadOfTheBody) {
 }
 
 TEST(PostData, ABodyThatEndsEarlyIsAnInputError) {
-  CgiRequest request("POST", "GName=A", "100");
+  CgiRequest request("POST", "GName=A", "", "", "100");
   TZylCSS css(nullptr);
   EXPECT_THROW(css.GetPostData(), EInOutError);
 }
 
 TEST(PostData, OversizedAndMissingLengthsAreNotRead) {
   {
-    CgiRequest request("POST", "GName=A", "7");
+    CgiRequest request("POST", "GName=A", "", "", "7");
     TZylCSS css(nullptr);
     css.SetMaxPostSize(6);
     EXPECT_EQ(css.GetPostData().Count(), 0);
   }
   {
-    CgiRequest request("POST", "GName=A", "seven");
+    CgiRequest request("POST", "GName=A", "", "", "seven");
     TZylCSS css(nullptr);
     EXPECT_EQ(css.GetPostData().Count(), 0);
   }
@@ -106,7 +93,7 @@ TEST(PostData, OversizedAndMissingLengthsAreNotRead) {
   }
 }
 
-TEST(PostData, AspFormFieldsBecomeLinesWithoutDecoding) {
+TEST(PostData, AspFormFieldsAreTakenWithoutDecoding) {
   auto request = std::make_shared<TAspRequest>();
   request->SetServerVariable("REQUEST_METHOD", "POST");
   request->SetServerVariable("CONTENT_LENGTH", "40");
@@ -116,21 +103,34 @@ TEST(PostData, AspFormFieldsBecomeLinesWithoutDecoding) {
   TZylCSS css(nullptr);
   css.SetModuleType(TModuleType::ASP);
   css.SetASPRequest(TVariant(std::static_pointer_cast<IAutoObject>(request)));
-  EXPECT_EQ(Lines(css.GetPostData()),
-            (std::vector<std::string>{"GName=Grid1", "GSel=1", "GSel=3%41"}));
+  EXPECT_EQ(css.GetPostFields(),
+            (form::FormFields{{"GName", "Grid1"}, {"GSel", "1"}, {"GSel", "3%41"}}));
   EXPECT_EQ(css.GetScriptName(), "/app/grid.asp");
   EXPECT_EQ(css.GetScriptPath(), "/app/");
 }
 
-TEST(Parameters, WebModuleReadsNothingFromTheEnvironment) {
+TEST(Parameters, WebModuleReadsOnlyWhatTheHostHandsOver) {
   ::setenv("REQUEST_METHOD", "POST", 1);
   TZylCSS css(nullptr);
   css.SetModuleType(TModuleType::WebModule);
   TZylHTMLGrid grid(nullptr);
+  grid.SetName("G");
   grid.SetCSS(&css);
   EXPECT_EQ(grid.ProcessParameters(), TGridAction::gaNoAction);
   EXPECT_EQ(grid.GetEnvironmentVariable("REQUEST_METHOD"), "");
   ::unsetenv("REQUEST_METHOD");
+  // A channel of the host's own carries the request in its place.
+  std::string body = "GName=G&GNEXT.x=1&GNEXT.y=1&GPage=2";
+  WebModuleChannel channel;
+  channel.SetVariable("REQUEST_METHOD", "POST");
+  channel.SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+  channel.SetBody(body);
+  TZylCSS hosted(nullptr);
+  hosted.SetModuleType(TModuleType::WebModule);
+  hosted.SetRequestChannel(&channel);
+  grid.SetCSS(&hosted);
+  EXPECT_EQ(grid.ProcessParameters(), TGridAction::gaNextPage);
+  EXPECT_EQ(grid.GetPage(), 2);
 }
 
 TEST(Parameters, GetUsesTheQueryString) {

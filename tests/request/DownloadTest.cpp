@@ -36,34 +36,53 @@ class Download : public ::testing::Test {
   RecordingStream out_;
 };
 
-TEST_F(Download, ConsoleHeadersThenTheBytes) {
-  TMemoryStream body;
-  body.Write("abc");
-  grid_.SendFile("text/plain", body, "Orders.txt");
+// The console header, then the stream in blocks of at most 10001 bytes; a
+// file name cannot break the header.
+TEST_F(Download, ConsoleHeadersThenTheBytesInBlocks) {
+  const std::string header =
+      "Content-type: text/plain\r\nContent-disposition: attachment;filename=\"";
+  struct Case {
+    std::string body, fileName, headerEnd;
+    std::vector<std::size_t> blocks;
+  };
+  const Case cases[] = {
+      {"abc", "Orders.txt", "Orders.txt\"\r\n\r\n", {3}},
+      {"", "e.txt", "e.txt\"\r\n\r\n", {}},
+      {std::string(25000, 'x'), "big.db", "big.db\"\r\n\r\n", {10001, 10001, 4998}},
+      {"", "a\"\r\nSet-Cookie: x.txt", "aSet-Cookie: x.txt\"\r\n\r\n", {}},
+  };
+  for (const Case& c : cases) {
+    RecordingStream out;
+    css_.SetConsoleOutput(&out);
+    TMemoryStream body;
+    body.Write(c.body);
+    grid_.SendFile("text/plain", body, c.fileName);
+    EXPECT_EQ(out.AsString(), header + c.headerEnd + c.body);
+    std::vector<std::size_t> writes{header.size() + c.headerEnd.size()};
+    writes.insert(writes.end(), c.blocks.begin(), c.blocks.end());
+    EXPECT_EQ(out.writes, writes) << c.fileName;
+  }
+}
+
+// A page goes out through the same channel as a download.
+TEST_F(Download, PagesGoOutThroughTheHostKindsChannel) {
+  css_.GetRequestChannel().SendPage(500, "text/html", "<P>x</P>");
   EXPECT_EQ(out_.AsString(),
-            "Content-type: text/plain\r\nContent-disposition: attachment;filename=\"Orders.txt\"\r\n\r\nabc");
-}
+            "Status: 500 Internal Server Error\r\nContent-Type: text/html\r\n\r\n<P>x</P>");
 
-TEST_F(Download, LargeBodiesGoOutInBlocks) {
-  TMemoryStream body;
-  body.Write(std::string(25000, 'x'));
-  grid_.SendFile("application/octet-stream", body, "big.db");
-  ASSERT_EQ(out_.writes.size(), 4u);  // header, then three blocks
-  EXPECT_EQ(out_.writes[1], 10001u);
-  EXPECT_EQ(out_.writes[2], 10001u);
-  EXPECT_EQ(out_.writes[3], 4998u);
-}
+  auto response = std::make_shared<TAspResponse>();
+  css_.SetModuleType(TModuleType::ASP);
+  css_.SetASPResponse(TVariant(std::static_pointer_cast<IAutoObject>(response)));
+  css_.GetRequestChannel().SendPage(404, "text/plain", "gone");
+  EXPECT_EQ(response->Status(), "404 Not Found");
+  EXPECT_EQ(response->ContentType(), "text/plain");
+  EXPECT_EQ(std::string(response->Body().begin(), response->Body().end()), "gone");
 
-TEST_F(Download, EmptyStreamSendsOnlyTheHeader) {
-  TMemoryStream body;
-  grid_.SendFile("text/plain", body, "e.txt");
-  EXPECT_EQ(out_.writes.size(), 1u);
-}
-
-TEST_F(Download, FileNameCannotBreakTheHeader) {
-  TMemoryStream body;
-  grid_.SendFile("text/plain", body, "a\"\r\nSet-Cookie: x.txt");
-  EXPECT_NE(out_.AsString().find("filename=\"aSet-Cookie: x.txt\"\r\n\r\n"), std::string::npos);
+  WebModuleChannel host;
+  css_.SetRequestChannel(&host);
+  css_.GetRequestChannel().SendPage(200, "text/html", "<P>y</P>");
+  EXPECT_TRUE(host.GetAnswer().sent);
+  EXPECT_EQ(host.GetAnswer().body, "<P>y</P>");
 }
 
 TEST_F(Download, WebModuleAndNoLinkSendNothing) {
@@ -85,7 +104,8 @@ TEST_F(Download, AspCallsInOrder) {
   grid_.SendFile("application/x-msexcel", body, "Grid1.xls");
   std::vector<std::string> names;
   for (const auto& call : response->Calls()) names.push_back(call.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Clear", "ContentType", "AddHeader", "BinaryWrite", "End"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Clear", "ContentType", "AddHeader", "BinaryWrite", "End"}));
   EXPECT_EQ(response->ContentType(), "application/x-msexcel");
   ASSERT_EQ(response->Headers().size(), 1u);
   EXPECT_EQ(response->Headers()[0].first, "content-disposition");
@@ -113,7 +133,10 @@ class SaveAsTest : public ::testing::Test {
     grid_.GetCells(1, 1)->SetValue("");
   }
   ~SaveAsTest() override {
-    if (oldTmp_.empty()) ::unsetenv("TMPDIR"); else ::setenv("TMPDIR", oldTmp_.c_str(), 1);
+    if (oldTmp_.empty())
+      ::unsetenv("TMPDIR");
+    else
+      ::setenv("TMPDIR", oldTmp_.c_str(), 1);
     std::filesystem::remove_all(dir_);
   }
   bool DirEmpty() const { return std::filesystem::is_empty(dir_); }
@@ -130,7 +153,8 @@ TEST_F(SaveAsTest, TabbedTextNeedsNoTemporaryFile) {
 }
 
 TEST_F(SaveAsTest, EveryFormatLeavesNoTemporaryFiles) {
-  for (TExportType type : {TExportType::Excel, TExportType::Access, TExportType::dBase, TExportType::Paradox}) {
+  for (TExportType type :
+       {TExportType::Excel, TExportType::Access, TExportType::dBase, TExportType::Paradox}) {
     TMemoryStream out;
     grid_.SaveAs(type, out);
     EXPECT_GT(out.GetSize(), 0) << static_cast<int>(type);
