@@ -29,7 +29,8 @@ demo:
 	@$(BUILD)/apps/zylgrid/zylgrid demo --port $(DEMO_PORT)
 
 # Benchmarks need an optimised build of their own (Release, no tests): the
-# Google Benchmark programs, then the whole-process figures of bench/process.sh.
+# Google Benchmark programs, then the whole-process figures of bench/process.sh
+# (ZYLGRID_OLD=path runs an older zylgrid beside the new one) and their chart.
 BENCH_BUILD ?= build-bench
 bench:
 	@scripts/install-deps bench
@@ -40,7 +41,8 @@ bench:
 	  case "$$b" in *bench_floor) continue ;; esac; \
 	  [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; \
 	done
-	@BUILD=$(BENCH_BUILD) bench/process.sh
+	@BUILD=$(BENCH_BUILD) RESULTS=$(BENCH_BUILD)/results.jsonl bench/process.sh
+	@python3 bench/chart.py $(BENCH_BUILD)/results.jsonl docs/images/side-by-side.png
 
 clean:
 	rm -rf $(BUILD) build-*

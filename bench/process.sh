@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
-# Whole-process figures of zylgrid (docs/PERFORMANCE.md):
-#   1. one CGI request (`zylgrid cgi`, process start to last byte) for page 1
-#      (40 rows) of a 10,000-row and of a 1,000,000-row SQLite table, beside
-#      the floor program bench_floor, with hyperfine;
-#   2. `zylgrid serve` and `zylgrid fcgi` (behind lighttpd) under wrk on
-#      loopback at 1, 8 and 32 connections, page 1 of the 10,000-row table;
-#   3. `zylgrid serve` with and without the count cache, page 1 of the
-#      1,000,000-row table.
-# Every figure carries the 1-minute load average taken just before it.
-# Exits 1 when a request failed (non-2xx answer or socket error).
+# Whole-process figures of zylgrid (docs/PERFORMANCE.md), side by side in one
+# run. Sections (SECTIONS picks some, in this order):
+#   cgi     one CGI request, process start to last byte, under hyperfine: the
+#           PHP 8 + PDO page bench/peer.php, the floor bench_floor (the same
+#           count and page statements, as many bytes as zylgrid's page) and
+#           `zylgrid cgi`, for 10,000 rows at 40 and 500 rows per page (page
+#           1), 1,000,000 rows at 40 per page (page 1) and at 500 (last page);
+#   start   process start: `zylgrid cgi` answering a missing configuration,
+#           beside the floor printing its usage;
+#   serve   `zylgrid serve`, page 1 of the 10,000-row table: server CPU per
+#           request over keep-alive HTTP (40 and 500 rows per page), then wrk
+#           at 8 connections;
+#   fcgi    `zylgrid fcgi` (two processes behind lighttpd) under wrk at 1, 8
+#           and 32 connections;
+#   counts  `zylgrid serve` with and without the count cache, 1,000,000 rows.
+# ZYLGRID_OLD names a second zylgrid (e.g. a build of an older commit) that
+# runs beside the new one in the cgi, start and serve sections.
+# Every figure carries the 1-minute load average taken just before it. The
+# figures also go to $RESULTS (JSON lines) for bench/chart.py. Exits 1 when
+# a request failed (non-2xx answer or socket error).
 #
-#   bench/process.sh                 BUILD=build DURATION=10s RUNS=100
+#   bench/process.sh      BUILD=build DURATION=10s RUNS=20 ZYLGRID_OLD= RESULTS=
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,21 +28,30 @@ build=${BUILD:-$root/build}
 [[ "$build" = /* ]] || build=$root/$build
 zylgrid=$build/apps/zylgrid/zylgrid
 floor=$build/bench/bench_floor
+peer=$root/bench/peer.php
+old=${ZYLGRID_OLD:-}
 work=${ZYL_BENCH_DIR:-/tmp/zylhg_bench_process}
+results=${RESULTS:-$work/results.jsonl}
 duration=${DURATION:-10s}
-runs=${RUNS:-100}
+runs=${RUNS:-20}
 port=${PORT:-18431}
+sections=${SECTIONS:-cgi start serve fcgi counts}
 
-for tool in hyperfine wrk sqlite3 curl python3; do
+for tool in hyperfine wrk sqlite3 curl python3 php; do
   command -v "$tool" >/dev/null || {
     echo "process.sh: $tool is missing (scripts/install-deps bench)" >&2
     exit 2
   }
 done
-for program in "$zylgrid" "$floor"; do
+for program in "$zylgrid" "$floor" ${old:+"$old"}; do
   [[ -x "$program" ]] || { echo "process.sh: build $program first" >&2; exit 2; }
 done
+php -r 'exit(in_array("sqlite", PDO::getAvailableDrivers()) ? 0 : 1);' || {
+  echo "process.sh: PHP has no PDO SQLite driver (scripts/install-deps bench)" >&2
+  exit 2
+}
 mkdir -p "$work/tmp"
+: >"$results"
 failed=0
 pids=()
 cleanup() {
@@ -42,6 +61,7 @@ cleanup() {
 trap cleanup EXIT
 
 load() { cut -d' ' -f1 /proc/loadavg; }
+want() { [[ " $sections " == *" $1 "* ]]; }
 
 # The Orders table of bench/read_page.cpp: 10 mixed columns, N rows.
 make_db() {
@@ -70,58 +90,94 @@ COMMIT;
 SQL
 }
 
+# site TABLE ROWS: the site configuration of one grid over orders$TABLE.db.
 site() {
-  local name=$1 db=$2
-  cat >"$work/$name.ini" <<INI
-[Orders]
-Source=sqlite:$db
-Table=Orders
-RowsPerPage=40
-INI
-  echo "$work/$name.ini"
+  local file=$work/site$1-$2.ini
+  printf '[Orders]\nSource=sqlite:%s\nTable=Orders\nRowsPerPage=%s\n' "$work/orders$1.db" "$2" >"$file"
+  echo "$file"
 }
 
 make_db "$work/orders10k.db" 10000
 make_db "$work/orders1m.db" 1000000
-site10k=$(site site10k "$work/orders10k.db")
-site1m=$(site site1m "$work/orders1m.db")
 
-echo "## Whole CGI request (hyperfine, $runs runs)"
-echo
-echo "| table | zylgrid cgi | floor | ratio | bytes | load |"
-echo "|---|---|---|---|---|---|"
-for table in 10k 1m; do
-  config=$work/site$table.ini
-  db=$work/orders$table.db
-  bytes=$(env -i GATEWAY_INTERFACE=CGI/1.1 REQUEST_METHOD=GET QUERY_STRING= SCRIPT_NAME=/grid.cgi \
-          ZYLGRID_CONFIG="$config" TMPDIR="$work/tmp" "$zylgrid" cgi | wc -c)
+# One CGI request of `zylgrid cgi` with the environment a web server sets.
+cgi_env() {
+  env -i GATEWAY_INTERFACE=CGI/1.1 REQUEST_METHOD=GET "QUERY_STRING=$2" SCRIPT_NAME=/grid.cgi \
+    ZYLGRID_CONFIG="$1" TMPDIR="$work/tmp" "${@:3}"
+}
+
+# summarize JSON SECTION LABEL LOAD NAME... : one table row (median ± stddev
+# per command, then zylgrid / PHP and zylgrid / floor) and one results line.
+summarize() {
+  python3 - "$results" "$@" <<'PY'
+import json, sys
+out, path, section, label, load, *names = sys.argv[1:]
+runs = json.load(open(path))["results"]
+ms = {n: r["median"] * 1e3 for n, r in zip(names, runs)}
+sd = {n: r["stddev"] * 1e3 for n, r in zip(names, runs)}
+cells = ["%.2f ± %.2f ms" % (ms[n], sd[n]) for n in names]
+ratios = []
+for peer in ("php", "floor"):
+    if peer in ms:
+        ratios.append("%.2f" % (ms["zylgrid"] / ms[peer]))
+print("| %s | %s | %s | %s |" % (label, " | ".join(cells), " | ".join(ratios), load))
+with open(out, "a") as f:
+    f.write(json.dumps({"section": section, "case": label, "load": float(load),
+                        "median_ms": ms, "stddev_ms": sd}) + "\n")
+PY
+}
+
+if want cgi; then
+  echo "## One CGI request side by side (hyperfine, $runs runs, median ± stddev)"
+  echo
+  header="| case | PHP 8 + PDO | floor | zylgrid cgi |"
+  rule="|---|---|---|---|"
+  [[ -n $old ]] && { header+=" old zylgrid cgi |"; rule+="---|"; }
+  echo "$header zylgrid / PHP | zylgrid / floor | load |"
+  echo "$rule---|---|---|"
+  # table, rows per page, page ("last" or a number), the grid's query, label
+  for spec in "10k 40 1 - 10k rows, 40 per page, page 1" \
+              "10k 500 1 - 10k rows, 500 per page, page 1" \
+              "1m 40 1 - 1M rows, 40 per page, page 1" \
+              "1m 500 last GName=Orders&GPage=1&GRPP=500&GLAST.x=1&GLAST.y=1 1M rows, 500 per page, last page"; do
+    read -r table rpp page query label <<<"$spec"
+    [[ $query == - ]] && query=
+    config=$(site "$table" "$rpp")
+    db=$work/orders$table.db
+    bytes=$(cgi_env "$config" "$query" "$zylgrid" cgi | wc -c)
+    phpBytes=$(php "$peer" "$db" Orders Id "$page" "$rpp" | wc -c)
+    commands=("php $peer $db Orders Id $page $rpp" "$floor $db Orders Id $page $rpp $bytes"
+              "$zylgrid cgi")
+    names=(php floor zylgrid)
+    if [[ -n $old ]]; then commands+=("$old cgi"); names+=(old); fi
+    json=$work/cgi-$table-$rpp-$page.json
+    l=$(load)
+    cgi_env "$config" "$query" hyperfine -N --style none --warmup 3 --runs "$runs" \
+      --export-json "$json" "${commands[@]}" >/dev/null
+    summarize "$json" cgi "$label ($bytes bytes; PHP $phpBytes)" "$l" "${names[@]}"
+  done
+  echo
+fi
+
+if want start; then
+  echo "## Process start (hyperfine, $((runs * 5)) runs)"
+  echo
+  echo "\`zylgrid cgi\` answering a missing configuration (a 500 page), beside the floor"
+  echo "printing its usage (a C++ program with SQLite)."
+  echo
+  commands=("$floor" "$zylgrid cgi")
+  names=(floor zylgrid)
+  if [[ -n $old ]]; then commands+=("$old cgi"); names+=(old); fi
+  header="| case | floor | zylgrid cgi |"
+  [[ -n $old ]] && header+=" old zylgrid cgi |"
+  echo "$header zylgrid / floor | load |"
+  echo "|---|---|---|$([[ -n $old ]] && echo -n '---|')---|---|"
   l=$(load)
-  GATEWAY_INTERFACE=CGI/1.1 REQUEST_METHOD=GET QUERY_STRING= SCRIPT_NAME=/grid.cgi \
-  ZYLGRID_CONFIG="$config" TMPDIR="$work/tmp" \
-    hyperfine -N --style none --warmup 5 --runs "$runs" --export-json "$work/cgi$table.json" \
-      "$zylgrid cgi" "$floor $db Orders 0 40 $bytes" >/dev/null
-  python3 - "$work/cgi$table.json" "$table" "$bytes" "$l" <<'PY'
-import json, sys
-r = json.load(open(sys.argv[1]))["results"]
-z, f = r[0], r[1]
-ms = lambda x: "%.2f ± %.2f ms" % (x["median"] * 1e3, x["stddev"] * 1e3)
-print("| %s | %s | %s | %.2fx | %s | %s |" % (sys.argv[2], ms(z), ms(f),
-      z["median"] / f["median"], sys.argv[3], sys.argv[4]))
-PY
-done
-# Process start alone: `zylgrid help` (loads the program and its shared
-# libraries, does nothing) against the floor printing its usage.
-l=$(load)
-hyperfine -N -i --style none --warmup 5 --runs "$runs" --export-json "$work/start.json" \
-  "$zylgrid help" "$floor" >/dev/null 2>&1
-python3 - "$work/start.json" "$l" <<'PY'
-import json, sys
-r = json.load(open(sys.argv[1]))["results"]
-ms = lambda x: "%.2f ± %.2f ms" % (x["median"] * 1e3, x["stddev"] * 1e3)
-print("| start only (`zylgrid help` / floor usage) | %s | %s | %.2fx | | %s |"
-      % (ms(r[0]), ms(r[1]), r[0]["median"] / r[1]["median"], sys.argv[2]))
-PY
-echo
+  cgi_env "$work/missing.ini" "" hyperfine -N -i --style none --warmup 20 --runs $((runs * 5)) \
+    --export-json "$work/start.json" "${commands[@]}" >/dev/null 2>&1
+  summarize "$work/start.json" start "process start" "$l" "${names[@]}"
+  echo
+fi
 
 wait_up() {
   for _ in $(seq 100); do
@@ -153,10 +209,11 @@ load_run() {
   echo "$rps" >"$work/last_rps"
 }
 
+# start_serve PROGRAM CONFIG PORT [FLAGS...]
 start_serve() {
-  local config=$1 p=$2
-  shift 2
-  "$zylgrid" serve --config "$config" --port "$p" "$@" >"$work/serve.log" 2>&1 &
+  local program=$1 config=$2 p=$3
+  shift 3
+  "$program" serve --config "$config" --port "$p" "$@" >"$work/serve.log" 2>&1 &
   pids+=($!)
   wait_up "$p"
 }
@@ -168,24 +225,84 @@ stop_last() {
   unset 'pids[-1]'
 }
 
-echo "## Under load (wrk, $duration per row, page 1 of 40 rows)"
-echo
-echo "| host, table | connections | requests/s | p50 | p90 | p99 | non-2xx | socket errors | load |"
-echo "|---|---|---|---|---|---|---|---|---|"
-start_serve "$site10k" "$port"
-for c in 1 8 32; do load_run "serve, 10k" "$c" "http://127.0.0.1:$port/"; done
-stop_last
+# CPU time the server spends per request (its utime + stime over N requests
+# on one keep-alive connection, after 20 unmeasured ones): hardly touched by
+# other load on the machine.
+cpu_per_request() {
+  local pid=$1 p=$2 n=${3:-200}
+  python3 - "$pid" "$p" "$n" <<'PY'
+import http.client, os, sys
+pid, port, n = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+def cpu():
+    fields = open("/proc/%s/stat" % pid).read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+connection = http.client.HTTPConnection("127.0.0.1", port)
+def ask(count):
+    for _ in range(count):
+        connection.request("GET", "/")
+        answer = connection.getresponse()
+        answer.read()
+        if answer.status != 200:
+            sys.exit("process.sh: the server answered %d" % answer.status)
+ask(20)
+t0 = cpu()
+ask(n)
+print("%.2f" % ((cpu() - t0) * 1000.0 / n))
+PY
+}
+
+if want serve; then
+  echo "## serve: page 1 of the 10,000-row table"
+  echo
+  programs=("$zylgrid")
+  [[ -n $old ]] && programs+=("$old")
+  echo "| program | server CPU per request, 40 rows | 500 rows | load |"
+  echo "|---|---|---|---|"
+  for program in "${programs[@]}"; do
+    name=zylgrid
+    [[ $program == "$old" ]] && name=old
+    declare -A cpu=()
+    l=$(load)
+    for rpp in 40 500; do
+      start_serve "$program" "$(site 10k "$rpp")" "$port"
+      cpu[$rpp]=$(cpu_per_request "${pids[-1]}" "$port")
+      stop_last
+    done
+    echo "| $name ($program) | ${cpu[40]} ms | ${cpu[500]} ms | $l |"
+    echo "{\"section\": \"serve-cpu\", \"program\": \"$name\", \"load\": $l, \"cpu_ms\": {\"40\": ${cpu[40]}, \"500\": ${cpu[500]}}}" >>"$results"
+  done
+  echo
+  echo "| program, rows per page | connections | requests/s | p50 | p90 | p99 | non-2xx | socket errors | load |"
+  echo "|---|---|---|---|---|---|---|---|---|"
+  for rpp in 40 500; do
+    for program in "${programs[@]}"; do
+      name=zylgrid
+      [[ $program == "$old" ]] && name=old
+      start_serve "$program" "$(site 10k "$rpp")" "$port"
+      load_run "$name, $rpp" 8 "http://127.0.0.1:$port/"
+      echo "{\"section\": \"serve-wrk\", \"program\": \"$name\", \"rows\": $rpp, \"rps\": $(cat "$work/last_rps")}" >>"$results"
+      stop_last
+    done
+  done
+  echo
+fi
 
 # FastCGI: two zylgrid fcgi processes behind lighttpd's mod_fastcgi.
-if command -v lighttpd >/dev/null; then
-  fport=$((port + 1))
-  mkdir -p "$work/www"
-  for i in 1 2; do
-    rm -f "$work/fcgi$i.sock"
-    "$zylgrid" fcgi --config "$site10k" --socket "$work/fcgi$i.sock" >"$work/fcgi$i.log" 2>&1 &
-    pids+=($!)
-  done
-  cat >"$work/lighttpd.conf" <<CONF
+if want fcgi; then
+  echo "## fcgi under load (wrk, $duration per row, page 1 of 40 rows of the 10,000-row table)"
+  echo
+  echo "| host | connections | requests/s | p50 | p90 | p99 | non-2xx | socket errors | load |"
+  echo "|---|---|---|---|---|---|---|---|---|"
+  if command -v lighttpd >/dev/null; then
+    fport=$((port + 1))
+    site10k=$(site 10k 40)
+    mkdir -p "$work/www"
+    for i in 1 2; do
+      rm -f "$work/fcgi$i.sock"
+      "$zylgrid" fcgi --config "$site10k" --socket "$work/fcgi$i.sock" >"$work/fcgi$i.log" 2>&1 &
+      pids+=($!)
+    done
+    cat >"$work/lighttpd.conf" <<CONF
 server.modules = ("mod_fastcgi")
 server.document-root = "$work/www"
 server.bind = "127.0.0.1"
@@ -196,59 +313,49 @@ fastcgi.server = ("/" => (
   ("socket" => "$work/fcgi1.sock", "check-local" => "disable"),
   ("socket" => "$work/fcgi2.sock", "check-local" => "disable")))
 CONF
-  for _ in $(seq 50); do [[ -S "$work/fcgi1.sock" && -S "$work/fcgi2.sock" ]] && break; sleep 0.1; done
-  lighttpd -D -f "$work/lighttpd.conf" &
-  pids+=($!)
-  wait_up "$fport"
-  for c in 1 8 32; do load_run "fcgi (2 processes) + lighttpd, 10k" "$c" "http://127.0.0.1:$fport/"; done
-  cleanup
-  pids=()
-else
-  echo "| fcgi: lighttpd is not installed, skipped | | | | | | | | |"
+    for _ in $(seq 50); do [[ -S "$work/fcgi1.sock" && -S "$work/fcgi2.sock" ]] && break; sleep 0.1; done
+    lighttpd -D -f "$work/lighttpd.conf" &
+    pids+=($!)
+    wait_up "$fport"
+    for c in 1 8 32; do load_run "fcgi (2 processes) + lighttpd" "$c" "http://127.0.0.1:$fport/"; done
+    cleanup
+    pids=()
+  else
+    echo "| fcgi: lighttpd is not installed, skipped | | | | | | | | |"
+  fi
+  echo
 fi
-echo
 
-# CPU time the server spends per request (its utime + stime over N
-# sequential requests): hardly touched by other load on the machine.
-cpu_per_request() {
-  local pid=$1 p=$2 n=${3:-20} t0 t1
-  t0=$(awk '{print $14 + $15}' "/proc/$pid/stat")
-  for _ in $(seq "$n"); do curl -fsS -o /dev/null "http://127.0.0.1:$p/"; done
-  t1=$(awk '{print $14 + $15}' "/proc/$pid/stat")
-  python3 -c "import os, sys; print('%.1f' % ((int(sys.argv[2]) - int(sys.argv[1])) * 1000.0 / os.sysconf('SC_CLK_TCK') / int(sys.argv[3])))" "$t0" "$t1" "$n"
-}
-
-echo "## Count cache (serve, page 1 of the 1,000,000-row table, 8 connections)"
-echo
-echo "| serve | connections | requests/s | p50 | p90 | p99 | non-2xx | socket errors | load |"
-echo "|---|---|---|---|---|---|---|---|---|"
-declare -A rps cpu
-for mode in on off; do
-  flags=()
-  [[ $mode == off ]] && flags=(--no-count-cache)
-  start_serve "$site1m" "$port" "${flags[@]}"
-  cpu[$mode]=$(cpu_per_request "${pids[-1]}" "$port")
-  load_run "count cache $mode" 8 "http://127.0.0.1:$port/"
-  rps[$mode]=$(cat "$work/last_rps")
-  stop_last
-done
-echo
-echo "Server CPU per request (20 sequential requests): cache on ${cpu[on]} ms, off ${cpu[off]} ms."
-python3 -c "import sys; print('Count cache: %.1fx the requests/s, %.1fx less CPU per request.' % (float(sys.argv[1]) / float(sys.argv[2]), float(sys.argv[4]) / float(sys.argv[3])))" "${rps[on]}" "${rps[off]}" "${cpu[on]}" "${cpu[off]}"
-
-# The same with 1000 rows per page: the toolbars' page lists (one option per
-# page, twice) shrink from 50,000 to 2,000 lines, so the count weighs more.
-site1mw=$work/site1m-1000.ini
-sed 's/^RowsPerPage=40$/RowsPerPage=1000/' "$site1m" >"$site1mw"
-for mode in on off; do
-  flags=()
-  [[ $mode == off ]] && flags=(--no-count-cache)
-  start_serve "$site1mw" "$port" "${flags[@]}"
-  cpu[$mode]=$(cpu_per_request "${pids[-1]}" "$port")
-  stop_last
-done
-echo "With RowsPerPage=1000: server CPU per request, cache on ${cpu[on]} ms, off ${cpu[off]} ms ($(python3 -c "import sys; print('%.1f' % (float(sys.argv[2]) / float(sys.argv[1])))" "${cpu[on]}" "${cpu[off]}")x)."
-echo
+if want counts; then
+  echo "## Count cache (serve, page 1 of the 1,000,000-row table, 8 connections)"
+  echo
+  echo "| serve | connections | requests/s | p50 | p90 | p99 | non-2xx | socket errors | load |"
+  echo "|---|---|---|---|---|---|---|---|---|"
+  declare -A rps cpu
+  for rpp in 40 1000; do
+    for mode in on off; do
+      flags=()
+      [[ $mode == off ]] && flags=(--no-count-cache)
+      start_serve "$zylgrid" "$(site 1m "$rpp")" "$port" "${flags[@]}"
+      cpu[$mode]=$(cpu_per_request "${pids[-1]}" "$port" 20)
+      if [[ $rpp == 40 ]]; then
+        load_run "count cache $mode" 8 "http://127.0.0.1:$port/"
+        rps[$mode]=$(cat "$work/last_rps")
+      fi
+      stop_last
+    done
+    if [[ $rpp == 40 ]]; then
+      echo
+      echo "Server CPU per request (20 requests): cache on ${cpu[on]} ms, off ${cpu[off]} ms."
+      python3 -c "import sys; print('Count cache: %.1fx the requests/s, %.1fx less CPU per request.' % (float(sys.argv[1]) / float(sys.argv[2]), float(sys.argv[4]) / float(sys.argv[3])))" "${rps[on]}" "${rps[off]}" "${cpu[on]}" "${cpu[off]}"
+    else
+      # With 1000 rows per page the toolbars' page lists (one option per
+      # page, twice) shrink from 50,000 to 2,000 lines, so the count weighs more.
+      echo "With RowsPerPage=1000: server CPU per request, cache on ${cpu[on]} ms, off ${cpu[off]} ms."
+    fi
+  done
+  echo
+fi
 
 if [[ $failed != 0 ]]; then
   echo "process.sh: some requests failed (see the non-2xx and socket error columns)" >&2

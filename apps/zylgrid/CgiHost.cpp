@@ -16,9 +16,7 @@ int RunCgi(const std::string& configFile, const std::string& executable) {
   SiteConfig config;
   std::unique_ptr<PageBuilder> builder;
   try {
-    config = LoadSiteConfig(FindConfigFile(configFile, executable));
-    if (config.imagesDir.empty()) config.imagesDir = DefaultImagesDir(executable);
-    CheckSources(config);
+    config = LoadCheckedSite(configFile, executable);
     // The builder opens the update lock store, which may fail as well.
     builder = std::make_unique<PageBuilder>(
         config, [](const std::string& line) { LogLine("zylgrid: " + line); });

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "apps/zylgrid/GridSources.h"
-#include "apps/zylgrid/HttpServer.h"
+#include "apps/zylgrid/Process.h"
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"

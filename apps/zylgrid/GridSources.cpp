@@ -161,4 +161,11 @@ void CheckSources(const SiteConfig& config) {
   }
 }
 
+SiteConfig LoadCheckedSite(const std::string& configFile, const std::string& program) {
+  SiteConfig config = LoadSiteConfig(FindConfigFile(configFile, program));
+  if (config.imagesDir.empty()) config.imagesDir = DefaultImagesDir(program);
+  CheckSources(config);
+  return config;
+}
+
 }  // namespace zylgrid

@@ -47,4 +47,9 @@ zyl::TVariant MasterKeyValue(zyl::TZylHTMLGrid& master, const std::string& colum
 // must not be empty. Raises ConfigError naming file, section and key.
 void CheckSources(const SiteConfig& config);
 
+// The site of a mode: the configuration file FindConfigFile names (after
+// `program`, the running program), ImagesDir defaulted to DefaultImagesDir,
+// every source checked. Raises ConfigError (zyl::Exception from a source).
+SiteConfig LoadCheckedSite(const std::string& configFile, const std::string& program);
+
 }  // namespace zylgrid

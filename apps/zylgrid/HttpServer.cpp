@@ -1,7 +1,6 @@
 #include "apps/zylgrid/HttpServer.h"
 
 #include <httplib.h>
-#include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
 
@@ -15,6 +14,7 @@
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
+#include "apps/zylgrid/Process.h"
 #include "datasets/SQLiteCountCache.h"
 #include "platform/Stream.h"
 #include "request/RequestChannel.h"
@@ -73,12 +73,6 @@ void Answer(const PageBuilder& builder, const httplib::Request& req, std::string
 }
 
 }  // namespace
-
-void KeepHeapForRequests() {
-  mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
-  mallopt(M_TRIM_THRESHOLD, 16 * 1024 * 1024);
-  mallopt(M_TOP_PAD, 4 * 1024 * 1024);
-}
 
 int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   KeepHeapForRequests();

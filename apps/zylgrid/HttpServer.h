@@ -17,11 +17,6 @@ struct ServerSettings {
   bool countCache = true;  // keep SQLite record counts while the data is unchanged
 };
 
-// Tunes the allocator of a long-lived host: pages of large tables take
-// megabytes, which the C library would otherwise return to the system (and
-// fault in again) on every request. Keeps up to 16 MiB per arena.
-void KeepHeapForRequests();
-
 // Serves until SIGINT or SIGTERM; returns the exit status (0 after a clean
 // stop, 1 when the address cannot be bound).
 int RunHttpServer(const SiteConfig& config, const ServerSettings& settings);

@@ -1,0 +1,32 @@
+#include "apps/zylgrid/Process.h"
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+
+namespace zylgrid {
+
+void KeepHeapForRequests() {
+  mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 16 * 1024 * 1024);
+  mallopt(M_TOP_PAD, 4 * 1024 * 1024);
+}
+
+int ExecServeProgram(const std::string& program, char** argv) {
+  const std::string serve = (std::filesystem::path(program).parent_path() / kServeProgram).string();
+  if (::setenv(kProgramVariable, program.c_str(), 1) != 0) {
+    std::cerr << "zylgrid: cannot set " << kProgramVariable << ": " << std::strerror(errno) << "\n";
+    return 1;
+  }
+  ::execv(serve.c_str(), argv);
+  std::cerr << "zylgrid: cannot start " << serve
+            << " (the HTTP modes live there): " << std::strerror(errno) << "\n";
+  return 1;
+}
+
+}  // namespace zylgrid
