@@ -42,7 +42,7 @@ bench:
 	  [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; \
 	done
 	@BUILD=$(BENCH_BUILD) RESULTS=$(BENCH_BUILD)/results.jsonl bench/process.sh
-	@python3 bench/chart.py $(BENCH_BUILD)/results.jsonl docs/images/side-by-side.png
+	@bench/chart.py $(BENCH_BUILD)/results.jsonl docs/images/side-by-side.png
 
 clean:
 	rm -rf $(BUILD) build-*

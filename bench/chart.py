@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Draws the side-by-side chart of docs/PERFORMANCE.md from the results of
 bench/process.sh (JSON lines): one panel per CGI case and one for the process
 start, a bar per program (PHP 8 + PDO, the floor, zylgrid, and the old
@@ -7,7 +7,7 @@ then the server CPU per request of `zylgrid serve` when the run measured it.
 
     bench/chart.py RESULTS.jsonl docs/images/side-by-side.png
 
-Needs Debian's python3-matplotlib (scripts/install-deps bench).
+Needs Debian's python3-matplotlib (scripts/install-deps bench), hence Debian's python3.
 """
 import json
 import sys
@@ -32,7 +32,9 @@ def bars(axis, values, errors, unit):
     top = max(values[n] + errors.get(n, 0) for n in names)
     axis.set_ylim(0, top * 1.18)
     for x, n in zip(xs, names):
-        axis.text(x, values[n] + top * 0.02, "%.1f" % values[n], ha="center", fontsize=8)
+        axis.text(x, values[n] + errors.get(n, 0) + top * 0.02,
+                  ("%.2f" if values[n] < 10 else "%.1f") % values[n],
+                  ha="center", fontsize=8)
     axis.set_ylabel(unit, fontsize=8)
     axis.tick_params(axis="y", labelsize=8)
 
