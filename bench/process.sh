@@ -177,6 +177,32 @@ if want start; then
     --export-json "$work/start.json" "${commands[@]}" >/dev/null 2>&1
   summarize "$work/start.json" start "process start" "$l" "${names[@]}"
   echo
+  # The same starts interleaved (one of each per round), so that a shared
+  # machine's changing load falls on every program alike; the fastest
+  # tenth is the closest to a quiet machine's figure.
+  echo "Interleaved, $((runs * 20)) rounds: minimum, 10th percentile and median wall time."
+  echo
+  python3 - "$((runs * 20))" "$work/missing.ini" "${commands[@]}" <<'PY'
+import os, statistics, sys, time
+rounds, config, commands = int(sys.argv[1]), sys.argv[2], [c.split() for c in sys.argv[3:]]
+env = {"GATEWAY_INTERFACE": "CGI/1.1", "REQUEST_METHOD": "GET", "ZYLGRID_CONFIG": config}
+null = os.open(os.devnull, os.O_WRONLY)
+quiet = [(os.POSIX_SPAWN_DUP2, null, 1), (os.POSIX_SPAWN_DUP2, null, 2)]
+times = [[] for _ in commands]
+for round in range(rounds + 10):
+    for command, spent in zip(commands, times):
+        start = time.perf_counter()
+        os.waitpid(os.posix_spawn(command[0], command, env, file_actions=quiet), 0)
+        if round >= 10:
+            spent.append((time.perf_counter() - start) * 1e3)
+print("| program | minimum | 10th percentile | median |")
+print("|---|---|---|---|")
+for command, spent in zip(commands, times):
+    spent.sort()
+    print("| %s | %.2f ms | %.2f ms | %.2f ms |" % (" ".join(command), spent[0],
+          spent[len(spent) // 10], statistics.median(spent)))
+PY
+  echo
 fi
 
 wait_up() {
