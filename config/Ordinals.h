@@ -4,7 +4,7 @@
 #pragma once
 
 #include "datasets/FieldType.h"
-#include "grid/GridTypes.h"
+#include "model/GridTypes.h"
 
 namespace zyl::config {
 

@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "grid/GridTypes.h"
+#include "model/GridTypes.h"
 
 namespace zyl {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "edit/TextFileLock.h"
-#include "grid/GridTypes.h"
+#include "model/GridTypes.h"
 
 namespace zyl {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/GridTypes.h"
+#include "model/GridTypes.h"
 
 namespace zyl {
 class TZylHTMLGrid;

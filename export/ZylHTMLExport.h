@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "grid/GridTypes.h"
+#include "model/GridTypes.h"
 
 namespace zyl {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "datasets/FieldType.h"
-#include "grid/GridTypes.h"
+#include "model/GridTypes.h"
 #include "grid/ZylGlyph.h"
 #include "platform/Color.h"
 #include "platform/Font.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "grid/GridTypes.h"
+#include "model/GridTypes.h"
 #include "platform/Object.h"
 
 namespace zyl {

@@ -4,10 +4,10 @@
 // when any of them is destroyed.
 //
 // This header is the component's whole public face. Its work lives in the
-// subsystem folders: structure editing and in-grid sorting in grid/,
-// rendering in render/, request handling in request/, reading data, text
-// files and summary rows in data/, editing in edit/, downloads in
-// request/ and export/, configuration files in config/.
+// folders above grid/: reading data, text files and summary rows in data/,
+// editing in edit/, rendering in render/, configuration files in config/,
+// parameters, default actions and downloads in actions/ (over request/ and
+// export/); structure editing and in-grid sorting stay in grid/.
 #pragma once
 
 #include <memory>
@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "datasets/DataSet.h"
-#include "grid/GridTypes.h"
+#include "model/GridTypes.h"
 #include "grid/ZylColumn.h"
 #include "grid/ZylField.h"
 #include "grid/ZylGlyph.h"

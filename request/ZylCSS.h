@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-#include "grid/GridTypes.h"
+#include "model/GridTypes.h"
 #include "platform/Component.h"
 #include "platform/Font.h"
 #include "platform/StringList.h"
