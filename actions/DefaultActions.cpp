@@ -46,8 +46,8 @@ int SourceRecordCount(const TZylHTMLGrid& grid) {
 }  // namespace
 
 bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
-  const bool textSource = !fileName_.empty();
-  if (!textSource && dataset_ == nullptr) return true;
+  const bool textSource = !links_.fileName.empty();
+  if (!textSource && links_.dataset == nullptr) return true;
 
   auto before = [&] {
     if (OnBeforeDoDefaultAction) OnBeforeDoDefaultAction(this, action);
@@ -57,7 +57,7 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
   };
   auto load = [&] {
     if (textSource) {
-      SetFileName(fileName_);
+      SetFileName(links_.fileName);
     } else {
       ReadValues();
     }
@@ -66,16 +66,16 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
   auto movePage = [&] {
     before();
     load();
-    SetRecNo(paging::ClampToInt(paging::FirstRecordOfPage(page_, rowsPerPage_)));
+    SetRecNo(paging::ClampToInt(paging::FirstRecordOfPage(paging_.page, paging_.rowsPerPage)));
     after();
   };
   // An edit refused for want of the page's lock: the page shows why. A
   // detail grid shows the message in its own error box, or the visitor's
   // edit would vanish without a word.
   auto refuse = [&] {
-    if (css_ != nullptr && GetEditMode()) {
-      if (masterGrid_ != nullptr) css_->SetErrorText(textUpdateError_);
-      showErrorBox_ = true;
+    if (links_.css != nullptr && GetEditMode()) {
+      if (links_.masterGrid != nullptr) links_.css->SetErrorText(texts_.textUpdateError);
+      editing_.showErrorBox = true;
     }
     load();
   };
@@ -95,11 +95,11 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
       after();
       break;
     case TGridAction::gaPreviousPage:
-      SetPage(page_ - 1);
+      SetPage(paging_.page - 1);
       movePage();
       break;
     case TGridAction::gaNextPage:
-      if (page_ < INT_MAX) SetPage(page_ + 1);
+      if (paging_.page < INT_MAX) SetPage(paging_.page + 1);
       movePage();
       break;
     case TGridAction::gaLastPage: {
@@ -107,7 +107,7 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
       // it yet, and the stored total would then be 0.
       int records = SourceRecordCount(*this);
       if (records >= 0) {
-        int size = paging::PageSize(rowsPerPage_, records, maxRows_);
+        int size = paging::PageSize(paging_.rowsPerPage, records, paging_.maxRows);
         SetPage(size > 0 ? paging::ClampToInt((static_cast<long long>(records) + size - 1) / size)
                          : 1);
       } else {
@@ -125,17 +125,17 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
     case TGridAction::gaUpdateData:
       before();
       if (textSource) {
-        edit::TextFileLock lock(fileName_);
+        edit::TextFileLock lock(links_.fileName);
         if (!CanUpdate()) {
           refuse();
-        } else if (addPending_) {
+        } else if (editing_.addPending) {
           AddTextRecord();
         } else {
           UpdateTextFile();
         }
       } else if (!CanUpdate()) {
         refuse();
-      } else if (addPending_) {
+      } else if (editing_.addPending) {
         AddDBRecord();
       } else {
         UpdateDatabase();
@@ -145,7 +145,7 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
     case TGridAction::gaDeleteCurrent:
       before();
       if (textSource) {
-        edit::TextFileLock lock(fileName_);
+        edit::TextFileLock lock(links_.fileName);
         if (!CanUpdate()) {
           refuse();
         } else {
@@ -164,9 +164,9 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
 
 // The save click: the export in a temporary file, sent as the response.
 void TZylHTMLGrid::SendDownload() {
-  std::string fileName = header_.empty() ? GetName() : header_;
+  std::string fileName = look_.header.empty() ? GetName() : look_.header;
   const char* contentType = "application/octet-stream";
-  switch (saveAsType_) {
+  switch (look_.saveAsType) {
     case TExportType::TabbedText: contentType = "text/plain"; fileName += ".txt"; break;
     case TExportType::Excel: contentType = "application/x-msexcel"; fileName += ".xls"; break;
     case TExportType::Access: contentType = "application/msaccess"; fileName += ".mdb"; break;
@@ -179,7 +179,7 @@ void TZylHTMLGrid::SendDownload() {
     ~Remove() { DeleteFile(name); }
   } remove{temp};
   TFileStream stream(temp, TFileStream::Mode::fmCreate);
-  SaveAs(saveAsType_, stream);
+  SaveAs(look_.saveAsType, stream);
   SendFile(contentType, stream, fileName);
 }
 

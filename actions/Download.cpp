@@ -60,8 +60,8 @@ void TZylHTMLGrid::SaveAs(TExportType exportType, TStream& stream) {
 
 void TZylHTMLGrid::SendFile(const std::string& contentType, TStream& stream,
                             const std::string& fileName) {
-  if (css_ == nullptr) return;
-  css_->GetRequestChannel().SendDownload(SafeHeaderText(contentType), SafeHeaderText(fileName),
+  if (links_.css == nullptr) return;
+  links_.css->GetRequestChannel().SendDownload(SafeHeaderText(contentType), SafeHeaderText(fileName),
                                          stream);
 }
 

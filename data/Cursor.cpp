@@ -4,23 +4,23 @@
 namespace zyl {
 
 void TZylHTMLGrid::SetRecNo(int recNo) {
-  recNo_ = recNo;
-  if (dataset_ == nullptr || !dataset_->GetActive()) return;
-  int n = dataset_->RecordCount();
-  if (recNo_ > n - 1) recNo_ = n - 1;
-  if (recNo_ < 0) recNo_ = 0;
+  paging_.recNo = recNo;
+  if (links_.dataset == nullptr || !links_.dataset->GetActive()) return;
+  int n = links_.dataset->RecordCount();
+  if (paging_.recNo > n - 1) paging_.recNo = n - 1;
+  if (paging_.recNo < 0) paging_.recNo = 0;
   if (n > 0) {
-    dataset_->First();
-    dataset_->MoveBy(recNo_);
+    links_.dataset->First();
+    links_.dataset->MoveBy(paging_.recNo);
   }
 }
 
 void TZylHTMLGrid::SetFileName(const std::string& fileName) {
-  fileName_ = fileName;
+  links_.fileName = fileName;
   if (fileName.empty()) return;
-  if (dataset_ != nullptr) {
-    RemoveFreeNotification(dataset_);
-    dataset_ = nullptr;
+  if (links_.dataset != nullptr) {
+    RemoveFreeNotification(links_.dataset);
+    links_.dataset = nullptr;
   }
   LoadFromFile(fileName);
 }

@@ -72,7 +72,7 @@ bool TZylHTMLGrid::SortDataset(int aCol, TSortOrder order) {
   // The row-number column names no field: it sorts the page in the grid,
   // which puts the page back in reading order or reverses it. (Reading
   // again would also replace the number column while its own setter runs.)
-  if (showRowNumber_ && aCol == 0 && !columns_.Empty()) {
+  if (look_.showRowNumber && aCol == 0 && !columns_.Empty()) {
     if (order == TSortOrder::soNone) return false;
     SortRows(0, order == TSortOrder::soDescending);
     columns_.Get(0)->StoreSortOrder(order);
@@ -80,9 +80,9 @@ bool TZylHTMLGrid::SortDataset(int aCol, TSortOrder order) {
   }
   // While the dataset carries the key of the read under way, re-applying
   // the sort order starts no second sort and no second read.
-  if (readingDataset_ || dataset_ == nullptr) return false;
-  ApplyDatasetSortKey(*dataset_, DatasetSortKey(columns_.Get(aCol)->GetFieldName(), order));
-  auto keyHandedOver = ValueForScope(readingDataset_, true);
+  if (reading_.readingDataset || links_.dataset == nullptr) return false;
+  ApplyDatasetSortKey(*links_.dataset, DatasetSortKey(columns_.Get(aCol)->GetFieldName(), order));
+  auto keyHandedOver = ValueForScope(reading_.readingDataset, true);
   ReadValues();
   return false;
 }

@@ -82,11 +82,11 @@ void TZylHTMLGrid::PopulatePickList(TDataSet* dataSet, const std::string& fieldI
       if (field->IsNull()) {
         text.clear();  // a null date has no date to format
       } else if (type == TFieldType::ftDate) {
-        text = FormatDateTime(dateFormat_, field->AsDateTime());
+        text = FormatDateTime(look_.dateFormat, field->AsDateTime());
       } else if (type == TFieldType::ftTime) {
-        text = FormatDateTime(timeFormat_, field->AsDateTime());
+        text = FormatDateTime(look_.timeFormat, field->AsDateTime());
       } else if (type == TFieldType::ftDateTime) {
-        text = FormatDateTime(dateTimeFormat_, field->AsDateTime());
+        text = FormatDateTime(look_.dateTimeFormat, field->AsDateTime());
       } else {
         text = field->AsString();
       }

@@ -24,24 +24,24 @@ bool ShowsTimeOnly(TFieldType type, double value) {
 }  // namespace
 
 void TZylHTMLGrid::ReadValues() {
-  if (dataset_ == nullptr || !dataset_->GetActive()) return;
+  if (links_.dataset == nullptr || !links_.dataset->GetActive()) return;
   if (OnBeforeReadData) OnBeforeReadData(this);
-  if (dataset_ == nullptr || !dataset_->GetActive()) return;
-  TDataSet& ds = *dataset_;
+  if (links_.dataset == nullptr || !links_.dataset->GetActive()) return;
+  TDataSet& ds = *links_.dataset;
 
   // The number column goes while the fields are read, so that the data
   // columns start at 0; it comes back afterwards with its sort order.
-  bool numbers = showRowNumber_;
+  bool numbers = look_.showRowNumber;
   TSortOrder numberOrder =
       columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
   if (numbers) SetShowRowNumber(false);
 
   SetRowCount(0);
-  readError_.clear();
-  totalRowCount_ = ds.RecordCount();
-  rowsPerPage_ = paging::PageSize(rowsPerPage_, totalRowCount_, maxRows_);
-  page_ = paging::PullBackPage(page_, rowsPerPage_, totalRowCount_);
-  long long first = paging::FirstRecordOfPage(page_, rowsPerPage_);
+  reading_.readError.clear();
+  paging_.totalRowCount = ds.RecordCount();
+  paging_.rowsPerPage = paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);
+  paging_.page = paging::PullBackPage(paging_.page, paging_.rowsPerPage, paging_.totalRowCount);
+  long long first = paging::FirstRecordOfPage(paging_.page, paging_.rowsPerPage);
 
   // A failing field or record ends the reading; the rows read whole so far
   // stay, a row the failure cut short goes, and the page says it is incomplete.
@@ -54,10 +54,10 @@ void TZylHTMLGrid::ReadValues() {
     // are surplus ones at the end.
     std::vector<int> shown;
     int fieldCount = ds.FieldCount();
-    for (int i = 0; i < fieldCount && i < maxCols_; ++i) {
+    for (int i = 0; i < fieldCount && i < paging_.maxCols; ++i) {
       TFieldType type = ds.GetField(i)->DataType();
-      if ((type == TFieldType::ftBlob && !showBlobs_) ||
-          (type == TFieldType::ftMemo && !showMemos_)) {
+      if ((type == TFieldType::ftBlob && !look_.showBlobs) ||
+          (type == TFieldType::ftMemo && !look_.showMemos)) {
         continue;
       }
       shown.push_back(i);
@@ -78,7 +78,7 @@ void TZylHTMLGrid::ReadValues() {
     // the rows are read, so the page comes in that order at once (unless
     // a dataset sort under way has handed the key over already).
     int sortColumn = GetSortColumn();
-    if (globalSorting_ && sortColumn >= 0 && !readingDataset_) {
+    if (paging_.globalSorting && sortColumn >= 0 && !reading_.readingDataset) {
       TZylColumn* column = columns_.Get(sortColumn);
       try {
         ApplyDatasetSortKey(ds, DatasetSortKey(column->GetFieldName(), column->GetSortOrder()));
@@ -87,8 +87,8 @@ void TZylHTMLGrid::ReadValues() {
       }
     }
     ds.First();
-    if (page_ > 1) ds.MoveBy(paging::ClampToInt(first));
-    for (int i = 0; !ds.Eof() && i < rowsPerPage_; ++i) {
+    if (paging_.page > 1) ds.MoveBy(paging::ClampToInt(first));
+    for (int i = 0; !ds.Eof() && i < paging_.rowsPerPage; ++i) {
       rowComplete = false;
       TZylRow* row = InternalAddRow();
       row->SetRecNo(paging::ClampToInt(first + i));
@@ -98,8 +98,8 @@ void TZylHTMLGrid::ReadValues() {
     }
   } catch (const std::exception& e) {
     if (!rowComplete && rows_.Count() > 0) DeleteRow(rows_.Count() - 1);
-    readError_ = e.what();
-    if (readError_.empty()) readError_ = "the data could not be read";
+    reading_.readError = e.what();
+    if (reading_.readError.empty()) reading_.readError = "the data could not be read";
   }
 
   if (numbers) {
@@ -109,21 +109,21 @@ void TZylHTMLGrid::ReadValues() {
     }
   }
   {
-    auto reading = ValueForScope(readingDataset_, true);
+    auto reading = ValueForScope(reading_.readingDataset, true);
     ApplySettings();
   }
-  int recNo = paging::ClampRecNoToPage(recNo_, page_, rowsPerPage_);
-  recNo_ = recNo;
+  int recNo = paging::ClampRecNoToPage(paging_.recNo, paging_.page, paging_.rowsPerPage);
+  paging_.recNo = recNo;
   if (recNo != -1) SetRecNo(recNo);
   if (OnAfterReadData) OnAfterReadData(this);
 }
 
 void TZylHTMLGrid::PopulateRow(int aRow) {
-  if (dataset_ == nullptr) return;
+  if (links_.dataset == nullptr) return;
   int cols = GetColCount();
   for (int c = 0; c < cols; ++c) {
     TZylColumn* column = columns_.Get(c);
-    TField* field = dataset_->GetField(column->GetFieldIndex());
+    TField* field = links_.dataset->GetField(column->GetFieldIndex());
     TZylField* cell = GetCells(aRow, c);
     TVariant value = field->Value();
     cell->SetVariantValue(value);
@@ -139,13 +139,13 @@ void TZylHTMLGrid::PopulateRow(int aRow) {
       if (!column->GetEditMode()) {
         cell->SetValue(field->AsString());
       } else if (type == TFieldType::ftDate) {
-        cell->SetValue(FormatDateTime(dateFormat_, date));
+        cell->SetValue(FormatDateTime(look_.dateFormat, date));
       } else if (type == TFieldType::ftTime) {
-        cell->SetValue(FormatDateTime(timeFormat_, date));
+        cell->SetValue(FormatDateTime(look_.timeFormat, date));
       } else {
-        cell->SetValue(FormatDateTime(dateTimeFormat_, date));
+        cell->SetValue(FormatDateTime(look_.dateTimeFormat, date));
       }
-      if (ShowsTimeOnly(type, date)) cell->SetValue(FormatDateTime(timeFormat_, date));
+      if (ShowsTimeOnly(type, date)) cell->SetValue(FormatDateTime(look_.timeFormat, date));
     } else if (type == TFieldType::ftBoolean) {
       cell->SetBooleanValue(field->AsBoolean());
       cell->SetValue(field->AsString());
@@ -176,7 +176,7 @@ void TZylHTMLGrid::PopulateCell(int aRow, int aCol, const std::string& value) {
     cell->SetVariantValue(TVariant(value));
     cell->SetDateValue(date);
     cell->SetValue(column->GetEditMode() ? FormatDateTime(pattern, date) : value);
-    if (ShowsTimeOnly(type, date)) cell->SetValue(FormatDateTime(timeFormat_, date));
+    if (ShowsTimeOnly(type, date)) cell->SetValue(FormatDateTime(look_.timeFormat, date));
   } else if (type == TFieldType::ftBoolean) {
     TVariant variant(value);
     bool flag = variant.ToBoolean();
@@ -195,22 +195,22 @@ void TZylHTMLGrid::PopulateCell(int aRow, int aCol, const std::string& value) {
 
 void TZylHTMLGrid::ApplySettings() {
   // Columns added since the settings were last made pick them up.
-  SetShowGlyphs(showGlyphs_);
-  SetShowSelectors(showSelectors_);
-  SetShowBlobs(showBlobs_);
-  SetShowMemos(showMemos_);
+  SetShowGlyphs(look_.showGlyphs);
+  SetShowSelectors(look_.showSelectors);
+  SetShowBlobs(look_.showBlobs);
+  SetShowMemos(look_.showMemos);
   int cols = GetColCount();
-  for (int c = 0; c < fixedCols_ && c < cols; ++c) columns_.Get(c)->SetSelectable(false);
+  for (int c = 0; c < paging_.fixedCols && c < cols; ++c) columns_.Get(c)->SetSelectable(false);
   int sortColumn = GetSortColumn();
   if (sortColumn >= 0) {
     TZylColumn* column = columns_.Get(sortColumn);
     column->SetSortOrder(column->GetSortOrder());
   }
-  if (doMadeSum_) {
+  if (paging_.doMadeSum) {
     CalcSum();
-  } else if (doMadeSA_) {
+  } else if (paging_.doMadeSA) {
     CalcSA();
-  } else if (addingRecord_) {
+  } else if (editing_.addingRecord) {
     AddNew();
   }
   cols = GetColCount();
@@ -223,16 +223,16 @@ void TZylHTMLGrid::ApplySettings() {
 }
 
 int TZylHTMLGrid::GetSlowRecNo() {
-  if (dataset_ == nullptr || !dataset_->GetActive()) return -1;
+  if (links_.dataset == nullptr || !links_.dataset->GetActive()) return -1;
   // Bounded, so that a dataset whose beginning flag never rises cannot
   // keep the loop going.
-  long long limit = static_cast<long long>(dataset_->RecordCount()) + 1;
+  long long limit = static_cast<long long>(links_.dataset->RecordCount()) + 1;
   int k = -1;
-  while (!dataset_->Bof() && k < limit) {
-    dataset_->Prior();
+  while (!links_.dataset->Bof() && k < limit) {
+    links_.dataset->Prior();
     ++k;
   }
-  if (k > 0) dataset_->MoveBy(k);
+  if (k > 0) links_.dataset->MoveBy(k);
   return k;
 }
 

@@ -63,7 +63,7 @@ void TZylHTMLGrid::CalcSA() { AppendSummaryRow(*this, true); }
 
 void TZylHTMLGrid::AddNew() {
   TZylRow* row = AddRow();
-  row->SetColor(currentRowColor_);
+  row->SetColor(look_.currentRowColor);
 }
 
 }  // namespace zyl

@@ -48,15 +48,15 @@ void TZylHTMLGrid::ParseLine(const std::string& line, char delimiter, TStringLis
 }
 
 bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
-  totalRowCount_ = list.Count() - 1;
+  paging_.totalRowCount = list.Count() - 1;
   if (list.Empty()) return false;
-  rowsPerPage_ = paging::PageSize(rowsPerPage_, totalRowCount_, maxRows_);
+  paging_.rowsPerPage = paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);
 
-  bool numbers = showRowNumber_;
+  bool numbers = look_.showRowNumber;
   TSortOrder numberOrder =
       columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
   if (numbers) SetShowRowNumber(false);
-  page_ = paging::PullBackPage(page_, rowsPerPage_, totalRowCount_);
+  paging_.page = paging::PullBackPage(paging_.page, paging_.rowsPerPage, paging_.totalRowCount);
 
   // Fields beyond MaxCols would be cut at the end anyway; they get no column.
   int widest = 0;
@@ -80,12 +80,12 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
   ParseLine(list.Get(0), delimiter, fields);
   widest = fields.Count();
   int captions = 0;
-  for (; captions < fields.Count() && captions < maxCols_; ++captions) placeField(-1, captions);
+  for (; captions < fields.Count() && captions < paging_.maxCols; ++captions) placeField(-1, captions);
   // Columns beyond the header keep no caption of an earlier file.
   for (int i = captions; i < GetColCount(); ++i) columns_.Get(i)->SetCaption("");
 
-  long long firstLine = paging::FirstRecordOfPage(page_, rowsPerPage_) + 1;
-  long long lastLine = static_cast<long long>(page_) * rowsPerPage_;
+  long long firstLine = paging::FirstRecordOfPage(paging_.page, paging_.rowsPerPage) + 1;
+  long long lastLine = static_cast<long long>(paging_.page) * paging_.rowsPerPage;
   if (lastLine > list.Count() - 1) lastLine = list.Count() - 1;
   int filled = 0;
   for (long long line = firstLine; line <= lastLine; ++line, ++filled) {
@@ -95,7 +95,7 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
     ParseLine(list.Get(static_cast<int>(line)), delimiter, fields);
     if (fields.Count() > widest) widest = fields.Count();
     int placed = 0;
-    for (; placed < fields.Count() && placed < maxCols_; ++placed) placeField(filled, placed);
+    for (; placed < fields.Count() && placed < paging_.maxCols; ++placed) placeField(filled, placed);
     // A short line leaves no text of an earlier record in its row.
     int cols = GetColCount();
     for (int i = placed; i < cols; ++i) {
@@ -114,7 +114,7 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
     }
   }
   ApplySettings();
-  recNo_ = paging::ClampRecNoToPage(recNo_, page_, rowsPerPage_);
+  paging_.recNo = paging::ClampRecNoToPage(paging_.recNo, paging_.page, paging_.rowsPerPage);
   return true;
 }
 
@@ -122,7 +122,7 @@ void TZylHTMLGrid::SaveToStringList(TStringList& list, char delimiter, bool incl
   list.Clear();
   // The number column is left out by skipping it, so that writing changes
   // nothing in the grid (the column keeps its cells, labels and sort order).
-  int firstCol = (!includeRowNumbers && showRowNumber_) ? 1 : 0;
+  int firstCol = (!includeRowNumbers && look_.showRowNumber) ? 1 : 0;
   int cols = GetColCount();
   auto addLine = [&](auto textOf) {
     std::string line;

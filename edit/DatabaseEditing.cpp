@@ -48,10 +48,10 @@ int PageOfRecord(int recNo, int rowsPerPage) {
 }  // namespace
 
 bool TZylHTMLGrid::UpdateDatabase() {
-  lastUpdateError_.clear();
+  editing_.lastUpdateError.clear();
   ReadValues();
-  if (css_ != nullptr && dataset_ != nullptr && dataset_->GetActive()) {
-    TDataSet& ds = *dataset_;
+  if (links_.css != nullptr && links_.dataset != nullptr && links_.dataset->GetActive()) {
+    TDataSet& ds = *links_.dataset;
     int records = ds.RecordCount();
     // Unticked checkboxes post nothing: before the first cell of each
     // record, every boolean edit control of that record is set false.
@@ -106,11 +106,11 @@ bool TZylHTMLGrid::UpdateDatabase() {
 }
 
 bool TZylHTMLGrid::AddDBRecord() {
-  lastUpdateError_.clear();
+  editing_.lastUpdateError.clear();
   ReadValues();
   bool result = false;
-  if (css_ != nullptr && dataset_ != nullptr && dataset_->GetActive()) {
-    TDataSet& ds = *dataset_;
+  if (links_.css != nullptr && links_.dataset != nullptr && links_.dataset->GetActive()) {
+    TDataSet& ds = *links_.dataset;
     try {
       bool appended = false;
       for (const form::FormField& posted : edit::PostedFields(*this)) {
@@ -134,13 +134,13 @@ bool TZylHTMLGrid::AddDBRecord() {
             column->ValueList().Add(text);
           }
         }
-        if (masterGrid_ != nullptr) {
-          rowsPerPage_ = maxRows_;
-          if (masterGrid_->GetDataset() != nullptr) masterGrid_->SetRecNo(masterGrid_->GetRecNo());
-          recNo_ = 0;
+        if (links_.masterGrid != nullptr) {
+          paging_.rowsPerPage = paging_.maxRows;
+          if (links_.masterGrid->GetDataset() != nullptr) links_.masterGrid->SetRecNo(links_.masterGrid->GetRecNo());
+          paging_.recNo = 0;
         } else {
-          recNo_ = GetSlowRecNo();
-          SetPage(PageOfRecord(recNo_, rowsPerPage_));
+          paging_.recNo = GetSlowRecNo();
+          SetPage(PageOfRecord(paging_.recNo, paging_.rowsPerPage));
         }
       }
       CleanupEdits();
@@ -156,15 +156,15 @@ bool TZylHTMLGrid::AddDBRecord() {
 }
 
 bool TZylHTMLGrid::DeleteDBRecord() {
-  lastUpdateError_.clear();
+  editing_.lastUpdateError.clear();
   ReadValues();  // leaves the cursor on the current record
   bool deleted = false;
-  if (dataset_ != nullptr && dataset_->GetActive() && recNo_ >= 0) {
+  if (links_.dataset != nullptr && links_.dataset->GetActive() && paging_.recNo >= 0) {
     try {
-      dataset_->Delete();
+      links_.dataset->Delete();
       deleted = true;
     } catch (const std::exception& e) {
-      CancelQuietly(*dataset_);
+      CancelQuietly(*links_.dataset);
       edit::ReportFailure(*this, e.what(), false);
     }
   }

@@ -56,11 +56,11 @@ void SetPostedValue(TZylHTMLGrid& grid, int row, int col, const std::string& val
 }  // namespace
 
 bool TZylHTMLGrid::UpdateTextFile() {
-  lastUpdateError_.clear();
+  editing_.lastUpdateError.clear();
   {
     edit::WholeFileFrame frame(*this);
     const form::FormFields& posted = edit::PostedFields(*this);
-    const int offset = showRowNumber_ ? 1 : 0;
+    const int offset = look_.showRowNumber ? 1 : 0;
     const int rows = GetRowCount();
     const int cols = GetColCount();
     // Unticked checkboxes post nothing: before the first cell of a row,
@@ -104,19 +104,19 @@ bool TZylHTMLGrid::UpdateTextFile() {
     }
     if (changed) frame.Write();
   }
-  SetFileName(fileName_);
+  SetFileName(links_.fileName);
   return true;
 }
 
 bool TZylHTMLGrid::AddTextRecord() {
-  lastUpdateError_.clear();
+  editing_.lastUpdateError.clear();
   int newRow = -1;
   int records = 0;
   bool failed = false;
   {
     edit::WholeFileFrame frame(*this);
     const form::FormFields& posted = edit::PostedFields(*this);
-    const int offset = showRowNumber_ ? 1 : 0;
+    const int offset = look_.showRowNumber ? 1 : 0;
     try {
       for (const form::FormField& field : posted) {
         edit::CellField cell;
@@ -143,11 +143,11 @@ bool TZylHTMLGrid::AddTextRecord() {
     records = GetRowCount();
     frame.Restore();
     if (!failed) {
-      recNo_ = newRow >= 0 ? newRow : 0;
-      SetPage(PageOfRecord(recNo_, rowsPerPage_, records, maxRows_));
+      paging_.recNo = newRow >= 0 ? newRow : 0;
+      SetPage(PageOfRecord(paging_.recNo, paging_.rowsPerPage, records, paging_.maxRows));
     }
   }
-  SetFileName(fileName_);
+  SetFileName(links_.fileName);
   return true;
 }
 
@@ -163,15 +163,15 @@ bool TZylHTMLGrid::DeleteTextRecord() {
     }
     frame.Restore();
     int last = GetRowCount() - 1;
-    if (recNo_ > last) {
-      recNo_ = last;
-      SetPage(PageOfRecord(recNo_, rowsPerPage_, GetRowCount(), maxRows_));
+    if (paging_.recNo > last) {
+      paging_.recNo = last;
+      SetPage(PageOfRecord(paging_.recNo, paging_.rowsPerPage, GetRowCount(), paging_.maxRows));
     }
     // The records after the deleted one moved up: pages produced before
     // would now address the wrong records, so their locks go.
     if (deleted) CleanupEdits();
   }
-  SetFileName(fileName_);
+  SetFileName(links_.fileName);
   return true;
 }
 

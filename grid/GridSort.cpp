@@ -35,7 +35,7 @@ void TZylHTMLGrid::SortRows(int aCol, bool descending) {
 }
 
 void TZylHTMLGrid::SortAscending(int aCol) {
-  if (dataset_ != nullptr && globalSorting_) {
+  if (links_.dataset != nullptr && paging_.globalSorting) {
     SortDataset(aCol, TSortOrder::soAscending);
     return;
   }
@@ -44,7 +44,7 @@ void TZylHTMLGrid::SortAscending(int aCol) {
 }
 
 void TZylHTMLGrid::SortDescending(int aCol) {
-  if (dataset_ != nullptr && globalSorting_) {
+  if (links_.dataset != nullptr && paging_.globalSorting) {
     SortDataset(aCol, TSortOrder::soDescending);
     return;
   }

@@ -10,13 +10,13 @@
 namespace zyl {
 
 int TZylHTMLGrid::GetRowCount() {
-  storedRowCount_ = rows_.Count();
-  return storedRowCount_;
+  paging_.storedRowCount = rows_.Count();
+  return paging_.storedRowCount;
 }
 
 int TZylHTMLGrid::GetColCount() {
-  storedColCount_ = columns_.Count();
-  return storedColCount_;
+  paging_.storedColCount = columns_.Count();
+  return paging_.storedColCount;
 }
 
 TZylColumn* TZylHTMLGrid::AddCol() {
@@ -24,12 +24,12 @@ TZylColumn* TZylHTMLGrid::AddCol() {
   TZylColumn* column = owned.get();
   columns_.Add(std::move(owned));
   column->StoreColNo(columns_.Count() - 1);
-  column->SetShowSelector(showSelectors_);
-  column->SetShowGlyph(showGlyphs_);
-  for (int r = 0; r < storedRowCount_ && r < matrix_->RowListCount(); ++r) {
+  column->SetShowSelector(look_.showSelectors);
+  column->SetShowGlyph(look_.showGlyphs);
+  for (int r = 0; r < paging_.storedRowCount && r < matrix_->RowListCount(); ++r) {
     matrix_->RowList(r).Add(std::make_unique<TZylField>(this));
   }
-  storedColCount_ = columns_.Count();
+  paging_.storedColCount = columns_.Count();
   return column;
 }
 
@@ -40,22 +40,22 @@ TZylColumn* TZylHTMLGrid::InsertCol(int index) {
   columns_.Insert(index, std::move(owned));
   column->StoreColNo(index);
   column->SetFieldIndex(index);
-  column->SetShowSelector(showSelectors_);
-  column->SetShowGlyph(showGlyphs_);
-  for (int r = 0; r < storedRowCount_ && r < matrix_->RowListCount(); ++r) {
+  column->SetShowSelector(look_.showSelectors);
+  column->SetShowGlyph(look_.showGlyphs);
+  for (int r = 0; r < paging_.storedRowCount && r < matrix_->RowListCount(); ++r) {
     matrix_->RowList(r).Insert(index, std::make_unique<TZylField>(this));
   }
   for (int c = index + 1; c < columns_.Count(); ++c) {
     TZylColumn* next = columns_.Get(c);
     next->StoreColNo(next->GetColNo() + 1);
   }
-  storedColCount_ = columns_.Count();
+  paging_.storedColCount = columns_.Count();
   return column;
 }
 
 void TZylHTMLGrid::DeleteCol(int index) {
   if (index < 0 || index >= columns_.Count()) throw EListError::OutOfBounds(index);
-  for (int r = 0; r < storedRowCount_ && r < matrix_->RowListCount(); ++r) {
+  for (int r = 0; r < paging_.storedRowCount && r < matrix_->RowListCount(); ++r) {
     matrix_->RowList(r).Delete(index);
   }
   columns_.Delete(index);
@@ -63,12 +63,12 @@ void TZylHTMLGrid::DeleteCol(int index) {
     TZylColumn* next = columns_.Get(c);
     next->StoreColNo(next->GetColNo() - 1);
   }
-  storedColCount_ = columns_.Count();
+  paging_.storedColCount = columns_.Count();
 }
 
 std::unique_ptr<TZylCellList> TZylHTMLGrid::NewCellList(bool formatted) const {
   auto list = std::make_unique<TZylCellList>();
-  for (int c = 0; c < storedColCount_; ++c) {
+  for (int c = 0; c < paging_.storedColCount; ++c) {
     auto cell = std::make_unique<TZylField>(const_cast<TZylHTMLGrid*>(this));
     if (formatted && c < columns_.Count()) {
       const TZylColumn* column = columns_.Get(c);
@@ -86,7 +86,7 @@ std::unique_ptr<TZylCellList> TZylHTMLGrid::NewCellList(bool formatted) const {
 }
 
 long long TZylHTMLGrid::WriteRowNumber(TZylField& cell, int row) const {
-  long long number = static_cast<long long>(page_ - 1) * rowsPerPage_ + row + 1;
+  long long number = static_cast<long long>(paging_.page - 1) * paging_.rowsPerPage + row + 1;
   char buf[32];
   std::snprintf(buf, sizeof buf, "%lld", number);
   cell.SetValue(buf);
@@ -115,11 +115,11 @@ TZylRow* TZylHTMLGrid::PlaceRow(int index, bool formatted) {
       next->StoreRowNo(next->GetRowNo() + 1);
     }
   }
-  if (showRowNumber_ && cells->Count() > 0) {
+  if (look_.showRowNumber && cells->Count() > 0) {
     TZylField& cell = *cells->Get(0);
     cell.SetVariantValue(TVariant(static_cast<std::int64_t>(WriteRowNumber(cell, row->GetRowNo()))));
   }
-  storedRowCount_ = rows_.Count();
+  paging_.storedRowCount = rows_.Count();
   return row;
 }
 
@@ -144,26 +144,26 @@ void TZylHTMLGrid::DeleteRow(int index) {
     TZylRow* next = rows_.Get(r);
     next->StoreRowNo(next->GetRowNo() - 1);
   }
-  storedRowCount_ = rows_.Count();
+  paging_.storedRowCount = rows_.Count();
 }
 
 void TZylHTMLGrid::SetRowCount(int count) {
-  storedRowCount_ = count;
+  paging_.storedRowCount = count;
   while (rows_.Count() < count) InternalAddRow();
   // A negative count deletes every row, then fails on the next delete.
   while (rows_.Count() > count) DeleteRow(rows_.Count() - 1);
 }
 
 void TZylHTMLGrid::SetColCount(int count) {
-  storedColCount_ = count > maxCols_ ? maxCols_ : count;
-  int target = storedColCount_;
+  paging_.storedColCount = count > paging_.maxCols ? paging_.maxCols : count;
+  int target = paging_.storedColCount;
   while (columns_.Count() < target) AddCol();
   while (columns_.Count() > target && columns_.Count() > 0) DeleteCol(columns_.Count() - 1);
 }
 
 void TZylHTMLGrid::SetShowRowNumber(bool flag) {
-  bool old = showRowNumber_;
-  showRowNumber_ = flag;
+  bool old = look_.showRowNumber;
+  look_.showRowNumber = flag;
   if (IsLoading()) return;
   if (flag) {
     TZylColumn* number = nullptr;
@@ -177,10 +177,10 @@ void TZylHTMLGrid::SetShowRowNumber(bool flag) {
       if (columns_.Empty()) return;
       number = columns_.Get(0);
     }
-    for (int r = 0; r < storedRowCount_ && r < matrix_->RowListCount(); ++r) {
+    for (int r = 0; r < paging_.storedRowCount && r < matrix_->RowListCount(); ++r) {
       WriteRowNumber(*GetCells(r, number->GetColNo()), r);
     }
-    number->SetCaption(textNumber_);
+    number->SetCaption(texts_.textNumber);
   } else if (old && !columns_.Empty()) {
     DeleteCol(0);
   }

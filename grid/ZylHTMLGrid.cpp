@@ -1,8 +1,10 @@
 // The grid component: construction, links to other components, setters
-// with side effects, and copying. Structure editing is in GridStructure.cpp,
+// with side effects, copying, and the hidden state of its forms. Structure editing is in GridStructure.cpp,
 // in-grid sorting in GridSort.cpp.
 #include "grid/ZylHTMLGrid.h"
 
+#include "request/FormProtocol.h"
+#include "request/HiddenState.h"
 #include "request/ZylCSS.h"
 
 namespace zyl {
@@ -12,7 +14,7 @@ TZylHTMLGrid::TZylHTMLGrid(TComponent* owner)
   SetRowCount(1);
   SetColCount(1);
   // The number column itself is added by Loaded() or a later SetShowRowNumber.
-  showRowNumber_ = true;
+  look_.showRowNumber = true;
 }
 
 TZylHTMLGrid::~TZylHTMLGrid() {
@@ -25,53 +27,53 @@ TZylHTMLGrid::~TZylHTMLGrid() {
 void TZylHTMLGrid::Loaded() {
   TComponent::Loaded();
   pageText_.Clear();
-  if (showRowNumber_) {
-    showRowNumber_ = false;
+  if (look_.showRowNumber) {
+    look_.showRowNumber = false;
     SetShowRowNumber(true);
   }
-  glyphToggle_ = showGlyphs_;
+  look_.glyphToggle = look_.showGlyphs;
 }
 
 void TZylHTMLGrid::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation != TOperation::opRemove) return;
-  if (component == dataset_) dataset_ = nullptr;
-  if (component == masterGrid_) masterGrid_ = nullptr;
-  if (component == detailGrid_) detailGrid_ = nullptr;
-  if (component == css_) css_ = nullptr;
+  if (component == links_.dataset) links_.dataset = nullptr;
+  if (component == links_.masterGrid) links_.masterGrid = nullptr;
+  if (component == links_.detailGrid) links_.detailGrid = nullptr;
+  if (component == links_.css) links_.css = nullptr;
 }
 
 void TZylHTMLGrid::SetDataset(TDataSet* dataset) {
-  dataset_ = dataset;
+  links_.dataset = dataset;
   if (dataset != nullptr) {
     FreeNotification(dataset);
-    fileName_.clear();
+    links_.fileName.clear();
   }
 }
 
 void TZylHTMLGrid::SetMasterGrid(TZylHTMLGrid* master) {
   if (master == this) throw Exception("Circular references are not allowed!");
-  if (master != nullptr && master == detailGrid_) {
+  if (master != nullptr && master == links_.detailGrid) {
     throw Exception("Master and Detail grid must be different!");
   }
-  masterGrid_ = master;
+  links_.masterGrid = master;
   if (master != nullptr) {
     FreeNotification(master);
-    rowsPerPage_ = master->GetMaxRows();
+    paging_.rowsPerPage = master->GetMaxRows();
   }
 }
 
 void TZylHTMLGrid::SetDetailGrid(TZylHTMLGrid* detail) {
   if (detail == this) throw Exception("Circular references are not allowed!");
-  if (detail != nullptr && detail == masterGrid_) {
+  if (detail != nullptr && detail == links_.masterGrid) {
     throw Exception("Master and Detail grid must be different!");
   }
-  detailGrid_ = detail;
+  links_.detailGrid = detail;
   if (detail != nullptr) FreeNotification(detail);
 }
 
 void TZylHTMLGrid::SetCSS(TZylCSS* css) {
-  css_ = css;
+  links_.css = css;
   if (css != nullptr) FreeNotification(css);
 }
 
@@ -88,40 +90,40 @@ bool TZylHTMLGrid::GetEditMode() const {
 }
 
 void TZylHTMLGrid::SetEditMode(bool value) {
-  for (int i = showRowNumber_ ? 1 : 0; i < columns_.Count(); ++i) {
+  for (int i = look_.showRowNumber ? 1 : 0; i < columns_.Count(); ++i) {
     columns_.Get(i)->SetEditMode(value);
   }
 }
 
 void TZylHTMLGrid::SetShowGlyphs(bool v) {
-  showGlyphs_ = v;
+  look_.showGlyphs = v;
   for (TZylColumn* c : columns_) c->SetShowGlyph(v);
 }
 
 void TZylHTMLGrid::SetSelectable(bool v) {
-  selectable_ = v;
+  look_.selectable = v;
   if (!v) SetShowSelectors(false);
 }
 
 void TZylHTMLGrid::SetShowSelectors(bool v) {
-  showSelectors_ = v && selectable_;
-  for (TZylColumn* c : columns_) c->SetShowSelector(showSelectors_);
+  look_.showSelectors = v && look_.selectable;
+  for (TZylColumn* c : columns_) c->SetShowSelector(look_.showSelectors);
 }
 
 void TZylHTMLGrid::SetWordWrap(bool v) {
-  wordWrap_ = v;
+  look_.wordWrap = v;
   for (TZylColumn* c : columns_) c->SetWordWrap(v);
 }
 
 int TZylHTMLGrid::GetPageCount() const {
-  if (rowsPerPage_ <= 0) return 0;
-  int pages = totalRowCount_ / rowsPerPage_;
-  if (totalRowCount_ % rowsPerPage_ > 0) ++pages;
+  if (paging_.rowsPerPage <= 0) return 0;
+  int pages = paging_.totalRowCount / paging_.rowsPerPage;
+  if (paging_.totalRowCount % paging_.rowsPerPage > 0) ++pages;
   return pages;
 }
 
 int TZylHTMLGrid::GetTotalRowCount() {
-  return totalRowCount_ == 0 ? GetRowCount() : totalRowCount_;
+  return paging_.totalRowCount == 0 ? GetRowCount() : paging_.totalRowCount;
 }
 
 void TZylHTMLGrid::Assign(const TPersistent& source) {
@@ -131,104 +133,104 @@ void TZylHTMLGrid::Assign(const TPersistent& source) {
     return;
   }
   if (o == this) return;
-  dataset_ = o->dataset_;
-  if (dataset_ != nullptr) FreeNotification(dataset_);
-  doMadeSA_ = o->doMadeSA_;
-  doMadeSum_ = o->doMadeSum_;
-  dateFormat_ = o->dateFormat_;
-  timeFormat_ = o->timeFormat_;
-  dateTimeFormat_ = o->dateTimeFormat_;
-  storedRowCount_ = o->storedRowCount_;
-  storedColCount_ = o->storedColCount_;
-  row_ = o->row_;
-  rowsPerPage_ = o->rowsPerPage_;
-  page_ = o->page_;
-  col_ = o->col_;
-  heightPercent_ = o->heightPercent_;
-  widthPercent_ = o->widthPercent_;
-  height_ = o->height_;
-  width_ = o->width_;
-  css_ = o->css_;
-  if (css_ != nullptr) FreeNotification(css_);
-  fixedRows_ = o->fixedRows_;
-  fixedCols_ = o->fixedCols_;
-  imagesURL_ = o->imagesURL_;
-  background_ = o->background_;
-  showBottomToolBar_ = o->showBottomToolBar_;
-  showVerticalToolbar_ = o->showVerticalToolbar_;
-  showTopToolBar_ = o->showTopToolBar_;
-  header_ = o->header_;
-  cssUnits_ = o->cssUnits_;
-  wordWrap_ = o->wordWrap_;
-  showGlyphs_ = o->showGlyphs_;
-  showSelectors_ = o->showSelectors_;
-  selectable_ = o->selectable_;
-  borderColor_ = o->borderColor_;
-  borderWidth_ = o->borderWidth_;
-  showRowNumber_ = o->showRowNumber_;
-  textPage_ = o->textPage_;
-  textOf_ = o->textOf_;
-  textRows_ = o->textRows_;
-  textSaveAs_ = o->textSaveAs_;
-  textNumber_ = o->textNumber_;
-  textUpdateError_ = o->textUpdateError_;
-  toolbarFont_.Assign(o->toolbarFont_);
-  toolbarFontStyle_ = o->toolbarFontStyle_;
-  totalRowCount_ = o->totalRowCount_;
-  toolbarHAlign_ = o->toolbarHAlign_;
-  toolbarColor_ = o->toolbarColor_;
-  toolbarVAlign_ = o->toolbarVAlign_;
-  calcRowColor_ = o->calcRowColor_;
-  currentRowColor_ = o->currentRowColor_;
-  evenRowColor_ = o->evenRowColor_;
-  oddRowColor_ = o->oddRowColor_;
-  evenColColor_ = o->evenColColor_;
-  oddColColor_ = o->oddColColor_;
-  headerHAlign_ = o->headerHAlign_;
-  headerColor_ = o->headerColor_;
-  headerFont_.Assign(o->headerFont_);
-  headerFontStyle_ = o->headerFontStyle_;
-  headerVAlign_ = o->headerVAlign_;
-  saveAsType_ = o->saveAsType_;
-  queryString_ = o->queryString_;
-  maxCols_ = o->maxCols_;
-  fileName_ = o->fileName_;
-  globalSorting_ = o->globalSorting_;
-  maxRows_ = o->maxRows_;
-  showMemos_ = o->showMemos_;
-  showBlobs_ = o->showBlobs_;
-  cacheBitmaps_ = o->cacheBitmaps_;
-  useControlStyles_ = o->useControlStyles_;
-  updatByEnter_ = o->updatByEnter_;
-  recNo_ = o->recNo_;
-  masterGrid_ = o->masterGrid_;
-  if (masterGrid_ != nullptr) FreeNotification(masterGrid_);
-  smallToolbar_ = o->smallToolbar_;
-  editStyle_ = o->editStyle_;
-  altFirstPage_ = o->altFirstPage_;
-  altPreviousPage_ = o->altPreviousPage_;
-  altNextPage_ = o->altNextPage_;
-  altLastPage_ = o->altLastPage_;
-  altOK_ = o->altOK_;
-  altSave_ = o->altSave_;
-  altPrint_ = o->altPrint_;
-  altSelectColumns_ = o->altSelectColumns_;
-  altShowAllColumns_ = o->altShowAllColumns_;
-  altShowSelectedColumns_ = o->altShowSelectedColumns_;
-  altSortAscending_ = o->altSortAscending_;
-  altSortDescending_ = o->altSortDescending_;
-  altCurrentRecord_ = o->altCurrentRecord_;
-  altGotoRecord_ = o->altGotoRecord_;
-  altClearSorting_ = o->altClearSorting_;
-  altSum_ = o->altSum_;
-  altSA_ = o->altSA_;
-  altGraph_ = o->altGraph_;
-  altUpdate_ = o->altUpdate_;
-  altCancelUpdate_ = o->altCancelUpdate_;
-  altAddRecord_ = o->altAddRecord_;
-  altDeleteRecord_ = o->altDeleteRecord_;
-  altHideSortGlyphs_ = o->altHideSortGlyphs_;
-  altShowSortGlyphs_ = o->altShowSortGlyphs_;
+  links_.dataset = o->links_.dataset;
+  if (links_.dataset != nullptr) FreeNotification(links_.dataset);
+  paging_.doMadeSA = o->paging_.doMadeSA;
+  paging_.doMadeSum = o->paging_.doMadeSum;
+  look_.dateFormat = o->look_.dateFormat;
+  look_.timeFormat = o->look_.timeFormat;
+  look_.dateTimeFormat = o->look_.dateTimeFormat;
+  paging_.storedRowCount = o->paging_.storedRowCount;
+  paging_.storedColCount = o->paging_.storedColCount;
+  paging_.row = o->paging_.row;
+  paging_.rowsPerPage = o->paging_.rowsPerPage;
+  paging_.page = o->paging_.page;
+  paging_.col = o->paging_.col;
+  look_.heightPercent = o->look_.heightPercent;
+  look_.widthPercent = o->look_.widthPercent;
+  look_.height = o->look_.height;
+  look_.width = o->look_.width;
+  links_.css = o->links_.css;
+  if (links_.css != nullptr) FreeNotification(links_.css);
+  paging_.fixedRows = o->paging_.fixedRows;
+  paging_.fixedCols = o->paging_.fixedCols;
+  look_.imagesURL = o->look_.imagesURL;
+  look_.background = o->look_.background;
+  look_.showBottomToolBar = o->look_.showBottomToolBar;
+  look_.showVerticalToolbar = o->look_.showVerticalToolbar;
+  look_.showTopToolBar = o->look_.showTopToolBar;
+  look_.header = o->look_.header;
+  look_.cssUnits = o->look_.cssUnits;
+  look_.wordWrap = o->look_.wordWrap;
+  look_.showGlyphs = o->look_.showGlyphs;
+  look_.showSelectors = o->look_.showSelectors;
+  look_.selectable = o->look_.selectable;
+  look_.borderColor = o->look_.borderColor;
+  look_.borderWidth = o->look_.borderWidth;
+  look_.showRowNumber = o->look_.showRowNumber;
+  texts_.textPage = o->texts_.textPage;
+  texts_.textOf = o->texts_.textOf;
+  texts_.textRows = o->texts_.textRows;
+  texts_.textSaveAs = o->texts_.textSaveAs;
+  texts_.textNumber = o->texts_.textNumber;
+  texts_.textUpdateError = o->texts_.textUpdateError;
+  look_.toolbarFont.Assign(o->look_.toolbarFont);
+  look_.toolbarFontStyle = o->look_.toolbarFontStyle;
+  paging_.totalRowCount = o->paging_.totalRowCount;
+  look_.toolbarHAlign = o->look_.toolbarHAlign;
+  look_.toolbarColor = o->look_.toolbarColor;
+  look_.toolbarVAlign = o->look_.toolbarVAlign;
+  look_.calcRowColor = o->look_.calcRowColor;
+  look_.currentRowColor = o->look_.currentRowColor;
+  look_.evenRowColor = o->look_.evenRowColor;
+  look_.oddRowColor = o->look_.oddRowColor;
+  look_.evenColColor = o->look_.evenColColor;
+  look_.oddColColor = o->look_.oddColColor;
+  look_.headerHAlign = o->look_.headerHAlign;
+  look_.headerColor = o->look_.headerColor;
+  look_.headerFont.Assign(o->look_.headerFont);
+  look_.headerFontStyle = o->look_.headerFontStyle;
+  look_.headerVAlign = o->look_.headerVAlign;
+  look_.saveAsType = o->look_.saveAsType;
+  links_.queryString = o->links_.queryString;
+  paging_.maxCols = o->paging_.maxCols;
+  links_.fileName = o->links_.fileName;
+  paging_.globalSorting = o->paging_.globalSorting;
+  paging_.maxRows = o->paging_.maxRows;
+  look_.showMemos = o->look_.showMemos;
+  look_.showBlobs = o->look_.showBlobs;
+  look_.cacheBitmaps = o->look_.cacheBitmaps;
+  look_.useControlStyles = o->look_.useControlStyles;
+  editing_.updatByEnter = o->editing_.updatByEnter;
+  paging_.recNo = o->paging_.recNo;
+  links_.masterGrid = o->links_.masterGrid;
+  if (links_.masterGrid != nullptr) FreeNotification(links_.masterGrid);
+  look_.smallToolbar = o->look_.smallToolbar;
+  editing_.editStyle = o->editing_.editStyle;
+  texts_.altFirstPage = o->texts_.altFirstPage;
+  texts_.altPreviousPage = o->texts_.altPreviousPage;
+  texts_.altNextPage = o->texts_.altNextPage;
+  texts_.altLastPage = o->texts_.altLastPage;
+  texts_.altOK = o->texts_.altOK;
+  texts_.altSave = o->texts_.altSave;
+  texts_.altPrint = o->texts_.altPrint;
+  texts_.altSelectColumns = o->texts_.altSelectColumns;
+  texts_.altShowAllColumns = o->texts_.altShowAllColumns;
+  texts_.altShowSelectedColumns = o->texts_.altShowSelectedColumns;
+  texts_.altSortAscending = o->texts_.altSortAscending;
+  texts_.altSortDescending = o->texts_.altSortDescending;
+  texts_.altCurrentRecord = o->texts_.altCurrentRecord;
+  texts_.altGotoRecord = o->texts_.altGotoRecord;
+  texts_.altClearSorting = o->texts_.altClearSorting;
+  texts_.altSum = o->texts_.altSum;
+  texts_.altSA = o->texts_.altSA;
+  texts_.altGraph = o->texts_.altGraph;
+  texts_.altUpdate = o->texts_.altUpdate;
+  texts_.altCancelUpdate = o->texts_.altCancelUpdate;
+  texts_.altAddRecord = o->texts_.altAddRecord;
+  texts_.altDeleteRecord = o->texts_.altDeleteRecord;
+  texts_.altHideSortGlyphs = o->texts_.altHideSortGlyphs;
+  texts_.altShowSortGlyphs = o->texts_.altShowSortGlyphs;
   // Columns and cells: the target must be at least as large as the source.
   // A smaller target raises EListError from the lists once it runs out.
   for (int c = 0; c < o->columns_.Count(); ++c) columns_.Get(c)->Assign(*o->columns_.Get(c));
@@ -237,6 +239,41 @@ void TZylHTMLGrid::Assign(const TPersistent& source) {
       GetCells(r, c)->Assign(*o->GetCells(r, c));
     }
   }
+}
+
+// A linked master's or detail's state travels along with the grid's own.
+std::string TZylHTMLGrid::GetSettingsHV(const std::string& exclusions, TZylHTMLGrid* caller) {
+  std::string out;
+  if (links_.masterGrid != nullptr && (caller == this || caller == links_.detailGrid)) {
+    out += links_.masterGrid->GetSettingsHV("", this);
+  }
+  if (links_.detailGrid != nullptr && (caller == this || caller == links_.masterGrid)) {
+    std::string detailExclusions;
+    if (caller == this) detailExclusions += form::kDetailRecordExclusion;
+    if (editing_.addingRecord) detailExclusions += form::kDetailGlyphExclusions;
+    out += links_.detailGrid->GetSettingsHV(detailExclusions, this);
+  }
+  form::GridHiddenState state;
+  state.name = GetName();
+  state.guid = editing_.guid;
+  state.writeGuid = links_.masterGrid == nullptr;
+  state.page = paging_.page;
+  state.rowsPerPage = paging_.rowsPerPage;
+  state.showGlyphs = look_.showGlyphs;
+  state.recNo = paging_.recNo;
+  state.sortColumn = GetSortColumn();
+  if (state.sortColumn != -1) {
+    state.sortAscending = columns_.Get(state.sortColumn)->GetSortOrder() == TSortOrder::soAscending;
+  }
+  state.showSelectors = look_.showSelectors;
+  state.selectable = look_.selectable;
+  if (state.selectable && state.showSelectors) {
+    for (TZylColumn* c : columns_) {
+      if (c->GetVisible()) state.visibleColumns.push_back(c->GetColNo());
+    }
+  }
+  form::AppendHiddenState(out, state, exclusions);
+  return out;
 }
 
 }  // namespace zyl

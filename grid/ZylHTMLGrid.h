@@ -6,8 +6,8 @@
 // This header is the component's whole public face. Its work lives in the
 // folders above grid/: reading data, text files and summary rows in data/,
 // editing in edit/, rendering in render/, configuration files in config/,
-// parameters, default actions and downloads in actions/ (over request/ and
-// export/); structure editing and in-grid sorting stay in grid/.
+// default actions and downloads in actions/; structure editing, in-grid
+// sorting and the request members (over request/) stay in grid/.
 #pragma once
 
 #include <memory>
@@ -15,12 +15,13 @@
 #include <vector>
 
 #include "datasets/DataSet.h"
-#include "model/GridTypes.h"
 #include "grid/ZylColumn.h"
 #include "grid/ZylField.h"
 #include "grid/ZylGlyph.h"
 #include "grid/ZylMatrix.h"
 #include "grid/ZylRow.h"
+#include "model/GridState.h"
+#include "model/GridTypes.h"
 #include "platform/Component.h"
 #include "platform/Font.h"
 #include "platform/OwnedList.h"
@@ -51,247 +52,247 @@ class TZylHTMLGrid : public TComponent {
   void Assign(const TPersistent& source) override;
 
   // ---- Texts -------------------------------------------------------------
-  const std::string& GetAltFirstPage() const { return altFirstPage_; }
-  void SetAltFirstPage(const std::string& v) { altFirstPage_ = v; }
-  const std::string& GetAltPreviousPage() const { return altPreviousPage_; }
-  void SetAltPreviousPage(const std::string& v) { altPreviousPage_ = v; }
-  const std::string& GetAltNextPage() const { return altNextPage_; }
-  void SetAltNextPage(const std::string& v) { altNextPage_ = v; }
-  const std::string& GetAltLastPage() const { return altLastPage_; }
-  void SetAltLastPage(const std::string& v) { altLastPage_ = v; }
-  const std::string& GetAltOK() const { return altOK_; }
-  void SetAltOK(const std::string& v) { altOK_ = v; }
-  const std::string& GetAltSave() const { return altSave_; }
-  void SetAltSave(const std::string& v) { altSave_ = v; }
-  const std::string& GetAltPrint() const { return altPrint_; }
-  void SetAltPrint(const std::string& v) { altPrint_ = v; }
-  const std::string& GetAltSelectColumns() const { return altSelectColumns_; }
-  void SetAltSelectColumns(const std::string& v) { altSelectColumns_ = v; }
-  const std::string& GetAltShowAllColumns() const { return altShowAllColumns_; }
-  void SetAltShowAllColumns(const std::string& v) { altShowAllColumns_ = v; }
-  const std::string& GetAltShowSelectedColumns() const { return altShowSelectedColumns_; }
-  void SetAltShowSelectedColumns(const std::string& v) { altShowSelectedColumns_ = v; }
-  const std::string& GetAltSortAscending() const { return altSortAscending_; }
-  void SetAltSortAscending(const std::string& v) { altSortAscending_ = v; }
-  const std::string& GetAltSortDescending() const { return altSortDescending_; }
-  void SetAltSortDescending(const std::string& v) { altSortDescending_ = v; }
-  const std::string& GetAltCurrentRecord() const { return altCurrentRecord_; }
-  void SetAltCurrentRecord(const std::string& v) { altCurrentRecord_ = v; }
-  const std::string& GetAltGotoRecord() const { return altGotoRecord_; }
-  void SetAltGotoRecord(const std::string& v) { altGotoRecord_ = v; }
-  const std::string& GetAltClearSorting() const { return altClearSorting_; }
-  void SetAltClearSorting(const std::string& v) { altClearSorting_ = v; }
-  const std::string& GetAltSum() const { return altSum_; }
-  void SetAltSum(const std::string& v) { altSum_ = v; }
-  const std::string& GetAltSA() const { return altSA_; }
-  void SetAltSA(const std::string& v) { altSA_ = v; }
-  const std::string& GetAltGraph() const { return altGraph_; }
-  void SetAltGraph(const std::string& v) { altGraph_ = v; }
-  const std::string& GetAltUpdate() const { return altUpdate_; }
-  void SetAltUpdate(const std::string& v) { altUpdate_ = v; }
-  const std::string& GetAltCancelUpdate() const { return altCancelUpdate_; }
-  void SetAltCancelUpdate(const std::string& v) { altCancelUpdate_ = v; }
-  const std::string& GetAltAddRecord() const { return altAddRecord_; }
-  void SetAltAddRecord(const std::string& v) { altAddRecord_ = v; }
-  const std::string& GetAltDeleteRecord() const { return altDeleteRecord_; }
-  void SetAltDeleteRecord(const std::string& v) { altDeleteRecord_ = v; }
-  const std::string& GetAltHideSortGlyphs() const { return altHideSortGlyphs_; }
-  void SetAltHideSortGlyphs(const std::string& v) { altHideSortGlyphs_ = v; }
-  const std::string& GetAltShowSortGlyphs() const { return altShowSortGlyphs_; }
-  void SetAltShowSortGlyphs(const std::string& v) { altShowSortGlyphs_ = v; }
-  const std::string& GetTextPage() const { return textPage_; }
-  void SetTextPage(const std::string& v) { textPage_ = v; }
-  const std::string& GetTextOf() const { return textOf_; }
-  void SetTextOf(const std::string& v) { textOf_ = v; }
-  const std::string& GetTextRows() const { return textRows_; }
-  void SetTextRows(const std::string& v) { textRows_ = v; }
-  const std::string& GetTextSaveAs() const { return textSaveAs_; }
-  void SetTextSaveAs(const std::string& v) { textSaveAs_ = v; }
-  const std::string& GetTextSum() const { return textSum_; }
-  void SetTextSum(const std::string& v) { textSum_ = v; }
-  const std::string& GetTextAverage() const { return textAverage_; }
-  void SetTextAverage(const std::string& v) { textAverage_ = v; }
-  const std::string& GetTextConfirmDelete() const { return textConfirmDelete_; }
-  void SetTextConfirmDelete(const std::string& v) { textConfirmDelete_ = v; }
+  const std::string& GetAltFirstPage() const { return texts_.altFirstPage; }
+  void SetAltFirstPage(const std::string& v) { texts_.altFirstPage = v; }
+  const std::string& GetAltPreviousPage() const { return texts_.altPreviousPage; }
+  void SetAltPreviousPage(const std::string& v) { texts_.altPreviousPage = v; }
+  const std::string& GetAltNextPage() const { return texts_.altNextPage; }
+  void SetAltNextPage(const std::string& v) { texts_.altNextPage = v; }
+  const std::string& GetAltLastPage() const { return texts_.altLastPage; }
+  void SetAltLastPage(const std::string& v) { texts_.altLastPage = v; }
+  const std::string& GetAltOK() const { return texts_.altOK; }
+  void SetAltOK(const std::string& v) { texts_.altOK = v; }
+  const std::string& GetAltSave() const { return texts_.altSave; }
+  void SetAltSave(const std::string& v) { texts_.altSave = v; }
+  const std::string& GetAltPrint() const { return texts_.altPrint; }
+  void SetAltPrint(const std::string& v) { texts_.altPrint = v; }
+  const std::string& GetAltSelectColumns() const { return texts_.altSelectColumns; }
+  void SetAltSelectColumns(const std::string& v) { texts_.altSelectColumns = v; }
+  const std::string& GetAltShowAllColumns() const { return texts_.altShowAllColumns; }
+  void SetAltShowAllColumns(const std::string& v) { texts_.altShowAllColumns = v; }
+  const std::string& GetAltShowSelectedColumns() const { return texts_.altShowSelectedColumns; }
+  void SetAltShowSelectedColumns(const std::string& v) { texts_.altShowSelectedColumns = v; }
+  const std::string& GetAltSortAscending() const { return texts_.altSortAscending; }
+  void SetAltSortAscending(const std::string& v) { texts_.altSortAscending = v; }
+  const std::string& GetAltSortDescending() const { return texts_.altSortDescending; }
+  void SetAltSortDescending(const std::string& v) { texts_.altSortDescending = v; }
+  const std::string& GetAltCurrentRecord() const { return texts_.altCurrentRecord; }
+  void SetAltCurrentRecord(const std::string& v) { texts_.altCurrentRecord = v; }
+  const std::string& GetAltGotoRecord() const { return texts_.altGotoRecord; }
+  void SetAltGotoRecord(const std::string& v) { texts_.altGotoRecord = v; }
+  const std::string& GetAltClearSorting() const { return texts_.altClearSorting; }
+  void SetAltClearSorting(const std::string& v) { texts_.altClearSorting = v; }
+  const std::string& GetAltSum() const { return texts_.altSum; }
+  void SetAltSum(const std::string& v) { texts_.altSum = v; }
+  const std::string& GetAltSA() const { return texts_.altSA; }
+  void SetAltSA(const std::string& v) { texts_.altSA = v; }
+  const std::string& GetAltGraph() const { return texts_.altGraph; }
+  void SetAltGraph(const std::string& v) { texts_.altGraph = v; }
+  const std::string& GetAltUpdate() const { return texts_.altUpdate; }
+  void SetAltUpdate(const std::string& v) { texts_.altUpdate = v; }
+  const std::string& GetAltCancelUpdate() const { return texts_.altCancelUpdate; }
+  void SetAltCancelUpdate(const std::string& v) { texts_.altCancelUpdate = v; }
+  const std::string& GetAltAddRecord() const { return texts_.altAddRecord; }
+  void SetAltAddRecord(const std::string& v) { texts_.altAddRecord = v; }
+  const std::string& GetAltDeleteRecord() const { return texts_.altDeleteRecord; }
+  void SetAltDeleteRecord(const std::string& v) { texts_.altDeleteRecord = v; }
+  const std::string& GetAltHideSortGlyphs() const { return texts_.altHideSortGlyphs; }
+  void SetAltHideSortGlyphs(const std::string& v) { texts_.altHideSortGlyphs = v; }
+  const std::string& GetAltShowSortGlyphs() const { return texts_.altShowSortGlyphs; }
+  void SetAltShowSortGlyphs(const std::string& v) { texts_.altShowSortGlyphs = v; }
+  const std::string& GetTextPage() const { return texts_.textPage; }
+  void SetTextPage(const std::string& v) { texts_.textPage = v; }
+  const std::string& GetTextOf() const { return texts_.textOf; }
+  void SetTextOf(const std::string& v) { texts_.textOf = v; }
+  const std::string& GetTextRows() const { return texts_.textRows; }
+  void SetTextRows(const std::string& v) { texts_.textRows = v; }
+  const std::string& GetTextSaveAs() const { return texts_.textSaveAs; }
+  void SetTextSaveAs(const std::string& v) { texts_.textSaveAs = v; }
+  const std::string& GetTextSum() const { return texts_.textSum; }
+  void SetTextSum(const std::string& v) { texts_.textSum = v; }
+  const std::string& GetTextAverage() const { return texts_.textAverage; }
+  void SetTextAverage(const std::string& v) { texts_.textAverage = v; }
+  const std::string& GetTextConfirmDelete() const { return texts_.textConfirmDelete; }
+  void SetTextConfirmDelete(const std::string& v) { texts_.textConfirmDelete = v; }
   // "\n" (backslash, n) marks a line break for the error box.
-  const std::string& GetTextUpdateError() const { return textUpdateError_; }
-  void SetTextUpdateError(const std::string& v) { textUpdateError_ = v; }
+  const std::string& GetTextUpdateError() const { return texts_.textUpdateError; }
+  void SetTextUpdateError(const std::string& v) { texts_.textUpdateError = v; }
   // Caption of the row-number column.
-  const std::string& GetTextNumber() const { return textNumber_; }
-  void SetTextNumber(const std::string& v) { textNumber_ = v; }
+  const std::string& GetTextNumber() const { return texts_.textNumber; }
+  void SetTextNumber(const std::string& v) { texts_.textNumber = v; }
 
   // ---- Colours and summary rows -------------------------------------------
-  TColor GetCalcRowColor() const { return calcRowColor_; }
-  void SetCalcRowColor(TColor v) { calcRowColor_ = v; }
-  TColor GetCurrentRowColor() const { return currentRowColor_; }
-  void SetCurrentRowColor(TColor v) { currentRowColor_ = v; }
-  TColor GetOddRowColor() const { return oddRowColor_; }
-  void SetOddRowColor(TColor v) { oddRowColor_ = v; }
-  TColor GetEvenRowColor() const { return evenRowColor_; }
-  void SetEvenRowColor(TColor v) { evenRowColor_ = v; }
-  TColor GetOddColColor() const { return oddColColor_; }
-  void SetOddColColor(TColor v) { oddColColor_ = v; }
-  TColor GetEvenColColor() const { return evenColColor_; }
-  void SetEvenColColor(TColor v) { evenColColor_ = v; }
-  bool GetDoMadeSum() const { return doMadeSum_; }
-  void SetDoMadeSum(bool v) { doMadeSum_ = v; }
-  bool GetDoMadeSA() const { return doMadeSA_; }
-  void SetDoMadeSA(bool v) { doMadeSA_ = v; }
+  TColor GetCalcRowColor() const { return look_.calcRowColor; }
+  void SetCalcRowColor(TColor v) { look_.calcRowColor = v; }
+  TColor GetCurrentRowColor() const { return look_.currentRowColor; }
+  void SetCurrentRowColor(TColor v) { look_.currentRowColor = v; }
+  TColor GetOddRowColor() const { return look_.oddRowColor; }
+  void SetOddRowColor(TColor v) { look_.oddRowColor = v; }
+  TColor GetEvenRowColor() const { return look_.evenRowColor; }
+  void SetEvenRowColor(TColor v) { look_.evenRowColor = v; }
+  TColor GetOddColColor() const { return look_.oddColColor; }
+  void SetOddColColor(TColor v) { look_.oddColColor = v; }
+  TColor GetEvenColColor() const { return look_.evenColColor; }
+  void SetEvenColColor(TColor v) { look_.evenColColor = v; }
+  bool GetDoMadeSum() const { return paging_.doMadeSum; }
+  void SetDoMadeSum(bool v) { paging_.doMadeSum = v; }
+  bool GetDoMadeSA() const { return paging_.doMadeSA; }
+  void SetDoMadeSA(bool v) { paging_.doMadeSA = v; }
 
   // ---- Formats and editing ------------------------------------------------
-  const std::string& GetDateFormat() const { return dateFormat_; }
-  void SetDateFormat(const std::string& v) { dateFormat_ = v; }
-  const std::string& GetDateTimeFormat() const { return dateTimeFormat_; }
-  void SetDateTimeFormat(const std::string& v) { dateTimeFormat_ = v; }
-  const std::string& GetTimeFormat() const { return timeFormat_; }
-  void SetTimeFormat(const std::string& v) { timeFormat_ = v; }
-  TEditStyle GetEditStyle() const { return editStyle_; }
-  void SetEditStyle(TEditStyle v) { editStyle_ = v; }
-  bool GetUpdatByEnter() const { return updatByEnter_; }
-  void SetUpdatByEnter(bool v) { updatByEnter_ = v; }
+  const std::string& GetDateFormat() const { return look_.dateFormat; }
+  void SetDateFormat(const std::string& v) { look_.dateFormat = v; }
+  const std::string& GetDateTimeFormat() const { return look_.dateTimeFormat; }
+  void SetDateTimeFormat(const std::string& v) { look_.dateTimeFormat = v; }
+  const std::string& GetTimeFormat() const { return look_.timeFormat; }
+  void SetTimeFormat(const std::string& v) { look_.timeFormat = v; }
+  TEditStyle GetEditStyle() const { return editing_.editStyle; }
+  void SetEditStyle(TEditStyle v) { editing_.editStyle = v; }
+  bool GetUpdatByEnter() const { return editing_.updatByEnter; }
+  void SetUpdatByEnter(bool v) { editing_.updatByEnter = v; }
   // True when at least one column has EditMode set.
   bool GetEditMode() const;
   // Sets EditMode of every column (the row-number column excepted).
   void SetEditMode(bool value);
 
   // ---- Header bar ---------------------------------------------------------
-  const std::string& GetHeader() const { return header_; }
-  void SetHeader(const std::string& v) { header_ = v; }
-  TFont& HeaderFont() { return headerFont_; }
-  const TFont& HeaderFont() const { return headerFont_; }
-  void SetHeaderFont(const TFont& font) { headerFont_.Assign(font); }
-  TColor GetHeaderColor() const { return headerColor_; }
-  void SetHeaderColor(TColor v) { headerColor_ = v; }
-  TFontStyle GetHeaderFontStyle() const { return headerFontStyle_; }
-  void SetHeaderFontStyle(TFontStyle v) { headerFontStyle_ = v; }
-  HAlignment GetHeaderHAlign() const { return headerHAlign_; }
-  void SetHeaderHAlign(HAlignment v) { headerHAlign_ = v; }
-  VAlignment GetHeaderVAlign() const { return headerVAlign_; }
-  void SetHeaderVAlign(VAlignment v) { headerVAlign_ = v; }
+  const std::string& GetHeader() const { return look_.header; }
+  void SetHeader(const std::string& v) { look_.header = v; }
+  TFont& HeaderFont() { return look_.headerFont; }
+  const TFont& HeaderFont() const { return look_.headerFont; }
+  void SetHeaderFont(const TFont& font) { look_.headerFont.Assign(font); }
+  TColor GetHeaderColor() const { return look_.headerColor; }
+  void SetHeaderColor(TColor v) { look_.headerColor = v; }
+  TFontStyle GetHeaderFontStyle() const { return look_.headerFontStyle; }
+  void SetHeaderFontStyle(TFontStyle v) { look_.headerFontStyle = v; }
+  HAlignment GetHeaderHAlign() const { return look_.headerHAlign; }
+  void SetHeaderHAlign(HAlignment v) { look_.headerHAlign = v; }
+  VAlignment GetHeaderVAlign() const { return look_.headerVAlign; }
+  void SetHeaderVAlign(VAlignment v) { look_.headerVAlign = v; }
 
   // ---- Links (not owned; cleared when the other component is destroyed) ---
-  TDataSet* GetDataset() const { return dataset_; }
+  TDataSet* GetDataset() const { return links_.dataset; }
   // Links the dataset (registering for its destruction) and clears FileName.
   void SetDataset(TDataSet* dataset);
-  TZylHTMLGrid* GetMasterGrid() const { return masterGrid_; }
+  TZylHTMLGrid* GetMasterGrid() const { return links_.masterGrid; }
   // Raises "Circular references are not allowed!" for this grid itself and
   // "Master and Detail grid must be different!" for the DetailGrid; takes
   // the master's MaxRows as RowsPerPage.
   void SetMasterGrid(TZylHTMLGrid* master);
-  TZylHTMLGrid* GetDetailGrid() const { return detailGrid_; }
+  TZylHTMLGrid* GetDetailGrid() const { return links_.detailGrid; }
   void SetDetailGrid(TZylHTMLGrid* detail);
-  const std::string& GetFileName() const { return fileName_; }
+  const std::string& GetFileName() const { return links_.fileName; }
   // A non-empty name detaches the dataset and loads the file at once.
   void SetFileName(const std::string& fileName);
   // The linked TZylCSS after building the page, so that its style sheet
   // holds this grid's classes; null (and nothing built) without a link.
   TZylCSS* GetCSS();
   // The link only, without building anything.
-  TZylCSS* CSSLink() const { return css_; }
+  TZylCSS* CSSLink() const { return links_.css; }
   void SetCSS(TZylCSS* css);
 
   // ---- Paging and shape -----------------------------------------------------
-  bool GetGlobalSorting() const { return globalSorting_; }
-  void SetGlobalSorting(bool v) { globalSorting_ = v; }
-  int GetMaxCols() const { return maxCols_; }
-  void SetMaxCols(int v) { maxCols_ = v; }
-  int GetMaxRows() const { return maxRows_; }
-  void SetMaxRows(int v) { maxRows_ = v; }
-  int GetRecNo() const { return recNo_; }
+  bool GetGlobalSorting() const { return paging_.globalSorting; }
+  void SetGlobalSorting(bool v) { paging_.globalSorting = v; }
+  int GetMaxCols() const { return paging_.maxCols; }
+  void SetMaxCols(int v) { paging_.maxCols = v; }
+  int GetMaxRows() const { return paging_.maxRows; }
+  void SetMaxRows(int v) { paging_.maxRows = v; }
+  int GetRecNo() const { return paging_.recNo; }
   // Stores the current record and, with an open dataset, moves its cursor
   // there (clamped to the records).
   void SetRecNo(int recNo);
-  int GetRow() const { return row_; }
-  void SetRow(int v) { row_ = v; }
-  int GetCol() const { return col_; }
-  void SetCol(int v) { col_ = v; }
+  int GetRow() const { return paging_.row; }
+  void SetRow(int v) { paging_.row = v; }
+  int GetCol() const { return paging_.col; }
+  void SetCol(int v) { paging_.col = v; }
   int GetRowCount();
   void SetRowCount(int count);
   int GetColCount();
   void SetColCount(int count);
-  int GetFixedRows() const { return fixedRows_; }
-  void SetFixedRows(int v) { fixedRows_ = v; }
-  int GetFixedCols() const { return fixedCols_; }
-  void SetFixedCols(int v) { fixedCols_ = v; }
-  int GetRowsPerPage() const { return rowsPerPage_; }
-  void SetRowsPerPage(int v) { rowsPerPage_ = v; }
-  int GetPage() const { return page_; }
+  int GetFixedRows() const { return paging_.fixedRows; }
+  void SetFixedRows(int v) { paging_.fixedRows = v; }
+  int GetFixedCols() const { return paging_.fixedCols; }
+  void SetFixedCols(int v) { paging_.fixedCols = v; }
+  int GetRowsPerPage() const { return paging_.rowsPerPage; }
+  void SetRowsPerPage(int v) { paging_.rowsPerPage = v; }
+  int GetPage() const { return paging_.page; }
   // A value below 1 is stored as 1.
-  void SetPage(int v) { page_ = v < 1 ? 1 : v; }
+  void SetPage(int v) { paging_.page = v < 1 ? 1 : v; }
   // Pages of the data source: TotalRowCount div RowsPerPage, rounded up; 0
   // when RowsPerPage is 0 or below.
   int GetPageCount() const;
   void SetPageCount(int /*ignored*/) {}
 
   // ---- Appearance -------------------------------------------------------------
-  int GetWidth() const { return width_; }
-  void SetWidth(int v) { width_ = v; }
-  bool GetWidthPercent() const { return widthPercent_; }
-  void SetWidthPercent(bool v) { widthPercent_ = v; }
-  int GetHeight() const { return height_; }
-  void SetHeight(int v) { height_ = v; }
-  bool GetHeightPercent() const { return heightPercent_; }
-  void SetHeightPercent(bool v) { heightPercent_ = v; }
-  const std::string& GetImagesURL() const { return imagesURL_; }
-  void SetImagesURL(const std::string& v) { imagesURL_ = v; }
-  TColor GetBackground() const { return background_; }
-  void SetBackground(TColor v) { background_ = v; }
-  TColor GetBorderColor() const { return borderColor_; }
-  void SetBorderColor(TColor v) { borderColor_ = v; }
-  int GetBorderWidth() const { return borderWidth_; }
-  void SetBorderWidth(int v) { borderWidth_ = v; }
-  TColor GetToolbarColor() const { return toolbarColor_; }
-  void SetToolbarColor(TColor v) { toolbarColor_ = v; }
-  TFont& ToolbarFont() { return toolbarFont_; }
-  const TFont& ToolbarFont() const { return toolbarFont_; }
-  void SetToolbarFont(const TFont& font) { toolbarFont_.Assign(font); }
-  TFontStyle GetToolbarFontStyle() const { return toolbarFontStyle_; }
-  void SetToolbarFontStyle(TFontStyle v) { toolbarFontStyle_ = v; }
-  HAlignment GetToolbarHAlign() const { return toolbarHAlign_; }
-  void SetToolbarHAlign(HAlignment v) { toolbarHAlign_ = v; }
-  VAlignment GetToolbarVAlign() const { return toolbarVAlign_; }
-  void SetToolbarVAlign(VAlignment v) { toolbarVAlign_ = v; }
-  bool GetShowTopToolBar() const { return showTopToolBar_; }
-  void SetShowTopToolBar(bool v) { showTopToolBar_ = v; }
-  bool GetShowBottomToolBar() const { return showBottomToolBar_; }
-  void SetShowBottomToolBar(bool v) { showBottomToolBar_ = v; }
-  bool GetShowVerticalToolbar() const { return showVerticalToolbar_; }
-  void SetShowVerticalToolbar(bool v) { showVerticalToolbar_ = v; }
-  bool GetShowGlyphs() const { return showGlyphs_; }
+  int GetWidth() const { return look_.width; }
+  void SetWidth(int v) { look_.width = v; }
+  bool GetWidthPercent() const { return look_.widthPercent; }
+  void SetWidthPercent(bool v) { look_.widthPercent = v; }
+  int GetHeight() const { return look_.height; }
+  void SetHeight(int v) { look_.height = v; }
+  bool GetHeightPercent() const { return look_.heightPercent; }
+  void SetHeightPercent(bool v) { look_.heightPercent = v; }
+  const std::string& GetImagesURL() const { return look_.imagesURL; }
+  void SetImagesURL(const std::string& v) { look_.imagesURL = v; }
+  TColor GetBackground() const { return look_.background; }
+  void SetBackground(TColor v) { look_.background = v; }
+  TColor GetBorderColor() const { return look_.borderColor; }
+  void SetBorderColor(TColor v) { look_.borderColor = v; }
+  int GetBorderWidth() const { return look_.borderWidth; }
+  void SetBorderWidth(int v) { look_.borderWidth = v; }
+  TColor GetToolbarColor() const { return look_.toolbarColor; }
+  void SetToolbarColor(TColor v) { look_.toolbarColor = v; }
+  TFont& ToolbarFont() { return look_.toolbarFont; }
+  const TFont& ToolbarFont() const { return look_.toolbarFont; }
+  void SetToolbarFont(const TFont& font) { look_.toolbarFont.Assign(font); }
+  TFontStyle GetToolbarFontStyle() const { return look_.toolbarFontStyle; }
+  void SetToolbarFontStyle(TFontStyle v) { look_.toolbarFontStyle = v; }
+  HAlignment GetToolbarHAlign() const { return look_.toolbarHAlign; }
+  void SetToolbarHAlign(HAlignment v) { look_.toolbarHAlign = v; }
+  VAlignment GetToolbarVAlign() const { return look_.toolbarVAlign; }
+  void SetToolbarVAlign(VAlignment v) { look_.toolbarVAlign = v; }
+  bool GetShowTopToolBar() const { return look_.showTopToolBar; }
+  void SetShowTopToolBar(bool v) { look_.showTopToolBar = v; }
+  bool GetShowBottomToolBar() const { return look_.showBottomToolBar; }
+  void SetShowBottomToolBar(bool v) { look_.showBottomToolBar = v; }
+  bool GetShowVerticalToolbar() const { return look_.showVerticalToolbar; }
+  void SetShowVerticalToolbar(bool v) { look_.showVerticalToolbar = v; }
+  bool GetShowGlyphs() const { return look_.showGlyphs; }
   // Stores, then sets ShowGlyph of every column.
   void SetShowGlyphs(bool v);
-  bool GetSelectable() const { return selectable_; }
+  bool GetSelectable() const { return look_.selectable; }
   // Stores; false also turns ShowSelectors off.
   void SetSelectable(bool v);
-  bool GetShowSelectors() const { return showSelectors_; }
+  bool GetShowSelectors() const { return look_.showSelectors; }
   // Stores (forced false while not Selectable), then every column's
   // ShowSelector (which keeps non-selectable columns off).
   void SetShowSelectors(bool v);
   // Stores without touching the columns (request parsing).
-  void StoreShowSelectors(bool v) { showSelectors_ = v; }
-  bool GetShowBlobs() const { return showBlobs_; }
-  void SetShowBlobs(bool v) { showBlobs_ = v; }
-  bool GetShowMemos() const { return showMemos_; }
-  void SetShowMemos(bool v) { showMemos_ = v; }
-  bool GetSmallToolbar() const { return smallToolbar_; }
-  void SetSmallToolbar(bool v) { smallToolbar_ = v; }
-  bool GetWordWrap() const { return wordWrap_; }
+  void StoreShowSelectors(bool v) { look_.showSelectors = v; }
+  bool GetShowBlobs() const { return look_.showBlobs; }
+  void SetShowBlobs(bool v) { look_.showBlobs = v; }
+  bool GetShowMemos() const { return look_.showMemos; }
+  void SetShowMemos(bool v) { look_.showMemos = v; }
+  bool GetSmallToolbar() const { return look_.smallToolbar; }
+  void SetSmallToolbar(bool v) { look_.smallToolbar = v; }
+  bool GetWordWrap() const { return look_.wordWrap; }
   // Stores, then sets WordWrap of every column.
   void SetWordWrap(bool v);
-  int GetTextIndent() const { return textIndent_; }
-  void SetTextIndent(int v) { textIndent_ = v; }
-  TCSSUnits GetCSSUnits() const { return cssUnits_; }
-  void SetCSSUnits(TCSSUnits v) { cssUnits_ = v; }
-  bool GetShowRowNumber() const { return showRowNumber_; }
+  int GetTextIndent() const { return look_.textIndent; }
+  void SetTextIndent(int v) { look_.textIndent = v; }
+  TCSSUnits GetCSSUnits() const { return look_.cssUnits; }
+  void SetCSSUnits(TCSSUnits v) { look_.cssUnits = v; }
+  bool GetShowRowNumber() const { return look_.showRowNumber; }
   // Adds (true) or removes (false) the row-number column; true while
   // already true renumbers the rows for the current page.
   void SetShowRowNumber(bool flag);
-  const std::string& GetQueryString() const { return queryString_; }
-  void SetQueryString(const std::string& v) { queryString_ = v; }
-  bool GetCacheBitmaps() const { return cacheBitmaps_; }
-  void SetCacheBitmaps(bool v) { cacheBitmaps_ = v; }
-  bool GetUseControlStyles() const { return useControlStyles_; }
-  void SetUseControlStyles(bool v) { useControlStyles_ = v; }
+  const std::string& GetQueryString() const { return links_.queryString; }
+  void SetQueryString(const std::string& v) { links_.queryString = v; }
+  bool GetCacheBitmaps() const { return look_.cacheBitmaps; }
+  void SetCacheBitmaps(bool v) { look_.cacheBitmaps = v; }
+  bool GetUseControlStyles() const { return look_.useControlStyles; }
+  void SetUseControlStyles(bool v) { look_.useControlStyles = v; }
 
   // ---- The page -----------------------------------------------------------------
   // Builds the page into the grid's own page text and returns it (the
@@ -348,9 +349,9 @@ class TZylHTMLGrid : public TComponent {
   std::unique_ptr<TZylField> SetCells(int row, int col, std::unique_ptr<TZylField> cell) {
     return matrix_->SetMatrix(row, col, std::move(cell));
   }
-  TZylField* GetFields(int col) const { return GetCells(row_, col); }
+  TZylField* GetFields(int col) const { return GetCells(paging_.row, col); }
   std::unique_ptr<TZylField> SetFields(int col, std::unique_ptr<TZylField> cell) {
-    return SetCells(row_, col, std::move(cell));
+    return SetCells(paging_.row, col, std::move(cell));
   }
   TZylColumn* GetColumns(int index) const { return columns_.Get(index); }
   std::unique_ptr<TZylColumn> SetColumns(int index, std::unique_ptr<TZylColumn> column) {
@@ -410,8 +411,8 @@ class TZylHTMLGrid : public TComponent {
   int GetSlowRecNo();
   // The stored record total, or the row count when it is 0.
   int GetTotalRowCount();
-  void SetTotalRowCount(int v) { totalRowCount_ = v; }
-  int StoredTotalRowCount() const { return totalRowCount_; }
+  void SetTotalRowCount(int v) { paging_.totalRowCount = v; }
+  int StoredTotalRowCount() const { return paging_.totalRowCount; }
 
   // ---- Delimited text files -------------------------------------------------------
   bool LoadFromFile(const std::string& fileName);
@@ -459,20 +460,20 @@ class TZylHTMLGrid : public TComponent {
   void LoadConfig(const std::string& fileName);
 
   // ---- Request and editing state --------------------------------------------------
-  bool GetGlyphToggle() const { return glyphToggle_; }
-  void SetGlyphToggle(bool v) { glyphToggle_ = v; }
-  bool GetShowErrorBox() const { return showErrorBox_; }
-  void SetShowErrorBox(bool v) { showErrorBox_ = v; }
-  TExportType GetSaveAsType() const { return saveAsType_; }
-  void SetSaveAsType(TExportType v) { saveAsType_ = v; }
-  bool GetAddingRecord() const { return addingRecord_; }
-  void SetAddingRecord(bool v) { addingRecord_ = v; }
-  bool GetAddPending() const { return addPending_; }
-  void SetAddPending(bool v) { addPending_ = v; }
-  const std::string& GetLastUpdateError() const { return lastUpdateError_; }
-  void SetLastUpdateError(const std::string& v) { lastUpdateError_ = v; }
-  const std::string& GetGUID() const { return guid_; }
-  void SetGUID(const std::string& v) { guid_ = v; }
+  bool GetGlyphToggle() const { return look_.glyphToggle; }
+  void SetGlyphToggle(bool v) { look_.glyphToggle = v; }
+  bool GetShowErrorBox() const { return editing_.showErrorBox; }
+  void SetShowErrorBox(bool v) { editing_.showErrorBox = v; }
+  TExportType GetSaveAsType() const { return look_.saveAsType; }
+  void SetSaveAsType(TExportType v) { look_.saveAsType = v; }
+  bool GetAddingRecord() const { return editing_.addingRecord; }
+  void SetAddingRecord(bool v) { editing_.addingRecord = v; }
+  bool GetAddPending() const { return editing_.addPending; }
+  void SetAddPending(bool v) { editing_.addPending = v; }
+  const std::string& GetLastUpdateError() const { return editing_.lastUpdateError; }
+  void SetLastUpdateError(const std::string& v) { editing_.lastUpdateError = v; }
+  const std::string& GetGUID() const { return editing_.guid; }
+  void SetGUID(const std::string& v) { editing_.guid = v; }
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
@@ -504,132 +505,19 @@ class TZylHTMLGrid : public TComponent {
   // applies the hidden state and the click, returns the action.
   TGridAction ProcessFields(const std::vector<form::FormField>& fields);
 
-  // Texts
-  std::string altFirstPage_ = "First Page";
-  std::string altPreviousPage_ = "Previous Page";
-  std::string altNextPage_ = "Next Page";
-  std::string altLastPage_ = "Last Page";
-  std::string altOK_ = "GO";
-  std::string altSave_ = "Save";
-  std::string altPrint_ = "Print";
-  std::string altSelectColumns_ = "Select columns to display";
-  std::string altShowAllColumns_ = "Show all columns";
-  std::string altShowSelectedColumns_ = "Show selected columns only";
-  std::string altSortAscending_ = "Sort ascending";
-  std::string altSortDescending_ = "Sort descending";
-  std::string altCurrentRecord_ = "Current record";
-  std::string altGotoRecord_ = "Go to this record";
-  std::string altClearSorting_ = "Clear sorting";
-  std::string altSum_ = "Calculate sum";
-  std::string altSA_ = "Calculate average";
-  std::string altGraph_ = "Draw graph";
-  std::string altUpdate_ = "Update data";
-  std::string altCancelUpdate_ = "Cancel";
-  std::string altAddRecord_ = "Add Record";
-  std::string altDeleteRecord_ = "Delete Record";
-  std::string altHideSortGlyphs_ = "Hide Sort buttons";
-  std::string altShowSortGlyphs_ = "Show Sort buttons";
-  std::string textPage_ = "Page:";
-  std::string textOf_ = "of:";
-  std::string textRows_ = "Rows:";
-  std::string textSaveAs_ = "Save:";
-  std::string textSum_ = "Sum:";
-  std::string textAverage_ = "Average:";
-  std::string textConfirmDelete_ = "Are You sure to delete current record?";
-  std::string textUpdateError_ =
-      " Cannot update the table!\\n Another user has modifyed the table!\\n Please try again.";
-  std::string textNumber_ = "No:";
-  // Colours
-  TColor calcRowColor_ = 0xC8FFC8;
-  TColor currentRowColor_ = 0xE0FFFF;
-  TColor oddRowColor_ = clNone;
-  TColor evenRowColor_ = clNone;
-  TColor oddColColor_ = clNone;
-  TColor evenColColor_ = clNone;
-  bool doMadeSum_ = false;
-  bool doMadeSA_ = false;
-  std::string dateFormat_ = "dd.mm.yyyy";
-  std::string dateTimeFormat_ = "dd.mm.yyyy hh:nn:ss";
-  std::string timeFormat_ = "hh:nn:ss";
-  TEditStyle editStyle_ = TEditStyle::CurrentRow;
-  bool updatByEnter_ = false;
-  std::string header_;
-  TFont headerFont_;
-  TColor headerColor_ = 0xC8D0D4;
-  TFontStyle headerFontStyle_ = TFontStyle::fsSanSerif;
-  HAlignment headerHAlign_ = HAlignment::alLeft;
-  VAlignment headerVAlign_ = VAlignment::alMiddle;
-  TDataSet* dataset_ = nullptr;         // linked, not owned
-  TZylHTMLGrid* masterGrid_ = nullptr;  // linked, not owned
-  TZylHTMLGrid* detailGrid_ = nullptr;  // linked, not owned
-  std::string fileName_;
-  bool globalSorting_ = false;
-  int maxCols_ = 256;
-  int maxRows_ = 500;
-  int recNo_ = 0;
-  int row_ = 0;
-  int col_ = 0;
-  int storedRowCount_ = 0;
-  int storedColCount_ = 0;
-  int fixedRows_ = 1;
-  int fixedCols_ = 1;
-  int rowsPerPage_ = 40;
-  int page_ = 1;
-  int width_ = 0;
-  bool widthPercent_ = false;
-  int height_ = 0;
-  bool heightPercent_ = false;
-  std::string imagesURL_;
-  TColor background_ = 0xC8D0D4;
-  TColor borderColor_ = 0x000000;
-  int borderWidth_ = 1;
-  TColor toolbarColor_ = 0xC8D0D4;
-  TFont toolbarFont_;
-  TFontStyle toolbarFontStyle_ = TFontStyle::fsSanSerif;
-  HAlignment toolbarHAlign_ = HAlignment::alLeft;
-  VAlignment toolbarVAlign_ = VAlignment::alMiddle;
-  bool showTopToolBar_ = true;
-  bool showBottomToolBar_ = true;
-  bool showVerticalToolbar_ = true;
-  bool showGlyphs_ = true;
-  bool selectable_ = true;
-  bool showSelectors_ = false;
-  bool showBlobs_ = false;
-  bool showMemos_ = false;
-  bool smallToolbar_ = true;
-  bool wordWrap_ = false;
-  int textIndent_ = 3;
-  TCSSUnits cssUnits_ = TCSSUnits::cuPoints;
-  bool showRowNumber_ = false;
-  std::string queryString_;
-  bool cacheBitmaps_ = false;
-  bool useControlStyles_ = true;
-  TZylCSS* css_ = nullptr;  // linked, not owned
+  // The grid's state, by concern (model/GridState.h).
+  GridTexts texts_;
+  GridAppearance look_;
+  GridPaging paging_;
+  GridLinks links_;
+  GridEditing editing_;
+  GridReading reading_;
 
   // Owned structure: columns, rows, cells.
   OwnedList<TZylColumn> columns_;
   OwnedList<TZylRow> rows_;
   std::unique_ptr<TZylMatrix> matrix_;
   TStringList pageText_;
-
-  // Request and editing state.
-  int totalRowCount_ = 0;
-  bool glyphToggle_ = true;
-  bool showErrorBox_ = false;
-  TExportType saveAsType_ = TExportType::Excel;
-  bool addingRecord_ = false;
-  bool addPending_ = false;
-  std::string lastUpdateError_;
-  std::string guid_;
-  // Why the last read of the dataset stopped early (empty when it read the
-  // whole page); the page shows it in its error box.
-  std::string readError_;
-
-  // Set while the dataset carries the sort key of the read under way:
-  // while ReadValues applies its settings (it handed the sort column's key
-  // over before reading the rows) and while SortDataset's re-read runs.
-  // Re-applying the sort order then starts no second dataset sort or read.
-  bool readingDataset_ = false;
 };
 
 }  // namespace zyl

@@ -81,9 +81,9 @@ void AppendLines(TStringList& page, const std::string& text) {
 
 bool TZylHTMLGrid::LockedByMaster() const {
   std::set<const TZylHTMLGrid*> seen{this};
-  for (const TZylHTMLGrid* m = masterGrid_; m != nullptr && seen.insert(m).second;
-       m = m->masterGrid_) {
-    if (m->addingRecord_) return true;
+  for (const TZylHTMLGrid* m = links_.masterGrid; m != nullptr && seen.insert(m).second;
+       m = m->links_.masterGrid) {
+    if (m->editing_.addingRecord) return true;
   }
   return false;
 }
@@ -92,12 +92,12 @@ TStringList& TZylHTMLGrid::GetHTML() {
   TStringList& page = pageText_;
   page.Clear();
   std::string size;
-  if (guid_.empty() && css_ != nullptr) guid_ = css_->GetGUID();
-  if (width_ > 0) {
-    size += " WIDTH=\"" + std::to_string(width_) + (widthPercent_ ? "%" : "") + "\"";
+  if (editing_.guid.empty() && links_.css != nullptr) editing_.guid = links_.css->GetGUID();
+  if (look_.width > 0) {
+    size += " WIDTH=\"" + std::to_string(look_.width) + (look_.widthPercent ? "%" : "") + "\"";
   }
-  if (height_ > 0) {
-    size += " HEIGHT=\"" + std::to_string(height_) + (heightPercent_ ? "%" : "") + "\"";
+  if (look_.height > 0) {
+    size += " HEIGHT=\"" + std::to_string(look_.height) + (look_.heightPercent ? "%" : "") + "\"";
   }
   bool locked = LockedByMaster();
   if (locked) {
@@ -111,32 +111,32 @@ TStringList& TZylHTMLGrid::GetHTML() {
   if (OnBeforeHTMLGeneration) OnBeforeHTMLGeneration(this, page);
 
   std::string headerClass;
-  ComposeCSS(headerFont_, headerFontStyle_, wordWrap_, headerHAlign_, headerVAlign_, "",
-             textIndent_, headerClass);
+  ComposeCSS(look_.headerFont, look_.headerFontStyle, look_.wordWrap, look_.headerHAlign, look_.headerVAlign, "",
+             look_.textIndent, headerClass);
   bool editMode = GetEditMode();
-  if (masterGrid_ == nullptr && editMode) page.Add(GetJavaScript());
+  if (links_.masterGrid == nullptr && editMode) page.Add(GetJavaScript());
   page.Add("<A NAME=\"" + GetName() + "\"></A>");
-  if (cacheBitmaps_ && masterGrid_ == nullptr) page.Add(GetCachedBitmaps(""));
+  if (look_.cacheBitmaps && links_.masterGrid == nullptr) page.Add(GetCachedBitmaps(""));
 
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"1\" CELLSPACING=\"0\"" + size +
-           "><TR><TD BGCOLOR=\"#" + IntToHex(ColorToRGB(background_), 6) + "\">");
+           "><TR><TD BGCOLOR=\"#" + IntToHex(ColorToRGB(look_.background), 6) + "\">");
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\">");
-  page.Add("<TR><TD BGCOLOR=\"" + IntToHex(ColorToRGB(headerColor_), 6) + "\" CLASS=\"" +
+  page.Add("<TR><TD BGCOLOR=\"" + IntToHex(ColorToRGB(look_.headerColor), 6) + "\" CLASS=\"" +
            headerClass + "\">");
   if (OnBeforeAddHeader) OnBeforeAddHeader(this, page);
-  page.Add("&nbsp;" + header_ + "&nbsp;");
+  page.Add("&nbsp;" + look_.header + "&nbsp;");
   if (OnAfterAddHeader) OnAfterAddHeader(this, page);
   page.Add("</TD></TR>");
   page.Add("</TABLE>");
-  std::string bevel = "<IMG SRC=\"" + imagesURL_ + "GBevel.gif\" WIDTH=\"100%\" HEIGHT=\"9\">";
+  std::string bevel = "<IMG SRC=\"" + look_.imagesURL + "GBevel.gif\" WIDTH=\"100%\" HEIGHT=\"9\">";
   page.Add(bevel);
 
-  if (showErrorBox_ && css_ != nullptr && !css_->GetErrorText().empty()) {
-    page.Add(GetErrorBox(css_->GetErrorText()));
-  } else if (!readError_.empty()) {
-    page.Add(GetErrorBox("Error:\\n" + readError_));
+  if (editing_.showErrorBox && links_.css != nullptr && !links_.css->GetErrorText().empty()) {
+    page.Add(GetErrorBox(links_.css->GetErrorText()));
+  } else if (!reading_.readError.empty()) {
+    page.Add(GetErrorBox("Error:\\n" + reading_.readError));
   }
-  if (showTopToolBar_) {
+  if (look_.showTopToolBar) {
     if (OnBeforeAddToobar) OnBeforeAddToobar(this, page);
     AppendLines(page, GetToolbar(true));
     if (OnAfterAddToobar) OnAfterAddToobar(this, page);
@@ -145,8 +145,8 @@ TStringList& TZylHTMLGrid::GetHTML() {
   size = " WIDTH=\"100%\" HEIGHT=\"100%\"";
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"1\"" + size + ">");
   page.Add("<TR>");
-  page.Add(" <TD BGCOLOR=\"#" + IntToHex(ColorToRGB(borderColor_), 6) + "\">");
-  page.Add("  <TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"" + std::to_string(borderWidth_) +
+  page.Add(" <TD BGCOLOR=\"#" + IntToHex(ColorToRGB(look_.borderColor), 6) + "\">");
+  page.Add("  <TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"" + std::to_string(look_.borderWidth) +
            "\"" + size + ">");
 
   std::string script = EscapeHtml(GetScriptName());
@@ -154,26 +154,26 @@ TStringList& TZylHTMLGrid::GetHTML() {
            GetName() + "\">");
   if (OnAddHiddenVariables) OnAddHiddenVariables(this, page);
   page.Add("   <TR>");
-  if (showVerticalToolbar_) {
+  if (look_.showVerticalToolbar) {
     page.Add("<TD WIDTH=\"24\" ROWSPAN=\"" + std::to_string(GetRowCount() + 1) + "\" BGCOLOR=\"" +
-             IntToHex(ColorToRGB(background_), 6) + "\" BACKGROUND=\"" + imagesURL_ +
+             IntToHex(ColorToRGB(look_.background), 6) + "\" BACKGROUND=\"" + look_.imagesURL +
              "GBevelV.gif\" VALIGN=\"TOP\">");
     page.Add(GetSettingsHV(std::string(form::kVerticalToolbarExclusions), this));
     if (GetRowCount() > 0) {
       auto button = [&](std::string_view name, const char* image, const std::string& alt) {
-        page.Add("<INPUT TYPE=\"IMAGE\"  NAME=\"" + std::string(name) + "\" SRC=\"" + imagesURL_ +
+        page.Add("<INPUT TYPE=\"IMAGE\"  NAME=\"" + std::string(name) + "\" SRC=\"" + look_.imagesURL +
                  image + "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" + alt + "\"><BR>");
       };
-      if (glyphToggle_ && showGlyphs_) button(form::kGlyphsOff, "GSortOff.gif", altHideSortGlyphs_);
-      if (glyphToggle_ && !showGlyphs_) button(form::kGlyphsOn, "GSortOn.gif", altShowSortGlyphs_);
-      if (selectable_ && showSelectors_) {
-        button(form::kSelectorsApply, "GCheck.gif", altShowSelectedColumns_);
-        button(form::kSelectorsOff, "GCheckOff.gif", altShowAllColumns_);
+      if (look_.glyphToggle && look_.showGlyphs) button(form::kGlyphsOff, "GSortOff.gif", texts_.altHideSortGlyphs);
+      if (look_.glyphToggle && !look_.showGlyphs) button(form::kGlyphsOn, "GSortOn.gif", texts_.altShowSortGlyphs);
+      if (look_.selectable && look_.showSelectors) {
+        button(form::kSelectorsApply, "GCheck.gif", texts_.altShowSelectedColumns);
+        button(form::kSelectorsOff, "GCheckOff.gif", texts_.altShowAllColumns);
       }
-      if (selectable_ && !showSelectors_) {
-        button(form::kSelectorsOn, "GCheckOn.gif", altSelectColumns_);
+      if (look_.selectable && !look_.showSelectors) {
+        button(form::kSelectorsOn, "GCheckOn.gif", texts_.altSelectColumns);
       }
-      if (GetSortColumn() != -1) button(form::kSortOff, "GRestoreSort.gif", altClearSorting_);
+      if (GetSortColumn() != -1) button(form::kSortOff, "GRestoreSort.gif", texts_.altClearSorting);
     }
     if (OnAddPlugin) OnAddPlugin(this, page);
     page.Add("</TD>");
@@ -192,7 +192,7 @@ TStringList& TZylHTMLGrid::GetHTML() {
   page.Add("   </TR>");
 
   std::string tableAction = script;
-  if (!queryString_.empty()) tableAction += "?" + EscapeHtml(queryString_);
+  if (!links_.queryString.empty()) tableAction += "?" + EscapeHtml(links_.queryString);
   page.Add("<FORM NAME=\"" + GetName() + "_TABLE\" METHOD=\"POST\" ACTION=\"" + tableAction + "#" +
            GetName() + "\">");
   page.Add(GetSettingsHV("", this));
@@ -210,12 +210,12 @@ TStringList& TZylHTMLGrid::GetHTML() {
   } else {
     page.Add(bevel);
   }
-  if (showBottomToolBar_) {
+  if (look_.showBottomToolBar) {
     if (OnBeforeAddToobar) OnBeforeAddToobar(this, page);
     AppendLines(page, GetToolbar(false));
     if (OnAfterAddToobar) OnAfterAddToobar(this, page);
   }
-  if (detailGrid_ != nullptr) AppendLines(page, detailGrid_->GetHTML().GetText());
+  if (links_.detailGrid != nullptr) AppendLines(page, links_.detailGrid->GetHTML().GetText());
   page.Add("</TD></TR></TABLE>");
   if (OnAfterHTMLGeneration) OnAfterHTMLGeneration(this, page);
   return page;
@@ -225,40 +225,40 @@ void TZylHTMLGrid::AppendEditToolbar() {
   TStringList& page = pageText_;
   auto active = [this](std::string_view name, const char* image, const std::string& alt,
                        const char* ending) {
-    return "<INPUT TYPE=\"IMAGE\" NAME=\"" + std::string(name) + "\" SRC=\"" + imagesURL_ + image +
+    return "<INPUT TYPE=\"IMAGE\" NAME=\"" + std::string(name) + "\" SRC=\"" + look_.imagesURL + image +
            "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" + alt + ending;
   };
   auto inactive = [this](const char* image, const std::string& alt) {
-    return "<IMG SRC=\"" + imagesURL_ + image + "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" +
+    return "<IMG SRC=\"" + look_.imagesURL + image + "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" +
            alt + "\">";
   };
-  std::string add = addingRecord_ ? inactive("GAddRow.gif", altAddRecord_)
-                                  : active(form::kAdd, "GAddRow.gif", altAddRecord_, "\">");
-  std::string del = inactive("GDelRow.gif", altDeleteRecord_);
-  std::string update = inactive("GUpdate.gif", altUpdate_);
-  std::string cancel = inactive("GCancel.gif", altCancelUpdate_);
+  std::string add = editing_.addingRecord ? inactive("GAddRow.gif", texts_.altAddRecord)
+                                  : active(form::kAdd, "GAddRow.gif", texts_.altAddRecord, "\">");
+  std::string del = inactive("GDelRow.gif", texts_.altDeleteRecord);
+  std::string update = inactive("GUpdate.gif", texts_.altUpdate);
+  std::string cancel = inactive("GCancel.gif", texts_.altCancelUpdate);
   if (GetRowCount() > 0) {
-    update = active(form::kUpdate, "GUpdate.gif", altUpdate_, "\">");
-    if (addingRecord_ || doMadeSum_ || doMadeSA_) {
-      cancel = active(form::kCancel, "GCancel.gif", altCancelUpdate_, "\">");
+    update = active(form::kUpdate, "GUpdate.gif", texts_.altUpdate, "\">");
+    if (editing_.addingRecord || paging_.doMadeSum || paging_.doMadeSA) {
+      cancel = active(form::kCancel, "GCancel.gif", texts_.altCancelUpdate, "\">");
     } else {
-      del = active(form::kDelete, "GDelRow.gif", altDeleteRecord_,
+      del = active(form::kDelete, "GDelRow.gif", texts_.altDeleteRecord,
                    "\" onClick=\"return CanDelete();\">");
     }
   }
   std::string buttons = add + del + update + cancel;
-  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"" + std::to_string(2 * borderWidth_) +
+  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"" + std::to_string(2 * look_.borderWidth) +
            "\" CELLSPACING=\"0\" WIDTH=\"100%\">");
   page.Add("<TR>");
-  page.Add("<TD BACKGROUND=\"" + imagesURL_ + "GBevel.gif\">");
-  if (addingRecord_) {
+  page.Add("<TD BACKGROUND=\"" + look_.imagesURL + "GBevel.gif\">");
+  if (editing_.addingRecord) {
     page.Add("<INPUT TYPE=\"HIDDEN\" NAME=\"" + std::string(form::kUpdateAdd) + "\" VALUE=\"1\">");
   }
-  page.Add("<IMG SRC=\"" + imagesURL_ + "GUbar.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">" +
+  page.Add("<IMG SRC=\"" + look_.imagesURL + "GUbar.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">" +
            buttons);
   page.Add("</TD>");
-  page.Add("<TD BACKGROUND=\"" + imagesURL_ + "GBevel.gif\" ALIGN=\"RIGHT\">");
-  page.Add(buttons + "<IMG SRC=\"" + imagesURL_ + "GUbarR.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">");
+  page.Add("<TD BACKGROUND=\"" + look_.imagesURL + "GBevel.gif\" ALIGN=\"RIGHT\">");
+  page.Add(buttons + "<IMG SRC=\"" + look_.imagesURL + "GUbarR.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">");
   page.Add("</TD>");
   if (OnAddHiddenVariables) OnAddHiddenVariables(this, page);
   page.Add("</FORM>");
@@ -273,9 +273,9 @@ void TZylHTMLGrid::SetHTML(const TStringList& lines) {
 }
 
 TZylCSS* TZylHTMLGrid::GetCSS() {
-  if (css_ == nullptr) return nullptr;
+  if (links_.css == nullptr) return nullptr;
   GetHTML();
-  return css_;
+  return links_.css;
 }
 
 }  // namespace zyl

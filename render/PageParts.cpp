@@ -33,7 +33,7 @@ std::string TZylHTMLGrid::GetJavaScript() const {
     out += "\r\n";
   }
   out += "return  confirm(\"";
-  out += textConfirmDelete_;
+  out += texts_.textConfirmDelete;
   out += "\");\r\n";
   for (std::string_view line : {"}", "// -->", "</script>", "<!-- SCRIPT END -->"}) {
     out += line;
@@ -43,7 +43,7 @@ std::string TZylHTMLGrid::GetJavaScript() const {
 }
 
 std::string TZylHTMLGrid::GetErrorBox(const std::string& text) {
-  std::string style = ComposeSTYLE("470", "38", "", currentRowColor_, 0x0000FF);
+  std::string style = ComposeSTYLE("470", "38", "", look_.currentRowColor, 0x0000FF);
   style += "font-weight: bold;";
   // The message may carry data (an exception text): escape it after the
   // line-break conversion and upper-casing.
@@ -52,10 +52,10 @@ std::string TZylHTMLGrid::GetErrorBox(const std::string& text) {
   std::string out;
   out.reserve(600 + message.size());
   out += "<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\">";
-  out += "<TR><TD><IMG SRC=\"" + imagesURL_ + "GTab.Gif\" WIDTH=\"82\" HEIGHT=\"23\"></TD><TD>&nbsp;</TD>";
-  out += "<TR><TD COLSPAN=\"2\" HEIGHT=\"36\" VALIGN=\"TOP\"><IMG SRC=\"" + imagesURL_ +
+  out += "<TR><TD><IMG SRC=\"" + look_.imagesURL + "GTab.Gif\" WIDTH=\"82\" HEIGHT=\"23\"></TD><TD>&nbsp;</TD>";
+  out += "<TR><TD COLSPAN=\"2\" HEIGHT=\"36\" VALIGN=\"TOP\"><IMG SRC=\"" + look_.imagesURL +
          "Gw.gif\" WIDTH=\"2\" HEIGHT=\"36\">";
-  out += "<IMG SRC=\"" + imagesURL_ + "Gt.gif\" WIDTH=\"35\" HEIGHT=\"35\"><TEXTAREA STYLE=\"" +
+  out += "<IMG SRC=\"" + look_.imagesURL + "Gt.gif\" WIDTH=\"35\" HEIGHT=\"35\"><TEXTAREA STYLE=\"" +
          style + "\">";
   out += message;
   out += "</TEXTAREA></TD></TR>";

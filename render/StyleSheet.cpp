@@ -167,17 +167,17 @@ std::string TZylHTMLGrid::ComposeCSS(const TFont& font, TFontStyle fontStyle, bo
                                      HAlignment hAlign, VAlignment vAlign,
                                      const std::string& alignmentChar, int indent,
                                      std::string& className) {
-  if (css_ == nullptr) return std::string();
-  css_->SetCSSUnits(cssUnits_);
-  css_->SetWordWrap(wordWrap);
-  return css_->ComposeCSS(font, fontStyle, hAlign, vAlign, alignmentChar, indent, className);
+  if (links_.css == nullptr) return std::string();
+  links_.css->SetCSSUnits(look_.cssUnits);
+  links_.css->SetWordWrap(wordWrap);
+  return links_.css->ComposeCSS(font, fontStyle, hAlign, vAlign, alignmentChar, indent, className);
 }
 
 std::string TZylHTMLGrid::ComposeSTYLE(const std::string& width, const std::string& height,
                                        const std::string& border, TColor textColor,
                                        TColor backColor) const {
   std::string style;
-  if (!useControlStyles_) return style;
+  if (!look_.useControlStyles) return style;
   render::HtmlWriter out(style);
   if (!width.empty()) out.Literal("width: ").Literal(width).Literal(";");
   if (!height.empty()) out.Literal("height: ").Literal(height).Literal(";");

@@ -93,8 +93,8 @@ constexpr std::string_view kPrintEnding = "\" onclick=\"top.print();return false
 int TZylHTMLGrid::ToolbarPageCount() {
   // With RowsPerPage 0 (every record on one page) the toolbar shows one page.
   long long total = GetTotalRowCount();
-  if (rowsPerPage_ <= 0) return 1;
-  long long pages = total / rowsPerPage_ + (total % rowsPerPage_ > 0 ? 1 : 0);
+  if (paging_.rowsPerPage <= 0) return 1;
+  long long pages = total / paging_.rowsPerPage + (total % paging_.rowsPerPage > 0 ? 1 : 0);
   return static_cast<int>(pages);
 }
 
@@ -102,12 +102,12 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
   std::string action = EscapeHtml(GetScriptName());
   action += '#';
   action += GetName();
-  std::string spacer = "<IMG SRC=\"" + imagesURL_ + "Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\">";
+  std::string spacer = "<IMG SRC=\"" + look_.imagesURL + "Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\">";
   std::string cls;
-  ComposeCSS(toolbarFont_, toolbarFontStyle_, wordWrap_, toolbarHAlign_, toolbarVAlign_, "", -1,
+  ComposeCSS(look_.toolbarFont, look_.toolbarFontStyle, look_.wordWrap, look_.toolbarHAlign, look_.toolbarVAlign, "", -1,
              cls);
-  std::string tool = IntToHex(ColorToRGB(toolbarColor_), 6);
-  bool reduced = smallToolbar_ && masterGrid_ != nullptr;
+  std::string tool = IntToHex(ColorToRGB(look_.toolbarColor), 6);
+  bool reduced = look_.smallToolbar && links_.masterGrid != nullptr;
 
   std::string inner;
   inner.reserve(4096);
@@ -124,13 +124,13 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner += "                 ";
     inner += GetSettingsHV("", this);
     inner += kCrLf;
-    cells.Cell3("&nbsp;&nbsp;", textSaveAs_, "&nbsp;</TD>");
+    cells.Cell3("&nbsp;&nbsp;", texts_.textSaveAs, "&nbsp;</TD>");
     AppendSaveAsList(inner, cells, cls);
-    cells.Button(form::kSaveAs, imagesURL_, "GSaveAs.gif", altSave_);
-    cells.Button(form::kPrint, imagesURL_, "GPrint.gif", altPrint_, kPrintEnding);
+    cells.Button(form::kSaveAs, look_.imagesURL, "GSaveAs.gif", texts_.altSave);
+    cells.Button(form::kPrint, look_.imagesURL, "GPrint.gif", texts_.altPrint, kPrintEnding);
     cells.Cell("&nbsp;&nbsp;</TD>");
-    cells.SummaryButton(form::kSum, imagesURL_, "GSum.gif", altSum_);
-    cells.SummaryButton(form::kAverage, imagesURL_, "GSA.gif", altSA_);
+    cells.SummaryButton(form::kSum, look_.imagesURL, "GSum.gif", texts_.altSum);
+    cells.SummaryButton(form::kAverage, look_.imagesURL, "GSA.gif", texts_.altSA);
     inner += "                 </FORM>\r\n";
     inner += "              </TR>\r\n";
     inner += "             </TABLE>";
@@ -143,9 +143,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     int pageCount = ToolbarPageCount();
     std::string pages = std::to_string(pageCount);
     cells.Cell("&nbsp;</TD>");
-    cells.Button(form::kFirst, imagesURL_, "GFirstPage.gif", altFirstPage_);
-    cells.Button(form::kPrevious, imagesURL_, "GPrevPage.gif", altPreviousPage_);
-    cells.Cell3("&nbsp;&nbsp;", textPage_, "&nbsp;</TD>");
+    cells.Button(form::kFirst, look_.imagesURL, "GFirstPage.gif", texts_.altFirstPage);
+    cells.Button(form::kPrevious, look_.imagesURL, "GPrevPage.gif", texts_.altPreviousPage);
+    cells.Cell3("&nbsp;&nbsp;", texts_.textPage, "&nbsp;</TD>");
     cells.Cell("");
     // One option line per page: a large table's list is most of the toolbar.
     inner.reserve(inner.size() + 1024 + static_cast<std::size_t>(std::max(pageCount, 0)) * 48);
@@ -158,14 +158,14 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
       std::string n = std::to_string(p);
       inner += "                     <OPTION VALUE=\"";
       inner += n;
-      inner += p == page_ ? "\" SELECTED>" : "\">";
+      inner += p == paging_.page ? "\" SELECTED>" : "\">";
       inner += n;
       inner += kCrLf;
     }
     if (pageCount == 0) inner += "                     <OPTION VALUE=\"0\" SELECTED>0\r\n";
     inner += "                    </SELECT>\r\n";
     inner += "                </TD>\r\n";
-    cells.Cell3("&nbsp;&nbsp;", textOf_, "&nbsp;&nbsp;</TD>");
+    cells.Cell3("&nbsp;&nbsp;", texts_.textOf, "&nbsp;&nbsp;</TD>");
     cells.Cell("");
     inner += "                   <INPUT TYPE=\"TEXT\" NAME=\"";
     inner += form::kPageCount;
@@ -175,37 +175,37 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner += cls;
     inner += "\" STYLE=\"width:30\">\r\n";
     inner += "                </TD>\r\n";
-    cells.Cell3("&nbsp;&nbsp;", textRows_, "&nbsp;</TD>");
+    cells.Cell3("&nbsp;&nbsp;", texts_.textRows, "&nbsp;</TD>");
     cells.Open();
     inner += "<INPUT TYPE=\"TEXT\" NAME=\"";
     inner += form::kRowsPerPage;
     inner += "\" VALUE=\"";
-    inner += std::to_string(rowsPerPage_);
+    inner += std::to_string(paging_.rowsPerPage);
     inner += "\" SIZE=\"3\" CLASS=\"";
     inner += cls;
     inner += "\" STYLE=\"width:30\"></TD>\r\n";
     cells.Cell("&nbsp;&nbsp;</TD>");
-    cells.Button(form::kGo, imagesURL_, "GOk.gif", altOK_);
+    cells.Button(form::kGo, look_.imagesURL, "GOk.gif", texts_.altOK);
     cells.Cell("&nbsp;&nbsp;</TD>");
-    cells.Button(form::kNext, imagesURL_, "GNextPage.gif", altNextPage_);
-    cells.Button(form::kLast, imagesURL_, "GLastPage.gif", altLastPage_);
-    cells.Cell3("&nbsp;&nbsp;", textSaveAs_, "&nbsp;</TD>");
+    cells.Button(form::kNext, look_.imagesURL, "GNextPage.gif", texts_.altNextPage);
+    cells.Button(form::kLast, look_.imagesURL, "GLastPage.gif", texts_.altLastPage);
+    cells.Cell3("&nbsp;&nbsp;", texts_.textSaveAs, "&nbsp;</TD>");
     AppendSaveAsList(inner, cells, cls);
-    cells.Button(form::kSaveAs, imagesURL_, "GSaveAs.gif", altSave_);
+    cells.Button(form::kSaveAs, look_.imagesURL, "GSaveAs.gif", texts_.altSave);
     cells.Cell("&nbsp;</TD>");
-    cells.Button(form::kPrint, imagesURL_, "GPrint.gif", altPrint_, kPrintEnding);
+    cells.Button(form::kPrint, look_.imagesURL, "GPrint.gif", texts_.altPrint, kPrintEnding);
     cells.Cell("&nbsp;&nbsp;</TD>");
-    cells.SummaryButton(form::kSum, imagesURL_, "GSum.gif", altSum_);
-    cells.SummaryButton(form::kAverage, imagesURL_, "GSA.gif", altSA_);
+    cells.SummaryButton(form::kSum, look_.imagesURL, "GSum.gif", texts_.altSum);
+    cells.SummaryButton(form::kAverage, look_.imagesURL, "GSA.gif", texts_.altSA);
     inner += "                </FORM>\r\n";
     inner += "             </TR>\r\n";
     inner += "            </TABLE>";
   }
 
-  std::string light47 = IntToHex(ColorToRGB(AddBrigthness(background_, 47)), 6);
-  std::string light32 = IntToHex(ColorToRGB(AddBrigthness(background_, 32)), 6);
-  std::string dark32 = IntToHex(ColorToRGB(AddBrigthness(background_, -32)), 6);
-  std::string dark80 = IntToHex(ColorToRGB(AddBrigthness(background_, -80)), 6);
+  std::string light47 = IntToHex(ColorToRGB(AddBrigthness(look_.background, 47)), 6);
+  std::string light32 = IntToHex(ColorToRGB(AddBrigthness(look_.background, 32)), 6);
+  std::string dark32 = IntToHex(ColorToRGB(AddBrigthness(look_.background, -32)), 6);
+  std::string dark80 = IntToHex(ColorToRGB(AddBrigthness(look_.background, -80)), 6);
   std::string out;
   out.reserve(inner.size() + 1500);
   auto line = [&out](std::initializer_list<std::string_view> parts) {
@@ -222,7 +222,7 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
   line({"           </TR>"});
   line({"           <TR>"});
   line({"             <TD WIDTH=\"2\" BGCOLOR=\"#", light47, "\"></TD>"});
-  line({"             <TD BGCOLOR=\"#", IntToHex(ColorToRGB(background_), 6), "\">", inner,
+  line({"             <TD BGCOLOR=\"#", IntToHex(ColorToRGB(look_.background), 6), "\">", inner,
         "</TD>"});
   line({"             <TD WIDTH=\"2\" BGCOLOR=\"#", dark80, "\"></TD>"});
   line({"           </TR>"});

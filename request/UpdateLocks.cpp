@@ -115,6 +115,10 @@ int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {
 
 }  // namespace updatelock
 
+bool IsUpdateLockKey(const std::string& prefix, const std::string& guid) {
+  return IsGuidString(guid) && prefix.find('/') == std::string::npos;
+}
+
 void FileUpdateLockStore::Write(const std::string& prefix, const std::string& guid) {
   std::string path = updatelock::PathFor(prefix, guid);
   if (path.empty()) {

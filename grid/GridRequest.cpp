@@ -1,0 +1,194 @@
+// The grid's request members, over the linked TZylCSS (request/): the
+// entry point for a request (GET takes QUERY_STRING, POST the grid's
+// QueryString plus the page's posted fields; the grid's block of them is
+// read by request/GridBlock.h and applied here), the request's variables,
+// and the update locks (CanUpdate, Done, CleanupEdits) in the store the
+// TZylCSS names.
+#include <climits>
+#include <string>
+
+#include "grid/ZylHTMLGrid.h"
+#include "platform/Exception.h"
+#include "platform/Locale.h"
+#include "platform/System.h"
+#include "request/FormProtocol.h"
+#include "request/GridBlock.h"
+#include "request/UpdateLockStore.h"
+#include "request/ZylCSS.h"
+
+namespace zyl {
+
+namespace {
+
+// The prefix of this program's lock names.
+std::string LockPrefix(const TZylCSS& css) {
+  return ExtractFileName(css.GetModuleFileName());
+}
+
+}  // namespace
+
+std::string TZylHTMLGrid::WWWDecode(const std::string& s) { return form::UrlDecode(s); }
+
+std::string TZylHTMLGrid::GetEnvironmentVariable(const std::string& name) const {
+  return links_.css == nullptr ? std::string() : links_.css->GetEnvironmentVariable(name);
+}
+
+std::string TZylHTMLGrid::GetScriptName() const {
+  return links_.css == nullptr ? std::string() : links_.css->GetScriptName();
+}
+
+std::string TZylHTMLGrid::GetScriptPath() const {
+  return links_.css == nullptr ? std::string() : links_.css->GetScriptPath();
+}
+
+std::string TZylHTMLGrid::GetServerName() const {
+  return links_.css == nullptr ? std::string() : links_.css->GetServerName();
+}
+
+TStringList* TZylHTMLGrid::GetPostData() const {
+  return links_.css == nullptr ? nullptr : &links_.css->GetPostData();
+}
+
+TGridAction TZylHTMLGrid::ProcessParameters() {
+  std::string method = AnsiUpperCase(GetEnvironmentVariable("REQUEST_METHOD"));
+  if (method == "GET") return ProcessQueryString();
+  if (method != "POST" || links_.css == nullptr) return TGridAction::gaNoAction;
+  // In a POST the URL's query is what the program put into QueryString;
+  // its fields come before the posted ones.
+  const form::FormFields& posted = links_.css->GetPostFields();
+  TGridAction action;
+  if (links_.queryString.empty()) {
+    action = ProcessFields(posted);
+  } else {
+    form::FormFields fields = form::ParseUrlEncoded(links_.queryString);
+    fields.insert(fields.end(), posted.begin(), posted.end());
+    action = ProcessFields(fields);
+  }
+  links_.queryString.clear();
+  return action;
+}
+
+TGridAction TZylHTMLGrid::ProcessQueryString() {
+  links_.queryString = GetEnvironmentVariable("QUERY_STRING");
+  if (links_.queryString.empty()) return TGridAction::gaNoAction;
+  TGridAction action = ProcessFields(form::ParseUrlEncoded(links_.queryString));
+  links_.queryString.clear();
+  return action;
+}
+
+TGridAction TZylHTMLGrid::ProcessParametersData(const std::string& fieldText) {
+  return ProcessFields(form::ParseLines(fieldText));
+}
+
+// The block's values are applied in the protocol's order: a later button
+// overrides the action of an earlier one.
+TGridAction TZylHTMLGrid::ProcessFields(const form::FormFields& fields) {
+  bool keepEditing = GetEditMode();
+  form::GridBlock block;
+  if (!form::ReadGridBlock(fields, GetName(), block)) return TGridAction::gaNoAction;
+
+  TGridAction action = block.pageAction;
+  if (block.saveType) look_.saveAsType = *block.saveType;
+  // Both sort-button pairs present gives "shown".
+  if (block.glyphsOff) SetShowGlyphs(false);
+  if (block.glyphsOn) SetShowGlyphs(true);
+
+  if (block.update) {
+    action = TGridAction::gaUpdateData;
+    keepEditing = false;
+  }
+  if (block.updateAdd) editing_.addPending = true;
+  if (block.cancel) {
+    editing_.addPending = false;
+    keepEditing = false;
+  }
+  if (block.deleteRecord) {
+    action = TGridAction::gaDeleteCurrent;
+    keepEditing = false;
+  }
+  if (block.addRecord) {
+    editing_.addingRecord = true;
+    action = TGridAction::gaAddNew;
+    keepEditing = false;
+  }
+  if (block.sum) paging_.doMadeSum = true;
+  if (block.average) paging_.doMadeSA = true;
+
+  SetShowSelectors(false);
+  if (block.selectorsOn) look_.showSelectors = true;
+  if (block.selectorsOff) look_.showSelectors = false;
+  if (block.selectorsApply) look_.showSelectors = true;
+  if (look_.showSelectors && block.anySelected) {
+    for (TZylColumn* c : columns_) c->SetVisible(false);
+    for (int col : block.selected) {
+      if (col >= 0 && col < columns_.Count()) columns_.Get(col)->SetVisible(true);
+    }
+  }
+
+  if (block.page) SetPage(*block.page);
+  if (block.rowsPerPage) paging_.rowsPerPage = *block.rowsPerPage;
+  if (block.recNo) paging_.recNo = *block.recNo;
+  if (block.recordClicked) keepEditing = false;
+
+  // Enter pressed in an edit control: cell fields without a button.
+  if (keepEditing && block.anyCellField && editing_.updatByEnter) {
+    action = TGridAction::gaUpdateData;
+  }
+
+  for (const form::SortRequest& sort : block.sorts) {
+    try {
+      if (sort.column >= columns_.Count()) SetColCount(sort.column + 1);
+      if (sort.column < columns_.Count()) {
+        for (TZylColumn* c : columns_) c->StoreSortOrder(TSortOrder::soNone);
+        if (sort.order != TSortOrder::soNone) columns_.Get(sort.column)->StoreSortOrder(sort.order);
+      }
+    } catch (const Exception&) {
+      // A column that cannot be made is ignored.
+    }
+  }
+
+  // "GO": the first record of the chosen page.
+  if (block.go) {
+    long long first = (static_cast<long long>(paging_.page) - 1) * paging_.rowsPerPage;
+    paging_.recNo = first > INT_MAX ? INT_MAX : static_cast<int>(first);
+  }
+
+  if (block.guid) {
+    editing_.guid = *block.guid;
+    if (links_.css != nullptr) links_.css->SetGUID(*block.guid);
+  } else if (links_.css != nullptr) {
+    editing_.guid = links_.css->GetGUID();
+  }
+  return action;
+}
+
+bool TZylHTMLGrid::CanUpdate() {
+  if (links_.css == nullptr || !GetEditMode()) return false;
+  std::string prefix = LockPrefix(*links_.css);
+  // A lock older than the age limit counts as gone: the page is stale.
+  bool valid = IsUpdateLockKey(prefix, editing_.guid) &&
+               links_.css->GetUpdateLockStore().IsValid(prefix, editing_.guid, links_.css->GetMaxLockAge());
+  if (!valid && links_.masterGrid == nullptr) links_.css->SetErrorText(texts_.textUpdateError);
+  return valid;
+}
+
+bool TZylHTMLGrid::Done() {
+  if (links_.css == nullptr || !GetEditMode()) return false;
+  std::string prefix = LockPrefix(*links_.css);
+  if (!IsUpdateLockKey(prefix, editing_.guid)) return false;  // no page identity of the library's form
+  UpdateLockStore& store = links_.css->GetUpdateLockStore();
+  store.DeleteOlderThan(prefix, links_.css->GetMaxLockAge());
+  store.Write(prefix, editing_.guid);
+  return true;
+}
+
+void TZylHTMLGrid::CleanupEdits() {
+  if (links_.css == nullptr || !GetEditMode()) return;
+  links_.css->GetUpdateLockStore().DeleteAll(LockPrefix(*links_.css));
+}
+
+std::string TZylHTMLGrid::GetTempFileName() {
+  return CreateUniqueTempFile(TempDirectory(), "");
+}
+
+}  // namespace zyl

@@ -1,0 +1,60 @@
+#include "request/HiddenState.h"
+
+#include "request/FormProtocol.h"
+
+namespace zyl {
+namespace form {
+
+namespace {
+
+void AppendHidden(std::string& out, std::string_view name, std::string_view value) {
+  out += "<INPUT TYPE=\"HIDDEN\" NAME=\"";
+  out += name;
+  out += "\" VALUE=\"";
+  out += value;
+  out += "\">";
+}
+
+// A click imitated by the pair X.x=0 and X.y=0.
+void AppendPair(std::string& out, std::string_view button) {
+  AppendHidden(out, ClickX(button), "0");
+  AppendHidden(out, ClickY(button), "0");
+}
+
+bool Excluded(const std::string& exclusions, std::string_view name) {
+  return exclusions.find(name) != std::string::npos;
+}
+
+}  // namespace
+
+void AppendHiddenState(std::string& out, const GridHiddenState& state,
+                       const std::string& exclusions) {
+  // The grid's name is a component name chosen by the program; the GUID
+  // and numbers are the library's own. Nothing here comes from the request
+  // unchecked.
+  if (!Excluded(exclusions, kGridName)) AppendHidden(out, kGridName, state.name);
+  if (!Excluded(exclusions, kGuid) && state.writeGuid) AppendHidden(out, kGuid, state.guid);
+  if (!Excluded(exclusions, kPage)) AppendHidden(out, kPage, std::to_string(state.page));
+  if (!Excluded(exclusions, kRowsPerPage)) {
+    AppendHidden(out, kRowsPerPage, std::to_string(state.rowsPerPage));
+  }
+  if (state.showGlyphs && !Excluded(exclusions, kGlyphsOn)) AppendPair(out, kGlyphsOn);
+  if (!state.showGlyphs && !Excluded(exclusions, kGlyphsOff)) AppendPair(out, kGlyphsOff);
+  if (!Excluded(exclusions, kRecordPrefix)) AppendPair(out, RecordButton(state.recNo));
+  if (state.sortColumn != -1 && !Excluded(exclusions, kSortPrefix)) {
+    AppendPair(out, SortButton(!state.sortAscending, state.sortColumn));
+  }
+  if (state.showSelectors && !Excluded(exclusions, kSelectorsOn)) AppendPair(out, kSelectorsOn);
+  if (!Excluded(exclusions, kSelected) && state.selectable && state.showSelectors) {
+    for (int column : state.visibleColumns) {
+      out += "<INPUT TYPE=HIDDEN NAME=\"";
+      out += kSelected;
+      out += "\" VALUE=\"";
+      out += std::to_string(column);
+      out += "\">";
+    }
+  }
+}
+
+}  // namespace form
+}  // namespace zyl
