@@ -18,6 +18,7 @@
 #include "edit/TextFileLock.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Exception.h"
+#include "platform/ScopeExit.h"
 #include "platform/Stream.h"
 #include "platform/System.h"
 #include "request/ZylCSS.h"
@@ -174,10 +175,7 @@ void TZylHTMLGrid::SendDownload() {
     case TExportType::Paradox: fileName += ".db"; break;
   }
   std::string temp = GetTempFileName();
-  struct Remove {
-    const std::string& name;
-    ~Remove() { DeleteFile(name); }
-  } remove{temp};
+  ScopeExit remove([&] { DeleteFile(temp); });
   TFileStream stream(temp, TFileStream::Mode::fmCreate);
   SaveAs(look_.saveAsType, stream);
   SendFile(contentType, stream, fileName);

@@ -39,7 +39,8 @@ void TZylHTMLGrid::ReadValues() {
   SetRowCount(0);
   reading_.readError.clear();
   paging_.totalRowCount = ds.RecordCount();
-  paging_.rowsPerPage = paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);
+  paging_.rowsPerPage =
+      paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);
   paging_.page = paging::PullBackPage(paging_.page, paging_.rowsPerPage, paging_.totalRowCount);
   long long first = paging::FirstRecordOfPage(paging_.page, paging_.rowsPerPage);
 

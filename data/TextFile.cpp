@@ -50,7 +50,8 @@ void TZylHTMLGrid::ParseLine(const std::string& line, char delimiter, TStringLis
 bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
   paging_.totalRowCount = list.Count() - 1;
   if (list.Empty()) return false;
-  paging_.rowsPerPage = paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);
+  paging_.rowsPerPage =
+      paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);
 
   bool numbers = look_.showRowNumber;
   TSortOrder numberOrder =
@@ -80,7 +81,8 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
   ParseLine(list.Get(0), delimiter, fields);
   widest = fields.Count();
   int captions = 0;
-  for (; captions < fields.Count() && captions < paging_.maxCols; ++captions) placeField(-1, captions);
+  for (; captions < fields.Count() && captions < paging_.maxCols; ++captions)
+    placeField(-1, captions);
   // Columns beyond the header keep no caption of an earlier file.
   for (int i = captions; i < GetColCount(); ++i) columns_.Get(i)->SetCaption("");
 
@@ -95,7 +97,8 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
     ParseLine(list.Get(static_cast<int>(line)), delimiter, fields);
     if (fields.Count() > widest) widest = fields.Count();
     int placed = 0;
-    for (; placed < fields.Count() && placed < paging_.maxCols; ++placed) placeField(filled, placed);
+    for (; placed < fields.Count() && placed < paging_.maxCols; ++placed)
+      placeField(filled, placed);
     // A short line leaves no text of an earlier record in its row.
     int cols = GetColCount();
     for (int i = placed; i < cols; ++i) {

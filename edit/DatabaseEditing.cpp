@@ -136,7 +136,8 @@ bool TZylHTMLGrid::AddDBRecord() {
         }
         if (links_.masterGrid != nullptr) {
           paging_.rowsPerPage = paging_.maxRows;
-          if (links_.masterGrid->GetDataset() != nullptr) links_.masterGrid->SetRecNo(links_.masterGrid->GetRecNo());
+          if (links_.masterGrid->GetDataset() != nullptr)
+            links_.masterGrid->SetRecNo(links_.masterGrid->GetRecNo());
           paging_.recNo = 0;
         } else {
           paging_.recNo = GetSlowRecNo();

@@ -2,8 +2,10 @@
 // entry point for a request (GET takes QUERY_STRING, POST the grid's
 // QueryString plus the page's posted fields; the grid's block of them is
 // read by request/GridBlock.h and applied here), the request's variables,
-// and the update locks (CanUpdate, Done, CleanupEdits) in the store the
-// TZylCSS names.
+// the update locks (CanUpdate, Done, CleanupEdits) in the store the
+// TZylCSS names, and a download sent through the request channel
+// (standard output for CGI, the Response object for ASP; a web-module host
+// sends it itself).
 #include <climits>
 #include <string>
 
@@ -25,9 +27,21 @@ std::string LockPrefix(const TZylCSS& css) {
   return ExtractFileName(css.GetModuleFileName());
 }
 
+// Removes CR, LF and double quotes: the text goes into a (quoted) header value.
+std::string SafeHeaderText(const std::string& name) {
+  std::string out;
+  out.reserve(name.size());
+  for (char c : name) {
+    if (c != '\r' && c != '\n' && c != '"') out += c;
+  }
+  return out;
+}
+
 }  // namespace
 
-std::string TZylHTMLGrid::WWWDecode(const std::string& s) { return form::UrlDecode(s); }
+std::string TZylHTMLGrid::WWWDecode(const std::string& s) {
+  return form::UrlDecode(s);
+}
 
 std::string TZylHTMLGrid::GetEnvironmentVariable(const std::string& name) const {
   return links_.css == nullptr ? std::string() : links_.css->GetEnvironmentVariable(name);
@@ -166,8 +180,9 @@ bool TZylHTMLGrid::CanUpdate() {
   if (links_.css == nullptr || !GetEditMode()) return false;
   std::string prefix = LockPrefix(*links_.css);
   // A lock older than the age limit counts as gone: the page is stale.
-  bool valid = IsUpdateLockKey(prefix, editing_.guid) &&
-               links_.css->GetUpdateLockStore().IsValid(prefix, editing_.guid, links_.css->GetMaxLockAge());
+  bool valid =
+      IsUpdateLockKey(prefix, editing_.guid) &&
+      links_.css->GetUpdateLockStore().IsValid(prefix, editing_.guid, links_.css->GetMaxLockAge());
   if (!valid && links_.masterGrid == nullptr) links_.css->SetErrorText(texts_.textUpdateError);
   return valid;
 }
@@ -175,7 +190,8 @@ bool TZylHTMLGrid::CanUpdate() {
 bool TZylHTMLGrid::Done() {
   if (links_.css == nullptr || !GetEditMode()) return false;
   std::string prefix = LockPrefix(*links_.css);
-  if (!IsUpdateLockKey(prefix, editing_.guid)) return false;  // no page identity of the library's form
+  if (!IsUpdateLockKey(prefix, editing_.guid))
+    return false;  // no page identity of the library's form
   UpdateLockStore& store = links_.css->GetUpdateLockStore();
   store.DeleteOlderThan(prefix, links_.css->GetMaxLockAge());
   store.Write(prefix, editing_.guid);
@@ -189,6 +205,13 @@ void TZylHTMLGrid::CleanupEdits() {
 
 std::string TZylHTMLGrid::GetTempFileName() {
   return CreateUniqueTempFile(TempDirectory(), "");
+}
+
+void TZylHTMLGrid::SendFile(const std::string& contentType, TStream& stream,
+                            const std::string& fileName) {
+  if (links_.css == nullptr) return;
+  links_.css->GetRequestChannel().SendDownload(SafeHeaderText(contentType),
+                                               SafeHeaderText(fileName), stream);
 }
 
 }  // namespace zyl

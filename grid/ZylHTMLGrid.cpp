@@ -1,6 +1,8 @@
 // The grid component: construction, links to other components, setters
-// with side effects, copying, and the hidden state of its forms. Structure editing is in GridStructure.cpp,
-// in-grid sorting in GridSort.cpp.
+// with side effects (the current record moves the dataset's cursor, a file
+// name loads the file), copying, and the hidden state of its forms.
+// Structure editing is in GridStructure.cpp, in-grid sorting in
+// GridSort.cpp, the request members in GridRequest.cpp.
 #include "grid/ZylHTMLGrid.h"
 
 #include "request/FormProtocol.h"
@@ -49,6 +51,28 @@ void TZylHTMLGrid::SetDataset(TDataSet* dataset) {
     FreeNotification(dataset);
     links_.fileName.clear();
   }
+}
+
+void TZylHTMLGrid::SetRecNo(int recNo) {
+  paging_.recNo = recNo;
+  if (links_.dataset == nullptr || !links_.dataset->GetActive()) return;
+  int n = links_.dataset->RecordCount();
+  if (paging_.recNo > n - 1) paging_.recNo = n - 1;
+  if (paging_.recNo < 0) paging_.recNo = 0;
+  if (n > 0) {
+    links_.dataset->First();
+    links_.dataset->MoveBy(paging_.recNo);
+  }
+}
+
+void TZylHTMLGrid::SetFileName(const std::string& fileName) {
+  links_.fileName = fileName;
+  if (fileName.empty()) return;
+  if (links_.dataset != nullptr) {
+    RemoveFreeNotification(links_.dataset);
+    links_.dataset = nullptr;
+  }
+  LoadFromFile(fileName);
 }
 
 void TZylHTMLGrid::SetMasterGrid(TZylHTMLGrid* master) {

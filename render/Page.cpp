@@ -111,8 +111,8 @@ TStringList& TZylHTMLGrid::GetHTML() {
   if (OnBeforeHTMLGeneration) OnBeforeHTMLGeneration(this, page);
 
   std::string headerClass;
-  ComposeCSS(look_.headerFont, look_.headerFontStyle, look_.wordWrap, look_.headerHAlign, look_.headerVAlign, "",
-             look_.textIndent, headerClass);
+  ComposeCSS(look_.headerFont, look_.headerFontStyle, look_.wordWrap, look_.headerHAlign,
+             look_.headerVAlign, "", look_.textIndent, headerClass);
   bool editMode = GetEditMode();
   if (links_.masterGrid == nullptr && editMode) page.Add(GetJavaScript());
   page.Add("<A NAME=\"" + GetName() + "\"></A>");
@@ -146,8 +146,8 @@ TStringList& TZylHTMLGrid::GetHTML() {
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"1\"" + size + ">");
   page.Add("<TR>");
   page.Add(" <TD BGCOLOR=\"#" + IntToHex(ColorToRGB(look_.borderColor), 6) + "\">");
-  page.Add("  <TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"" + std::to_string(look_.borderWidth) +
-           "\"" + size + ">");
+  page.Add("  <TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"" +
+           std::to_string(look_.borderWidth) + "\"" + size + ">");
 
   std::string script = EscapeHtml(GetScriptName());
   page.Add("<FORM NAME=\"" + GetName() + "_SELECTORS\" METHOD=\"POST\" ACTION=\"" + script + "#" +
@@ -161,11 +161,14 @@ TStringList& TZylHTMLGrid::GetHTML() {
     page.Add(GetSettingsHV(std::string(form::kVerticalToolbarExclusions), this));
     if (GetRowCount() > 0) {
       auto button = [&](std::string_view name, const char* image, const std::string& alt) {
-        page.Add("<INPUT TYPE=\"IMAGE\"  NAME=\"" + std::string(name) + "\" SRC=\"" + look_.imagesURL +
-                 image + "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" + alt + "\"><BR>");
+        page.Add("<INPUT TYPE=\"IMAGE\"  NAME=\"" + std::string(name) + "\" SRC=\"" +
+                 look_.imagesURL + image + "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" +
+                 alt + "\"><BR>");
       };
-      if (look_.glyphToggle && look_.showGlyphs) button(form::kGlyphsOff, "GSortOff.gif", texts_.altHideSortGlyphs);
-      if (look_.glyphToggle && !look_.showGlyphs) button(form::kGlyphsOn, "GSortOn.gif", texts_.altShowSortGlyphs);
+      if (look_.glyphToggle && look_.showGlyphs)
+        button(form::kGlyphsOff, "GSortOff.gif", texts_.altHideSortGlyphs);
+      if (look_.glyphToggle && !look_.showGlyphs)
+        button(form::kGlyphsOn, "GSortOn.gif", texts_.altShowSortGlyphs);
       if (look_.selectable && look_.showSelectors) {
         button(form::kSelectorsApply, "GCheck.gif", texts_.altShowSelectedColumns);
         button(form::kSelectorsOff, "GCheckOff.gif", texts_.altShowAllColumns);
@@ -225,15 +228,16 @@ void TZylHTMLGrid::AppendEditToolbar() {
   TStringList& page = pageText_;
   auto active = [this](std::string_view name, const char* image, const std::string& alt,
                        const char* ending) {
-    return "<INPUT TYPE=\"IMAGE\" NAME=\"" + std::string(name) + "\" SRC=\"" + look_.imagesURL + image +
-           "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" + alt + ending;
+    return "<INPUT TYPE=\"IMAGE\" NAME=\"" + std::string(name) + "\" SRC=\"" + look_.imagesURL +
+           image + "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" + alt + ending;
   };
   auto inactive = [this](const char* image, const std::string& alt) {
-    return "<IMG SRC=\"" + look_.imagesURL + image + "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" +
-           alt + "\">";
+    return "<IMG SRC=\"" + look_.imagesURL + image +
+           "\" WIDTH=\"24\" HEIGHT=\"24\" BORDER=\"0\" ALT=\"" + alt + "\">";
   };
-  std::string add = editing_.addingRecord ? inactive("GAddRow.gif", texts_.altAddRecord)
-                                  : active(form::kAdd, "GAddRow.gif", texts_.altAddRecord, "\">");
+  std::string add = editing_.addingRecord
+                        ? inactive("GAddRow.gif", texts_.altAddRecord)
+                        : active(form::kAdd, "GAddRow.gif", texts_.altAddRecord, "\">");
   std::string del = inactive("GDelRow.gif", texts_.altDeleteRecord);
   std::string update = inactive("GUpdate.gif", texts_.altUpdate);
   std::string cancel = inactive("GCancel.gif", texts_.altCancelUpdate);
@@ -254,11 +258,12 @@ void TZylHTMLGrid::AppendEditToolbar() {
   if (editing_.addingRecord) {
     page.Add("<INPUT TYPE=\"HIDDEN\" NAME=\"" + std::string(form::kUpdateAdd) + "\" VALUE=\"1\">");
   }
-  page.Add("<IMG SRC=\"" + look_.imagesURL + "GUbar.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">" +
-           buttons);
+  page.Add("<IMG SRC=\"" + look_.imagesURL +
+           "GUbar.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">" + buttons);
   page.Add("</TD>");
   page.Add("<TD BACKGROUND=\"" + look_.imagesURL + "GBevel.gif\" ALIGN=\"RIGHT\">");
-  page.Add(buttons + "<IMG SRC=\"" + look_.imagesURL + "GUbarR.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">");
+  page.Add(buttons + "<IMG SRC=\"" + look_.imagesURL +
+           "GUbarR.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">");
   page.Add("</TD>");
   if (OnAddHiddenVariables) OnAddHiddenVariables(this, page);
   page.Add("</FORM>");

@@ -52,11 +52,12 @@ std::string TZylHTMLGrid::GetErrorBox(const std::string& text) {
   std::string out;
   out.reserve(600 + message.size());
   out += "<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\">";
-  out += "<TR><TD><IMG SRC=\"" + look_.imagesURL + "GTab.Gif\" WIDTH=\"82\" HEIGHT=\"23\"></TD><TD>&nbsp;</TD>";
+  out += "<TR><TD><IMG SRC=\"" + look_.imagesURL +
+         "GTab.Gif\" WIDTH=\"82\" HEIGHT=\"23\"></TD><TD>&nbsp;</TD>";
   out += "<TR><TD COLSPAN=\"2\" HEIGHT=\"36\" VALIGN=\"TOP\"><IMG SRC=\"" + look_.imagesURL +
          "Gw.gif\" WIDTH=\"2\" HEIGHT=\"36\">";
-  out += "<IMG SRC=\"" + look_.imagesURL + "Gt.gif\" WIDTH=\"35\" HEIGHT=\"35\"><TEXTAREA STYLE=\"" +
-         style + "\">";
+  out += "<IMG SRC=\"" + look_.imagesURL +
+         "Gt.gif\" WIDTH=\"35\" HEIGHT=\"35\"><TEXTAREA STYLE=\"" + style + "\">";
   out += message;
   out += "</TEXTAREA></TD></TR>";
   out += "</TABLE>";

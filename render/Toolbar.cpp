@@ -104,8 +104,8 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
   action += GetName();
   std::string spacer = "<IMG SRC=\"" + look_.imagesURL + "Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\">";
   std::string cls;
-  ComposeCSS(look_.toolbarFont, look_.toolbarFontStyle, look_.wordWrap, look_.toolbarHAlign, look_.toolbarVAlign, "", -1,
-             cls);
+  ComposeCSS(look_.toolbarFont, look_.toolbarFontStyle, look_.wordWrap, look_.toolbarHAlign,
+             look_.toolbarVAlign, "", -1, cls);
   std::string tool = IntToHex(ColorToRGB(look_.toolbarColor), 6);
   bool reduced = look_.smallToolbar && links_.masterGrid != nullptr;
 

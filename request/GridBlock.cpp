@@ -22,8 +22,8 @@ class FieldBlock {
   // there is none.
   bool Select(const FormFields& fields, const std::string& name) {
     std::size_t start = 0;
-    while (start < fields.size() && !(IsNamed(fields[start], kGridName) &&
-                                      AnsiSameText(fields[start].value, name))) {
+    while (start < fields.size() &&
+           !(IsNamed(fields[start], kGridName) && AnsiSameText(fields[start].value, name))) {
       ++start;
     }
     if (start == fields.size()) return false;

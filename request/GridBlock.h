@@ -47,9 +47,9 @@ struct GridBlock {
   std::vector<int> selected;  // the "GSel" values that are integers, in order
   std::optional<int> page;
   std::optional<int> rowsPerPage;
-  std::optional<int> recNo;      // the last record button clicked
-  bool recordClicked = false;    // a record button clicked at a point other than 0
-  bool anyCellField = false;     // an edit control posted ("GCELL_...")
+  std::optional<int> recNo;    // the last record button clicked
+  bool recordClicked = false;  // a record button clicked at a point other than 0
+  bool anyCellField = false;   // an edit control posted ("GCELL_...")
   bool sortOff = false;
   std::vector<SortRequest> sorts;  // in posting order (none with sortOff)
   bool go = false;
