@@ -7,8 +7,8 @@
 #include <string>
 
 #include "datasets/FieldType.h"
-#include "model/GridTypes.h"
 #include "grid/ZylGlyph.h"
+#include "model/GridTypes.h"
 #include "platform/Color.h"
 #include "platform/Font.h"
 #include "platform/Object.h"

@@ -1,6 +1,7 @@
 // The grid component: construction, links to other components, setters
 // with side effects (the current record moves the dataset's cursor, a file
-// name loads the file), copying, and the hidden state of its forms.
+// name loads the file), copying, the colour functions (platform/Color.h)
+// and the hidden state of its forms.
 // Structure editing is in GridStructure.cpp, in-grid sorting in
 // GridSort.cpp, the request members in GridRequest.cpp.
 #include "grid/ZylHTMLGrid.h"
@@ -263,6 +264,14 @@ void TZylHTMLGrid::Assign(const TPersistent& source) {
       GetCells(r, c)->Assign(*o->GetCells(r, c));
     }
   }
+}
+
+std::uint32_t TZylHTMLGrid::ColorToRGB(TColor color) { return zyl::ColorToRGB(color); }
+
+TColor TZylHTMLGrid::AddBrigthness(TColor color, int delta) { return AddBrightness(color, delta); }
+
+TColor TZylHTMLGrid::MixColors(TColor color1, TColor color2) {
+  return zyl::MixColors(color1, color2);
 }
 
 // A linked master's or detail's state travels along with the grid's own.

@@ -48,7 +48,8 @@ struct GridTexts {
   std::string textSum = "Sum:";
   std::string textAverage = "Average:";
   std::string textConfirmDelete = "Are You sure to delete current record?";
-  std::string textUpdateError = " Cannot update the table!\\n Another user has modifyed the table!\\n Please try again.";
+  std::string textUpdateError =
+      " Cannot update the table!\\n Another user has modifyed the table!\\n Please try again.";
   std::string textNumber = "No:";
 };
 

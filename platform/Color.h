@@ -78,4 +78,13 @@ bool IdentToColor(std::string_view ident, TColor& color);
 // through with the high byte cleared.
 TColor ResolveColor(TColor color);
 
+// Colour arithmetic on the raw channel bytes (the high byte is ignored and
+// system colours are not resolved). ColorToRGB turns 0x00BBGGRR into the
+// order HTML writes, 0xRRGGBB. AddBrightness adds `delta` to each channel
+// (clamped to 0..255). MixColors averages two colours channel by channel,
+// halves rounded to the even neighbour; white and clNone are neutral.
+std::uint32_t ColorToRGB(TColor color);
+TColor AddBrightness(TColor color, int delta);
+TColor MixColors(TColor color1, TColor color2);
+
 }  // namespace zyl
