@@ -1,58 +1,240 @@
-// The datasets the contract suite runs over. A factory that returns null
-// (PostgreSQL without a server) makes its tests skip.
-#include "DatasetFactory.h"
-#include "MemFactory.h"
-#include "PgFactory.h"
-#include "SQLiteFactory.h"
-
+// The datasets the contract suite runs over: memory, SQLite and PostgreSQL
+// (null without a server: its tests skip). The SQL stores are filled
+// through their client libraries, not through the dataset.
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+
+#include "DatasetFactory.h"
+#include "PgServer.h"
+#include "datasets/PgDataset.h"
+#include "datasets/SQLiteDataset.h"
+#include "datasets/ZylMemDataset.h"
 #include "platform/DateTime.h"
 
 namespace zyl::test {
+namespace {
 
-std::string DeclaredType(const FieldSpec& f, bool postgres) {
+// A record list shared by every dataset handed out over it: each Post or
+// Delete writes the dataset's records back; Reopen builds a new dataset.
+class MemFactory : public DatasetFactory {
+ public:
+  std::unique_ptr<TDataSet> Create(const std::vector<FieldSpec>& fields,
+                                   const std::vector<Record>& records) override {
+    store_ = std::make_shared<Store>(Store{fields, records});
+    return Reopen();
+  }
+  std::unique_ptr<TDataSet> Reopen() override {
+    auto ds = std::make_unique<Stored>(store_);
+    for (const FieldSpec& f : store_->fields) ds->AddField(f.name, f.type, f.size)->SetRequired(f.required);
+    for (const Record& r : store_->records) ds->AddRecord(r);
+    ds->Open();
+    return ds;
+  }
+
+ private:
+  struct Store {
+    std::vector<FieldSpec> fields;
+    std::vector<Record> records;
+  };
+  class Stored : public TZylMemDataset {
+   public:
+    explicit Stored(std::shared_ptr<Store> store) : TZylMemDataset(nullptr), store_(std::move(store)) {}
+    void Post() override {
+      TZylMemDataset::Post();
+      store_->records = StoredRecords();
+    }
+    void Delete() override {
+      TZylMemDataset::Delete();
+      store_->records = StoredRecords();
+    }
+
+   private:
+    std::shared_ptr<Store> store_;
+  };
+  std::shared_ptr<Store> store_;
+};
+
+std::string DeclaredType(const FieldSpec& f, bool pg) {
   if (f.type == TFieldType::ftString) {
-    if (f.size == 0) return postgres ? "text" : "TEXT";
-    return (postgres ? "varchar(" : "VARCHAR(") + std::to_string(f.size) + ")";
+    return f.size == 0 ? (pg ? "text" : "TEXT") : "VARCHAR(" + std::to_string(f.size) + ")";
   }
   static const struct {
     TFieldType type;
-    const char* sqlite;
-    const char* postgres;
+    const char *sqlite, *pg;
   } kTypes[] = {
-      {TFieldType::ftSmallint, "SMALLINT", "smallint"},
-      {TFieldType::ftInteger, "INTEGER", "integer"},
-      {TFieldType::ftLargeint, "BIGINT", "bigint"},
-      {TFieldType::ftFloat, "REAL", "double precision"},
-      {TFieldType::ftCurrency, "MONEY", "money"},
-      {TFieldType::ftBCD, "DECIMAL(18,4)", "numeric(18,4)"},
-      {TFieldType::ftBoolean, "BOOLEAN", "boolean"},
-      {TFieldType::ftDate, "DATE", "date"},
-      {TFieldType::ftTime, "TIME", "time"},
-      {TFieldType::ftDateTime, "DATETIME", "timestamp"},
-      {TFieldType::ftMemo, "MEMO", "json"},
-      {TFieldType::ftBlob, "BLOB", "bytea"},
+      {TFieldType::ftInteger, "INTEGER", "integer"}, {TFieldType::ftFloat, "REAL", "double precision"},
+      {TFieldType::ftBoolean, "BOOLEAN", "boolean"}, {TFieldType::ftDate, "DATE", "date"},
+      {TFieldType::ftTime, "TIME", "time"},          {TFieldType::ftDateTime, "DATETIME", "timestamp"},
   };
   for (const auto& t : kTypes) {
-    if (t.type == f.type) return postgres ? t.postgres : t.sqlite;
+    if (t.type == f.type) return pg ? t.pg : t.sqlite;
   }
   ADD_FAILURE() << "no declared type for field " << f.name;
   return "";
 }
 
-std::string IsoText(const FieldSpec& f, const TVariant& v) {
-  const char* pattern = f.type == TFieldType::ftDate   ? "yyyy-mm-dd"
-                        : f.type == TFieldType::ftTime ? "hh:nn:ss"
-                                                       : "yyyy-mm-dd hh:nn:ss";
-  return FormatDateTime(pattern, v.ToDateTime());
+// A value as an SQL literal.
+std::string Literal(const FieldSpec& f, const TVariant& v, bool pg) {
+  using K = TVariant::Kind;
+  if (v.IsNullOrEmpty()) return "NULL";
+  if (v.GetKind() == K::Boolean) return pg ? (v.ToBoolean() ? "true" : "false") : (v.ToBoolean() ? "1" : "0");
+  if (v.GetKind() == K::Integer) return v.ToString();
+  if (v.GetKind() == K::Double) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.17g", v.ToDouble());
+    return buffer;
+  }
+  std::string text = v.GetKind() != K::Date ? v.ToString()
+                     : FormatDateTime(f.type == TFieldType::ftDate   ? "yyyy-mm-dd"
+                                      : f.type == TFieldType::ftTime ? "hh:nn:ss"
+                                                                     : "yyyy-mm-dd hh:nn:ss",
+                                      v.ToDateTime());
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? "''" : std::string(1, c);
+  return quoted + "'";
+}
+
+// CREATE TABLE "T" and one INSERT per record, run by `exec` as a script.
+std::string FillScript(const std::vector<FieldSpec>& fields, const std::vector<Record>& records, bool pg) {
+  std::string columns = pg ? "zyl_id bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY" : "", names;
+  for (const FieldSpec& f : fields) {
+    columns += (columns.empty() ? "\"" : ", \"") + f.name + "\" " + DeclaredType(f, pg) + (f.required ? " NOT NULL" : "");
+    names += (names.empty() ? "\"" : ", \"") + f.name + "\"";
+  }
+  std::string sql = "DROP TABLE IF EXISTS \"T\"; CREATE TABLE \"T\" (" + columns + "); BEGIN;";
+  for (const Record& record : records) {
+    std::string values;
+    for (std::size_t i = 0; i < fields.size(); ++i) values += (i ? ", " : "") + Literal(fields[i], record[i], pg);
+    sql += "INSERT INTO \"T\" (" + names + ") VALUES (" + values + ");";
+  }
+  return sql + "COMMIT;";
+}
+
+// Table "T" (or a query on it) through a dataset Connect sets up.
+class SqlFactory : public DatasetFactory {
+ public:
+  std::unique_ptr<TDataSet> Reopen() override { return ReopenWhere("", TVariant::Null()); }
+  std::unique_ptr<TDataSet> ReopenWhere(const std::string& field, const TVariant& value) override {
+    std::unique_ptr<TZylSqlDataset> dataset = Connect();
+    dataset->SetTableName("T");
+    dataset->SetKeyFilter(field, value);
+    dataset->Open();
+    return dataset;
+  }
+  std::unique_ptr<TDataSet> Query(const std::string& sql) override {
+    std::unique_ptr<TZylSqlDataset> dataset = Connect();
+    dataset->SetSQL(sql);
+    dataset->Open();
+    return dataset;
+  }
+
+ protected:
+  virtual std::unique_ptr<TZylSqlDataset> Connect() = 0;
+};
+
+class SQLiteFactory : public SqlFactory {
+ public:
+  SQLiteFactory() {
+    static std::atomic<int> serial{0};
+    dir_ = std::filesystem::path(testing::TempDir()) /
+           ("zyl_sqlite_" + std::to_string(getpid()) + "_" + std::to_string(serial++));
+    std::filesystem::create_directories(dir_);
+  }
+  ~SQLiteFactory() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  std::string Path() const { return (dir_ / "contract.db").string(); }
+  std::unique_ptr<TDataSet> Create(const std::vector<FieldSpec>& fields,
+                                   const std::vector<Record>& records) override {
+    ExecSql(Path(), FillScript(fields, records, false));
+    return Reopen();
+  }
+  bool Exec(const std::string& sql) override {
+    ExecSql(Path(), sql);
+    return true;
+  }
+  Unfit UnfitValue() const override { return {{TFieldType::ftInteger, "12 boxes"}}; }
+
+ protected:
+  std::unique_ptr<TZylSqlDataset> Connect() override {
+    auto dataset = std::make_unique<TZylSQLiteDataset>(nullptr);
+    dataset->SetDatabase(Path());
+    return dataset;
+  }
+
+ private:
+  std::filesystem::path dir_;
+};
+
+// Table "T" with a hidden identity key "zyl_id" that keeps the stored order.
+class PgFactory : public SqlFactory {
+ public:
+  std::unique_ptr<TDataSet> Create(const std::vector<FieldSpec>& fields,
+                                   const std::vector<Record>& records) override {
+    PgExec(FillScript(fields, records, true));
+    return Reopen();
+  }
+  bool Exec(const std::string& sql) override {
+    PgExec(sql);
+    return true;
+  }
+  Unfit UnfitValue() const override { return {{TFieldType::ftFloat, "NaN"}}; }
+
+ protected:
+  std::unique_ptr<TZylSqlDataset> Connect() override {
+    auto dataset = std::make_unique<TZylPgDataset>(nullptr);
+    dataset->SetConnectionInfo(PgServer::Get().ConnInfo());
+    dataset->SetHiddenFields("zyl_id");
+    return dataset;
+  }
+};
+
+}  // namespace
+
+void ExecSql(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_busy_timeout(db, 5000);
+  char* error = nullptr;
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    ADD_FAILURE() << "SQL failed: " << (error != nullptr ? error : "?") << "\n" << sql;
+  }
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
+void PgExec(const std::string& sql) {
+  PGconn* conn = PQconnectdb(PgServer::Get().ConnInfo().c_str());
+  PGresult* result = PQexec(conn, sql.c_str());
+  if (PQresultStatus(result) != PGRES_COMMAND_OK && PQresultStatus(result) != PGRES_TUPLES_OK) {
+    ADD_FAILURE() << "SQL failed: " << PQresultErrorMessage(result) << "\n" << sql;
+  }
+  PQclear(result);
+  PQfinish(conn);
+}
+
+std::unique_ptr<DatasetFactory> MakeSQLiteFactory(std::string* path) {
+  auto factory = std::make_unique<SQLiteFactory>();
+  if (path != nullptr) *path = factory->Path();
+  return factory;
 }
 
 std::vector<FactoryEntry> AllFactories() {
   return {
       {"Memory", [] { return std::make_unique<MemFactory>(); }},
-      {"SQLite", [] { return std::make_unique<SQLiteFactory>(); }},
-      {"Postgres", []() -> std::unique_ptr<DatasetFactory> { return PgFactory::Make(); }},
+      {"SQLite", [] { return MakeSQLiteFactory(); }},
+      {"Postgres",
+       []() -> std::unique_ptr<DatasetFactory> {
+         if (!PgServer::Get().Available()) return nullptr;
+         return std::make_unique<PgFactory>();
+       }},
   };
 }
 
