@@ -16,26 +16,41 @@ using FT = TFieldType;
 using Texts = std::vector<std::string>;
 using testing::HasSubstr;
 
-TVariant Day(int y, int m, int d, double time = 0) { return TVariant::FromDate(EncodeDate(y, m, d) + time); }
-double Time(int h, int n, int s) { return EncodeTime(h, n, s, 0); }
+TVariant Day(int y, int m, int d, double time = 0) {
+  return TVariant::FromDate(EncodeDate(y, m, d) + time);
+}
+double Time(int h, int n, int s) {
+  return EncodeTime(h, n, s, 0);
+}
 
 const std::vector<FieldSpec> kPeopleFields = {
-    {"Name", FT::ftString, 40, true}, {"Qty", FT::ftInteger}, {"Price", FT::ftFloat}, {"Active", FT::ftBoolean},
-    {"Born", FT::ftDate},             {"Stamp", FT::ftDateTime}, {"At", FT::ftTime},
+    {"Name", FT::ftString, 40, true},
+    {"Qty", FT::ftInteger},
+    {"Price", FT::ftFloat},
+    {"Active", FT::ftBoolean},
+    {"Born", FT::ftDate},
+    {"Stamp", FT::ftDateTime},
+    {"At", FT::ftTime},
     {"Notes", FT::ftString}};  // any length: SQLite TEXT, PostgreSQL text
 
 std::vector<Record> PeopleRecords() {
   TVariant null = TVariant::Null();
   return {
-      {"Ann", 3, 2.5, true, Day(1990, 5, 17), Day(2024, 2, 29, Time(13, 45, 30)), TVariant::FromDate(0.5), "first"},
+      {"Ann", 3, 2.5, true, Day(1990, 5, 17), Day(2024, 2, 29, Time(13, 45, 30)),
+       TVariant::FromDate(0.5), "first"},
       {"Bob", null, null, false, null, null, null, null},
-      {"Cid", -7, 1e6, true, Day(2000, 1, 1), Day(1999, 12, 31, Time(23, 59, 59)), TVariant::FromDate(Time(0, 0, 1)), "x"},
-      {"Dee", 0, -0.125, false, Day(1970, 1, 1), Day(1970, 1, 1), TVariant::FromDate(Time(23, 59, 59)), ""},
-      {"Eve", 42, 3.75, null, Day(2024, 12, 31), Day(2024, 12, 31, 0.5), TVariant::FromDate(Time(6, 30, 0)), "last"},
+      {"Cid", -7, 1e6, true, Day(2000, 1, 1), Day(1999, 12, 31, Time(23, 59, 59)),
+       TVariant::FromDate(Time(0, 0, 1)), "x"},
+      {"Dee", 0, -0.125, false, Day(1970, 1, 1), Day(1970, 1, 1),
+       TVariant::FromDate(Time(23, 59, 59)), ""},
+      {"Eve", 42, 3.75, null, Day(2024, 12, 31), Day(2024, 12, 31, 0.5),
+       TVariant::FromDate(Time(6, 30, 0)), "last"},
   };
 }
 
-std::string Text(const TDataSet& ds, const char* field) { return ds.FieldByName(field)->AsString(); }
+std::string Text(const TDataSet& ds, const char* field) {
+  return ds.FieldByName(field)->AsString();
+}
 
 // One field of every record, from the first to the end.
 Texts Column(TDataSet& ds, const char* field = "Name") {
@@ -80,7 +95,8 @@ TEST_P(DatasetContract, FieldsDescribeTheSource) {
   EXPECT_EQ(ds->GetField(0)->DataSize(), 40);
   EXPECT_EQ(ds->FieldByName("price"), ds->GetField(2));
   EXPECT_EQ(ds->FindField("Nope"), nullptr);
-  EXPECT_THAT([&] { ds->FieldByName("Nope"); }, testing::ThrowsMessage<Exception>("Field 'Nope' not found"));
+  EXPECT_THAT([&] { ds->FieldByName("Nope"); },
+              testing::ThrowsMessage<Exception>("Field 'Nope' not found"));
   EXPECT_THROW(ds->GetField(8), EListError);
   EXPECT_THROW(ds->GetField(-1), EListError);
 }
@@ -123,14 +139,17 @@ TEST_P(DatasetContract, PagesDeepInALargeDatasetAndWalksBothWays) {
   ASSERT_EQ(ds->RecordCount(), 1000);
   ds->First();
   EXPECT_EQ(ds->MoveBy(900), 900);
-  for (int i = 0; i < 40; ++i, ds->Next()) ASSERT_EQ(Text(*ds, "Label"), "row " + std::to_string(900 + i));
+  for (int i = 0; i < 40; ++i, ds->Next())
+    ASSERT_EQ(Text(*ds, "Label"), "row " + std::to_string(900 + i));
   EXPECT_EQ(SlowRecNo(*ds), 940);
   ds->MoveBy(-850);
   EXPECT_EQ(ds->FieldByName("N")->AsFloat(), 90);
   int expected = 0;
-  for (ds->First(); !ds->Eof(); ds->Next()) ASSERT_EQ(ds->FieldByName("N")->Value().ToInt64(), expected++);
+  for (ds->First(); !ds->Eof(); ds->Next())
+    ASSERT_EQ(ds->FieldByName("N")->Value().ToInt64(), expected++);
   EXPECT_EQ(expected, 1000);
-  for (expected = 999; !ds->Bof(); ds->Prior()) ASSERT_EQ(ds->FieldByName("N")->Value().ToInt64(), expected--);
+  for (expected = 999; !ds->Bof(); ds->Prior())
+    ASSERT_EQ(ds->FieldByName("N")->Value().ToInt64(), expected--);
   EXPECT_EQ(expected, -1);
 }
 
@@ -169,8 +188,9 @@ TEST_P(DatasetContract, EditsAppendsDeletesAndCancelsAreStored) {
   ds->MoveBy(2);
   ds->Edit();
   EXPECT_EQ(ds->State(), TDataSetState::dsEdit);
-  const char* const edits[][2] = {{"Qty", "12"},         {"Price", "0.75"}, {"Born", "2001-02-03"},
-                                  {"Stamp", "2001-02-03 04:05:06"}, {"At", "07:08:09"}, {"Notes", "changed"}};
+  const char* const edits[][2] = {{"Qty", "12"},          {"Price", "0.75"},
+                                  {"Born", "2001-02-03"}, {"Stamp", "2001-02-03 04:05:06"},
+                                  {"At", "07:08:09"},     {"Notes", "changed"}};
   for (const auto& e : edits) ds->FieldByName(e[0])->SetAsString(e[1]);
   ds->FieldByName("Active")->SetAsBoolean(false);
   EXPECT_EQ(Text(*ds, "Qty"), "12") << "the edited record shows the new values";
@@ -213,7 +233,8 @@ TEST_P(DatasetContract, EditsAppendsDeletesAndCancelsAreStored) {
   EXPECT_EQ(again->FieldByName("Qty")->AsFloat(), 12);
   EXPECT_EQ(again->FieldByName("Price")->AsFloat(), 0.75);
   EXPECT_DOUBLE_EQ(again->FieldByName("Born")->AsDateTime(), EncodeDate(2001, 2, 3));
-  EXPECT_NEAR(again->FieldByName("Stamp")->AsDateTime(), EncodeDate(2001, 2, 3) + Time(4, 5, 6), 1e-9);
+  EXPECT_NEAR(again->FieldByName("Stamp")->AsDateTime(), EncodeDate(2001, 2, 3) + Time(4, 5, 6),
+              1e-9);
   EXPECT_NEAR(again->FieldByName("At")->AsDateTime(), Time(7, 8, 9), 1e-9);
   EXPECT_FALSE(again->FieldByName("Active")->AsBoolean());
   EXPECT_EQ(Text(*again, "Notes"), "changed");
@@ -254,9 +275,12 @@ TEST_P(DatasetContract, IndexFieldNamesSortsAndRefusesNamesThatAreNoFields) {
     const char* key;
     Texts ids;
   } orders[] = {
-      {"Id DESC", {"6", "5", "4", "3", "2", "1"}},        {"City", {"2", "5", "1", "4", "6", "3"}},  // ties stored
-      {"City DESC", {"3", "1", "4", "6", "2", "5"}},      {"City DESC;Id DESC", {"3", "6", "4", "1", "5", "2"}},
-      {"city asc", {"2", "5", "1", "4", "6", "3"}},       {"", {"1", "2", "3", "4", "5", "6"}},
+      {"Id DESC", {"6", "5", "4", "3", "2", "1"}},
+      {"City", {"2", "5", "1", "4", "6", "3"}},  // ties stored
+      {"City DESC", {"3", "1", "4", "6", "2", "5"}},
+      {"City DESC;Id DESC", {"3", "6", "4", "1", "5", "2"}},
+      {"city asc", {"2", "5", "1", "4", "6", "3"}},
+      {"", {"1", "2", "3", "4", "5", "6"}},
   };
   std::string value;
   for (const auto& o : orders) {
@@ -266,7 +290,8 @@ TEST_P(DatasetContract, IndexFieldNamesSortsAndRefusesNamesThatAreNoFields) {
     EXPECT_EQ(Column(*ds, "Id"), o.ids) << o.key;
   }
   ds->SetStrProp("IndexFieldNames", "City DESC");
-  for (const char* bad : {"Town", "City; DROP TABLE T", "City DESC, 1", "(SELECT 1)", "Id DOWN", "City\"--"}) {
+  for (const char* bad :
+       {"Town", "City; DROP TABLE T", "City DESC, 1", "(SELECT 1)", "Id DOWN", "City\"--"}) {
     EXPECT_THROW(ds->SetStrProp("IndexFieldNames", bad), Exception) << bad;
   }
   ds->Close();
@@ -349,7 +374,8 @@ TEST_P(DatasetContract, KeyFilterReadsOnlyTheMatchingRecords) {
 TEST_P(DatasetContract, StoredTextANumericFieldCannotHoldShowsAsItIs) {
   DatasetFactory::Unfit unfit = factory_->UnfitValue();
   if (!unfit) GTEST_SKIP() << "the store keeps typed values only";
-  factory_->Create({{"Name", FT::ftString, 10}, {"Qty", unfit->first}}, {{"a", 1}, {"b", unfit->second}, {"c", 3}});
+  factory_->Create({{"Name", FT::ftString, 10}, {"Qty", unfit->first}},
+                   {{"a", 1}, {"b", unfit->second}, {"c", 3}});
   TZylHTMLGrid grid(nullptr);
   grid.Loaded();
   auto ds = factory_->Reopen();
@@ -374,13 +400,15 @@ TEST_P(DatasetContract, QuerySourcesOnlyRead) {
     EXPECT_EQ(Column(*ds, "City"), (Texts{"c", "b", "a"})) << "the query's own order";
   }
   for (auto write : {&TDataSet::Edit, &TDataSet::Append, &TDataSet::Delete}) {
-    EXPECT_THAT([&] { ((*ds).*write)(); }, testing::ThrowsMessage<Exception>(HasSubstr("read-only")));
+    EXPECT_THAT([&] { ((*ds).*write)(); },
+                testing::ThrowsMessage<Exception>(HasSubstr("read-only")));
   }
   ds->SetStrProp("IndexFieldNames", "Total DESC");
   EXPECT_EQ(Column(*ds, "City"), (Texts{"b", "a", "c"}));
-  for (const char* sql : {"DELETE FROM \"T\"", "SELECT 1; DELETE FROM \"T\"", "UPDATE \"T\" SET \"Id\" = 2",
-                          "WITH d AS (DELETE FROM \"T\" RETURNING \"Id\") SELECT * FROM d",
-                          "SELECT * FROM \"T\") AS x; DELETE FROM \"T\"; SELECT (1", "SELEC 1"}) {
+  for (const char* sql :
+       {"DELETE FROM \"T\"", "SELECT 1; DELETE FROM \"T\"", "UPDATE \"T\" SET \"Id\" = 2",
+        "WITH d AS (DELETE FROM \"T\" RETURNING \"Id\") SELECT * FROM d",
+        "SELECT * FROM \"T\") AS x; DELETE FROM \"T\"; SELECT (1", "SELEC 1"}) {
     EXPECT_THROW(factory_->Query(sql), Exception) << sql;
   }
   EXPECT_EQ(factory_->Reopen()->RecordCount(), 6);
@@ -407,7 +435,9 @@ TEST_P(DatasetContract, ChangesByOthersShowAfterRefresh) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Datasets, DatasetContract, testing::ValuesIn(AllFactories()),
-                         [](const testing::TestParamInfo<FactoryEntry>& p) { return p.param.name; });
+                         [](const testing::TestParamInfo<FactoryEntry>& p) {
+                           return p.param.name;
+                         });
 
 }  // namespace
 }  // namespace zyl::test

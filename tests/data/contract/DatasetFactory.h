@@ -40,7 +40,9 @@ class DatasetFactory {
   // SQL datasets only (the others return null or false; those cases skip):
   // Reopen with the key filter `field` = `value`; a read-only query on the
   // stored table "T"; `sql` run past any dataset, as another program would.
-  virtual std::unique_ptr<TDataSet> ReopenWhere(const std::string&, const TVariant&) { return nullptr; }
+  virtual std::unique_ptr<TDataSet> ReopenWhere(const std::string&, const TVariant&) {
+    return nullptr;
+  }
   virtual std::unique_ptr<TDataSet> Query(const std::string&) { return nullptr; }
   virtual bool Exec(const std::string&) { return false; }
   // A numeric field type and a stored text of it that the type cannot hold
@@ -50,10 +52,12 @@ class DatasetFactory {
 };
 
 struct FactoryEntry {
-  std::string name;  // test name suffix
+  std::string name;                                       // test name suffix
   std::function<std::unique_ptr<DatasetFactory>()> make;  // null: not available here
 };
-inline void PrintTo(const FactoryEntry& entry, std::ostream* out) { *out << entry.name; }
+inline void PrintTo(const FactoryEntry& entry, std::ostream* out) {
+  *out << entry.name;
+}
 std::vector<FactoryEntry> AllFactories();
 
 // Table "T" in a fresh SQLite file, filled through SQLite's C API (not the

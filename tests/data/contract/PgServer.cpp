@@ -33,9 +33,10 @@ bool RunSql(const std::string& conninfo, const std::string& sql) {
 // build directory.
 std::string ServerScript() {
   std::error_code ec;
-  for (fs::path dir = fs::read_symlink("/proc/self/exe", ec); !dir.empty() && dir != dir.root_path();
-       dir = dir.parent_path()) {
-    if (fs::exists(dir / "scripts/pg-test-server")) return (dir / "scripts/pg-test-server").string();
+  for (fs::path dir = fs::read_symlink("/proc/self/exe", ec);
+       !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
+    if (fs::exists(dir / "scripts/pg-test-server"))
+      return (dir / "scripts/pg-test-server").string();
   }
   return {};
 }
@@ -48,7 +49,8 @@ class StopAtEnd : public testing::Environment {
     if (started != nullptr) started->Stop();
   }
 };
-[[maybe_unused]] testing::Environment* const stopAtEnd = testing::AddGlobalTestEnvironment(new StopAtEnd);
+[[maybe_unused]] testing::Environment* const stopAtEnd =
+    testing::AddGlobalTestEnvironment(new StopAtEnd);
 
 }  // namespace
 
@@ -87,7 +89,8 @@ void PgServer::Stop() {
   available_ = false;
   if (!ownDir_.empty()) {
     int rc = std::system((ServerScript() + " stop " + ownDir_).c_str());
-    if (rc != 0) std::fprintf(stderr, "PgServer: stopping the server in %s failed\n", ownDir_.c_str());
+    if (rc != 0)
+      std::fprintf(stderr, "PgServer: stopping the server in %s failed\n", ownDir_.c_str());
     ownDir_.clear();
   }
 }
