@@ -263,18 +263,20 @@ TEST_F(Config, IniFileReplacesTheTargetOfALinkWholeOrNotAtAll) {
 }
 
 TEST(ConfigText, FontsAndSortButtons) {
+  // clang-format off
   const struct {
     const char* text;
     const char* after;  // FontToString of the font read, or the error
   } fonts[] = {
       {"Times New Roman,-7,0101,clNavy", "Times New Roman,-7,0101,clNavy"},
       {"Arial,9,1x2Y,$00FF0000", "Arial,9,1000,clBlue"},  // only '1' sets a flag
-      {"Arial,8,01,clBlack", "Invalid font info"},        // name and size applied first
+      {"Arial,8,01,clBlack", "Invalid font info"},  // name and size applied first
       {"Verdana,8", "Invalid font info"},
       {"Arial,big,0000,clBlack", "'big' is not a valid integer value"},
       {"Arial,11,1000,notacolour", "'notacolour' is not a valid integer value"},
-      {"Arial,1610612736,0000,clBlack", "Invalid font info"},
+      {"Arial,1610612736,0000,clBlack", "Invalid font info"}
   };
+  // clang-format on
   for (const auto& f : fonts) {
     TFont font;
     font.SetColor(clRed);

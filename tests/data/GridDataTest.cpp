@@ -62,8 +62,7 @@ TEST_F(GridData, PagesAreClampedAndSized) {
       {95, 40, 500, 3, 3, 15, 80, 3},       {95, 40, 500, 7, 3, 15, 80, 3},    // pulled back
       {95, 40, 500, INT_MAX, 3, 15, 80, 3}, {0, 40, 500, 4, 4, 0, -1, 0},      // nothing to read
       {1200, 0, 500, 1, 1, 500, 0, 3},      {1200, -5, 500, 1, 1, 500, 0, 3},  // every record
-      {1200, 0, 0, 1, 1, 0, -1, 0},         {0, 0, 500, INT_MAX, INT_MAX, 0, -1, 0},
-  };
+      {1200, 0, 0, 1, 1, 0, -1, 0},         {0, 0, 500, INT_MAX, INT_MAX, 0, -1, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.records) + " records, page " + std::to_string(c.page));
     TZylMemDataset ds(nullptr);
@@ -97,9 +96,12 @@ TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
   EXPECT_EQ(grid_.GetColumns(2)->GetDataSize(), 20);
 
   TZylMemDataset typed(nullptr);  // memo and blob fields get no column
-  const std::pair<const char*, FT> fields[] = {{"Price", FT::ftCurrency}, {"Note", FT::ftMemo},
-                                               {"At", FT::ftDateTime},    {"Picture", FT::ftBlob},
-                                               {"Ok", FT::ftBoolean},     {"Big", FT::ftLargeint}};
+  // clang-format off
+  const std::pair<const char*, FT> fields[] = {
+      {"Price", FT::ftCurrency}, {"Note", FT::ftMemo}, {"At", FT::ftDateTime},
+      {"Picture", FT::ftBlob}, {"Ok", FT::ftBoolean}, {"Big", FT::ftLargeint}
+  };
+  // clang-format on
   for (const auto& [name, type] : fields) typed.AddField(name, type);
   double day = EncodeDate(2023, 12, 24);
   typed.AddRecord(
@@ -283,15 +285,15 @@ TEST(DatasetSortKey, TheClassNameChoosesTheProperty) {
     std::string name_, set;
     TStringList sortedBy;
   };
+  // clang-format off
   const struct {
     const char *className, *set;
-  } cases[] = {{"TTable", "IndexFieldNames=City ASC"},
-               {"TaoADOQuery", "IndexFieldNames=City ASC"},
-               {"TZylSQLiteDataset", "IndexFieldNames=City ASC"},
-               {"TDaoTable", "Sort=City ASC"},
-               {"TZylAdoTable", ""},
-               {"TMyTable", ""},
-               {"ttable", ""}};
+  } cases[] = {
+      {"TTable", "IndexFieldNames=City ASC"}, {"TaoADOQuery", "IndexFieldNames=City ASC"},
+      {"TZylSQLiteDataset", "IndexFieldNames=City ASC"}, {"TDaoTable", "Sort=City ASC"},
+      {"TZylAdoTable", ""}, {"TMyTable", ""}, {"ttable", ""}
+  };
+  // clang-format on
   for (const auto& c : cases) {
     Posing ds(c.className);
     ds.sortedBy.Add("Old");
@@ -338,19 +340,17 @@ class TextFile : public GridData {
 };
 
 TEST(ParseLine, QuotedStretchesAndDelimiters) {
+  // clang-format off
   const struct {
     const char* line;
     char delimiter;
     Texts fields;
   } cases[] = {
-      {"a;\"b;c\";'d''e'", ';', {"a", "b;c", "d'e"}},
-      {"ab\"c;d\"e", ';', {"abc;de"}},
-      {"x;;", ';', {"x", "", ""}},
-      {"", ';', {""}},
-      {"\"open;to the end", ';', {"open;to the end"}},
-      {"\"a'b\"\t' c\"d '", '\t', {"a'b", " c\"d "}},
-      {"a;b\tc", '\t', {"a;b", "c"}},
+      {"a;\"b;c\";'d''e'", ';', {"a", "b;c", "d'e"}}, {"ab\"c;d\"e", ';', {"abc;de"}},
+      {"x;;", ';', {"x", "", ""}}, {"", ';', {""}}, {"\"open;to the end", ';', {"open;to the end"}},
+      {"\"a'b\"\t' c\"d '", '\t', {"a'b", " c\"d "}}, {"a;b\tc", '\t', {"a;b", "c"}}
   };
+  // clang-format on
   for (const auto& c : cases) {
     TStringList fields;
     TZylHTMLGrid::ParseLine(c.line, c.delimiter, fields);
@@ -385,6 +385,7 @@ TEST_F(TextFile, LoadsAPageAndLeavesNoStaleTextOrCaption) {
 // (text that does not parse stays text and counts 0), so the column sorts
 // by them and sums; booleans read their stored state.
 TEST_F(TextFile, DeclaredColumnTypesSortAndSum) {
+  // clang-format off
   const struct {
     FT type;
     std::string file;
@@ -395,8 +396,9 @@ TEST_F(TextFile, DeclaredColumnTypesSortAndSum) {
       {FT::ftInteger, "N\r\n10\r\n9\r\nx\r\n100\r\n", {"x", "9", "10", "100"}, "119"},
       {FT::ftFloat, "N\r\n2.5\r\n-1\r\n", {"-1", "2.5"}, "1.5"},
       {FT::ftDate, "N\r\n02.01.2024\r\n31.12.2023\r\n", {"31.12.2023", "02.01.2024"}, ""},
-      {FT::ftBoolean, "N\r\nTrue\r\nFalse\r\n1\r\n", {"1", "False", "True"}, ""},
+      {FT::ftBoolean, "N\r\nTrue\r\nFalse\r\n1\r\n", {"1", "False", "True"}, ""}
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     TZylHTMLGrid grid(nullptr);

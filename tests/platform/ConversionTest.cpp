@@ -32,6 +32,7 @@ std::string ErrorOf(const std::function<void()>& op) {
 }
 
 TEST(Numbers, FloatToStrShowsFifteenDigitsFixedOrScientific) {
+  // clang-format off
   const struct {
     double value;
     const char* text;
@@ -42,8 +43,9 @@ TEST(Numbers, FloatToStrShowsFifteenDigitsFixedOrScientific) {
       {1e20, "1E20"}, {-1e20, "-1E20"}, {1.5e-7, "1.5E-7"}, {0.000001, "1E-6"},
       {1234567890123456.0, "1.23456789012346E15"}, {999999999999999.9, "1E15"},
       {1.7976931348623157e308, "1.79769313486232E308"}, {5e-324, "4.94065645841247E-324"},
-      {kNaN, "NAN"}, {kInf, "INF"}, {-kInf, "-INF"},
+      {kNaN, "NAN"}, {kInf, "INF"}, {-kInf, "-INF"}
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(FloatToStr(c.value), c.text) << c.text;
   std::mt19937_64 rng(42);  // and the text reads back as the same 15-digit value
   for (int i = 0; i < 1000; ++i) {
@@ -57,6 +59,7 @@ TEST(Numbers, FloatToStrShowsFifteenDigitsFixedOrScientific) {
 
 TEST(Numbers, IntegerText) {
   constexpr long long kBad = std::numeric_limits<long long>::min();
+  // clang-format off
   const struct {
     const char* text;
     long long value;  // kBad: refused
@@ -65,8 +68,9 @@ TEST(Numbers, IntegerText) {
       {"-$10", -16}, {"$FFFFFFFF", -1}, {"2147483647", 2147483647}, {"-2147483648", -2147483648LL},
       {"", kBad}, {" ", kBad}, {"12abc", kBad}, {"1.5", kBad}, {"1e3", kBad}, {"12 ", kBad},
       {"- 1", kBad}, {"--1", kBad}, {"+-1", kBad}, {"$", kBad}, {"0x", kBad}, {"$G", kBad},
-      {"2147483648", kBad}, {"-2147483649", kBad}, {"$100000000", kBad}, {"1,000", kBad},
+      {"2147483648", kBad}, {"-2147483649", kBad}, {"$100000000", kBad}, {"1,000", kBad}
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     int v = 1234;
@@ -97,12 +101,16 @@ TEST(Numbers, FloatText) {
 }
 
 TEST(Colors, TextBothWaysAndTheClassicSystemScheme) {
+  // clang-format off
   const struct {
     TColor color;
     const char* text;
-  } named[] = {{clBlack, "clBlack"}, {clRed, "clRed"}, {clBtnFace, "clBtnFace"},
-               {clNone, "clNone"}, {clInfoBk, "clInfoBk"}, {0x00C8D0D4, "$00C8D0D4"},
-               {0x80000019, "$80000019"}, {0xFFFFFFFF, "$FFFFFFFF"}};
+  } named[] = {
+      {clBlack, "clBlack"}, {clRed, "clRed"}, {clBtnFace, "clBtnFace"}, {clNone, "clNone"},
+      {clInfoBk, "clInfoBk"}, {0x00C8D0D4, "$00C8D0D4"}, {0x80000019, "$80000019"},
+      {0xFFFFFFFF, "$FFFFFFFF"}
+  };
+  // clang-format on
   for (const auto& c : named) {
     EXPECT_EQ(ColorToString(c.color), c.text);
     EXPECT_EQ(StringToColor(c.text), c.color) << c.text;
@@ -115,11 +123,15 @@ TEST(Colors, TextBothWaysAndTheClassicSystemScheme) {
     EXPECT_EQ(ErrorOf([&] { StringToColor(text); }),
               "'" + std::string(text) + "' is not a valid integer value");
   }
+  // clang-format off
   const struct {
     TColor color, rgb;
-  } resolved[] = {{clBtnFace, 0xC8D0D4}, {clWindow, 0xFFFFFF}, {clHighlight, 0x6A240A},
-                  {clBackground, 0xA56E3A}, {clInfoBk, 0xE1FFFF}, {clRed, clRed},
-                  {0x00C8FFC8, 0xC8FFC8}, {clNone, 0xFFFFFF}};
+  } resolved[] = {
+      {clBtnFace, 0xC8D0D4}, {clWindow, 0xFFFFFF}, {clHighlight, 0x6A240A},
+      {clBackground, 0xA56E3A}, {clInfoBk, 0xE1FFFF}, {clRed, clRed}, {0x00C8FFC8, 0xC8FFC8},
+      {clNone, 0xFFFFFF}
+  };
+  // clang-format on
   for (const auto& c : resolved) EXPECT_EQ(ResolveColor(c.color), c.rgb) << ColorToString(c.color);
 }
 
@@ -132,11 +144,15 @@ TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0)
 const char* const kFull = "dd.mm.yyyy hh:nn:ss.zzz";
 
 TEST(Dates, EncodingAroundThe30thOfDecember1899) {
+  // clang-format off
   const struct {
     int y, m, d;
     int serial;
-  } cases[] = {{1899, 12, 30, 0}, {1899, 12, 29, -1}, {1900, 1, 1, 2}, {2003, 12, 31, 37986},
-               {9999, 12, 31, 2958465}, {1, 1, 1, -693593}};
+  } cases[] = {
+      {1899, 12, 30, 0}, {1899, 12, 29, -1}, {1900, 1, 1, 2}, {2003, 12, 31, 37986},
+      {9999, 12, 31, 2958465}, {1, 1, 1, -693593}
+  };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(EncodeDate(c.y, c.m, c.d), c.serial);
   for (int day = -693593; day <= 2958465; day += 89) {
     int y = 0, m = 0, d = 0;
@@ -147,7 +163,7 @@ TEST(Dates, EncodingAroundThe30thOfDecember1899) {
   EXPECT_TRUE(TryEncodeDate(2000, 2, 29, v));
   EXPECT_TRUE(TryEncodeDate(1600, 2, 29, v));
   const int impossible[][3] = {{1900, 2, 29}, {2100, 2, 29}, {2003, 4, 31}, {2003, 13, 1},
-                               {2003, 0, 1}, {0, 1, 1}, {10000, 1, 1}};
+                               {2003, 0, 1},  {0, 1, 1},     {10000, 1, 1}};
   for (const auto& d : impossible) EXPECT_FALSE(TryEncodeDate(d[0], d[1], d[2], v)) << d[0] << d[1];
   EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
   EXPECT_THROW(EncodeTime(0, 0, 0, 1000), EConvertError);
@@ -165,29 +181,39 @@ TEST(Dates, FormatDateTime) {
     const char* text;
   } cases[] = {
       {"dd.mm.yyyy hh:nn:ss.zzz", eve, "31.12.2003 10:11:12.345"},
-      {"DD/MM/YY", eve, "31/12/03"}, {"d.m.yy h:n:s", jan5, "5.1.04 7:3:9"},
-      {"yyyy", EncodeDate(800, 1, 1), "0800"}, {"hh:nn:ss", 0.75, "18:00:00"},
-      {"ddd, d mmm yyyy", eve, "Wed, 31 Dec 2003"}, {"dddd d mmmm", eve, "Wednesday 31 December"},
-      {"dddd", -1, "Friday"}, {"dddd", EncodeDate(1800, 1, 1), "Wednesday"},
-      {"h:nn am/pm", At(2003, 1, 1, 13, 5), "1:05 pm"}, {"hh:nn AM/PM", At(2003, 1, 1, 0, 30), "12:30 AM"},
-      {"hh:nn AM/PM", At(2003, 1, 1, 12), "12:00 PM"}, {"h A/P", At(2003, 1, 1, 9), "9 A"},
+      {"DD/MM/YY", eve, "31/12/03"},
+      {"d.m.yy h:n:s", jan5, "5.1.04 7:3:9"},
+      {"yyyy", EncodeDate(800, 1, 1), "0800"},
+      {"hh:nn:ss", 0.75, "18:00:00"},
+      {"ddd, d mmm yyyy", eve, "Wed, 31 Dec 2003"},
+      {"dddd d mmmm", eve, "Wednesday 31 December"},
+      {"dddd", -1, "Friday"},
+      {"dddd", EncodeDate(1800, 1, 1), "Wednesday"},
+      {"h:nn am/pm", At(2003, 1, 1, 13, 5), "1:05 pm"},
+      {"hh:nn AM/PM", At(2003, 1, 1, 0, 30), "12:30 AM"},
+      {"hh:nn AM/PM", At(2003, 1, 1, 12), "12:00 PM"},
+      {"h A/P", At(2003, 1, 1, 9), "9 A"},
       {"mm/dd/yyyy h:mm", At(2003, 12, 31, 9, 5), "12/31/2003 9:05"},  // m after h: minutes
-      {"hh:nn mm", At(2003, 12, 31, 9, 5), "09:05 12"}, {"h mmm", At(2003, 12, 31, 9, 5), "9 Dec"},
-      {"'Date: 'dd.mm.yyyy", eve, "Date: 31.12.2003"}, {"hh 'o''clock'", eve, "10 oclock"},
-      {"hh 'am/pm'", At(2003, 1, 1, 13), "13 am/pm"}, {"'unterminated", eve, "unterminated"},
+      {"hh:nn mm", At(2003, 12, 31, 9, 5), "09:05 12"},
+      {"h mmm", At(2003, 12, 31, 9, 5), "9 Dec"},
+      {"'Date: 'dd.mm.yyyy", eve, "Date: 31.12.2003"},
+      {"hh 'o''clock'", eve, "10 oclock"},
+      {"hh 'am/pm'", At(2003, 1, 1, 13), "13 am/pm"},
+      {"'unterminated", eve, "unterminated"},
       // Rounding to the millisecond never shows 24:00, before 1899 too.
       {kFull, EncodeDate(2003, 12, 31) + 1 - 0.4 * ms, "01.01.2004 00:00:00.000"},
       {kFull, EncodeDate(2003, 12, 31) + 1 - 0.6 * ms, "31.12.2003 23:59:59.999"},
       {kFull, EncodeDate(1800, 1, 1) - 1 + 0.4 * ms, "02.01.1800 00:00:00.000"},
-      {"dd.mm.yyyy hh:nn", 2958465.5, "31.12.9999 12:00"},
-  };
+      {"dd.mm.yyyy hh:nn", 2958465.5, "31.12.9999 12:00"}};
   for (const auto& c : cases) EXPECT_EQ(FormatDateTime(c.pattern, c.value), c.text) << c.pattern;
   for (double v : {kNaN, kInf, 1e300, -1e300, 2958466.0, -693594.0}) {
-    EXPECT_EQ(ErrorOf([&] { FormatDateTime("dd", v); }), "'" + FloatToStr(v) + "' is not a valid date and time");
+    EXPECT_EQ(ErrorOf([&] { FormatDateTime("dd", v); }),
+              "'" + FloatToStr(v) + "' is not a valid date and time");
   }
 }
 
 TEST(Dates, ReadingByPatternAndInTheCommonForms) {
+  // clang-format off
   const struct {
     const char* text;
     const char* pattern;  // nullptr: TryStrToDateTime
@@ -206,8 +232,9 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
       {" 31.12.2003 ", nullptr, "31.12.2003 00:00:00.000"},
       {"12:30:15", nullptr, "30.12.1899 12:30:15.000"},
       {"01/02/2003", nullptr, "02.01.2003 00:00:00.000"},  // slashes: month first
-      {"01.02.2003", nullptr, "01.02.2003 00:00:00.000"},
+      {"01.02.2003", nullptr, "01.02.2003 00:00:00.000"}
   };
+  // clang-format on
   for (const auto& c : cases) {
     TDateTime v = 0;
     bool ok = c.pattern ? TryParseDateTime(c.text, c.pattern, v) : TryStrToDateTime(c.text, v);
@@ -215,9 +242,9 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
     EXPECT_EQ(FormatDateTime(kFull, v), c.read) << c.text;
   }
   for (const char* text :
-       {"31.02.2003", "29.02.2003", "00.01.2003", "31.13.2003", "31.12.2003 24:00:00", "31.12.2003 10:60",
-        "", "abc", "31.12", "31.12.", "31.12.2003 10", "31.12.2003 10:", "31.12.2003x", "123.12.2003",
-        "31.12.20031", "31..12.2003"}) {
+       {"31.02.2003", "29.02.2003", "00.01.2003", "31.13.2003", "31.12.2003 24:00:00",
+        "31.12.2003 10:60", "", "abc", "31.12", "31.12.", "31.12.2003 10",
+        "31.12.2003 10:", "31.12.2003x", "123.12.2003", "31.12.20031", "31..12.2003"}) {
     TDateTime v = 123;
     EXPECT_FALSE(TryParseDateTime(text, "dd.mm.yyyy hh:nn:ss", v)) << text;
     EXPECT_EQ(v, 123) << text;
@@ -243,14 +270,18 @@ TEST(Variants, ConversionsAndTheirErrors) {
     TVariant value;
     std::string text;
   } texts[] = {
-      {TVariant(), ""}, {TVariant::Null(), ""}, {TVariant(true), "True"}, {TVariant(false), "False"},
-      {TVariant(1.0 / 3), "0.333333333333333"}, {TVariant(1e20), "1E20"},
+      {TVariant(), ""},
+      {TVariant::Null(), ""},
+      {TVariant(true), "True"},
+      {TVariant(false), "False"},
+      {TVariant(1.0 / 3), "0.333333333333333"},
+      {TVariant(1e20), "1E20"},
       {TVariant(std::int64_t{9007199254740993}), "9007199254740993"},
-      {TVariant::FromDate(day), "31.12.2003"}, {TVariant::FromDate(day + 0.5), "31.12.2003 12:00:00"},
+      {TVariant::FromDate(day), "31.12.2003"},
+      {TVariant::FromDate(day + 0.5), "31.12.2003 12:00:00"},
       {TVariant::FromDate(0.75), "18:00:00"},
       {TVariant::FromDate(day + 0.99999999999), "01.01.2004"},  // rounds to midnight: no time
-      {TVariant(std::vector<std::uint8_t>{'a', 0, 'b'}), std::string("a\0b", 3)},
-  };
+      {TVariant(std::vector<std::uint8_t>{'a', 0, 'b'}), std::string("a\0b", 3)}};
   for (const auto& c : texts) EXPECT_EQ(c.value.ToString(), c.text);
   EXPECT_EQ(TVariant("2.75").ToInt64(), 3);
   EXPECT_EQ(TVariant(true).ToInt64(), -1);
@@ -271,8 +302,7 @@ TEST(Variants, ConversionsAndTheirErrors) {
       {[] { TVariant("someday").ToDateTime(); }, "String", "Date"},
       {[] { TVariant("x").ToBytes(); }, "String", "Array Byte"},
       {[] { TVariant(std::vector<std::uint8_t>{1}).ToBoolean(); }, "Array Byte", "Boolean"},
-      {[] { TVariant(5).ToObject(); }, "Int64", "Dispatch"},
-  };
+      {[] { TVariant(5).ToObject(); }, "Int64", "Dispatch"}};
   for (const auto& e : errors) {
     EXPECT_EQ(ErrorOf(e.op), std::string("Could not convert variant of type (") + e.from +
                                  ") into type (" + e.to + ")");

@@ -70,7 +70,8 @@ TEST_F(FileTest, FileStreamReadsRightAfterWritesAndTheOtherWayRound) {
     TFileStream(Path("missing"), TFileStream::Mode::fmOpenRead);
     FAIL() << "no error";
   } catch (const EInOutError& e) {
-    EXPECT_NE(std::string(e.what()).find("Cannot open file \"" + Path("missing") + "\""), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("Cannot open file \"" + Path("missing") + "\""),
+              std::string::npos);
   }
 }
 
@@ -88,17 +89,18 @@ TEST_F(FileTest, TempFilesAreFreshPrivateAndUnique) {
 }
 
 TEST_F(FileTest, DeleteFilesTouchesOnlyMatchingNamesAndEscapedWildcardsAreLiteral) {
-  for (const char* name : {"grid.cgi.G1.upd", "grid.cgi.upd", "other.upd", "grid.cgi.txt", "xgrid.cgi.G.upd",
-                           "grid.cgi.G.upd.bak", "GRID.CGI.G.upd", ".grid.cgi.G.upd", "grid[1].cgi.G.upd",
-                           "grid1.cgi.G.upd"}) {
+  for (const char* name : {"grid.cgi.G1.upd", "grid.cgi.upd", "other.upd", "grid.cgi.txt",
+                           "xgrid.cgi.G.upd", "grid.cgi.G.upd.bak", "GRID.CGI.G.upd",
+                           ".grid.cgi.G.upd", "grid[1].cgi.G.upd", "grid1.cgi.G.upd"}) {
     Touch(name);
   }
   fs::create_directory(Path("grid.cgi.dir.upd"));
   EXPECT_EQ(DeleteFiles(dir_.Path().string(), "grid.cgi*.upd"), 2);
   EXPECT_EQ(DeleteFiles(dir_.Path().string(), EscapeWildcards("grid[1].cgi") + "*.upd"), 1);
-  EXPECT_EQ(Entries(), (std::set<std::string>{"other.upd", "grid.cgi.txt", "xgrid.cgi.G.upd", "grid.cgi.G.upd.bak",
-                                              "GRID.CGI.G.upd", ".grid.cgi.G.upd", "grid1.cgi.G.upd",
-                                              "grid.cgi.dir.upd"}));
+  EXPECT_EQ(Entries(),
+            (std::set<std::string>{"other.upd", "grid.cgi.txt", "xgrid.cgi.G.upd",
+                                   "grid.cgi.G.upd.bak", "GRID.CGI.G.upd", ".grid.cgi.G.upd",
+                                   "grid1.cgi.G.upd", "grid.cgi.dir.upd"}));
   EXPECT_EQ(DeleteFiles(Path("absent"), "*"), 0);
 }
 
@@ -111,9 +113,10 @@ TEST(Guid, UpperCaseVersionFourAndChecked) {
     ASSERT_EQ(g[14], '4') << g;
     ASSERT_TRUE(seen.insert(g).second) << "repeated " << g;
   }
-  for (const char* bad : {"{6F9619FF-8B86-D011-B42D-00C04FC964FF}", "6F9619FF-8B86-D011-B42D-00C04FC964F",
-                          "6F9619FF8B86-D011-B42D-00C04FC964FF0", "6F9619FF-8B86-D011-B42D-00C04FC964FG",
-                          "../../../../etc/passwd-000000000000", ""}) {
+  for (const char* bad :
+       {"{6F9619FF-8B86-D011-B42D-00C04FC964FF}", "6F9619FF-8B86-D011-B42D-00C04FC964F",
+        "6F9619FF8B86-D011-B42D-00C04FC964FF0", "6F9619FF-8B86-D011-B42D-00C04FC964FG",
+        "../../../../etc/passwd-000000000000", ""}) {
     EXPECT_FALSE(IsGuidString(bad)) << bad;
   }
 }

@@ -24,15 +24,18 @@ TEST(Utf8, ToCp1252AndValidity) {
   } cases[] = {
       {std::string("a\0b", 3), std::string("a\0b", 3), true},
       {"Z\xC3\xBCrich \xC3\xA9\xC2\xA0", "Z\xFCrich \xE9\xA0", true},
-      {"€‚ŠŒŽ‘’“”•–—™šœžŸ", "\x80\x82\x8A\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x99\x9A\x9C\x9E\x9F", true},
-      {"Ελλάδα 東京", "?????? ??", true},                   // one '?' per missing character
-      {"x\xF0\x9F\x98\x80y", "x?y", true},                 // beyond the BMP
-      {"\xC2\x81\xC2\x9D", "??", true},                    // C1 controls on unused bytes
-      {"e\xCC\x81t\xC3\xA9", "\xE9t\xE9", true},           // composed first
-      {"a\x80z", "a?z", false}, {"a\xC3", "a?", false},   // malformed: one '?' per byte
-      {"a\xE2\x82z", "a??z", false}, {"\xC0\xAF", "??", false},  // overlong
-      {"\xED\xA0\x80x", "???x", false},                    // UTF-16 surrogate
-      {"\xF4\x90\x80\x80", "????", false},                 // beyond U+10FFFF
+      {"€‚ŠŒŽ‘’“”•–—™šœžŸ", "\x80\x82\x8A\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x99\x9A\x9C\x9E\x9F",
+       true},
+      {"Ελλάδα 東京", "?????? ??", true},         // one '?' per missing character
+      {"x\xF0\x9F\x98\x80y", "x?y", true},        // beyond the BMP
+      {"\xC2\x81\xC2\x9D", "??", true},           // C1 controls on unused bytes
+      {"e\xCC\x81t\xC3\xA9", "\xE9t\xE9", true},  // composed first
+      {"a\x80z", "a?z", false},
+      {"a\xC3", "a?", false},  // malformed: one '?' per byte
+      {"a\xE2\x82z", "a??z", false},
+      {"\xC0\xAF", "??", false},            // overlong
+      {"\xED\xA0\x80x", "???x", false},     // UTF-16 surrogate
+      {"\xF4\x90\x80\x80", "????", false},  // beyond U+10FFFF
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
@@ -71,14 +74,15 @@ TEST(Locale, CaseAndCollation) {
   EXPECT_EQ(AnsiUpperCase("\xC4pfel und äpfel"), "\xC4PFEL UND ÄPFEL");  // Latin-1 bytes survive
   EXPECT_EQ(AnsiUpperCase("cut \xC3"), "CUT \xC3");
   EXPECT_EQ(FindText("Größe", "GRÖ"), 0u);
+  // clang-format off
   const struct {
     const char *a, *b;
     int sign;  // of AnsiCompareText(a, b)
   } cases[] = {
-      {"apple", "Banana", -1}, {"Äpfel", "Birne", -1}, {"ÄPFEL", "äpfel", 0}, {"b", "a", 1},
-      // Equal only when equal ignoring case: no width variants or ignorables.
-      {"äpfel", "apfel", 2}, {"ab", "a\u200Bb", 2}, {"abc", "ＡＢＣ", 2}, {"\xC4pfel", "\xD6pfel", 2},
+      {"apple", "Banana", -1}, {"Äpfel", "Birne", -1}, {"ÄPFEL", "äpfel", 0}, {"b", "a", 1},  // Equal only when equal ignoring case: no width variants or ignorables.
+      {"äpfel", "apfel", 2}, {"ab", "a\u200Bb", 2}, {"abc", "ＡＢＣ", 2}, {"\xC4pfel", "\xD6pfel", 2}
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " / " + c.b);
     int r = AnsiCompareText(c.a, c.b);
@@ -95,7 +99,9 @@ TEST(Locale, CaseAndCollation) {
   EXPECT_LT(AnsiCompareStr("10", "9"), 0);
 }
 
-Lines Of(const TStringList& list) { return {list.begin(), list.end()}; }
+Lines Of(const TStringList& list) {
+  return {list.begin(), list.end()};
+}
 void Fill(TStringList& list, const Lines& lines) {
   for (const auto& s : lines) list.Add(s);
 }
@@ -106,13 +112,15 @@ std::string CommaOf(const Lines& lines) {
 }
 
 TEST(StringList, TextAndCommaText) {
+  // clang-format off
   const struct {
     std::string text;
     Lines lines;
   } split[] = {
       {"a\r\nb\nc\rd", {"a", "b", "c", "d"}}, {"a\r\n", {"a"}}, {"a\r\n\r\n", {"a", ""}}, {"", {}},
-      {"\n\n", {"", ""}}, {"a\r\r\nb", {"a", "", "b"}}, {"a\n\rb", {"a", "", "b"}},
+      {"\n\n", {"", ""}}, {"a\r\r\nb", {"a", "", "b"}}, {"a\n\rb", {"a", "", "b"}}
   };
+  // clang-format on
   for (const auto& c : split) {
     TStringList list;
     list.SetText(c.text);
@@ -121,13 +129,16 @@ TEST(StringList, TextAndCommaText) {
   TStringList two;
   Fill(two, {"a", ""});
   EXPECT_EQ(two.GetText(), "a\r\n\r\n");
+  // clang-format off
   const struct {
     Lines lines;
     std::string comma;
   } comma[] = {
-      {{"New York", "Boston"}, "\"New York\",Boston"}, {{"say \"hi\"", "a,b"}, "\"say \"\"hi\"\"\",\"a,b\""},
-      {{""}, "\"\""}, {{"a", ""}, "a,\"\""}, {{"Größe", "x=1"}, "Größe,x=1"},
+      {{"New York", "Boston"}, "\"New York\",Boston"},
+      {{"say \"hi\"", "a,b"}, "\"say \"\"hi\"\"\",\"a,b\""}, {{""}, "\"\""}, {{"a", ""}, "a,\"\""},
+      {{"Größe", "x=1"}, "Größe,x=1"}
   };
+  // clang-format on
   for (const auto& c : comma) {
     EXPECT_EQ(CommaOf(c.lines), c.comma);
     TStringList back;
@@ -153,7 +164,8 @@ TEST(StringList, TextAndCommaText) {
 TEST(StringList, SortedListsStaySortedAndApplyTheirDuplicatesRule) {
   TStringList list;
   list.SetSorted(true);
-  for (const char* s : {"pear", "Banana", "apple", "Äpfel", "Zebra", "10", "9", "BANANA"}) list.Add(s);
+  for (const char* s : {"pear", "Banana", "apple", "Äpfel", "Zebra", "10", "9", "BANANA"})
+    list.Add(s);
   EXPECT_EQ(Of(list), (Lines{"10", "9", "Äpfel", "apple", "Banana", "pear", "Zebra"}));
   EXPECT_EQ(list.Add("banana2"), 5);
   for (const char* s : {"ＡＢＣ", "abc", "a\u200Bbc"}) list.Add(s);  // alike, not equal: kept

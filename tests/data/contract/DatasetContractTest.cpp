@@ -35,17 +35,15 @@ const std::vector<FieldSpec> kPeopleFields = {
 
 std::vector<Record> PeopleRecords() {
   TVariant null = TVariant::Null();
-  return {
-      {"Ann", 3, 2.5, true, Day(1990, 5, 17), Day(2024, 2, 29, Time(13, 45, 30)),
-       TVariant::FromDate(0.5), "first"},
-      {"Bob", null, null, false, null, null, null, null},
-      {"Cid", -7, 1e6, true, Day(2000, 1, 1), Day(1999, 12, 31, Time(23, 59, 59)),
-       TVariant::FromDate(Time(0, 0, 1)), "x"},
-      {"Dee", 0, -0.125, false, Day(1970, 1, 1), Day(1970, 1, 1),
-       TVariant::FromDate(Time(23, 59, 59)), ""},
-      {"Eve", 42, 3.75, null, Day(2024, 12, 31), Day(2024, 12, 31, 0.5),
-       TVariant::FromDate(Time(6, 30, 0)), "last"},
-  };
+  return {{"Ann", 3, 2.5, true, Day(1990, 5, 17), Day(2024, 2, 29, Time(13, 45, 30)),
+           TVariant::FromDate(0.5), "first"},
+          {"Bob", null, null, false, null, null, null, null},
+          {"Cid", -7, 1e6, true, Day(2000, 1, 1), Day(1999, 12, 31, Time(23, 59, 59)),
+           TVariant::FromDate(Time(0, 0, 1)), "x"},
+          {"Dee", 0, -0.125, false, Day(1970, 1, 1), Day(1970, 1, 1),
+           TVariant::FromDate(Time(23, 59, 59)), ""},
+          {"Eve", 42, 3.75, null, Day(2024, 12, 31), Day(2024, 12, 31, 0.5),
+           TVariant::FromDate(Time(6, 30, 0)), "last"}};
 }
 
 std::string Text(const TDataSet& ds, const char* field) {
@@ -271,17 +269,17 @@ TEST_P(DatasetContract, RefusedWritesChangeNothing) {
 
 TEST_P(DatasetContract, IndexFieldNamesSortsAndRefusesNamesThatAreNoFields) {
   auto ds = Cities();
+  // clang-format off
   const struct {
     const char* key;
     Texts ids;
   } orders[] = {
-      {"Id DESC", {"6", "5", "4", "3", "2", "1"}},
-      {"City", {"2", "5", "1", "4", "6", "3"}},  // ties stored
+      {"Id DESC", {"6", "5", "4", "3", "2", "1"}}, {"City", {"2", "5", "1", "4", "6", "3"}},  // ties stored
       {"City DESC", {"3", "1", "4", "6", "2", "5"}},
       {"City DESC;Id DESC", {"3", "6", "4", "1", "5", "2"}},
-      {"city asc", {"2", "5", "1", "4", "6", "3"}},
-      {"", {"1", "2", "3", "4", "5", "6"}},
+      {"city asc", {"2", "5", "1", "4", "6", "3"}}, {"", {"1", "2", "3", "4", "5", "6"}}
   };
+  // clang-format on
   std::string value;
   for (const auto& o : orders) {
     ASSERT_TRUE(ds->SetStrProp("IndexFieldNames", o.key));
