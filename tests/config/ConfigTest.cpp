@@ -156,31 +156,6 @@ TEST_F(Config, WrongValuesKeepTheSettingAndAnErrorEndsTheLoadWhereItHappens) {
   EXPECT_THROW(grid_.LoadConfig(file_), EListError);
 }
 
-// Every seed of the fuzz corpus goes through what the fuzz target does with
-// it: no crash; conversion errors are expected for some.
-TEST_F(Config, FuzzSeedsLoad) {
-  ConfigLimits limits{64, 32, 512, 1 << 20};
-  int files = 0;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(ZYL_SOURCE_DIR "/fuzz/corpus/config")) {
-    std::string text = ReadFile(entry.path().string());
-    TZylHTMLGrid grid(nullptr);
-    grid.Loaded();
-    TFont font;
-    for (const auto& op : std::vector<std::function<void()>>{
-             [&] { LoadGridConfig(grid, entry.path().string(), limits); },
-             [&] { StringToFont(text, font); },
-             [&] { StringToGlyph(text, *grid.GetColumns(0)->Glyph()); }}) {
-      try {
-        op();
-      } catch (const Exception&) {
-      }
-    }
-    ++files;
-  }
-  EXPECT_GT(files, 0);
-}
-
 TEST_F(Config, SaveThatCannotCompleteLeavesTheOldFile) {
   grid_.SetHeader("old");
   grid_.SaveConfig(file_);

@@ -1,5 +1,5 @@
 // The component framework: ownership, free notification in both directions
-// (including handlers that free other components) and assignment errors.
+// (including handlers that free other components).
 #include "platform/Component.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +7,6 @@
 #include <functional>
 #include <memory>
 #include <utility>
-
-#include "platform/Font.h"
 
 namespace zyl {
 namespace {
@@ -121,20 +119,6 @@ TEST_F(ComponentTest, OwnedComponentTellsOutsidePartnersWhenItsOwnerFreesIt) {
   outside->FreeNotification(grid);
   form.reset();
   EXPECT_EQ(outside->link, nullptr);
-}
-
-TEST(Persistent, AssignBetweenUnrelatedClassesNamesBoth) {
-  Probe probe;
-  TFont font;
-  font.SetName("Tahoma");
-  try {
-    font.Assign(probe);
-    FAIL() << "no error";
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "Cannot assign a TProbe to a TFont");
-  }
-  EXPECT_EQ(font.GetName(), "Tahoma");
-  EXPECT_THROW(probe.Assign(font), EConvertError);
 }
 
 }  // namespace

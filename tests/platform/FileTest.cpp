@@ -1,4 +1,4 @@
-// Files: atomic replacement through FileSink, file streams, private
+// Files: atomic replacement through FileSink, private
 // temporary files, wildcard deletion of lock files, GUIDs.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,6 @@
 
 #include "harness/PrivateTempDir.h"
 #include "platform/FileSink.h"
-#include "platform/Stream.h"
 #include "platform/System.h"
 #include "platform/Text.h"
 
@@ -46,33 +45,6 @@ TEST_F(FileTest, FileSinkReplacesTheTargetOnlyOnCommit) {
   }
   EXPECT_EQ(Entries(), (std::set<std::string>{"out.bin"})) << "no partial or temporary file";
   EXPECT_THROW(FileSink(Path("no/such/dir.bin")), EInOutError);
-}
-
-TEST_F(FileTest, FileStreamReadsRightAfterWritesAndTheOtherWayRound) {
-  {
-    TFileStream out(Path("data.bin"), TFileStream::Mode::fmCreate);
-    out.Write(std::string("one\0two", 7));
-    out.SetPosition(3);
-    out.Write("-");
-    out.Write("X");
-    char buf[4] = {};
-    EXPECT_EQ(out.Read(buf, sizeof buf), 2u);  // no seek between write and read
-    EXPECT_EQ(std::string(buf, 2), "wo");
-  }
-  TFileStream rw(Path("data.bin"), TFileStream::Mode::fmOpenReadWrite);
-  char c = 0;
-  rw.ReadBuffer(&c, 1);
-  rw.Write("N");  // no seek between read and write
-  rw.SetPosition(7);
-  EXPECT_THROW(rw.ReadBuffer(&c, 1), EInOutError);
-  EXPECT_EQ(ReadFileBytes(Path("data.bin")), "oNe-Xwo");
-  try {
-    TFileStream(Path("missing"), TFileStream::Mode::fmOpenRead);
-    FAIL() << "no error";
-  } catch (const EInOutError& e) {
-    EXPECT_NE(std::string(e.what()).find("Cannot open file \"" + Path("missing") + "\""),
-              std::string::npos);
-  }
 }
 
 TEST_F(FileTest, TempFilesAreFreshPrivateAndUnique) {

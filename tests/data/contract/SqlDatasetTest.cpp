@@ -84,30 +84,12 @@ TEST_F(SQLiteDatasetTest, ValuesAreStoredInPlainSQLiteFormsAndReadInTheirs) {
   EXPECT_EQ(read->FieldByName("V")->AsString(), "not a date") << "stored text shows as it is";
 }
 
-TEST_F(SQLiteDatasetTest, KeysConstraintsViewsAndNamesFromOutside) {
+// Table and field names come from outside (configuration, requests): they
+// are quoted or refused, never spliced into SQL.
+TEST_F(SQLiteDatasetTest, NamesFromOutsideNeverReachSQL) {
   ExecSql(path_,
-          "CREATE TABLE W (Code TEXT, Part INT, Qty INT, PRIMARY KEY (Code, "
-          "Part)) WITHOUT ROWID;"
-          "INSERT INTO W VALUES ('b', 1, 10), ('a', 2, 20), ('a', 1, 30); CREATE VIEW V AS SELECT "
-          "* FROM W;"
-          "CREATE TABLE \"we\"\"ird; name\" (\"x y\" TEXT, rowid TEXT); INSERT INTO \"we\"\"ird; "
-          "name\" VALUES ('1', 'r')");
-  auto ds = Table("W");
-  ds->First();
-  EXPECT_EQ(ds->FieldByName("Qty")->AsString(), "30") << "ordered by the primary key";
-  ds->Edit();
-  ds->FieldByName("Code")->SetAsString("c");  // moves the record to the end
-  ds->Post();
-  ds->Next();
-  EXPECT_TRUE(ds->Eof()) << "the cursor followed the record to its new place";
-  ds->Append();
-  ds->FieldByName("Code")->SetAsString("b");
-  ds->FieldByName("Part")->SetAsString("1");
-  EXPECT_EQ(MessageOf([&] { ds->Post(); }),
-            "SQLite table 'W': UNIQUE constraint failed: W.Code, W.Part");
-  ds->Cancel();
-  EXPECT_EQ(Scalar("SELECT group_concat(Code || Part, ',') FROM W"), "a2,b1,c1");
-  EXPECT_TRUE(Table("V")->IsReadOnly());
+          "CREATE TABLE \"we\"\"ird; name\" (\"x y\" TEXT, rowid TEXT); "
+          "INSERT INTO \"we\"\"ird; name\" VALUES ('1', 'r')");
   EXPECT_THAT(MessageOf([&] { Table("we\"ird; name; DROP TABLE x"); }),
               HasSubstr("no table or view named"));
   auto weird = Table("WE\"IRD; NAME");
