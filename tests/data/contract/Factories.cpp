@@ -199,6 +199,8 @@ std::unique_ptr<DatasetFactory> MakeSQLiteFactory(std::string* path) {
                                      return dataset;
                                    },
                                    "", DatasetFactory::Unfit{{TFieldType::ftInteger, "12 boxes"}});
+  factory->removeAtEnd = file;
+  return factory;
 }
 
 // Table "T" with a hidden identity key "zyl_id" that keeps the stored order;
