@@ -40,21 +40,6 @@ class ComponentTest : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(Probe::alive, 0) << "components leaked"; }
 };
 
-TEST_F(ComponentTest, OwnerFreesWhatItOwnsAndSiblingsLoseTheirLinks) {
-  auto owner = std::make_unique<Probe>();
-  auto* a = new Probe(owner.get());
-  auto* b = new Probe(owner.get());
-  auto* c = new Probe(owner.get());
-  new Probe(c);  // a grandchild
-  a->link = b;
-  delete b;
-  EXPECT_EQ(a->link, nullptr);
-  ASSERT_EQ(owner->ComponentCount(), 2);
-  EXPECT_EQ(owner->Components(1), c);
-  EXPECT_THROW(owner->Components(2), EListError);
-  owner.reset();
-}
-
 // A handler that frees another sibling while the owner tells its children
 // of a removal: the freed one is not notified again (ASan would see it).
 TEST_F(ComponentTest, SiblingFreedFromANotificationIsNotNotifiedAgain) {

@@ -1,5 +1,5 @@
-// Text helpers as tables: UTF-8 and code page 1252, HTML escaping, locale
-// case and collation, and TStringList's text forms, sorted lists, lookups
+// Text helpers as tables: UTF-8 and code page 1252, locale case and
+// collation, and TStringList's text forms, sorted lists, lookups
 // and change batches.
 #include <gtest/gtest.h>
 
@@ -49,23 +49,6 @@ TEST(Utf8, ToCp1252AndValidity) {
     } else {
       EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(byte)), byte) << b;
     }
-  }
-}
-
-TEST(Html, EscapingAndLineBreaks) {
-  const struct {
-    std::string text, crlf, html;
-  } cases[] = {
-      {"a&b<c>d\"e'f", "", "a&amp;b&lt;c&gt;d&quot;e&#39;f"},
-      {"&amp;", "", "&amp;amp;"},  // the value is text: escaped once more
-      {"a<b\r\nc", "<BR>", "a&lt;b<BR>c"},
-      {"a\r\n\r\nb", " ", "a  b"},
-      {"a\rb\nc\n\r", "<BR>", "a\rb\nc\n\r"},  // only CR LF pairs
-  };
-  for (const auto& c : cases) {
-    std::string out = "x";
-    AppendEscapedHtml(out, c.text, c.crlf);
-    EXPECT_EQ(out, "x" + c.html) << c.text;
   }
 }
 
