@@ -1,6 +1,6 @@
 // Text conversions as tables: numbers, colours, dates (encoding, the
-// pattern formatter and reader, the common forms) and variants. A case
-// expecting "!" expects EConvertError with the documented message.
+// pattern formatter and reader, the common forms) and variants. Refused
+// text raises EConvertError with the documented message.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -208,7 +208,7 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
   const struct {
     const char* text;
     const char* pattern;  // nullptr: TryStrToDateTime
-    const char* read;     // as kFull; "!" refused
+    const char* read;     // as kFull
   } cases[] = {
       {"1.2.2003", "dd.mm.yyyy", "01.02.2003 00:00:00.000"},
       {"9:05", "h:mm", "30.12.1899 09:05:00.000"},
