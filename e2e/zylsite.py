@@ -41,6 +41,18 @@ def free_port():
         return s.getsockname()[1]
 
 
+def wait_for_port(port, process, seconds=20):
+    """Until `port` takes connections; RuntimeError when `process` ends first."""
+    deadline = time.time() + seconds
+    while True:
+        try:
+            return socket.create_connection(("127.0.0.1", port), timeout=1).close()
+        except OSError:
+            if process.poll() is not None or time.time() > deadline:
+                raise RuntimeError("nothing listens on port %d" % port)
+            time.sleep(0.05)
+
+
 def site_ini(source, customers="", orders=DETAIL):
     """Customers (8 rows a page) and orders of the demo database at `source`."""
     return ("[Page]\nTitle=zylgrid tests\nImagesURL=/images/\nImagesDir=%s/assets/images\n\n"
@@ -51,9 +63,10 @@ def site_ini(source, customers="", orders=DETAIL):
 
 class Site:
     """A scratch folder: a fresh demo database (demo.db), tmp/ for the server's
-    temporary files (update locks), server.log and the site configuration."""
+    temporary files (update locks), server.log and the site configuration
+    (site_ini over the database; `customers`: more keys of that grid)."""
 
-    def __init__(self, prefix="zylgrid-test-", memo=False):
+    def __init__(self, prefix="zylgrid-test-", customers="", memo=False):
         self.dir = tempfile.mkdtemp(prefix=prefix)
         self.tmp = os.path.join(self.dir, "tmp")
         os.mkdir(self.tmp)
@@ -62,6 +75,7 @@ class Site:
         subprocess.run([DEMO_DATA, self.db], check=True, stdout=subprocess.DEVNULL)
         if memo:  # a memo column, Notes, last (field 8)
             self.sql("ALTER TABLE customers ADD COLUMN Notes MEMO")
+        self.configure(site_ini("sqlite:" + self.db, customers))
 
     def configure(self, text):
         with open(self.ini, "w") as f:
@@ -92,16 +106,11 @@ class Server:
             self.process = subprocess.Popen(
                 [ZYLGRID, mode, "--config", site.ini, "--port", str(self.port)],
                 env=dict(os.environ, TMPDIR=site.tmp), stdout=subprocess.DEVNULL, stderr=log)
-        deadline = time.time() + 20
-        while True:
-            try:
-                socket.create_connection(("127.0.0.1", self.port), timeout=1).close()
-                return
-            except OSError:
-                if self.process.poll() is not None or time.time() > deadline:
-                    self.stop()
-                    raise RuntimeError("zylgrid %s did not start: %s" % (mode, self.log()[-2000:]))
-                time.sleep(0.05)
+        try:
+            wait_for_port(self.port, self.process)
+        except RuntimeError:
+            self.stop()
+            raise RuntimeError("zylgrid %s did not start: %s" % (mode, self.log()[-2000:]))
 
     def alive(self):
         return self.process.poll() is None

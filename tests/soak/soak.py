@@ -397,7 +397,6 @@ class Soak:
 
 
 def run_sqlite(site):
-    site.configure(z.site_ini("sqlite:" + site.db, "Editable=1\n"))
     server = z.Server(site)
     soak = Soak("SQLite soak", site.dir, [CUSTOMERS, ORDERS], server)
     try:
@@ -576,7 +575,7 @@ def main():
         if not (os.path.exists(program) or shutil.which(program)):
             print("soak: skipped: %s is missing (build it, or install postgresql-client)" % program)
             return z.SKIP
-    site = z.Site("zylgrid-soak-%s-" % kind)
+    site = z.Site("zylgrid-soak-%s-" % kind, "Editable=1\n")
     status = 1
     try:
         status = (run_postgres if kind == "postgres" else run_sqlite)(site)
