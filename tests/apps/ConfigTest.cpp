@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "ZylgridSupport.h"
@@ -29,39 +30,33 @@ std::string Describe(const std::vector<std::string>& args, bool gatewayInterface
   }
 }
 
+// Each case of `file` in this folder: the lines before a line "=> X", and X.
+std::vector<std::pair<std::string, std::string>> Cases(const std::string& file) {
+  std::ifstream in(ZYL_SOURCE_DIR "/tests/apps/" + file);
+  std::vector<std::pair<std::string, std::string>> cases;
+  std::string line;
+  std::string text;
+  while (std::getline(in, line)) {
+    std::size_t arrow = line.find("=> ");
+    if (line.rfind("##", 0) == 0) continue;
+    if (arrow == std::string::npos) {
+      text += line + "\n";
+    } else {
+      cases.emplace_back(text + line.substr(0, arrow), line.substr(arrow + 3));
+      text.clear();
+    }
+  }
+  EXPECT_GT(cases.size(), 10u) << file;
+  return cases;
+}
+
 TEST(ZylgridOptions, ModesSettingsAndBadCommandLines) {
-  struct Case {
-    std::vector<std::string> args;
-    bool gatewayInterface;
-    const char* expected;  // the description, or a part of the error
-  };
-  const Case cases[] = {
-      {{"serve", "--config", "site.ini", "--port=9000", "--bind", "0.0.0.0"}, false,
-       "serve config=site.ini 0.0.0.0:9000 socket= counts kept"},
-      {{"fcgi", "--socket", "/run/zylgrid.sock"}, false,
-       "fcgi config= 127.0.0.1:0 socket=/run/zylgrid.sock counts kept"},
-      {{"demo"}, false, "demo config= 127.0.0.1:8080 socket= counts kept"},
-      {{"serve", "--no-count-cache"}, false, "serve config= 127.0.0.1:8080 socket= counted"},
-      {{"fcgi", "--no-count-cache", "--port", "9000"}, false, "127.0.0.1:9000 socket= counted"},
-      // A web server passes the words of an ISINDEX query as arguments.
-      {{"serve", "--bogus"}, true, "cgi config="},
-      {{}, true, "cgi config="},
-      {{}, false, "error: zylgrid: no mode given"},
-      {{"run"}, false, "'run'"},
-      {{"serve", "--port", "0"}, false, "--port"},
-      {{"serve", "--port", "80x"}, false, "'80x'"},
-      {{"serve", "--port", "70000"}, false, "70000"},
-      {{"serve", "--port"}, false, "needs a value"},
-      {{"cgi", "--port", "80"}, false, "unknown option '--port'"},
-      {{"serve", "--socket", "x"}, false, "unknown option '--socket'"},
-      {{"fcgi", "--socket", "s", "--port", "9"}, false, "not both"},
-      {{"cgi", "--no-count-cache"}, false, "zylgrid cgi: unknown option '--no-count-cache'"},
-      {{"demo", "--no-count-cache"}, false, "zylgrid demo: unknown option '--no-count-cache'"},
-      {{"serve", "--no-count-cache=1"}, false, "error: "},
-  };
-  for (const Case& c : cases) {
-    std::string got = Describe(c.args, c.gatewayInterface);
-    EXPECT_NE(got.find(c.expected), std::string::npos) << c.expected << "\n=> " << got;
+  for (const auto& [line, expected] : Cases("options.txt")) {
+    std::istringstream words(line);
+    std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
+    bool gateway = !args.empty() && args[0] == "GATEWAY_INTERFACE";
+    std::string got = Describe({args.begin() + (gateway ? 1 : 0), args.end()}, gateway);
+    EXPECT_NE(got.find(expected), std::string::npos) << line << "\n=> " << got;
   }
   EXPECT_NE(UsageText().find("--no-count-cache"), std::string::npos);
 }
@@ -103,51 +98,8 @@ TEST_F(ZylgridSiteConfig, ReadsPageAndGridsInPageOrder) {
 }
 
 TEST_F(ZylgridSiteConfig, ErrorsNameFileSectionAndKey) {
-  std::string grid = "[Orders]\nSource=sqlite:shop.db\n";
-  std::string customers = "[Customers]\nSource=sqlite:shop.db\nTable=customers\n";
-  std::string locks = "\n[Customers]\nSource=sqlite:shop.db\nTable=customers\nEditable=1\n";
   test::Write(dir_, "items.csv", "Name;Qty\nLamp;2\n");
-  const std::pair<std::string, std::string> cases[] = {  // the file, what its message says
-      {"[Page]\nTitle=x\n", "no grid section"},
-      {"[Page]\nColour=red\n" + grid + "Table=orders\n", "[Page] Colour: unknown key"},
-      {"[Page]\nImagesURL=/img\n" + grid + "Table=orders\n", "[Page] ImagesURL"},
-      {grid + "Table=ordrs\n", "no table or view named 'ordrs'"},
-      {grid, "[Orders] Table: give either Table or Query"},
-      {grid + "Table=orders\nQuery=SELECT 1\n", "[Orders] Table: give either"},
-      {grid + "Query=DELETE FROM orders\n", "[Orders] Query: must be a SELECT"},
-      {grid + "Query=SELECT * FROM nowhere\n", "[Orders] Query: "},
-      {grid + "Query=WITH x AS (SELECT 1) DELETE FROM orders\n",
-       "[Orders] Query: SQLite query: only a read-only SELECT"},
-      {"[Orders]\nSource=sqlite:missing.db\nTable=orders\n", "[Orders] Source: file"},
-      {"[Orders]\nSource=mysql:x\n", "[Orders] Source: 'mysql:x'"},
-      {"[Orders]\nSource=postgres:\n", "[Orders] Source: postgres: needs a connection string"},
-      {"[Orders]\nSource=postgres:host=/nonexistent dbname=x\nTable=t\n",
-       "[Orders] Source: cannot connect"},
-      {grid + "Table=orders\nRowsPerPage=0\n", "[Orders] RowsPerPage: '0'"},
-      {grid + "Table=orders\nEditable=maybe\n", "[Orders] Editable: 'maybe'"},
-      {grid + "Table=orders\nLayout=none.ini\n", "[Orders] Layout: file"},
-      {grid + "Table=orders\nColour=1\n", "[Orders] Colour: unknown key"},
-      {grid + "Table=orders\nMaster=Customers\n", "[Orders] Master: Master and DetailKey go together"},
-      {grid + "Table=orders\nMaster=Nobody\nDetailKey=CustomerId=Id\n",
-       "[Orders] Master: no grid named 'Nobody'"},
-      {grid + "Table=orders\nMaster=Customers\nDetailKey=CustomerId=Id\n" + customers,
-       "[Orders] Master: the master grid's section must come before its detail"},
-      {customers + grid + "Table=orders\nMaster=Customers\nDetailKey=Client=Id\n",
-       "[Orders] DetailKey: no column 'Client'"},
-      {customers + grid + "Table=orders\nMaster=Customers\nDetailKey=CustomerId\n",
-       "[Orders] DetailKey: expected detailcolumn=mastercolumn"},
-      {"[Bad Name]\nSource=sqlite:shop.db\nTable=orders\n", "[Bad Name] (name)"},
-      {"stray=1\n" + grid + "Table=orders\n", "key 'stray' stands before the first section"},
-      {"[Items]\nSource=csv:items.csv\nEditable=1\n", "[Items] Editable"},  // csv is read-only
-      {"[Items]\nSource=csv:items.csv\n", "accepted"},
-      {"[Page]\nLocks=postgres:" + locks, "[Page] Locks: postgres: needs a connection string"},
-      {"[Page]\nLocks=" + locks, "[Page] Locks: '' is not files or postgres:CONNINFO"},
-      {"[Page]\nLocks=file" + locks, "[Page] Locks: 'file' is not files or postgres:CONNINFO"},
-      {"[Page]\nLocks=files:x" + locks, "[Page] Locks: 'files:...' is not files or"},
-      {"[Page]\nLocks=postgress:host=db password=hunter2" + locks,
-       "[Page] Locks: 'postgress:...' is not files or postgres:CONNINFO"},
-  };
-  for (const auto& [ini, expected] : cases) {
+  for (const auto& [ini, expected] : Cases("site-config-errors.txt")) {
     std::string message = Failure(ini);
     EXPECT_NE(message.find(expected), std::string::npos) << ini << "\n=> " << message;
     if (message != "accepted") {

@@ -1,5 +1,5 @@
 // The page zylgrid builds for a request, in process: the document, master
-// and detail, downloads, hostile fields, failures, the image set, the count
+// and detail, layouts, hostile fields, failures, the image set, the count
 // cache, and the demo data it serves.
 #include <gtest/gtest.h>
 
@@ -72,13 +72,6 @@ TEST_F(ZylgridPage, ACompleteDocumentWithTheDetailNestedInItsMaster) {
               {">Cy<", "!>Ada<"});
 }
 
-TEST_F(ZylgridPage, SaveAsTextIsADownloadNamedAfterTheHeader) {
-  Answer download = Ask(Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nHeader=My \"best\"\n"),
-                        "POST", "GName=Customers&GSave=TXT&GSAVEAS.x=3&GSAVEAS.y=3");
-  EXPECT_EQ(download.contentType + " " + download.fileName, "text/plain My best.txt");
-  ExpectShows(download, {"\"Ada\"", "\"Cy\""});
-}
-
 TEST_F(ZylgridPage, LayoutFilesAreAppliedToTheirGrid) {
   zyl::TZylHTMLGrid model(nullptr);
   model.SetName("Customers");
@@ -103,14 +96,14 @@ TEST_F(ZylgridPage, HostileFieldsGiveAPageNeverACrash) {
     EXPECT_EQ(Ask(config, "POST", body).status, 200) << body.substr(0, 80) << "\n" << log_;
   }
   EXPECT_EQ(Ask(config, "GET", "", "GName=Customers&GPage=%zz&GRPP=").status, 200);
-  EXPECT_EQ(test::QueryText(db_, "SELECT count(*) FROM orders"), "3");
+  EXPECT_EQ(test::Sql(db_, "SELECT count(*) FROM orders"), "3");
 }
 
 TEST_F(ZylgridPage, FailuresGiveAGenericPageAndLogTheDetail) {
   SiteConfig config = Load(kMasterDetail);
   EXPECT_EQ(Ask(config, "PUT").status, 405);
   std::filesystem::remove(db_);
-  test::ExecSql(db_, "CREATE TABLE other (x);");
+  test::Sql(db_, "CREATE TABLE other (x);");
   Answer page = Ask(config, "GET");
   EXPECT_EQ(page.status, 500);
   EXPECT_NE(page.body.find("Something went wrong"), std::string::npos);
@@ -131,20 +124,20 @@ TEST_F(ZylgridPage, CountsKeptShowEveryChangeOnTheNextRequest) {
   };
   EXPECT_TRUE(shows("Cy") && !shows("Dora"));
   EXPECT_GE(cache.Hits(), 1);
-  test::ExecSql(db_, "INSERT INTO customers VALUES (4, 'Dora')");
+  test::Sql(db_, "INSERT INTO customers VALUES (4, 'Dora')");
   EXPECT_TRUE(shows("Dora"));
   if (std::system("command -v sqlite3 >/dev/null 2>&1") == 0) {
     ASSERT_EQ(std::system(("sqlite3 '" + db_ + "' \"INSERT INTO customers VALUES (5, 'Eve')\"").c_str()), 0);
     EXPECT_TRUE(shows("Eve"));
-    test::ExecSql(db_, "DELETE FROM customers WHERE Id = 5");
+    test::Sql(db_, "DELETE FROM customers WHERE Id = 5");
   }
   std::smatch guid;  // the grid deletes its current (first) record
   std::string page = Ask(config, "GET").body;
   ASSERT_TRUE(std::regex_search(page, guid, std::regex("NAME=\"GUID\" VALUE=\"([^\"]*)\"")));
   Ask(config, "POST", "GName=Customers&GUID=" + guid[1].str() + "&GPage=1&GRPP=10&GCELL_0_1=Ada&GDEL.x=1&GDEL.y=1");
-  EXPECT_EQ(test::QueryText(db_, "SELECT count(*) FROM customers"), "3");
+  EXPECT_EQ(test::Sql(db_, "SELECT count(*) FROM customers"), "3");
   EXPECT_TRUE(!shows("Ada") && shows("Dora"));
-  test::ExecSql(db_, "DELETE FROM customers WHERE Id = 4");
+  test::Sql(db_, "DELETE FROM customers WHERE Id = 4");
   EXPECT_TRUE(!shows("Dora") && shows("Cy"));
 }
 
@@ -172,7 +165,7 @@ TEST(ZylgridDemoData, SameCountsGiveTheSameConsistentFile) {
     files[i] = bytes.str();
   }
   EXPECT_EQ(files[0], files[1]);
-  EXPECT_EQ(test::QueryText(dir.File("0.db"),
+  EXPECT_EQ(test::Sql(dir.File("0.db"),
                             "SELECT (SELECT count(*) FROM customers) || ' ' || count(*) || ' ' ||"
                             " sum(CustomerId NOT BETWEEN 1 AND 20 OR date(OrderDate) IS NULL OR Status NOT IN"
                             " ('New','Confirmed','Shipped','Delivered','Cancelled')) || ' ' ||"

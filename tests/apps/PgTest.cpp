@@ -32,7 +32,7 @@ class ZylgridPostgres : public ::testing::Test {
     PQfinish(conn);
   }
   std::string Name(int id) {
-    return test::QueryText(db_, "SELECT Name FROM customers WHERE Id = " + std::to_string(id));
+    return test::Sql(db_, "SELECT Name FROM customers WHERE Id = " + std::to_string(id));
   }
 
   test::PrivateTempDir dir_;

@@ -48,30 +48,20 @@ pid_t Spawn(const char* program, const std::vector<std::string>& args,
   ::_exit(127);
 }
 
-int FreePort() {
-  int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  int port = -1;
-  if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    port = ntohs(address.sin_port);
-  }
-  ::close(s);
-  return port;
-}
-
-bool Listening(int port) {
+// A free loopback port (`port` 0), or whether `port` takes connections.
+int LoopbackPort(int port) {
   int s = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<std::uint16_t>(port));
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bool connected = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  socklen_t length = sizeof address;
+  auto* a = reinterpret_cast<sockaddr*>(&address);
+  int result = port != 0 ? ::connect(s, a, length) == 0
+               : ::bind(s, a, length) == 0 && ::getsockname(s, a, &length) == 0 ? ntohs(address.sin_port)
+                                                                                 : -1;
   ::close(s);
-  return connected;
+  return result;
 }
 
 }  // namespace
@@ -81,33 +71,29 @@ std::string Write(const PrivateTempDir& dir, const std::string& name, const std:
   return dir.File(name);
 }
 
-void ExecSql(const std::string& path, const std::string& sql) {
+std::string Sql(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
   char* error = nullptr;
-  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+  std::pair<bool, std::string> first;
+  int rc = sqlite3_exec(
+      db, sql.c_str(),
+      [](void* out, int, char** values, char**) {
+        auto* f = static_cast<std::pair<bool, std::string>*>(out);
+        if (!f->first && values[0] != nullptr) f->second = values[0];
+        f->first = true;
+        return 0;
+      },
+      &first, &error);
   std::string message = error != nullptr ? error : "";
   sqlite3_free(error);
   sqlite3_close(db);
   if (rc != SQLITE_OK) throw std::runtime_error("test SQL failed: " + message);
-}
-
-std::string QueryText(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_stmt* st = nullptr;
-  std::string result;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-      sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0) != nullptr) {
-    result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-  }
-  sqlite3_finalize(st);
-  sqlite3_close(db);
-  return result;
+  return first.second;
 }
 
 std::string MakeShopDb(const PrivateTempDir& dir) {
-  ExecSql(dir.File("shop.db"),
+  Sql(dir.File("shop.db"),
           "CREATE TABLE customers (Id INTEGER PRIMARY KEY, Name TEXT);"
           "INSERT INTO customers VALUES (1, 'Ada'), (2, 'Bob'), (3, 'Cy');"
           "CREATE TABLE orders (OrderId INTEGER PRIMARY KEY, CustomerId INTEGER, Item TEXT,"
@@ -135,7 +121,7 @@ Zylgrid::Zylgrid(std::string mode, std::string ini, std::filesystem::path tmp,
     : mode_(std::move(mode)), ini_(std::move(ini)), tmp_(std::move(tmp)) {
   std::filesystem::create_directories(tmp_);
   if (mode_ == "cgi") return;
-  port_ = FreePort();
+  port_ = LoopbackPort(0);
   std::vector<std::string> args{mode_, "--config", ini_, "--port", std::to_string(port_)};
   args.insert(args.end(), options.begin(), options.end());
   std::vector<std::string> environment{"TMPDIR=" + tmp_.string()};
@@ -151,7 +137,7 @@ Zylgrid::Zylgrid(std::string mode, std::string ini, std::filesystem::path tmp,
       pid_ = -1;
       break;
     }
-    ready_ = Listening(port_);
+    ready_ = LoopbackPort(port_) == 1;
     if (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
 }

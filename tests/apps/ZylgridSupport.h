@@ -23,10 +23,9 @@ using zyl::harness::PrivateTempDir;
 
 // Writes `text` to `name` in `dir`; returns the full path.
 std::string Write(const PrivateTempDir& dir, const std::string& name, const std::string& text);
-// Runs SQL statements on the database file (creating it); throws on failure.
-void ExecSql(const std::string& path, const std::string& sql);
-// The first column of the first row of a query, as text ("" when none).
-std::string QueryText(const std::string& path, const std::string& sql);
+// Runs SQL statements on the database file (creating it); returns the first
+// column of the first row they give ("" when none); throws on failure.
+std::string Sql(const std::string& path, const std::string& sql);
 // shop.db in `dir`: customers(Id INTEGER PRIMARY KEY, Name TEXT) Ada, Bob, Cy;
 // orders(OrderId, CustomerId, Item, Qty, Due DATE, Paid BOOLEAN, Status):
 // 10 Lamp and 11 Desk of customer 1, 12 Pen of customer 2.
