@@ -6,17 +6,14 @@ data is checked (docs/RELIABILITY.md tells what and why).
   python3 tests/soak/soak.py postgres  editable customers and the read-only orders on
                                        PostgreSQL while a breaker kills zylgrid's connections
 
-Settings from the environment:
-  ZYLGRID, ZYLGRID_DEMO_DATA  the built programs (CTest passes them)
-  ZYL_SOAK_SECONDS            length of the visits (default 15, PostgreSQL 12)
-  ZYL_SOAK_THREADS            visitors (default 6)
-  ZYL_SOAK_SEED               random seed (default: the time; printed for reruns)
-  ZYL_SOAK_BREAK_EVERY        pause between connection bursts (default 1.5 s)
-  ZYL_SOAK_KEEP=1             keep the scratch folder (server log, database); a failed run
-                              keeps it with each failing visitor's last posts and answers
-                              (visitor*.post, visitor*.html)
-  ZYL_PG_SERVER_DIR           the test run's PostgreSQL server (else one of its own)
-Exits 77 (skipped) when the programs or PostgreSQL are missing.
+Settings from the environment: ZYLGRID, ZYLGRID_DEMO_DATA (the built programs);
+ZYL_SOAK_SECONDS (visits, default 15, PostgreSQL 12); ZYL_SOAK_THREADS (visitors,
+default 6); ZYL_SOAK_SEED (default: the time; printed for reruns);
+ZYL_SOAK_BREAK_EVERY (pause between connection bursts, default 1.5 s);
+ZYL_SOAK_KEEP=1 (keep the scratch folder: server log, database; a failed run
+keeps it, with each failing visitor's last posts and answers, visitor*.post and
+visitor*.html); ZYL_PG_SERVER_DIR (the test run's PostgreSQL server, else one of
+its own). Exits 77 (skipped) when the programs or PostgreSQL are missing.
 """
 import collections
 import csv
@@ -38,7 +35,6 @@ import zylsite as z  # noqa: E402
 
 THREADS = int(os.environ.get("ZYL_SOAK_THREADS", "6"))
 SEED = int(os.environ.get("ZYL_SOAK_SEED", str(int(time.time()))))
-BREAK_EVERY = float(os.environ.get("ZYL_SOAK_BREAK_EVERY", "1.5"))
 APP = "zylgrid-soak-%d" % os.getpid()
 
 # An edit writes a marker into the text column (field `text_field`) of a record
@@ -46,12 +42,6 @@ APP = "zylgrid-soak-%d" % os.getpid()
 Grid = collections.namedtuple("Grid", "name table key text_field text_column editable master")
 CUSTOMERS = Grid("Customers", "customers", "Id", 4, "Email", True, None)
 ORDERS = Grid("Orders", "orders", "OrderId", 3, "Product", True, "Customers")
-
-
-def new_customer(marker):
-    """field: what a visitor types into a new customer (the key left empty)"""
-    return {1: marker, 2: "Soakville", 3: "Testland", 4: marker + "@example.com", 5: "2024-02-29",
-            6: "1250.50", 7: True}
 
 # Clicks: weight, what, the grid's forms (name pattern), the button (pattern),
 # a control the form must have, the values to post (None: as they are).
@@ -94,17 +84,21 @@ class Visitor(threading.Thread):
             data = reply.read()
         except (OSError, http.client.HTTPException) as e:
             self.conn = self.conn.close()
-            self.soak.record(self.index, start, "connection error")
+            self.soak.note(self.soak.requests, (self.index, start, time.time(), "connection error"))
             raise AssertionError("%s %s: %s: %s" % (method, path, type(e).__name__, e))
         if reply.will_close:
             self.conn = self.conn.close()
         self.soak.count("requests")
         return reply, data, start
 
+    def outcome(self, start, outcome, what=""):
+        self.soak.note(self.soak.requests, (self.index, start, time.time(), outcome))
+        if outcome == "cut":
+            raise Cut(what)
+
     def cut_500(self, reply, data, start, what, head=False):
         if self.soak.cuts_allowed and reply.status == 500 and (head or b"Something went wrong" in data):
-            self.soak.record(self.index, start, "cut")
-            raise Cut(what)
+            self.outcome(start, "cut", what)
 
     def answer(self, reply, data, start, what):
         """The page of an answer, checked; Cut for a cut connection's error."""
@@ -113,23 +107,20 @@ class Visitor(threading.Thread):
             raise AssertionError("%s: the answer shows internals" % what)
         self.cut_500(reply, data, start, what)
         page = z.Page(text)
-        if (reply.status != 200 or not reply.headers.get_content_type() == "text/html" or
-                not page.complete()):
-            raise AssertionError("%s: status %d, %s, %s page" % (what, reply.status, reply.headers.get_content_type(),
-                                                                "complete" if page.complete() else "incomplete"))
-        for g in self.soak.grids:
-            if not page.forms_of(g.name):
-                raise AssertionError("%s: the page has no forms of grid %s" % (what, g.name))
+        if reply.status != 200 or reply.headers.get_content_type() != "text/html" or not page.complete():
+            raise AssertionError("%s: status %d, %s, complete %s" % (
+                what, reply.status, reply.headers.get_content_type(), page.complete()))
+        if not all(page.forms_of(g.name) for g in self.soak.grids):
+            raise AssertionError("%s: the page lacks the forms of a grid" % what)
         message = page.error_text()
         if message is not None:
             self.soak.count("error boxes")
             if self.soak.cuts_allowed and self.soak.connection_error(message):
-                self.soak.record(self.index, start, "cut")
-                raise Cut(what + ": " + message[:200])
+                self.outcome(start, "cut", what + ": " + message[:200])
         for g in self.soak.grids:  # a table without rows lost its data on the way
             if g.master is None and not page.rows(g.name):
                 raise AssertionError("%s: grid %s shows no records" % (what, g.name))
-        self.soak.record(self.index, start, "ok")
+        self.outcome(start, "ok")
         self.page = page
         return page
 
@@ -148,10 +139,9 @@ class Visitor(threading.Thread):
         """The last posts and their answers, into the scratch folder a failed run keeps."""
         for n, (what, body, answer) in enumerate(self.history):
             base = os.path.join(self.soak.folder, "visitor%d-%d-%d" % (self.index, self.kept, n))
-            with open(base + ".post", "wb") as f:
-                f.write(what.encode() + b"\n" + body)
-            with open(base + ".html", "wb") as f:
-                f.write(answer)
+            with open(base + ".post", "wb") as post, open(base + ".html", "wb") as html:
+                post.write(what.encode() + b"\n" + body)
+                html.write(answer)
         self.kept += 1
 
     def act_click(self, what, forms, buttons, needs, values):
@@ -164,48 +154,39 @@ class Visitor(threading.Thread):
         self.click(form, button, values and values(form, self.rng), what)
 
     def act_download(self):
-        found = self.page.buttons("Customers", "GSAVEAS", "TOOLBARTOP")
-        if not found:
-            return self.get()
+        found = self.page.buttons("Customers", "GSAVEAS", "TOOLBARTOP") or \
+            self.get().buttons("Customers", "GSAVEAS", "TOOLBARTOP")
         kind = self.rng.choice(sorted(z.DOWNLOADS))
-        self.soak.count("downloads")
+        self.soak.count("action download")
         reply, data, start = self.send("POST", "/", z.form_fields(*found[0], {"GSave": kind}))
         self.cut_500(reply, data, start, "download")
         problem = z.download_problem(kind, "Customers", reply.status, reply.headers, data)
         if problem:
             raise AssertionError(problem)
-        self.soak.record(self.index, start, "ok")
+        self.outcome(start, "ok")
 
-    def submit(self, g, record, form, values, what):
-        """Clicks update and sorts out the answer: acknowledged when it shows the
-        marker in that row and no error box, refused with an error box."""
-        with self.soak.lock:
-            self.soak.changes.append(record)
+    def submit(self, change, form, values, shown):
+        """Clicks update: acknowledged when the answer shows the change and no
+        error box, refused with an error box; an answer with neither fails."""
+        self.soak.note(self.soak.changes, change)
         try:
-            page = self.click(form, form.images("GUPDATE")[0], values, what)
-        except Cut:
-            record["outcome"] = "cut"
+            page = self.click(form, form.images("GUPDATE")[0], values, "update " + change["kind"])
+        except Exception as e:
+            change["outcome"] = "cut" if isinstance(e, Cut) else "failed"
             raise
-        except Exception:
-            record["outcome"] = "failed"
-            raise
-        record["message"] = page.error_text()
-        if record["message"] is not None:
-            record["outcome"] = "refused"
-        elif record["shown"](page):
-            record["outcome"] = "acknowledged"
-        else:
-            record["outcome"] = "not shown"
+        change["message"] = page.error_text()
+        change["outcome"] = ("refused" if change["message"] is not None else
+                             "acknowledged" if shown(page) else "not shown")
+        if change["outcome"] == "not shown":
             raise AssertionError("%s %s: the answer shows neither %r nor an error"
-                                 % (what, g.name, record["marker"]))
+                                 % (change["kind"], change["grid"], change["marker"]))
 
     def act_edit(self):
         g = self.rng.choice([g for g in self.soak.grids if g.editable])
         self.get("fresh visit")  # edits start from the unsorted first page
         if g.master:
-            found = self.page.buttons(g.master, r"GRecNo\d+", g.master + "_TABLE")
-            if found:
-                self.click(*self.rng.choice(found), what="select master record")
+            self.click(*self.rng.choice(self.page.buttons(g.master, r"GRecNo\d+", g.master + "_TABLE")),
+                       what="select master record")
         jump = [f for f in self.page.forms_of(g.name, "TOOLBARTOP") if f.visible("GPage") and f.images("GOK")]
         if jump:
             self.click(jump[0], jump[0].images("GOK")[0],
@@ -225,27 +206,25 @@ class Visitor(threading.Thread):
             return self.soak.count("edit: the record moved meanwhile")
         self.seq += 1
         marker = "soak-%d-%d-%d" % (self.index, self.seq, self.rng.randint(0, 10 ** 6))
-        form = [f for f in self.page.forms_of(g.name, g.name + "_TABLE") if f.images("GUPDATE")][0]
-        shown = (lambda page: any(r.recno == row.recno and marker in r.items and r.items[1] == key
-                                  for r in page.rows(g.name)))
-        self.submit(g, {"grid": g, "key": int(key), "marker": marker, "kind": "edit", "shown": shown,
-                        "order": (self.index, self.seq), "outcome": "sent"},
-                    form, {id(c): marker for c in cell if c}, "update")
+        self.submit({"kind": "edit", "grid": g.name, "key": int(key), "marker": marker, "order": self.seq},
+                    [f for f in self.page.forms_of(g.name, g.name + "_TABLE") if f.images("GUPDATE")][0],
+                    {id(c): marker for c in cell if c},
+                    lambda page: any(r.recno == row.recno and marker in r.items and r.items[1] == key
+                                     for r in page.rows(g.name)))
 
     def act_add(self):
-        found = self.page.buttons("Customers", "GADD", "Customers_TABLE") or \
-            self.get().buttons("Customers", "GADD", "Customers_TABLE")
-        self.click(*found[0], what="add")
+        self.click(*(self.page.buttons("Customers", "GADD", "Customers_TABLE") or
+                     self.get().buttons("Customers", "GADD", "Customers_TABLE"))[0], what="add")
         forms = [f for f in self.page.forms_of("Customers", "Customers_TABLE") if f.images("GUPDATE")]
         if not forms or not forms[0].cells():
             raise AssertionError("add: no new-record row with an update button")
         self.seq += 1
         marker = "added-%d-%d-%d" % (self.index, self.seq, self.rng.randint(0, 10 ** 6))
-        values = {id(c): new_customer(marker)[f] for (r, f), c in forms[0].cells().items()
-                  if f in new_customer(marker)}
-        self.submit(CUSTOMERS, {"grid": CUSTOMERS, "marker": marker, "kind": "add", "outcome": "sent",
-                                "shown": lambda page: marker in page.text},
-                    forms[0], values, "add update")
+        typed = {1: marker, 2: "Soakville", 3: "Testland", 4: marker + "@example.com", 5: "2024-02-29",
+                 6: "1250.50", 7: True}  # the key left empty
+        self.submit({"kind": "add", "grid": "Customers", "marker": marker}, forms[0],
+                    {id(c): typed[f] for (r, f), c in forms[0].cells().items() if f in typed},
+                    lambda page: marker in page.text)
 
     def act_hostile(self):
         name, method, path, body, allowed = self.rng.choice(z.HOSTILE)
@@ -253,23 +232,20 @@ class Visitor(threading.Thread):
         if method == "RAW":
             return z.send_raw(self.soak.server.port, body)
         reply, data, start = self.send(method, path, body)
-        self.cut_500(reply, data, start, "hostile " + name, method == "HEAD")
-        if "text" in allowed:
-            if reply.status != 200 or reply.headers.get_content_type() != "text/plain":
-                raise AssertionError("hostile %s: status %d, %s" % (name, reply.status,
-                                                                    reply.headers.get_content_type()))
-        elif reply.status == 200 and method != "HEAD":
-            self.answer(reply, data, start, "hostile " + name)
-        elif reply.status not in allowed:
-            raise AssertionError("hostile %s: status %d (expected %s)" % (name, reply.status, allowed))
-        self.soak.record(self.index, start, "ok")
         self.page = None
+        if reply.status == 200 and method != "HEAD" and "text" not in allowed:
+            return self.answer(reply, data, start, "hostile " + name)
+        self.cut_500(reply, data, start, "hostile " + name, method == "HEAD")
+        if ("text" if (reply.status, reply.headers.get_content_type()) == (200, "text/plain")
+                else reply.status) not in allowed:
+            raise AssertionError("hostile %s: status %d, %s" % (name, reply.status, reply.headers.get_content_type()))
+        self.outcome(start, "ok")
 
     def run(self):
         actions = [(lambda c=c: self.act_click(*c[1:]), c[0]) for c in CLICKS] + [
             (self.act_download, 2), (self.act_edit, 18), (self.act_add, 3), (self.act_hostile, 4),
             (self.get, 3)]
-        first = [self.act_edit, self.act_add]  # every run edits and adds
+        first = [self.act_edit, self.act_add]  # every visitor edits and adds
         while time.time() < self.soak.deadline:
             try:
                 if self.page is None:
@@ -279,66 +255,67 @@ class Visitor(threading.Thread):
             except Cut:
                 self.soak.count("requests cut")
                 self.page = None
-            except AssertionError as e:
-                self.soak.fail("visitor %d: %s" % (self.index, e))
+            except Exception as e:
+                self.soak.note(self.soak.failures, "visitor %d: %s" % (
+                    self.index, e if isinstance(e, AssertionError) else traceback.format_exc()))
                 self.keep_history()
-                self.page = None
-            except Exception:
-                self.soak.fail("visitor %d: %s" % (self.index, traceback.format_exc()))
                 self.page = None
         if self.conn is not None:
             self.conn.close()
 
 
 class Soak:
-    """One run over `grids` served by `server`; `connection_error(message)`
-    tells a cut connection's error box (PostgreSQL run)."""
+    """One run: zylgrid serves `site` to the visitors for `seconds` while
+    `breaker.run(deadline)` runs, and `breaker.idle(soak)` checks the idle
+    server; `connection_error(message)` tells a cut connection's error box."""
 
-    def __init__(self, title, folder, grids, server, connection_error=None):
-        self.title, self.folder, self.grids, self.server = title, folder, grids, server
-        self.cuts_allowed = connection_error is not None
-        self.connection_error = connection_error
+    def __init__(self, title, site, grids, seconds, connection_error=None, breaker=None):
+        self.title, self.folder, self.grids = title, site.dir, grids
+        self.cuts_allowed, self.connection_error = connection_error is not None, connection_error
         self.lock = threading.Lock()
         self.counts = collections.Counter()
-        self.failures, self.changes, self.requests = [], [], []
-        self.lines = []
+        self.failures, self.changes, self.requests, self.lines = [], [], [], []
+        self.server = z.Server(site)
+        try:
+            files_before = self.server.open_files()
+            self.started = time.time()
+            self.deadline = self.started + seconds
+            visitors = [Visitor(self, i) for i in range(THREADS)]
+            for v in visitors:
+                v.start()
+            if breaker is not None:
+                breaker.run(self.deadline)
+            for v in visitors:
+                v.join(seconds + 120)
+                if v.is_alive():
+                    self.note(self.failures, "visitor %d still busy two minutes after the end" % v.index)
+            self.duration = time.time() - self.started
+            if not self.server.alive():
+                return self.note(self.failures, "zylgrid is no longer running after the visits")
+            for _ in range(50):  # connections the visitors left are closed; what stays open leaked
+                if self.server.open_files() <= files_before + 4:
+                    break
+                time.sleep(0.1)
+            else:
+                self.note(self.failures, "zylgrid holds %d files after the visits, %d before"
+                          % (self.server.open_files(), files_before))
+            if breaker is not None:
+                breaker.idle(self)
+        finally:
+            self.stop()
+
+    def stop(self):
+        status = self.server.stop()
+        if status != 0:
+            self.note(self.failures, "zylgrid did not exit cleanly on SIGTERM: %s" % status)
 
     def count(self, name):
         with self.lock:
             self.counts[name] += 1
 
-    def fail(self, what):
+    def note(self, into, item):
         with self.lock:
-            self.failures.append(what)
-
-    def record(self, thread, start, outcome):
-        with self.lock:
-            self.requests.append((thread, start, time.time(), outcome))
-
-    def visit(self, seconds, background=None):
-        """The visitors for `seconds`; `background(deadline)` runs beside them."""
-        files_before = self.server.open_files()
-        self.started = time.time()
-        self.deadline = self.started + seconds
-        visitors = [Visitor(self, i) for i in range(THREADS)]
-        for v in visitors:
-            v.start()
-        if background is not None:
-            background(self.deadline)
-        for v in visitors:
-            v.join(seconds + 120)
-            if v.is_alive():
-                self.fail("visitor %d still busy two minutes after the end" % v.index)
-        self.duration = time.time() - self.started
-        if not self.server.alive():
-            return self.fail("zylgrid is no longer running after the visits")
-        for _ in range(50):  # connections the visitors left are closed; what stays open leaked
-            files_after = self.server.open_files()
-            if files_after <= files_before + 4:
-                break
-            time.sleep(0.1)
-        else:
-            self.fail("zylgrid holds %d files after the visits, %d before" % (files_after, files_before))
+            into.append(item)
 
     def check(self, stored, count_added):
         """Every acknowledged edit is stored: a key's value is its last acknowledged
@@ -347,71 +324,59 @@ class Soak:
         once, a refused one never. `stored[grid name]` maps key to text column;
         `count_added(marker)` counts the customers of that name. Refusals other than
         a stale page's (or a cut connection's) are faults."""
-        edits = [c for c in self.changes if c["kind"] == "edit"]
         by_key = collections.defaultdict(list)
-        for e in sorted(edits, key=lambda e: e["order"]):
-            by_key[(e["grid"].name, e["key"])].append(e)
+        for e in sorted((c for c in self.changes if c["kind"] == "edit"), key=lambda e: e["order"]):
+            by_key[(e["grid"], e["key"])].append(e)
+        markers = {}
         for (grid, key), sent in by_key.items():
+            markers.update((e["marker"], e) for e in sent)
             acked = [i for i, e in enumerate(sent) if e["outcome"] == "acknowledged"]
-            if acked:
-                allowed = {sent[acked[-1]]["marker"]} | {e["marker"] for e in sent[acked[-1] + 1:]
-                                                         if e["outcome"] in ("not shown", "cut", "failed")}
-                if stored[grid].get(key) not in allowed:
-                    self.fail("%s %s: stored %r, acknowledged %r" % (grid, key, stored[grid].get(key),
-                                                                     sent[acked[-1]]["marker"]))
-        markers = {e["marker"]: e for e in edits}
+            if acked and stored[grid].get(key) not in {sent[acked[-1]]["marker"]} | {
+                    e["marker"] for e in sent[acked[-1] + 1:] if e["outcome"] in ("not shown", "cut", "failed")}:
+                self.failures.append("%s %s: stored %r, acknowledged %r" % (
+                    grid, key, stored[grid].get(key), sent[acked[-1]]["marker"]))
         for grid, values in stored.items():
             for key, value in values.items():
                 e = markers.get(value)
-                if value.startswith("soak-") and (e is None or (e["grid"].name, e["key"]) != (grid, key)
+                if value.startswith("soak-") and (e is None or (e["grid"], e["key"]) != (grid, key)
                                                   or e["outcome"] in ("refused", "not shown")):
-                    self.fail("%s %s holds %r (%s)" % (grid, key, value, "%s %s %s" % (
-                        e["grid"].name, e["key"], e["outcome"]) if e else "sent by nobody"))
-        for a in self.changes:
-            n = count_added(a["marker"]) if a["kind"] == "add" else None
-            expected = {"acknowledged": (1,), "refused": (0,)}.get(a["outcome"], (0, 1))
-            if n is not None and n not in expected:
-                self.fail("add %r (%s) is stored %d times" % (a["marker"], a["outcome"], n))
-            message = a.get("message")
+                    self.failures.append("%s %s holds %r (%s)" % (grid, key, value, e and "%s %s %s" % (
+                        e["grid"], e["key"], e["outcome"])))
+        for c in self.changes:
+            n = count_added(c["marker"]) if c["kind"] == "add" else None
+            if n is not None and n not in {"acknowledged": (1,), "refused": (0,)}.get(c["outcome"], (0, 1)):
+                self.failures.append("add %r (%s) is stored %d times" % (c["marker"], c["outcome"], n))
+            message = c.get("message")
             if message and z.STALE.lower() not in message.lower() and not (
                     self.cuts_allowed and self.connection_error(message)):
-                self.fail("%s of %s refused: %s" % (a["kind"], a["grid"].name, " ".join(message.split())[:300]))
-        outcomes = collections.Counter("%s %s" % (c["kind"], c["outcome"]) for c in self.changes)
+                self.failures.append("%s of %s refused: %s" % (c["kind"], c["grid"], " ".join(message.split())[:300]))
+        outcomes = collections.Counter("%s %s" % (c["kind"], c.get("outcome")) for c in self.changes)
         self.lines.append("changes: " + ", ".join("%s %d" % kv for kv in sorted(outcomes.items())))
 
     def report(self):
         log = self.server.log()
         for marker in ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"):
             if marker in log:
-                self.fail("server log: " + log[log.index(marker):][:1500])
+                self.failures.append("server log: " + log[log.index(marker):][:1500])
         c = self.counts
-        actions = sorted((k[7:], v) for k, v in c.items() if k.startswith("action "))
         lines = ["%s: %.1f s, %d visitors, seed %d" % (self.title, self.duration, THREADS, SEED),
-                 "requests %d (%.0f/s), downloads %d, error boxes %d, cut %d, 'request failed' logged %d"
-                 % (c["requests"], c["requests"] / max(self.duration, 0.001), c["downloads"],
-                    c["error boxes"], c["requests cut"], log.count("request failed")),
-                 "actions: " + ", ".join("%s %d" % kv for kv in actions)] + self.lines
-        lines.append("failures: %d" % len(self.failures))
+                 "requests %d (%.0f/s), error boxes %d, cut %d, 'request failed' logged %d" % (
+                     c["requests"], c["requests"] / max(self.duration, 0.001), c["error boxes"],
+                     c["requests cut"], log.count("request failed")),
+                 "actions: " + ", ".join("%s %d" % (k[7:], v) for k, v in sorted(c.items()) if k[:7] == "action ")]
+        lines += self.lines + ["failures: %d" % len(self.failures)]
         print("\n  ".join(lines + [f.replace("\n", "\n    ") for f in self.failures[:40]]), flush=True)
         return 1 if self.failures else 0
 
 
 def run_sqlite(site):
-    server = z.Server(site)
-    soak = Soak("SQLite soak", site.dir, [CUSTOMERS, ORDERS], server)
-    try:
-        soak.visit(float(os.environ.get("ZYL_SOAK_SECONDS", "15")))
-    finally:
-        status = server.stop()
-    if status != 0:
-        soak.fail("zylgrid did not exit cleanly on SIGTERM: %s" % status)
+    soak = Soak("SQLite soak", site, [CUSTOMERS, ORDERS], float(os.environ.get("ZYL_SOAK_SECONDS", "15")))
     with sqlite3.connect(site.db) as con:
         stored = {g.name: dict(con.execute("SELECT %s, coalesce(%s, '') FROM %s" % (g.key, g.text_column, g.table)))
                   for g in (CUSTOMERS, ORDERS)}
     soak.check(stored, lambda m: site.sql("SELECT count(*) FROM customers WHERE Name = ?", (m,)))
-    integrity = site.sql("PRAGMA integrity_check")
-    if integrity != "ok":
-        soak.fail("database integrity check: %s" % integrity)
+    if site.sql("PRAGMA integrity_check") != "ok":
+        soak.failures.append("database integrity check: %s" % site.sql("PRAGMA integrity_check"))
     return soak.report()
 
 
@@ -430,15 +395,14 @@ class Postgres:
     """A database of our own on the test run's server (or a throwaway one), through psql."""
 
     def __init__(self):
-        folder = self.own = os.environ.get("ZYL_PG_SERVER_DIR")
-        if folder and os.path.exists(os.path.join(folder, "conninfo")):
-            self.own = None
-        else:
+        folder = os.environ.get("ZYL_PG_SERVER_DIR", "")
+        self.own = None
+        if not os.path.exists(os.path.join(folder, "conninfo")):
             folder = self.own = tempfile.mkdtemp(prefix="zyl-soak-pg-")
             os.rmdir(folder)  # the script makes it
             out = subprocess.run([PG_SERVER, "start", folder], stdout=subprocess.PIPE,
                                  stderr=subprocess.STDOUT, text=True)
-            if out.returncode != 0 or not os.path.exists(os.path.join(folder, "conninfo")):
+            if not os.path.exists(os.path.join(folder, "conninfo")):
                 self.stop()
                 raise EnvironmentError("no PostgreSQL server: " + out.stdout.strip())
         with open(os.path.join(folder, "conninfo")) as f:
@@ -475,16 +439,11 @@ class Postgres:
         if self.own is None:
             try:
                 self.psql("DROP DATABASE IF EXISTS %s WITH (FORCE)" % self.name, self.admin)
-            except Exception:
+            except RuntimeError:
                 pass
         else:
             subprocess.run([PG_SERVER, "stop", self.own], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             shutil.rmtree(self.own, ignore_errors=True)
-
-
-def connection_error(message):
-    return any(w in message.lower() for w in ("terminat", "connection", "could not receive",
-                                               "could not send", "administrator command"))
 
 
 class Breaker:
@@ -492,9 +451,10 @@ class Breaker:
 
     def __init__(self, pg):
         self.pg, self.bursts, self.terminated, self.errors = pg, [], 0, []
+        self.every = float(os.environ.get("ZYL_SOAK_BREAK_EVERY", "1.5"))
 
     def run(self, deadline):
-        time.sleep(min(2.0, BREAK_EVERY))
+        time.sleep(min(2.0, self.every))
         while time.time() < deadline - 1.0:
             start = time.time()
             while time.time() < start + 0.4:
@@ -502,34 +462,47 @@ class Breaker:
                     self.terminated += int(self.pg.psql(
                         "SELECT count(*) FILTER (WHERE pg_terminate_backend(pid)) FROM pg_stat_activity "
                         "WHERE application_name = '%s' AND pid <> pg_backend_pid()" % APP)[0][0])
-                except Exception as e:  # reported, not fatal
+                except RuntimeError as e:  # reported, not fatal
                     self.errors.append(str(e))
             self.bursts.append((start, time.time()))
-            time.sleep(BREAK_EVERY)
+            time.sleep(self.every)
+
+    def idle(self, soak):
+        """An idle zylgrid holds no database connection."""
+        for _ in range(30):
+            held = int(self.pg.psql("SELECT count(*) FROM pg_stat_activity WHERE application_name = '%s'"
+                                    % APP)[0][0])
+            if held == 0:
+                return
+            time.sleep(0.1)
+        soak.failures.append("zylgrid still holds %d database connections after the visits" % held)
+
+    @staticmethod
+    def connection_error(message):
+        return any(w in message.lower() for w in ("terminat", "connection", "could not receive",
+                                                   "could not send", "administrator command"))
 
     def check(self, soak):
         """A cut request lies in or just after a burst (1 s of slack), and the
         visitor's first request starting after that burst works again."""
         if not self.bursts or self.terminated == 0:
-            soak.fail("the breaker broke no connection (%s)" % "; ".join(self.errors[:3]))
+            soak.failures.append("the breaker broke no connection (%s)" % "; ".join(self.errors[:3]))
         by_thread = collections.defaultdict(list)
         for thread, start, end, outcome in sorted(soak.requests, key=lambda r: r[1]):
             by_thread[thread].append((start, end, outcome))
         for thread, requests in by_thread.items():
             for i, (start, end, outcome) in enumerate(requests):
-                if outcome != "cut":
-                    continue
                 burst = [b for b in self.bursts if b[0] - 1.0 <= end and start <= b[1] + 1.0]
-                if not burst:
-                    soak.fail("visitor %d: a request at %.2f s failed like a cut connection with no "
-                              "connection broken" % (thread, start - soak.started))
-                    continue
-                later = [r for r in requests[i + 1:] if r[0] > max(b[1] for b in burst) + 0.05]
-                if later and later[0][2] != "ok" and not any(
-                        b[0] <= later[0][1] and later[0][0] <= b[1] for b in self.bursts):
-                    soak.fail("visitor %d: the request after a cut did not recover (%s)" % (thread, later[0][2]))
-        soak.lines.append("connection bursts %d, connections terminated %d"
-                          % (len(self.bursts), self.terminated))
+                if outcome == "cut" and not burst:
+                    soak.failures.append("visitor %d: a request at %.2f s failed like a cut connection "
+                                         "with no connection broken" % (thread, start - soak.started))
+                elif outcome == "cut":
+                    later = [r for r in requests[i + 1:] if r[0] > max(b[1] for b in burst) + 0.05]
+                    if later and later[0][2] != "ok" and not any(
+                            b[0] <= later[0][1] and later[0][0] <= b[1] for b in self.bursts):
+                        soak.failures.append("visitor %d: the request after a cut did not recover (%s)"
+                                             % (thread, later[0][2]))
+        soak.lines.append("connection bursts %d, connections terminated %d" % (len(self.bursts), self.terminated))
 
 
 def run_postgres(site):
@@ -542,24 +515,9 @@ def run_postgres(site):
         pg.load(site.db)
         source = "postgres:%s application_name=%s" % (pg.conninfo, APP)
         site.configure(z.site_ini(source, "Editable=1\n", "RowsPerPage=40\n"))
-        server = z.Server(site)
-        soak = Soak("PostgreSQL soak", site.dir, [CUSTOMERS, ORDERS._replace(editable=False, master=None)],
-                    server, connection_error)
         breaker = Breaker(pg)
-        try:
-            soak.visit(float(os.environ.get("ZYL_SOAK_SECONDS", "12")), breaker.run)
-            for _ in range(30):
-                held = int(pg.psql("SELECT count(*) FROM pg_stat_activity WHERE application_name = '%s'"
-                                   % APP)[0][0])
-                if held == 0:
-                    break
-                time.sleep(0.1)
-            else:
-                soak.fail("zylgrid still holds %d database connections after the visits" % held)
-        finally:
-            status = server.stop()
-        if status != 0:
-            soak.fail("zylgrid did not exit cleanly on SIGTERM: %s" % status)
+        soak = Soak("PostgreSQL soak", site, [CUSTOMERS, ORDERS._replace(editable=False, master=None)],
+                    float(os.environ.get("ZYL_SOAK_SECONDS", "12")), Breaker.connection_error, breaker)
         stored = {"Customers": {int(k): v for k, v in pg.psql('SELECT "Id", coalesce("Email", \'\') FROM customers')}}
         names = collections.Counter(n for (n,) in pg.psql("SELECT \"Name\" FROM customers WHERE \"Name\" LIKE 'added-%'"))
         soak.check(stored, lambda marker: names[marker])
