@@ -1,13 +1,9 @@
-"""zylgrid as the Python suites meet it (the browser tests in e2e/ and the soak
-runs in tests/soak/): the built programs, a scratch site with a fresh copy of
-the demo database, zylgrid on a free loopback port, the page read and its
-forms posted as a browser does, the downloads and hostile requests.
-
-Form membership follows the browser's rule for the markup the grid writes
-(forms opened inside tables, the data form of an editable grid left open
-until its edit toolbar): a form tag opens a form only when none is open, a
-closing form tag ends the open one. Each form is tagged with the grid whose
-anchor (<A NAME="...">) came last before it.
+"""zylgrid as the browser tests (e2e/) and the soak runs (tests/soak/) meet it:
+the built programs, a scratch site with a fresh demo database, zylgrid on a
+free loopback port, the page read and its forms posted as a browser does (a
+form tag opens a form only while none is open, as browsers treat the forms the
+grid writes inside tables; each form belongs to the grid whose anchor came last
+before it), the downloads and the hostile requests.
 """
 import html.parser
 import os
@@ -19,6 +15,7 @@ import sqlite3
 import subprocess
 import tempfile
 import time
+import types
 import urllib.parse
 
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -31,6 +28,7 @@ DETAIL = ("Master=Customers\nDetailKey=CustomerId=Id\nEditable=1\nRowsPerPage=10
 ERROR_BOX = re.compile(r'<IMG SRC="[^"]*GTab\.Gif" WIDTH="82" HEIGHT="23">', re.I)
 ERROR_TEXT = re.compile(r'<TEXTAREA STYLE="[^"]*font-weight: bold;">(.*?)</TEXTAREA>', re.I | re.S)
 STALE = "Cannot update the table!"
+KINDS = ("hidden", "text", "checkbox", "image", "select", "textarea")
 INTERNALS = re.compile(r"Traceback|std::|terminate called|Segmentation|Aborted|"
                        r"\bat 0x[0-9a-f]+|libzylhg|\.cpp:\d+", re.I)
 
@@ -138,84 +136,66 @@ class Server:
             return f.read()
 
 
-class Control:
-    """kind: hidden, text, checkbox, select, textarea, image or other."""
-
-    def __init__(self, kind, name, value="", checked=False):
-        self.kind, self.name, self.value, self.checked = kind, name, value, checked
-        self.options = []
-
-
 class Form:
+    """A form of a grid: controls with kind (hidden, text, checkbox, select,
+    textarea, image or other), name, value, checked and a select's options."""
+
     def __init__(self, name, grid):
         self.name, self.grid, self.controls = name, grid, []
 
-    def images(self, pattern=None):
-        return [c for c in self.controls
-                if c.kind == "image" and (pattern is None or re.fullmatch(pattern, c.name))]
+    def images(self, pattern=".*"):
+        return [c for c in self.controls if c.kind == "image" and re.fullmatch(pattern, c.name)]
 
     def visible(self, name):
         """The first control named `name` the visitor can change."""
-        return next((c for c in self.controls
-                     if c.name == name and c.kind not in ("hidden", "image")), None)
+        return next((c for c in self.controls if c.name == name and c.kind not in ("hidden", "image")), None)
 
     def cells(self):
         """The edit controls ("GCELL_r_f") as {(r, f): control}."""
-        found = {}
-        for c in self.controls:
-            m = re.fullmatch(r"GCELL_(-?\d+)_(\d+)", c.name)
-            if m:
-                found[(int(m.group(1)), int(m.group(2)))] = c
-        return found
-
-
-class Row:
-    """A data row: its record number and, in cell order, the texts of display
-    cells and the values of edit controls (the row-number cell's text first)."""
-
-    def __init__(self, recno):
-        self.recno, self.items = recno, []
+        return {tuple(map(int, m.groups())): c for c in self.controls
+                for m in [re.fullmatch(r"GCELL_(-?\d+)_(\d+)", c.name)] if m}
 
 
 class _Parser(html.parser.HTMLParser):
+    """Forms, and rows of a grid's data form: a list of the texts of display
+    cells and values of edit controls after its record button (the row-number
+    cell's text first), with the record number as `recno`."""
+
     def __init__(self):
         super().__init__(convert_charrefs=True)
         self.forms, self.rows = [], {}
         self.anchor = self.form = self.select = self.textarea = self.row = None
 
     def handle_starttag(self, tag, attrs):
-        a = {k: (v if v is not None else "") for k, v in attrs}
+        a = {k: v or "" for k, v in attrs}
+        kind = a.get("type", "text").lower() if tag == "input" else tag
+        c = types.SimpleNamespace(kind=kind if kind in KINDS else "other", name=a.get("name", ""),
+                                  value=a.get("value", "on" if kind == "checkbox" else ""),
+                                  checked="checked" in a, options=[])
         if tag == "a" and "name" in a:
             self.anchor = a["name"]
         elif tag == "form" and self.form is None:
             self.form = Form(a.get("name", ""), self.anchor)
             self.forms.append(self.form)
-        elif tag == "input" and self.form is not None:
-            kind = a.get("type", "text").lower()
-            kind = kind if kind in ("hidden", "text", "checkbox", "image") else "other"
-            c = Control(kind, a.get("name", ""), a.get("value", "on" if kind == "checkbox" else ""),
-                        "checked" in a)
-            self.form.controls.append(c)
-            self.control_seen(c)
-        elif tag == "select" and self.form is not None:
-            self.select = Control("select", a.get("name", ""), None)
-            self.form.controls.append(self.select)
         elif tag == "option" and self.select is not None:
             self.select.options.append(a.get("value", ""))
-            if "selected" in a or self.select.value is None:
+            if "selected" in a or len(self.select.options) == 1:
                 self.select.value = a.get("value", "")
-        elif tag == "textarea":
-            self.textarea = Control("textarea", a.get("name", ""))
-            if self.form is not None and self.textarea.name:
-                self.form.controls.append(self.textarea)
+        elif tag in ("input", "select", "textarea"):
+            if tag == "textarea":
+                c.value, self.textarea = "", c
+            if self.form is not None:
+                self.form.controls.append(c)
+                if tag == "select":
+                    c.value, self.select = None, c
+                elif tag == "input":
+                    self.control_seen(c)
 
     def handle_endtag(self, tag):
         if tag == "form":
             self.form = self.row = None
-        elif tag in ("select", "textarea"):
-            c = self.select if tag == "select" else self.textarea
-            if c is not None and c.name:
-                self.control_seen(c)
+        elif tag in ("select", "textarea") and (self.select or self.textarea):
+            self.control_seen(self.select or self.textarea)
             self.select = self.textarea = None
 
     def handle_data(self, data):
@@ -229,7 +209,7 @@ class _Parser(html.parser.HTMLParser):
             return
         m = re.fullmatch(r"GRecNo(\d+)", c.name)
         if c.kind == "image":  # a record button starts a row, the edit toolbar ends the rows
-            self.row = Row(int(m.group(1))) if m else None
+            self.row = types.SimpleNamespace(recno=int(m.group(1)), items=[]) if m else None
             if m:
                 self.rows.setdefault(self.form.grid, []).append(self.row)
         elif self.row is not None and c.name.startswith("GCELL_"):
@@ -248,10 +228,8 @@ class Page:
 
     def error_text(self):
         """The error box's message ("" without one; None when there is no box)."""
-        if not ERROR_BOX.search(self.text):
-            return None
         m = ERROR_TEXT.search(self.text)
-        return m.group(1).strip() if m else ""
+        return None if not ERROR_BOX.search(self.text) else m.group(1).strip() if m else ""
 
     def complete(self):
         return self.text.rstrip().lower().endswith("</html>")
@@ -273,21 +251,16 @@ def form_fields(form, click, values=None, x=7, y=5):
     position at its own place. `values` maps a control's id() (or the name of
     a visible control) to the value to post instead; True/False tick or clear
     a checkbox."""
-    values = values or {}
-    fields = []
+    values, fields = values or {}, []
     for c in form.controls:
-        if c.kind == "image":
-            if c is click:
-                fields += [(c.name + ".x", str(x)), (c.name + ".y", str(y))]
-            continue
-        if not c.name or c.kind == "other":
-            continue
         override = values.get(id(c), values.get(c.name) if c.kind != "hidden" else None)
-        if c.kind == "checkbox":
-            if c.checked if override is None else override:
-                fields.append((c.name, c.value or "on"))
-        elif (override if override is not None else c.value) is not None:
-            fields.append((c.name, override if override is not None else c.value))
+        value = c.value if override is None else override
+        if c is click:
+            fields += [(c.name + ".x", str(x)), (c.name + ".y", str(y))]
+        elif c.kind == "checkbox" and value is not False and (c.checked or override):
+            fields.append((c.name, c.value or "on"))
+        elif c.kind not in ("image", "checkbox", "other") and c.name and value is not None:
+            fields.append((c.name, value))
     return urllib.parse.urlencode(fields, encoding="utf-8").encode("ascii")
 
 
