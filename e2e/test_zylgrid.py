@@ -1,6 +1,7 @@
 """Browser tests of zylgrid: headless Chromium (Selenium) clicks through the demo
 page served by `zylgrid serve` and by the CGI mode under lighttpd; FastCGI is
-driven through cgi-fcgi, downloads and hostile requests over plain HTTP.
+driven through cgi-fcgi, downloads over plain HTTP. (The soak runs send the
+hostile requests of zylsite.HOSTILE.)
 
 Run: python3 e2e/test_zylgrid.py (ZYLGRID, ZYLGRID_DEMO_DATA name the built
 programs). Exits 77 (skipped) with the reason when Chromium, its driver or
@@ -166,20 +167,7 @@ class ServeTests(Suite):
                     self.server.url, z.form_fields(*toolbar, {"GSave": kind}), timeout=60) as reply:
                 self.assertIsNone(z.download_problem(kind, "Customers", reply.status, reply.headers, reply.read()))
 
-    def test_hostile_requests_never_crash(self):
-        for name, method, path, body, allowed in z.HOSTILE:
-            with self.subTest(request=name):
-                if method == "RAW":
-                    z.send_raw(self.server.port, body)
-                    continue
-                try:
-                    with urllib.request.urlopen(urllib.request.Request(self.server.url + path[1:], body,
-                                                                       method=method), timeout=60) as reply:
-                        status, kind, text = reply.status, reply.headers.get_content_type(), reply.read()
-                except urllib.error.HTTPError as e:
-                    status, kind, text = e.code, "", b""
-                self.assertIn("text" if (status, kind) == (200, "text/plain") else status, allowed)
-                self.assertIsNone(z.INTERNALS.search(text.decode("utf-8", "replace")))
+    def test_images_are_served_in_both_spellings(self):
         for name in ("GTab.gif", "GTab.Gif", "GBevel.gif"):
             with urllib.request.urlopen(self.server.url + "images/" + name, timeout=10) as reply:
                 self.assertEqual(reply.headers.get_content_type(), "image/gif")

@@ -22,18 +22,21 @@ class ZylgridModes : public ::testing::TestWithParam<const char*> {
       GTEST_SKIP() << "cgi-fcgi is not installed (scripts/install-deps browser)";
     }
     db_ = test::MakeShopDb(dir_);
-    test::Sql(db_, "CREATE TABLE notes (Id INTEGER PRIMARY KEY, Note TEXT, Memo MEMO);"
-                       "INSERT INTO notes VALUES (1, 'n1', 'm1'), (2, 'n2', 'm2');");
+    test::Sql(db_,
+              "CREATE TABLE notes (Id INTEGER PRIMARY KEY, Note TEXT, Memo MEMO);"
+              "INSERT INTO notes VALUES (1, 'n1', 'm1'), (2, 'n2', 'm2');");
     zylgrid_ = std::make_unique<test::Zylgrid>(
         GetParam(),
         test::Write(dir_, "site.ini",
                     "[Notes]\nSource=sqlite:shop.db\nTable=notes\nEditable=1\nShowMemos=1\n"
-                    "[Customers]\nSource=sqlite:shop.db\nTable=customers\nRowsPerPage=2\nHeader=My \"best\"\n"),
+                    "[Customers]\nSource=sqlite:shop.db\nTable=customers\nRowsPerPage=2\nHeader=My "
+                    "\"best\"\n"),
         dir_.Path() / "tmp");
     ASSERT_TRUE(zylgrid_->Ready()) << "zylgrid did not start (see tmp/server.log)";
   }
   std::string Stored(int id, const char* column) {
-    return test::Sql(db_, std::string("SELECT ") + column + " FROM notes WHERE Id = " + std::to_string(id));
+    return test::Sql(
+        db_, std::string("SELECT ") + column + " FROM notes WHERE Id = " + std::to_string(id));
   }
 
   test::PrivateTempDir dir_;
@@ -66,7 +69,8 @@ TEST_P(ZylgridModes, PagesAndDownloads) {
   EXPECT_NE(page.head.find("text/html"), std::string::npos) << page.head;
   EXPECT_NE(page.body.find(">Cy<"), std::string::npos);
   EXPECT_EQ(page.body.find(">Ada<"), std::string::npos);
-  test::Reply download = zylgrid_->Send("POST", "GName=Customers&GSave=TXT&GSAVEAS.x=1&GSAVEAS.y=1");
+  test::Reply download =
+      zylgrid_->Send("POST", "GName=Customers&GSave=TXT&GSAVEAS.x=1&GSAVEAS.y=1");
   EXPECT_NE(download.head.find("text/plain"), std::string::npos) << download.head;
   EXPECT_NE(download.head.find("\"My best.txt\""), std::string::npos) << download.head;
   EXPECT_NE(download.body.find("\"Ada\""), std::string::npos);
@@ -86,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, ZylgridModes, ::testing::Values("serve", "cgi", 
 TEST(ZylgridCgi, TheScriptIsTheFormActionAndBadRequestsGetAnAnswer) {
   test::PrivateTempDir dir;
   test::MakeShopDb(dir);
-  std::string ini = test::Write(dir, "site.ini", "[Customers]\nSource=sqlite:shop.db\nTable=customers\n");
+  std::string ini =
+      test::Write(dir, "site.ini", "[Customers]\nSource=sqlite:shop.db\nTable=customers\n");
   test::Zylgrid cgi("cgi", ini, dir.Path());
   test::Reply page = cgi.Send("GET");
   EXPECT_EQ(page.head, "Content-Type: text/html; charset=UTF-8\r\n");
@@ -96,7 +101,8 @@ TEST(ZylgridCgi, TheScriptIsTheFormActionAndBadRequestsGetAnAnswer) {
   EXPECT_EQ(cgi.Send("POST", "GName=Customers", "5000").status, 500) << "a short body";
   EXPECT_EQ(cgi.ExitStatus(), 0);
   for (const char* length : {"-5", "abc", "99999999999999999999"}) {
-    EXPECT_NE(cgi.Send("POST", "GName=Customers", length).body.find("</html>"), std::string::npos) << length;
+    EXPECT_NE(cgi.Send("POST", "GName=Customers", length).body.find("</html>"), std::string::npos)
+        << length;
     EXPECT_EQ(cgi.ExitStatus(), 0);
   }
   test::Write(dir, "site.ini", "[Customers]\nSource=sqlite:shop.db\nTable=nothere\n");

@@ -1,18 +1,16 @@
 // The page zylgrid builds for a request, in process: the document, master
-// and detail, layouts, hostile fields, failures, the image set, the count
-// cache, and the demo data it serves.
+// and detail, layouts, hostile fields, failures, the image set, and the
+// demo data it serves.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "ZylgridSupport.h"
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/PageBuilder.h"
-#include "datasets/SQLiteCountCache.h"
 #include "grid/ZylHTMLGrid.h"
 #include "tools/demo-data/DemoData.h"
 
@@ -60,9 +58,9 @@ TEST_F(ZylgridPage, ACompleteDocumentWithTheDetailNestedInItsMaster) {
   Answer page = Ask(config, "GET");
   EXPECT_EQ(page.contentType, "text/html; charset=UTF-8");
   EXPECT_EQ(page.body.rfind("<!DOCTYPE html>", 0), 0u);
-  ExpectShows(page, {"<meta charset=\"UTF-8\">", "<title>Shop &amp; &lt;Co&gt;</title>", ".GS0",
-                     "<A NAME=\"Customers\"></A>", "Lamp", "!Pen", "<OPTION VALUE=\"Shipped\"",
-                     "</html>"});
+  ExpectShows(
+      page, {"<meta charset=\"UTF-8\">", "<title>Shop &amp; &lt;Co&gt;</title>", ".GS0",
+             "<A NAME=\"Customers\"></A>", "Lamp", "!Pen", "<OPTION VALUE=\"Shipped\"", "</html>"});
   std::size_t detail = page.body.find("<A NAME=\"Orders\"></A>");
   ASSERT_NE(detail, std::string::npos);
   EXPECT_EQ(page.body.find("<A NAME=\"Orders\"></A>", detail + 1), std::string::npos) << "once";
@@ -79,20 +77,23 @@ TEST_F(ZylgridPage, LayoutFilesAreAppliedToTheirGrid) {
   model.SetHeader("Laid out by file");
   model.SetAltNextPage("Onwards");
   model.SaveConfig(dir_.File("layout.ini"));
-  ExpectShows(Ask(Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nLayout=layout.ini\n"), "GET"),
-              {"Laid out by file", "ALT=\"Onwards\"", ">Ada<"});
+  ExpectShows(
+      Ask(Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nLayout=layout.ini\n"), "GET"),
+      {"Laid out by file", "ALT=\"Onwards\"", ">Ada<"});
 }
 
 TEST_F(ZylgridPage, HostileFieldsGiveAPageNeverACrash) {
   SiteConfig config = Load(kMasterDetail);
-  for (const std::string& body : {
-           std::string("GName=Customers&GPage=-99999999999&GRPP=99999999999999&GRecNo-5.x=1&GRecNo-5.y=1"),
-           std::string("GName=Customers&GPage=2147483647&GRPP=2147483647&GNEXT.x=1"),
-           std::string("GName=Customers&GRecNo99999999999999999999.x=1&GSort99999=1&GSel-1=on"),
-           std::string("GName=Orders&GCELL_99999_99999=x&GCELL_-1_-1=y&GUPDATE.x=1&GUID=../../etc/passwd"),
-           std::string("GName=Orders&GDEL.x=1&GRecNo0.x=1&GName=Customers&GName=Orders"),
-           std::string("%&%%%=&=&&GName&GName=%00%FF%0D%0A&\xff\xfe\x00", 38), std::string(100000, '&'),
-           "GName=" + std::string(50000, 'A')}) {
+  for (const std::string& body :
+       {std::string(
+            "GName=Customers&GPage=-99999999999&GRPP=99999999999999&GRecNo-5.x=1&GRecNo-5.y=1"),
+        std::string("GName=Customers&GPage=2147483647&GRPP=2147483647&GNEXT.x=1"),
+        std::string("GName=Customers&GRecNo99999999999999999999.x=1&GSort99999=1&GSel-1=on"),
+        std::string(
+            "GName=Orders&GCELL_99999_99999=x&GCELL_-1_-1=y&GUPDATE.x=1&GUID=../../etc/passwd"),
+        std::string("GName=Orders&GDEL.x=1&GRecNo0.x=1&GName=Customers&GName=Orders"),
+        std::string("%&%%%=&=&&GName&GName=%00%FF%0D%0A&\xff\xfe\x00", 38),
+        std::string(100000, '&'), "GName=" + std::string(50000, 'A')}) {
     EXPECT_EQ(Ask(config, "POST", body).status, 200) << body.substr(0, 80) << "\n" << log_;
   }
   EXPECT_EQ(Ask(config, "GET", "", "GName=Customers&GPage=%zz&GRPP=").status, 200);
@@ -111,41 +112,12 @@ TEST_F(ZylgridPage, FailuresGiveAGenericPageAndLogTheDetail) {
   EXPECT_NE(log_.find("customers"), std::string::npos) << log_;
 }
 
-// Every change shows on the next request: by another connection, another
-// process, the grid itself; a delete leaves no empty row.
-TEST_F(ZylgridPage, CountsKeptShowEveryChangeOnTheNextRequest) {
-  zyl::SQLiteCountCache cache;
-  CountCacheInUse inUse(&cache);
-  SiteConfig config = Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nRowsPerPage=10\nEditable=1\n");
-  auto shows = [&](const std::string& name) {
-    std::string body = Ask(config, "GET").body;
-    return body.find(">" + name + "<") != std::string::npos ||
-           body.find("VALUE=\"" + name + "\"") != std::string::npos;  // the current row's edit box
-  };
-  EXPECT_TRUE(shows("Cy") && !shows("Dora"));
-  EXPECT_GE(cache.Hits(), 1);
-  test::Sql(db_, "INSERT INTO customers VALUES (4, 'Dora')");
-  EXPECT_TRUE(shows("Dora"));
-  if (std::system("command -v sqlite3 >/dev/null 2>&1") == 0) {
-    ASSERT_EQ(std::system(("sqlite3 '" + db_ + "' \"INSERT INTO customers VALUES (5, 'Eve')\"").c_str()), 0);
-    EXPECT_TRUE(shows("Eve"));
-    test::Sql(db_, "DELETE FROM customers WHERE Id = 5");
-  }
-  std::smatch guid;  // the grid deletes its current (first) record
-  std::string page = Ask(config, "GET").body;
-  ASSERT_TRUE(std::regex_search(page, guid, std::regex("NAME=\"GUID\" VALUE=\"([^\"]*)\"")));
-  Ask(config, "POST", "GName=Customers&GUID=" + guid[1].str() + "&GPage=1&GRPP=10&GCELL_0_1=Ada&GDEL.x=1&GDEL.y=1");
-  EXPECT_EQ(test::Sql(db_, "SELECT count(*) FROM customers"), "3");
-  EXPECT_TRUE(!shows("Ada") && shows("Dora"));
-  test::Sql(db_, "DELETE FROM customers WHERE Id = 4");
-  EXPECT_TRUE(!shows("Dora") && shows("Cy"));
-}
-
 TEST(ZylgridImageSet, ServesBothTabSpellingsAndNothingOutsideTheFolder) {
   const std::string images = ZYL_SOURCE_DIR "/assets/images";
   const std::pair<const char*, bool> cases[] = {
-      {"GTab.gif", true}, {"GTab.Gif", true}, {"../images/GTab.gif", false}, {"..", false},
-      {".hidden", false}, {"sub/GTab.gif", false}, {"GTab.gif%00", false}, {"NoSuch.gif", false}, {"", false}};
+      {"GTab.gif", true},     {"GTab.Gif", true},    {"../images/GTab.gif", false},
+      {"..", false},          {".hidden", false},    {"sub/GTab.gif", false},
+      {"GTab.gif%00", false}, {"NoSuch.gif", false}, {"", false}};
   for (const auto& [name, served] : cases) {
     std::string bytes;
     EXPECT_EQ(ReadImage(images, name, bytes), served) << name;
@@ -157,21 +129,19 @@ TEST(ZylgridImageSet, ServesBothTabSpellingsAndNothingOutsideTheFolder) {
 
 TEST(ZylgridDemoData, SameCountsGiveTheSameConsistentFile) {
   test::PrivateTempDir dir;
-  std::string files[2];
-  for (int i = 0; i < 2; ++i) {
-    demodata::CreateDatabase(dir.File(std::to_string(i) + ".db"), {20, 500});
-    std::stringstream bytes;
-    bytes << std::ifstream(dir.File(std::to_string(i) + ".db"), std::ios::binary).rdbuf();
-    files[i] = bytes.str();
+  std::stringstream files[2];
+  for (const char* name : {"0.db", "1.db"}) {
+    demodata::CreateDatabase(dir.File(name), {20, 500});
+    files[name[0] - '0'] << std::ifstream(dir.File(name), std::ios::binary).rdbuf();
   }
-  EXPECT_EQ(files[0], files[1]);
-  EXPECT_EQ(test::Sql(dir.File("0.db"),
-                            "SELECT (SELECT count(*) FROM customers) || ' ' || count(*) || ' ' ||"
-                            " sum(CustomerId NOT BETWEEN 1 AND 20 OR date(OrderDate) IS NULL OR Status NOT IN"
-                            " ('New','Confirmed','Shipped','Delivered','Cancelled')) || ' ' ||"
-                            " (SELECT count(*) FROM customers WHERE date(Since) IS NULL) FROM orders"),
-            "20 500 0 0");
+  EXPECT_EQ(files[0].str(), files[1].str());
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"0.db", "1.db"})) << "no temporary file left";
+  EXPECT_EQ(test::Sql(dir.File("0.db"),
+                      "SELECT (SELECT count(*) FROM customers) || ' ' || count(*) || ' ' || sum("
+                      "CustomerId NOT BETWEEN 1 AND 20 OR date(OrderDate) IS NULL OR Status NOT IN "
+                      "('New','Confirmed','Shipped','Delivered','Cancelled')) || ' ' || (SELECT "
+                      "count(*) FROM customers WHERE date(Since) IS NULL) FROM orders"),
+            "20 500 0 0");
 }
 
 }  // namespace

@@ -58,8 +58,9 @@ int LoopbackPort(int port) {
   socklen_t length = sizeof address;
   auto* a = reinterpret_cast<sockaddr*>(&address);
   int result = port != 0 ? ::connect(s, a, length) == 0
-               : ::bind(s, a, length) == 0 && ::getsockname(s, a, &length) == 0 ? ntohs(address.sin_port)
-                                                                                 : -1;
+               : ::bind(s, a, length) == 0 && ::getsockname(s, a, &length) == 0
+                   ? ntohs(address.sin_port)
+                   : -1;
   ::close(s);
   return result;
 }
@@ -94,12 +95,12 @@ std::string Sql(const std::string& path, const std::string& sql) {
 
 std::string MakeShopDb(const PrivateTempDir& dir) {
   Sql(dir.File("shop.db"),
-          "CREATE TABLE customers (Id INTEGER PRIMARY KEY, Name TEXT);"
-          "INSERT INTO customers VALUES (1, 'Ada'), (2, 'Bob'), (3, 'Cy');"
-          "CREATE TABLE orders (OrderId INTEGER PRIMARY KEY, CustomerId INTEGER, Item TEXT,"
-          " Qty INTEGER, Due DATE, Paid BOOLEAN, Status TEXT);"
-          "INSERT INTO orders VALUES (10, 1, 'Lamp', 2, '2024-03-01', 1, 'New'),"
-          " (11, 1, 'Desk', 1, '2024-04-15', 0, 'Shipped'), (12, 2, 'Pen', 9, NULL, 0, 'New');");
+      "CREATE TABLE customers (Id INTEGER PRIMARY KEY, Name TEXT);"
+      "INSERT INTO customers VALUES (1, 'Ada'), (2, 'Bob'), (3, 'Cy');"
+      "CREATE TABLE orders (OrderId INTEGER PRIMARY KEY, CustomerId INTEGER, Item TEXT,"
+      " Qty INTEGER, Due DATE, Paid BOOLEAN, Status TEXT);"
+      "INSERT INTO orders VALUES (10, 1, 'Lamp', 2, '2024-03-01', 1, 'New'),"
+      " (11, 1, 'Desk', 1, '2024-04-15', 0, 'Shipped'), (12, 2, 'Pen', 9, NULL, 0, 'New');");
   return dir.File("shop.db");
 }
 
@@ -114,7 +115,9 @@ zyl::WebModuleChannel::Answer Ask(const PageBuilder& builder, const std::string&
   return channel.GetAnswer();
 }
 
-bool HaveCgiFcgi() { return ::access(kCgiFcgi, X_OK) == 0; }
+bool HaveCgiFcgi() {
+  return ::access(kCgiFcgi, X_OK) == 0;
+}
 
 Zylgrid::Zylgrid(std::string mode, std::string ini, std::filesystem::path tmp,
                  const std::vector<std::string>& options)
@@ -134,6 +137,7 @@ Zylgrid::Zylgrid(std::string mode, std::string ini, std::filesystem::path tmp,
   for (int i = 0; i < 400 && !ready_; ++i) {  // until it listens, or gives up when it ends
     int status = 0;
     if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
       pid_ = -1;
       break;
     }
@@ -149,8 +153,7 @@ Zylgrid::~Zylgrid() {
   ::waitpid(pid_, &status, 0);
 }
 
-Reply Zylgrid::Send(const std::string& method, const std::string& body,
-                    const std::string& length) {
+Reply Zylgrid::Send(const std::string& method, const std::string& body, const std::string& length) {
   Reply reply;
   if (mode_ == "serve") {
     httplib::Client client("127.0.0.1", port_);
@@ -171,14 +174,21 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body,
   std::ofstream(in, std::ios::binary) << body;
   std::filesystem::remove(out);
   std::vector<std::string> environment{
-      "GATEWAY_INTERFACE=CGI/1.1", "REQUEST_METHOD=" + method,
+      "GATEWAY_INTERFACE=CGI/1.1",
+      "REQUEST_METHOD=" + method,
       "CONTENT_LENGTH=" + (length.empty() ? std::to_string(body.size()) : length),
-      "QUERY_STRING=", "CONTENT_TYPE=application/x-www-form-urlencoded",
-      "TMPDIR=" + tmp_.string(), "DOCUMENT_URI=/", "REQUEST_URI=/", "REMOTE_ADDR=127.0.0.1",
-      "SCRIPT_NAME=/shop.cgi", "ZYLGRID_CONFIG=" + ini_};
-  pid_t pid = mode_ == "cgi" ? Spawn(ZYLGRID_BINARY, {}, environment, in, out)
-                             : Spawn(kCgiFcgi, {"-bind", "-connect", "127.0.0.1:" + std::to_string(port_)},
-                                     environment, in, out);
+      "QUERY_STRING=",
+      "CONTENT_TYPE=application/x-www-form-urlencoded",
+      "TMPDIR=" + tmp_.string(),
+      "DOCUMENT_URI=/",
+      "REQUEST_URI=/",
+      "REMOTE_ADDR=127.0.0.1",
+      "SCRIPT_NAME=/shop.cgi",
+      "ZYLGRID_CONFIG=" + ini_};
+  pid_t pid = mode_ == "cgi"
+                  ? Spawn(ZYLGRID_BINARY, {}, environment, in, out)
+                  : Spawn(kCgiFcgi, {"-bind", "-connect", "127.0.0.1:" + std::to_string(port_)},
+                          environment, in, out);
   int status = 0;
   ::waitpid(pid, &status, 0);
   exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -60,7 +60,8 @@ class Zylgrid {
   // One request to "/"; `length` replaces CONTENT_LENGTH (cgi only).
   Reply Send(const std::string& method, const std::string& body = "",
              const std::string& length = "");
-  // The exit status of the last cgi or cgi-fcgi run.
+  // The exit status of the last cgi or cgi-fcgi run, or of a long-lived
+  // mode that stopped at start.
   int ExitStatus() const { return exitStatus_; }
   // The page at "/" (the test fails on an answer other than 200).
   std::string Get();

@@ -226,8 +226,8 @@ class Visitor(threading.Thread):
                     {id(c): typed[f] for (r, f), c in forms[0].cells().items() if f in typed},
                     lambda page: marker in page.text)
 
-    def act_hostile(self):
-        name, method, path, body, allowed = self.rng.choice(z.HOSTILE)
+    def act_hostile(self, request=None):
+        name, method, path, body, allowed = request or self.rng.choice(z.HOSTILE)
         self.soak.count("action hostile")
         if method == "RAW":
             return z.send_raw(self.soak.server.port, body)
@@ -245,7 +245,9 @@ class Visitor(threading.Thread):
         actions = [(lambda c=c: self.act_click(*c[1:]), c[0]) for c in CLICKS] + [
             (self.act_download, 2), (self.act_edit, 18), (self.act_add, 3), (self.act_hostile, 4),
             (self.get, 3)]
-        first = [self.act_edit, self.act_add]  # every visitor edits and adds
+        # Every visitor edits and adds; together they send every hostile request.
+        first = [self.act_edit, self.act_add] + [
+            lambda r=r: self.act_hostile(r) for r in z.HOSTILE[self.index::THREADS]]
         while time.time() < self.soak.deadline:
             try:
                 if self.page is None:
