@@ -5,6 +5,7 @@ form tag opens a form only while none is open, as browsers treat the forms the
 grid writes inside tables; each form belongs to the grid whose anchor came last
 before it), the downloads and the hostile requests.
 """
+import html
 import html.parser
 import os
 import re
@@ -229,7 +230,7 @@ class Page:
     def error_text(self):
         """The error box's message ("" without one; None when there is no box)."""
         m = ERROR_TEXT.search(self.text)
-        return None if not ERROR_BOX.search(self.text) else m.group(1).strip() if m else ""
+        return None if not ERROR_BOX.search(self.text) else html.unescape(m.group(1)).strip() if m else ""
 
     def complete(self):
         return self.text.rstrip().lower().endswith("</html>")
