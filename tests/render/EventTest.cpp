@@ -63,20 +63,6 @@ TEST(RowEvents, OwnHtmlAndTheEventReplaceTheRowEvenAHiddenOne) {
   EXPECT_EQ(seen, "0,0,");
 }
 
-TEST(RowColours, CurrentRecordAndParityDecideTheRowColour) {
-  RenderGrid g(4, 2);
-  g.grid.SetRecNo(2);
-  g.grid.SetOddRowColor(0x111111);
-  g.grid.GetRows(0)->StoreColor(0x222222);  // no even colour: the row keeps its own
-  for (int r = 0; r < 4; ++r) g.Row(r);
-  const TColor expected[] = {0x222222, 0x111111, 0xE0FFFF, 0x111111};
-  for (int r = 0; r < 4; ++r) EXPECT_EQ(g.grid.GetRows(r)->GetColor(), expected[r]) << r;
-  g.grid.SetAddingRecord(true);  // no current-record colour while adding
-  g.grid.SetEvenRowColor(0x333333);
-  g.Row(2);
-  EXPECT_EQ(g.grid.GetRows(2)->GetColor(), 0x333333u);
-}
-
 TEST(CaptionEvents, OwnHtmlThenTheEventReplaceTheCaption) {
   RenderGrid g(1, 2);
   g.Column(1).SetHTML("<TD>own</TD>");

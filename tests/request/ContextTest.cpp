@@ -86,24 +86,16 @@ TEST(PostData, AspFormFieldsAreTakenWithoutDecoding) {
   EXPECT_EQ(css.GetScriptPath(), "/app/");
 }
 
-TEST(Parameters, WebModuleReadsOnlyWhatTheHostHandsOver) {
-  ::setenv("REQUEST_METHOD", "POST", 1);
-  TZylCSS css(nullptr);
-  css.SetModuleType(TModuleType::WebModule);
-  TZylHTMLGrid grid(nullptr);
-  grid.SetName("G");
-  grid.SetCSS(&css);
-  EXPECT_EQ(grid.ProcessParameters(), TGridAction::gaNoAction);
-  EXPECT_EQ(grid.GetEnvironmentVariable("REQUEST_METHOD"), "");
-  ::unsetenv("REQUEST_METHOD");
-}
-
-TEST(Parameters, GetUsesTheQueryStringAndPostTheProgramsFirst) {
+TEST(Parameters, GetUsesTheQueryStringPostTheProgramsFirstAWebModuleNeither) {
   ::setenv("REQUEST_METHOD", "GET", 1);
   ::setenv("QUERY_STRING", "GName=G&GNEXT.x=1&GNEXT.y=1&GPage=4", 1);
-  TZylCSS css(nullptr);
+  TZylCSS css(nullptr), module(nullptr);
   TZylHTMLGrid grid(nullptr);
   grid.SetName("G");
+  grid.SetCSS(&module);
+  module.SetModuleType(TModuleType::WebModule);
+  EXPECT_EQ(grid.ProcessParameters(), TGridAction::gaNoAction) << "a web module reads no environment";
+  EXPECT_EQ(grid.GetEnvironmentVariable("REQUEST_METHOD"), "");
   grid.SetCSS(&css);
   EXPECT_EQ(grid.ProcessParameters(), TGridAction::gaNextPage);
   EXPECT_EQ(grid.GetPage(), 4);

@@ -6,7 +6,6 @@
 // source; the page that shows the stored value then posts it back
 // unchanged (with its line breaks as CR LF, as browsers post them).
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 
 #include <fstream>
 #include <functional>
@@ -16,6 +15,7 @@
 #include "RequestHarness.h"
 #include "data/DelimitedText.h"
 #include "data/contract/PgServer.h"
+#include "datasets/PgConnection.h"
 #include "datasets/PgDataset.h"
 #include "datasets/SQLiteDataset.h"
 #include "datasets/ZylMemDataset.h"
@@ -103,14 +103,10 @@ class PostedValue : public ::testing::TestWithParam<std::tuple<Value, const char
       test::PgServer& server = test::PgServer::Get();
       if (!server.Available()) GTEST_SKIP() << "no PostgreSQL server: " << server.Reason();
       std::string conninfo = server.ConnInfo();
-      PGconn* conn = PQconnectdb(conninfo.c_str());
-      for (const char* sql : {"DROP TABLE IF EXISTS Notes",
-                              "CREATE TABLE Notes (ID integer PRIMARY KEY, Note varchar(200), Memo text)", kRecords}) {
-        PGresult* result = PQexec(conn, sql);
-        EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK) << PQerrorMessage(conn);
-        PQclear(result);
-      }
-      PQfinish(conn);
+      pg::Connection admin(conninfo, "posted value test");
+      admin.Exec("DROP TABLE IF EXISTS Notes");
+      admin.Exec("CREATE TABLE Notes (ID integer PRIMARY KEY, Note varchar(200), Memo text)");
+      admin.Exec(kRecords);
       OverTable<TZylPgDataset>(source_, [conninfo](TZylPgDataset& ds) { ds.SetConnectionInfo(conninfo); }, "notes");
     } else {
       file_ = temp_.File("notes.txt");
