@@ -138,7 +138,9 @@ std::vector<Form> ScanForms(const std::string& html) {
       pos = std::min(upper.find("-->", pos), html.size());
       continue;
     }
-    auto [tag, attributes] = ParseTag(html, pos);
+    auto parsed = ParseTag(html, pos);  // (no structured binding: lambdas capture these)
+    const std::string& tag = parsed.first;
+    auto& attributes = parsed.second;
     auto get = [&attributes](const char* name) { return attributes.count(name) ? attributes[name] : ""; };
     auto content = [&](const char* end) {  // up to the end tag, which `pos` moves to
       std::size_t start = pos;
