@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "RenderTestSupport.h"
+#include "harness/Golden.h"
 #include "platform/Locale.h"
 #include "render/HtmlWriter.h"
 
@@ -122,17 +123,7 @@ TEST(StyleSheet, RuleTextFollowsFontUnitsAndIndent) {
   g.grid.SetCSSUnits(TCSSUnits::cuPixels);
   rules += g.grid.ComposeCSS(pixels, TFontStyle::fsSanSerif, false, HAlignment::alLeft, VAlignment::alMiddle, ".", 4, name) + "\n";
   rules += g.grid.ComposeCSS(pixels, TFontStyle::fsSanSerif, false, HAlignment::alLeft, VAlignment::alMiddle, ".", -7, name);
-  EXPECT_EQ(rules,
-            std::string(kArialRule) + "\n"
-            "{ font-family: \"Times\", serif; font-size: 12pt; font-style: italic; font-weight: bold; "
-            "text-align: \",\"; text-decoration: underline; text-decoration: line-through; "
-            "color: #FF0000; padding-left: 0pt; padding-right: 0pt; }\n"
-            "{ font-family: \"Arial\", sans-serif; font-size: 8pt; font-style: normal; font-weight: normal; "
-            "text-align: left; white-space: nowrap; color: #0A246A; }\n"
-            "{ font-family: \"Arial\", sans-serif; font-size: 11px; font-style: normal; font-weight: normal; "
-            "text-align: left; white-space: nowrap; color: #000000; padding-left: 4px; padding-right: 4px; }\n"
-            "{ font-family: \"Arial\", sans-serif; font-size: 11px; font-style: normal; font-weight: normal; "
-            "text-align: left; white-space: nowrap; color: #000000; }");
+  harness::ExpectGolden("render/golden/style_rules.css", rules);
   EXPECT_EQ(g.css.GetCSSUnits(), TCSSUnits::cuPixels);
   RenderGrid lone(1, 1, false);
   EXPECT_EQ(Compose(lone.grid, TFont()), "") << "no linked sheet: nothing composed";
