@@ -1,13 +1,10 @@
 // A small HTML form scanner and the form submission a browser makes, for
-// tests that click what a page rendered.
-//
-// The scanner reads the library's own markup: FORM, INPUT, SELECT with
-// OPTION, TEXTAREA; tag and attribute names in any letter case, attribute
-// values quoted or bare, boolean attributes (CHECKED, SELECTED), entities
-// in values. Comments and script elements are skipped. A FORM start tag
-// inside an open form is ignored and the next end tag closes the open form,
-// a text input's value loses its line breaks and a text area its first
-// line break right after the start tag, as browsers do.
+// tests that click what a page rendered. It reads the library's own markup:
+// FORM, INPUT, SELECT with OPTION, TEXTAREA; names in any letter case,
+// values quoted or bare, boolean attributes, entities in values; comments
+// and scripts skipped. As browsers do, a FORM inside an open form is
+// ignored, a text input's value loses its line breaks and a text area its
+// first line break right after the start tag.
 #pragma once
 
 #include <string>
@@ -33,30 +30,21 @@ struct Control {
 
 using FieldList = std::vector<std::pair<std::string, std::string>>;
 
-class Form {
- public:
-  std::string name;
-  std::string action;
-  std::string method;
+struct Form {
+  std::string name, action, method;
   std::vector<Control> controls;  // in document order
 
   // The first control named `controlName`, or null.
-  Control* Find(const std::string& controlName);
   const Control* Find(const std::string& controlName) const;
-  bool HasImageButton(const std::string& buttonName) const;
-  // Types into a text input or text area. Throws std::runtime_error when
-  // there is no such control (as every setter here).
+  // Setters throw std::runtime_error when there is no such control (or
+  // option): type into a text input or area, tick, choose one option.
   void SetText(const std::string& controlName, const std::string& text);
   void SetChecked(const std::string& controlName, bool checked);
-  // Selects the option with that value (and no other).
   void Choose(const std::string& controlName, const std::string& value);
-
-  // The fields a browser posts when image button `button` is clicked (empty:
-  // submitted without a button, as Enter in a form without one): every
-  // named control in document order; checked checkboxes ("on" without a
-  // VALUE); a select's selected option (its first without a selection);
-  // the clicked button as NAME.x and NAME.y at its place. Throws when the
-  // form has no such button.
+  // The fields a browser posts when image button `button` is clicked (none:
+  // Enter): named controls in document order; ticked boxes ("on" without a
+  // VALUE); a select's chosen option (else its first); the button as NAME.x
+  // and NAME.y. Throws when the form has no such button.
   FieldList Submission(const std::string& button) const;
 };
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,20 +17,13 @@ namespace zyl::harness {
 
 class PrivateTempDir {
  public:
-  PrivateTempDir() {
-    const char* old = std::getenv("TMPDIR");
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
-    path_ = std::filesystem::temp_directory_path() / ("zyl-test-" + CreateGuidString());
+  PrivateTempDir() : path_(std::filesystem::temp_directory_path() / ("zyl-test-" + CreateGuidString())) {
+    if (const char* old = std::getenv("TMPDIR")) old_ = old;
     std::filesystem::create_directories(path_);
     ::setenv("TMPDIR", path_.c_str(), 1);
   }
   ~PrivateTempDir() {
-    if (hadOld_) {
-      ::setenv("TMPDIR", old_.c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
+    old_ ? ::setenv("TMPDIR", old_->c_str(), 1) : ::unsetenv("TMPDIR");
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
   }
@@ -51,8 +45,7 @@ class PrivateTempDir {
 
  private:
   std::filesystem::path path_;
-  std::string old_;
-  bool hadOld_ = false;
+  std::optional<std::string> old_;
 };
 
 }  // namespace zyl::harness

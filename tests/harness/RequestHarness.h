@@ -2,17 +2,14 @@
 // clicks what the previous page rendered.
 //
 // A Site stands for one web program. For every request it makes the page's
-// components afresh (as a CGI process does), lets the program's setup code
-// link grids to their data, and then drives each grid as a host does:
-// ProcessParameters, DoDefaultAction, the page's HTML, Done. The Response
-// keeps the components alive so a test can look at the grids, and holds the
-// page's forms, ready to be filled in and posted again.
-//
+// components afresh (as a CGI process does), lets the program link grids
+// to their data, then drives each grid as a host does: ProcessParameters,
+// DoDefaultAction, the page's HTML, Done. The Response keeps the components
+// alive for a test to look at, and holds the page's forms to post again.
 // Host kinds: WebModule (the default) hands the request over through a
-// WebModuleChannel (method, query, body; no script name) and needs no
-// process state, so requests may run on several threads at once. Console
-// passes the request through the process environment and standard input,
-// like a web server starting a CGI program; it must not run concurrently.
+// WebModuleChannel and needs no process state, so requests may run on
+// several threads at once. Console passes it through the environment and
+// standard input, like a web server starting a CGI program; not concurrent.
 #pragma once
 
 #include <functional>
@@ -47,30 +44,26 @@ class ConsoleRequest {
 // The components of one request.
 class Components {
  public:
-  Components();
-  TZylCSS& Css() { return *css_; }
-  // The channel of a web-module request: the request's values and, after
-  // a download, its answer.
+  TZylCSS& Css() { return css_; }
+  // The web-module request's values and, after a download, its answer.
   WebModuleChannel& Channel() { return channel_; }
-  // A new grid named `name`, linked to the page's TZylCSS and Loaded().
-  // Grids take part in the request in the order they were added.
+  // A new grid linked to the page's TZylCSS and Loaded(); grids take part
+  // in the request in the order they were added.
   TZylHTMLGrid& AddGrid(const std::string& name);
   // Throws std::out_of_range for an unknown name.
   TZylHTMLGrid& Grid(const std::string& name);
   const std::vector<std::unique_ptr<TZylHTMLGrid>>& Grids() const { return grids_; }
-  // Keeps another component of the request (a dataset the program opened
-  // for it) alive as long as the request's components.
+  // Keeps another component (a dataset the program opened) for the request.
   template <class T>
   T& Keep(std::unique_ptr<T> component) {
-    T& kept = *component;
     kept_.push_back(std::move(component));
-    return kept;
+    return static_cast<T&>(*kept_.back());
   }
 
  private:
   WebModuleChannel channel_;
   std::vector<std::unique_ptr<TComponent>> kept_;
-  std::unique_ptr<TZylCSS> css_;
+  TZylCSS css_{nullptr};
   std::vector<std::unique_ptr<TZylHTMLGrid>> grids_;
 };
 
@@ -100,26 +93,20 @@ class Site {
   // Links the grids of a fresh request to their data and settings.
   using Program = std::function<void(Components&)>;
 
-  explicit Site(Program program, TModuleType kind = TModuleType::WebModule);
-
-  void SetModuleFileName(const std::string& name) { moduleFileName_ = name; }
-  const std::string& ModuleFileName() const { return moduleFileName_; }
-  void SetScriptName(const std::string& name) { scriptName_ = name; }
+  explicit Site(Program program, TModuleType kind = TModuleType::WebModule)
+      : program_(std::move(program)), kind_(kind) {}
 
   // The first visit: a GET without query.
   Response Open() const { return Send(Request{}); }
-  // Posts `form` of `page` as a browser does when `button` is clicked,
-  // after `fill` has changed the form's controls.
+  // Posts form `formName` of `page` as a browser does when `button` is
+  // clicked, after `fill` has changed the form's controls.
   Response Click(const Response& page, const std::string& formName, const std::string& button,
                  const std::function<void(Form&)>& fill = {}) const;
-  Response Submit(const Form& form, const std::string& button) const;
   Response Send(const Request& request) const;
 
  private:
   Program program_;
   TModuleType kind_;
-  std::string moduleFileName_ = "/srv/cgi-bin/grid.cgi";
-  std::string scriptName_ = "/cgi-bin/grid.cgi";
 };
 
 }  // namespace zyl::harness

@@ -64,6 +64,17 @@ TEST(Escaping, FixedCellValueIsEscapedAsCaptionText) {
             std::string::npos);
 }
 
+TEST(Escaping, ScriptNameInFormActionsRendersInert) {
+  ::setenv("SCRIPT_NAME", "/cgi-bin/grid.cgi\"><script>", 1);
+  RenderGrid g(1, 2);
+  g.grid.SetName("G");
+  std::string page = g.grid.GetHTML().GetText();
+  ::unsetenv("SCRIPT_NAME");
+  EXPECT_NE(page.find("ACTION=\"/cgi-bin/grid.cgi&quot;&gt;&lt;script&gt;#G\" NAME=\"TOOLBARTOP\">"),
+            std::string::npos);
+  EXPECT_EQ(page.find("<script>"), std::string::npos);
+}
+
 TEST(Escaping, HostHtmlIsWrittenAsItIs) {
   RenderGrid g(1, 3);
   g.grid.SetAltCurrentRecord("<b>now</b>");

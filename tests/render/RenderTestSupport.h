@@ -1,10 +1,8 @@
-// Shared set-up for the rendering tests: a grid linked to a style sheet,
-// and helpers to compare generated HTML line by line.
+// Shared set-up for the rendering tests: a grid linked to a style sheet.
 #pragma once
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "grid/ZylHTMLGrid.h"
 #include "request/ZylCSS.h"
@@ -27,22 +25,14 @@ struct RenderGrid {
   TZylField& Cell(int r, int c) { return *grid.GetCells(r, c); }
   TZylColumn& Column(int c) { return *grid.GetColumns(c); }
   TStringList& Sheet() { return css.GetCSS(); }
-};
-
-// Splits at CR LF. A lone CR or LF stays inside its line.
-inline std::vector<std::string> Lines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t end = text.find("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
-      return lines;
-    }
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + 2;
+  std::string Row(int r) { return grid.GetRows(r)->GetHTML(); }
+  // The style sheet's lines, each after a line feed.
+  std::string SheetText() {
+    std::string text = "\n-- style sheet";
+    for (const std::string& line : Sheet()) text += "\n" + line;
+    return text;
   }
-}
+};
 
 inline int Count(std::string_view text, std::string_view what) {
   int n = 0;

@@ -6,21 +6,19 @@
 // source; the page that shows the stored value then posts it back
 // unchanged (with its line breaks as CR LF, as browsers post them).
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <string>
-#include <utility>
 
 #include "PrivateTempDir.h"
 #include "RequestHarness.h"
 #include "data/DelimitedText.h"
+#include "data/contract/PgServer.h"
+#include "datasets/PgConnection.h"
 #include "datasets/PgDataset.h"
 #include "datasets/SQLiteDataset.h"
 #include "datasets/ZylMemDataset.h"
-#include "data/contract/PgServer.h"
 #include "edit/EditBackends.h"
 #include "edit/EditTestSupport.h"
 #include "platform/StringList.h"
@@ -32,177 +30,126 @@ namespace {
 using harness::Components;
 using harness::Form;
 using harness::Response;
-using harness::Site;
 using Stored = std::pair<std::string, std::string>;  // Note, Memo
 
 // Table Notes: ID (integer), Note (text of up to 200 characters), Memo (a
-// memo); records 0 to 2 with the texts "n<i>" and "m<i>".
-class Source {
- public:
-  virtual ~Source() = default;
-  // Links the request's grid to the data.
-  virtual void Bind(Components& page, TZylHTMLGrid& grid) = 0;
-  // Note and Memo of the record with ID `id`, read back as stored.
-  virtual Stored Read(int id) = 0;
+// memo); records 0 to 2 with the texts "n<i>" and "m<i>". `bind` links a
+// request's grid to it; `open` gives a dataset of the stored data.
+struct Source {
+  std::function<void(Components&, TZylHTMLGrid&)> bind;
+  std::function<TDataSet&()> open;
+  std::unique_ptr<TDataSet> kept;
 };
 
-// Finds the record through a dataset of the test's own.
-Stored ReadRecord(TDataSet& ds, int id) {
+Stored Read(TDataSet& ds, int id) {
   for (ds.First(); !ds.Eof(); ds.Next()) {
     if (ds.GetField(0)->AsString() == std::to_string(id)) {
       return {ds.GetField(1)->AsString(), ds.GetField(2)->AsString()};
     }
   }
-  ADD_FAILURE() << "no record " << id;
-  return {};
+  return {"no record", std::to_string(id)};
 }
-
-class MemorySource : public Source {
- public:
-  MemorySource() {
-    data_.AddField("ID", TFieldType::ftInteger);
-    data_.AddField("Note", TFieldType::ftString, 200);
-    data_.AddField("Memo", TFieldType::ftMemo);
-    for (int i = 0; i < 3; ++i) {
-      std::string n = std::to_string(i);
-      data_.AddRecord({TVariant(i), TVariant("n" + n), TVariant("m" + n)});
-    }
-    data_.Open();
-  }
-  void Bind(Components&, TZylHTMLGrid& grid) override { grid.SetDataset(&data_); }
-  Stored Read(int id) override { return ReadRecord(data_, id); }
-
- private:
-  TZylMemDataset data_{nullptr};
-};
-
-// An SQLite or PostgreSQL table, opened afresh by every request as
-// separate processes would.
-class SqlSource : public Source {
- public:
-  explicit SqlSource(std::function<std::unique_ptr<TDataSet>()> open) : open_(std::move(open)) {}
-  void Bind(Components& page, TZylHTMLGrid& grid) override { grid.SetDataset(&page.Keep(open_())); }
-  Stored Read(int id) override { return ReadRecord(*open_(), id); }
-
- private:
-  std::function<std::unique_ptr<TDataSet>()> open_;
-};
 
 constexpr const char* kRecords =
     "INSERT INTO Notes VALUES (0, 'n0', 'm0'), (1, 'n1', 'm1'), (2, 'n2', 'm2')";
 
-std::unique_ptr<Source> SQLite(const std::string& path) {
-  testing::RunSql(path, "CREATE TABLE Notes (ID INTEGER, Note VARCHAR(200), Memo MEMO);" +
-                            std::string(kRecords));
-  return std::make_unique<SqlSource>([path] {
-    auto ds = std::make_unique<TZylSQLiteDataset>(nullptr);
-    ds->SetDatabase(path);
-    ds->SetTableName("Notes");
+// An SQLite or PostgreSQL table that every request opens afresh.
+template <class DataSet>
+void OverTable(Source& source, std::function<void(DataSet&)> connect, const char* table) {
+  auto open = [connect, table] {
+    auto ds = std::make_unique<DataSet>(nullptr);
+    connect(*ds);
+    ds->SetTableName(table);
     ds->Open();
     return ds;
-  });
+  };
+  source.bind = [open](Components& page, TZylHTMLGrid& grid) { grid.SetDataset(&page.Keep(open())); };
+  source.open = [open, &source]() -> TDataSet& { return *(source.kept = open()); };
 }
-
-std::unique_ptr<Source> Postgres(const std::string& connInfo) {
-  PGconn* conn = PQconnectdb(connInfo.c_str());
-  for (const char* sql :
-       {"DROP TABLE IF EXISTS Notes",
-        "CREATE TABLE Notes (ID integer PRIMARY KEY, Note varchar(200), Memo text)", kRecords}) {
-    PGresult* result = PQexec(conn, sql);
-    EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK) << PQerrorMessage(conn);
-    PQclear(result);
-  }
-  PQfinish(conn);
-  return std::make_unique<SqlSource>([connInfo] {
-    auto ds = std::make_unique<TZylPgDataset>(nullptr);
-    ds->SetConnectionInfo(connInfo);
-    ds->SetTableName("notes");
-    ds->Open();
-    return ds;
-  });
-}
-
-class TextFileSource : public Source {
- public:
-  explicit TextFileSource(std::string path) : path_(std::move(path)) {
-    std::ofstream(path_, std::ios::binary)
-        << "ID\tNote\tMemo\r\n0\tn0\tm0\r\n1\tn1\tm1\r\n2\tn2\tm2\r\n";
-  }
-  void Bind(Components&, TZylHTMLGrid& grid) override {
-    grid.SetFileName(path_);
-    grid.GetColumns(3)->SetDataType(TFieldType::ftMemo);
-  }
-  Stored Read(int id) override {
-    TStringList lines;
-    TStringList fields;
-    delimited::SplitLines(ReadFileBytes(path_), lines);
-    for (const std::string& line : lines) {
-      delimited::ParseLine(line, '\t', fields);
-      if (fields.Count() == 3 && fields[0] == std::to_string(id)) return {fields[1], fields[2]};
-    }
-    ADD_FAILURE() << "no record " << id;
-    return {};
-  }
-  // The file's bytes: every field is written in double quotes.
-  std::string Bytes() const { return ReadFileBytes(path_); }
-
- private:
-  std::string path_;
-};
 
 struct Value {
   const char* name;
   std::string text;
 };
-void PrintTo(const Value& value, std::ostream* out) {
-  *out << value.name;
-}
+void PrintTo(const Value& value, std::ostream* out) { *out << value.name; }
 
 const Value kValues[] = {
     {"CrLf", "line one\r\nline two"},
     {"Lf", "first\nsecond\n"},
     {"LeadingBreak", "\r\nafter a break\r\n\r\nand an empty line"},
-    {"TabsQuotesUnicode",
-     "tab\there \"double\" 'single' & = % + ; Gr\xC3\xBC\xC3\x9F"
-     "e \xE2\x82\xAC"},
+    {"TabsQuotesUnicode", "tab\there \"double\" 'single' & = % + ; Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC"},
 };
 const char* const kKinds[] = {"memory", "sqlite", "postgres", "textfile"};
 
 class PostedValue : public ::testing::TestWithParam<std::tuple<Value, const char*>> {
  protected:
   void SetUp() override {
-    std::string kind = std::get<1>(GetParam());
+    const std::string kind = std::get<1>(GetParam());
     if (kind == "memory") {
-      source_ = std::make_unique<MemorySource>();
+      memory_.AddField("ID", TFieldType::ftInteger);
+      memory_.AddField("Note", TFieldType::ftString, 200);
+      memory_.AddField("Memo", TFieldType::ftMemo);
+      for (int i = 0; i < 3; ++i) {
+        memory_.AddRecord({TVariant(i), TVariant("n" + std::to_string(i)), TVariant("m" + std::to_string(i))});
+      }
+      memory_.Open();
+      source_.bind = [this](Components&, TZylHTMLGrid& grid) { grid.SetDataset(&memory_); };
+      source_.open = [this]() -> TDataSet& { return memory_; };
     } else if (kind == "sqlite") {
-      source_ = SQLite(temp_.File("notes.db"));
+      std::string path = temp_.File("notes.db");
+      testing::RunSql(path, "CREATE TABLE Notes (ID INTEGER, Note VARCHAR(200), Memo MEMO);" + std::string(kRecords));
+      OverTable<TZylSQLiteDataset>(source_, [path](TZylSQLiteDataset& ds) { ds.SetDatabase(path); }, "Notes");
     } else if (kind == "postgres") {
       test::PgServer& server = test::PgServer::Get();
       if (!server.Available()) GTEST_SKIP() << "no PostgreSQL server: " << server.Reason();
-      source_ = Postgres(server.ConnInfo());
+      std::string conninfo = server.ConnInfo();
+      pg::Connection admin(conninfo, "posted value test");
+      admin.Exec("DROP TABLE IF EXISTS Notes");
+      admin.Exec("CREATE TABLE Notes (ID integer PRIMARY KEY, Note varchar(200), Memo text)");
+      admin.Exec(kRecords);
+      OverTable<TZylPgDataset>(source_, [conninfo](TZylPgDataset& ds) { ds.SetConnectionInfo(conninfo); }, "notes");
     } else {
-      source_ = std::make_unique<TextFileSource>(temp_.File("notes.txt"));
+      file_ = temp_.File("notes.txt");
+      std::ofstream(file_, std::ios::binary) << "ID\tNote\tMemo\r\n0\tn0\tm0\r\n1\tn1\tm1\r\n2\tn2\tm2\r\n";
+      source_.bind = [this](Components&, TZylHTMLGrid& grid) {
+        grid.SetFileName(file_);
+        grid.GetColumns(3)->SetDataType(TFieldType::ftMemo);
+      };
+      source_.open = [this]() -> TDataSet& {  // the file read back by a text grid of its own
+        auto ds = std::make_unique<TZylMemDataset>(nullptr);
+        for (const char* field : {"ID", "Note", "Memo"}) ds->AddField(field, TFieldType::ftMemo);
+        TStringList lines, fields;
+        delimited::SplitLines(ReadFileBytes(file_), lines);
+        for (const std::string& line : lines) {
+          delimited::ParseLine(line, '\t', fields);
+          if (fields.Count() == 3) ds->AddRecord({TVariant(fields[0]), TVariant(fields[1]), TVariant(fields[2])});
+        }
+        ds->Open();
+        return *(source_.kept = std::move(ds));
+      };
     }
   }
 
-  Site MakeSite() {
-    return Site([this](Components& c) {
+  harness::Site Site() {
+    return harness::Site([this](Components& c) {
       TZylHTMLGrid& grid = c.AddGrid("Grid1");
       grid.SetShowMemos(true);
-      source_->Bind(c, grid);
+      source_.bind(c, grid);
       if (grid.GetFileName().empty()) grid.ReadValues();
       grid.SetEditMode(true);
     });
   }
+  Stored Record(int id) { return Read(source_.open(), id); }
 
   harness::PrivateTempDir temp_;
-  std::unique_ptr<Source> source_;
+  TZylMemDataset memory_{nullptr};
+  std::string file_;
+  Source source_;
 };
 
 TEST_P(PostedValue, StoredExactlyByUpdateAndAdd) {
   const std::string& value = std::get<0>(GetParam()).text;
-  Site site = MakeSite();
-
+  harness::Site site = Site();
   // Update: the text input and the memo's text area of record 1.
   Response page = site.Click(site.Open(), "Grid1_TABLE", "GRecNo1");
   Response updated = site.Click(page, "Grid1_TABLE", "GUPDATE", [&](Form& f) {
@@ -210,11 +157,10 @@ TEST_P(PostedValue, StoredExactlyByUpdateAndAdd) {
     f.SetText("GCELL_1_2", value);
   });
   EXPECT_EQ(updated.ErrorText(), "");
-  EXPECT_EQ(source_->Read(1), Stored(value, value));
+  EXPECT_EQ(Record(1), (Stored{value, value}));
 
-  // The page shows the stored value in its controls and posts it back
-  // unchanged, but for line breaks, which it writes (as browsers post them)
-  // as CR LF.
+  // The page shows the stored value and posts it back unchanged, but for
+  // line breaks, which it writes (as browsers post them) as CR LF.
   std::string crLf;
   for (std::size_t i = 0; i < value.size(); ++i) {
     if (value[i] == '\n' && (i == 0 || value[i - 1] != '\r')) crLf += '\r';
@@ -226,33 +172,27 @@ TEST_P(PostedValue, StoredExactlyByUpdateAndAdd) {
   EXPECT_EQ(shown.Find("GCELL_1_1")->value, crLf);
   EXPECT_EQ(shown.Find("GCELL_1_2")->value, crLf);
   site.Click(updated, "Grid1_TABLE", "GUPDATE");
-  EXPECT_EQ(source_->Read(1), Stored(crLf, crLf)) << "posted again unchanged";
+  EXPECT_EQ(Record(1), (Stored{crLf, crLf})) << "posted again unchanged";
 
   // Add: the new-record row's controls.
-  Response adding = site.Click(site.Open(), "Grid1_TABLE", "GADD");
-  Response added = site.Click(adding, "Grid1_TABLE", "GUPDATE", [&](Form& f) {
-    f.SetText(testing::CellControls(f, 0).at(0), "9");
-    f.SetText(testing::CellControls(f, 1).at(0), value);
-    f.SetText(testing::CellControls(f, 2).at(0), value);
+  Response added = site.Click(site.Click(site.Open(), "Grid1_TABLE", "GADD"), "Grid1_TABLE", "GUPDATE", [&](Form& f) {
+    for (int field = 0; field < 3; ++field) f.SetText(testing::CellControls(f, field).at(0), field ? value : "9");
   });
   EXPECT_EQ(added.ErrorText(), "");
-  EXPECT_EQ(source_->Read(9), Stored(value, value));
-  EXPECT_EQ(source_->Read(0), Stored("n0", "m0")) << "other records keep their values";
-
-  if (auto* text = dynamic_cast<TextFileSource*>(source_.get())) {
+  EXPECT_EQ(Record(9), (Stored{value, value}));
+  EXPECT_EQ(Record(0), (Stored{"n0", "m0"})) << "other records keep their values";
+  if (!file_.empty()) {
     std::string quoted = "\"";
     for (char ch : value) quoted += ch == '"' ? std::string("\"\"") : std::string(1, ch);
-    EXPECT_NE(text->Bytes().find(quoted + "\"\t" + quoted + "\""), std::string::npos)
+    EXPECT_NE(ReadFileBytes(file_).find(quoted + "\"\t" + quoted + "\""), std::string::npos)
         << "written in double quotes, line breaks and all";
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(ValuesAndSources, PostedValue,
-                         ::testing::Combine(::testing::ValuesIn(kValues),
-                                            ::testing::ValuesIn(kKinds)),
-                         [](const ::testing::TestParamInfo<std::tuple<Value, const char*>>& param) {
-                           std::string kind = std::get<1>(param.param);
-                           return std::string(std::get<0>(param.param).name) + "_" + kind;
+                         ::testing::Combine(::testing::ValuesIn(kValues), ::testing::ValuesIn(kKinds)),
+                         [](const ::testing::TestParamInfo<std::tuple<Value, const char*>>& p) {
+                           return std::string(std::get<0>(p.param).name) + "_" + std::get<1>(p.param);
                          });
 
 }  // namespace
