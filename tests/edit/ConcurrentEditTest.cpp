@@ -1,8 +1,6 @@
-// Eight pages appending to one text file or one SQLite file at the same
-// time, each request with its own components, as separate CGI processes
-// would: no entry may be lost, doubled or torn. An append takes every other
-// page's lock, so a page whose append was refused as stale posts it again
-// from its refreshed page.
+// Eight pages appending 50 entries each to one text file or one SQLite file
+// at once, as separate CGI processes would: none lost, doubled or torn. An
+// append refused as stale is posted again from the refreshed page.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,21 +10,14 @@
 #include "EditBackends.h"
 #include "EditTestSupport.h"
 #include "PrivateTempDir.h"
-#include "data/DelimitedText.h"
-#include "platform/StringList.h"
-#include "platform/System.h"
 
 namespace zyl {
 namespace {
 
-using harness::Components;
-using harness::Response;
-
 class ConcurrentEdit : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ConcurrentEdit, AppendsOfEightPagesAtOnceAreAllKept) {
-  constexpr int kThreads = 8;
-  constexpr int kAppends = 50;
+  constexpr int kThreads = 8, kAppends = 50;
   harness::PrivateTempDir temp;
   const bool text = GetParam() == "textfile";
   const std::string file = temp.File(text ? "log.txt" : "log.db");
@@ -35,28 +26,20 @@ TEST_P(ConcurrentEdit, AppendsOfEightPagesAtOnceAreAllKept) {
   } else {
     testing::RunSql(file, "CREATE TABLE Log (Page VARCHAR(10), Entry INTEGER);");
   }
-  harness::Site site([&](Components& c) {
+  harness::Site site([&](harness::Components& c) {
     TZylHTMLGrid& grid = c.AddGrid("Grid1");
     grid.SetRowsPerPage(5);
-    if (text) {
-      grid.SetFileName(file);
-    } else {
-      auto ds = std::make_unique<TZylSQLiteDataset>(nullptr);
-      ds->SetDatabase(file);
-      ds->SetTableName("Log");
-      ds->Open();
-      grid.SetDataset(&c.Keep(std::move(ds)));
-      grid.ReadValues();
-    }
+    if (text) grid.SetFileName(file);
+    if (!text) grid.SetDataset(&c.Keep(testing::OpenSqlite(file, "Log")));
+    if (!text) grid.ReadValues();
     grid.SetEditMode(true);
   });
-
   std::vector<std::string> failures(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
       try {
-        Response page = site.Open();
+        harness::Response page = site.Open();
         for (int i = 0; i < kAppends; ++i) {
           for (int attempt = 0;; ++attempt) {
             if (attempt == 5000) throw std::runtime_error("append never accepted");
@@ -74,26 +57,18 @@ TEST_P(ConcurrentEdit, AppendsOfEightPagesAtOnceAreAllKept) {
   for (std::thread& thread : threads) thread.join();
   for (const std::string& failure : failures) EXPECT_EQ(failure, "");
 
-  std::multiset<std::string> entries;
+  std::multiset<std::string> entries, expected;
   if (text) {
-    TStringList lines, fields;
-    delimited::SplitLines(ReadFileBytes(file), lines);
-    EXPECT_EQ(lines[0], "\"Page\"\t\"Entry\"");
-    for (int i = 1; i < lines.Count(); ++i) {
-      delimited::ParseLine(lines[i], '\t', fields);
-      entries.insert(fields.Count() == 2 ? fields[0] + "/" + fields[1] : "torn: " + lines[i]);
+    auto records = testing::TextRecords(file);
+    EXPECT_TRUE(ReadFileBytes(file).starts_with("\"Page\"\t\"Entry\"\r\n"));
+    for (std::size_t i = 1; i < records.size(); ++i) {
+      entries.insert(records[i].size() == 2 ? records[i][0] + "/" + records[i][1] : "torn");
     }
-    for (const std::string& name : temp.Entries()) EXPECT_FALSE(name.ends_with(".tmp")) << name << " was left";
+    EXPECT_TRUE(temp.Entries(".tmp").empty()) << "temporary files left";
   } else {
-    TZylSQLiteDataset ds(nullptr);
-    ds.SetDatabase(file);
-    ds.SetTableName("Log");
-    ds.Open();
-    for (ds.First(); !ds.Eof(); ds.Next()) {
-      entries.insert(ds.GetField(0)->AsString() + "/" + ds.GetField(1)->AsString());
-    }
+    auto ds = testing::OpenSqlite(file, "Log");
+    for (ds->First(); !ds->Eof(); ds->Next()) entries.insert(ds->GetField(0)->AsString() + "/" + ds->GetField(1)->AsString());
   }
-  std::multiset<std::string> expected;
   for (int t = 0; t < kThreads; ++t) {
     for (int i = 0; i < kAppends; ++i) expected.insert("p" + std::to_string(t) + "/" + std::to_string(i));
   }

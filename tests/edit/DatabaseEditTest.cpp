@@ -1,6 +1,4 @@
-// Editing a dataset through whole requests, in memory and in SQLite:
-// updates with the checkbox reset, appends with their page, deletes, the
-// update lock and stale pages, and failures reported in the page.
+// Editing a dataset through whole requests, in memory and in SQLite.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,17 +33,6 @@ class DatabaseEdit : public ::testing::TestWithParam<std::string> {
   // A page whose current record (the row with edit controls) is `recNo`.
   Response PageAt(int recNo) {
     return site_.Click(site_.Open(), "Grid1_TABLE", "GRecNo" + std::to_string(recNo));
-  }
-  // The update lock files of the test: other pages added or deleted.
-  std::vector<std::string> Locks() const {
-    std::vector<std::string> locks;
-    for (const std::string& name : temp_.Entries()) {
-      if (name.ends_with(".upd")) locks.push_back(name);
-    }
-    return locks;
-  }
-  void DropLocks() {
-    for (const std::string& name : Locks()) std::filesystem::remove(temp_.File(name));
   }
   // The error the page shows, and whether the dataset is back to browsing.
   static std::string Shown(const Response& page) {
@@ -91,18 +78,13 @@ TEST_P(DatabaseEdit, PostedCellsAreStoredAsTheTableSays) {
   int n = 0;
   for (const Update& update : kUpdates) {
     SCOPED_TRACE(update.what);
-    testing::EditBackend fresh(GetParam() == "sqlite" ? temp_.File(std::to_string(++n) + ".db") : "", 10);
-    harness::Site site([&](Components& c) {
-      TZylHTMLGrid& grid = c.AddGrid("Grid1");
-      grid.SetDataset(&fresh.ForRequest(c));
-      grid.ReadValues();
-      grid.SetEditMode(true);
+    backend_ = testing::EditBackend(GetParam() == "sqlite" ? temp_.File(std::to_string(++n) + ".db") : "", 10);
+    setup_ = [&](TZylHTMLGrid& grid) {
       if (update.notEditable >= 0) grid.GetColumns(update.notEditable)->SetEditMode(false);
-    });
-    Response page = site.Click(site.Open(), "Grid1_TABLE", "GRecNo" + std::to_string(update.page));
-    Response posted = PostCells(site, page, update.cells);
+    };
+    Response posted = PostCells(site_, PageAt(update.page), update.cells);
     std::string stored;
-    for (int recNo : update.records) stored += (stored.empty() ? "" : " | ") + fresh.Record(recNo);
+    for (int recNo : update.records) stored += (stored.empty() ? "" : " | ") + backend_.Record(recNo);
     EXPECT_EQ(stored, update.stored);
     std::string shown = Shown(posted);
     EXPECT_TRUE(*update.error ? shown.starts_with("box ") && shown.find(update.error) != std::string::npos
@@ -120,7 +102,7 @@ TEST_P(DatabaseEdit, UpdateFromTheRenderedControlsThenTheStalePageIsRefused) {
   EXPECT_EQ(updated.Grid("Grid1").GetCells(3, 2)->GetValue(), "abc") << "the page is read again";
   EXPECT_EQ(Shown(updated), "");
 
-  DropLocks();  // another page added or deleted a record
+  temp_.DropLocks();  // another page added or deleted a record
   Response refused = site_.Click(updated, "Grid1_TABLE", "GUPDATE", [](Form& f) { f.SetText("GCELL_3_1", "new"); });
   EXPECT_EQ(backend_.Record(3), "3 abc 1 0 3");
   EXPECT_EQ(Shown(refused), "box " + refused.Grid("Grid1").GetTextUpdateError());
@@ -135,7 +117,7 @@ TEST_P(DatabaseEdit, AGridWithoutEditableColumnsHoldsNoLockAndWritesNothing) {
   setup_ = [](TZylHTMLGrid& grid) { grid.SetEditMode(false); };
   Response page = site_.Open();
   EXPECT_FALSE(page.done["Grid1"]);
-  EXPECT_TRUE(Locks().empty());
+  EXPECT_TRUE(temp_.Entries(".upd").empty());
   Response posted = PostCells(site_, page, {{"GCELL_3_1", "abc"}});
   EXPECT_EQ(posted.actions["Grid1"], TGridAction::gaUpdateData);
   EXPECT_EQ(backend_.Record(3), "3 n3 1 1 3");
@@ -157,7 +139,7 @@ TEST_P(DatabaseEdit, DetailGridRefusalShowsTheMessage) {
     detail.SetMasterGrid(&master);
   });
   Response current = site.Click(site.Open(), "Detail_TABLE", "GRecNo1");
-  DropLocks();
+  temp_.DropLocks();
   auto edit = [](Form& f) { f.SetText("GCELL_1_1", "abc"); };
   Response refused = site.Click(current, "Detail_TABLE", "GUPDATE", edit);
   EXPECT_EQ(details.Record(1), "1 n1 1 1 1");
@@ -179,7 +161,7 @@ TEST_P(DatabaseEdit, DeleteOfTheLastRecordTakesEveryLock) {
   EXPECT_EQ(backend_.RecordCount(), 9);
   EXPECT_EQ(grid.GetRowCount(), 9);
   EXPECT_EQ(grid.GetRecNo(), 8);
-  EXPECT_EQ(Locks(), (std::vector<std::string>{"grid.cgi." + grid.GetGUID() + ".upd"}))
+  EXPECT_EQ(temp_.Entries(".upd"), (std::vector<std::string>{"grid.cgi." + grid.GetGUID() + ".upd"}))
       << "only the page just produced holds one";
 }
 
@@ -209,7 +191,7 @@ TEST_P(Append, GoesToThePageThatHoldsTheNewRecordAndItsPickList) {
   EXPECT_EQ(Shown(added), "");
   EXPECT_EQ(grid.GetColumns(2)->PickList().IndexOf("fresh"), 1) << "the new value joins the list";
   EXPECT_EQ(grid.GetColumns(2)->ValueList().IndexOf("fresh"), 1);
-  std::vector<std::string> locks = Locks();
+  std::vector<std::string> locks = temp_.Entries(".upd");
   EXPECT_EQ(std::count(locks.begin(), locks.end(), "grid.cgi." + other.Grid("Grid1").GetGUID() + ".upd"), 0)
       << "it takes every other page's lock";
 }

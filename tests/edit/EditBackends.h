@@ -1,7 +1,6 @@
-// The datasets the editing tests run against: the in-memory dataset,
-// shared by every request like a database, and an SQLite file that every
-// request opens afresh, as separate CGI processes would. Assertions read
-// the stored data through a dataset of their own.
+// The data the editing tests run against: an in-memory dataset shared by
+// every request like a database, an SQLite file every request opens afresh
+// (as separate CGI processes would), and text files read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,14 +8,17 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "RequestHarness.h"
+#include "data/DelimitedText.h"
 #include "datasets/SQLiteDataset.h"
 #include "datasets/ZylMemDataset.h"
+#include "platform/StringList.h"
+#include "platform/System.h"
 
 namespace zyl::testing {
 
-// Runs `sql` on the database file; fails the test on an error.
 inline void RunSql(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
@@ -24,6 +26,26 @@ inline void RunSql(const std::string& path, const std::string& sql) {
   EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
   sqlite3_free(error);
   sqlite3_close(db);
+}
+
+inline std::unique_ptr<TZylSQLiteDataset> OpenSqlite(const std::string& path, const char* table) {
+  auto ds = std::make_unique<TZylSQLiteDataset>(nullptr);
+  ds->SetDatabase(path);
+  ds->SetTableName(table);
+  ds->Open();
+  return ds;
+}
+
+// The lines of a tab-separated text file (header first), split into fields.
+inline std::vector<std::vector<std::string>> TextRecords(const std::string& file) {
+  TStringList lines, fields;
+  delimited::SplitLines(ReadFileBytes(file), lines);
+  std::vector<std::vector<std::string>> records;
+  for (const std::string& line : lines) {
+    delimited::ParseLine(line, '\t', fields);
+    records.emplace_back(fields.begin(), fields.end());
+  }
+  return records;
 }
 
 // Table Orders: ID (integer), Name (text), Active and Paid (booleans), Qty
@@ -51,12 +73,11 @@ class EditBackend {
     }
     RunSql(path_, sql + "COMMIT;");
   }
-  // The dataset one request works on, open.
   TDataSet& ForRequest(harness::Components& page) {
-    return memory_ ? static_cast<TDataSet&>(*memory_) : page.Keep(Open());
+    return memory_ ? static_cast<TDataSet&>(*memory_) : page.Keep(OpenSqlite(path_, "Orders"));
   }
-  // A dataset of the stored data, open; a fresh connection sees every change.
-  TDataSet& Reader() { return memory_ ? static_cast<TDataSet&>(*memory_) : *(reader_ = Open()); }
+  // The stored data; a fresh connection sees every change.
+  TDataSet& Reader() { return memory_ ? static_cast<TDataSet&>(*memory_) : *(reader_ = OpenSqlite(path_, "Orders")); }
   // From now on every append is refused with a message holding "disk full".
   void RefuseAppends() {
     if (memory_) return memory_->SetPostError("disk full");
@@ -77,13 +98,6 @@ class EditBackend {
   int RecordCount() { return Reader().RecordCount(); }
 
  private:
-  std::unique_ptr<TZylSQLiteDataset> Open() const {
-    auto ds = std::make_unique<TZylSQLiteDataset>(nullptr);
-    ds->SetDatabase(path_);
-    ds->SetTableName("Orders");
-    ds->Open();
-    return ds;
-  }
   std::string path_;
   std::unique_ptr<TZylMemDataset> memory_;
   std::unique_ptr<TZylSQLiteDataset> reader_;

@@ -1,6 +1,5 @@
-// Golden files: output compared byte for byte with a file under tests/.
-// With ZYL_UPDATE_GOLDEN=1 in the environment the output is written as the
-// new golden file instead; review the difference before committing it.
+// Output compared byte for byte with a file under tests/; ZYL_UPDATE_GOLDEN=1
+// writes the file instead (review the difference before committing it).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 namespace zyl::harness {
@@ -21,9 +20,7 @@ inline void ExpectGolden(const std::string& underTests, const std::string& actua
   }
   std::ifstream in(path, std::ios::binary);
   ASSERT_TRUE(in) << "no golden file " << path << " (ZYL_UPDATE_GOLDEN=1 writes it)";
-  std::ostringstream read;
-  read << in.rdbuf();
-  const std::string expected = read.str();
+  const std::string expected{std::istreambuf_iterator<char>(in), {}};
   if (actual == expected) return;
   auto at = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
   auto line = [](const std::string& text, std::size_t pos) {

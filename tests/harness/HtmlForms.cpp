@@ -4,6 +4,7 @@
 #include <cctype>
 #include <map>
 #include <stdexcept>
+#include <string_view>
 
 namespace zyl::harness {
 
@@ -38,8 +39,8 @@ std::string DecodeEntities(const std::string& s) {
   return out;
 }
 
-// The tag at html[pos] == '<': its upper-case name ("/FORM" for an end tag)
-// and attributes (upper-case names, decoded values); `pos` moves past it.
+// The tag at html[pos] == '<': upper-case name ("/FORM" for an end tag) and
+// attributes (upper-case names, decoded values); `pos` moves past it.
 std::pair<std::string, std::map<std::string, std::string>> ParseTag(const std::string& html, std::size_t& pos) {
   auto word = [&](auto stop) {
     std::size_t start = pos;
@@ -72,24 +73,22 @@ std::pair<std::string, std::map<std::string, std::string>> ParseTag(const std::s
 }
 
 Control& Need(Form& form, const std::string& name) {
-  for (Control& c : form.controls) {
-    if (c.name == name) return c;
-  }
+  if (const Control* c = form.Find(name)) return const_cast<Control&>(*c);
   throw std::runtime_error("form '" + form.name + "' has no control '" + name + "'");
 }
 
 }  // namespace
 
 const Control* Form::Find(const std::string& controlName) const {
-  auto it = std::find_if(controls.begin(), controls.end(),
-                         [&](const Control& c) { return c.name == controlName; });
-  return it == controls.end() ? nullptr : &*it;
+  for (const Control& c : controls) {
+    if (c.name == controlName) return &c;
+  }
+  return nullptr;
 }
 
 void Form::SetText(const std::string& controlName, const std::string& text) {
-  Control& c = Need(*this, controlName);
-  c.value = text;
-  c.hasValue = true;
+  Need(*this, controlName).value = text;
+  Need(*this, controlName).hasValue = true;
 }
 
 void Form::SetChecked(const std::string& controlName, bool on) { Need(*this, controlName).checked = on; }
@@ -185,17 +184,12 @@ std::string UrlEncode(const FieldList& fields) {
   std::string out;
   auto encode = [&out](const std::string& s) {
     for (unsigned char c : s) {
-      if (std::isalnum(c) || c == '*' || c == '-' || c == '.' || c == '_') {
-        out += static_cast<char>(c);
-      } else if (c == ' ') {
-        out += '+';
-      } else {
-        out += {'%', kHex[c >> 4], kHex[c & 15]};
-      }
+      bool plain = std::isalnum(c) || std::string_view("*-._").find(static_cast<char>(c)) != std::string_view::npos;
+      out += plain ? std::string(1, static_cast<char>(c)) : c == ' ' ? "+" : std::string{'%', kHex[c >> 4], kHex[c & 15]};
     }
   };
   for (const auto& [name, value] : fields) {
-    if (!out.empty()) out += '&';
+    out += out.empty() ? "" : "&";
     encode(name);
     out += '=';
     encode(value);

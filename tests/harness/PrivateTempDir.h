@@ -1,7 +1,5 @@
-// A private temporary directory for one test: created fresh, made the
-// system's temporary directory (TMPDIR) for the test's duration, so update
-// locks and temporary files of different tests never meet, and removed
-// with everything in it afterwards.
+// A fresh TMPDIR for one test, so lock and temporary files of different
+// tests never meet; removed with its content afterwards.
 #pragma once
 
 #include <algorithm>
@@ -31,16 +29,19 @@ class PrivateTempDir {
   PrivateTempDir& operator=(const PrivateTempDir&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
-  // `name` inside the directory.
   std::string File(const std::string& name) const { return (path_ / name).string(); }
-  // Names of the directory's entries, sorted.
-  std::vector<std::string> Entries() const {
+  // Names of the entries ending in `suffix`, sorted.
+  std::vector<std::string> Entries(const std::string& suffix = "") const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-      names.push_back(entry.path().filename().string());
+      if (entry.path().filename().string().ends_with(suffix)) names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
+  }
+  // Removes the update locks: as if another page had added or deleted a record.
+  void DropLocks() const {
+    for (const std::string& name : Entries(".upd")) std::filesystem::remove(path_ / name);
   }
 
  private:

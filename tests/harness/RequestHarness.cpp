@@ -91,10 +91,7 @@ Response Site::Send(const Request& request) const {
     response.actions[grid->GetName()] = grid->ProcessParameters();
   }
   for (auto& grid : page.Grids()) {
-    if (!grid->DoDefaultAction(response.actions[grid->GetName()])) {
-      response.pageProduced = false;
-      return response;
-    }
+    if (!(response.pageProduced = grid->DoDefaultAction(response.actions[grid->GetName()]))) return response;
   }
   for (auto& grid : page.Grids()) {  // a detail grid's page is part of its master's
     if (grid->GetMasterGrid() == nullptr) response.html += grid->GetHTML().GetText();

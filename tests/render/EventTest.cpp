@@ -1,5 +1,4 @@
-// What a host hooks into rendering: the cell, row, caption and page events
-// in their order, with what they see and what their answers change.
+// Rendering events: their order, what they see and what their answers change.
 #include <gtest/gtest.h>
 
 #include "RenderTestSupport.h"
@@ -89,37 +88,26 @@ TEST(PageEvents, InOrderWithTheDetailInside) {
   grid.SetDetailGrid(&detail);
   detail.SetMasterGrid(&grid);
   std::vector<std::string> log;
-  auto page = [&log](const char* name) {
-    return [&log, name](TObject*, TStringList&) { log.push_back(name); };
-  };
-  grid.OnBeforeHTMLGeneration = page("BeforeHTML");
-  grid.OnBeforeAddHeader = page("BeforeHeader");
-  grid.OnAfterAddHeader = page("AfterHeader");
-  grid.OnBeforeAddToobar = page("BeforeToolbar");
-  grid.OnAfterAddToobar = page("AfterToolbar");
-  grid.OnAddHiddenVariables = page("Hidden");
-  grid.OnAddPlugin = page("Plugin");
-  grid.OnAfterHTMLGeneration = page("AfterHTML");
-  detail.OnBeforeHTMLGeneration = page("DetailBefore");
-  detail.OnAfterHTMLGeneration = page("DetailAfter");
+  using G = TZylHTMLGrid;
+  for (auto [g, event, name] : {std::tuple{&grid, &G::OnBeforeHTMLGeneration, "BeforeHTML"},
+                                {&grid, &G::OnBeforeAddHeader, "BeforeHeader"}, {&grid, &G::OnAfterAddHeader, "AfterHeader"},
+                                {&grid, &G::OnBeforeAddToobar, "BeforeToolbar"}, {&grid, &G::OnAfterAddToobar, "AfterToolbar"},
+                                {&grid, &G::OnAddHiddenVariables, "Hidden"}, {&grid, &G::OnAddPlugin, "Plugin"},
+                                {&grid, &G::OnAfterHTMLGeneration, "AfterHTML"},
+                                {&detail, &G::OnBeforeHTMLGeneration, "DetailBefore"},
+                                {&detail, &G::OnAfterHTMLGeneration, "DetailAfter"}}) {
+    (g->*event) = [&log, name = name](TObject*, TStringList&) { log.push_back(name); };
+  }
   std::string toolbarSeen;
   grid.OnAddToolbarHiddenVariables = [&](TObject*, std::string html) {
     log.push_back("ToolbarHidden");
     toolbarSeen = html;
     html += "ignored";
   };
-  grid.OnGetCaptionCellHTML = [&](TObject*, TZylHTMLGrid*, int c, std::string&) {
-    log.push_back("Caption" + std::to_string(c));
-  };
-  grid.OnProcessCellData = [&](TObject*, int r, int c, int, std::string) {
-    log.push_back("Data" + std::to_string(r) + std::to_string(c));
-  };
-  grid.OnGetCellHTML = [&](TObject*, TZylHTMLGrid*, int r, int c, int, std::string&) {
-    log.push_back("Cell" + std::to_string(r) + std::to_string(c));
-  };
-  grid.OnGetRowHTML = [&](TObject*, TZylHTMLGrid*, int r, int, std::string&) {
-    log.push_back("Row" + std::to_string(r));
-  };
+  grid.OnGetCaptionCellHTML = [&](TObject*, G*, int c, std::string&) { log.push_back("Caption" + std::to_string(c)); };
+  grid.OnProcessCellData = [&](TObject*, int r, int c, int, std::string) { log.push_back("Data" + std::to_string(r) + std::to_string(c)); };
+  grid.OnGetCellHTML = [&](TObject*, G*, int r, int c, int, std::string&) { log.push_back("Cell" + std::to_string(r) + std::to_string(c)); };
+  grid.OnGetRowHTML = [&](TObject*, G*, int r, int, std::string&) { log.push_back("Row" + std::to_string(r)); };
   std::string text = grid.GetHTML().GetText();
   EXPECT_EQ(log, (std::vector<std::string>{
                      "BeforeHTML", "BeforeHeader", "AfterHeader", "BeforeToolbar", "ToolbarHidden",

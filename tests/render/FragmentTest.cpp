@@ -1,10 +1,6 @@
-// Page fragments compared byte for byte with golden files
-// (tests/render/golden/<case>.html): cells and their edit controls,
-// fixed cells with the record marker, captions with sort buttons,
-// toolbars and whole pages. Parts of one case are joined by "\n====\n";
-// a case that composes styles ends with its style sheet.
-// To add a case: append it to kFragments, run with ZYL_UPDATE_GOLDEN=1,
-// review the new file.
+// Page fragments compared byte for byte with tests/render/golden/<case>.html;
+// parts of a case joined by "\n====\n", then the style sheet if it composes
+// styles. To add a case: append it, run with ZYL_UPDATE_GOLDEN=1, review.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,7 +15,7 @@ namespace {
 
 using test::RenderGrid;
 
-std::string Join(std::initializer_list<std::string> parts) {
+std::string Join(const std::vector<std::string>& parts) {
   std::string out;
   for (const std::string& part : parts) out += (out.empty() ? "" : "\n====\n") + part;
   return out;
@@ -31,14 +27,14 @@ std::string Page(TZylHTMLGrid& grid) {
   return std::regex_replace(grid.GetHTML().GetText(), kGuid, "GUID");
 }
 std::string Rows(RenderGrid& g, std::initializer_list<int> rows) {
-  std::string out;
-  for (int r : rows) out += (out.empty() ? "" : "\n====\n") + g.Row(r);
-  return out;
+  std::vector<std::string> out;
+  for (int r : rows) out.push_back(g.Row(r));
+  return Join(out);
 }
 std::string Captions(RenderGrid& g) {
-  std::string out;
-  for (int c = 0; c < g.grid.GetColCount(); ++c) out += (c ? "\n====\n" : "") + g.Column(c).GetHTML();
-  return out;
+  std::vector<std::string> out;
+  for (int c = 0; c < g.grid.GetColCount(); ++c) out.push_back(g.Column(c).GetHTML());
+  return Join(out);
 }
 
 struct Fragment {

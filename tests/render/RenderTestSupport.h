@@ -1,8 +1,6 @@
-// Shared set-up for the rendering tests: a grid linked to a style sheet.
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "grid/ZylHTMLGrid.h"
 #include "request/ZylCSS.h"
@@ -26,21 +24,11 @@ struct RenderGrid {
   TZylColumn& Column(int c) { return *grid.GetColumns(c); }
   TStringList& Sheet() { return css.GetCSS(); }
   std::string Row(int r) { return grid.GetRows(r)->GetHTML(); }
-  // The style sheet's lines, each after a line feed.
-  std::string SheetText() {
+  std::string SheetText() {  // the style sheet's lines
     std::string text = "\n-- style sheet";
     for (const std::string& line : Sheet()) text += "\n" + line;
     return text;
   }
 };
-
-inline int Count(std::string_view text, std::string_view what) {
-  int n = 0;
-  for (std::size_t at = text.find(what); at != std::string_view::npos;
-       at = text.find(what, at + what.size())) {
-    ++n;
-  }
-  return n;
-}
 
 }  // namespace zyl::test

@@ -67,8 +67,7 @@ TEST(StyleSheet, EqualRulesShareAClassIgnoringCaseAndCountTheirUses) {
   EXPECT_EQ(g.Sheet().GetObject(1), 1);
 }
 
-// Repeated rules skip the search while the sheet is unchanged; a host's
-// change to the lines in between is still seen.
+// Repeated rules skip the search while the sheet is unchanged; a host's edit is still seen.
 TEST(StyleSheet, RepeatedRulesFollowEditsOfTheSheet) {
   RenderGrid g(1, 1);
   EXPECT_EQ(Compose(g.grid, TFont()), "GS0");
@@ -116,13 +115,17 @@ TEST(StyleSheet, RuleTextFollowsFontUnitsAndIndent) {
   TFont pixels;
   pixels.SetHeight(-11);
   std::string name, rules;
-  rules += g.grid.ComposeCSS(TFont(), TFontStyle::fsSanSerif, false, HAlignment::alLeft, VAlignment::alTop, ".", 3, name) + "\n";
+  auto rule = [&](const TFont& f, int indent, VAlignment v = VAlignment::alMiddle) {
+    rules += g.grid.ComposeCSS(f, TFontStyle::fsSanSerif, false, HAlignment::alLeft, v, ".", indent, name) + "\n";
+  };
+  rule(TFont(), 3, VAlignment::alTop);
   rules += g.grid.ComposeCSS(font, TFontStyle::fsSerif, true, HAlignment::alChar, VAlignment::alBottom, ",", 0, name) + "\n";
   EXPECT_TRUE(g.css.GetWordWrap());
-  rules += g.grid.ComposeCSS(system, TFontStyle::fsSanSerif, false, HAlignment::alLeft, VAlignment::alMiddle, ".", -1, name) + "\n";
+  rule(system, -1);
   g.grid.SetCSSUnits(TCSSUnits::cuPixels);
-  rules += g.grid.ComposeCSS(pixels, TFontStyle::fsSanSerif, false, HAlignment::alLeft, VAlignment::alMiddle, ".", 4, name) + "\n";
-  rules += g.grid.ComposeCSS(pixels, TFontStyle::fsSanSerif, false, HAlignment::alLeft, VAlignment::alMiddle, ".", -7, name);
+  rule(pixels, 4);
+  rule(pixels, -7);
+  rules.pop_back();
   harness::ExpectGolden("render/golden/style_rules.css", rules);
   EXPECT_EQ(g.css.GetCSSUnits(), TCSSUnits::cuPixels);
   RenderGrid lone(1, 1, false);
@@ -139,8 +142,7 @@ TEST(StyleSheet, InlineStyleOfEditControls) {
   EXPECT_EQ(g.grid.ComposeSTYLE("100%", "100%", "1px", clRed, clBlue), "");
 }
 
-// The contexts choose what CR LF becomes; the escaping itself is tested
-// with AppendEscapedHtml (tests/platform/TextTest.cpp).
+// The contexts choose what CR LF becomes (escaping: tests/platform/TextTest.cpp).
 TEST(HtmlWriter, LineContextsMatchTheGridsLineProcessingOfEscapedText) {
   std::string out = "<TR>";
   render::HtmlWriter writer(out);

@@ -1,9 +1,9 @@
-// The request context: URL decoding, reading the posted fields from each
-// kind of host, bodies that are short, too long or missing, the query
-// string, script names and the page's GUID.
+// The request context: URL decoding, posted fields from each kind of host,
+// short, oversized or missing bodies, query string, script path, GUID.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
 
 #include "RequestHarness.h"
 #include "grid/ZylHTMLGrid.h"
@@ -47,12 +47,11 @@ TEST(PostData, TwoGridsShareOneReadOfTheBody) {
   CgiRequest request("post", "GName=A&GPage=2&GName=B&GPage=3");
   TZylCSS css(nullptr);
   TZylHTMLGrid a(nullptr), b(nullptr);
-  a.SetName("A");
-  b.SetName("B");
-  a.SetCSS(&css);
-  b.SetCSS(&css);
-  a.ProcessParameters();
-  b.ProcessParameters();  // standard input is empty now; the lines are kept
+  for (auto [grid, name] : {std::pair{&a, "A"}, {&b, "B"}}) {  // the second finds standard input empty
+    grid->SetName(name);
+    grid->SetCSS(&css);
+    grid->ProcessParameters();
+  }
   EXPECT_EQ(a.GetPage(), 2);
   EXPECT_EQ(b.GetPage(), 3);
 }
@@ -119,9 +118,7 @@ TEST(Context, ScriptPathAndGuid) {
   ::unsetenv("SCRIPT_NAME");
   std::string guid = css.GetGUID();
   EXPECT_EQ(css.GetGUID(), guid);
-  std::string shape = guid;
-  for (char& c : shape) c = std::isxdigit(static_cast<unsigned char>(c)) && !std::islower(c) ? 'h' : c;
-  EXPECT_EQ(shape, "hhhhhhhh-hhhh-hhhh-hhhh-hhhhhhhhhhhh") << guid;
+  EXPECT_TRUE(std::regex_match(guid, std::regex("[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}"))) << guid;
   TZylCSS copy(nullptr);
   css.SetErrorText("kept apart");
   copy.Assign(css);

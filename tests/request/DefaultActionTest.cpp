@@ -1,12 +1,11 @@
-// Default actions through whole requests: the page moves a visitor clicks,
-// with the events around them and the current record; the console host.
+// Paging clicks through whole requests, with their events; the console host.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "PrivateTempDir.h"
 #include "RequestHarness.h"
-#include "datasets/ZylMemDataset.h"
+#include "edit/EditBackends.h"
 
 namespace zyl {
 namespace {
@@ -16,19 +15,9 @@ using harness::Form;
 using harness::Response;
 using harness::Site;
 
-// Fields ID and Name; record i holds i and "n<i>".
-std::unique_ptr<TZylMemDataset> Numbered(int records) {
-  auto ds = std::make_unique<TZylMemDataset>(nullptr);
-  ds->AddField("ID", TFieldType::ftInteger);
-  ds->AddField("Name", TFieldType::ftString, 20);
-  for (int i = 0; i < records; ++i) ds->AddRecord({TVariant(i), TVariant("n" + std::to_string(i))});
-  ds->Open();
-  return ds;
-}
-
 // What the page after a click shows: page, first record, rows, the page
 // chosen in the toolbar.
-std::string Shown(const Response& page, TZylMemDataset& data) {
+std::string Shown(const Response& page, TDataSet& data) {
   TZylHTMLGrid& grid = page.Grid("Grid1");
   std::string chosen;
   for (const harness::Option& o : page.GetForm("TOOLBARTOP").Find("GPage")->options) {
@@ -63,12 +52,12 @@ const Move kMoves[] = {
 
 TEST(Paging, EachMoveShowsItsPageWithItsEvents) {
   harness::PrivateTempDir temp;
-  auto data = Numbered(95);
+  testing::EditBackend data("", 95);
   std::string events;
   Site site([&](Components& c) {
     TZylHTMLGrid& grid = c.AddGrid("Grid1");
     grid.SetRowsPerPage(10);
-    grid.SetDataset(data.get());
+    grid.SetDataset(&data.ForRequest(c));
     auto log = [&events](const char* when) {
       return [&events, when](TObject* sender, TGridAction action) {
         events += std::string(events.empty() ? "" : ", ") + when + " " +
@@ -87,24 +76,22 @@ TEST(Paging, EachMoveShowsItsPageWithItsEvents) {
       if (*move.rowsPerPage != '\0') f.SetText("GRPP", move.rowsPerPage);
     });
     EXPECT_EQ(events, move.events) << move.button << " from " << move.page;
-    EXPECT_EQ(Shown(moved, *data), move.shown) << move.button << " from " << move.page;
+    EXPECT_EQ(Shown(moved, data.Reader()), move.shown) << move.button << " from " << move.page;
   }
 }
 
 TEST(Paging, ConsoleHostReadsTheEnvironmentAndStandardInput) {
   harness::PrivateTempDir temp;
-  auto data = Numbered(95);
-  Site site(
-      [&](Components& c) {
-        c.AddGrid("Grid1").SetRowsPerPage(10);
-        c.Grid("Grid1").SetDataset(data.get());
-      },
-      TModuleType::Console);
+  testing::EditBackend data("", 95);
+  Site site([&](Components& c) {
+    c.AddGrid("Grid1").SetRowsPerPage(10);
+    c.Grid("Grid1").SetDataset(&data.ForRequest(c));
+  }, TModuleType::Console);
   Response first = site.Open();
   EXPECT_EQ(first.GetForm("TOOLBARTOP").action, "/cgi-bin/grid.cgi#Grid1");
   Response next = site.Click(first, "TOOLBARBOTTOM", "GNEXT", [](Form& f) { f.Choose("GPage", "3"); });
   EXPECT_EQ(next.actions["Grid1"], TGridAction::gaNextPage);
-  EXPECT_EQ(Shown(next, *data), "page 4 record 30 cursor 30 rows 10 chosen 4");
+  EXPECT_EQ(Shown(next, data.Reader()), "page 4 record 30 cursor 30 rows 10 chosen 4");
   EXPECT_EQ(next.Grid("Grid1").GetGUID(), first.Grid("Grid1").GetGUID()) << "the page keeps its GUID";
 }
 

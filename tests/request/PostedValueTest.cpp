@@ -1,10 +1,7 @@
-// A posted value reaches the data exactly, whatever it holds: line breaks
-// (CR LF as a text area posts them, LF alone, one that leads the value),
-// tabs, quotes, characters that URL encoding escapes, non-ASCII text. Each
-// value goes through the rendered page's controls, a text input and a
-// memo's text area, by an update and by an add, on every kind of data
-// source; the page that shows the stored value then posts it back
-// unchanged (with its line breaks as CR LF, as browsers post them).
+// A posted value (line breaks, tabs, quotes, URL escapes, non-ASCII text)
+// reaches every kind of data source exactly, through the rendered text
+// input and memo text area, by an update and by an add; the page showing
+// it posts it back unchanged (line breaks as CR LF, as browsers post them).
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -13,7 +10,6 @@
 
 #include "PrivateTempDir.h"
 #include "RequestHarness.h"
-#include "data/DelimitedText.h"
 #include "data/contract/PgServer.h"
 #include "datasets/PgConnection.h"
 #include "datasets/PgDataset.h"
@@ -21,8 +17,6 @@
 #include "datasets/ZylMemDataset.h"
 #include "edit/EditBackends.h"
 #include "edit/EditTestSupport.h"
-#include "platform/StringList.h"
-#include "platform/System.h"
 
 namespace zyl {
 namespace {
@@ -32,40 +26,14 @@ using harness::Form;
 using harness::Response;
 using Stored = std::pair<std::string, std::string>;  // Note, Memo
 
-// Table Notes: ID (integer), Note (text of up to 200 characters), Memo (a
-// memo); records 0 to 2 with the texts "n<i>" and "m<i>". `bind` links a
-// request's grid to it; `open` gives a dataset of the stored data.
-struct Source {
-  std::function<void(Components&, TZylHTMLGrid&)> bind;
-  std::function<TDataSet&()> open;
-  std::unique_ptr<TDataSet> kept;
-};
-
 Stored Read(TDataSet& ds, int id) {
   for (ds.First(); !ds.Eof(); ds.Next()) {
-    if (ds.GetField(0)->AsString() == std::to_string(id)) {
-      return {ds.GetField(1)->AsString(), ds.GetField(2)->AsString()};
-    }
+    if (ds.GetField(0)->AsString() == std::to_string(id)) return {ds.GetField(1)->AsString(), ds.GetField(2)->AsString()};
   }
   return {"no record", std::to_string(id)};
 }
 
-constexpr const char* kRecords =
-    "INSERT INTO Notes VALUES (0, 'n0', 'm0'), (1, 'n1', 'm1'), (2, 'n2', 'm2')";
-
-// An SQLite or PostgreSQL table that every request opens afresh.
-template <class DataSet>
-void OverTable(Source& source, std::function<void(DataSet&)> connect, const char* table) {
-  auto open = [connect, table] {
-    auto ds = std::make_unique<DataSet>(nullptr);
-    connect(*ds);
-    ds->SetTableName(table);
-    ds->Open();
-    return ds;
-  };
-  source.bind = [open](Components& page, TZylHTMLGrid& grid) { grid.SetDataset(&page.Keep(open())); };
-  source.open = [open, &source]() -> TDataSet& { return *(source.kept = open()); };
-}
+constexpr const char* kRecords = "INSERT INTO Notes VALUES (0, 'n0', 'm0'), (1, 'n1', 'm1'), (2, 'n2', 'm2')";
 
 struct Value {
   const char* name;
@@ -81,24 +49,29 @@ const Value kValues[] = {
 };
 const char* const kKinds[] = {"memory", "sqlite", "postgres", "textfile"};
 
+// Table Notes: ID (integer), Note (text of up to 200 characters), Memo (a
+// memo); records 0 to 2 with the texts "n<i>" and "m<i>". `bind_` links a
+// request's grid to it; `read_` gives the stored Note and Memo of an ID.
 class PostedValue : public ::testing::TestWithParam<std::tuple<Value, const char*>> {
  protected:
   void SetUp() override {
     const std::string kind = std::get<1>(GetParam());
+    std::function<std::unique_ptr<TDataSet>()> open;  // a table every request opens afresh
     if (kind == "memory") {
-      memory_.AddField("ID", TFieldType::ftInteger);
-      memory_.AddField("Note", TFieldType::ftString, 200);
-      memory_.AddField("Memo", TFieldType::ftMemo);
+      for (auto [name, type] : {std::pair{"ID", TFieldType::ftInteger}, {"Note", TFieldType::ftString},
+                                {"Memo", TFieldType::ftMemo}}) {
+        memory_.AddField(name, type, type == TFieldType::ftString ? 200 : 0);
+      }
       for (int i = 0; i < 3; ++i) {
         memory_.AddRecord({TVariant(i), TVariant("n" + std::to_string(i)), TVariant("m" + std::to_string(i))});
       }
       memory_.Open();
-      source_.bind = [this](Components&, TZylHTMLGrid& grid) { grid.SetDataset(&memory_); };
-      source_.open = [this]() -> TDataSet& { return memory_; };
+      bind_ = [this](Components&, TZylHTMLGrid& grid) { grid.SetDataset(&memory_); };
+      read_ = [this](int id) { return Read(memory_, id); };
     } else if (kind == "sqlite") {
       std::string path = temp_.File("notes.db");
       testing::RunSql(path, "CREATE TABLE Notes (ID INTEGER, Note VARCHAR(200), Memo MEMO);" + std::string(kRecords));
-      OverTable<TZylSQLiteDataset>(source_, [path](TZylSQLiteDataset& ds) { ds.SetDatabase(path); }, "Notes");
+      open = [path]() -> std::unique_ptr<TDataSet> { return testing::OpenSqlite(path, "Notes"); };
     } else if (kind == "postgres") {
       test::PgServer& server = test::PgServer::Get();
       if (!server.Available()) GTEST_SKIP() << "no PostgreSQL server: " << server.Reason();
@@ -107,26 +80,30 @@ class PostedValue : public ::testing::TestWithParam<std::tuple<Value, const char
       admin.Exec("DROP TABLE IF EXISTS Notes");
       admin.Exec("CREATE TABLE Notes (ID integer PRIMARY KEY, Note varchar(200), Memo text)");
       admin.Exec(kRecords);
-      OverTable<TZylPgDataset>(source_, [conninfo](TZylPgDataset& ds) { ds.SetConnectionInfo(conninfo); }, "notes");
+      open = [conninfo]() -> std::unique_ptr<TDataSet> {
+        auto ds = std::make_unique<TZylPgDataset>(nullptr);
+        ds->SetConnectionInfo(conninfo);
+        ds->SetTableName("notes");
+        ds->Open();
+        return ds;
+      };
     } else {
       file_ = temp_.File("notes.txt");
       std::ofstream(file_, std::ios::binary) << "ID\tNote\tMemo\r\n0\tn0\tm0\r\n1\tn1\tm1\r\n2\tn2\tm2\r\n";
-      source_.bind = [this](Components&, TZylHTMLGrid& grid) {
+      bind_ = [this](Components&, TZylHTMLGrid& grid) {
         grid.SetFileName(file_);
         grid.GetColumns(3)->SetDataType(TFieldType::ftMemo);
       };
-      source_.open = [this]() -> TDataSet& {  // the file read back by a text grid of its own
-        auto ds = std::make_unique<TZylMemDataset>(nullptr);
-        for (const char* field : {"ID", "Note", "Memo"}) ds->AddField(field, TFieldType::ftMemo);
-        TStringList lines, fields;
-        delimited::SplitLines(ReadFileBytes(file_), lines);
-        for (const std::string& line : lines) {
-          delimited::ParseLine(line, '\t', fields);
-          if (fields.Count() == 3) ds->AddRecord({TVariant(fields[0]), TVariant(fields[1]), TVariant(fields[2])});
+      read_ = [this](int id) {
+        for (const auto& fields : testing::TextRecords(file_)) {
+          if (fields.size() == 3 && fields[0] == std::to_string(id)) return Stored{fields[1], fields[2]};
         }
-        ds->Open();
-        return *(source_.kept = std::move(ds));
+        return Stored{"no record", std::to_string(id)};
       };
+    }
+    if (open) {
+      bind_ = [open](Components& page, TZylHTMLGrid& grid) { grid.SetDataset(&page.Keep(open())); };
+      read_ = [open](int id) { return Read(*open(), id); };
     }
   }
 
@@ -134,17 +111,18 @@ class PostedValue : public ::testing::TestWithParam<std::tuple<Value, const char
     return harness::Site([this](Components& c) {
       TZylHTMLGrid& grid = c.AddGrid("Grid1");
       grid.SetShowMemos(true);
-      source_.bind(c, grid);
+      bind_(c, grid);
       if (grid.GetFileName().empty()) grid.ReadValues();
       grid.SetEditMode(true);
     });
   }
-  Stored Record(int id) { return Read(source_.open(), id); }
+  Stored Record(int id) { return read_(id); }
 
   harness::PrivateTempDir temp_;
   TZylMemDataset memory_{nullptr};
   std::string file_;
-  Source source_;
+  std::function<void(Components&, TZylHTMLGrid&)> bind_;
+  std::function<Stored(int)> read_;
 };
 
 TEST_P(PostedValue, StoredExactlyByUpdateAndAdd) {

@@ -1,12 +1,8 @@
-// The update lock cases every lock store must pass, run through the grid's
-// CanUpdate, Done and CleanupEdits. A test program instantiates them for
-// its store with a kit:
-//   UpdateLockStore* Store();   // null when unusable; Reason() says why
-//   std::string Reason() const;
-//   std::vector<std::string> Locks();   // "prefix.guid" of every lock, sorted
-//   void Plant(prefix, guid);           // a lock made without the grid
-//   void Age(prefix, guid, long seconds);  // moved into the past
-//   INSTANTIATE_TYPED_TEST_SUITE_P(Files, UpdateLockCases, ::testing::Types<FileKit>);
+// The update lock cases every lock store passes, through the grid's
+// CanUpdate, Done and CleanupEdits, instantiated per store with a kit:
+//   UpdateLockStore* Store();  std::string Reason() const;  // null: skipped, why
+//   std::vector<std::string> Locks();       // "prefix.guid" of every lock, sorted
+//   void Plant(prefix, guid); void Age(prefix, guid, long seconds);
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,7 +24,6 @@ inline const std::string kGuid = "0F8FAD5B-D9CB-469F-A165-70867728950E";
 inline const std::string kOtherGuid = "7C9E6679-7425-40DE-944B-E07FC1F90AE7";
 inline const std::string kThirdGuid = "11111111-2222-4333-8444-555555555555";
 
-// Makes `grid` an editable grid of the page of `css` with identity `guid`.
 inline void MakeEditable(TZylHTMLGrid& grid, TZylCSS& css, const std::string& guid) {
   grid.SetCSS(&css);
   grid.SetColCount(3);
@@ -50,8 +45,7 @@ class UpdateLockCases : public ::testing::Test {
     if (store_ == nullptr) GTEST_SKIP() << kit_.Reason();
     css_.SetUpdateLockStore(store_);
   }
-  // Plants a lock of another page under each prefix, runs CleanupEdits and
-  // returns the prefixes of the locks left.
+  // Plants a lock of another page under each prefix, cleans up, returns the prefixes left.
   std::vector<std::string> CleanupLeaves(const std::vector<std::string>& prefixes) {
     for (const std::string& prefix : prefixes) kit_.Plant(prefix, kOtherGuid);
     grid_.CleanupEdits();
@@ -169,6 +163,10 @@ TYPED_TEST_P(UpdateLockCases, StoreOperationsAndRefusedNames) {
   store.Write("grid.cgi", kOtherGuid);
   EXPECT_EQ(store.DeleteAll("grid.cgi"), 2);
   EXPECT_EQ(store.DeleteAll("grid.cgi"), 0);
+  const std::string hostile = "x'); DROP TABLE zyl_update_locks; --";  // names are data, not statement text
+  store.Write(hostile, kGuid);
+  EXPECT_TRUE(store.IsValid(hostile, kGuid, 0));
+  EXPECT_EQ(store.DeleteAll(hostile), 1);
 }
 
 REGISTER_TYPED_TEST_SUITE_P(UpdateLockCases, APageMayUpdateOnlyWithTheLockItsDoneWrote,

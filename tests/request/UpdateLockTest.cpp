@@ -1,6 +1,5 @@
-// Update lock files: the cases every lock store passes (UpdateLockCases.h),
-// and what is particular to files: name, content and permissions, names
-// that only look like locks, links and other files that are no lock.
+// Update lock files: the shared cases (UpdateLockCases.h); name, content and
+// permissions; look-alike names, links and other files that are no lock.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -26,8 +25,7 @@ struct FileKit {
   std::vector<std::string> Locks() const {
     std::vector<std::string> locks;
     for (const auto& entry : fs::directory_iterator(TempDirectory())) {
-      std::string name = entry.path().filename().string();
-      if (name.ends_with(".upd")) locks.push_back(name.substr(0, name.size() - 4));
+      if (entry.path().extension() == ".upd") locks.push_back(entry.path().stem().string());
     }
     std::sort(locks.begin(), locks.end());
     return locks;
