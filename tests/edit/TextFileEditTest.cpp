@@ -32,7 +32,8 @@ class TextFileEdit : public ::testing::Test {
   // Record `recNo` of the file ("ID Name Qty Done"), or the header at -1.
   std::string Record(int recNo) const {
     std::string text;
-    for (const std::string& field : testing::TextRecords(file_).at(recNo + 1)) text += (text.empty() ? "" : " ") + field;
+    auto records = testing::TextRecords(file_);
+    for (const std::string& field : records.at(recNo + 1)) text += (text.empty() ? "" : " ") + field;
     return text;
   }
   int Records() const { return static_cast<int>(testing::TextRecords(file_).size()) - 1; }

@@ -24,7 +24,7 @@ std::string Shown(const Response& page, TDataSet& data) {
     if (o.selected) chosen = o.value;
   }
   return "page " + std::to_string(grid.GetPage()) + " record " + std::to_string(grid.GetRecNo()) +
-         " cursor " + std::to_string(data.GetRecNo()) + " rows " + std::to_string(grid.GetRowCount()) +
+         " cursor " + std::to_string(dynamic_cast<TZylMemDataset&>(data).GetRecNo()) + " rows " + std::to_string(grid.GetRowCount()) +
          " chosen " + chosen;
 }
 
