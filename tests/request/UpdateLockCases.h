@@ -166,6 +166,7 @@ TYPED_TEST_P(UpdateLockCases, StoreOperationsAndRefusedNames) {
   const std::string hostile = "x'); DROP TABLE zyl_update_locks; --";  // names are data, not statement text
   store.Write(hostile, kGuid);
   EXPECT_TRUE(store.IsValid(hostile, kGuid, 0));
+  EXPECT_EQ(store.DeleteAll("x%"), 0) << "prefixes match exactly, not as patterns";
   EXPECT_EQ(store.DeleteAll(hostile), 1);
 }
 
