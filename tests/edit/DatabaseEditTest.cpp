@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <sstream>
 
 #include "EditBackends.h"
 #include "EditTestSupport.h"
 #include "PrivateTempDir.h"
+#include "harness/Golden.h"
 
 namespace zyl {
 namespace {
@@ -47,48 +49,25 @@ class DatabaseEdit : public ::testing::TestWithParam<std::string> {
   harness::Site site_;
 };
 
-struct Update {
-  const char* what;
-  int page;  // the current record of the page posting
-  harness::FieldList cells;
-  std::vector<int> records;  // to show afterwards
-  const char* stored;
-  const char* error;  // held by the message in the page's error box
-  int notEditable = -1;  // grid column without edit controls
-};
-
-const Update kUpdates[] = {
-    {"a cell resets the checkboxes of its record first", 3, {{"GCELL_3_1", "abc"}}, {2, 3}, "2 n2 1 1 2 | 3 abc 0 0 3", ""},
-    {"two checkboxes, one ticked", 2, {{"GCELL_2_2", "on"}}, {2}, "2 n2 1 0 2", ""},
-    {"one reset per run of a record's cells", 7, {{"GCELL_7_2", "ON"}, {"GCELL_7_1", "x"}, {"GCELL_6_1", "y"}},
-     {6, 7}, "6 y 0 0 6 | 7 x 1 0 7", ""},
-    {"the reset leaves columns the page could not edit", 3, {{"GCELL_3_1", "abc"}, {"GCELL_3_3", ""}}, {3},
-     "3 abc 0 1 3", "", 4},
-    {"a column without edit controls is not written", 3, {{"GCELL_3_0", "999"}, {"GCELL_3_1", "abc"}}, {3},
-     "3 abc 0 0 3", "", 1},
-    {"empty text stores NULL", 3, {{"GCELL_3_4", ""}}, {3}, "3 n3 0 0 null", ""},
-    {"a type error is shown, the other cells are stored", 3, {{"GCELL_3_4", "x"}, {"GCELL_3_1", "ok"}}, {3},
-     "3 ok 0 0 3", "'x'"},
-    {"names that are not numbers are ignored", 3,
-     {{"GCELL_x_1", "bad"}, {"GCELL_3_y", "bad"}, {"GCELL_3", "bad"}, {"GCELL_3_1", "fine"}, {"GCELL_99_1", "nowhere"}},
-     {3, 9}, "3 fine 0 0 3 | 9 n9 1 1 9", "record 99 does not exist"},
-};
-
+// The cases: tests/edit/golden/updates.txt.
 TEST_P(DatabaseEdit, PostedCellsAreStoredAsTheTableSays) {
   int n = 0;
-  for (const Update& update : kUpdates) {
-    SCOPED_TRACE(update.what);
+  for (const auto& update : harness::ReadCases("edit/golden/updates.txt")) {
+    SCOPED_TRACE(update.at(0));
     backend_ = testing::EditBackend(GetParam() == "sqlite" ? temp_.File(std::to_string(++n) + ".db") : "", 10);
     setup_ = [&](TZylHTMLGrid& grid) {
-      if (update.notEditable >= 0) grid.GetColumns(update.notEditable)->SetEditMode(false);
+      if (update.size() > 6) grid.GetColumns(std::stoi(update[6]))->SetEditMode(false);
     };
-    Response posted = PostCells(site_, PageAt(update.page), update.cells);
-    std::string stored;
-    for (int recNo : update.records) stored += (stored.empty() ? "" : " | ") + backend_.Record(recNo);
-    EXPECT_EQ(stored, update.stored);
-    std::string shown = Shown(posted);
-    EXPECT_TRUE(*update.error ? shown.starts_with("box ") && shown.find(update.error) != std::string::npos
-                              : shown.empty()) << shown;
+    harness::FieldList cells;
+    std::istringstream posted(update.at(2)), records(update.at(3));
+    for (std::string cell; std::getline(posted, cell, '&');) {
+      cells.emplace_back(cell.substr(0, cell.find('=')), cell.substr(cell.find('=') + 1));
+    }
+    std::string shown = Shown(PostCells(site_, PageAt(std::stoi(update.at(1))), cells)), stored;
+    for (int recNo; records >> recNo;) stored += (stored.empty() ? "" : " / ") + backend_.Record(recNo);
+    EXPECT_EQ(stored, update.at(4));
+    const std::string error = update.size() > 5 ? update[5] : "";
+    EXPECT_TRUE(error.empty() ? shown.empty() : shown.starts_with("box ") && shown.find(error) != std::string::npos) << shown;
   }
 }
 

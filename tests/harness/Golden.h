@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace zyl::harness {
 
@@ -31,6 +32,25 @@ inline void ExpectGolden(const std::string& underTests, const std::string& actua
   std::size_t pos = static_cast<std::size_t>(at.first - expected.begin());
   ADD_FAILURE() << path << " differs at line " << 1 + std::count(expected.begin(), at.first, '\n')
                 << "\n  expected: " << line(expected, pos) << "\n  actual:   " << line(actual, pos);
+}
+
+// The cases of a data file under tests/, one a line: fields split at '|' and
+// trimmed; blank lines and lines starting with '#' skipped.
+inline std::vector<std::vector<std::string>> ReadCases(const std::string& underTests) {
+  std::ifstream in(std::string(ZYL_SOURCE_DIR) + "/tests/" + underTests);
+  std::vector<std::vector<std::string>> cases;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    cases.emplace_back();
+    for (std::size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
+      bar = line.find('|', start);
+      std::string field = line.substr(start, bar == std::string::npos ? bar : bar - start);
+      field.erase(0, field.find_first_not_of(' '));
+      cases.back().push_back(field.erase(field.find_last_not_of(' ') + 1));
+    }
+  }
+  EXPECT_FALSE(cases.empty()) << "no cases in tests/" << underTests;
+  return cases;
 }
 
 }  // namespace zyl::harness

@@ -5,6 +5,7 @@
 
 #include "PrivateTempDir.h"
 #include "RequestHarness.h"
+#include "harness/Golden.h"
 #include "edit/EditBackends.h"
 
 namespace zyl {
@@ -28,28 +29,6 @@ std::string Shown(const Response& page, TDataSet& data) {
          " chosen " + chosen;
 }
 
-struct Move {
-  const char* button;
-  const char* page;  // chosen in the page list
-  const char* rowsPerPage;
-  const char* events;  // the action's number and the page each event sees
-  const char* shown;
-};
-
-// 95 records, 10 a page.
-const Move kMoves[] = {
-    {"GNEXT", "3", "", "before 3 page 4, after 3 page 4", "page 4 record 30 cursor 30 rows 10 chosen 4"},
-    {"GPREVIOUS", "3", "", "before 2 page 2, after 2 page 2", "page 2 record 10 cursor 10 rows 10 chosen 2"},
-    {"GFIRST", "5", "", "before 1 page 1, after 1 page 1", "page 1 record 0 cursor 0 rows 10 chosen 1"},
-    // Page 0 is below the setter's range, which keeps 1.
-    {"GPREVIOUS", "1", "", "before 2 page 1, after 2 page 1", "page 1 record 0 cursor 0 rows 10 chosen 1"},
-    // No bound before reading; reading pulls the page back.
-    {"GNEXT", "10", "", "before 3 page 11, after 3 page 10", "page 10 record 90 cursor 90 rows 5 chosen 10"},
-    // Nothing read before the action: the page count comes from the source.
-    {"GLAST", "1", "", "before 4 page 10, after 4 page 10", "page 10 record 90 cursor 90 rows 5 chosen 10"},
-    {"GNEXT", "2", "25", "before 3 page 3, after 3 page 3", "page 3 record 50 cursor 50 rows 25 chosen 3"},
-};
-
 TEST(Paging, EachMoveShowsItsPageWithItsEvents) {
   harness::PrivateTempDir temp;
   testing::EditBackend data("", 95);
@@ -68,15 +47,16 @@ TEST(Paging, EachMoveShowsItsPageWithItsEvents) {
     grid.OnBeforeDoDefaultAction = log("before");
     grid.OnAfterDoDefaultAction = log("after");
   });
-  for (const Move& move : kMoves) {
+  for (const auto& move : harness::ReadCases("request/golden/paging.txt")) {
+    SCOPED_TRACE(move.at(0) + " from " + move.at(1));
     Response first = site.Open();
     events.clear();
-    Response moved = site.Click(first, "TOOLBARTOP", move.button, [&](Form& f) {
-      f.Choose("GPage", move.page);
-      if (*move.rowsPerPage != '\0') f.SetText("GRPP", move.rowsPerPage);
+    Response moved = site.Click(first, "TOOLBARTOP", move[0], [&](Form& f) {
+      f.Choose("GPage", move[1]);
+      if (!move.at(2).empty()) f.SetText("GRPP", move[2]);
     });
-    EXPECT_EQ(events, move.events) << move.button << " from " << move.page;
-    EXPECT_EQ(Shown(moved, data.Reader()), move.shown) << move.button << " from " << move.page;
+    EXPECT_EQ(events, move.at(3));
+    EXPECT_EQ(Shown(moved, data.Reader()), move.at(4));
   }
 }
 
