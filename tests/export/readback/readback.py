@@ -44,12 +44,12 @@ def generated_rows(n):
     return rows
 
 
-def load_sample():
+def load_sample(generated):
     with open(os.path.join(HERE, "sample.json"), encoding="utf-8") as f:
         sample = json.load(f)
     rows = [{"visible": r.get("visible", True), "cells": [expand(c) for c in r["cells"]]}
             for r in sample["rows"]]
-    rows += [{"visible": True, "cells": c} for c in generated_rows(sample["generatedRows"])]
+    rows += [{"visible": True, "cells": c} for c in generated_rows(generated or sample["generatedRows"])]
     return sample, rows
 
 
@@ -128,7 +128,11 @@ def expected(sample, rows, fmt, reader):
             want[e["row"]][names.index(e["column"])] = canon(e["value"])
     if rules.get("names") == "upper":
         names = [n.upper()[:10] for n in names]
-    return rules.get("table"), names, want
+    table = rules.get("table")
+    if "sheetRows" in rules:   # "Name", "Name (2)" ... each with up to sheetRows rows
+        sheets = max(1, -(-len(want) // rules["sheetRows"]))
+        table = " + ".join([table] + ["%s (%d)" % (table, i) for i in range(2, sheets + 1)])
+    return table, names, want
 
 
 def compare(got, table, names, want):
@@ -154,8 +158,8 @@ def short(text):
     return repr(text) if len(text) <= 70 else "%r... (%d characters)" % (text[:60], len(text))
 
 
-def main(writer, fmt, reader):
-    sample, rows = load_sample()
+def main(writer, fmt, reader, generated=0):
+    sample, rows = load_sample(int(generated))
     with tempfile.TemporaryDirectory(prefix="zyl-readback-") as tmp:
         path = os.path.join(tmp, "sample." + fmt)
         env = dict(os.environ, TMPDIR=tmp)
@@ -166,6 +170,9 @@ def main(writer, fmt, reader):
         except readers.Missing as e:
             print("skipped:", e)
             return 77
+        except Exception as e:   # the reader refused the file
+            print("%s read by %s: the reader failed: %s: %s" % (fmt, reader, type(e).__name__, e))
+            return 1
         leftovers = sorted(set(os.listdir(tmp)) - {os.path.basename(path)})
     problems = compare(got, *expected(sample, rows, fmt, reader))
     if leftovers:

@@ -56,23 +56,29 @@ def read_csv(path):
 def read_xlrd(path):
     xlrd = need_module("xlrd", "python3-xlrd")
     book = xlrd.open_workbook(path)
-    sheet = book.sheet_by_index(0)
-    rows = []
-    for r in range(sheet.nrows):
-        out = []
-        for c in sheet.row(r):
-            if c.ctype in (xlrd.XL_CELL_EMPTY, xlrd.XL_CELL_BLANK):
-                out.append(None)
-            elif c.ctype == xlrd.XL_CELL_BOOLEAN:
-                out.append(bool(c.value))
-            elif c.ctype == xlrd.XL_CELL_DATE:
-                out.append(xlrd.xldate_as_datetime(c.value, book.datemode))
-            elif c.ctype == xlrd.XL_CELL_ERROR:
-                out.append("#ERROR%d" % c.value)
-            else:
-                out.append(c.value)
-        rows.append(out)
-    return {"name": sheet.name, "columns": rows[0], "rows": rows[1:]}
+    names, header, rows = [], None, []
+    for sheet in book.sheets():   # a full sheet continues on the next, with its own header row
+        names.append(sheet.name)
+        for r in range(sheet.nrows):
+            out = []
+            for c in sheet.row(r):
+                if c.ctype in (xlrd.XL_CELL_EMPTY, xlrd.XL_CELL_BLANK):
+                    out.append(None)
+                elif c.ctype == xlrd.XL_CELL_BOOLEAN:
+                    out.append(bool(c.value))
+                elif c.ctype == xlrd.XL_CELL_DATE:
+                    out.append(xlrd.xldate_as_datetime(c.value, book.datemode))
+                elif c.ctype == xlrd.XL_CELL_ERROR:
+                    out.append("#ERROR%d" % c.value)
+                else:
+                    out.append(c.value)
+            if r > 0:
+                rows.append(out)
+            elif header is None:
+                header = out
+            elif out != header:
+                raise RuntimeError("sheet %s has the header %r" % (sheet.name, out))
+    return {"name": " + ".join(names), "columns": header, "rows": rows}
 
 
 def read_mdbtools(path):
