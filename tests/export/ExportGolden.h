@@ -19,20 +19,30 @@ inline std::string GoldenPath(const std::string& relative) {
 }
 
 // Bytes as lines of "offset: 16 hex bytes", so that a difference shows
-// where it is in the file and a golden file diffs line by line.
+// where it is in the file and a golden file diffs line by line; a run of
+// lines equal to the one before is one "*" line (as hexdump writes it), and
+// the last line is the size.
 inline std::string HexDump(const std::string& bytes) {
   std::string out;
-  char buf[8];
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (i % 16 == 0) {
-      std::snprintf(buf, sizeof buf, "%06zx:", i);
+  char buf[24];
+  bool starred = false;
+  for (std::size_t at = 0; at < bytes.size(); at += 16) {
+    if (at >= 16 && bytes.compare(at, 16, bytes, at - 16, 16) == 0 && bytes.size() - at >= 16) {
+      if (!starred) out += "*\n";
+      starred = true;
+      continue;
+    }
+    starred = false;
+    std::snprintf(buf, sizeof buf, "%06zx:", at);
+    out += buf;
+    for (std::size_t i = at; i < bytes.size() && i < at + 16; ++i) {
+      std::snprintf(buf, sizeof buf, " %02x", static_cast<unsigned char>(bytes[i]));
       out += buf;
     }
-    std::snprintf(buf, sizeof buf, " %02x", static_cast<unsigned char>(bytes[i]));
-    out += buf;
-    if (i % 16 == 15 || i + 1 == bytes.size()) out += '\n';
+    out += '\n';
   }
-  return out;
+  std::snprintf(buf, sizeof buf, "%06zx", bytes.size());
+  return out + buf + "\n";
 }
 
 // Compares `actual` with the golden file; a failure names the first line

@@ -62,7 +62,15 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
   return StringReplace(text, from, to, {TReplaceFlag::rfReplaceAll});
 }
 
-class TraceGolden : public ::testing::TestWithParam<TExportType> {};
+struct Format {
+  const char* name;  // of the golden file engine/golden/NAME.trace
+  TExportType type;
+};
+void PrintTo(const Format& f, std::ostream* os) {
+  *os << f.name;
+}
+
+class TraceGolden : public ::testing::TestWithParam<Format> {};
 
 // Every call and statement of one export, the temporary database written
 // $DB and the test's directory $TMP; then the files it leaves.
@@ -86,26 +94,27 @@ TEST_P(TraceGolden, CallsAndStatementsOfOneExport) {
   std::string fileName = tmp.File("orders.txt");
   std::string temp;
   exporting::AutomationTrace trace;
-  ASSERT_TRUE(ExportToFile(fileName, temp, *grid, GetParam(), &trace));
+  ASSERT_TRUE(ExportToFile(fileName, temp, *grid, GetParam().type, &trace));
 
   std::string text = "file " + fileName + "\n";
   for (const std::string& call : trace.calls) text += call + "\n";
   text = Replaced(Replaced(text, temp, "$DB"), tmp.Path().string(), "$TMP");
-  const char* names[] = {"tabbed", "xls", "mdb", "dbf", "db"};
-  exporttest::ExpectGolden(
-      std::string("engine/golden/") + names[static_cast<int>(GetParam())] + ".trace", text);
+  exporttest::ExpectGolden(std::string("engine/golden/") + GetParam().name + ".trace", text);
 
   // The caller deletes both files; nothing else is left.
   std::vector<std::string> left{ExtractFileName(temp)};
-  if (GetParam() != TExportType::TabbedText) left.insert(left.begin(), ExtractFileName(fileName));
+  if (GetParam().type != TExportType::TabbedText) left.insert(left.begin(), ExtractFileName(fileName));
   std::sort(left.begin(), left.end());
   EXPECT_EQ(tmp.Entries(), left);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, TraceGolden,
-                         ::testing::Values(TExportType::TabbedText, TExportType::Excel,
-                                           TExportType::Access, TExportType::dBase,
-                                           TExportType::Paradox));
+                         ::testing::Values(Format{"tabbed", TExportType::TabbedText},
+                                           Format{"xls", TExportType::Excel},
+                                           Format{"mdb", TExportType::Access},
+                                           Format{"dbf", TExportType::dBase},
+                                           Format{"db", TExportType::Paradox}),
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // A failed export raises, returns both names, and leaves no file behind.
 struct FailureCase {
@@ -132,6 +141,10 @@ const FailureCase kFailures[] = {
     {"copy", TExportType::dBase, {{"Name", FT::ftString}}, {{"a"}}, "missing/out", ""},
     {"copy", TExportType::Paradox, {{"Name", FT::ftString}}, {{"a"}}, "missing/out", ""},
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.what;
+}
 
 class ExportFailure : public ::testing::TestWithParam<FailureCase> {};
 

@@ -294,7 +294,7 @@ def read_pxlib(path):
         raise RuntimeError("pxlib cannot open " + path)
     px.PX_set_targetencoding(doc, b"UTF-8")
     fields = [px.PX_get_field(doc, i).contents for i in range(px.PX_get_num_fields(doc))]
-    fields = [(f.name.decode(), ord(f.type), f.length, f.decimals) for f in fields]
+    fields = [(f.name.decode("cp1252"), ord(f.type), f.length, f.decimals) for f in fields]
     record = ctypes.create_string_buffer(sum(f[2] for f in fields) + 1)
     rows = []
     for r in range(px.PX_get_num_records(doc)):
