@@ -163,8 +163,11 @@ def main(writer, fmt, reader, generated=0):
     with tempfile.TemporaryDirectory(prefix="zyl-readback-") as tmp:
         path = os.path.join(tmp, "sample." + fmt)
         env = dict(os.environ, TMPDIR=tmp)
-        subprocess.run([writer, fmt, path], input=table_text(sample["columns"], rows).encode(),
-                       check=True, env=env)
+        written = subprocess.run([writer, fmt, path], env=env, capture_output=True,
+                                 input=table_text(sample["columns"], rows).encode())
+        if written.returncode != 0:
+            print("%s: saving failed: %s" % (fmt, written.stderr.decode(errors="replace")))
+            return 1
         try:
             got = readers.READERS[reader](path)
         except readers.Missing as e:

@@ -16,6 +16,7 @@
 
 #include "grid/ZylHTMLGrid.h"
 #include "platform/DateTime.h"
+#include "platform/Exception.h"
 #include "platform/Stream.h"
 
 namespace {
@@ -102,7 +103,12 @@ int main(int argc, char** argv) {
       if (isDate[c]) cell->SetDateValue(DateValue(lines[r][c + 1]));
     }
   }
-  zyl::TFileStream out(argv[2], zyl::TFileStream::Mode::fmCreate);
-  grid.SaveAs(formats.at(argv[1]), out);
+  try {
+    zyl::TFileStream out(argv[2], zyl::TFileStream::Mode::fmCreate);
+    grid.SaveAs(formats.at(argv[1]), out);
+  } catch (const zyl::Exception& e) {
+    std::cerr << "write_sample: " << e.Message() << "\n";
+    return 1;
+  }
   return 0;
 }
