@@ -112,6 +112,23 @@ const GoldenCase kGoldens[] = {
     {"sample.mdb", kMdb, [] { return Sample(true, false); }},
     {"sample.db", kDb, [] { return Sample(false, true); }},
     {"names.db", kDb, Names},
+    {"names.xls", kXls,  // sheet names: forbidden characters, 31 characters with the number
+     [] {
+       Table t{"Sales: 2024/25 [draft] *?\\ and a long tail", {{"Text", AdoType::LongVarWChar}}, {}};
+       for (const char* text : {"", "a\r\nb\rc"}) t.rows.push_back({std::string(text)});
+       t.rows[0][0] = std::string(40000, 'x');
+       t.rows.push_back(std::vector<Value>(1));
+       return t;
+     }},
+    {"wide.mdb", kMdb,  // a table definition over several pages
+     [] {
+       Table t{"Wide", {}, {std::vector<Value>(255)}};
+       for (int i = 0; i < 255; ++i) {
+         t.columns.push_back({"Column number " + std::to_string(i), AdoType::Integer});
+         t.rows[0][static_cast<std::size_t>(i)].emplace<std::int64_t>(i);
+       }
+       return t;
+     }},
     {"empty.dbf", kDbf, [] { return Table{"T", {{"A", AdoType::Double}}, {}}; }},
     {"empty.xls", kXls, [] { return Table{"T", {{"A", AdoType::Double}}, {}}; }},
     {"empty.db", kDb, [] { return Table{"T", {{"A", AdoType::Double}}, {}}; }},
