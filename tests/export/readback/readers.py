@@ -231,9 +231,20 @@ class Office:
         props += [PropertyValue(Name=k, Value=v) for k, v in options.items()]
         doc = self.desktop.loadComponentFromURL(self.uno.systemPathToFileUrl(os.path.abspath(path)),
                                                 "_blank", 0, tuple(props))
+        if doc is None and path.endswith(".dbf") and not have_package("libreoffice-base-drivers"):
+            raise Missing("libreoffice-base-drivers (Calc's dBase import) is not installed")
         if doc is None:
-            raise Missing("LibreOffice could not load %s (libreoffice-base-drivers?)" % path)
+            raise RuntimeError("LibreOffice cannot load " + path)
         return doc
+
+
+def have_package(name):
+    """False only when dpkg knows the Debian package is not installed."""
+    try:
+        return subprocess.run(["dpkg-query", "-W", "-f=${Status}", name], capture_output=True,
+                              text=True).stdout == "install ok installed"
+    except OSError:
+        return True
 
 
 def read_libreoffice(path):
