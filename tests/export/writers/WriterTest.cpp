@@ -229,7 +229,11 @@ std::vector<Refusal> Refusals() {
       {"256", kXls, Table{"T", std::vector<Column>(257, Column{"C", AdoType::Boolean}), {}}},
       {"row", kXls, ragged},
       {"UTF-8", kXls, One(AdoType::VarWChar, std::string("ok \xC3("))},
+      {"a text", mdb, One(AdoType::Integer, std::string("12")), true},
+      {"a Boolean", mdb, One(AdoType::Date, true), true},
       {"32", kDb, longRecord},
+      {"text", kDb, One(AdoType::Integer, std::string("12"))},
+      {"a boolean", kDb, One(AdoType::Date, true)},
       {"column 'C'", kDb, One(AdoType::Empty, {})},
   };
 }
