@@ -338,6 +338,46 @@ TEST(EngineRefusals, NameWhatIsWrong) {
        [](auto& com, auto&, auto&) {
          com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject()->Call("Append", {"A", 202, -1});
        }},
+      {"the column type must be a whole number",
+       [](auto& com, auto&, auto&) {
+         com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject()->Call("Append", {"A", "202"});
+       }},
+      {"Object is already in collection",
+       [](auto& com, auto&, auto&) {
+         auto columns = com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject();
+         columns->Call("Append", {"A", 202});
+         columns->Call("Append", {"a", 3});
+       }},
+      {"Item cannot be found in the collection",
+       [](auto& com, auto&, auto&) {
+         com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject()->Get("Item", {1});
+       }},
+      {"attributes 4 are not 1 (fixed), 2 (nullable) or both",
+       [](auto& com, auto&, auto&) {
+         auto columns = com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject();
+         columns->Call("Append", {"A", 202});
+         columns->Get("Item", {0}).ToObject()->Put("Attributes", 4);
+       }},
+      {"call Create first", [](auto& com, auto&, auto&) { com.CreateOleObject("ADOX.Catalog")->Get("Tables"); }},
+      {"unknown property 'Colour'",
+       [](auto& com, auto&, auto&) {
+         com.CreateOleObject("ADOX.Catalog")->Call("Create", {"Provider=Microsoft.Jet.OLEDB.4.0;Colour=red"});
+       }},
+      {"Append takes an ADOX.Table object",
+       [&](auto& com, auto&, auto& path) { create(com, path)->Get("Tables").ToObject()->Call("Append", {"T"}); }},
+      {"cannot be changed",
+       [&](auto& com, auto&, auto& path) {
+         Obj table = com.CreateOleObject("ADOX.Table");
+         table->Put("Name", "T");
+         table->Get("Columns").ToObject()->Call("Append", {"A", 3});
+         create(com, path)->Get("Tables").ToObject()->Call("Append", {table});
+         table->Get("Columns").ToObject()->Call("Append", {"B", 3});
+       }},
+      {"is open",
+       [&](auto& com, auto&, auto& path) {
+         create(com, path);
+         open(com, path, "Admin", "")->Call("Open");
+       }},
       {"Provider cannot be found",
        [](auto& com, auto&, auto&) {
          com.CreateOleObject("ADOX.Catalog")->Call("Create", {"Provider=SQLOLEDB;Data Source=x"});

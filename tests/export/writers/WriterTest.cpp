@@ -129,6 +129,14 @@ const GoldenCase kGoldens[] = {
        }
        return t;
      }},
+    {"times.db", kDb,  // a date column of times of day only; NaN and infinity are blank
+     [] {
+       Table t{"T", {{"At", AdoType::Date}, {"D", AdoType::Double}}, {}};
+       for (double d : {0.25, 0.5, 0.0}) t.rows.push_back({DateTimeValue{d}, d - 0.25});
+       t.rows[1][1] = std::numeric_limits<double>::quiet_NaN();
+       t.rows[2][1] = -std::numeric_limits<double>::infinity();
+       return t;
+     }},
     {"empty.dbf", kDbf, [] { return Table{"T", {{"A", AdoType::Double}}, {}}; }},
     {"empty.xls", kXls, [] { return Table{"T", {{"A", AdoType::Double}}, {}}; }},
     {"empty.db", kDb, [] { return Table{"T", {{"A", AdoType::Double}}, {}}; }},
@@ -234,6 +242,7 @@ std::vector<Refusal> Refusals() {
       {"32", kDb, longRecord},
       {"text", kDb, One(AdoType::Integer, std::string("12"))},
       {"a boolean", kDb, One(AdoType::Date, true)},
+      {"lies outside 0001-01-01..9999-12-31", kDb, One(AdoType::Date, DateTimeValue{3e6})},
       {"column 'C'", kDb, One(AdoType::Empty, {})},
   };
 }
