@@ -129,10 +129,12 @@ const GoldenCase kGoldens[] = {
        }
        return t;
      }},
-    {"times.db", kDb,  // a date column of times of day only; NaN and infinity are blank
+    {"times.db", kDb,  // times of day only; NaN and infinity are blank; bytes
      [] {
-       Table t{"T", {{"At", AdoType::Date}, {"D", AdoType::Double}}, {}};
-       for (double d : {0.25, 0.5, 0.0}) t.rows.push_back({DateTimeValue{d}, d - 0.25});
+       Table t{"T", {{"At", AdoType::Date}, {"D", AdoType::Double}, {"B", AdoType::VarBinary, 4}}, {}};
+       for (double d : {0.25, 0.5, 0.0}) {
+         t.rows.push_back({DateTimeValue{d}, d - 0.25, Bytes(static_cast<std::size_t>(d * 8), 0xAB)});
+       }
        t.rows[1][1] = std::numeric_limits<double>::quiet_NaN();
        t.rows[2][1] = -std::numeric_limits<double>::infinity();
        return t;
@@ -243,6 +245,19 @@ std::vector<Refusal> Refusals() {
       {"text", kDb, One(AdoType::Integer, std::string("12"))},
       {"a boolean", kDb, One(AdoType::Date, true)},
       {"lies outside 0001-01-01..9999-12-31", kDb, One(AdoType::Date, DateTimeValue{3e6})},
+      {"row 2 has 0 values for 1 columns", kDb, ragged},
+      {"has no column that a Paradox table can hold", kDb, One(AdoType::LongVarWChar, {})},
+      {"a Paradox table holds at most", kDb, wide},
+      {"bytes", kDb, One(AdoType::VarBinary, std::int64_t{1}, 4)},
+      {"text cannot be stored in a money field", kDb, One(AdoType::Currency, std::string("x"))},
+      {"expects a currency amount, got a text", mdb, One(AdoType::Currency, std::string("x")), true},
+      {"expects a floating-point number", mdb, One(AdoType::Double, std::string("x")), true},
+      {"expects binary data, got an integer", mdb, One(AdoType::VarBinary, std::int64_t{1}, 4), true},
+      {"expects a Boolean, got an integer", mdb, One(AdoType::Boolean, std::int64_t{1}), true},
+      {"floating-point", kDbf, One(AdoType::Double, std::string("x")), true},
+      {"currency", kDbf, One(AdoType::Currency, 1.5), true},
+      {"date", kDbf, One(AdoType::Date, true), true},
+      {"boolean", kDbf, One(AdoType::Boolean, std::int64_t{1}), true},
       {"column 'C'", kDb, One(AdoType::Empty, {})},
   };
 }
