@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test demo bench clean
+.PHONY: all deps configure build test demo bench coverage clean
 
 all: build
 
@@ -43,6 +43,19 @@ bench:
 	done
 	@BUILD=$(BENCH_BUILD) RESULTS=$(BENCH_BUILD)/results.jsonl bench/process.sh
 	@bench/chart.py $(BENCH_BUILD)/results.jsonl docs/images/side-by-side.png
+
+# Line and branch coverage of the product code over every suite: a Debug build
+# with gcov counters of its own, the whole test run, then gcovr's summary
+# (build-coverage/coverage.txt; per-file table in build-coverage/coverage-files.txt).
+COVERAGE_BUILD ?= build-coverage
+coverage: deps
+	@scripts/install-deps coverage
+	@cmake -S . -B $(COVERAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZYL_COVERAGE=ON \
+	  -DZYL_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(COVERAGE_BUILD) -j $(JOBS)
+	@find $(COVERAGE_BUILD) -name '*.gcda' -delete
+	@ctest --test-dir $(COVERAGE_BUILD) -j $(JOBS) --output-on-failure || true
+	@scripts/coverage-report $(COVERAGE_BUILD)
 
 clean:
 	rm -rf $(BUILD) build-*

@@ -15,6 +15,13 @@ if(ZYL_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Line and branch coverage (gcov): `make coverage` builds with it. Counters
+# are updated atomically because several tests run threads.
+if(ZYL_COVERAGE)
+  add_compile_options(--coverage -O0 -fprofile-update=atomic)
+  add_link_options(--coverage)
+endif()
+
 # zyl_set_warnings(target): the project's warning set, errors with ZYL_WERROR.
 function(zyl_set_warnings target)
   target_compile_options(${target} PRIVATE ${ZYL_WARNING_FLAGS})

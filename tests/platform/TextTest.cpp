@@ -1,130 +1,208 @@
-// The shared text helpers: UTF-8 and code page 1252, HTML escaping,
-// trimming and ASCII case, and the scope guard.
+// Text helpers as tables: UTF-8 and code page 1252, locale case and
+// collation, and TStringList's text forms, sorted lists, lookups
+// and change batches.
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <random>
+#include <string>
+#include <vector>
 
-#include "platform/ScopeExit.h"
+#include "platform/Locale.h"
+#include "platform/StringList.h"
 #include "platform/Text.h"
 #include "platform/Utf8.h"
 
 namespace zyl {
 namespace {
 
-struct Utf8Case {
-  std::string utf8;
-  std::string cp1252;  // what Utf8ToCp1252 makes of it
-  bool valid;
-};
+using Lines = std::vector<std::string>;
 
-class Utf8Text : public ::testing::TestWithParam<Utf8Case> {};
-
-TEST_P(Utf8Text, DecodesToCp1252AndUtf16) {
-  const Utf8Case& c = GetParam();
-  EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252);
-  EXPECT_EQ(IsValidUtf8(c.utf8), c.valid);
-  EXPECT_EQ(Utf8ToUtf16(c.utf8).has_value(), c.valid);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Utf8Text,
-    ::testing::Values(
-        Utf8Case{"Plain ASCII ~!\t\r\n", "Plain ASCII ~!\t\r\n", true},
-        Utf8Case{std::string("a\0b", 3), std::string("a\0b", 3), true}, Utf8Case{"", "", true},
-        Utf8Case{"Z\xC3\xBCrich \xC3\xA9\xC3\xBF\xC2\xA0", "Z\xFCrich \xE9\xFF\xA0", true},
-        // Windows characters take the bytes 0x80-0x9F.
-        Utf8Case{"€‚ƒ„…†ŠŒŽ‘’“”•–—™šœžŸ",
-                 "\x80\x82\x83\x84\x85\x86\x8A\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x99\x9A\x9C"
-                 "\x9E\x9F",
-                 true},
-        // Characters the code page lacks: one '?' each.
-        Utf8Case{"Ελλάδα Москва 東京", "?????? ?????? ??", true},
-        Utf8Case{"x\xF0\x9F\x98\x80y", "x?y", true},        // beyond the BMP
-        Utf8Case{"\xC2\x81\xC2\x9D", "??", true},           // C1 controls, unused bytes
-        Utf8Case{"e\xCC\x81t\xC3\xA9", "\xE9t\xE9", true},  // composed first
-        Utf8Case{"u\xCC\x88", "\xFC", true},
-        // Malformed: one '?' per byte.
-        Utf8Case{"a\x80z", "a?z", false},             // lone continuation byte
-        Utf8Case{"a\xC3", "a?", false},               // cut short at the end
-        Utf8Case{"a\xE2\x82z", "a??z", false},        // cut short before a letter
-        Utf8Case{"\xC0\xAF", "??", false},            // overlong '/'
-        Utf8Case{"\xE0\x80\xAF", "???", false},       // overlong, three bytes
-        Utf8Case{"\xED\xA0\x80x", "???x", false},     // UTF-16 surrogate
-        Utf8Case{"\xF4\x90\x80\x80", "????", false},  // beyond U+10FFFF
-        Utf8Case{"\xF8\x88\x80\x80\x80", "?????", false}, Utf8Case{"\xF5\xFF", "??", false}));
-
-TEST(Utf8, Utf16RoundTripAndEveryCp1252Byte) {
-  const std::string text = "Z\xC3\xBCrich \xE6\x9D\xB1 \xF0\x9F\x98\x80";
-  EXPECT_EQ(Utf8ToUtf16(text), std::u16string(u"Z\u00FCrich \u6771 \U0001F600"));
-  EXPECT_EQ(Utf16ToUtf8(*Utf8ToUtf16(text)), text);
+TEST(Utf8, ToCp1252AndValidity) {
+  const struct {
+    std::string utf8, cp1252;
+    bool valid;
+  } cases[] = {
+      {std::string("a\0b", 3), std::string("a\0b", 3), true},
+      {"Z\xC3\xBCrich \xC3\xA9\xC2\xA0", "Z\xFCrich \xE9\xA0", true},
+      {"€‚ŠŒŽ‘’“”•–—™šœžŸ", "\x80\x82\x8A\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x99\x9A\x9C\x9E\x9F",
+       true},
+      {"Ελλάδα 東京", "?????? ??", true},         // one '?' per missing character
+      {"x\xF0\x9F\x98\x80y", "x?y", true},        // beyond the BMP
+      {"\xC2\x81\xC2\x9D", "??", true},           // C1 controls on unused bytes
+      {"e\xCC\x81t\xC3\xA9", "\xE9t\xE9", true},  // composed first
+      {"a\x80z", "a?z", false},
+      {"a\xC3", "a?", false},  // malformed: one '?' per byte
+      {"a\xE2\x82z", "a??z", false},
+      {"\xC0\xAF", "??", false},            // overlong
+      {"\xED\xA0\x80x", "???x", false},     // UTF-16 surrogate
+      {"\xF4\x90\x80\x80", "????", false},  // beyond U+10FFFF
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
+    EXPECT_EQ(IsValidUtf8(c.utf8), c.valid) << c.utf8;
+    EXPECT_EQ(Utf8ToUtf16(c.utf8).has_value(), c.valid) << c.utf8;
+  }
   for (int b = 1; b < 256; ++b) {
     const std::string byte(1, static_cast<char>(b));
-    const std::string utf8 = Cp1252ToUtf8(byte);
     if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D) {
-      EXPECT_EQ(utf8, "\xEF\xBF\xBD") << b;
-      EXPECT_FALSE(CodePointToCp1252(static_cast<char32_t>(b)).has_value()) << b;
+      EXPECT_EQ(Cp1252ToUtf8(byte), "\xEF\xBF\xBD") << b;
     } else {
-      EXPECT_EQ(Utf8ToCp1252(utf8), byte) << b;
+      EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(byte)), byte) << b;
     }
   }
 }
 
-TEST(Text, EscapeHtml) {
-  struct Case {
-    std::string text, crlf, html;
+TEST(Locale, CaseAndCollation) {
+  EXPECT_EQ(AnsiUpperCase("äpfel größe"), "ÄPFEL GRÖSSE");
+  EXPECT_EQ(AnsiUpperCase("\xC4pfel und äpfel"), "\xC4PFEL UND ÄPFEL");  // Latin-1 bytes survive
+  EXPECT_EQ(AnsiUpperCase("cut \xC3"), "CUT \xC3");
+  EXPECT_EQ(FindText("Größe", "GRÖ"), 0u);
+  // clang-format off
+  const struct {
+    const char *a, *b;
+    int sign;  // of AnsiCompareText(a, b)
+  } cases[] = {
+      {"apple", "Banana", -1}, {"Äpfel", "Birne", -1}, {"ÄPFEL", "äpfel", 0}, {"b", "a", 1},  // Equal only when equal ignoring case: no width variants or ignorables.
+      {"äpfel", "apfel", 2}, {"ab", "a\u200Bb", 2}, {"abc", "ＡＢＣ", 2}, {"\xC4pfel", "\xD6pfel", 2}
   };
-  for (const Case& c : std::initializer_list<Case>{
-           {"a&b<c>d\"e'f", "", "a&amp;b&lt;c&gt;d&quot;e&#39;f"},
-           {"&amp;", "", "&amp;amp;"},  // escaped once more: the value is text
-           {"Größe ½", "", "Größe ½"},
-           {"", "<BR>", ""},
-           {"a\r\nc", "", "a\r\nc"},
-           {"a<b\r\nc", "<BR>", "a&lt;b<BR>c"},
-           {"a\r\n\r\nb", " ", "a  b"},
-           {"a\rb\nc\n\r", "<BR>", "a\rb\nc\n\r"},  // only CR LF pairs
-           {"tail\r", " ", "tail\r"},
-       }) {
-    std::string out = "x";
-    AppendEscapedHtml(out, c.text, c.crlf);
-    EXPECT_EQ(out, "x" + c.html) << c.text;
-    if (c.crlf.empty()) {
-      EXPECT_EQ(EscapeHtml(c.text), c.html);
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+    int r = AnsiCompareText(c.a, c.b);
+    if (c.sign == 2) {
+      EXPECT_NE(r, 0);
+      EXPECT_EQ(r > 0, AnsiCompareText(c.b, c.a) < 0) << "antisymmetric";
+    } else {
+      EXPECT_EQ((r > 0) - (r < 0), c.sign);
     }
+    EXPECT_EQ(AnsiSameText(c.a, c.b), c.sign == 0);
+  }
+  EXPECT_NE(AnsiCompareStr("a", "A"), 0);
+  EXPECT_EQ(AnsiCompareStr("a", "A"), -AnsiCompareStr("A", "a"));
+  EXPECT_LT(AnsiCompareStr("10", "9"), 0);
+}
+
+Lines Of(const TStringList& list) {
+  return {list.begin(), list.end()};
+}
+void Fill(TStringList& list, const Lines& lines) {
+  for (const auto& s : lines) list.Add(s);
+}
+std::string CommaOf(const Lines& lines) {
+  TStringList list;
+  Fill(list, lines);
+  return list.GetCommaText();
+}
+
+TEST(StringList, TextAndCommaText) {
+  // clang-format off
+  const struct {
+    std::string text;
+    Lines lines;
+  } split[] = {
+      {"a\r\nb\nc\rd", {"a", "b", "c", "d"}}, {"a\r\n", {"a"}}, {"a\r\n\r\n", {"a", ""}}, {"", {}},
+      {"\n\n", {"", ""}}, {"a\r\r\nb", {"a", "", "b"}}, {"a\n\rb", {"a", "", "b"}}
+  };
+  // clang-format on
+  for (const auto& c : split) {
+    TStringList list;
+    list.SetText(c.text);
+    EXPECT_EQ(Of(list), c.lines) << c.text;
+  }
+  TStringList two;
+  Fill(two, {"a", ""});
+  EXPECT_EQ(two.GetText(), "a\r\n\r\n");
+  // clang-format off
+  const struct {
+    Lines lines;
+    std::string comma;
+  } comma[] = {
+      {{"New York", "Boston"}, "\"New York\",Boston"},
+      {{"say \"hi\"", "a,b"}, "\"say \"\"hi\"\"\",\"a,b\""}, {{""}, "\"\""}, {{"a", ""}, "a,\"\""},
+      {{"Größe", "x=1"}, "Größe,x=1"}
+  };
+  // clang-format on
+  for (const auto& c : comma) {
+    EXPECT_EQ(CommaOf(c.lines), c.comma);
+    TStringList back;
+    back.SetCommaText(c.comma);
+    EXPECT_EQ(Of(back), c.lines) << c.comma;
+  }
+  TStringList parsed;
+  parsed.SetCommaText("  a , b ,,New York,\"unterminated");
+  EXPECT_EQ(Of(parsed), (Lines{"a", "b", "", "New", "York", "unterminated"}));
+  const std::string pieces[] = {"a", " ", ",", "\"", "\t", "é", "=", "'", ""};
+  std::mt19937 rng(20031231);
+  for (int round = 0; round < 500; ++round) {
+    Lines lines(rng() % 5);
+    for (auto& line : lines) {
+      for (unsigned n = rng() % 4; n > 0; --n) line += pieces[rng() % std::size(pieces)];
+    }
+    TStringList back;
+    back.SetCommaText(CommaOf(lines));
+    ASSERT_EQ(Of(back), lines) << CommaOf(lines);
   }
 }
 
-TEST(Text, TrimCaseAndHex) {
-  EXPECT_EQ(Trim(" \t a b \r\n"), "a b");
-  EXPECT_EQ(Trim("\t a \t", " "), "\t a \t");
-  EXPECT_EQ(Trim("   "), "");
-  EXPECT_EQ(TrimRightView("1, 2  ", " "), "1, 2");
-  EXPECT_EQ(AsciiUpperCase("abz AZ äé{}@[`"), "ABZ AZ äé{}@[`");
-  EXPECT_EQ(AsciiLowerCase("ABZ az ÄÉ{}@[`"), "abz az ÄÉ{}@[`");
-  EXPECT_TRUE(SameAsciiText("Data Source", "DATA source"));
-  EXPECT_FALSE(SameAsciiText("Ä", "ä"));
-  EXPECT_FALSE(SameAsciiText("ab", "abc"));
-  EXPECT_TRUE(IsAscii("0123456789abcdef~"));
-  EXPECT_FALSE(IsAscii("0123456789abcdef\x80"));
-  EXPECT_EQ(HexDigitValue('f'), 15);
-  EXPECT_EQ(HexDigitValue('G'), -1);
-  std::string hex;
-  AppendHex(hex, 0x1A0B0C, 6);
-  AppendHex(hex, 0xFFF, 2);  // the low digits only
-  EXPECT_EQ(hex, "1A0B0CFF");
+TEST(StringList, SortedListsStaySortedAndApplyTheirDuplicatesRule) {
+  TStringList list;
+  list.SetSorted(true);
+  for (const char* s : {"pear", "Banana", "apple", "Äpfel", "Zebra", "10", "9", "BANANA"})
+    list.Add(s);
+  EXPECT_EQ(Of(list), (Lines{"10", "9", "Äpfel", "apple", "Banana", "pear", "Zebra"}));
+  EXPECT_EQ(list.Add("banana2"), 5);
+  for (const char* s : {"ＡＢＣ", "abc", "a\u200Bbc"}) list.Add(s);  // alike, not equal: kept
+  EXPECT_EQ(list.Count(), 11);
+  EXPECT_THROW(list.Insert(0, "z"), EListError);
+  EXPECT_THROW(list.Put(0, "z"), EListError);
+  EXPECT_THROW(list.Move(0, 1), EListError);
+  EXPECT_THROW(list.Exchange(0, 1), EListError);
+  list.SetText("pear\r\nApple\r\npear\r\n");
+  EXPECT_EQ(Of(list), (Lines{"Apple", "pear"}));
+  TStringList source;
+  Fill(source, {"b", "a", "B"});
+  list.Assign(source);
+  EXPECT_EQ(Of(list), (Lines{"a", "b"}));
+  list.AddObject("c=1", 9);
+  list.SetValues("C", "0");  // respelled, may move, keeps its slot
+  list.SetValues("a0", "5");
+  EXPECT_EQ(Of(list), (Lines{"a", "a0=5", "b", "C=0"}));
+  EXPECT_EQ(list.GetObject(3), 9);
+  list.SetDuplicates(TStringList::TDuplicates::dupError);
+  int changes = 0;
+  list.OnChange = [&](TStringList&) { ++changes; };
+  EXPECT_THROW(list.SetText("x\ny\nX"), EListError);
+  changes = 0;
+  list.Add("later");
+  EXPECT_EQ(changes, 1) << "a batch an error left has ended";
 }
 
-TEST(ScopeExit, RunsWhenTheScopeEndsByAnException) {
-  int runs = 0;
-  bool flag = false;
-  try {
-    ScopeExit count([&] { ++runs; });
-    auto set = ValueForScope(flag, true);
-    EXPECT_TRUE(flag);
-    throw std::runtime_error("leave");
-  } catch (const std::runtime_error&) {
-  }
-  EXPECT_EQ(runs, 1);
-  EXPECT_FALSE(flag);
+TEST(StringList, LookupsAndNameValueLines) {
+  TStringList list;
+  Fill(list, {"GName=Grid1", "Größe=10", "note", "eq=a=b", "=anon", "Ölbaum", "\xC4pfel"});
+  EXPECT_EQ(list.IndexOf("ÖLBAUM"), 5);
+  EXPECT_EQ(list.IndexOf("\xC4PFEL"), 6);
+  EXPECT_EQ(list.IndexOf("\xD6pfel"), -1);
+  EXPECT_EQ(list.IndexOfName("note"), -1);
+  EXPECT_EQ(list.Values("GRÖSSE"), "10");
+  EXPECT_EQ(list.Values("eq"), "a=b");
+  EXPECT_EQ(list.ValueFromIndex(4), "anon");
+  list.SetValues("gname", "");  // an empty value deletes the line
+  list.SetValues("new", "1");
+  EXPECT_EQ(list[0], "Größe=10");
+  EXPECT_EQ(list[list.Count() - 1], "new=1");
+  EXPECT_THROW(list.Get(list.Count()), EListError);
+  int changes = 0;
+  list.OnChange = [&](TStringList&) { ++changes; };
+  list.BeginUpdate();
+  list.Add("a");
+  list.BeginUpdate();
+  list.Add("b");
+  list.EndUpdate();
+  EXPECT_EQ(changes, 0);
+  list.EndUpdate();
+  list.AddStrings(list);  // adding a list to itself doubles it once
+  EXPECT_EQ(changes, 2);
 }
 
 }  // namespace

@@ -1,18 +1,15 @@
-// The dataset contract suite runs over every dataset implementation through
-// this small factory interface: make stored data with given fields and
-// records, open a dataset over it, and open another one later over the same
-// stored data (as the next request would).
-//
-// To run the suite over another dataset, write a factory for it and add one
-// entry to AllFactories() in Factories.cpp.
+// The dataset contract suite runs over every dataset through this factory
+// interface: store data with given fields and records, open a dataset over
+// it, and open another one later over the same stored data (as the next
+// request would). To run the suite over another dataset, write a factory
+// and add it to AllFactories() in Factories.cpp.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <utility>
-#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "datasets/DataSet.h"
@@ -34,72 +31,41 @@ using Record = std::vector<TVariant>;
 class DatasetFactory {
  public:
   virtual ~DatasetFactory() = default;
-  // Stores `records` (in this order) with `fields`, replacing what an
-  // earlier Create stored, and returns an open dataset over them. Without
-  // IndexFieldNames the dataset presents the records in this order.
+  // Stores `records` in this order with `fields` (replacing earlier data)
+  // and returns an open dataset that presents them in this order.
   virtual std::unique_ptr<TDataSet> Create(const std::vector<FieldSpec>& fields,
                                            const std::vector<Record>& records) = 0;
-  // A new open dataset over the data stored by the last Create, with every
-  // change posted since.
+  // A new open dataset over the stored data, with every change posted since.
   virtual std::unique_ptr<TDataSet> Reopen() = 0;
-
-  // SQL datasets only (the others return null or false and the cases that
-  // need them skip). Reopen with the key filter `field` = `value`:
-  virtual std::unique_ptr<TDataSet> ReopenWhere(const std::string& /*field*/,
-                                                const TVariant& /*value*/) {
+  // SQL datasets only (the others return null or false; those cases skip):
+  // Reopen with the key filter `field` = `value`; a read-only query on the
+  // stored table "T"; `sql` run past any dataset, as another program would.
+  virtual std::unique_ptr<TDataSet> ReopenWhere(const std::string&, const TVariant&) {
     return nullptr;
   }
-  // A read-only dataset over the query `sql` on the stored table "T"; raises
-  // what the dataset raises for a query it refuses.
-  virtual std::unique_ptr<TDataSet> Query(const std::string& /*sql*/) { return nullptr; }
-  // Runs `sql` on the store past any dataset, as another program would.
-  virtual bool Exec(const std::string& /*sql*/) { return false; }
+  virtual std::unique_ptr<TDataSet> Query(const std::string&) { return nullptr; }
+  virtual bool Exec(const std::string&) { return false; }
   // A numeric field type and a stored text of it that the type cannot hold
-  // (text in an SQLite INTEGER column, a NaN); none when the store keeps
-  // only values of the field's type.
+  // (text in an SQLite INTEGER column, a NaN); none for typed stores.
   using Unfit = std::optional<std::pair<TFieldType, std::string>>;
   virtual Unfit UnfitValue() const { return std::nullopt; }
 };
 
-// The SQL datasets' factories: table "T" (or a query on it) through a
-// dataset that Connect sets up for the store's database.
-class SqlFactory : public DatasetFactory {
- public:
-  std::unique_ptr<TDataSet> Reopen() override { return ReopenWhere("", TVariant::Null()); }
-  std::unique_ptr<TDataSet> ReopenWhere(const std::string& field, const TVariant& value) override {
-    std::unique_ptr<TZylSqlDataset> dataset = Connect();
-    dataset->SetTableName("T");
-    dataset->SetKeyFilter(field, value);
-    dataset->Open();
-    return dataset;
-  }
-  std::unique_ptr<TDataSet> Query(const std::string& sql) override {
-    std::unique_ptr<TZylSqlDataset> dataset = Connect();
-    dataset->SetSQL(sql);
-    dataset->Open();
-    return dataset;
-  }
-
- protected:
-  // A closed dataset on the store's database.
-  virtual std::unique_ptr<TZylSqlDataset> Connect() = 0;
-};
-
 struct FactoryEntry {
-  std::string name;  // test name suffix: letters and digits only
-  std::function<std::unique_ptr<DatasetFactory>()> make;
+  std::string name;                                       // test name suffix
+  std::function<std::unique_ptr<DatasetFactory>()> make;  // null: not available here
 };
-
 inline void PrintTo(const FactoryEntry& entry, std::ostream* out) {
   *out << entry.name;
 }
-
-// Every dataset the contract suite runs over.
 std::vector<FactoryEntry> AllFactories();
 
-// The factories' SQL: the declared type of a field in SQLite (`postgres`
-// false) or PostgreSQL, and the ISO text of a date, time or date-time value.
-std::string DeclaredType(const FieldSpec& f, bool postgres);
-std::string IsoText(const FieldSpec& f, const TVariant& v);
+// Table "T" in a fresh SQLite file, filled through SQLite's C API (not the
+// dataset), so reading is checked against an independent writer.
+std::unique_ptr<DatasetFactory> MakeSQLiteFactory(std::string* path = nullptr);
+// Runs `sql` on the SQLite file at `path` / on the PostgreSQL test server;
+// fails the test on an error.
+void ExecSql(const std::string& path, const std::string& sql);
+void PgExec(const std::string& sql);
 
 }  // namespace zyl::test

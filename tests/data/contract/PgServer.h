@@ -1,10 +1,8 @@
-// A throwaway PostgreSQL server for the tests: initdb in a temporary
-// directory, postgres on a free loopback port, stopped at the end of the
-// test program. Started on first use (a global test environment stops it);
-// run as the unprivileged user "nobody" when the tests run as root. When
-// ZYL_PG_SERVER_DIR names the directory of a server that
-// scripts/pg-test-server started, that server is used instead, with a
-// database of this program's own (dropped at the end).
+// The PostgreSQL server of a test program. Under ctest it is the run's
+// shared server (the pg_server fixture, scripts/pg-test-server, named by
+// ZYL_PG_SERVER_DIR); run directly, the program starts one of its own
+// through the same script. Either way the program works in a database of
+// its own, dropped (and an own server stopped) when the program ends.
 #pragma once
 
 #include <string>
@@ -13,12 +11,12 @@ namespace zyl::test {
 
 class PgServer {
  public:
-  // The running server, started on first call.
+  // The server, started on first call.
   static PgServer& Get();
   // True when a server runs; else Reason() tells why not.
   bool Available() const { return available_; }
   const std::string& Reason() const { return reason_; }
-  // libpq connection string of the server's "postgres" database.
+  // libpq connection string of this program's database.
   const std::string& ConnInfo() const { return connInfo_; }
   void Stop();
 
@@ -27,11 +25,9 @@ class PgServer {
   bool available_ = false;
   std::string reason_;
   std::string connInfo_;
-  std::string dir_;
-  std::string binDir_;
-  std::string database_;   // own database on a shared server
-  std::string adminInfo_;  // the shared server's "postgres" database
-  bool asNobody_ = false;
+  std::string adminInfo_;  // the server's "postgres" database
+  std::string database_;
+  std::string ownDir_;  // the directory of a server this program started
 };
 
 }  // namespace zyl::test

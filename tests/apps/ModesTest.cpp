@@ -1,0 +1,115 @@
+// zylgrid as a web server runs it: `serve` over HTTP, `fcgi` through
+// cgi-fcgi, `cgi` started once per request.
+#include <gtest/gtest.h>
+
+#include "ZylgridSupport.h"
+#include "edit/EditTestSupport.h"
+
+namespace zylgrid {
+namespace {
+
+using zyl::harness::Form;
+
+// Line breaks (CR LF and LF), a tab, quotes, and non-ASCII text.
+const std::string kValue =
+    "line one\r\nline two\nthree\tafter a tab \"double\" 'single' & = % + Gr\xC3\xBC\xC3\x9F"
+    "e \xE2\x82\xAC";
+
+class ZylgridModes : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    if (std::string(GetParam()) == "fcgi" && !test::HaveCgiFcgi()) {
+      GTEST_SKIP() << "cgi-fcgi is not installed (scripts/install-deps browser)";
+    }
+    db_ = test::MakeShopDb(dir_);
+    test::Sql(db_,
+              "CREATE TABLE notes (Id INTEGER PRIMARY KEY, Note TEXT, Memo MEMO);"
+              "INSERT INTO notes VALUES (1, 'n1', 'm1'), (2, 'n2', 'm2');");
+    zylgrid_ = std::make_unique<test::Zylgrid>(
+        GetParam(),
+        test::Write(dir_, "site.ini",
+                    "[Notes]\nSource=sqlite:shop.db\nTable=notes\nEditable=1\nShowMemos=1\n"
+                    "[Customers]\nSource=sqlite:shop.db\nTable=customers\nRowsPerPage=2\nHeader=My "
+                    "\"best\"\n"),
+        dir_.Path() / "tmp");
+    ASSERT_TRUE(zylgrid_->Ready()) << "zylgrid did not start (see tmp/server.log)";
+  }
+  std::string Stored(int id, const char* column) {
+    return test::Sql(
+        db_, std::string("SELECT ") + column + " FROM notes WHERE Id = " + std::to_string(id));
+  }
+
+  test::PrivateTempDir dir_;
+  std::string db_;
+  std::unique_ptr<test::Zylgrid> zylgrid_;
+};
+
+// A value posted from a text input and a memo's text area is stored exactly
+// by an update and by an add.
+TEST_P(ZylgridModes, PostedValuesAreStoredExactly) {
+  std::string page = zylgrid_->Click(zylgrid_->Get(), "Notes_TABLE", "GRecNo1");
+  zylgrid_->Click(page, "Notes_TABLE", "GUPDATE", [](Form& f) {
+    f.SetText("GCELL_1_1", kValue);
+    f.SetText("GCELL_1_2", kValue);
+  });
+  EXPECT_EQ(Stored(2, "Note"), kValue);
+  EXPECT_EQ(Stored(2, "Memo"), kValue);
+  std::string adding = zylgrid_->Click(zylgrid_->Get(), "Notes_TABLE", "GADD");
+  zylgrid_->Click(adding, "Notes_TABLE", "GUPDATE", [](Form& f) {
+    f.SetText(zyl::testing::CellControls(f, 1).at(0), kValue);  // the Id comes from SQLite
+    f.SetText(zyl::testing::CellControls(f, 2).at(0), kValue);
+  });
+  EXPECT_EQ(Stored(3, "Note"), kValue);
+  EXPECT_EQ(Stored(3, "Memo"), kValue);
+  EXPECT_EQ(Stored(1, "Note"), "n1");
+}
+
+TEST_P(ZylgridModes, PagesAndDownloads) {
+  test::Reply page = zylgrid_->Send("POST", "GName=Customers&GPage=1&GRPP=2&GNEXT.x=1&GNEXT.y=1");
+  EXPECT_NE(page.head.find("text/html"), std::string::npos) << page.head;
+  EXPECT_NE(page.body.find(">Cy<"), std::string::npos);
+  EXPECT_EQ(page.body.find(">Ada<"), std::string::npos);
+  test::Reply download =
+      zylgrid_->Send("POST", "GName=Customers&GSave=TXT&GSAVEAS.x=1&GSAVEAS.y=1");
+  EXPECT_NE(download.head.find("text/plain"), std::string::npos) << download.head;
+  EXPECT_NE(download.head.find("\"My best.txt\""), std::string::npos) << download.head;
+  EXPECT_NE(download.body.find("\"Ada\""), std::string::npos);
+}
+
+// serve and fcgi keep record counts: an insert by another connection shows
+// on the next request all the same.
+TEST_P(ZylgridModes, AnInsertShowsOnTheNextRequest) {
+  EXPECT_NE(zylgrid_->Get().find(">Bob<"), std::string::npos);
+  zylgrid_->Get();
+  test::Sql(db_, "INSERT INTO customers VALUES (0, 'Dora')");
+  EXPECT_NE(zylgrid_->Get().find(">Dora<"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ZylgridModes, ::testing::Values("serve", "cgi", "fcgi"));
+
+TEST(ZylgridCgi, TheScriptIsTheFormActionAndBadRequestsGetAnAnswer) {
+  test::PrivateTempDir dir;
+  test::MakeShopDb(dir);
+  std::string ini =
+      test::Write(dir, "site.ini", "[Customers]\nSource=sqlite:shop.db\nTable=customers\n");
+  test::Zylgrid cgi("cgi", ini, dir.Path());
+  test::Reply page = cgi.Send("GET");
+  EXPECT_EQ(page.head, "Content-Type: text/html; charset=UTF-8\r\n");
+  EXPECT_EQ(page.body.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(page.body.find("ACTION=\"/shop.cgi#Customers\""), std::string::npos);
+  EXPECT_EQ(cgi.ExitStatus(), 0);
+  EXPECT_EQ(cgi.Send("POST", "GName=Customers", "5000").status, 500) << "a short body";
+  EXPECT_EQ(cgi.ExitStatus(), 0);
+  for (const char* length : {"-5", "abc", "99999999999999999999"}) {
+    EXPECT_NE(cgi.Send("POST", "GName=Customers", length).body.find("</html>"), std::string::npos)
+        << length;
+    EXPECT_EQ(cgi.ExitStatus(), 0);
+  }
+  test::Write(dir, "site.ini", "[Customers]\nSource=sqlite:shop.db\nTable=nothere\n");
+  page = cgi.Send("GET");
+  EXPECT_EQ(page.status, 500);
+  EXPECT_EQ(page.body.find("nothere"), std::string::npos) << "says nothing about the configuration";
+}
+
+}  // namespace
+}  // namespace zylgrid

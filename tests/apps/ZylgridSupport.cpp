@@ -1,0 +1,226 @@
+#include "ZylgridSupport.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "apps/zylgrid/PageBuilder.h"
+
+namespace zylgrid::test {
+
+namespace {
+
+constexpr const char* kCgiFcgi = "/usr/bin/cgi-fcgi";
+
+// Runs `program` with `args` and exactly `environment`; standard input from
+// file `in`, standard output to file `out` and error to `err` (empty: /dev/null).
+pid_t Spawn(const char* program, const std::vector<std::string>& args,
+            const std::vector<std::string>& environment, const std::string& in,
+            const std::string& out, const std::string& err = "") {
+  pid_t pid = ::fork();
+  if (pid != 0) return pid;
+  auto redirect = [](const std::string& name, int fd, int flags) {
+    int opened = ::open(name.empty() ? "/dev/null" : name.c_str(), flags, 0600);
+    if (opened < 0 || ::dup2(opened, fd) < 0) ::_exit(127);
+    ::close(opened);
+  };
+  redirect(in, 0, O_RDONLY);
+  redirect(out, 1, O_WRONLY | O_CREAT | O_APPEND);
+  redirect(err, 2, O_WRONLY | O_CREAT | O_APPEND);
+  std::vector<char*> argv{const_cast<char*>(program)};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  ::execve(program, argv.data(), envp.data());
+  ::_exit(127);
+}
+
+// A free loopback port (`port` 0), or whether `port` takes connections.
+int LoopbackPort(int port) {
+  int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  auto* a = reinterpret_cast<sockaddr*>(&address);
+  int result = port != 0 ? ::connect(s, a, length) == 0
+               : ::bind(s, a, length) == 0 && ::getsockname(s, a, &length) == 0
+                   ? ntohs(address.sin_port)
+                   : -1;
+  ::close(s);
+  return result;
+}
+
+}  // namespace
+
+std::string Write(const PrivateTempDir& dir, const std::string& name, const std::string& text) {
+  std::ofstream(dir.File(name), std::ios::binary | std::ios::trunc) << text;
+  return dir.File(name);
+}
+
+std::string Sql(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  char* error = nullptr;
+  std::pair<bool, std::string> first;
+  int rc = sqlite3_exec(
+      db, sql.c_str(),
+      [](void* out, int, char** values, char**) {
+        auto* f = static_cast<std::pair<bool, std::string>*>(out);
+        if (!f->first && values[0] != nullptr) f->second = values[0];
+        f->first = true;
+        return 0;
+      },
+      &first, &error);
+  std::string message = error != nullptr ? error : "";
+  sqlite3_free(error);
+  sqlite3_close(db);
+  if (rc != SQLITE_OK) throw std::runtime_error("test SQL failed: " + message);
+  return first.second;
+}
+
+std::string MakeShopDb(const PrivateTempDir& dir) {
+  Sql(dir.File("shop.db"),
+      "CREATE TABLE customers (Id INTEGER PRIMARY KEY, Name TEXT);"
+      "INSERT INTO customers VALUES (1, 'Ada'), (2, 'Bob'), (3, 'Cy');"
+      "CREATE TABLE orders (OrderId INTEGER PRIMARY KEY, CustomerId INTEGER, Item TEXT,"
+      " Qty INTEGER, Due DATE, Paid BOOLEAN, Status TEXT);"
+      "INSERT INTO orders VALUES (10, 1, 'Lamp', 2, '2024-03-01', 1, 'New'),"
+      " (11, 1, 'Desk', 1, '2024-04-15', 0, 'Shipped'), (12, 2, 'Pen', 9, NULL, 0, 'New');");
+  return dir.File("shop.db");
+}
+
+zyl::WebModuleChannel::Answer Ask(const PageBuilder& builder, const std::string& method,
+                                  const std::string& query, const std::string& body) {
+  zyl::WebModuleChannel channel;
+  channel.SetVariable("REQUEST_METHOD", method);
+  channel.SetVariable("QUERY_STRING", query);
+  channel.SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+  channel.SetBody(body);
+  builder.Handle(channel);
+  return channel.GetAnswer();
+}
+
+bool HaveCgiFcgi() {
+  return ::access(kCgiFcgi, X_OK) == 0;
+}
+
+Zylgrid::Zylgrid(std::string mode, std::string ini, std::filesystem::path tmp,
+                 const std::vector<std::string>& options)
+    : mode_(std::move(mode)), ini_(std::move(ini)), tmp_(std::move(tmp)) {
+  std::filesystem::create_directories(tmp_);
+  if (mode_ == "cgi") return;
+  port_ = LoopbackPort(0);
+  std::vector<std::string> args{mode_, "--config", ini_, "--port", std::to_string(port_)};
+  args.insert(args.end(), options.begin(), options.end());
+  std::vector<std::string> environment{"TMPDIR=" + tmp_.string()};
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::string(*e).rfind("TMPDIR=", 0) != 0) environment.emplace_back(*e);
+  }
+  std::string log = (tmp_ / "server.log").string();
+  pid_ = Spawn(ZYLGRID_BINARY, args, environment, "", log, log);
+  ready_ = false;
+  for (int i = 0; i < 400 && !ready_; ++i) {  // until it listens, or gives up when it ends
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      pid_ = -1;
+      break;
+    }
+    ready_ = LoopbackPort(port_) == 1;
+    if (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+}
+
+Zylgrid::~Zylgrid() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGTERM);
+  int status = 0;
+  ::waitpid(pid_, &status, 0);
+}
+
+Reply Zylgrid::Send(const std::string& method, const std::string& body, const std::string& length) {
+  Reply reply;
+  if (mode_ == "serve") {
+    httplib::Client client("127.0.0.1", port_);
+    client.set_read_timeout(60, 0);
+    httplib::Result result = method == "POST"
+                                 ? client.Post("/", body, "application/x-www-form-urlencoded")
+                                 : client.Get("/");
+    if (!result) return reply;
+    reply.status = result->status;
+    for (const auto& [name, value] : result->headers) reply.head += name + ": " + value + "\r\n";
+    reply.body = result->body;
+    return reply;
+  }
+  // CGI-style: the request in variables and on standard input, the answer
+  // ("Status: ..." optional, header lines, an empty line, the body) on output.
+  std::string in = (tmp_ / "request-stdin").string();
+  std::string out = (tmp_ / "request-stdout").string();
+  std::ofstream(in, std::ios::binary) << body;
+  std::filesystem::remove(out);
+  std::vector<std::string> environment{
+      "GATEWAY_INTERFACE=CGI/1.1",
+      "REQUEST_METHOD=" + method,
+      "CONTENT_LENGTH=" + (length.empty() ? std::to_string(body.size()) : length),
+      "QUERY_STRING=",
+      "CONTENT_TYPE=application/x-www-form-urlencoded",
+      "TMPDIR=" + tmp_.string(),
+      "DOCUMENT_URI=/",
+      "REQUEST_URI=/",
+      "REMOTE_ADDR=127.0.0.1",
+      "SCRIPT_NAME=/shop.cgi",
+      "ZYLGRID_CONFIG=" + ini_};
+  pid_t pid = mode_ == "cgi"
+                  ? Spawn(ZYLGRID_BINARY, {}, environment, in, out)
+                  : Spawn(kCgiFcgi, {"-bind", "-connect", "127.0.0.1:" + std::to_string(port_)},
+                          environment, in, out);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::stringstream text;
+  text << std::ifstream(out, std::ios::binary).rdbuf();
+  std::string output = text.str();
+  std::size_t end = output.find("\r\n\r\n");
+  if (end == std::string::npos) return reply;
+  reply.head = output.substr(0, end + 2);
+  reply.body = output.substr(end + 4);
+  reply.status = reply.head.rfind("Status: ", 0) == 0 ? std::stoi(reply.head.substr(8, 3)) : 200;
+  return reply;
+}
+
+std::string Zylgrid::Get() {
+  Reply reply = Send("GET");
+  EXPECT_EQ(reply.status, 200) << reply.body.substr(0, 400);
+  return reply.body;
+}
+
+std::string Zylgrid::Click(const std::string& page, const std::string& name,
+                           const std::string& button,
+                           const std::function<void(zyl::harness::Form&)>& fill) {
+  for (zyl::harness::Form& form : zyl::harness::ScanForms(page)) {
+    if (form.name != name) continue;
+    if (fill) fill(form);
+    Reply reply = Send("POST", zyl::harness::UrlEncode(form.Submission(button)));
+    EXPECT_EQ(reply.status, 200) << reply.body.substr(0, 400);
+    return reply.body;
+  }
+  ADD_FAILURE() << "no form " << name;
+  return std::string();
+}
+
+}  // namespace zylgrid::test

@@ -1,0 +1,96 @@
+// Files: atomic replacement through FileSink, private
+// temporary files, wildcard deletion of lock files, GUIDs.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "harness/PrivateTempDir.h"
+#include "platform/FileSink.h"
+#include "platform/System.h"
+#include "platform/Text.h"
+
+namespace zyl {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileTest : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) const { return dir_.File(name); }
+  void Touch(const std::string& name, const std::string& content = "x") const {
+    std::ofstream(Path(name), std::ios::binary) << content;
+  }
+  std::set<std::string> Entries() const {
+    std::vector<std::string> names = dir_.Entries();
+    return {names.begin(), names.end()};
+  }
+  harness::PrivateTempDir dir_;
+};
+
+TEST_F(FileTest, FileSinkReplacesTheTargetOnlyOnCommit) {
+  Touch("out.bin", "old");
+  {
+    FileSink sink(Path("out.bin"));
+    sink.Write("new content");
+    EXPECT_EQ(ReadFileBytes(Path("out.bin")), "old");
+    sink.Commit();
+  }
+  EXPECT_EQ(ReadFileBytes(Path("out.bin")), "new content");
+  {
+    FileSink abandoned(Path("never.bin"));
+    abandoned.Write("half");
+  }
+  EXPECT_EQ(Entries(), (std::set<std::string>{"out.bin"})) << "no partial or temporary file";
+  EXPECT_THROW(FileSink(Path("no/such/dir.bin")), EInOutError);
+}
+
+TEST_F(FileTest, TempFilesAreFreshPrivateAndUnique) {
+  std::set<std::string> names;
+  for (int i = 0; i < 200; ++i) {
+    std::string name = CreateUniqueTempFile(dir_.Path().string(), "zyl");
+    ASSERT_TRUE(names.insert(name).second) << "repeated " << name;
+    struct stat st {};
+    ASSERT_EQ(::stat(name.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(st.st_size, 0);
+  }
+  EXPECT_THROW(CreateUniqueTempFile(Path("absent")), EInOutError);
+}
+
+TEST_F(FileTest, DeleteFilesTouchesOnlyMatchingNamesAndEscapedWildcardsAreLiteral) {
+  for (const char* name : {"grid.cgi.G1.upd", "grid.cgi.upd", "other.upd", "grid.cgi.txt",
+                           "xgrid.cgi.G.upd", "grid.cgi.G.upd.bak", "GRID.CGI.G.upd",
+                           ".grid.cgi.G.upd", "grid[1].cgi.G.upd", "grid1.cgi.G.upd"}) {
+    Touch(name);
+  }
+  fs::create_directory(Path("grid.cgi.dir.upd"));
+  EXPECT_EQ(DeleteFiles(dir_.Path().string(), "grid.cgi*.upd"), 2);
+  EXPECT_EQ(DeleteFiles(dir_.Path().string(), EscapeWildcards("grid[1].cgi") + "*.upd"), 1);
+  EXPECT_EQ(Entries(),
+            (std::set<std::string>{"other.upd", "grid.cgi.txt", "xgrid.cgi.G.upd",
+                                   "grid.cgi.G.upd.bak", "GRID.CGI.G.upd", ".grid.cgi.G.upd",
+                                   "grid1.cgi.G.upd", "grid.cgi.dir.upd"}));
+  EXPECT_EQ(DeleteFiles(Path("absent"), "*"), 0);
+}
+
+TEST(Guid, UpperCaseVersionFourAndChecked) {
+  std::set<std::string> seen;
+  for (int i = 0; i < 1000; ++i) {
+    std::string g = CreateGuidString();
+    ASSERT_TRUE(IsGuidString(g)) << g;
+    ASSERT_EQ(g[14], '4') << g;
+    ASSERT_TRUE(seen.insert(g).second) << "repeated " << g;
+  }
+  for (const char* bad :
+       {"{6F9619FF-8B86-D011-B42D-00C04FC964FF}", "6F9619FF-8B86-D011-B42D-00C04FC964F",
+        "6F9619FF8B86-D011-B42D-00C04FC964FF0", "6F9619FF-8B86-D011-B42D-00C04FC964FG",
+        "../../../../etc/passwd-000000000000", ""}) {
+    EXPECT_FALSE(IsGuidString(bad)) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace zyl

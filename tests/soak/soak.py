@@ -1,0 +1,549 @@
+"""Soak runs of `zylgrid serve` (docs/RELIABILITY.md): visitor threads click
+through a site for a bounded time, posting the page's own forms as a browser
+does; then the stored data is checked.
+  python3 tests/soak/soak.py sqlite    customers and their orders as detail, both editable
+  python3 tests/soak/soak.py postgres  customers and read-only orders on PostgreSQL, while a
+                                       breaker kills zylgrid's connections
+Environment: ZYLGRID, ZYLGRID_DEMO_DATA (the programs), ZYL_SOAK_SECONDS (default 15,
+PostgreSQL 12), ZYL_SOAK_THREADS (6), ZYL_SOAK_SEED (printed), ZYL_SOAK_BREAK_EVERY
+(1.5 s), ZYL_SOAK_KEEP=1 (keep the scratch folder; a failed run keeps it with each
+failing visitor's last posts and answers), ZYL_PG_SERVER_DIR (else a server of its
+own). Exits 77 (skipped) without the programs or PostgreSQL.
+"""
+import collections
+import csv
+import http.client
+import io
+import os
+import random
+import shutil
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import traceback
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "e2e"))
+import zylsite as z  # noqa: E402
+
+THREADS = int(os.environ.get("ZYL_SOAK_THREADS", "6"))
+SEED = int(os.environ.get("ZYL_SOAK_SEED", str(int(time.time()))))
+APP = "zylgrid-soak-%d" % os.getpid()
+
+# An edit writes a marker into the text column (field `text_field`) of a record
+# whose key (shown first) belongs to the visitor: key modulo THREADS.
+Grid = collections.namedtuple("Grid", "name table key text_field text_column editable master")
+CUSTOMERS = Grid("Customers", "customers", "Id", 4, "Email", True, None)
+ORDERS = Grid("Orders", "orders", "OrderId", 3, "Product", True, "Customers")
+
+# Clicks: weight, what, the grid's forms (name pattern), the button (pattern),
+# a control the form must have, the values to post (None: as they are).
+CLICKS = [
+    (20, "page", ".*", "GFIRST|GPREVIOUS|GNEXT|GLAST", None, None),
+    (10, "jump", "TOOLBAR.*", "GOK", "GPage", lambda f, rng: {"GPage": rng.choice(f.visible("GPage").options)}),
+    (5, "rows per page", "TOOLBARTOP", "GOK", "GRPP", lambda f, rng: {"GRPP": str(rng.choice([1, 3, 5, 8, 25]))}),
+    (8, "sort", ".*_SELECTORS", r"GSort(ASC|DESC)_\d+", None, None),
+    (4, "sort buttons", ".*", "GSORTOFF|GGLYPHON|GGLYPHOFF", None, None),
+    (12, "select", ".*_TABLE", r"GRecNo\d+", None, None),
+    (4, "extras", ".*", "GSUM|GSA|GCHECKON|GCHECKOFF", None, None),
+    (3, "choose columns", ".*", "GCHECKDO", None,
+     lambda f, rng: {id(c): i == 0 or rng.random() < 0.7
+                     for i, c in enumerate(c for c in f.controls if c.name == "GSel")}),
+]
+
+
+class Cut(Exception):
+    """A request cut by a broken database connection (PostgreSQL run)."""
+
+
+class Visitor(threading.Thread):
+    """A browser session with its own keep-alive connection."""
+
+    def __init__(self, soak, index):
+        super().__init__(daemon=True)
+        self.soak, self.index = soak, index
+        self.rng = random.Random(SEED * 100 + index)
+        self.page = self.conn = None
+        self.seq = self.kept = 0
+        self.history = []  # the last posts: (what, body, answer)
+
+    def send(self, method, path="/", body=None):
+        start = time.time()
+        try:
+            if self.conn is None:
+                self.conn = http.client.HTTPConnection("127.0.0.1", self.soak.server.port, timeout=60)
+            self.conn.request(method, path, body, {} if body is None else
+                              {"Content-Type": "application/x-www-form-urlencoded"})
+            reply = self.conn.getresponse()
+            data = reply.read()
+        except (OSError, http.client.HTTPException) as e:
+            self.conn = self.conn.close()
+            self.soak.note(self.soak.requests, (self.index, start, time.time(), "connection error"))
+            raise AssertionError("%s %s: %s: %s" % (method, path, type(e).__name__, e))
+        if reply.will_close:
+            self.conn = self.conn.close()
+        self.soak.count("requests")
+        return reply, data, start
+
+    def outcome(self, start, outcome, what=""):
+        self.soak.note(self.soak.requests, (self.index, start, time.time(), outcome))
+        if outcome == "cut":
+            raise Cut(what)
+
+    def cut_500(self, reply, data, start, what, head=False):
+        if self.soak.cuts_allowed and reply.status == 500 and (head or b"Something went wrong" in data):
+            self.outcome(start, "cut", what)
+
+    def answer(self, reply, data, start, what):
+        """The page of an answer, checked; Cut for a cut connection's error."""
+        text = data.decode("utf-8", errors="replace")
+        if z.INTERNALS.search(text):
+            raise AssertionError("%s: the answer shows internals" % what)
+        self.cut_500(reply, data, start, what)
+        page = z.Page(text)
+        if reply.status != 200 or reply.headers.get_content_type() != "text/html" or not page.complete():
+            raise AssertionError("%s: status %d, %s, complete %s" % (
+                what, reply.status, reply.headers.get_content_type(), page.complete()))
+        if not all(page.forms_of(g.name) for g in self.soak.grids):
+            raise AssertionError("%s: the page lacks the forms of a grid" % what)
+        message = page.error_text()
+        if message is not None:
+            self.soak.count("error boxes")
+            if self.soak.cuts_allowed and self.soak.connection_error(message):
+                self.outcome(start, "cut", what + ": " + message[:200])
+        for g in self.soak.grids:  # the page read in part without a word: data lost on the way
+            toolbar = (page.forms_of(g.name, "TOOLBARTOP") or [None])[0]
+            size, at = toolbar and toolbar.visible("GRPP"), toolbar and toolbar.visible("GPage")
+            if ((g.master is None and not page.rows(g.name)) or any(len(r.items) < 2 for r in page.rows(g.name))
+                    or (size and at and at.options and size.value.isdigit() and at.value != at.options[-1]
+                        and len(page.rows(g.name)) < int(size.value))):
+                raise AssertionError("%s: grid %s shows fewer records than its page has, or a record without "
+                                     "values" % (what, g.name))
+        self.outcome(start, "ok")
+        self.page = page
+        return page
+
+    def get(self, what="visit"):
+        self.soak.count("action " + what)
+        return self.answer(*self.send("GET"), what)
+
+    def click(self, form, button, values=None, what="click"):
+        self.soak.count("action " + what)
+        body = z.form_fields(form, button, values, self.rng.randint(1, 20), self.rng.randint(1, 20))
+        reply, data, start = self.send("POST", "/", body)
+        self.history = self.history[-3:] + [(what, body, data)]
+        return self.answer(reply, data, start, "%s (%s %s)" % (what, form.grid, button.name))
+
+    def keep_history(self):
+        """The last posts and their answers, into the scratch folder a failed run keeps."""
+        for n, (what, body, answer) in enumerate(self.history):
+            base = os.path.join(self.soak.folder, "visitor%d-%d-%d" % (self.index, self.kept, n))
+            with open(base + ".post", "wb") as post, open(base + ".html", "wb") as html:
+                post.write(what.encode() + b"\n" + body)
+                html.write(answer)
+        self.kept += 1
+
+    def act_click(self, what, forms, buttons, needs, values):
+        g = self.rng.choice(self.soak.grids)
+        found = [(f, b) for f, b in self.page.buttons(g.name, buttons, forms)
+                 if needs is None or f.visible(needs) is not None]
+        if not found:
+            return self.get()
+        form, button = self.rng.choice(found)
+        self.click(form, button, values and values(form, self.rng), what)
+
+    def act_download(self):
+        found = self.page.buttons("Customers", "GSAVEAS", "TOOLBARTOP") or \
+            self.get().buttons("Customers", "GSAVEAS", "TOOLBARTOP")
+        kind = self.rng.choice(sorted(z.DOWNLOADS))
+        self.soak.count("action download")
+        reply, data, start = self.send("POST", "/", z.form_fields(*found[0], {"GSave": kind}))
+        self.cut_500(reply, data, start, "download")
+        problem = z.download_problem(kind, "Customers", reply.status, reply.headers, data)
+        if problem:
+            raise AssertionError(problem)
+        self.outcome(start, "ok")
+
+    def submit(self, change, form, values, shown):
+        """Clicks update: acknowledged when the answer shows the change and no
+        error box, refused with an error box; an answer with neither fails."""
+        self.soak.note(self.soak.changes, change)
+        try:
+            page = self.click(form, form.images("GUPDATE")[0], values, "update " + change["kind"])
+        except Exception as e:
+            change["outcome"] = "cut" if isinstance(e, Cut) else "failed"
+            raise
+        change["message"] = page.error_text()
+        change["outcome"] = ("refused" if change["message"] is not None else
+                             "acknowledged" if shown(page) else "not shown")
+        if change["outcome"] == "not shown":
+            raise AssertionError("%s %s: the answer shows neither %r nor an error"
+                                 % (change["kind"], change["grid"], change["marker"]))
+
+    def act_edit(self):
+        g = self.rng.choice([g for g in self.soak.grids if g.editable])
+        self.get("fresh visit")  # edits start from the unsorted first page
+        if g.master:
+            self.click(*self.rng.choice(self.page.buttons(g.master, r"GRecNo\d+", g.master + "_TABLE")),
+                       what="select master record")
+        jump = [f for f in self.page.forms_of(g.name, "TOOLBARTOP") if f.visible("GPage") and f.images("GOK")]
+        if jump:
+            self.click(jump[0], jump[0].images("GOK")[0],
+                       {"GPage": self.rng.choice(jump[0].visible("GPage").options)}, "jump")
+        mine = [r for r in self.page.rows(g.name)
+                if len(r.items) > 1 and r.items[1].isdigit() and int(r.items[1]) % THREADS == self.index]
+        if not mine:
+            return
+        row = self.rng.choice(mine)
+        key = row.items[1]
+        self.click(*self.page.buttons(g.name, "GRecNo%d" % row.recno, g.name + "_TABLE")[0],
+                   what="select record to edit")
+        cell = [f.cells().get((row.recno, g.text_field)) for f in self.page.forms_of(g.name, g.name + "_TABLE")]
+        if not any(cell):
+            raise AssertionError("edit %s: record %d has no edit controls" % (g.name, row.recno))
+        if [r.items[1:2] for r in self.page.rows(g.name) if r.recno == row.recno] != [[key]]:
+            return self.soak.count("edit: the record moved meanwhile")
+        self.seq += 1
+        marker = "soak-%d-%d-%d" % (self.index, self.seq, self.rng.randint(0, 10 ** 6))
+        self.submit({"kind": "edit", "grid": g.name, "key": int(key), "marker": marker, "order": self.seq},
+                    [f for f in self.page.forms_of(g.name, g.name + "_TABLE") if f.images("GUPDATE")][0],
+                    {id(c): marker for c in cell if c},
+                    lambda page: any(r.recno == row.recno and marker in r.items and r.items[1] == key
+                                     for r in page.rows(g.name)))
+
+    def act_add(self):
+        self.click(*(self.page.buttons("Customers", "GADD", "Customers_TABLE") or
+                     self.get().buttons("Customers", "GADD", "Customers_TABLE"))[0], what="add")
+        forms = [f for f in self.page.forms_of("Customers", "Customers_TABLE") if f.images("GUPDATE")]
+        if not forms or not forms[0].cells():
+            raise AssertionError("add: no new-record row with an update button")
+        self.seq += 1
+        marker = "added-%d-%d-%d" % (self.index, self.seq, self.rng.randint(0, 10 ** 6))
+        typed = {1: marker, 2: "Soakville", 3: "Testland", 4: marker + "@example.com", 5: "2024-02-29",
+                 6: "1250.50", 7: True}  # the key left empty
+        self.submit({"kind": "add", "grid": "Customers", "marker": marker}, forms[0],
+                    {id(c): typed[f] for (r, f), c in forms[0].cells().items() if f in typed},
+                    lambda page: marker in page.text)
+
+    def act_hostile(self, request=None):
+        name, method, path, body, allowed = request or self.rng.choice(z.HOSTILE)
+        self.soak.count("action hostile")
+        if method == "RAW":
+            return z.send_raw(self.soak.server.port, body)
+        reply, data, start = self.send(method, path, body)
+        self.page = None
+        if reply.status == 200 and method != "HEAD" and "text" not in allowed:
+            return self.answer(reply, data, start, "hostile " + name)
+        self.cut_500(reply, data, start, "hostile " + name, method == "HEAD")
+        if ("text" if (reply.status, reply.headers.get_content_type()) == (200, "text/plain")
+                else reply.status) not in allowed:
+            raise AssertionError("hostile %s: status %d, %s" % (name, reply.status, reply.headers.get_content_type()))
+        self.outcome(start, "ok")
+
+    def run(self):
+        actions = [(lambda c=c: self.act_click(*c[1:]), c[0]) for c in CLICKS] + [
+            (self.act_download, 2), (self.act_edit, 18), (self.act_add, 3), (self.act_hostile, 4),
+            (self.get, 3)]
+        # Every visitor edits and adds; together they send every hostile request.
+        first = [self.act_edit, self.act_add] + [
+            lambda r=r: self.act_hostile(r) for r in z.HOSTILE[self.index::THREADS]]
+        while time.time() < self.soak.deadline:
+            try:
+                if self.page is None:
+                    self.get()
+                else:
+                    (first.pop(0) if first else self.rng.choices(*zip(*actions))[0])()
+            except Cut:
+                self.soak.count("requests cut")
+                self.page = None
+            except Exception as e:
+                self.soak.note(self.soak.failures, "visitor %d: %s" % (
+                    self.index, e if isinstance(e, AssertionError) else traceback.format_exc()))
+                self.keep_history()
+                self.page = None
+        if self.conn is not None:
+            self.conn.close()
+
+
+class Soak:
+    """One run: zylgrid serves `site` to the visitors for `seconds` while
+    `breaker.run(deadline)` runs, and `breaker.idle(soak)` checks the idle
+    server; `connection_error(message)` tells a cut connection's error box."""
+
+    def __init__(self, title, site, grids, seconds, connection_error=None, breaker=None):
+        self.title, self.folder, self.grids = title, site.dir, grids
+        self.cuts_allowed, self.connection_error = connection_error is not None, connection_error
+        self.lock = threading.Lock()
+        self.counts = collections.Counter()
+        self.failures, self.changes, self.requests, self.lines = [], [], [], []
+        self.server = z.Server(site)
+        try:
+            files_before = self.server.open_files()
+            self.started = time.time()
+            self.deadline = self.started + seconds
+            visitors = [Visitor(self, i) for i in range(THREADS)]
+            for v in visitors:
+                v.start()
+            if breaker is not None:
+                breaker.run(self.deadline)
+            for v in visitors:
+                v.join(seconds + 120)
+                if v.is_alive():
+                    self.note(self.failures, "visitor %d still busy two minutes after the end" % v.index)
+            self.duration = time.time() - self.started
+            if not self.server.alive():
+                return self.note(self.failures, "zylgrid is no longer running after the visits")
+            for _ in range(50):  # connections the visitors left are closed; what stays open leaked
+                if self.server.open_files() <= files_before + 4:
+                    break
+                time.sleep(0.1)
+            else:
+                self.note(self.failures, "zylgrid holds %d files after the visits, %d before"
+                          % (self.server.open_files(), files_before))
+            if breaker is not None:
+                breaker.idle(self)
+        finally:
+            self.stop()
+
+    def stop(self):
+        status = self.server.stop()
+        if status != 0:
+            self.note(self.failures, "zylgrid did not exit cleanly on SIGTERM: %s" % status)
+
+    def count(self, name):
+        with self.lock:
+            self.counts[name] += 1
+
+    def note(self, into, item):
+        with self.lock:
+            into.append(item)
+
+    def check(self, stored, count_added):
+        """Every acknowledged edit is stored: a key's value is its last acknowledged
+        marker or one sent later whose answer did not confirm it; no record holds a
+        marker sent for another record or refused. Every acknowledged add is stored
+        once, a refused one never. `stored[grid name]` maps key to text column;
+        `count_added(marker)` counts the customers of that name. Refusals other than
+        a stale page's (or a cut connection's) are faults."""
+        by_key = collections.defaultdict(list)
+        for e in sorted((c for c in self.changes if c["kind"] == "edit"), key=lambda e: e["order"]):
+            by_key[(e["grid"], e["key"])].append(e)
+        markers = {}
+        for (grid, key), sent in by_key.items():
+            markers.update((e["marker"], e) for e in sent)
+            acked = [i for i, e in enumerate(sent) if e["outcome"] == "acknowledged"]
+            if acked and stored[grid].get(key) not in {sent[acked[-1]]["marker"]} | {
+                    e["marker"] for e in sent[acked[-1] + 1:] if e["outcome"] in ("not shown", "cut", "failed")}:
+                self.failures.append("%s %s: stored %r, acknowledged %r" % (
+                    grid, key, stored[grid].get(key), sent[acked[-1]]["marker"]))
+        for grid, values in stored.items():
+            for key, value in values.items():
+                e = markers.get(value)
+                if value.startswith("soak-") and (e is None or (e["grid"], e["key"]) != (grid, key)
+                                                  or e["outcome"] in ("refused", "not shown")):
+                    self.failures.append("%s %s holds %r (%s)" % (grid, key, value, e and "%s %s %s" % (
+                        e["grid"], e["key"], e["outcome"])))
+        for c in self.changes:
+            n = count_added(c["marker"]) if c["kind"] == "add" else None
+            if n is not None and n not in {"acknowledged": (1,), "refused": (0,)}.get(c["outcome"], (0, 1)):
+                self.failures.append("add %r (%s) is stored %d times" % (c["marker"], c["outcome"], n))
+            message = c.get("message")
+            if message and z.STALE.lower() not in message.lower() and not (
+                    self.cuts_allowed and self.connection_error(message)):
+                self.failures.append("%s of %s refused: %s" % (c["kind"], c["grid"], " ".join(message.split())[:300]))
+        outcomes = collections.Counter("%s %s" % (c["kind"], c.get("outcome")) for c in self.changes)
+        self.lines.append("changes: " + ", ".join("%s %d" % kv for kv in sorted(outcomes.items())))
+
+    def report(self):
+        log = self.server.log()
+        for marker in ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"):
+            if marker in log:
+                self.failures.append("server log: " + log[log.index(marker):][:1500])
+        c = self.counts
+        lines = ["%s: %.1f s, %d visitors, seed %d" % (self.title, self.duration, THREADS, SEED),
+                 "requests %d (%.0f/s), error boxes %d, cut %d, 'request failed' logged %d" % (
+                     c["requests"], c["requests"] / max(self.duration, 0.001), c["error boxes"],
+                     c["requests cut"], log.count("request failed")),
+                 "actions: " + ", ".join("%s %d" % (k[7:], v) for k, v in sorted(c.items()) if k[:7] == "action ")]
+        lines += self.lines + ["failures: %d" % len(self.failures)]
+        print("\n  ".join(lines + [f.replace("\n", "\n    ") for f in self.failures[:40]]), flush=True)
+        return 1 if self.failures else 0
+
+
+def run_sqlite(site):
+    soak = Soak("SQLite soak", site, [CUSTOMERS, ORDERS], float(os.environ.get("ZYL_SOAK_SECONDS", "15")))
+    with sqlite3.connect(site.db) as con:
+        stored = {g.name: dict(con.execute("SELECT %s, coalesce(%s, '') FROM %s" % (g.key, g.text_column, g.table)))
+                  for g in (CUSTOMERS, ORDERS)}
+    soak.check(stored, lambda m: site.sql("SELECT count(*) FROM customers WHERE Name = ?", (m,)))
+    if site.sql("PRAGMA integrity_check") != "ok":
+        soak.failures.append("database integrity check: %s" % site.sql("PRAGMA integrity_check"))
+    return soak.report()
+
+
+PG_SERVER = os.path.join(z.SOURCE_DIR, "scripts", "pg-test-server")
+PG_TABLES = {  # the demo tables, text columns as varchar
+    "customers": ('"Id" integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY, "Name" varchar(80) NOT NULL, '
+                  '"City" varchar(80), "Country" varchar(80), "Email" varchar(120), "Since" date, '
+                  '"CreditLimit" numeric(12,2), "Active" boolean'),
+    "orders": ('"OrderId" integer PRIMARY KEY, "CustomerId" integer NOT NULL, "OrderDate" date, '
+               '"Product" varchar(80), "Quantity" integer, "UnitPrice" numeric(12,2), "Discount" real, '
+               '"Status" varchar(20), "Paid" boolean'),
+}
+
+
+class Postgres:
+    """A database of our own on the test run's server (or a throwaway one), through psql."""
+
+    def __init__(self):
+        folder = os.environ.get("ZYL_PG_SERVER_DIR", "")
+        self.own = None
+        if not os.path.exists(os.path.join(folder, "conninfo")):
+            folder = self.own = tempfile.mkdtemp(prefix="zyl-soak-pg-")
+            os.rmdir(folder)  # the script makes it
+            out = subprocess.run([PG_SERVER, "start", folder], stdout=subprocess.PIPE,
+                                 stderr=subprocess.STDOUT, text=True)
+            if not os.path.exists(os.path.join(folder, "conninfo")):
+                self.stop()
+                raise EnvironmentError("no PostgreSQL server: " + out.stdout.strip())
+        with open(os.path.join(folder, "conninfo")) as f:
+            self.admin = f.read().strip()
+        self.name = "zyl_soak_%d" % os.getpid()
+        self.psql("DROP DATABASE IF EXISTS %s" % self.name, self.admin)
+        self.psql("CREATE DATABASE %s" % self.name, self.admin)
+        self.conninfo = "%s dbname=%s" % (self.admin, self.name)
+
+    def psql(self, sql, conninfo=None, script=None):
+        out = subprocess.run(["psql", "-X", "-q", "-At", "-F", "\t", "-v", "ON_ERROR_STOP=1", "-d",
+                              (conninfo or self.conninfo) + " options='-c client_min_messages=warning'"]
+                             + (["-f", "-"] if sql is None else ["-c", sql]),
+                             input=script, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        if out.returncode != 0:
+            raise RuntimeError("psql: " + out.stderr.strip())
+        return [line.split("\t") for line in out.stdout.splitlines()]
+
+    def load(self, db):
+        """The demo database's customers and orders, copied."""
+        script = ""
+        with sqlite3.connect(db) as con:
+            for table, columns in PG_TABLES.items():
+                names = [c.split()[0] for c in columns.split(", ") if c.startswith('"')]
+                rows = io.StringIO()
+                csv.writer(rows, lineterminator="\n").writerows(
+                    con.execute("SELECT %s FROM %s" % (", ".join(names), table)))
+                script += "CREATE TABLE %s (%s);\nCOPY %s (%s) FROM STDIN (FORMAT csv);\n%s\\.\n" % (
+                    table, columns, table, ", ".join(names), rows.getvalue())
+        self.psql(None, script=script + "SELECT setval(pg_get_serial_sequence('customers', 'Id'), "
+                  "(SELECT max(\"Id\") FROM customers));\n")
+
+    def stop(self):
+        if self.own is None:
+            try:
+                self.psql("DROP DATABASE IF EXISTS %s WITH (FORCE)" % self.name, self.admin)
+            except RuntimeError:
+                pass
+        else:
+            subprocess.run([PG_SERVER, "stop", self.own], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            shutil.rmtree(self.own, ignore_errors=True)
+
+
+class Breaker:
+    """Terminates zylgrid's database connections in bursts of 0.4 s while the visitors run."""
+
+    def __init__(self, pg):
+        self.pg, self.bursts, self.terminated, self.errors = pg, [], 0, []
+        self.every = float(os.environ.get("ZYL_SOAK_BREAK_EVERY", "1.5"))
+
+    def run(self, deadline):
+        time.sleep(min(2.0, self.every))
+        while time.time() < deadline - 1.0:
+            start = time.time()
+            while time.time() < start + 0.4:
+                try:
+                    self.terminated += int(self.pg.psql(
+                        "SELECT count(*) FILTER (WHERE pg_terminate_backend(pid)) FROM pg_stat_activity "
+                        "WHERE application_name = '%s' AND pid <> pg_backend_pid()" % APP)[0][0])
+                except RuntimeError as e:  # reported, not fatal
+                    self.errors.append(str(e))
+            self.bursts.append((start, time.time()))
+            time.sleep(self.every)
+
+    def idle(self, soak):
+        """An idle zylgrid holds no database connection."""
+        for _ in range(30):
+            held = int(self.pg.psql("SELECT count(*) FROM pg_stat_activity WHERE application_name = '%s'"
+                                    % APP)[0][0])
+            if held == 0:
+                return
+            time.sleep(0.1)
+        soak.failures.append("zylgrid still holds %d database connections after the visits" % held)
+
+    @staticmethod
+    def connection_error(message):
+        return any(w in message.lower() for w in ("terminat", "connection", "could not receive",
+                                                   "could not send", "administrator command"))
+
+    def check(self, soak):
+        """A cut request lies in or just after a burst (1 s of slack), and the
+        visitor's first request starting after that burst works again."""
+        if not self.bursts or self.terminated == 0:
+            soak.failures.append("the breaker broke no connection (%s)" % "; ".join(self.errors[:3]))
+        by_thread = collections.defaultdict(list)
+        for thread, start, end, outcome in sorted(soak.requests, key=lambda r: r[1]):
+            by_thread[thread].append((start, end, outcome))
+        for thread, requests in by_thread.items():
+            for i, (start, end, outcome) in enumerate(requests):
+                burst = [b for b in self.bursts if b[0] - 1.0 <= end and start <= b[1] + 1.0]
+                if outcome == "cut" and not burst:
+                    soak.failures.append("visitor %d: a request at %.2f s failed like a cut connection "
+                                         "with no connection broken" % (thread, start - soak.started))
+                elif outcome == "cut":
+                    later = [r for r in requests[i + 1:] if r[0] > max(b[1] for b in burst) + 0.05]
+                    if later and later[0][2] != "ok" and not any(
+                            b[0] <= later[0][1] and later[0][0] <= b[1] for b in self.bursts):
+                        soak.failures.append("visitor %d: the request after a cut did not recover (%s)"
+                                             % (thread, later[0][2]))
+        soak.lines.append("connection bursts %d, connections terminated %d" % (len(self.bursts), self.terminated))
+
+
+def run_postgres(site):
+    try:
+        pg = Postgres()
+    except EnvironmentError as e:
+        print("soak: skipped: %s" % e)
+        return z.SKIP
+    try:
+        pg.load(site.db)
+        source = "postgres:%s application_name=%s" % (pg.conninfo, APP)
+        site.configure(z.site_ini(source, "Editable=1\n", "RowsPerPage=40\n"))
+        breaker = Breaker(pg)
+        soak = Soak("PostgreSQL soak", site, [CUSTOMERS, ORDERS._replace(editable=False, master=None)],
+                    float(os.environ.get("ZYL_SOAK_SECONDS", "12")), Breaker.connection_error, breaker)
+        stored = {"Customers": {int(k): v for k, v in pg.psql('SELECT "Id", coalesce("Email", \'\') FROM customers')}}
+        names = collections.Counter(n for (n,) in pg.psql("SELECT \"Name\" FROM customers WHERE \"Name\" LIKE 'added-%'"))
+        soak.check(stored, lambda marker: names[marker])
+        breaker.check(soak)
+        return soak.report()
+    finally:
+        pg.stop()
+
+
+def main():
+    kind = sys.argv[1] if len(sys.argv) > 1 else "sqlite"
+    for program in (z.ZYLGRID, z.DEMO_DATA) + (("psql",) if kind == "postgres" else ()):
+        if not (os.path.exists(program) or shutil.which(program)):
+            print("soak: skipped: %s is missing (build it, or install postgresql-client)" % program)
+            return z.SKIP
+    site = z.Site("zylgrid-soak-%s-" % kind, "Editable=1\n")
+    status = 1
+    try:
+        status = (run_postgres if kind == "postgres" else run_sqlite)(site)
+    finally:
+        site.remove(keep=status not in (0, z.SKIP) or os.environ.get("ZYL_SOAK_KEEP") == "1")
+    return status
+
+
+if __name__ == "__main__":
+    sys.exit(main())
