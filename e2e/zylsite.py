@@ -1,10 +1,7 @@
-"""zylgrid as the browser tests (e2e/) and the soak runs (tests/soak/) meet it:
-the built programs, a scratch site with a fresh demo database, zylgrid on a
-free loopback port, the page read and its forms posted as a browser does (a
-form tag opens a form only while none is open, as browsers treat the forms the
-grid writes inside tables; each form belongs to the grid whose anchor came last
-before it), the downloads and the hostile requests.
-"""
+"""zylgrid as the browser tests (e2e/) and the soak runs (tests/soak/) meet it: the built programs, a scratch
+site with a fresh demo database, zylgrid on a free port, the page's forms read and posted as a browser does (a
+form tag opens a form only while none is open; a form belongs to the grid whose anchor came last), the
+downloads and the hostile requests."""
 import html
 import html.parser
 import os
@@ -40,8 +37,7 @@ def free_port():
         return s.getsockname()[1]
 
 
-def wait_for_port(port, process, seconds=20):
-    """Until `port` takes connections; RuntimeError when `process` ends first."""
+def wait_for_port(port, process, seconds=20):  # RuntimeError when `process` ends first
     deadline = time.time() + seconds
     while True:
         try:
@@ -52,8 +48,7 @@ def wait_for_port(port, process, seconds=20):
             time.sleep(0.05)
 
 
-def site_ini(source, customers="", orders=DETAIL):
-    """Customers (8 rows a page) and orders of the demo database at `source`."""
+def site_ini(source, customers="", orders=DETAIL):  # customers (8 rows a page) and their orders
     return ("[Page]\nTitle=zylgrid tests\nImagesURL=/images/\nImagesDir=%s/assets/images\n\n"
             "[Customers]\nSource=%s\nTable=customers\nRowsPerPage=8\nGlobalSorting=1\n%s\n"
             "[Orders]\nSource=%s\nTable=orders\nGlobalSorting=1\n%s"
@@ -61,16 +56,12 @@ def site_ini(source, customers="", orders=DETAIL):
 
 
 class Site:
-    """A scratch folder: a fresh demo database (demo.db), tmp/ for the server's
-    temporary files (update locks), server.log and the site configuration
-    (site_ini over the database; `customers`: more keys of that grid)."""
+    """A scratch folder: demo.db, tmp/ (update locks), server.log and site.ini (site_ini)."""
 
     def __init__(self, prefix="zylgrid-test-", customers="", memo=False):
         self.dir = tempfile.mkdtemp(prefix=prefix)
-        self.tmp = os.path.join(self.dir, "tmp")
+        self.tmp, self.db, self.ini = (os.path.join(self.dir, n) for n in ("tmp", "demo.db", "site.ini"))
         os.mkdir(self.tmp)
-        self.db = os.path.join(self.dir, "demo.db")
-        self.ini = os.path.join(self.dir, "site.ini")
         subprocess.run([DEMO_DATA, self.db], check=True, stdout=subprocess.DEVNULL)
         if memo:  # a memo column, Notes, last (field 8)
             self.sql("ALTER TABLE customers ADD COLUMN Notes MEMO")
@@ -81,8 +72,7 @@ class Site:
             f.write(text)
         return self
 
-    def sql(self, statement, args=()):
-        """The first column of the first row, or None."""
+    def sql(self, statement, args=()):  # the first column of the first row, or None
         with sqlite3.connect(self.db) as con:
             row = con.execute(statement, args).fetchone()
         return row[0] if row else None
@@ -94,9 +84,7 @@ class Site:
             shutil.rmtree(self.dir, ignore_errors=True)
 
 
-class Server:
-    """zylgrid in a long-lived mode (serve, fcgi) on a free loopback port."""
-
+class Server:  # zylgrid serve or fcgi on a free port
     def __init__(self, site, mode="serve"):
         self.port = free_port()
         self.url = "http://127.0.0.1:%d/" % self.port
@@ -120,15 +108,13 @@ class Server:
         except OSError:
             return -1
 
-    def stop(self):
-        """SIGTERM; the exit status (None when it had to be killed)."""
+    def stop(self):  # SIGTERM; the exit status (None when it had to be killed)
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
             try:
                 self.process.wait(timeout=15)
             except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+                self.process.kill(), self.process.wait()
                 return None
         return self.process.returncode
 
@@ -137,30 +123,24 @@ class Server:
             return f.read()
 
 
-class Form:
-    """A form of a grid: controls with kind (hidden, text, checkbox, select,
-    textarea, image or other), name, value, checked and a select's options."""
-
+class Form:  # controls: kind (one of KINDS or other), name, value, checked and a select's options
     def __init__(self, name, grid):
         self.name, self.grid, self.controls = name, grid, []
 
     def images(self, pattern=".*"):
         return [c for c in self.controls if c.kind == "image" and re.fullmatch(pattern, c.name)]
 
-    def visible(self, name):
-        """The first control named `name` the visitor can change."""
+    def visible(self, name):  # the first control `name` the visitor can change
         return next((c for c in self.controls if c.name == name and c.kind not in ("hidden", "image")), None)
 
-    def cells(self):
-        """The edit controls ("GCELL_r_f") as {(r, f): control}."""
+    def cells(self):  # the edit controls "GCELL_r_f" as {(r, f): control}
         return {tuple(map(int, m.groups())): c for c in self.controls
                 for m in [re.fullmatch(r"GCELL_(-?\d+)_(\d+)", c.name)] if m}
 
 
 class _Parser(html.parser.HTMLParser):
-    """Forms, and rows of a grid's data form: a list of the texts of display
-    cells and values of edit controls after its record button (the row-number
-    cell's text first), with the record number as `recno`."""
+    """Forms, and the rows of a grid's data form: after its record button (number `recno`) the texts of
+    display cells (the row number first) and values of edit controls."""
 
     def __init__(self):
         super().__init__(convert_charrefs=True)
@@ -217,18 +197,13 @@ class _Parser(html.parser.HTMLParser):
             self.row.items.append(("on" if c.checked else "") if c.kind == "checkbox" else c.value or "")
 
 
-class Page:
-    """A grid page as served (the markup, not a browser's DOM)."""
-
+class Page:  # a grid page as served (the markup, not a browser's DOM)
     def __init__(self, text):
-        self.text = text
-        parser = _Parser()
-        parser.feed(text)
-        parser.close()
+        self.text, parser = text, _Parser()
+        parser.feed(text), parser.close()
         self.forms, self.rows_by_grid = parser.forms, parser.rows
 
-    def error_text(self):
-        """The error box's message ("" without one; None when there is no box)."""
+    def error_text(self):  # the error box's message ("" without one; None without a box)
         m = ERROR_TEXT.search(self.text)
         return None if not ERROR_BOX.search(self.text) else html.unescape(m.group(1)).strip() if m else ""
 
@@ -238,8 +213,7 @@ class Page:
     def forms_of(self, grid, name_pattern=".*"):
         return [f for f in self.forms if f.grid == grid and re.fullmatch(name_pattern, f.name)]
 
-    def buttons(self, grid, pattern, form_pattern=".*"):
-        """(form, button) of the image buttons of `grid` whose names match."""
+    def buttons(self, grid, pattern, form_pattern=".*"):  # (form, button) of `grid`'s image buttons
         return [(f, c) for f in self.forms_of(grid, form_pattern) for c in f.images(pattern)]
 
     def rows(self, grid):
@@ -247,11 +221,8 @@ class Page:
 
 
 def form_fields(form, click, values=None, x=7, y=5):
-    """The fields a browser posts for `form` when image button `click` is
-    clicked: every successful control in document order, the clicked button's
-    position at its own place. `values` maps a control's id() (or the name of
-    a visible control) to the value to post instead; True/False tick or clear
-    a checkbox."""
+    """What a browser posts for `form` when image button `click` is clicked, in document order. `values` maps a
+    control's id() (or a visible control's name) to the value to post instead; True/False tick or clear."""
     values, fields = values or {}, []
     for c in form.controls:
         override = values.get(id(c), values.get(c.name) if c.kind != "hidden" else None)
@@ -265,10 +236,8 @@ def form_fields(form, click, values=None, x=7, y=5):
     return urllib.parse.urlencode(fields, encoding="utf-8").encode("ascii")
 
 
-# Each save-as format: content type, file extension, and what the file starts
-# with: tab-separated text, BIFF8 in an OLE2 compound file, a Jet 4 database,
-# a dBase III table (version byte, then a header of 32 bytes per field plus
-# 33), a Paradox table (record and header sizes, file type 0 or 2).
+# Save-as formats: content type, extension, signature (tab-separated text, BIFF8 in OLE2, Jet 4, dBase III:
+# header of 32 bytes a field plus 33, Paradox: record and header sizes, file type 0 or 2).
 DOWNLOADS = {
     "TXT": ("text/plain", ".txt", lambda b: b"\t" in b.split(b"\r\n", 1)[0] and b"\0" not in b),
     "XLS": ("application/x-msexcel", ".xls", lambda b: b.startswith(b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1")),
@@ -280,8 +249,7 @@ DOWNLOADS = {
 }
 
 
-def download_problem(kind, grid, status, headers, body):
-    """What is wrong with the answer to a save-as click, or None."""
+def download_problem(kind, grid, status, headers, body):  # what is wrong with a save-as answer, or None
     ctype, ext, signature = DOWNLOADS[kind]
     disposition = headers.get("Content-Disposition", "")
     if (status != 200 or headers.get_content_type() != ctype or len(body) < 10 or
@@ -296,9 +264,8 @@ def _raw_post(length, body=b"GName=Customers"):
             b"Content-Length: " + length + b"\r\nConnection: close\r\n\r\n" + body)
 
 
-# Requests no browser sends: (name, method, path, body, statuses allowed;
-# "text" for a text download). RAW sends the bytes on a connection of its own
-# and accepts any answer or none.
+# Requests no browser sends: (name, method, path, body, statuses allowed; "text": a text download). RAW sends
+# the bytes on a connection of its own and accepts any answer or none.
 HOSTILE = [
     ("huge numbers", "POST", "/", b"GName=Customers&GPage=-999999999999&GRPP=99999999999"
      b"&GRecNo-1.x=1&GRecNo-1.y=1", (200,)),
@@ -329,7 +296,6 @@ HOSTILE = [
 
 
 def send_raw(port, data):
-    """Broken framing on a connection of its own: any answer or none."""
     try:
         with socket.create_connection(("127.0.0.1", port), timeout=10) as s:
             s.sendall(data)

@@ -56,17 +56,13 @@ TEST_P(CountCache, ReusedWhileNothingChangesAndCountedAgainAfterEveryChange) {
   const char* sql = "SELECT Id FROM Items WHERE Qty = 3";
   int some = Count(sql).first;
   // clang-format off
-  const struct {
-    std::string change;
-    int count;
-  } changes[] = {
+  const struct { std::string change; int count; } changes[] = {
       {"SELECT count(*) FROM Items", 500},  // reading is no change
       {"INSERT INTO Items (Qty) VALUES (3)", 501},  //
       {"DELETE FROM Items WHERE Id = 4", 500},  // the file size stays
       {"UPDATE Items SET Qty = 99 WHERE Id = 50", 500},  //
       {"CREATE TABLE Other (A); INSERT INTO Other VALUES (1)", 500}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : changes) {
     Sql(c.change);
     EXPECT_EQ(Count().first, c.count) << c.change;

@@ -91,13 +91,12 @@ TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
   EXPECT_EQ(ds_.FieldByName("ID")->AsString(), "79") << "the cursor moved there";
   EXPECT_EQ(grid_.GetCells(0, 0)->GetValue(), "41") << "row-number text";
 
-  TZylMemDataset typed(nullptr);  // memo and blob fields get no column
+  TZylMemDataset typed(nullptr);                             // memo and blob fields get no column
   // clang-format off
   const std::pair<const char*, FT> fields[] = {
       {"Price", FT::ftCurrency}, {"Note", FT::ftMemo}, {"At", FT::ftDateTime},
       {"Picture", FT::ftBlob}, {"Ok", FT::ftBoolean}, {"Big", FT::ftLargeint}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& [name, type] : fields) typed.AddField(name, type);
   double day = EncodeDate(2023, 12, 24);
   typed.AddRecord(
@@ -216,18 +215,15 @@ TEST_F(GridData, SortingThePageKeepsRowsWholeAndStable) {
   ds_.AddRecord({"c", 9, EncodeDate(2024, 2, 1)});
   ds_.Open();
   Read(ds_);
-  const struct {
-    int col;
-    TSortOrder order;
-    Texts names;
-  } cases[] = {
+  // clang-format off
+  const struct { int col; TSortOrder order; Texts names; } cases[] = {
       {1, TSortOrder::soAscending, {"a", "b", "B", "c"}},   // locale order, case decides ties
       {2, TSortOrder::soDescending, {"a", "b", "B", "c"}},  // by number; equal 9s keep B, c
       {1, TSortOrder::soDescending, {"c", "B", "b", "a"}},  //
       {2, TSortOrder::soAscending, {"c", "B", "b", "a"}},   // stable: c before B as sorted
       {3, TSortOrder::soAscending, {"B", "b", "a", "c"}},   // by date
       {0, TSortOrder::soDescending, {"c", "a", "B", "b"}},  // the number column: reading order
-  };
+  };  // clang-format on
   for (const auto& c : cases) {
     grid_.GetColumns(c.col)->SetSortOrder(c.order);
     EXPECT_EQ(Column(grid_, 1), c.names) << c.col;
@@ -290,16 +286,11 @@ class TextFile : public GridData {
 
 TEST(ParseLine, QuotedStretchesAndDelimiters) {
   // clang-format off
-  const struct {
-    const char* line;
-    char delimiter;
-    Texts fields;
-  } cases[] = {
+  const struct { const char* line; char delimiter; Texts fields; } cases[] = {
       {"a;\"b;c\";'d''e'", ';', {"a", "b;c", "d'e"}}, {"ab\"c;d\"e", ';', {"abc;de"}},
       {"x;;", ';', {"x", "", ""}}, {"", ';', {""}}, {"\"open;to the end", ';', {"open;to the end"}},
       {"\"a'b\"\t' c\"d '", '\t', {"a'b", " c\"d "}}, {"a;b\tc", '\t', {"a;b", "c"}}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) {
     TStringList fields;
     TZylHTMLGrid::ParseLine(c.line, c.delimiter, fields);
@@ -335,19 +326,13 @@ TEST_F(TextFile, LoadsAPageAndLeavesNoStaleTextOrCaption) {
 // by them and sums; booleans read their stored state.
 TEST_F(TextFile, DeclaredColumnTypesSortAndSum) {
   // clang-format off
-  const struct {
-    FT type;
-    std::string file;
-    Texts ascending;
-    std::string sum;
-  } cases[] = {
+  const struct { FT type; std::string file; Texts ascending; std::string sum; } cases[] = {
       {FT::ftString, "N\r\n10\r\n9\r\n100\r\n", {"10", "100", "9"}, ""},
       {FT::ftInteger, "N\r\n10\r\n9\r\nx\r\n100\r\n", {"x", "9", "10", "100"}, "119"},
       {FT::ftFloat, "N\r\n2.5\r\n-1\r\n", {"-1", "2.5"}, "1.5"},
       {FT::ftDate, "N\r\n02.01.2024\r\n31.12.2023\r\n", {"31.12.2023", "02.01.2024"}, ""},
       {FT::ftBoolean, "N\r\nTrue\r\nFalse\r\n1\r\n", {"1", "False", "True"}, ""}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     TZylHTMLGrid grid(nullptr);

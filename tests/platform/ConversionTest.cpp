@@ -33,10 +33,7 @@ std::string ErrorOf(const std::function<void()>& op) {
 
 TEST(Numbers, FloatToStrShowsFifteenDigitsFixedOrScientific) {
   // clang-format off
-  const struct {
-    double value;
-    const char* text;
-  } cases[] = {
+  const struct { double value; const char* text; } cases[] = {
       {1234.5, "1234.5"}, {10, "10"}, {-0.0, "0"}, {1.0 / 3, "0.333333333333333"},
       {2.0 / 3, "0.666666666666667"}, {0.1 + 0.2, "0.3"}, {100.0 / 7, "14.2857142857143"},
       {0.00001, "0.00001"}, {-0.00001, "-0.00001"}, {123456789012345.0, "123456789012345"},
@@ -44,8 +41,7 @@ TEST(Numbers, FloatToStrShowsFifteenDigitsFixedOrScientific) {
       {1234567890123456.0, "1.23456789012346E15"}, {999999999999999.9, "1E15"},
       {1.7976931348623157e308, "1.79769313486232E308"}, {5e-324, "4.94065645841247E-324"},
       {kNaN, "NAN"}, {kInf, "INF"}, {-kInf, "-INF"}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(FloatToStr(c.value), c.text) << c.text;
   std::mt19937_64 rng(42);  // and the text reads back as the same 15-digit value
   for (int i = 0; i < 1000; ++i) {
@@ -69,8 +65,7 @@ TEST(Numbers, IntegerText) {
       {"", kBad}, {" ", kBad}, {"12abc", kBad}, {"1.5", kBad}, {"1e3", kBad}, {"12 ", kBad},
       {"- 1", kBad}, {"--1", kBad}, {"+-1", kBad}, {"$", kBad}, {"0x", kBad}, {"$G", kBad},
       {"2147483648", kBad}, {"-2147483649", kBad}, {"$100000000", kBad}, {"1,000", kBad}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     int v = 1234;
@@ -102,15 +97,11 @@ TEST(Numbers, FloatText) {
 
 TEST(Colors, TextBothWaysAndTheClassicSystemScheme) {
   // clang-format off
-  const struct {
-    TColor color;
-    const char* text;
-  } named[] = {
+  const struct { TColor color; const char* text; } named[] = {
       {clBlack, "clBlack"}, {clRed, "clRed"}, {clBtnFace, "clBtnFace"}, {clNone, "clNone"},
       {clInfoBk, "clInfoBk"}, {0x00C8D0D4, "$00C8D0D4"}, {0x80000019, "$80000019"},
       {0xFFFFFFFF, "$FFFFFFFF"}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : named) {
     EXPECT_EQ(ColorToString(c.color), c.text);
     EXPECT_EQ(StringToColor(c.text), c.color) << c.text;
@@ -124,14 +115,11 @@ TEST(Colors, TextBothWaysAndTheClassicSystemScheme) {
               "'" + std::string(text) + "' is not a valid integer value");
   }
   // clang-format off
-  const struct {
-    TColor color, rgb;
-  } resolved[] = {
+  const struct { TColor color, rgb; } resolved[] = {
       {clBtnFace, 0xC8D0D4}, {clWindow, 0xFFFFFF}, {clHighlight, 0x6A240A},
       {clBackground, 0xA56E3A}, {clInfoBk, 0xE1FFFF}, {clRed, clRed}, {0x00C8FFC8, 0xC8FFC8},
       {clNone, 0xFFFFFF}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : resolved) EXPECT_EQ(ResolveColor(c.color), c.rgb) << ColorToString(c.color);
 }
 
@@ -145,14 +133,10 @@ const char* const kFull = "dd.mm.yyyy hh:nn:ss.zzz";
 
 TEST(Dates, EncodingAroundThe30thOfDecember1899) {
   // clang-format off
-  const struct {
-    int y, m, d;
-    int serial;
-  } cases[] = {
+  const struct { int y, m, d; int serial; } cases[] = {
       {1899, 12, 30, 0}, {1899, 12, 29, -1}, {1900, 1, 1, 2}, {2003, 12, 31, 37986},
       {9999, 12, 31, 2958465}, {1, 1, 1, -693593}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(EncodeDate(c.y, c.m, c.d), c.serial);
   for (int day = -693593; day <= 2958465; day += 89) {
     int y = 0, m = 0, d = 0;
@@ -176,11 +160,7 @@ TEST(Dates, FormatDateTime) {
   const TDateTime eve = At(2003, 12, 31, 10, 11, 12, 345), jan5 = At(2004, 1, 5, 7, 3, 9);
   const double ms = 1 / 86400000.0;
   // clang-format off
-  const struct {
-    const char* pattern;
-    TDateTime value;
-    const char* text;
-  } cases[] = {
+  const struct { const char* pattern; TDateTime value; const char* text; } cases[] = {
       {kFull, eve, "31.12.2003 10:11:12.345"}, {"DD/MM/YY", eve, "31/12/03"},
       {"d.m.yy h:n:s", jan5, "5.1.04 7:3:9"}, {"yyyy", EncodeDate(800, 1, 1), "0800"},
       {"ddd, d mmm yyyy", eve, "Wed, 31 Dec 2003"}, {"dddd d mmmm", eve, "Wednesday 31 December"},
@@ -221,8 +201,7 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
       {" 12:30:15", nullptr, "30.12.1899 12:30:15.000"},
       {"01/02/2003", nullptr, "02.01.2003 00:00:00.000"},  // slashes: month first
       {"01.02.2003", nullptr, "01.02.2003 00:00:00.000"}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) {
     TDateTime v = 0;
     bool ok = c.pattern ? TryParseDateTime(c.text, c.pattern, v) : TryStrToDateTime(c.text, v);
@@ -255,10 +234,7 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
 TEST(Variants, ConversionsAndTheirErrors) {
   TDateTime day = EncodeDate(2003, 12, 31);
   // clang-format off
-  const struct {
-    TVariant value;
-    std::string text;
-  } texts[] = {
+  const struct { TVariant value; std::string text; } texts[] = {
       {TVariant::Null(), ""}, {TVariant(true), "True"}, {TVariant(1.0 / 3), "0.333333333333333"},
       {TVariant(std::int64_t{9007199254740993}), "9007199254740993"},
       {TVariant::FromDate(day + 0.5), "31.12.2003 12:00:00"}, {TVariant::FromDate(0.75), "18:00:00"},
@@ -274,10 +250,7 @@ TEST(Variants, ConversionsAndTheirErrors) {
   for (const char* t : {"True", "TRUE", "1", "-1"}) EXPECT_TRUE(TVariant(t).ToBoolean()) << t;
   for (const char* t : {"false", "0", "0.0"}) EXPECT_FALSE(TVariant(t).ToBoolean()) << t;
   // clang-format off
-  const struct {
-    std::function<void()> op;
-    const char *from, *to;
-  } errors[] = {
+  const struct { std::function<void()> op; const char *from, *to; } errors[] = {
       {[] { TVariant("on").ToBoolean(); }, "String", "Boolean"},
       {[] { TVariant("abc").ToDouble(); }, "String", "Double"},
       {[] { TVariant(1e300).ToInt64(); }, "Double", "Int64"},

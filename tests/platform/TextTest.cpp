@@ -18,10 +18,8 @@ namespace {
 using Lines = std::vector<std::string>;
 
 TEST(Utf8, ToCp1252AndValidity) {
-  const struct {
-    std::string utf8, cp1252;
-    bool valid;
-  } cases[] = {
+  // clang-format off
+  const struct { std::string utf8, cp1252; bool valid; } cases[] = {
       {std::string("a\0b", 3), std::string("a\0b", 3), true},
       {"Z\xC3\xBCrich \xC3\xA9\xC2\xA0", "Z\xFCrich \xE9\xA0", true},
       {"€‚ŠŒŽ‘’“”•–—™šœžŸ", "\x80\x82\x8A\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x99\x9A\x9C\x9E\x9F",
@@ -36,7 +34,7 @@ TEST(Utf8, ToCp1252AndValidity) {
       {"\xC0\xAF", "??", false},            // overlong
       {"\xED\xA0\x80x", "???x", false},     // UTF-16 surrogate
       {"\xF4\x90\x80\x80", "????", false},  // beyond U+10FFFF
-  };
+  };  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
     EXPECT_EQ(IsValidUtf8(c.utf8), c.valid) << c.utf8;
@@ -64,8 +62,7 @@ TEST(Locale, CaseAndCollation) {
   } cases[] = {
       {"apple", "Banana", -1}, {"Äpfel", "Birne", -1}, {"ÄPFEL", "äpfel", 0}, {"b", "a", 1},  // Equal only when equal ignoring case: no width variants or ignorables.
       {"äpfel", "apfel", 2}, {"ab", "a\u200Bb", 2}, {"abc", "ＡＢＣ", 2}, {"\xC4pfel", "\xD6pfel", 2}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " / " + c.b);
     int r = AnsiCompareText(c.a, c.b);
@@ -96,14 +93,10 @@ std::string CommaOf(const Lines& lines) {
 
 TEST(StringList, TextAndCommaText) {
   // clang-format off
-  const struct {
-    std::string text;
-    Lines lines;
-  } split[] = {
+  const struct { std::string text; Lines lines; } split[] = {
       {"a\r\nb\nc\rd", {"a", "b", "c", "d"}}, {"a\r\n", {"a"}}, {"a\r\n\r\n", {"a", ""}}, {"", {}},
       {"\n\n", {"", ""}}, {"a\r\r\nb", {"a", "", "b"}}, {"a\n\rb", {"a", "", "b"}}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : split) {
     TStringList list;
     list.SetText(c.text);
@@ -113,15 +106,11 @@ TEST(StringList, TextAndCommaText) {
   Fill(two, {"a", ""});
   EXPECT_EQ(two.GetText(), "a\r\n\r\n");
   // clang-format off
-  const struct {
-    Lines lines;
-    std::string comma;
-  } comma[] = {
+  const struct { Lines lines; std::string comma; } comma[] = {
       {{"New York", "Boston"}, "\"New York\",Boston"},
       {{"say \"hi\"", "a,b"}, "\"say \"\"hi\"\"\",\"a,b\""}, {{""}, "\"\""}, {{"a", ""}, "a,\"\""},
       {{"Größe", "x=1"}, "Größe,x=1"}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : comma) {
     EXPECT_EQ(CommaOf(c.lines), c.comma);
     TStringList back;

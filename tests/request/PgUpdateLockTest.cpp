@@ -12,7 +12,7 @@
 #include "UpdateLockCases.h"
 #include "datasets/PgConnection.h"
 #include "datasets/PgError.h"
-#include "data/contract/PgServer.h"
+#include "harness/PgServer.h"
 #include "request/PgUpdateLockStore.h"
 
 namespace zyl {

@@ -20,7 +20,7 @@
 #include "datasets/PgDataset.h"
 #include "datasets/SQLiteDataset.h"
 #include "datasets/ZylMemDataset.h"
-#include "data/contract/PgServer.h"
+#include "harness/PgServer.h"
 #include "edit/EditBackends.h"
 #include "edit/EditTestSupport.h"
 #include "platform/StringList.h"

@@ -268,16 +268,12 @@ TEST_P(DatasetContract, RefusedWritesChangeNothing) {
 TEST_P(DatasetContract, IndexFieldNamesSortsAndRefusesNamesThatAreNoFields) {
   auto ds = Cities();
   // clang-format off
-  const struct {
-    const char* key;
-    Texts ids;
-  } orders[] = {
+  const struct { const char* key; Texts ids; } orders[] = {
       {"Id DESC", {"6", "5", "4", "3", "2", "1"}}, {"City", {"2", "5", "1", "4", "6", "3"}},  // ties stored
       {"City DESC", {"3", "1", "4", "6", "2", "5"}},
       {"City DESC;Id DESC", {"3", "6", "4", "1", "5", "2"}},
       {"city asc", {"2", "5", "1", "4", "6", "3"}}, {"", {"1", "2", "3", "4", "5", "6"}}
-  };
-  // clang-format on
+  };  // clang-format on
   std::string value;
   for (const auto& o : orders) {
     ASSERT_TRUE(ds->SetStrProp("IndexFieldNames", o.key));

@@ -63,9 +63,7 @@ std::vector<FactoryEntry> AllFactories();
 // Table "T" in a fresh SQLite file, filled through SQLite's C API (not the
 // dataset), so reading is checked against an independent writer.
 std::unique_ptr<DatasetFactory> MakeSQLiteFactory(std::string* path = nullptr);
-// Runs `sql` on the SQLite file at `path` / on the PostgreSQL test server;
-// fails the test on an error.
+// Runs `sql` on the SQLite file at `path`; fails the test on an error.
 void ExecSql(const std::string& path, const std::string& sql);
-void PgExec(const std::string& sql);
 
 }  // namespace zyl::test

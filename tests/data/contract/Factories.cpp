@@ -2,7 +2,6 @@
 // (null without a server: its tests skip). The SQL stores are filled
 // through their client libraries, not through the dataset.
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -11,10 +10,10 @@
 #include <filesystem>
 
 #include "DatasetFactory.h"
-#include "PgServer.h"
 #include "datasets/PgDataset.h"
 #include "datasets/SQLiteDataset.h"
 #include "datasets/ZylMemDataset.h"
+#include "harness/PgServer.h"
 #include "platform/DateTime.h"
 
 namespace zyl::test {
@@ -171,16 +170,6 @@ void ExecSql(const std::string& path, const std::string& sql) {
   }
   sqlite3_free(error);
   sqlite3_close(db);
-}
-
-void PgExec(const std::string& sql) {
-  PGconn* conn = PQconnectdb(PgServer::Get().ConnInfo().c_str());
-  PGresult* result = PQexec(conn, sql.c_str());
-  if (PQresultStatus(result) != PGRES_COMMAND_OK && PQresultStatus(result) != PGRES_TUPLES_OK) {
-    ADD_FAILURE() << "SQL failed: " << PQresultErrorMessage(result) << "\n" << sql;
-  }
-  PQclear(result);
-  PQfinish(conn);
 }
 
 // A fresh SQLite file (removed with the test's temporary directory);

@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "DatasetFactory.h"
-#include "PgServer.h"
 #include "datasets/PgDataset.h"
 #include "datasets/SQLiteDataset.h"
+#include "harness/PgServer.h"
 #include "platform/DateTime.h"
 
 namespace zyl::test {
