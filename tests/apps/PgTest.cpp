@@ -26,10 +26,8 @@ class ZylgridPostgres : public ::testing::Test {
   std::string Name(int id) {
     return test::Sql(db_, "SELECT Name FROM customers WHERE Id = " + std::to_string(id));
   }
-
   test::PrivateTempDir dir_;
-  std::string conninfo_;
-  std::string db_;
+  std::string conninfo_, db_;
 };
 
 // A PostgreSQL detail reads its master's records only, its text columns

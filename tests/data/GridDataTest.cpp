@@ -1,6 +1,5 @@
-// A grid over data: reading a page of a dataset (paging, columns, typed
-// cells, a read that fails half-way), summary rows, sorting the page or
-// the dataset, pick lists, and delimited text files.
+// A grid over data: reading a page (paging, columns, typed cells, a read that
+// fails half-way), summary rows, sorting, pick lists, delimited text files.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -40,8 +39,7 @@ Texts Captions(TZylHTMLGrid& grid) {
 Texts Lines(const TStringList& list) {
   return {list.begin(), list.end()};
 }
-
-// A grid with its row-number column (as after streaming) over `ds`.
+// A grid with its row-number column (as after streaming).
 class GridData : public ::testing::Test {
  protected:
   void SetUp() override { grid_.Loaded(); }
@@ -67,18 +65,12 @@ TEST_F(GridData, PagesAreClampedAndSized) {
     TZylMemDataset ds(nullptr);
     Numbered(ds, c.records);
     TZylHTMLGrid grid(nullptr);
-    grid.Loaded();
-    grid.SetRowsPerPage(c.rowsPerPage);
-    grid.SetMaxRows(c.maxRows);
-    grid.SetPage(c.page);
-    grid.SetDataset(&ds);
-    grid.ReadValues();
+    grid.Loaded(), grid.SetRowsPerPage(c.rowsPerPage), grid.SetMaxRows(c.maxRows);
+    grid.SetPage(c.page), grid.SetDataset(&ds), grid.ReadValues();
     EXPECT_EQ(grid.GetPage(), c.pageAfter);
     ASSERT_EQ(grid.GetRowCount(), c.rows);
     EXPECT_EQ(grid.GetPageCount(), c.pages);
-    if (c.rows > 0) {
-      EXPECT_EQ(grid.GetRows(0)->GetRecNo(), c.firstRecNo);
-    }
+    EXPECT_EQ(c.rows > 0 ? grid.GetRows(0)->GetRecNo() : -1, c.firstRecNo);
   }
 }
 
@@ -113,9 +105,7 @@ TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
   EXPECT_TRUE(grid_.GetCells(0, 3)->GetBooleanValue());
   EXPECT_EQ(grid_.GetCells(1, 3)->GetHAlign(), HAlignment::alCenter) << "booleans centre";
   EXPECT_DOUBLE_EQ(grid_.GetCells(0, 4)->GetNumericValue(), 5e9);
-  grid_.SetShowMemos(true);
-  grid_.SetShowBlobs(true);
-  grid_.ReadValues();
+  grid_.SetShowMemos(true), grid_.SetShowBlobs(true), grid_.ReadValues();
   EXPECT_EQ(Captions(grid_), (Texts{"No:", "Price", "Note", "At", "Picture", "Ok", "Big"}));
 }
 
@@ -160,9 +150,7 @@ TEST_P(ReadValuesFailure, KeepsTheWholeRowsAndShowsTheError) {
   for (int i = 0; i < 10; ++i) ds.AddRecord({i, "n" + std::to_string(i)});
   ds.Open();
   TZylHTMLGrid grid(nullptr);
-  grid.Loaded();
-  grid.SetDataset(&ds);
-  grid.SetDoMadeSum(true);
+  grid.Loaded(), grid.SetDataset(&ds), grid.SetDoMadeSum(true);
   bool after = false;
   grid.OnAfterReadData = [&](TObject*) { after = true; };
   EXPECT_NO_THROW(grid.ReadValues());
@@ -193,15 +181,12 @@ TEST_F(GridData, SumAndAverageRows) {
                    grid_.GetCells(3, 2)->GetValue(), grid_.GetCells(3, 3)->GetValue()}),
             (Texts{"Sum:", "9", "", "0.633333333333333"}));
   EXPECT_EQ(grid_.GetCells(3, 1)->GetColor(), 0xC8FFC8u);
-  grid_.SetDoMadeSum(false);
-  grid_.GetColumns(3)->SetVisible(false);
-  grid_.ReadValues();
+  grid_.SetDoMadeSum(false), grid_.GetColumns(3)->SetVisible(false), grid_.ReadValues();
   EXPECT_EQ(Texts({grid_.GetCells(3, 0)->GetValue(), grid_.GetCells(3, 1)->GetValue(),
                    grid_.GetCells(3, 3)->GetValue()}),
             (Texts{"Average:", "3", ""}))
       << "empty cells count as rows; invisible columns stay empty";
-  ds_.ClearRecords();
-  grid_.ReadValues();
+  ds_.ClearRecords(), grid_.ReadValues();
   EXPECT_EQ(grid_.GetRowCount(), 0) << "no rows, no summary row";
 }
 
@@ -243,9 +228,7 @@ TEST_F(GridData, GlobalSortingSortsTheDatasetAndReadsOnce) {
   const char* cities[] = {"Oslo", "Bergen", "Alta", "Tromsø", "Bodø"};
   for (int i = 0; i < 95; ++i) ds_.AddRecord({i, "png", cities[i % 5]});
   ds_.Open();
-  grid_.SetGlobalSorting(true);
-  grid_.SetPage(2);
-  Read(ds_);
+  grid_.SetGlobalSorting(true), grid_.SetPage(2), Read(ds_);
   int reads = 0;
   grid_.OnAfterReadData = [&](TObject*) { ++reads; };
   TZylColumn* city = grid_.GetColumns(2);
@@ -262,9 +245,7 @@ TEST_F(GridData, GlobalSortingSortsTheDatasetAndReadsOnce) {
 // grid's record stays current, also when an exception passes.
 TEST_F(GridData, PickListsFromADataset) {
   Numbered(ds_, 3);
-  grid_.SetShowRowNumber(false);
-  Read(ds_);
-  grid_.SetRecNo(2);
+  grid_.SetShowRowNumber(false), Read(ds_), grid_.SetRecNo(2);
   grid_.PopulatePickList(&ds_, "1, x, 2", "1, 0, abc", true);  // bad pairs are skipped
   EXPECT_EQ(Lines(grid_.GetColumns(1)->PickList()), (Texts{"name0", "name1", "name2"}));
   grid_.PopulatePickListEX(&ds_, "Name", "ID", 0);
@@ -336,9 +317,7 @@ TEST_F(TextFile, DeclaredColumnTypesSortAndSum) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     TZylHTMLGrid grid(nullptr);
-    grid.Loaded();
-    grid.SetColCount(2);
-    grid.GetColumns(1)->SetDataType(c.type);
+    grid.Loaded(), grid.SetColCount(2), grid.GetColumns(1)->SetDataType(c.type);
     ASSERT_TRUE(grid.LoadFromCSV(Write("n.csv", c.file)));
     if (c.type == FT::ftBoolean) {
       EXPECT_EQ((std::vector<bool>{grid.GetCells(0, 1)->GetBooleanValue(),
@@ -348,7 +327,7 @@ TEST_F(TextFile, DeclaredColumnTypesSortAndSum) {
     }
     grid.GetColumns(1)->SetSortOrder(TSortOrder::soAscending);
     EXPECT_EQ(Column(grid, 1), c.ascending);
-    grid.CalcSum();
+    grid.CalcSum();  // into a new last row
     EXPECT_EQ(grid.GetCells(grid.GetRowCount() - 1, 1)->GetValue(), c.sum);
   }
 }

@@ -1,5 +1,4 @@
-// Text conversions as tables: numbers, colours, dates (encoding, the
-// pattern formatter and reader, the common forms) and variants. Refused
+// Text conversions as tables: numbers, colours, dates and variants. Refused
 // text raises EConvertError with the documented message.
 #include <gtest/gtest.h>
 
@@ -21,7 +20,6 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// The text of an exception `op` raises, or "no error".
 std::string ErrorOf(const std::function<void()>& op) {
   try {
     op();
@@ -29,6 +27,10 @@ std::string ErrorOf(const std::function<void()>& op) {
     return e.what();
   }
   return "no error";
+}
+// The message StrToX raises for refused `text`.
+std::string NotValid(const std::string& text, const char* what) {
+  return "'" + text + "' is not a valid " + what;
 }
 
 TEST(Numbers, FloatToStrShowsFifteenDigitsFixedOrScientific) {
@@ -56,10 +58,7 @@ TEST(Numbers, FloatToStrShowsFifteenDigitsFixedOrScientific) {
 TEST(Numbers, IntegerText) {
   constexpr long long kBad = std::numeric_limits<long long>::min();
   // clang-format off
-  const struct {
-    const char* text;
-    long long value;  // kBad: refused
-  } cases[] = {
+  const struct { const char* text; long long value; } cases[] = {  // kBad: refused
       {"42", 42}, {"-42", -42}, {"+7", 7}, {"  12", 12}, {"007", 7}, {"$ff", 255}, {"0x1A", 26},
       {"-$10", -16}, {"$FFFFFFFF", -1}, {"2147483647", 2147483647}, {"-2147483648", -2147483648LL},
       {"", kBad}, {" ", kBad}, {"12abc", kBad}, {"1.5", kBad}, {"1e3", kBad}, {"12 ", kBad},
@@ -71,10 +70,8 @@ TEST(Numbers, IntegerText) {
     int v = 1234;
     EXPECT_EQ(TryStrToInt(c.text, v), c.value != kBad);
     EXPECT_EQ(v, c.value != kBad ? c.value : 1234);
-    if (c.value == kBad) {
-      EXPECT_EQ(ErrorOf([&] { StrToInt(c.text); }),
-                "'" + std::string(c.text) + "' is not a valid integer value");
-    }
+    EXPECT_EQ(ErrorOf([&] { StrToInt(c.text); }),
+              c.value == kBad ? NotValid(c.text, "integer value") : "no error");
   }
   EXPECT_EQ(StrToInt64("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
   EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
@@ -87,8 +84,7 @@ TEST(Numbers, FloatText) {
     double v = 7;
     EXPECT_FALSE(TryStrToFloat(text, v)) << text;
     EXPECT_EQ(v, 7) << text;
-    EXPECT_EQ(ErrorOf([&] { StrToFloat(text); }),
-              "'" + std::string(text) + "' is not a valid floating point value");
+    EXPECT_EQ(ErrorOf([&] { StrToFloat(text); }), NotValid(text, "floating point value"));
   }
   EXPECT_DOUBLE_EQ(StrToFloat(" 1E20 "), 1e20);
   EXPECT_DOUBLE_EQ(StrToFloat(".5"), 0.5);
@@ -111,8 +107,7 @@ TEST(Colors, TextBothWaysAndTheClassicSystemScheme) {
   EXPECT_EQ(StringToColor("-2147483648"), 0x80000000u);
   for (const char* text : {"", "red", " clRed", "$", "$G0", "$123456789", "0x", "#FF0000",
                            "4294967296", "-2147483649", "1.5", "$-1"}) {
-    EXPECT_EQ(ErrorOf([&] { StringToColor(text); }),
-              "'" + std::string(text) + "' is not a valid integer value");
+    EXPECT_EQ(ErrorOf([&] { StringToColor(text); }), NotValid(text, "integer value"));
   }
   // clang-format off
   const struct { TColor color, rgb; } resolved[] = {
@@ -178,18 +173,14 @@ TEST(Dates, FormatDateTime) {
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(FormatDateTime(c.pattern, c.value), c.text) << c.pattern;
   for (double v : {kNaN, kInf, 1e300, -1e300, 2958466.0, -693594.0}) {
-    EXPECT_EQ(ErrorOf([&] { FormatDateTime("dd", v); }),
-              "'" + FloatToStr(v) + "' is not a valid date and time");
+    EXPECT_EQ(ErrorOf([&] { FormatDateTime("dd", v); }), NotValid(FloatToStr(v), "date and time"));
   }
 }
 
 TEST(Dates, ReadingByPatternAndInTheCommonForms) {
   // clang-format off
-  const struct {
-    const char* text;
-    const char* pattern;  // nullptr: TryStrToDateTime
-    const char* read;     // as kFull
-  } cases[] = {
+  // pattern nullptr: TryStrToDateTime; `read` as kFull
+  const struct { const char *text, *pattern, *read; } cases[] = {
       {"1.2.2003", "dd.mm.yyyy", "01.02.2003 00:00:00.000"},
       {"9:05", "h:mm", "30.12.1899 09:05:00.000"},
       {"31.12.2003 10:11", "dd.mm.yyyy hh:nn:ss", "31.12.2003 10:11:00.000"},
@@ -221,7 +212,7 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
     TDateTime v = 0;
     EXPECT_FALSE(TryStrToDateTime(text, v)) << text;
   }
-  EXPECT_EQ(ErrorOf([] { StrToDateTime("soon"); }), "'soon' is not a valid date and time");
+  EXPECT_EQ(ErrorOf([] { StrToDateTime("soon"); }), NotValid("soon", "date and time"));
   for (const char* pattern : {"dd.mm.yyyy hh:nn:ss", "yyyy-mm-dd hh:nn:ss.zzz", "d.m.yyyy h:n:s"}) {
     for (TDateTime v : {At(2003, 12, 31, 23, 59, 59), At(1800, 6, 15, 1, 2, 3), At(1, 1, 1, 12)}) {
       TDateTime back = 0;
@@ -258,10 +249,9 @@ TEST(Variants, ConversionsAndTheirErrors) {
       {[] { TVariant(std::vector<std::uint8_t>{1}).ToBoolean(); }, "Array Byte", "Boolean"},
       {[] { TVariant(5).ToObject(); }, "Int64", "Dispatch"}};
   // clang-format on
-  for (const auto& e : errors) {
+  for (const auto& e : errors)
     EXPECT_EQ(ErrorOf(e.op), std::string("Could not convert variant of type (") + e.from +
                                  ") into type (" + e.to + ")");
-  }
   EXPECT_FALSE(TVariant("1") == TVariant(1));
   EXPECT_FALSE(TVariant(1) == TVariant(1.0));
   EXPECT_FALSE(TVariant::Null() == TVariant());

@@ -3,6 +3,7 @@
 // and change batches.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -56,10 +57,7 @@ TEST(Locale, CaseAndCollation) {
   EXPECT_EQ(AnsiUpperCase("cut \xC3"), "CUT \xC3");
   EXPECT_EQ(FindText("Größe", "GRÖ"), 0u);
   // clang-format off
-  const struct {
-    const char *a, *b;
-    int sign;  // of AnsiCompareText(a, b)
-  } cases[] = {
+  const struct { const char *a, *b; int sign; } cases[] = {  // sign of AnsiCompareText(a, b)
       {"apple", "Banana", -1}, {"Äpfel", "Birne", -1}, {"ÄPFEL", "äpfel", 0}, {"b", "a", 1},  // Equal only when equal ignoring case: no width variants or ignorables.
       {"äpfel", "apfel", 2}, {"ab", "a\u200Bb", 2}, {"abc", "ＡＢＣ", 2}, {"\xC4pfel", "\xD6pfel", 2}
   };  // clang-format on
@@ -87,8 +85,7 @@ void Fill(TStringList& list, const Lines& lines) {
 }
 std::string CommaOf(const Lines& lines) {
   TStringList list;
-  Fill(list, lines);
-  return list.GetCommaText();
+  return Fill(list, lines), list.GetCommaText();
 }
 
 TEST(StringList, TextAndCommaText) {
@@ -99,8 +96,7 @@ TEST(StringList, TextAndCommaText) {
   };  // clang-format on
   for (const auto& c : split) {
     TStringList list;
-    list.SetText(c.text);
-    EXPECT_EQ(Of(list), c.lines) << c.text;
+    EXPECT_EQ((list.SetText(c.text), Of(list)), c.lines) << c.text;
   }
   TStringList two;
   Fill(two, {"a", ""});
@@ -112,10 +108,9 @@ TEST(StringList, TextAndCommaText) {
       {{"Größe", "x=1"}, "Größe,x=1"}
   };  // clang-format on
   for (const auto& c : comma) {
-    EXPECT_EQ(CommaOf(c.lines), c.comma);
     TStringList back;
-    back.SetCommaText(c.comma);
-    EXPECT_EQ(Of(back), c.lines) << c.comma;
+    EXPECT_EQ(CommaOf(c.lines), c.comma);
+    EXPECT_EQ((back.SetCommaText(c.comma), Of(back)), c.lines) << c.comma;
   }
   TStringList parsed;
   parsed.SetCommaText("  a , b ,,New York,\"unterminated");
@@ -128,8 +123,7 @@ TEST(StringList, TextAndCommaText) {
       for (unsigned n = rng() % 4; n > 0; --n) line += pieces[rng() % std::size(pieces)];
     }
     TStringList back;
-    back.SetCommaText(CommaOf(lines));
-    ASSERT_EQ(Of(back), lines) << CommaOf(lines);
+    ASSERT_EQ((back.SetCommaText(CommaOf(lines)), Of(back)), lines) << CommaOf(lines);
   }
 }
 
@@ -142,10 +136,10 @@ TEST(StringList, SortedListsStaySortedAndApplyTheirDuplicatesRule) {
   EXPECT_EQ(list.Add("banana2"), 5);
   for (const char* s : {"ＡＢＣ", "abc", "a\u200Bbc"}) list.Add(s);  // alike, not equal: kept
   EXPECT_EQ(list.Count(), 11);
-  EXPECT_THROW(list.Insert(0, "z"), EListError);
-  EXPECT_THROW(list.Put(0, "z"), EListError);
-  EXPECT_THROW(list.Move(0, 1), EListError);
-  EXPECT_THROW(list.Exchange(0, 1), EListError);
+  for (auto edit : std::initializer_list<std::function<void()>>{
+           [&] { list.Insert(0, "z"); }, [&] { list.Put(0, "z"); }, [&] { list.Move(0, 1); },
+           [&] { list.Exchange(0, 1); }})
+    EXPECT_THROW(edit(), EListError) << "a positional edit of a sorted list";
   list.SetText("pear\r\nApple\r\npear\r\n");
   EXPECT_EQ(Of(list), (Lines{"Apple", "pear"}));
   TStringList source;
