@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -71,26 +70,6 @@ int LoopbackPort(int port) {
 std::string Write(const PrivateTempDir& dir, const std::string& name, const std::string& text) {
   std::ofstream(dir.File(name), std::ios::binary | std::ios::trunc) << text;
   return dir.File(name);
-}
-
-std::string Sql(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  char* error = nullptr;
-  std::pair<bool, std::string> first;
-  int rc = sqlite3_exec(
-      db, sql.c_str(),
-      [](void* out, int, char** values, char**) {
-        auto* f = static_cast<std::pair<bool, std::string>*>(out);
-        if (!f->first && values[0] != nullptr) f->second = values[0];
-        f->first = true;
-        return 0;
-      },
-      &first, &error);
-  std::string message = "test SQL failed: " + std::string(error != nullptr ? error : "");
-  sqlite3_free(error);
-  sqlite3_close(db);
-  return rc == SQLITE_OK ? first.second : throw std::runtime_error(message);
 }
 
 std::string MakeShopDb(const PrivateTempDir& dir) {

@@ -10,6 +10,7 @@
 
 #include "HtmlForms.h"
 #include "PrivateTempDir.h"
+#include "Sqlite.h"
 #include "request/RequestChannel.h"
 
 namespace zylgrid {
@@ -22,8 +23,7 @@ using zyl::harness::PrivateTempDir;
 
 // Writes `text` to file `name` in `dir`; returns its path.
 std::string Write(const PrivateTempDir& dir, const std::string& name, const std::string& text);
-// Runs SQL on the database file; the first value they give ("" when none).
-std::string Sql(const std::string& path, const std::string& sql);
+inline constexpr auto Sql = &zyl::harness::SqliteExec;
 // shop.db in `dir`: customers(Id INTEGER PRIMARY KEY, Name TEXT) Ada, Bob, Cy;
 // orders(OrderId, CustomerId, Item, Qty, Due DATE, Paid BOOLEAN, Status):
 // 10 Lamp and 11 Desk of customer 1, 12 Pen of customer 2.

@@ -14,6 +14,7 @@
 
 #include "datasets/DataSet.h"
 #include "datasets/SqlDataset.h"
+#include "harness/Sqlite.h"
 #include "platform/Variant.h"
 
 namespace zyl::test {
@@ -63,7 +64,6 @@ std::vector<FactoryEntry> AllFactories();
 // Table "T" in a fresh SQLite file, filled through SQLite's C API (not the
 // dataset), so reading is checked against an independent writer.
 std::unique_ptr<DatasetFactory> MakeSQLiteFactory(std::string* path = nullptr);
-// Runs `sql` on the SQLite file at `path`; fails the test on an error.
-void ExecSql(const std::string& path, const std::string& sql);
+using harness::SqliteExec;
 
 }  // namespace zyl::test
