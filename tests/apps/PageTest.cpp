@@ -80,16 +80,15 @@ TEST_F(ZylgridPage, LayoutFilesAreAppliedToTheirGrid) {
 
 TEST_F(ZylgridPage, HostileFieldsGiveAPageNeverACrash) {
   SiteConfig config = Load(kMasterDetail);
-  for (const std::string& body :
-       {std::string(
-            "GName=Customers&GPage=-99999999999&GRPP=99999999999999&GRecNo-5.x=1&GRecNo-5.y=1"),
-        std::string("GName=Customers&GPage=2147483647&GRPP=2147483647&GNEXT.x=1"),
-        std::string("GName=Customers&GRecNo99999999999999999999.x=1&GSort99999=1&GSel-1=on"),
-        std::string(
-            "GName=Orders&GCELL_99999_99999=x&GCELL_-1_-1=y&GUPDATE.x=1&GUID=../../etc/passwd"),
-        std::string("GName=Orders&GDEL.x=1&GRecNo0.x=1&GName=Customers&GName=Orders"),
-        std::string("%&%%%=&=&&GName&GName=%00%FF%0D%0A&\xff\xfe\x00", 38),
-        std::string(100000, '&'), "GName=" + std::string(50000, 'A')}) {
+  // clang-format off
+  for (const std::string& body : {
+           std::string("GName=Customers&GPage=-99999999999&GRPP=99999999999999&GRecNo-5.x=1&GRecNo-5.y=1"),
+           std::string("GName=Customers&GPage=2147483647&GRPP=2147483647&GNEXT.x=1"),
+           std::string("GName=Customers&GRecNo99999999999999999999.x=1&GSort99999=1&GSel-1=on"),
+           std::string("GName=Orders&GCELL_99999_99999=x&GCELL_-1_-1=y&GUPDATE.x=1&GUID=../../etc/passwd"),
+           std::string("GName=Orders&GDEL.x=1&GRecNo0.x=1&GName=Customers&GName=Orders"),
+           std::string("%&%%%=&=&&GName&GName=%00%FF%0D%0A&\xff\xfe\x00", 38),
+           std::string(100000, '&'), "GName=" + std::string(50000, 'A')}) {  // clang-format on
     EXPECT_EQ(Ask(config, "POST", body).status, 200) << body.substr(0, 80) << "\n" << log_;
   }
   EXPECT_EQ(Ask(config, "GET", "", "GName=Customers&GPage=%zz&GRPP=").status, 200);
