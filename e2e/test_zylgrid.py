@@ -41,9 +41,8 @@ return Array.from(document.getElementsByTagName('input'))
 
 class Browser:
     def __init__(self, url):
-        options = webdriver.ChromeOptions()
+        options, self.profile = webdriver.ChromeOptions(), tempfile.mkdtemp(prefix="zylgrid-e2e-chromium-")
         options.binary_location = CHROMIUM
-        self.profile = tempfile.mkdtemp(prefix="zylgrid-e2e-chromium-")
         for flag in ("headless", "no-sandbox", "disable-gpu", "no-first-run", "disable-dev-shm-usage",
                      "disable-background-networking", "window-size=1280,1000", "user-data-dir=" + self.profile):
             options.add_argument("--" + flag)
@@ -148,7 +147,7 @@ class ServeTests(Suite):
     def test_images_are_served_in_both_spellings(self):
         for name in ("GTab.gif", "GTab.Gif", "GBevel.gif"):
             with urllib.request.urlopen(self.server.url + "images/" + name, timeout=10) as reply:
-                self.assertEqual(reply.headers.get_content_type(), "image/gif")
+                self.assertEqual(reply.headers.get_content_type(), "image/gif", name)
 
 
 class EditingTests(Suite):  # in order: each test starts from what the one before left
