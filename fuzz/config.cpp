@@ -35,15 +35,10 @@ std::string ScratchName(const char* suffix) {
 const std::string in = ScratchName(".ini");
 const std::string out = ScratchName("_out.ini");
 
-void RemoveScratchFiles() {
-  std::remove(in.c_str());
-  std::remove(out.c_str());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  std::atexit(RemoveScratchFiles);
+  std::atexit([] { std::remove(in.c_str()); std::remove(out.c_str()); });
   return 0;
 }
 

@@ -1,14 +1,14 @@
-// Editing a dataset through whole requests: updates with the checkbox
-// reset, appends with their page, deletes, the update lock, and failures
-// reported in the page.
+// Editing a dataset through whole requests, in memory and in SQLite.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <sstream>
 
 #include "EditBackends.h"
 #include "EditTestSupport.h"
 #include "PrivateTempDir.h"
+#include "harness/Golden.h"
 
 namespace zyl {
 namespace {
@@ -16,231 +16,138 @@ namespace {
 using harness::Components;
 using harness::Form;
 using harness::Response;
-using harness::Site;
 using testing::CellControls;
 using testing::PostCells;
 
-// Fields ID, Name, Active, Paid, Qty; record i: i, "n<i>", true, true, i.
-std::unique_ptr<TZylMemDataset> Orders(int records) {
-  auto ds = std::make_unique<TZylMemDataset>(nullptr);
-  ds->AddField("ID", TFieldType::ftInteger);
-  ds->AddField("Name", TFieldType::ftString, 20);
-  ds->AddField("Active", TFieldType::ftBoolean);
-  ds->AddField("Paid", TFieldType::ftBoolean);
-  ds->AddField("Qty", TFieldType::ftInteger);
-  for (int i = 0; i < records; ++i) {
-    ds->AddRecord({TVariant(i), TVariant("n" + std::to_string(i)), TVariant(true), TVariant(true),
-                   TVariant(i)});
-  }
-  ds->Open();
-  return ds;
-}
-
-class DatabaseEditTest : public ::testing::TestWithParam<std::string> {
+class DatabaseEdit : public ::testing::TestWithParam<std::string> {
  protected:
-  DatabaseEditTest()
-      : site_([this](Components& c) {
+  explicit DatabaseEdit(int records = 10)
+      : backend_(GetParam() == "sqlite" ? temp_.File("shop.db") : "", records),
+        site_([this](Components& c) {
           TZylHTMLGrid& grid = c.AddGrid("Grid1");
           grid.SetRowsPerPage(10);
-          grid.SetDataset(&backend_->ForRequest(c));
+          grid.SetDataset(&backend_.ForRequest(c));
           grid.ReadValues();
           grid.SetEditMode(true);
           if (setup_) setup_(grid);
-        }) {
-    if (GetParam() == "sqlite") {
-      backend_ = std::make_unique<testing::SQLiteBackend>(temp_.File("shop.db"));
-    } else {
-      backend_ = std::make_unique<testing::MemoryBackend>();
-    }
-    backend_->CreateOrders(10);
-  }
+        }) {}
 
   // A page whose current record (the row with edit controls) is `recNo`.
   Response PageAt(int recNo) {
     return site_.Click(site_.Open(), "Grid1_TABLE", "GRecNo" + std::to_string(recNo));
   }
-  std::string Text(int recNo, int field) { return backend_->Value(recNo, field).ToString(); }
-  bool Flag(int recNo, int field) { return backend_->Value(recNo, field).ToBoolean(); }
-  bool IsNull(int recNo, int field) { return backend_->Value(recNo, field).IsNull(); }
-  int Records() { return backend_->RecordCount(); }
-  // Removes every update lock: another page added or deleted a record.
-  void DropLocks() {
-    for (const std::string& name : temp_.Entries()) {
-      if (name.find(".upd") != std::string::npos) std::filesystem::remove(temp_.File(name));
-    }
-  }
-  // The update lock files of the test's temporary directory.
-  std::vector<std::string> Locks() const {
-    std::vector<std::string> locks;
-    for (const std::string& name : temp_.Entries()) {
-      if (name.find(".upd") != std::string::npos) locks.push_back(name);
-    }
-    return locks;
-  }
-  static bool Browsing(const Response& page) {
-    return page.Grid("Grid1").GetDataset()->State() == TDataSetState::dsBrowse;
+  // The error the page shows, and whether the dataset is back to browsing.
+  static std::string Shown(const Response& page) {
+    TZylHTMLGrid& grid = page.Grid("Grid1");
+    bool browsing = grid.GetDataset()->State() == TDataSetState::dsBrowse;
+    return (grid.GetShowErrorBox() ? "box " : "") + page.ErrorText() + (browsing ? "" : " (editing)");
   }
 
   harness::PrivateTempDir temp_;
-  std::unique_ptr<testing::EditBackend> backend_;
+  testing::EditBackend backend_;
   std::function<void(TZylHTMLGrid&)> setup_;
-  Site site_;
+  harness::Site site_;
 };
 
-TEST_P(DatabaseEditTest, UpdateFromTheRenderedControls) {
+// The cases: tests/edit/golden/updates.txt.
+TEST_P(DatabaseEdit, PostedCellsAreStoredAsTheTableSays) {
+  int n = 0;
+  for (const auto& update : harness::ReadCases("edit/golden/updates.txt")) {
+    SCOPED_TRACE(update.at(0));
+    backend_ = testing::EditBackend(GetParam() == "sqlite" ? temp_.File(std::to_string(++n) + ".db") : "", 10);
+    setup_ = [&](TZylHTMLGrid& grid) {
+      if (update.size() > 6) grid.GetColumns(std::stoi(update[6]))->SetEditMode(false);
+    };
+    harness::FieldList cells;
+    std::istringstream posted(update.at(2)), records(update.at(3));
+    for (std::string cell; std::getline(posted, cell, '&');) {
+      cells.emplace_back(cell.substr(0, cell.find('=')), cell.substr(cell.find('=') + 1));
+    }
+    std::string shown = Shown(PostCells(site_, PageAt(std::stoi(update.at(1))), cells)), stored;
+    for (int recNo; records >> recNo;) stored += (stored.empty() ? "" : " / ") + backend_.Record(recNo);
+    EXPECT_EQ(stored, update.at(4));
+    const std::string error = update.size() > 5 ? update[5] : "";
+    EXPECT_TRUE(error.empty() ? shown.empty() : shown.starts_with("box ") && shown.find(error) != std::string::npos) << shown;
+  }
+}
+
+TEST_P(DatabaseEdit, UpdateFromTheRenderedControlsThenTheStalePageIsRefused) {
   Response page = PageAt(3);
   Response updated = site_.Click(page, "Grid1_TABLE", "GUPDATE", [](Form& f) {
     f.SetText("GCELL_3_1", "abc");
     f.SetChecked("GCELL_3_3", false);  // untick Paid, keep Active
   });
-  EXPECT_EQ(updated.actions["Grid1"], TGridAction::gaUpdateData);
-  EXPECT_EQ(Text(3, 1), "abc");
-  EXPECT_TRUE(Flag(3, 2));
-  EXPECT_FALSE(Flag(3, 3));
-  EXPECT_EQ(Text(3, 4), "3");
-  EXPECT_EQ(Text(4, 1), "n4");
+  EXPECT_EQ(backend_.Record(3), "3 abc 1 0 3");
   EXPECT_EQ(updated.Grid("Grid1").GetCells(3, 2)->GetValue(), "abc") << "the page is read again";
-  EXPECT_EQ(updated.ErrorText(), "");
-}
+  EXPECT_EQ(Shown(updated), "");
 
-TEST_P(DatabaseEditTest, ACellResetsTheCheckboxesOfItsRecordFirst) {
-  Response updated = PostCells(site_, PageAt(3), {{"GCELL_3_1", "abc"}});
-  EXPECT_EQ(Text(3, 1), "abc");
-  EXPECT_FALSE(Flag(3, 2));
-  EXPECT_FALSE(Flag(3, 3));
-  EXPECT_TRUE(Flag(2, 2)) << "other records keep their values";
-}
-
-TEST_P(DatabaseEditTest, TwoCheckboxesOneTicked) {
-  PostCells(site_, PageAt(2), {{"GCELL_2_2", "on"}});
-  EXPECT_TRUE(Flag(2, 2));
-  EXPECT_FALSE(Flag(2, 3));
-}
-
-TEST_P(DatabaseEditTest, OneResetPerRunOfCellsOfARecord) {
-  PostCells(site_, PageAt(7), {{"GCELL_7_2", "ON"}, {"GCELL_7_1", "x"}, {"GCELL_6_1", "y"}});
-  EXPECT_TRUE(Flag(7, 2)) << "not reset again by the record's second cell";
-  EXPECT_EQ(Text(7, 1), "x");
-  EXPECT_FALSE(Flag(7, 3));
-  EXPECT_EQ(Text(6, 1), "y");
-  EXPECT_FALSE(Flag(6, 2));
-}
-
-TEST_P(DatabaseEditTest, ResetLeavesColumnsThePageCouldNotEdit) {
-  setup_ = [](TZylHTMLGrid& grid) { grid.GetColumns(4)->SetEditMode(false); };  // Paid
-  PostCells(site_, PageAt(3), {{"GCELL_3_1", "abc"}, {"GCELL_3_3", ""}});
-  EXPECT_FALSE(Flag(3, 2));
-  EXPECT_TRUE(Flag(3, 3)) << "neither reset nor written: the page showed no checkbox";
-}
-
-TEST_P(DatabaseEditTest, EmptyTextStoresNull) {
-  PostCells(site_, PageAt(3), {{"GCELL_3_4", ""}});
-  EXPECT_TRUE(IsNull(3, 4));
-}
-
-TEST_P(DatabaseEditTest, TypeErrorIsReportedAndTheOtherCellsAreStored) {
-  Response updated = PostCells(site_, PageAt(3), {{"GCELL_3_4", "x"}, {"GCELL_3_1", "ok"}});
-  TZylHTMLGrid& grid = updated.Grid("Grid1");
-  EXPECT_EQ(Text(3, 1), "ok");
-  EXPECT_EQ(Text(3, 4), "3");
-  EXPECT_NE(grid.GetLastUpdateError().find("'x'"), std::string::npos) << grid.GetLastUpdateError();
-  EXPECT_EQ(updated.ErrorText(), grid.GetLastUpdateError());
-  EXPECT_TRUE(grid.GetShowErrorBox());
-  EXPECT_NE(updated.html.find("&#39;X&#39;"), std::string::npos)
-      << "the error box shows the message";
-  EXPECT_TRUE(Browsing(updated));
-}
-
-TEST_P(DatabaseEditTest, CellNamesThatAreNotNumbersAreIgnored) {
-  Response updated = PostCells(site_, PageAt(3),
-                               {{"GCELL_x_1", "bad"},
-                                {"GCELL_3_y", "bad"},
-                                {"GCELL_3", "bad"},
-                                {"GCELL_3_1", "fine"},
-                                {"GCELL_99_1", "nowhere"}});
-  EXPECT_EQ(Text(3, 1), "fine");
-  for (int i = 0; i < 10; ++i) EXPECT_NE(Text(i, 1), "bad");
-  EXPECT_NE(Text(9, 1), "nowhere") << "a record past the end is not the last one";
-  EXPECT_NE(updated.Grid("Grid1").GetLastUpdateError().find("record 99 does not exist"),
-            std::string::npos);
-}
-
-TEST_P(DatabaseEditTest, ColumnsWithoutEditControlsAreNotWrittenFromARequest) {
-  setup_ = [](TZylHTMLGrid& grid) { grid.GetColumns(1)->SetEditMode(false); };  // ID
-  PostCells(site_, PageAt(3), {{"GCELL_3_0", "999"}, {"GCELL_3_1", "abc"}});
-  EXPECT_EQ(Text(3, 0), "3");
-  EXPECT_EQ(Text(3, 1), "abc");
-}
-
-TEST_P(DatabaseEditTest, UpdateWithoutTheLockIsRefused) {
-  Response page = PageAt(3);
-  DropLocks();
-  Response refused =
-      site_.Click(page, "Grid1_TABLE", "GUPDATE", [](Form& f) { f.SetText("GCELL_3_1", "abc"); });
-  TZylHTMLGrid& grid = refused.Grid("Grid1");
-  EXPECT_EQ(Text(3, 1), "n3");
-  EXPECT_EQ(refused.ErrorText(), grid.GetTextUpdateError());
-  EXPECT_TRUE(grid.GetShowErrorBox()) << "the visitor learns the edit was not written";
+  temp_.DropLocks();  // another page added or deleted a record
+  Response refused = site_.Click(updated, "Grid1_TABLE", "GUPDATE", [](Form& f) { f.SetText("GCELL_3_1", "new"); });
+  EXPECT_EQ(backend_.Record(3), "3 abc 1 0 3");
+  EXPECT_EQ(Shown(refused), "box " + refused.Grid("Grid1").GetTextUpdateError());
   EXPECT_NE(refused.html.find("CANNOT UPDATE THE TABLE!"), std::string::npos);
-  EXPECT_EQ(grid.GetRowCount(), 10) << "the data is read again";
+  EXPECT_EQ(refused.Grid("Grid1").GetRowCount(), 10) << "the data is read again";
   EXPECT_TRUE(refused.done["Grid1"]) << "the refreshed page holds a new lock";
-
-  Response again = site_.Click(refused, "Grid1_TABLE", "GUPDATE",
-                               [](Form& f) { f.SetText("GCELL_3_1", "abc"); });
-  EXPECT_EQ(Text(3, 1), "abc");
+  site_.Click(refused, "Grid1_TABLE", "GUPDATE", [](Form& f) { f.SetText("GCELL_3_1", "new"); });
+  EXPECT_EQ(backend_.Record(3), "3 new 1 0 3");
 }
 
-TEST_P(DatabaseEditTest, UpdateOfAGridWithoutEditableColumnsIsNotWritten) {
+TEST_P(DatabaseEdit, AGridWithoutEditableColumnsHoldsNoLockAndWritesNothing) {
   setup_ = [](TZylHTMLGrid& grid) { grid.SetEditMode(false); };
   Response page = site_.Open();
   EXPECT_FALSE(page.done["Grid1"]);
-  EXPECT_TRUE(Locks().empty());
+  EXPECT_TRUE(temp_.Entries(".upd").empty());
   Response posted = PostCells(site_, page, {{"GCELL_3_1", "abc"}});
   EXPECT_EQ(posted.actions["Grid1"], TGridAction::gaUpdateData);
-  EXPECT_EQ(Text(3, 1), "n3");
-  EXPECT_EQ(posted.ErrorText(), "");
-  EXPECT_EQ(posted.Grid("Grid1").GetRowCount(), 10);
+  EXPECT_EQ(backend_.Record(3), "3 n3 1 1 3");
+  EXPECT_EQ(Shown(posted), "");
 }
 
 // A stale detail page's edit is refused like a master's, and says so in the
 // detail's own error box (the master shows none).
-TEST_P(DatabaseEditTest, DetailGridRefusalShowsTheMessage) {
-  auto details = Orders(3);
-  Site site([&](Components& c) {
+TEST_P(DatabaseEdit, DetailGridRefusalShowsTheMessage) {
+  testing::EditBackend details("", 3);
+  harness::Site site([&](Components& c) {
     TZylHTMLGrid& master = c.AddGrid("Grid1");
-    master.SetDataset(&backend_->ForRequest(c));
+    master.SetDataset(&backend_.ForRequest(c));
     TZylHTMLGrid& detail = c.AddGrid("Detail");
-    detail.SetDataset(details.get());
+    detail.SetDataset(&details.ForRequest(c));
     detail.ReadValues();
     detail.SetEditMode(true);
     master.SetDetailGrid(&detail);
     detail.SetMasterGrid(&master);
   });
-  Response page = site.Open();
-  Response current = site.Click(page, "Detail_TABLE", "GRecNo1");
-  DropLocks();
-  Response refused = site.Click(current, "Detail_TABLE", "GUPDATE",
-                                [](Form& f) { f.SetText("GCELL_1_1", "abc"); });
-  EXPECT_EQ(refused.actions["Detail"], TGridAction::gaUpdateData);
-  EXPECT_EQ(details->GetValue(1, 1).ToString(), "n1");
+  Response current = site.Click(site.Open(), "Detail_TABLE", "GRecNo1");
+  temp_.DropLocks();
+  auto edit = [](Form& f) { f.SetText("GCELL_1_1", "abc"); };
+  Response refused = site.Click(current, "Detail_TABLE", "GUPDATE", edit);
+  EXPECT_EQ(details.Record(1), "1 n1 1 1 1");
   EXPECT_EQ(refused.ErrorText(), refused.Grid("Detail").GetTextUpdateError());
   EXPECT_TRUE(refused.Grid("Detail").GetShowErrorBox());
   EXPECT_FALSE(refused.Grid("Grid1").GetShowErrorBox());
-  std::string::size_type box = refused.html.find("CANNOT UPDATE THE TABLE!");
+  std::size_t box = refused.html.find("CANNOT UPDATE THE TABLE!");
   ASSERT_NE(box, std::string::npos);
   EXPECT_GT(box, refused.html.find("<A NAME=\"Detail\">"));
   EXPECT_EQ(refused.html.find("CANNOT UPDATE THE TABLE!", box + 1), std::string::npos);
-
-  Response written = site.Click(refused, "Detail_TABLE", "GUPDATE",
-                                [](Form& f) { f.SetText("GCELL_1_1", "abc"); });
-  EXPECT_EQ(details->GetValue(1, 1).ToString(), "abc");
+  site.Click(refused, "Detail_TABLE", "GUPDATE", edit);
+  EXPECT_EQ(details.Record(1), "1 abc 1 1 1");
 }
 
-class AppendTest : public DatabaseEditTest {
+TEST_P(DatabaseEdit, DeleteOfTheLastRecordTakesEveryLock) {
+  Response other = site_.Open();
+  Response deleted = site_.Click(PageAt(9), "Grid1_TABLE", "GDEL");
+  TZylHTMLGrid& grid = deleted.Grid("Grid1");
+  EXPECT_EQ(backend_.RecordCount(), 9);
+  EXPECT_EQ(grid.GetRowCount(), 9);
+  EXPECT_EQ(grid.GetRecNo(), 8);
+  EXPECT_EQ(temp_.Entries(".upd"), (std::vector<std::string>{"grid.cgi." + grid.GetGUID() + ".upd"}))
+      << "only the page just produced holds one";
+}
+
+class Append : public DatabaseEdit {
  protected:
-  AppendTest() { backend_->CreateOrders(25); }
-  // The page with the new-record row, its ID and Name filled in.
-  Response Append(const std::string& id, const std::string& name) {
+  Append() : DatabaseEdit(25) {}
+  Response Add(const std::string& id, const std::string& name) {
     Response page = site_.Click(site_.Open(), "Grid1_TABLE", "GADD");
     return site_.Click(page, "Grid1_TABLE", "GUPDATE", [&](Form& f) {
       f.SetText(CellControls(f, 0).at(0), id);
@@ -249,114 +156,70 @@ class AppendTest : public DatabaseEditTest {
   }
 };
 
-TEST_P(AppendTest, AppendGoesToThePageThatHoldsTheNewRecord) {
+TEST_P(Append, GoesToThePageThatHoldsTheNewRecordAndItsPickList) {
+  setup_ = [](TZylHTMLGrid& grid) {
+    grid.GetColumns(2)->PickList().Add("n1");
+    grid.GetColumns(2)->ValueList().Add("n1");
+  };
   Response other = site_.Open();
-  std::string otherLock = "grid.cgi." + other.Grid("Grid1").GetGUID() + ".upd";
-  Response added = Append("100", "new");
+  Response added = Add("100", "fresh");
   TZylHTMLGrid& grid = added.Grid("Grid1");
-  ASSERT_EQ(Records(), 26);
-  EXPECT_EQ(Text(25, 0), "100");
-  EXPECT_EQ(Text(25, 1), "new");
-  EXPECT_TRUE(IsNull(25, 4)) << "an empty number";
+  EXPECT_EQ(backend_.Record(25), "100 fresh null null null") << "empty cells";
   EXPECT_EQ(grid.GetRecNo(), 25);
   EXPECT_EQ(grid.GetPage(), 3);
-  EXPECT_EQ(grid.GetLastUpdateError(), "");
-  std::vector<std::string> locks = Locks();
-  EXPECT_EQ(std::count(locks.begin(), locks.end(), otherLock), 0)
-      << "an append takes the lock of every other page";
+  EXPECT_EQ(Shown(added), "");
+  EXPECT_EQ(grid.GetColumns(2)->PickList().IndexOf("fresh"), 1) << "the new value joins the list";
+  EXPECT_EQ(grid.GetColumns(2)->ValueList().IndexOf("fresh"), 1);
+  std::vector<std::string> locks = temp_.Entries(".upd");
+  EXPECT_EQ(std::count(locks.begin(), locks.end(), "grid.cgi." + other.Grid("Grid1").GetGUID() + ".upd"), 0)
+      << "it takes every other page's lock";
 }
 
-TEST_P(AppendTest, NewValueJoinsTheDropDownList) {
-  setup_ = [](TZylHTMLGrid& grid) {
-    TZylColumn* name = grid.GetColumns(2);
-    name->PickList().Add("n1");
-    name->ValueList().Add("n1");
-  };
-  Response added = Append("100", "fresh");
-  TZylColumn* name = added.Grid("Grid1").GetColumns(2);
-  EXPECT_EQ(name->PickList().Count(), 2);
-  EXPECT_EQ(name->PickList().IndexOf("fresh"), 1);
-  EXPECT_EQ(name->ValueList().IndexOf("fresh"), 1);
-}
-
-TEST_P(AppendTest, AFailingCellLeavesNoHalfRecord) {
+TEST_P(Append, AFailingCellOrARefusedPostLeavesNoRecord) {
   Response adding = site_.Click(site_.Open(), "Grid1_TABLE", "GADD");
-  // Five cells, the third of which the Qty field cannot take.
-  Response failed = PostCells(site_, adding,
-                              {{"GCELL_25_0", "100"},
-                               {"GCELL_25_1", "half"},
-                               {"GCELL_25_4", "x"},
-                               {"GCELL_25_2", "on"},
-                               {"GCELL_25_3", "on"}});
-  TZylHTMLGrid& grid = failed.Grid("Grid1");
-  EXPECT_EQ(Records(), 25);
-  EXPECT_TRUE(Browsing(failed));
-  EXPECT_NE(grid.GetLastUpdateError().find("'x'"), std::string::npos) << grid.GetLastUpdateError();
-  EXPECT_EQ(failed.ErrorText(), "Error:\\n" + grid.GetLastUpdateError());
-  EXPECT_TRUE(grid.GetShowErrorBox());
+  Response failed = PostCells(site_, adding, {{"GCELL_25_0", "100"}, {"GCELL_25_1", "half"}, {"GCELL_25_4", "x"},
+                                              {"GCELL_25_2", "on"}, {"GCELL_25_3", "on"}});
+  EXPECT_EQ(backend_.RecordCount(), 25);
+  EXPECT_EQ(Shown(failed), "box Error:\\n" + failed.Grid("Grid1").GetLastUpdateError());
+  EXPECT_NE(failed.Grid("Grid1").GetLastUpdateError().find("'x'"), std::string::npos);
+  backend_.RefuseAppends();
+  Response refused = Add("100", "lost");
+  EXPECT_EQ(backend_.RecordCount(), 25);
+  EXPECT_EQ(Shown(refused), "box Error:\\n" + refused.Grid("Grid1").GetLastUpdateError());
+  EXPECT_NE(refused.ErrorText().find("disk full"), std::string::npos) << refused.ErrorText();
 }
 
-TEST_P(AppendTest, ARefusedPostLeavesNoRecord) {
-  backend_->RefuseAppends();
-  Response failed = Append("100", "lost");
-  EXPECT_EQ(Records(), 25);
-  EXPECT_TRUE(Browsing(failed));
-  const std::string& message = failed.Grid("Grid1").GetLastUpdateError();
-  EXPECT_NE(message.find("disk full"), std::string::npos) << message;
-  EXPECT_EQ(failed.ErrorText(), "Error:\\n" + message);
-}
-
-TEST_P(AppendTest, StalePageCannotDeleteAfterAnotherPageAdded) {
+TEST_P(Append, AStalePageCannotDeleteAfterAnotherPageAdded) {
   Response stale = PageAt(2);
-  Append("100", "new");
+  Add("100", "new");
   Response refused = site_.Click(stale, "Grid1_TABLE", "GDEL");
-  EXPECT_EQ(refused.actions["Grid1"], TGridAction::gaDeleteCurrent);
-  EXPECT_EQ(Records(), 26) << "nothing deleted by position from a stale page";
-  EXPECT_EQ(Text(2, 1), "n2");
-  EXPECT_EQ(refused.ErrorText(), refused.Grid("Grid1").GetTextUpdateError());
-  EXPECT_TRUE(refused.Grid("Grid1").GetShowErrorBox());
-
-  Response deleted =
-      site_.Click(site_.Click(refused, "Grid1_TABLE", "GRecNo2"), "Grid1_TABLE", "GDEL");
-  EXPECT_EQ(Records(), 25);
-  EXPECT_EQ(Text(2, 1), "n3");
+  EXPECT_EQ(backend_.RecordCount(), 26) << "nothing deleted by position from a stale page";
+  EXPECT_EQ(Shown(refused), "box " + refused.Grid("Grid1").GetTextUpdateError());
+  site_.Click(site_.Click(refused, "Grid1_TABLE", "GRecNo2"), "Grid1_TABLE", "GDEL");
+  EXPECT_EQ(backend_.RecordCount(), 25);
+  EXPECT_EQ(backend_.Record(2), "3 n3 1 1 3");
 }
 
-TEST_P(DatabaseEditTest, DeleteOfTheLastRecord) {
-  Response other = site_.Open();
-  Response page = PageAt(9);
-  Response deleted = site_.Click(page, "Grid1_TABLE", "GDEL");
-  TZylHTMLGrid& grid = deleted.Grid("Grid1");
-  EXPECT_EQ(Records(), 9);
-  EXPECT_EQ(grid.GetRowCount(), 9);
-  EXPECT_EQ(grid.GetRecNo(), 8);
-  // Every lock of the program went; only the page just produced has one.
-  EXPECT_EQ(Locks(), (std::vector<std::string>{"grid.cgi." + grid.GetGUID() + ".upd"}));
-  EXPECT_NE(other.Grid("Grid1").GetGUID(), grid.GetGUID());
-}
-
-TEST(DatabaseEdit, AppendWithoutRowsPerPageStaysOnPageOne) {
+TEST(DatabaseEditAlone, AppendWithoutRowsPerPageStaysOnPageOne) {
   harness::PrivateTempDir temp;
-  auto ds = Orders(3);
-  TZylCSS css(nullptr);
-  css.SetModuleType(TModuleType::WebModule);
+  testing::EditBackend data("", 3);
+  harness::Components page;
   TStringList posted;
   posted.Add("GCELL_0_1=x");
-  css.SetPostData(posted);
-  TZylHTMLGrid grid(nullptr);
-  grid.SetCSS(&css);
-  grid.Loaded();
-  grid.SetDataset(ds.get());
+  page.Css().SetModuleType(TModuleType::WebModule);
+  page.Css().SetPostData(posted);
+  TZylHTMLGrid& grid = page.AddGrid("Grid1");
+  grid.SetDataset(&data.ForRequest(page));
   grid.SetMaxRows(0);  // every page empty: no page size to divide by
   grid.ReadValues();
   grid.SetEditMode(true);
   EXPECT_TRUE(grid.AddDBRecord());
-  EXPECT_EQ(ds->RecordCount(), 4);
+  EXPECT_EQ(data.RecordCount(), 4);
   EXPECT_EQ(grid.GetPage(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Datasets, DatabaseEditTest, ::testing::Values("memory", "sqlite"));
-INSTANTIATE_TEST_SUITE_P(Datasets, AppendTest, ::testing::Values("memory", "sqlite"));
+INSTANTIATE_TEST_SUITE_P(Datasets, DatabaseEdit, ::testing::Values("memory", "sqlite"));
+INSTANTIATE_TEST_SUITE_P(Datasets, Append, ::testing::Values("memory", "sqlite"));
 
 }  // namespace
 }  // namespace zyl

@@ -1,7 +1,6 @@
-// The dataset kinds the editing tests run against: the in-memory dataset,
-// shared by every request like a database, and an SQLite file that every
-// request opens afresh, as separate CGI processes would. Assertions read
-// the stored data through a dataset of their own.
+// The data the editing tests run against: an in-memory dataset shared by
+// every request like a database, an SQLite file every request opens afresh
+// (as separate CGI processes would), and text files read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,107 +8,98 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "RequestHarness.h"
+#include "data/DelimitedText.h"
 #include "datasets/SQLiteDataset.h"
 #include "datasets/ZylMemDataset.h"
+#include "platform/StringList.h"
+#include "platform/System.h"
 
 namespace zyl::testing {
 
-class EditBackend {
- public:
-  virtual ~EditBackend() = default;
-  // Replaces the data with table Orders: ID (integer), Name (text), Active
-  // and Paid (booleans), Qty (integer); record i: i, "n<i>", true, true, i.
-  virtual void CreateOrders(int records) = 0;
-  // The dataset one request works on, open.
-  virtual TDataSet& ForRequest(harness::Components& page) = 0;
-  // A dataset of the stored data for reading it back, open.
-  virtual TDataSet& Reader() = 0;
-  // From now on every append is refused with a message holding "disk full".
-  virtual void RefuseAppends() = 0;
-
-  TVariant Value(int recNo, int field) {
-    TDataSet& ds = Reader();
-    ds.First();
-    if (ds.MoveBy(recNo) != recNo) ADD_FAILURE() << "no record " << recNo;
-    return ds.GetField(field)->Value();
-  }
-  int RecordCount() { return Reader().RecordCount(); }
-};
-
-class MemoryBackend : public EditBackend {
- public:
-  void CreateOrders(int records) override {
-    data_ = std::make_unique<TZylMemDataset>(nullptr);
-    data_->AddField("ID", TFieldType::ftInteger);
-    data_->AddField("Name", TFieldType::ftString, 20);
-    data_->AddField("Active", TFieldType::ftBoolean);
-    data_->AddField("Paid", TFieldType::ftBoolean);
-    data_->AddField("Qty", TFieldType::ftInteger);
-    for (int i = 0; i < records; ++i) {
-      data_->AddRecord({TVariant(i), TVariant("n" + std::to_string(i)), TVariant(true),
-                        TVariant(true), TVariant(i)});
-    }
-    data_->Open();
-  }
-  TDataSet& ForRequest(harness::Components&) override { return *data_; }
-  TDataSet& Reader() override { return *data_; }
-  void RefuseAppends() override { data_->SetPostError("disk full"); }
-
- private:
-  std::unique_ptr<TZylMemDataset> data_;
-};
-
-// Runs `sql` on the database file; fails the test on an error.
 inline void RunSql(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   char* error = nullptr;
-  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-  EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "");
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
   sqlite3_free(error);
   sqlite3_close(db);
 }
 
-class SQLiteBackend : public EditBackend {
- public:
-  // The database file `path` (in the test's private directory).
-  explicit SQLiteBackend(std::string path) : path_(std::move(path)) {}
+inline std::unique_ptr<TZylSQLiteDataset> OpenSqlite(const std::string& path, const char* table) {
+  auto ds = std::make_unique<TZylSQLiteDataset>(nullptr);
+  ds->SetDatabase(path);
+  ds->SetTableName(table);
+  ds->Open();
+  return ds;
+}
 
-  void CreateOrders(int records) override {
-    reader_.reset();
-    std::string sql =
-        "DROP TABLE IF EXISTS Orders; DROP TRIGGER IF EXISTS Refuse;"
-        "CREATE TABLE Orders (ID INTEGER, Name VARCHAR(20), Active BOOLEAN, Paid BOOLEAN,"
-        " Qty INTEGER); BEGIN;";
+// The lines of a tab-separated text file (header first), split into fields.
+inline std::vector<std::vector<std::string>> TextRecords(const std::string& file) {
+  TStringList lines, fields;
+  delimited::SplitLines(ReadFileBytes(file), lines);
+  std::vector<std::vector<std::string>> records;
+  for (const std::string& line : lines) {
+    delimited::ParseLine(line, '\t', fields);
+    records.emplace_back(fields.begin(), fields.end());
+  }
+  return records;
+}
+
+// Table Orders: ID (integer), Name (text), Active and Paid (booleans), Qty
+// (integer); record i: i, "n<i>", true, true, i. `sqlite` empty: in memory.
+class EditBackend {
+ public:
+  EditBackend(std::string sqlite, int records) : path_(std::move(sqlite)) {
+    if (path_.empty()) {
+      memory_ = std::make_unique<TZylMemDataset>(nullptr);
+      using T = TFieldType;
+      for (auto [name, type] : {std::pair{"ID", T::ftInteger}, {"Name", T::ftString},
+                                {"Active", T::ftBoolean}, {"Paid", T::ftBoolean}, {"Qty", T::ftInteger}}) {
+        memory_->AddField(name, type, type == T::ftString ? 20 : 0);
+      }
+      for (int i = 0; i < records; ++i) {
+        memory_->AddRecord({TVariant(i), TVariant("n" + std::to_string(i)), TVariant(true), TVariant(true), TVariant(i)});
+      }
+      memory_->Open();
+      return;
+    }
+    std::string sql = "CREATE TABLE Orders (ID INTEGER, Name VARCHAR(20), Active BOOLEAN, Paid BOOLEAN, Qty INTEGER); BEGIN;";
     for (int i = 0; i < records; ++i) {
-      sql += "INSERT INTO Orders VALUES (" + std::to_string(i) + ", 'n" + std::to_string(i) +
-             "', 1, 1, " + std::to_string(i) + ");";
+      std::string n = std::to_string(i);
+      sql += "INSERT INTO Orders VALUES (" + n + ", 'n" + n + "', 1, 1, " + n + ");";
     }
     RunSql(path_, sql + "COMMIT;");
   }
-  TDataSet& ForRequest(harness::Components& page) override { return page.Keep(Open()); }
-  TDataSet& Reader() override {
-    reader_ = Open();  // a fresh connection sees every change
-    return *reader_;
+  TDataSet& ForRequest(harness::Components& page) {
+    return memory_ ? static_cast<TDataSet&>(*memory_) : page.Keep(OpenSqlite(path_, "Orders"));
   }
-  void RefuseAppends() override {
-    RunSql(path_,
-           "CREATE TRIGGER Refuse BEFORE INSERT ON Orders BEGIN SELECT RAISE(ABORT, 'disk full'); "
-           "END;");
+  // The stored data; a fresh connection sees every change.
+  TDataSet& Reader() { return memory_ ? static_cast<TDataSet&>(*memory_) : *(reader_ = OpenSqlite(path_, "Orders")); }
+  // From now on every append is refused with a message holding "disk full".
+  void RefuseAppends() {
+    if (memory_) return memory_->SetPostError("disk full");
+    RunSql(path_, "CREATE TRIGGER Refuse BEFORE INSERT ON Orders BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
   }
+  // Record `recNo` as "ID Name Active Paid Qty", flags as 1/0, NULL as "null".
+  std::string Record(int recNo) {
+    TDataSet& ds = Reader();
+    ds.First();
+    if (ds.MoveBy(recNo) != recNo || ds.Eof()) return "none";
+    std::string text;
+    for (int f = 0; f < 5; ++f) {
+      TVariant v = ds.GetField(f)->Value();
+      text += (f ? " " : "") + (v.IsNull() ? "null" : f == 2 || f == 3 ? std::to_string(v.ToBoolean()) : v.ToString());
+    }
+    return text;
+  }
+  int RecordCount() { return Reader().RecordCount(); }
 
  private:
-  std::unique_ptr<TZylSQLiteDataset> Open() const {
-    auto ds = std::make_unique<TZylSQLiteDataset>(nullptr);
-    ds->SetDatabase(path_);
-    ds->SetTableName("Orders");
-    ds->Open();
-    return ds;
-  }
-
   std::string path_;
+  std::unique_ptr<TZylMemDataset> memory_;
   std::unique_ptr<TZylSQLiteDataset> reader_;
 };
 

@@ -12,8 +12,7 @@ namespace zyl::testing {
 // Posts the hidden fields of form `formName` of `page`, then `cells`, then
 // a click on `button` (none when empty), as a hand-made request would.
 inline harness::Response PostCells(const harness::Site& site, const harness::Response& page,
-                                   const harness::FieldList& cells,
-                                   const std::string& button = "GUPDATE",
+                                   const harness::FieldList& cells, const std::string& button = "GUPDATE",
                                    const std::string& formName = "Grid1_TABLE") {
   const harness::Form& form = page.GetForm(formName);
   harness::FieldList fields;
@@ -21,10 +20,7 @@ inline harness::Response PostCells(const harness::Site& site, const harness::Res
     if (c.type == "HIDDEN" && !c.name.empty()) fields.emplace_back(c.name, c.value);
   }
   fields.insert(fields.end(), cells.begin(), cells.end());
-  if (!button.empty()) {
-    fields.emplace_back(button + ".x", "1");
-    fields.emplace_back(button + ".y", "1");
-  }
+  if (!button.empty()) fields.insert(fields.end(), {{button + ".x", "1"}, {button + ".y", "1"}});
   return site.Send({"POST", form.action, harness::UrlEncode(fields)});
 }
 
@@ -32,12 +28,8 @@ inline harness::Response PostCells(const harness::Site& site, const harness::Res
 // ("GCELL_<record>_<field>").
 inline std::vector<std::string> CellControls(const harness::Form& form, int field) {
   std::vector<std::string> names;
-  std::string suffix = "_" + std::to_string(field);
   for (const harness::Control& c : form.controls) {
-    if (c.name.rfind("GCELL_", 0) == 0 && c.name.size() > suffix.size() &&
-        c.name.compare(c.name.size() - suffix.size(), suffix.size(), suffix) == 0) {
-      names.push_back(c.name);
-    }
+    if (c.name.starts_with("GCELL_") && c.name.ends_with("_" + std::to_string(field))) names.push_back(c.name);
   }
   return names;
 }

@@ -8,24 +8,15 @@
 namespace zyl::harness {
 
 namespace {
-
-void SetOrUnset(const char* name, const std::string& value) {
-  if (value.empty()) {
-    ::unsetenv(name);
-  } else {
-    ::setenv(name, value.c_str(), 1);
-  }
-}
-
+const char* const kCgiVariables[] = {"REQUEST_METHOD", "CONTENT_LENGTH", "QUERY_STRING", "SCRIPT_NAME"};
 }  // namespace
 
-ConsoleRequest::ConsoleRequest(const std::string& method, const std::string& body,
-                               const std::string& query, const std::string& script,
-                               const std::string& length) {
-  SetOrUnset("REQUEST_METHOD", method);
-  SetOrUnset("CONTENT_LENGTH", length.empty() ? std::to_string(body.size()) : length);
-  SetOrUnset("QUERY_STRING", query);
-  SetOrUnset("SCRIPT_NAME", script);
+ConsoleRequest::ConsoleRequest(const std::string& method, const std::string& body, const std::string& query,
+                               const std::string& script, const std::string& length) {
+  const std::string values[] = {method, length.empty() ? std::to_string(body.size()) : length, query, script};
+  for (int i = 0; i < 4; ++i) {
+    values[i].empty() ? ::unsetenv(kCgiVariables[i]) : ::setenv(kCgiVariables[i], values[i].c_str(), 1);
+  }
   savedStdin_ = ::dup(0);
   int fds[2];
   if (::pipe(fds) != 0) throw std::runtime_error("console request: no pipe");
@@ -40,19 +31,14 @@ ConsoleRequest::ConsoleRequest(const std::string& method, const std::string& bod
 ConsoleRequest::~ConsoleRequest() {
   ::dup2(savedStdin_, 0);
   ::close(savedStdin_);
-  for (const char* name : {"REQUEST_METHOD", "CONTENT_LENGTH", "QUERY_STRING", "SCRIPT_NAME"}) {
-    ::unsetenv(name);
-  }
+  for (const char* name : kCgiVariables) ::unsetenv(name);
 }
 
-Components::Components() : css_(std::make_unique<TZylCSS>(nullptr)) {}
-
 TZylHTMLGrid& Components::AddGrid(const std::string& name) {
-  auto grid = std::make_unique<TZylHTMLGrid>(nullptr);
-  grid->SetName(name);
-  grid->SetCSS(css_.get());
-  grid->Loaded();
-  grids_.push_back(std::move(grid));
+  grids_.push_back(std::make_unique<TZylHTMLGrid>(nullptr));
+  grids_.back()->SetName(name);
+  grids_.back()->SetCSS(&css_);
+  grids_.back()->Loaded();
   return *grids_.back();
 }
 
@@ -70,62 +56,44 @@ const Form& Response::GetForm(const std::string& name, int occurrence) const {
   throw std::runtime_error("the page has no form '" + name + "'");
 }
 
-Site::Site(Program program, TModuleType kind) : program_(std::move(program)), kind_(kind) {}
-
 Response Site::Click(const Response& page, const std::string& formName, const std::string& button,
                      const std::function<void(Form&)>& fill) const {
   Form form = page.GetForm(formName);
   if (fill) fill(form);
-  return Submit(form, button);
-}
-
-Response Site::Submit(const Form& form, const std::string& button) const {
-  Request request;
-  request.method = form.method.empty() ? "GET" : form.method;
-  request.action = form.action;
-  request.body = UrlEncode(form.Submission(button));
-  return Send(request);
+  return Send({form.method.empty() ? "GET" : form.method, form.action, UrlEncode(form.Submission(button))});
 }
 
 Response Site::Send(const Request& request) const {
   std::string target = request.action.substr(0, request.action.find('#'));
   std::size_t mark = target.find('?');
   std::string query = mark == std::string::npos ? std::string() : target.substr(mark + 1);
+  const bool post = request.method == "POST";
 
   Response response;
   response.components = std::make_unique<Components>();
   Components& page = *response.components;
-  TZylCSS& css = page.Css();
-  css.SetModuleType(kind_);
-  css.SetModuleFileName(moduleFileName_);
-
+  page.Css().SetModuleType(kind_);
+  page.Css().SetModuleFileName("/srv/cgi-bin/grid.cgi");
   std::unique_ptr<ConsoleRequest> console;
   if (kind_ == TModuleType::Console) {
-    console = std::make_unique<ConsoleRequest>(request.method, request.body,
-                                               request.method == "GET" ? query : "", scriptName_);
+    console = std::make_unique<ConsoleRequest>(request.method, request.body, post ? "" : query, "/cgi-bin/grid.cgi");
   } else {
-    WebModuleChannel& channel = page.Channel();
-    channel.SetVariable("REQUEST_METHOD", request.method);
-    channel.SetVariable("QUERY_STRING", request.method == "GET" ? query : "");
-    channel.SetVariable("CONTENT_LENGTH", std::to_string(request.body.size()));
-    channel.SetBody(request.body);
-    css.SetRequestChannel(&channel);
+    page.Channel().SetVariable("REQUEST_METHOD", request.method);
+    page.Channel().SetVariable("QUERY_STRING", post ? "" : query);
+    page.Channel().SetVariable("CONTENT_LENGTH", std::to_string(request.body.size()));
+    page.Channel().SetBody(request.body);
+    page.Css().SetRequestChannel(&page.Channel());
   }
 
   program_(page);
   for (auto& grid : page.Grids()) {
-    // In a POST the program passes the URL's query on itself.
-    if (request.method == "POST") grid->SetQueryString(query);
+    if (post) grid->SetQueryString(query);  // in a POST the program passes the URL's query on itself
     response.actions[grid->GetName()] = grid->ProcessParameters();
   }
   for (auto& grid : page.Grids()) {
-    if (!grid->DoDefaultAction(response.actions[grid->GetName()])) {
-      response.pageProduced = false;
-      return response;
-    }
+    if (!(response.pageProduced = grid->DoDefaultAction(response.actions[grid->GetName()]))) return response;
   }
-  // A detail grid's page is part of its master's.
-  for (auto& grid : page.Grids()) {
+  for (auto& grid : page.Grids()) {  // a detail grid's page is part of its master's
     if (grid->GetMasterGrid() == nullptr) response.html += grid->GetHTML().GetText();
   }
   for (auto& grid : page.Grids()) response.done[grid->GetName()] = grid->Done();

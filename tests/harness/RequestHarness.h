@@ -1,18 +1,8 @@
-// Runs whole requests against a grid program without a web server, and
-// clicks what the previous page rendered.
-//
-// A Site stands for one web program. For every request it makes the page's
-// components afresh (as a CGI process does), lets the program's setup code
-// link grids to their data, and then drives each grid as a host does:
-// ProcessParameters, DoDefaultAction, the page's HTML, Done. The Response
-// keeps the components alive so a test can look at the grids, and holds the
-// page's forms, ready to be filled in and posted again.
-//
-// Host kinds: WebModule (the default) hands the request over through a
-// WebModuleChannel (method, query, body; no script name) and needs no
-// process state, so requests may run on several threads at once. Console
-// passes the request through the process environment and standard input,
-// like a web server starting a CGI program; it must not run concurrently.
+// Whole requests against a grid program without a web server. A Site makes
+// the page's components afresh for every request (as a CGI process does),
+// lets the program link its grids, then drives each grid as a host does:
+// ProcessParameters, DoDefaultAction, page HTML, Done. WebModule hosts (the
+// default) may run requests on several threads; Console ones may not.
 #pragma once
 
 #include <functional>
@@ -28,10 +18,8 @@
 
 namespace zyl::harness {
 
-// The CGI variables (REQUEST_METHOD, CONTENT_LENGTH: `length` or the body's
-// size, QUERY_STRING, SCRIPT_NAME; empty ones unset) and standard input of
-// one console request, put back when the object goes. The body must fit a
-// pipe's buffer.
+// The CGI variables (empty ones unset; CONTENT_LENGTH the body's size unless
+// given) and standard input of one console request, for the object's life.
 class ConsoleRequest {
  public:
   ConsoleRequest(const std::string& method, const std::string& body, const std::string& query = "",
@@ -44,33 +32,24 @@ class ConsoleRequest {
   int savedStdin_ = -1;
 };
 
-// The components of one request.
 class Components {
  public:
-  Components();
-  TZylCSS& Css() { return *css_; }
-  // The channel of a web-module request: the request's values and, after
-  // a download, its answer.
+  TZylCSS& Css() { return css_; }
   WebModuleChannel& Channel() { return channel_; }
-  // A new grid named `name`, linked to the page's TZylCSS and Loaded().
-  // Grids take part in the request in the order they were added.
+  // Linked to Css() and Loaded(); grids act in the order they were added.
   TZylHTMLGrid& AddGrid(const std::string& name);
-  // Throws std::out_of_range for an unknown name.
-  TZylHTMLGrid& Grid(const std::string& name);
+  TZylHTMLGrid& Grid(const std::string& name);  // throws std::out_of_range
   const std::vector<std::unique_ptr<TZylHTMLGrid>>& Grids() const { return grids_; }
-  // Keeps another component of the request (a dataset the program opened
-  // for it) alive as long as the request's components.
-  template <class T>
+  template <class T>  // keeps a component (a dataset) for the request
   T& Keep(std::unique_ptr<T> component) {
-    T& kept = *component;
     kept_.push_back(std::move(component));
-    return kept;
+    return static_cast<T&>(*kept_.back());
   }
 
  private:
   WebModuleChannel channel_;
   std::vector<std::unique_ptr<TComponent>> kept_;
-  std::unique_ptr<TZylCSS> css_;
+  TZylCSS css_{nullptr};
   std::vector<std::unique_ptr<TZylHTMLGrid>> grids_;
 };
 
@@ -88,8 +67,7 @@ struct Response {
   std::map<std::string, bool> done;            // Done's result by grid name
   std::unique_ptr<Components> components;
 
-  // The `occurrence`-th form named `name` (toolbar forms of several grids
-  // share names). Throws std::runtime_error when there is none.
+  // The `occurrence`-th form named `name`; throws std::runtime_error.
   const Form& GetForm(const std::string& name, int occurrence = 0) const;
   TZylHTMLGrid& Grid(const std::string& name) const { return components->Grid(name); }
   const std::string& ErrorText() const { return components->Css().GetErrorText(); }
@@ -97,29 +75,21 @@ struct Response {
 
 class Site {
  public:
-  // Links the grids of a fresh request to their data and settings.
   using Program = std::function<void(Components&)>;
 
-  explicit Site(Program program, TModuleType kind = TModuleType::WebModule);
+  explicit Site(Program program, TModuleType kind = TModuleType::WebModule)
+      : program_(std::move(program)), kind_(kind) {}
 
-  void SetModuleFileName(const std::string& name) { moduleFileName_ = name; }
-  const std::string& ModuleFileName() const { return moduleFileName_; }
-  void SetScriptName(const std::string& name) { scriptName_ = name; }
-
-  // The first visit: a GET without query.
-  Response Open() const { return Send(Request{}); }
-  // Posts `form` of `page` as a browser does when `button` is clicked,
-  // after `fill` has changed the form's controls.
+  Response Open() const { return Send(Request{}); }  // a GET without query
+  // Posts form `formName` of `page` as a browser does on a click of
+  // `button`, after `fill` has changed the form's controls.
   Response Click(const Response& page, const std::string& formName, const std::string& button,
                  const std::function<void(Form&)>& fill = {}) const;
-  Response Submit(const Form& form, const std::string& button) const;
   Response Send(const Request& request) const;
 
  private:
   Program program_;
   TModuleType kind_;
-  std::string moduleFileName_ = "/srv/cgi-bin/grid.cgi";
-  std::string scriptName_ = "/cgi-bin/grid.cgi";
 };
 
 }  // namespace zyl::harness

@@ -1,13 +1,12 @@
-// Download responses: console headers and blocks, the ASP call order, and
-// SaveAs leaving no temporary files behind.
+// Downloads: console headers and blocks, the ASP call order, pages through
+// each host kind's channel, and saving that leaves no temporary file.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
+#include "PrivateTempDir.h"
+#include "datasets/ZylMemDataset.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/AspObjects.h"
 #include "platform/Stream.h"
-#include "platform/System.h"
 #include "request/ZylCSS.h"
 
 namespace zyl {
@@ -24,23 +23,12 @@ class RecordingStream : public TMemoryStream {
   std::vector<std::size_t> writes;
 };
 
-class Download : public ::testing::Test {
- protected:
-  Download() : css_(nullptr), grid_(nullptr) {
-    grid_.SetName("Grid1");
-    grid_.SetCSS(&css_);
-    css_.SetConsoleOutput(&out_);
-  }
-  TZylCSS css_;
-  TZylHTMLGrid grid_;
-  RecordingStream out_;
-};
+std::string Body(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
 // The console header, then the stream in blocks of at most 10001 bytes; a
 // file name cannot break the header.
-TEST_F(Download, ConsoleHeadersThenTheBytesInBlocks) {
-  const std::string header =
-      "Content-type: text/plain\r\nContent-disposition: attachment;filename=\"";
+TEST(Download, ConsoleHeadersThenTheBytesInBlocks) {
+  const std::string header = "Content-type: text/plain\r\nContent-disposition: attachment;filename=\"";
   struct Case {
     std::string body, fileName, headerEnd;
     std::vector<std::size_t> blocks;
@@ -52,11 +40,14 @@ TEST_F(Download, ConsoleHeadersThenTheBytesInBlocks) {
       {"", "a\"\r\nSet-Cookie: x.txt", "aSet-Cookie: x.txt\"\r\n\r\n", {}},
   };
   for (const Case& c : cases) {
+    TZylCSS css(nullptr);
+    TZylHTMLGrid grid(nullptr);
+    grid.SetCSS(&css);
     RecordingStream out;
-    css_.SetConsoleOutput(&out);
+    css.SetConsoleOutput(&out);
     TMemoryStream body;
     body.Write(c.body);
-    grid_.SendFile("text/plain", body, c.fileName);
+    grid.SendFile("text/plain", body, c.fileName);
     EXPECT_EQ(out.AsString(), header + c.headerEnd + c.body);
     std::vector<std::size_t> writes{header.size() + c.headerEnd.size()};
     writes.insert(writes.end(), c.blocks.begin(), c.blocks.end());
@@ -64,110 +55,83 @@ TEST_F(Download, ConsoleHeadersThenTheBytesInBlocks) {
   }
 }
 
-// A page goes out through the same channel as a download.
-TEST_F(Download, PagesGoOutThroughTheHostKindsChannel) {
-  css_.GetRequestChannel().SendPage(500, "text/html", "<P>x</P>");
-  EXPECT_EQ(out_.AsString(),
-            "Status: 500 Internal Server Error\r\nContent-Type: text/html\r\n\r\n<P>x</P>");
+TEST(Download, EachHostKindGetsPagesAndFilesItsOwnWay) {
+  TZylCSS css(nullptr);
+  TZylHTMLGrid grid(nullptr);
+  grid.SetCSS(&css);
+  TMemoryStream out, body;
+  body.Write("xyz");
+  css.SetConsoleOutput(&out);
+  css.GetRequestChannel().SendPage(500, "text/html", "<P>x</P>");
+  const std::string console = out.AsString();
+  EXPECT_EQ(console, "Status: 500 Internal Server Error\r\nContent-Type: text/html\r\n\r\n<P>x</P>");
 
   auto response = std::make_shared<TAspResponse>();
-  css_.SetModuleType(TModuleType::ASP);
-  css_.SetASPResponse(TVariant(std::static_pointer_cast<IAutoObject>(response)));
-  css_.GetRequestChannel().SendPage(404, "text/plain", "gone");
+  css.SetModuleType(TModuleType::ASP);
+  css.SetASPResponse(TVariant(std::static_pointer_cast<IAutoObject>(response)));
+  grid.SendFile("application/x-msexcel", body, "Grid1.xls");
+  std::vector<std::string> calls;
+  for (const auto& call : response->Calls()) calls.push_back(call.name);
+  EXPECT_EQ(calls, (std::vector<std::string>{"Clear", "ContentType", "AddHeader", "BinaryWrite", "End"}));
+  EXPECT_EQ(response->ContentType(), "application/x-msexcel");
+  EXPECT_EQ(response->Headers(), (std::vector<std::pair<std::string, std::string>>{
+                                     {"content-disposition", "attachment;filename=\"Grid1.xls\""}}));
+  EXPECT_EQ(Body(response->Body()), "xyz");
+  css.GetRequestChannel().SendPage(404, "text/plain", "gone");
   EXPECT_EQ(response->Status(), "404 Not Found");
-  EXPECT_EQ(response->ContentType(), "text/plain");
-  EXPECT_EQ(std::string(response->Body().begin(), response->Body().end()), "gone");
 
   WebModuleChannel host;
-  css_.SetRequestChannel(&host);
-  css_.GetRequestChannel().SendPage(200, "text/html", "<P>y</P>");
-  EXPECT_TRUE(host.GetAnswer().sent);
+  css.SetModuleType(TModuleType::WebModule);
+  css.SetRequestChannel(&host);
+  css.GetRequestChannel().SendPage(200, "text/html", "<P>y</P>");
   EXPECT_EQ(host.GetAnswer().body, "<P>y</P>");
-}
-
-TEST_F(Download, WebModuleAndNoLinkSendNothing) {
-  TMemoryStream body;
-  body.Write("abc");
-  css_.SetModuleType(TModuleType::WebModule);
-  grid_.SendFile("text/plain", body, "x.txt");
-  TZylHTMLGrid lone(nullptr);
+  TZylHTMLGrid lone(nullptr);  // no TZylCSS: nothing is sent
   lone.SendFile("text/plain", body, "x.txt");
-  EXPECT_TRUE(out_.writes.empty());
+  EXPECT_EQ(out.AsString(), console) << "nothing more on standard output";
 }
 
-TEST_F(Download, AspCallsInOrder) {
-  auto response = std::make_shared<TAspResponse>();
-  css_.SetModuleType(TModuleType::ASP);
-  css_.SetASPResponse(TVariant(std::static_pointer_cast<IAutoObject>(response)));
-  TMemoryStream body;
-  body.Write("xyz");
-  grid_.SendFile("application/x-msexcel", body, "Grid1.xls");
-  std::vector<std::string> names;
-  for (const auto& call : response->Calls()) names.push_back(call.name);
-  EXPECT_EQ(names,
-            (std::vector<std::string>{"Clear", "ContentType", "AddHeader", "BinaryWrite", "End"}));
-  EXPECT_EQ(response->ContentType(), "application/x-msexcel");
-  ASSERT_EQ(response->Headers().size(), 1u);
-  EXPECT_EQ(response->Headers()[0].first, "content-disposition");
-  EXPECT_EQ(response->Headers()[0].second, "attachment;filename=\"Grid1.xls\"");
-  EXPECT_EQ(std::string(response->Body().begin(), response->Body().end()), "xyz");
-}
-
-// SaveAs through the export engine; temporary files live in a private directory.
-class SaveAsTest : public ::testing::Test {
- protected:
-  SaveAsTest() : grid_(nullptr) {
-    dir_ = std::filesystem::temp_directory_path() / ("zyl_saveas_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
-    oldTmp_ = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-    ::setenv("TMPDIR", dir_.c_str(), 1);
-    grid_.SetName("G");
-    grid_.SetColCount(2);
-    grid_.SetRowCount(2);
-    grid_.GetColumns(0)->SetFieldName("Name");
-    grid_.GetColumns(1)->SetFieldName("Qty");
-    grid_.GetColumns(1)->SetDataType(TFieldType::ftInteger);
-    grid_.GetCells(0, 0)->SetValue("Ann \"A\"");
-    grid_.GetCells(0, 1)->SetValue("3");
-    grid_.GetCells(1, 0)->SetValue("Bo");
-    grid_.GetCells(1, 1)->SetValue("");
-  }
-  ~SaveAsTest() override {
-    if (oldTmp_.empty())
-      ::unsetenv("TMPDIR");
-    else
-      ::setenv("TMPDIR", oldTmp_.c_str(), 1);
-    std::filesystem::remove_all(dir_);
-  }
-  bool DirEmpty() const { return std::filesystem::is_empty(dir_); }
-  std::filesystem::path dir_;
-  std::string oldTmp_;
-  TZylHTMLGrid grid_;
-};
-
-TEST_F(SaveAsTest, TabbedTextNeedsNoTemporaryFile) {
-  TMemoryStream out;
-  grid_.SaveAs(TExportType::TabbedText, out);
-  EXPECT_EQ(out.AsString().substr(0, 8), "\"\"\t\"\"\r\n\"");  // captions are empty here
-  EXPECT_TRUE(DirEmpty());
-}
-
-TEST_F(SaveAsTest, EveryFormatLeavesNoTemporaryFiles) {
-  for (TExportType type :
-       {TExportType::Excel, TExportType::Access, TExportType::dBase, TExportType::Paradox}) {
+// Save clicks through the export engine; temporary files live in the
+// test's private directory and are gone afterwards, failure or not.
+TEST(Download, SavingLeavesNoTemporaryFiles) {
+  harness::PrivateTempDir temp;
+  TZylMemDataset ds(nullptr);
+  ds.AddField("Name", TFieldType::ftString, 20);
+  ds.AddField("Qty", TFieldType::ftInteger);
+  ds.AddRecord({TVariant("Ann \"A\""), TVariant(3)});
+  ds.AddRecord({TVariant("Bo"), TVariant()});
+  ds.Open();
+  TZylCSS css(nullptr);
+  TZylHTMLGrid grid(nullptr);
+  grid.SetName("Grid1");
+  grid.SetCSS(&css);
+  grid.SetDataset(&ds);
+  const std::pair<TExportType, std::string> types[] = {
+      {TExportType::Excel, "application/x-msexcel\r\nContent-disposition: attachment;filename=\"Grid1.xls\""},
+      {TExportType::Access, "application/msaccess"},
+      {TExportType::dBase, "application/octet-stream\r\nContent-disposition: attachment;filename=\"Grid1.dbf\""},
+      {TExportType::Paradox, "application/octet-stream"},
+      {TExportType::TabbedText, "text/plain\r\nContent-disposition: attachment;filename=\"Grid1.txt\""}};
+  for (const auto& [type, head] : types) {
     TMemoryStream out;
-    grid_.SaveAs(type, out);
-    EXPECT_GT(out.GetSize(), 0) << static_cast<int>(type);
-    EXPECT_TRUE(DirEmpty()) << static_cast<int>(type);
+    css.SetConsoleOutput(&out);
+    grid.SetSaveAsType(type);
+    EXPECT_FALSE(grid.DoDefaultAction(TGridAction::gaSaveAs)) << "a download, no page";
+    EXPECT_EQ(out.AsString().rfind("Content-type: " + head, 0), 0u) << out.AsString().substr(0, 120);
+    TMemoryStream saved;
+    grid.SaveAs(type, saved);
+    std::string sent = out.AsString();
+    EXPECT_EQ(sent.size() - sent.find("\r\n\r\n") - 4, saved.AsString().size()) << "the whole file follows";
+    EXPECT_TRUE(temp.Entries().empty()) << head;
   }
-}
-
-TEST_F(SaveAsTest, AFailedExportLeavesNoTemporaryFiles) {
-  grid_.GetCells(1, 1)->SetValue("not a number");
+  TZylHTMLGrid cells(nullptr);
+  cells.SetColCount(2);
+  cells.SetRowCount(1);
+  cells.GetColumns(1)->SetDataType(TFieldType::ftInteger);
+  cells.GetCells(0, 1)->SetValue("not a number");
   TMemoryStream out;
-  EXPECT_THROW(grid_.SaveAs(TExportType::Excel, out), Exception);
+  EXPECT_THROW(cells.SaveAs(TExportType::Excel, out), Exception);
   EXPECT_EQ(out.GetSize(), 0);
-  EXPECT_TRUE(DirEmpty());
+  EXPECT_TRUE(temp.Entries().empty());
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
-// Update locks in a PostgreSQL table: the cases every lock store passes
-// (UpdateLockCases.h), and what is particular to the table: it is created
-// when missing and shared by several stores (several web servers), the
-// server's messages reach the caller, and a dropped connection is made
-// again.
+// Update locks in a PostgreSQL table: the shared cases (UpdateLockCases.h),
+// and one table shared by several stores (web servers), a quoted table
+// name, the server's messages, a dropped connection made again.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "UpdateLockCases.h"
@@ -21,8 +18,7 @@ namespace {
 using testing::kGuid;
 using testing::kOtherGuid;
 
-// Statements of the test itself, on a connection of its own.
-pg::Connection& Admin() {
+pg::Connection& Admin() {  // the test's own statements
   static pg::Connection connection(test::PgServer::Get().ConnInfo(), "lock test");
   return connection;
 }
@@ -31,18 +27,16 @@ pg::Connection& Admin() {
 class PgKit {
  public:
   UpdateLockStore* Store() {
-    test::PgServer& server = test::PgServer::Get();
-    if (!server.Available()) return nullptr;
+    if (!test::PgServer::Get().Available()) return nullptr;
     Admin().Exec("DROP TABLE IF EXISTS zyl_update_locks");
-    store_ = std::make_unique<PgUpdateLockStore>(server.ConnInfo());
+    store_ = std::make_unique<PgUpdateLockStore>(test::PgServer::Get().ConnInfo());
     return store_.get();
   }
   std::string Reason() const { return "no PostgreSQL server: " + test::PgServer::Get().Reason(); }
   std::vector<std::string> Locks() const {
-    pg::Result rows = Admin().Exec("SELECT prefix || '.' || guid FROM zyl_update_locks");
+    pg::Result rows = Admin().Exec("SELECT prefix || '.' || guid FROM zyl_update_locks ORDER BY 1");
     std::vector<std::string> locks;
     for (int r = 0; r < rows.Rows(); ++r) locks.push_back(rows.Value(r, 0));
-    std::sort(locks.begin(), locks.end());
     return locks;
   }
   void Plant(const std::string& prefix, const std::string& guid) const {
@@ -67,86 +61,60 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Postgres, UpdateLockCases, ::testing::Types<PgKit
 
 namespace {
 
-class PgUpdateLockTest : public ::testing::Test {
+class PgLockTable : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::PgServer& server = test::PgServer::Get();
-    if (!server.Available()) GTEST_SKIP() << "no PostgreSQL server: " << server.Reason();
-    conninfo_ = server.ConnInfo();
+    if (!test::PgServer::Get().Available()) GTEST_SKIP() << PgKit().Reason();
     Admin().Exec("DROP TABLE IF EXISTS zyl_update_locks");
   }
-  std::string conninfo_;
+  std::string conninfo_ = test::PgServer::Get().ConnInfo();
 };
 
-TEST_F(PgUpdateLockTest, TheTableIsCreatedOnceAndSharedByEveryStore) {
+TEST_F(PgLockTable, OneTableSharedByEveryStoreAndAQuotedName) {
   PgUpdateLockStore a(conninfo_);
   PgUpdateLockStore b(conninfo_);  // finds the table a created
   a.Write("grid.cgi", kGuid);
   EXPECT_TRUE(b.IsValid("grid.cgi", kGuid, 60)) << "a lock written by one server";
   b.Write("grid.cgi", kOtherGuid);
   EXPECT_EQ(a.DeleteAll("grid.cgi"), 2) << "a cleanup on one server takes every lock";
-  EXPECT_FALSE(b.IsValid("grid.cgi", kOtherGuid, 60));
-
   pg::Result columns = Admin().Exec(
-      "SELECT column_name, data_type FROM information_schema.columns"
-      " WHERE table_name = 'zyl_update_locks' ORDER BY ordinal_position");
-  ASSERT_EQ(columns.Rows(), 3);
-  EXPECT_EQ(columns.Value(0, 0), "prefix");
-  EXPECT_EQ(columns.Value(1, 0), "guid");
-  EXPECT_EQ(columns.Value(2, 0), "created");
-  EXPECT_EQ(columns.Value(2, 1), "timestamp with time zone");
-}
-
-TEST_F(PgUpdateLockTest, NamesAreParametersNeverSql) {
-  PgUpdateLockStore store(conninfo_);
-  std::string prefix = "x'); DROP TABLE zyl_update_locks; --";
-  store.Write(prefix, kGuid);
-  EXPECT_TRUE(store.IsValid(prefix, kGuid, 0));
-  EXPECT_EQ(store.DeleteAll("x%"), 0) << "prefixes match exactly, not as patterns";
-  EXPECT_EQ(store.DeleteAll(prefix), 1);
-
+      "SELECT string_agg(column_name || ' ' || data_type, ', ' ORDER BY ordinal_position)"
+      " FROM information_schema.columns WHERE table_name = 'zyl_update_locks'");
+  EXPECT_EQ(columns.Value(0, 0), "prefix text, guid text, created timestamp with time zone");
   PgUpdateLockStore odd(conninfo_, "zyl \"locks\"");  // a table name needing quotes
   odd.Write("grid.cgi", kGuid);
   EXPECT_TRUE(odd.IsValid("grid.cgi", kGuid, 0));
-  EXPECT_FALSE(store.IsValid("grid.cgi", kGuid, 0)) << "another table";
+  EXPECT_FALSE(a.IsValid("grid.cgi", kGuid, 0)) << "another table";
   Admin().Exec("DROP TABLE \"zyl \"\"locks\"\"\"");
 }
 
-TEST_F(PgUpdateLockTest, FailuresCarryTheServersMessage) {
+TEST_F(PgLockTable, FailuresCarryTheServersMessageAndADroppedConnectionIsMadeAgain) {
   try {
     PgUpdateLockStore store(conninfo_ + " dbname=zyl_no_such_database");
-    FAIL() << "connected";
+    ADD_FAILURE() << "connected";
   } catch (const EPgError& e) {
-    std::string message = e.what();
-    EXPECT_EQ(message.rfind("PostgreSQL update lock table 'zyl_update_locks': cannot connect: ", 0),
+    EXPECT_EQ(std::string(e.what()).rfind(
+                  "PostgreSQL update lock table 'zyl_update_locks': cannot connect: ", 0),
               0u)
-        << message;
-    EXPECT_NE(message.find("zyl_no_such_database"), std::string::npos) << message;
+        << e.what();
+    EXPECT_NE(std::string(e.what()).find("zyl_no_such_database"), std::string::npos) << e.what();
   }
-
-  PgUpdateLockStore store(conninfo_);
+  std::string name = "zyl_lock_store_" + std::to_string(::getpid());
+  PgUpdateLockStore store(conninfo_ + " application_name=" + name);
+  store.Write("grid.cgi", kGuid);
+  pg::Result ended = Admin().Exec(
+      "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = $1", {name});
+  ASSERT_EQ(ended.Rows(), 1);
+  EXPECT_TRUE(store.IsValid("grid.cgi", kGuid, 60)) << "connected again";
   Admin().Exec("DROP TABLE zyl_update_locks");
   try {
     store.Write("grid.cgi", kGuid);
-    FAIL() << "written";
+    ADD_FAILURE() << "written";
   } catch (const EPgError& e) {
     EXPECT_NE(std::string(e.what()).find("zyl_update_locks\" does not exist"), std::string::npos)
         << e.what();
     EXPECT_EQ(e.SqlState(), "42P01");
   }
-}
-
-TEST_F(PgUpdateLockTest, ADroppedConnectionIsMadeAgain) {
-  std::string name = "zyl_lock_store_" + std::to_string(::getpid());
-  PgUpdateLockStore store(conninfo_ + " application_name=" + name);
-  store.Write("grid.cgi", kGuid);
-  pg::Result ended = Admin().Exec(
-      "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = $1",
-      {name});
-  ASSERT_EQ(ended.Rows(), 1);
-  EXPECT_TRUE(store.IsValid("grid.cgi", kGuid, 60));
-  store.Write("grid.cgi", kOtherGuid);
-  EXPECT_EQ(store.DeleteAll("grid.cgi"), 2);
 }
 
 }  // namespace

@@ -1,44 +1,31 @@
-// Update lock files: the cases every lock store passes (UpdateLockCases.h),
-// and what is particular to files: names, content and permissions, names
-// that only look like locks, and refusing names that are not plain lock
-// files.
+// Update lock files: the shared cases (UpdateLockCases.h); name, content and
+// permissions; look-alike names, links and other files that are no lock.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 
-#include "PrivateTempDir.h"
 #include "UpdateLockCases.h"
-#include "grid/ZylHTMLGrid.h"
-#include "platform/Exception.h"
 #include "platform/System.h"
 #include "request/UpdateLocks.h"
-#include "request/ZylCSS.h"
 
 namespace zyl {
 namespace {
 
 namespace fs = std::filesystem;
-
 using testing::kGuid;
 using testing::kOtherGuid;
 
 // The lock files in the test's private temporary directory.
-class FileKit {
- public:
+struct FileKit {
   UpdateLockStore* Store() { return &DefaultUpdateLockStore(); }
-  std::string Reason() const { return std::string(); }
+  std::string Reason() const { return {}; }
   std::vector<std::string> Locks() const {
     std::vector<std::string> locks;
     for (const auto& entry : fs::directory_iterator(TempDirectory())) {
-      std::string name = entry.path().filename().string();
-      if (name.size() > 4 && name.compare(name.size() - 4, 4, ".upd") == 0) {
-        locks.push_back(name.substr(0, name.size() - 4));
-      }
+      if (entry.path().extension() == ".upd") locks.push_back(entry.path().stem().string());
     }
     std::sort(locks.begin(), locks.end());
     return locks;
@@ -60,77 +47,54 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Files, UpdateLockCases, ::testing::Types<FileKit>
 
 namespace {
 
-class UpdateLockTest : public ::testing::Test {
+class LockFiles : public ::testing::Test {
  protected:
-  UpdateLockTest() : css_(nullptr), grid_(nullptr) {
+  LockFiles() {
     css_.SetModuleFileName("/srv/cgi-bin/grid.cgi");
-    grid_.SetName("Grid1");
-    grid_.SetCSS(&css_);
-    grid_.Loaded();
-    grid_.SetColCount(3);
-    grid_.SetEditMode(true);
-    grid_.SetGUID(kGuid);
+    testing::MakeEditable(grid_, css_, kGuid);
   }
-
   std::string Touch(const std::string& name) const {
     std::ofstream(temp_.File(name)) << "x";
     return temp_.File(name);
   }
-
   harness::PrivateTempDir temp_;
-  TZylCSS css_;
-  TZylHTMLGrid grid_;
+  TZylCSS css_{nullptr};
+  TZylHTMLGrid grid_{nullptr};
 };
 
-TEST_F(UpdateLockTest, DoneWritesOneOwnerOnlyLineNamedAfterModuleAndGuid) {
+TEST_F(LockFiles, OneOwnerOnlyLineNamedAfterProgramAndPageAndLookAlikesStay) {
   ASSERT_TRUE(grid_.Done());
-  ASSERT_TRUE(grid_.Done()) << "a second Done rewrites the same file";
   std::string path = temp_.File("grid.cgi." + kGuid + ".upd");
-  EXPECT_EQ(temp_.Entries(), (std::vector<std::string>{"grid.cgi." + kGuid + ".upd"}));
   EXPECT_EQ(ReadFileBytes(path), kGuid + "\r\n");
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_TRUE(grid_.CanUpdate());
-}
-
-TEST_F(UpdateLockTest, CleanupEditsLeavesNamesThatOnlyLookLikeLocks) {
-  ASSERT_TRUE(grid_.Done());
+  const std::vector<std::string> lookAlikes = {"grid.cgi." + kOtherGuid + ".txt", "grid.cgi.notaguid.upd",
+                                               "grid.cgi.x." + kOtherGuid + ".upd"};
+  for (const std::string& name : lookAlikes) Touch(name);
   Touch("grid.cgi." + kOtherGuid + ".upd");
-  Touch("grid.cgi.notaguid.upd");
-  Touch("grid.cgi." + kOtherGuid + ".txt");
-  Touch("grid.cgi.x." + kOtherGuid + ".upd");
   grid_.CleanupEdits();
-  EXPECT_EQ(temp_.Entries(),
-            (std::vector<std::string>{"grid.cgi." + kOtherGuid + ".txt", "grid.cgi.notaguid.upd",
-                                      "grid.cgi.x." + kOtherGuid + ".upd"}));
+  EXPECT_EQ(temp_.Entries(), lookAlikes);
 }
 
-TEST_F(UpdateLockTest, LinksAndOtherFilesAreNotLockFiles) {
+TEST_F(LockFiles, LinksAndOtherFilesAreNoLocksAndStayUntouched) {
   std::string target = Touch("precious.txt");
   std::string path = temp_.File("grid.cgi." + kGuid + ".upd");
-  fs::create_symlink(target, path);
-  EXPECT_FALSE(grid_.CanUpdate()) << "a link does not count as a lock";
-  EXPECT_THROW(grid_.Done(), EInOutError);
-  EXPECT_EQ(ReadFileBytes(target), "x");
-
-  fs::remove(path);
-  fs::create_hard_link(target, path);
-  EXPECT_FALSE(grid_.CanUpdate());
-  EXPECT_THROW(grid_.Done(), EInOutError);
-  EXPECT_EQ(ReadFileBytes(target), "x");
-
-  fs::remove(path);
-  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  EXPECT_THROW(grid_.Done(), EInOutError) << "a FIFO neither blocks nor counts";
+  for (int kind = 0; kind < 3; ++kind) {
+    fs::remove(path);
+    if (kind == 0) fs::create_symlink(target, path);
+    if (kind == 1) fs::create_hard_link(target, path);
+    if (kind == 2) { EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0); }  // must not block
+    EXPECT_FALSE(grid_.CanUpdate()) << kind;
+    EXPECT_THROW(grid_.Done(), EInOutError) << kind;
+    EXPECT_EQ(ReadFileBytes(target), "x");
+  }
 }
 
-TEST_F(UpdateLockTest, TempFileNamesAreFreshEmptyFiles) {
+TEST_F(LockFiles, TempFileNamesAreFreshEmptyFilesInTheTemporaryDirectory) {
   std::string a = TZylHTMLGrid::GetTempFileName();
-  std::string b = TZylHTMLGrid::GetTempFileName();
-  EXPECT_NE(a, b);
+  EXPECT_NE(a, TZylHTMLGrid::GetTempFileName());
   EXPECT_EQ(ExtractFilePath(a), temp_.Path().string() + "/");
-  EXPECT_TRUE(FileExists(a));
   EXPECT_EQ(fs::file_size(a), 0u);
 }
 

@@ -143,22 +143,6 @@ PxValue Decode(const PxField& f, const std::uint8_t* p) {
 
 }  // namespace
 
-std::int64_t DayNumber(int year, int month, int day) {
-  // Days from 1970-01-01 (H. Hinnant's days_from_civil), then shifted.
-  const int y = year - (month <= 2 ? 1 : 0);
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const int yoe = y - era * 400;
-  const int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return std::int64_t{era} * 146097 + doe - 719468 + 719163;
-}
-
-double TableDays(int year, int month, int day, int hour, int minute, int second, int millisecond) {
-  const auto whole = static_cast<double>(DayNumber(year, month, day) - DayNumber(1899, 12, 30));
-  const double fraction = ((hour * 60.0 + minute) * 60.0 + second + millisecond / 1000.0) / 86400.0;
-  return whole < 0 ? whole - fraction : whole + fraction;
-}
-
 PxTable ReadParadox(const std::vector<std::uint8_t>& file) {
   const ByteView b(file);
   Require(b.Size() >= 0x800, "file shorter than the smallest header");

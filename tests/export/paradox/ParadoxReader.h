@@ -55,12 +55,4 @@ struct PxTable {
 // rule the file breaks.
 PxTable ReadParadox(const std::vector<std::uint8_t>& file);
 
-// Day number of a proleptic Gregorian date, 0001-01-01 = 1.
-std::int64_t DayNumber(int year, int month, int day);
-
-// The same moment as days since 1899-12-30 in the export table's form: before
-// that day the whole part counts back and the fraction still adds the time.
-double TableDays(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-                 int millisecond = 0);
-
 }  // namespace zyl::paradox_test

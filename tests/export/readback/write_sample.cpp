@@ -1,0 +1,114 @@
+// Builds a grid from a table on standard input and saves it in one save-as
+// format, for the read-back test (readback.py):
+//
+//   write_sample txt|xls|mdb|dbf|db FILE < table
+//
+// Table lines are tab-separated. Line 1: column names; line 2: each column's
+// field type by its name (ftString, ftInteger ...), with ":SIZE" and/or
+// ":hidden" appended; then one line per row, its first cell "+" (visible) or
+// "-" (hidden). Cells take the escapes \t \n \r \\, and \N for an empty cell.
+// Cells of date and date-time columns are "YYYY-MM-DD[ HH:MM:SS]".
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "grid/ZylHTMLGrid.h"
+#include "platform/DateTime.h"
+#include "platform/Exception.h"
+#include "platform/Stream.h"
+
+namespace {
+
+using zyl::TFieldType;
+
+std::vector<std::string> SplitCells(const std::string& line) {
+  std::vector<std::string> cells(1);
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\t') {
+      cells.emplace_back();
+    } else if (line[i] == '\\' && i + 1 < line.size()) {
+      const char c = line[++i];
+      if (c != 'N') cells.back() += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    } else {
+      cells.back() += line[i];
+    }
+  }
+  return cells;
+}
+
+double DateValue(const std::string& text) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+  const int n = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s);
+  if (n < 3) return 0;
+  return zyl::EncodeDate(y, mo, d) + zyl::EncodeTime(h, mi, s, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::map<std::string, zyl::TExportType> formats = {
+      {"txt", zyl::TExportType::TabbedText}, {"xls", zyl::TExportType::Excel},
+      {"mdb", zyl::TExportType::Access},     {"dbf", zyl::TExportType::dBase},
+      {"db", zyl::TExportType::Paradox}};
+  const std::map<std::string, TFieldType> types = {
+      {"ftString", TFieldType::ftString},     {"ftSmallint", TFieldType::ftSmallint},
+      {"ftInteger", TFieldType::ftInteger},   {"ftLargeint", TFieldType::ftLargeint},
+      {"ftFloat", TFieldType::ftFloat},       {"ftCurrency", TFieldType::ftCurrency},
+      {"ftBoolean", TFieldType::ftBoolean},   {"ftDate", TFieldType::ftDate},
+      {"ftDateTime", TFieldType::ftDateTime}, {"ftMemo", TFieldType::ftMemo}};
+  if (argc != 3 || formats.count(argv[1]) == 0) {
+    std::cerr << "usage: write_sample txt|xls|mdb|dbf|db FILE < table\n";
+    return 2;
+  }
+  std::string line;
+  std::vector<std::vector<std::string>> lines;
+  while (std::getline(std::cin, line)) lines.push_back(SplitCells(line));
+  if (lines.size() < 2) return 2;
+
+  zyl::TZylHTMLGrid grid(nullptr);
+  const std::size_t columns = lines[0].size();
+  grid.SetColCount(static_cast<int>(columns));
+  grid.SetRowCount(static_cast<int>(lines.size() - 2));
+  std::vector<bool> isDate(columns);
+  for (std::size_t c = 0; c < columns; ++c) {
+    zyl::TZylColumn* column = grid.GetColumns(static_cast<int>(c));
+    std::vector<std::string> spec(1);
+    for (char ch : lines[1][c]) {
+      if (ch == ':') {
+        spec.emplace_back();
+      } else {
+        spec.back() += ch;
+      }
+    }
+    column->SetFieldName(lines[0][c]);
+    column->SetCaption(lines[0][c]);
+    column->SetDataType(types.at(spec[0]));
+    isDate[c] = spec[0] == "ftDate" || spec[0] == "ftDateTime";
+    for (std::size_t i = 1; i < spec.size(); ++i) {
+      if (spec[i] == "hidden") {
+        column->SetVisible(false);
+      } else {
+        column->SetDataSize(std::stoi(spec[i]));
+      }
+    }
+  }
+  for (std::size_t r = 2; r < lines.size(); ++r) {
+    const int row = static_cast<int>(r - 2);
+    grid.GetRows(row)->SetVisible(lines[r][0] == "+");
+    for (std::size_t c = 0; c + 1 < lines[r].size() && c < columns; ++c) {
+      zyl::TZylField* cell = grid.GetCells(row, static_cast<int>(c));
+      cell->SetValue(lines[r][c + 1]);
+      if (isDate[c]) cell->SetDateValue(DateValue(lines[r][c + 1]));
+    }
+  }
+  try {
+    zyl::TFileStream out(argv[2], zyl::TFileStream::Mode::fmCreate);
+    grid.SaveAs(formats.at(argv[1]), out);
+  } catch (const zyl::Exception& e) {
+    std::cerr << "write_sample: " << e.Message() << "\n";
+    return 1;
+  }
+  return 0;
+}
