@@ -1,12 +1,6 @@
-"""Browser tests of zylgrid: headless Chromium (Selenium) clicks through the demo
-page served by `zylgrid serve` and by the CGI mode under lighttpd; FastCGI is
-driven through cgi-fcgi, downloads over plain HTTP. (The soak runs send the
-hostile requests of zylsite.HOSTILE.)
-
-Run: python3 e2e/test_zylgrid.py (ZYLGRID, ZYLGRID_DEMO_DATA name the built
-programs). Exits 77 (skipped) with the reason when Chromium, its driver or
-Selenium is missing.
-"""
+"""Browser tests of zylgrid: headless Chromium clicks through the demo page of `zylgrid serve` and of CGI
+under lighttpd; FastCGI through cgi-fcgi. Run: python3 e2e/test_zylgrid.py (ZYLGRID, ZYLGRID_DEMO_DATA name
+the built programs); exits 77 when Chromium, its driver or Selenium is missing."""
 import glob
 import os
 import shutil
@@ -33,8 +27,7 @@ try:
 except ImportError:
     SKIP = "python3-selenium is not installed (scripts/install-deps browser)"
 
-# The rows of a grid as the browser has them: per record, the text of each
-# cell after the record button, or its edit control's value.
+# Per record of a grid: the text of each cell after the record button, or its edit control's value.
 ROWS_JS = r"""
 const form = document.forms[arguments[0] + '_TABLE'];
 return Array.from(document.getElementsByTagName('input'))
@@ -47,41 +40,32 @@ return Array.from(document.getElementsByTagName('input'))
 
 
 class Browser:
-    """Headless Chromium on a grid page."""
-
     def __init__(self, url):
-        options = webdriver.ChromeOptions()
+        options, self.profile = webdriver.ChromeOptions(), tempfile.mkdtemp(prefix="zylgrid-e2e-chromium-")
         options.binary_location = CHROMIUM
-        self.profile = tempfile.mkdtemp(prefix="zylgrid-e2e-chromium-")
-        for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-dev-shm-usage",
-                     "--disable-background-networking", "--window-size=1280,1000", "--user-data-dir=" + self.profile):
-            options.add_argument(flag)
-        self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        for flag in ("headless", "no-sandbox", "disable-gpu", "no-first-run", "disable-dev-shm-usage",
+                     "disable-background-networking", "window-size=1280,1000", "user-data-dir=" + self.profile):
+            options.add_argument("--" + flag)
+        self.driver, self.url = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options), url
         self.driver.set_page_load_timeout(30)
-        self.url = url
 
     def quit(self):
-        self.driver.quit()
-        shutil.rmtree(self.profile, ignore_errors=True)
+        self.driver.quit(), shutil.rmtree(self.profile, ignore_errors=True)
 
     def open(self):
-        self.driver.get(self.url)
-        return self
+        return self.driver.get(self.url) or self
 
-    def control(self, grid, name, tag="input"):
-        """The first control `name` the visitor sees after the grid's anchor."""
+    def control(self, grid, name, tag="input"):  # the first one the visitor sees after the grid's anchor
         return self.driver.find_element(By.XPATH, "//a[@name='%s']/following::%s[@name='%s']"
                                         "[not(translate(@type,'HIDEN','hiden')='hidden')][1]" % (grid, tag, name))
 
-    def has(self, name):
-        """True when the customers grid (not its detail after it) shows button `name`."""
+    def has(self, name):  # the customers grid (not its detail after it) shows button `name`
         found = [len(self.driver.find_elements(By.XPATH, "//a[@name='%s']/following::input[@name='%s']"
                                                % (g, name))) for g in ("Customers", "Orders")]
         return found[0] > found[1]
 
     def type(self, grid, name, text, tag="input"):
-        self.control(grid, name, tag).clear()
-        self.control(grid, name, tag).send_keys(text)
+        self.control(grid, name, tag).clear() or self.control(grid, name, tag).send_keys(text)
         return self
 
     def click(self, grid, name, accept=False):
@@ -96,20 +80,16 @@ class Browser:
     def rows(self, grid="Customers"):
         return self.driver.execute_script(ROWS_JS, grid)
 
-    def first(self):
-        """The page number and the first record's Id."""
+    def first(self):  # the page number and the first record's Id
         return self.control("Customers", "GPage", "select").get_attribute("value"), self.rows()[0][0]
 
 
 def untick_email(b):
-    email = [e for e in b.driver.find_elements(By.NAME, "GSel")
-             if e.get_attribute("type") == "checkbox" and e.get_attribute("value") == "5"][0]
-    if email.is_selected():
-        email.click()
+    email = b.driver.find_element(By.XPATH, "//input[@name='GSel'][@type='checkbox' or @type='CHECKBOX'][@value='5']")
+    email.click() if email.is_selected() else None
 
 
-class Suite(unittest.TestCase):
-    """zylgrid serve over a fresh demo site (`customers`: more keys of that grid)."""
+class Suite(unittest.TestCase):  # zylgrid serve over a fresh demo site (`customers`: more keys of that grid)
     customers = ""
 
     @classmethod
@@ -121,15 +101,12 @@ class Suite(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.browser.quit()
-        status = cls.server.stop()
-        cls.site.remove()
+        status, _ = cls.server.stop(), cls.site.remove()
         assert status == 0, "zylgrid did not stop cleanly on SIGTERM: %s" % status
 
 
 class ServeTests(Suite):
-    def test_visitor_paths(self):
-        """Each path starts on a fresh page: the buttons the visitor clicks
-        (or a step of typing), then what the page shows."""
+    def test_visitor_paths(self):  # from a fresh page: the buttons clicked (or a step), then what the page shows
         names = self.site.sql("SELECT min(substr(Name,1,1)) || max(substr(Name,1,1)) FROM customers")
         paths = [
             (["GNEXT"], lambda b: b.first() == ("2", "9")),
@@ -170,11 +147,10 @@ class ServeTests(Suite):
     def test_images_are_served_in_both_spellings(self):
         for name in ("GTab.gif", "GTab.Gif", "GBevel.gif"):
             with urllib.request.urlopen(self.server.url + "images/" + name, timeout=10) as reply:
-                self.assertEqual(reply.headers.get_content_type(), "image/gif")
+                self.assertEqual(reply.headers.get_content_type(), "image/gif", name)
 
 
-class EditingTests(Suite):
-    """In order: each test starts from what the one before left."""
+class EditingTests(Suite):  # in order: each test starts from what the one before left
     customers = "Editable=1\nShowMemos=1\n"
 
     def orders(self):
@@ -190,9 +166,8 @@ class EditingTests(Suite):
     def test_2_add_and_delete_a_record(self):
         before = self.orders()
         b = self.browser.open().click("Orders", "GADD")
-        new = [i for i in b.driver.find_elements(By.XPATH, "//input[starts-with(@name,'GCELL_')]")
-               if i.get_attribute("name").endswith("_3")][-1]
-        new.send_keys("Added in the browser")
+        b.driver.find_elements(By.XPATH, "//input[starts-with(@name,'GCELL_')][substring(@name,string-length(@name)-1)"
+                               "='_3']")[-1].send_keys("Added in the browser")
         b.click("Orders", "GUPDATE")
         self.assertEqual(self.site.sql("SELECT CustomerId FROM orders WHERE Product = 'Added in the browser'"), 1)
         self.assertEqual(self.orders(), before + 1)
@@ -241,10 +216,7 @@ class GatewayTests(unittest.TestCase):
             b.type("Orders", "GCELL_0_3", "Edited over CGI").click("Orders", "GUPDATE")
             self.assertEqual(site.sql("SELECT Product FROM orders WHERE OrderId = ?", (order,)), "Edited over CGI")
         finally:
-            b.quit()
-            lighttpd.terminate()
-            lighttpd.wait(timeout=10)
-            site.remove()
+            b.quit(), lighttpd.terminate(), lighttpd.wait(timeout=10), site.remove()
 
     @unittest.skipUnless(shutil.which("cgi-fcgi"), "cgi-fcgi is not installed")
     def test_fastcgi_answers_pages_posts_and_images_in_one_process(self):
@@ -268,8 +240,7 @@ class GatewayTests(unittest.TestCase):
                     self.assertTrue(shows(answer), answer[:200])
             self.assertTrue(server.alive())
         finally:
-            server.stop()
-            site.remove()
+            server.stop(), site.remove()
 
 
 if __name__ == "__main__":

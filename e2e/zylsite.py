@@ -1,10 +1,8 @@
-"""zylgrid as the browser tests (e2e/) and the soak runs (tests/soak/) meet it:
-the built programs, a scratch site with a fresh demo database, zylgrid on a
-free loopback port, the page read and its forms posted as a browser does (a
-form tag opens a form only while none is open, as browsers treat the forms the
-grid writes inside tables; each form belongs to the grid whose anchor came last
-before it), the downloads and the hostile requests.
-"""
+"""zylgrid as the browser tests (e2e/) and the soak runs (tests/soak/) meet it: the built programs, a scratch
+site with a fresh demo database, zylgrid on a free port, the page's forms read and posted as a browser does (a
+form tag opens a form only while none is open; a form belongs to the grid whose anchor came last), the
+downloads and the hostile requests."""
+import ast
 import html
 import html.parser
 import os
@@ -36,12 +34,10 @@ INTERNALS = re.compile(r"Traceback|std::|terminate called|Segmentation|Aborted|"
 
 def free_port():
     with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+        return s.bind(("127.0.0.1", 0)) or s.getsockname()[1]
 
 
-def wait_for_port(port, process, seconds=20):
-    """Until `port` takes connections; RuntimeError when `process` ends first."""
+def wait_for_port(port, process, seconds=20):  # RuntimeError when `process` ends first
     deadline = time.time() + seconds
     while True:
         try:
@@ -52,8 +48,7 @@ def wait_for_port(port, process, seconds=20):
             time.sleep(0.05)
 
 
-def site_ini(source, customers="", orders=DETAIL):
-    """Customers (8 rows a page) and orders of the demo database at `source`."""
+def site_ini(source, customers="", orders=DETAIL):  # customers (8 rows a page) and their orders
     return ("[Page]\nTitle=zylgrid tests\nImagesURL=/images/\nImagesDir=%s/assets/images\n\n"
             "[Customers]\nSource=%s\nTable=customers\nRowsPerPage=8\nGlobalSorting=1\n%s\n"
             "[Orders]\nSource=%s\nTable=orders\nGlobalSorting=1\n%s"
@@ -61,16 +56,12 @@ def site_ini(source, customers="", orders=DETAIL):
 
 
 class Site:
-    """A scratch folder: a fresh demo database (demo.db), tmp/ for the server's
-    temporary files (update locks), server.log and the site configuration
-    (site_ini over the database; `customers`: more keys of that grid)."""
+    """A scratch folder: demo.db, tmp/ (update locks), server.log and site.ini (site_ini)."""
 
     def __init__(self, prefix="zylgrid-test-", customers="", memo=False):
         self.dir = tempfile.mkdtemp(prefix=prefix)
-        self.tmp = os.path.join(self.dir, "tmp")
+        self.tmp, self.db, self.ini = (os.path.join(self.dir, n) for n in ("tmp", "demo.db", "site.ini"))
         os.mkdir(self.tmp)
-        self.db = os.path.join(self.dir, "demo.db")
-        self.ini = os.path.join(self.dir, "site.ini")
         subprocess.run([DEMO_DATA, self.db], check=True, stdout=subprocess.DEVNULL)
         if memo:  # a memo column, Notes, last (field 8)
             self.sql("ALTER TABLE customers ADD COLUMN Notes MEMO")
@@ -81,22 +72,16 @@ class Site:
             f.write(text)
         return self
 
-    def sql(self, statement, args=()):
-        """The first column of the first row, or None."""
+    def sql(self, statement, args=()):  # the first column of the first row, or None
         with sqlite3.connect(self.db) as con:
             row = con.execute(statement, args).fetchone()
         return row[0] if row else None
 
     def remove(self, keep=False):
-        if keep:
-            print("scratch folder kept: " + self.dir, flush=True)
-        else:
-            shutil.rmtree(self.dir, ignore_errors=True)
+        print("scratch folder kept: " + self.dir, flush=True) if keep else shutil.rmtree(self.dir, True)
 
 
-class Server:
-    """zylgrid in a long-lived mode (serve, fcgi) on a free loopback port."""
-
+class Server:  # zylgrid serve or fcgi on a free port
     def __init__(self, site, mode="serve"):
         self.port = free_port()
         self.url = "http://127.0.0.1:%d/" % self.port
@@ -120,15 +105,13 @@ class Server:
         except OSError:
             return -1
 
-    def stop(self):
-        """SIGTERM; the exit status (None when it had to be killed)."""
+    def stop(self):  # SIGTERM; the exit status (None when it had to be killed)
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
             try:
                 self.process.wait(timeout=15)
             except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+                self.process.kill(), self.process.wait()
                 return None
         return self.process.returncode
 
@@ -137,30 +120,24 @@ class Server:
             return f.read()
 
 
-class Form:
-    """A form of a grid: controls with kind (hidden, text, checkbox, select,
-    textarea, image or other), name, value, checked and a select's options."""
-
+class Form:  # controls: kind (one of KINDS or other), name, value, checked and a select's options
     def __init__(self, name, grid):
         self.name, self.grid, self.controls = name, grid, []
 
     def images(self, pattern=".*"):
         return [c for c in self.controls if c.kind == "image" and re.fullmatch(pattern, c.name)]
 
-    def visible(self, name):
-        """The first control named `name` the visitor can change."""
+    def visible(self, name):  # the first control `name` the visitor can change
         return next((c for c in self.controls if c.name == name and c.kind not in ("hidden", "image")), None)
 
-    def cells(self):
-        """The edit controls ("GCELL_r_f") as {(r, f): control}."""
+    def cells(self):  # the edit controls "GCELL_r_f" as {(r, f): control}
         return {tuple(map(int, m.groups())): c for c in self.controls
                 for m in [re.fullmatch(r"GCELL_(-?\d+)_(\d+)", c.name)] if m}
 
 
 class _Parser(html.parser.HTMLParser):
-    """Forms, and rows of a grid's data form: a list of the texts of display
-    cells and values of edit controls after its record button (the row-number
-    cell's text first), with the record number as `recno`."""
+    """Forms, and the rows of a grid's data form: after its record button (number `recno`) the texts of
+    display cells (the row number first) and values of edit controls."""
 
     def __init__(self):
         super().__init__(convert_charrefs=True)
@@ -176,8 +153,8 @@ class _Parser(html.parser.HTMLParser):
         if tag == "a" and "name" in a:
             self.anchor = a["name"]
         elif tag == "form" and self.form is None:
-            self.form = Form(a.get("name", ""), self.anchor)
-            self.forms.append(self.form)
+            self.forms.append(Form(a.get("name", ""), self.anchor))
+            self.form = self.forms[-1]
         elif tag == "option" and self.select is not None:
             self.select.options.append(a.get("value", ""))
             if "selected" in a or len(self.select.options) == 1:
@@ -217,18 +194,13 @@ class _Parser(html.parser.HTMLParser):
             self.row.items.append(("on" if c.checked else "") if c.kind == "checkbox" else c.value or "")
 
 
-class Page:
-    """A grid page as served (the markup, not a browser's DOM)."""
-
+class Page:  # a grid page as served (the markup, not a browser's DOM)
     def __init__(self, text):
-        self.text = text
-        parser = _Parser()
-        parser.feed(text)
-        parser.close()
+        self.text, parser = text, _Parser()
+        parser.feed(text), parser.close()
         self.forms, self.rows_by_grid = parser.forms, parser.rows
 
-    def error_text(self):
-        """The error box's message ("" without one; None when there is no box)."""
+    def error_text(self):  # the error box's message ("" without one; None without a box)
         m = ERROR_TEXT.search(self.text)
         return None if not ERROR_BOX.search(self.text) else html.unescape(m.group(1)).strip() if m else ""
 
@@ -238,8 +210,7 @@ class Page:
     def forms_of(self, grid, name_pattern=".*"):
         return [f for f in self.forms if f.grid == grid and re.fullmatch(name_pattern, f.name)]
 
-    def buttons(self, grid, pattern, form_pattern=".*"):
-        """(form, button) of the image buttons of `grid` whose names match."""
+    def buttons(self, grid, pattern, form_pattern=".*"):  # (form, button) of `grid`'s image buttons
         return [(f, c) for f in self.forms_of(grid, form_pattern) for c in f.images(pattern)]
 
     def rows(self, grid):
@@ -247,11 +218,8 @@ class Page:
 
 
 def form_fields(form, click, values=None, x=7, y=5):
-    """The fields a browser posts for `form` when image button `click` is
-    clicked: every successful control in document order, the clicked button's
-    position at its own place. `values` maps a control's id() (or the name of
-    a visible control) to the value to post instead; True/False tick or clear
-    a checkbox."""
+    """What a browser posts for `form` when image button `click` is clicked, in document order. `values` maps a
+    control's id() (or a visible control's name) to the value to post instead; True/False tick or clear."""
     values, fields = values or {}, []
     for c in form.controls:
         override = values.get(id(c), values.get(c.name) if c.kind != "hidden" else None)
@@ -265,10 +233,8 @@ def form_fields(form, click, values=None, x=7, y=5):
     return urllib.parse.urlencode(fields, encoding="utf-8").encode("ascii")
 
 
-# Each save-as format: content type, file extension, and what the file starts
-# with: tab-separated text, BIFF8 in an OLE2 compound file, a Jet 4 database,
-# a dBase III table (version byte, then a header of 32 bytes per field plus
-# 33), a Paradox table (record and header sizes, file type 0 or 2).
+# Save-as formats: content type, extension, signature (tab-separated text, BIFF8 in OLE2, Jet 4, dBase III:
+# header of 32 bytes a field plus 33, Paradox: record and header sizes, file type 0 or 2).
 DOWNLOADS = {
     "TXT": ("text/plain", ".txt", lambda b: b"\t" in b.split(b"\r\n", 1)[0] and b"\0" not in b),
     "XLS": ("application/x-msexcel", ".xls", lambda b: b.startswith(b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1")),
@@ -280,8 +246,7 @@ DOWNLOADS = {
 }
 
 
-def download_problem(kind, grid, status, headers, body):
-    """What is wrong with the answer to a save-as click, or None."""
+def download_problem(kind, grid, status, headers, body):  # what is wrong with a save-as answer, or None
     ctype, ext, signature = DOWNLOADS[kind]
     disposition = headers.get("Content-Disposition", "")
     if (status != 200 or headers.get_content_type() != ctype or len(body) < 10 or
@@ -291,45 +256,19 @@ def download_problem(kind, grid, status, headers, body):
     return None
 
 
-def _raw_post(length, body=b"GName=Customers"):
-    return (b"POST / HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
-            b"Content-Length: " + length + b"\r\nConnection: close\r\n\r\n" + body)
+def _hostile(line):
+    name, method, path, body, allowed = ast.literal_eval(line)
+    if method == "LENGTH":  # a form post on a connection of its own, declaring this length
+        method, body = "RAW", (b"POST / HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                               b"Content-Length: " + body + b"\r\nConnection: close\r\n\r\nGName=Customers")
+    return name, method, path, body, allowed
 
 
-# Requests no browser sends: (name, method, path, body, statuses allowed;
-# "text" for a text download). RAW sends the bytes on a connection of its own
-# and accepts any answer or none.
-HOSTILE = [
-    ("huge numbers", "POST", "/", b"GName=Customers&GPage=-999999999999&GRPP=99999999999"
-     b"&GRecNo-1.x=1&GRecNo-1.y=1", (200,)),
-    ("cell far outside", "POST", "/", b"GName=Orders&GCELL_99999_99999=x&GUPDATE.x=1&GUPDATE.y=1"
-     b"&GUID=../../x", (200,)),
-    ("bad escapes", "POST", "/", b"%&%%=&&GName=%00%FF%0D%0A\xff\xfe", (200,)),
-    ("long name", "POST", "/", b"GName=" + b"A" * 200000, (200,)),
-    ("bad record number", "POST", "/", b"GName=Customers&GRecNoabc.x=1&GRecNoabc.y=1", (200, 400)),
-    ("bad cell name", "POST", "/", b"GName=Customers&GCELL_x_y=1&GUPDATE.x=1&GUPDATE.y=1", (200, 400)),
-    ("sort far outside", "POST", "/", b"GName=Customers&GSortASC_99999999999.x=0"
-     b"&GSortASC_99999999999.y=0&GSortDESC_100000.x=0&GSortDESC_100000.y=0", (200,)),
-    ("zero rows per page", "POST", "/", b"GName=Customers&GRPP=0&GNEXT.x=1&GNEXT.y=1", (200,)),
-    ("negative rows per page", "POST", "/", b"GName=Customers&GRPP=-3&GLAST.x=1&GLAST.y=1", (200,)),
-    ("unknown export", "POST", "/", b"GName=Customers&GSave=EVIL&GSAVEAS.x=1&GSAVEAS.y=1", ("text",)),
-    ("query string", "GET", "/?GName=Customers&GPage=%zz&GRPP=%", None, (200,)),
-    ("head", "HEAD", "/", None, (200,)),
-    ("put", "PUT", "/", b"GName=Customers", (405,)),
-    ("delete", "DELETE", "/", b"GName=Customers", (405,)),
-    ("options", "OPTIONS", "/", None, (405,)),
-    ("image outside", "GET", "/images/..%2F..%2Fetc%2Fpasswd", None, (404,)),
-    ("config outside", "GET", "/images/..%2Fsite.ini", None, (404,)),
-    ("short body", "RAW", "", _raw_post(b"100"), ()),
-    ("negative length", "RAW", "", _raw_post(b"-5"), ()),
-    ("huge length", "RAW", "", _raw_post(b"999999999999"), ()),
-    ("bad length", "RAW", "", _raw_post(b"abc"), ()),
-    ("garbage", "RAW", "", b"\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03" + b"\x00" * 64, ()),
-]
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "hostile.txt")) as _f:
+    HOSTILE = [_hostile(line) for line in _f if line.startswith("(")]
 
 
 def send_raw(port, data):
-    """Broken framing on a connection of its own: any answer or none."""
     try:
         with socket.create_connection(("127.0.0.1", port), timeout=10) as s:
             s.sendall(data)

@@ -1,6 +1,5 @@
-// The page zylgrid builds for a request, in process: the document, master
-// and detail, layouts, hostile fields, failures, the image set, and the
-// demo data it serves.
+// The page zylgrid builds for a request, in process: the document, master and
+// detail, layouts, hostile fields, failures, the image set, the demo data.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "grid/ZylHTMLGrid.h"
+#include "platform/System.h"
 #include "tools/demo-data/DemoData.h"
 
 namespace zylgrid {
@@ -49,8 +49,7 @@ class ZylgridPage : public ::testing::Test {
   }
 
   test::PrivateTempDir dir_;
-  std::string db_;
-  std::string log_;
+  std::string db_, log_;
 };
 
 TEST_F(ZylgridPage, ACompleteDocumentWithTheDetailNestedInItsMaster) {
@@ -72,11 +71,8 @@ TEST_F(ZylgridPage, ACompleteDocumentWithTheDetailNestedInItsMaster) {
 
 TEST_F(ZylgridPage, LayoutFilesAreAppliedToTheirGrid) {
   zyl::TZylHTMLGrid model(nullptr);
-  model.SetName("Customers");
-  model.Loaded();
-  model.SetHeader("Laid out by file");
-  model.SetAltNextPage("Onwards");
-  model.SaveConfig(dir_.File("layout.ini"));
+  model.SetName("Customers"), model.Loaded(), model.SetHeader("Laid out by file");
+  model.SetAltNextPage("Onwards"), model.SaveConfig(dir_.File("layout.ini"));
   ExpectShows(
       Ask(Load("[Customers]\nSource=sqlite:shop.db\nTable=customers\nLayout=layout.ini\n"), "GET"),
       {"Laid out by file", "ALT=\"Onwards\"", ">Ada<"});
@@ -84,16 +80,15 @@ TEST_F(ZylgridPage, LayoutFilesAreAppliedToTheirGrid) {
 
 TEST_F(ZylgridPage, HostileFieldsGiveAPageNeverACrash) {
   SiteConfig config = Load(kMasterDetail);
-  for (const std::string& body :
-       {std::string(
-            "GName=Customers&GPage=-99999999999&GRPP=99999999999999&GRecNo-5.x=1&GRecNo-5.y=1"),
-        std::string("GName=Customers&GPage=2147483647&GRPP=2147483647&GNEXT.x=1"),
-        std::string("GName=Customers&GRecNo99999999999999999999.x=1&GSort99999=1&GSel-1=on"),
-        std::string(
-            "GName=Orders&GCELL_99999_99999=x&GCELL_-1_-1=y&GUPDATE.x=1&GUID=../../etc/passwd"),
-        std::string("GName=Orders&GDEL.x=1&GRecNo0.x=1&GName=Customers&GName=Orders"),
-        std::string("%&%%%=&=&&GName&GName=%00%FF%0D%0A&\xff\xfe\x00", 38),
-        std::string(100000, '&'), "GName=" + std::string(50000, 'A')}) {
+  // clang-format off
+  for (const std::string& body : {
+           std::string("GName=Customers&GPage=-99999999999&GRPP=99999999999999&GRecNo-5.x=1&GRecNo-5.y=1"),
+           std::string("GName=Customers&GPage=2147483647&GRPP=2147483647&GNEXT.x=1"),
+           std::string("GName=Customers&GRecNo99999999999999999999.x=1&GSort99999=1&GSel-1=on"),
+           std::string("GName=Orders&GCELL_99999_99999=x&GCELL_-1_-1=y&GUPDATE.x=1&GUID=../../etc/passwd"),
+           std::string("GName=Orders&GDEL.x=1&GRecNo0.x=1&GName=Customers&GName=Orders"),
+           std::string("%&%%%=&=&&GName&GName=%00%FF%0D%0A&\xff\xfe\x00", 38),
+           std::string(100000, '&'), "GName=" + std::string(50000, 'A')}) {  // clang-format on
     EXPECT_EQ(Ask(config, "POST", body).status, 200) << body.substr(0, 80) << "\n" << log_;
   }
   EXPECT_EQ(Ask(config, "GET", "", "GName=Customers&GPage=%zz&GRPP=").status, 200);
@@ -129,12 +124,8 @@ TEST(ZylgridImageSet, ServesBothTabSpellingsAndNothingOutsideTheFolder) {
 
 TEST(ZylgridDemoData, SameCountsGiveTheSameConsistentFile) {
   test::PrivateTempDir dir;
-  std::stringstream files[2];
-  for (const char* name : {"0.db", "1.db"}) {
-    demodata::CreateDatabase(dir.File(name), {20, 500});
-    files[name[0] - '0'] << std::ifstream(dir.File(name), std::ios::binary).rdbuf();
-  }
-  EXPECT_EQ(files[0].str(), files[1].str());
+  for (const char* name : {"0.db", "1.db"}) demodata::CreateDatabase(dir.File(name), {20, 500});
+  EXPECT_EQ(zyl::ReadFileBytes(dir.File("0.db")), zyl::ReadFileBytes(dir.File("1.db")));
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"0.db", "1.db"})) << "no temporary file left";
   EXPECT_EQ(test::Sql(dir.File("0.db"),
                       "SELECT (SELECT count(*) FROM customers) || ' ' || count(*) || ' ' || sum("

@@ -1,15 +1,14 @@
 // zylgrid over PostgreSQL, on the throwaway test server: tables as sources,
 // and update locks shared by two `zylgrid serve` processes in one table.
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 
 #include <filesystem>
 
 #include "ZylgridSupport.h"
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/PageBuilder.h"
-#include "data/contract/PgServer.h"
 #include "edit/EditTestSupport.h"
+#include "harness/PgServer.h"
 
 namespace zylgrid {
 namespace {
@@ -24,26 +23,17 @@ class ZylgridPostgres : public ::testing::Test {
     conninfo_ = server.ConnInfo();
     db_ = test::MakeShopDb(dir_);
   }
-  void PgExec(const std::string& sql) {
-    PGconn* conn = PQconnectdb(conninfo_.c_str());
-    PGresult* result = PQexec(conn, sql.c_str());
-    EXPECT_TRUE(PQresultStatus(result) == PGRES_COMMAND_OK) << PQerrorMessage(conn);
-    PQclear(result);
-    PQfinish(conn);
-  }
   std::string Name(int id) {
     return test::Sql(db_, "SELECT Name FROM customers WHERE Id = " + std::to_string(id));
   }
-
   test::PrivateTempDir dir_;
-  std::string conninfo_;
-  std::string db_;
+  std::string conninfo_, db_;
 };
 
 // A PostgreSQL detail reads its master's records only, its text columns
 // shown (not hidden as memos); a missing table names section and key.
 TEST_F(ZylgridPostgres, TablesAreShownAndMasterADetail) {
-  PgExec(
+  zyl::test::PgExec(
       "DROP TABLE IF EXISTS zg_customers, zg_orders;"
       "CREATE TABLE zg_customers (id integer PRIMARY KEY, name varchar(40));"
       "INSERT INTO zg_customers VALUES (1, 'Ada'), (2, 'Bob'), (3, 'Cy');"

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 #include <thread>
 
 #include "apps/zylgrid/PageBuilder.h"
+#include "platform/System.h"
 
 namespace zylgrid::test {
 
@@ -23,8 +23,8 @@ namespace {
 
 constexpr const char* kCgiFcgi = "/usr/bin/cgi-fcgi";
 
-// Runs `program` with `args` and exactly `environment`; standard input from
-// file `in`, standard output to file `out` and error to `err` (empty: /dev/null).
+// Runs `program` with `args` and exactly `environment`; standard input, output
+// and error from and to files (empty: /dev/null).
 pid_t Spawn(const char* program, const std::vector<std::string>& args,
             const std::vector<std::string>& environment, const std::string& in,
             const std::string& out, const std::string& err = "") {
@@ -70,27 +70,6 @@ int LoopbackPort(int port) {
 std::string Write(const PrivateTempDir& dir, const std::string& name, const std::string& text) {
   std::ofstream(dir.File(name), std::ios::binary | std::ios::trunc) << text;
   return dir.File(name);
-}
-
-std::string Sql(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  char* error = nullptr;
-  std::pair<bool, std::string> first;
-  int rc = sqlite3_exec(
-      db, sql.c_str(),
-      [](void* out, int, char** values, char**) {
-        auto* f = static_cast<std::pair<bool, std::string>*>(out);
-        if (!f->first && values[0] != nullptr) f->second = values[0];
-        f->first = true;
-        return 0;
-      },
-      &first, &error);
-  std::string message = error != nullptr ? error : "";
-  sqlite3_free(error);
-  sqlite3_close(db);
-  if (rc != SQLITE_OK) throw std::runtime_error("test SQL failed: " + message);
-  return first.second;
 }
 
 std::string MakeShopDb(const PrivateTempDir& dir) {
@@ -141,16 +120,13 @@ Zylgrid::Zylgrid(std::string mode, std::string ini, std::filesystem::path tmp,
       pid_ = -1;
       break;
     }
-    ready_ = LoopbackPort(port_) == 1;
-    if (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    if (!(ready_ = LoopbackPort(port_) == 1))
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
 }
 
 Zylgrid::~Zylgrid() {
-  if (pid_ <= 0) return;
-  ::kill(pid_, SIGTERM);
-  int status = 0;
-  ::waitpid(pid_, &status, 0);
+  if (pid_ > 0 && ::kill(pid_, SIGTERM) == 0) ::waitpid(pid_, nullptr, 0);
 }
 
 Reply Zylgrid::Send(const std::string& method, const std::string& body, const std::string& length) {
@@ -167,24 +143,16 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body, const st
     reply.body = result->body;
     return reply;
   }
-  // CGI-style: the request in variables and on standard input, the answer
-  // ("Status: ..." optional, header lines, an empty line, the body) on output.
-  std::string in = (tmp_ / "request-stdin").string();
-  std::string out = (tmp_ / "request-stdout").string();
+  // CGI: the answer is an optional "Status: ...", header lines, an empty line, the body.
+  std::string in = tmp_ / "request-stdin", out = tmp_ / "request-stdout";
   std::ofstream(in, std::ios::binary) << body;
   std::filesystem::remove(out);
-  std::vector<std::string> environment{
-      "GATEWAY_INTERFACE=CGI/1.1",
-      "REQUEST_METHOD=" + method,
-      "CONTENT_LENGTH=" + (length.empty() ? std::to_string(body.size()) : length),
-      "QUERY_STRING=",
-      "CONTENT_TYPE=application/x-www-form-urlencoded",
-      "TMPDIR=" + tmp_.string(),
-      "DOCUMENT_URI=/",
-      "REQUEST_URI=/",
-      "REMOTE_ADDR=127.0.0.1",
-      "SCRIPT_NAME=/shop.cgi",
-      "ZYLGRID_CONFIG=" + ini_};
+  // clang-format off
+  std::vector<std::string> environment{"GATEWAY_INTERFACE=CGI/1.1", "REQUEST_METHOD=" + method,
+      "CONTENT_LENGTH=" + (length.empty() ? std::to_string(body.size()) : length), "QUERY_STRING=",
+      "CONTENT_TYPE=application/x-www-form-urlencoded", "TMPDIR=" + tmp_.string(), "DOCUMENT_URI=/",
+      "REQUEST_URI=/", "REMOTE_ADDR=127.0.0.1", "SCRIPT_NAME=/shop.cgi", "ZYLGRID_CONFIG=" + ini_};
+  // clang-format on
   pid_t pid = mode_ == "cgi"
                   ? Spawn(ZYLGRID_BINARY, {}, environment, in, out)
                   : Spawn(kCgiFcgi, {"-bind", "-connect", "127.0.0.1:" + std::to_string(port_)},
@@ -192,9 +160,7 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body, const st
   int status = 0;
   ::waitpid(pid, &status, 0);
   exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::stringstream text;
-  text << std::ifstream(out, std::ios::binary).rdbuf();
-  std::string output = text.str();
+  std::string output = zyl::ReadFileBytes(out);
   std::size_t end = output.find("\r\n\r\n");
   if (end == std::string::npos) return reply;
   reply.head = output.substr(0, end + 2);

@@ -1,6 +1,5 @@
-// Helpers of the zylgrid tests: files and small databases in a private
-// temporary folder, one request to a page builder, and the zylgrid program
-// in each of its modes driven as a web server or a browser would.
+// Helpers of the zylgrid tests: files and databases in a private folder, one
+// request to a page builder, the program in its modes as a web server runs it.
 #pragma once
 
 #include <filesystem>
@@ -11,6 +10,7 @@
 
 #include "HtmlForms.h"
 #include "PrivateTempDir.h"
+#include "Sqlite.h"
 #include "request/RequestChannel.h"
 
 namespace zylgrid {
@@ -21,11 +21,9 @@ namespace zylgrid::test {
 
 using zyl::harness::PrivateTempDir;
 
-// Writes `text` to `name` in `dir`; returns the full path.
+// Writes `text` to file `name` in `dir`; returns its path.
 std::string Write(const PrivateTempDir& dir, const std::string& name, const std::string& text);
-// Runs SQL statements on the database file (creating it); returns the first
-// column of the first row they give ("" when none); throws on failure.
-std::string Sql(const std::string& path, const std::string& sql);
+inline constexpr auto Sql = &zyl::harness::SqliteExec;
 // shop.db in `dir`: customers(Id INTEGER PRIMARY KEY, Name TEXT) Ada, Bob, Cy;
 // orders(OrderId, CustomerId, Item, Qty, Due DATE, Paid BOOLEAN, Status):
 // 10 Lamp and 11 Desk of customer 1, 12 Pen of customer 2.
@@ -36,18 +34,14 @@ zyl::WebModuleChannel::Answer Ask(const PageBuilder& builder, const std::string&
                                   const std::string& query = "", const std::string& body = "");
 
 struct Reply {
-  int status = 0;    // 0: no answer at all
-  std::string head;  // the header lines
-  std::string body;
+  int status = 0;  // 0: no answer at all
+  std::string head, body;
 };
 
-// zylgrid in `mode` (serve, fcgi or cgi) for the site configuration `ini`,
-// with `tmp` (created) as its temporary folder (update lock files, and
-// server.log of a long-lived mode). A long-lived mode listens on a free
-// loopback port, gets `options` after its own, and is stopped with SIGTERM
-// with the object; fcgi is reached through libfcgi's cgi-fcgi, cgi is
-// started once per request with the CGI variables (SCRIPT_NAME /shop.cgi)
-// and the body on standard input.
+// zylgrid in `mode` (serve, fcgi or cgi) for the site configuration `ini`, with
+// `tmp` as its temporary folder (lock files, server.log). serve and fcgi listen
+// on a free loopback port until the object goes (SIGTERM); fcgi is reached
+// through cgi-fcgi; cgi runs once per request (SCRIPT_NAME /shop.cgi).
 class Zylgrid {
  public:
   Zylgrid(std::string mode, std::string ini, std::filesystem::path tmp,
@@ -55,32 +49,24 @@ class Zylgrid {
   ~Zylgrid();
   Zylgrid(const Zylgrid&) = delete;
   Zylgrid& operator=(const Zylgrid&) = delete;
-  // False when a long-lived mode did not start (see tmp/server.log).
-  bool Ready() const { return ready_; }
+  bool Ready() const { return ready_; }  // false: it did not start (see server.log)
   // One request to "/"; `length` replaces CONTENT_LENGTH (cgi only).
   Reply Send(const std::string& method, const std::string& body = "",
              const std::string& length = "");
-  // The exit status of the last cgi or cgi-fcgi run, or of a long-lived
-  // mode that stopped at start.
+  // Of the last cgi or cgi-fcgi run, or of a server that stopped at start.
   int ExitStatus() const { return exitStatus_; }
-  // The page at "/" (the test fails on an answer other than 200).
-  std::string Get();
-  // Posts form `name` of `page` as a browser does when `button` is
-  // clicked, after `fill` changed its controls; returns the page.
+  std::string Get();  // the page at "/" (the test fails on another status than 200)
+  // Posts form `name` of `page` with `button` clicked, after `fill` changed it.
   std::string Click(const std::string& page, const std::string& name, const std::string& button,
                     const std::function<void(zyl::harness::Form&)>& fill = {});
 
  private:
-  std::string mode_;
-  std::string ini_;
+  std::string mode_, ini_;
   std::filesystem::path tmp_;
-  int port_ = 0;
-  int pid_ = -1;
+  int port_ = 0, pid_ = -1, exitStatus_ = -1;
   bool ready_ = true;
-  int exitStatus_ = -1;
 };
 
-// True when cgi-fcgi is installed (scripts/install-deps browser).
-bool HaveCgiFcgi();
+bool HaveCgiFcgi();  // installed by scripts/install-deps browser
 
 }  // namespace zylgrid::test

@@ -1,7 +1,6 @@
-// Record counts kept across requests by SQLiteCountCache: reused while the
-// database file is unchanged, counted again after any commit (this process,
-// another connection, another program, a replaced file), in rollback-journal
-// and WAL databases.
+// SQLiteCountCache: a count is reused while the database file is unchanged and
+// counted again after any commit (this process, another connection, another
+// program, a replaced file), in rollback-journal and WAL databases.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -36,9 +35,8 @@ class CountCache : public ::testing::TestWithParam<const char*> {
   // statements that count ran.
   std::pair<int, std::int64_t> Count(const std::string& sql = "") {
     TZylSQLiteDataset ds(nullptr);
-    ds.SetDatabase(path_);
+    ds.SetDatabase(path_), ds.SetCountCache(&cache_);
     sql.empty() ? ds.SetTableName("Items") : ds.SetSQL(sql);
-    ds.SetCountCache(&cache_);
     ds.Open();
     std::int64_t before = ds.QueriesRun();
     int count = ds.RecordCount();
@@ -56,17 +54,13 @@ TEST_P(CountCache, ReusedWhileNothingChangesAndCountedAgainAfterEveryChange) {
   const char* sql = "SELECT Id FROM Items WHERE Qty = 3";
   int some = Count(sql).first;
   // clang-format off
-  const struct {
-    std::string change;
-    int count;
-  } changes[] = {
+  const struct { std::string change; int count; } changes[] = {
       {"SELECT count(*) FROM Items", 500},  // reading is no change
       {"INSERT INTO Items (Qty) VALUES (3)", 501},  //
       {"DELETE FROM Items WHERE Id = 4", 500},  // the file size stays
       {"UPDATE Items SET Qty = 99 WHERE Id = 50", 500},  //
       {"CREATE TABLE Other (A); INSERT INTO Other VALUES (1)", 500}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : changes) {
     Sql(c.change);
     EXPECT_EQ(Count().first, c.count) << c.change;
@@ -74,13 +68,8 @@ TEST_P(CountCache, ReusedWhileNothingChangesAndCountedAgainAfterEveryChange) {
   EXPECT_EQ(Count(sql).first, some + 1) << "queries are kept apart and see changes";
   {
     TZylSQLiteDataset ds(nullptr);  // a change through a dataset
-    ds.SetDatabase(path_);
-    ds.SetTableName("Items");
-    ds.SetCountCache(&cache_);
-    ds.Open();
-    ds.Append();
-    ds.FieldByName("Qty")->SetAsString("1");
-    ds.Post();
+    ds.SetDatabase(path_), ds.SetTableName("Items"), ds.SetCountCache(&cache_), ds.Open();
+    ds.Append(), ds.FieldByName("Qty")->SetAsString("1"), ds.Post();
     EXPECT_EQ(ds.RecordCount(), 501);
   }
   EXPECT_EQ(Count().first, 501);
@@ -92,8 +81,7 @@ TEST_P(CountCache, ReusedWhileNothingChangesAndCountedAgainAfterEveryChange) {
   std::swap(path_, other);
   Sql(Create(path_));
   std::swap(path_, other);
-  std::filesystem::remove(path_ + "-wal");
-  std::filesystem::remove(path_ + "-shm");
+  for (const char* side : {"-wal", "-shm"}) std::filesystem::remove(path_ + side);
   std::filesystem::rename(other, path_);
   Sql("DELETE FROM Items WHERE Id > 2");
   EXPECT_EQ(Count().first, 2) << "a replaced file is watched anew";

@@ -1,6 +1,5 @@
-// A grid over data: reading a page of a dataset (paging, columns, typed
-// cells, a read that fails half-way), summary rows, sorting the page or
-// the dataset, pick lists, and delimited text files.
+// A grid over data: reading a page (paging, columns, typed cells, a read that
+// fails half-way), summary rows, sorting, pick lists, delimited text files.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -40,8 +39,7 @@ Texts Captions(TZylHTMLGrid& grid) {
 Texts Lines(const TStringList& list) {
   return {list.begin(), list.end()};
 }
-
-// A grid with its row-number column (as after streaming) over `ds`.
+// A grid with its row-number column (as after streaming).
 class GridData : public ::testing::Test {
  protected:
   void SetUp() override { grid_.Loaded(); }
@@ -67,18 +65,12 @@ TEST_F(GridData, PagesAreClampedAndSized) {
     TZylMemDataset ds(nullptr);
     Numbered(ds, c.records);
     TZylHTMLGrid grid(nullptr);
-    grid.Loaded();
-    grid.SetRowsPerPage(c.rowsPerPage);
-    grid.SetMaxRows(c.maxRows);
-    grid.SetPage(c.page);
-    grid.SetDataset(&ds);
-    grid.ReadValues();
+    grid.Loaded(), grid.SetRowsPerPage(c.rowsPerPage), grid.SetMaxRows(c.maxRows);
+    grid.SetPage(c.page), grid.SetDataset(&ds), grid.ReadValues();
     EXPECT_EQ(grid.GetPage(), c.pageAfter);
     ASSERT_EQ(grid.GetRowCount(), c.rows);
     EXPECT_EQ(grid.GetPageCount(), c.pages);
-    if (c.rows > 0) {
-      EXPECT_EQ(grid.GetRows(0)->GetRecNo(), c.firstRecNo);
-    }
+    EXPECT_EQ(c.rows > 0 ? grid.GetRows(0)->GetRecNo() : -1, c.firstRecNo);
   }
 }
 
@@ -91,13 +83,12 @@ TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
   EXPECT_EQ(ds_.FieldByName("ID")->AsString(), "79") << "the cursor moved there";
   EXPECT_EQ(grid_.GetCells(0, 0)->GetValue(), "41") << "row-number text";
 
-  TZylMemDataset typed(nullptr);  // memo and blob fields get no column
+  TZylMemDataset typed(nullptr);                             // memo and blob fields get no column
   // clang-format off
   const std::pair<const char*, FT> fields[] = {
       {"Price", FT::ftCurrency}, {"Note", FT::ftMemo}, {"At", FT::ftDateTime},
       {"Picture", FT::ftBlob}, {"Ok", FT::ftBoolean}, {"Big", FT::ftLargeint}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& [name, type] : fields) typed.AddField(name, type);
   double day = EncodeDate(2023, 12, 24);
   typed.AddRecord(
@@ -114,9 +105,7 @@ TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
   EXPECT_TRUE(grid_.GetCells(0, 3)->GetBooleanValue());
   EXPECT_EQ(grid_.GetCells(1, 3)->GetHAlign(), HAlignment::alCenter) << "booleans centre";
   EXPECT_DOUBLE_EQ(grid_.GetCells(0, 4)->GetNumericValue(), 5e9);
-  grid_.SetShowMemos(true);
-  grid_.SetShowBlobs(true);
-  grid_.ReadValues();
+  grid_.SetShowMemos(true), grid_.SetShowBlobs(true), grid_.ReadValues();
   EXPECT_EQ(Captions(grid_), (Texts{"No:", "Price", "Note", "At", "Picture", "Ok", "Big"}));
 }
 
@@ -161,9 +150,7 @@ TEST_P(ReadValuesFailure, KeepsTheWholeRowsAndShowsTheError) {
   for (int i = 0; i < 10; ++i) ds.AddRecord({i, "n" + std::to_string(i)});
   ds.Open();
   TZylHTMLGrid grid(nullptr);
-  grid.Loaded();
-  grid.SetDataset(&ds);
-  grid.SetDoMadeSum(true);
+  grid.Loaded(), grid.SetDataset(&ds), grid.SetDoMadeSum(true);
   bool after = false;
   grid.OnAfterReadData = [&](TObject*) { after = true; };
   EXPECT_NO_THROW(grid.ReadValues());
@@ -194,15 +181,12 @@ TEST_F(GridData, SumAndAverageRows) {
                    grid_.GetCells(3, 2)->GetValue(), grid_.GetCells(3, 3)->GetValue()}),
             (Texts{"Sum:", "9", "", "0.633333333333333"}));
   EXPECT_EQ(grid_.GetCells(3, 1)->GetColor(), 0xC8FFC8u);
-  grid_.SetDoMadeSum(false);
-  grid_.GetColumns(3)->SetVisible(false);
-  grid_.ReadValues();
+  grid_.SetDoMadeSum(false), grid_.GetColumns(3)->SetVisible(false), grid_.ReadValues();
   EXPECT_EQ(Texts({grid_.GetCells(3, 0)->GetValue(), grid_.GetCells(3, 1)->GetValue(),
                    grid_.GetCells(3, 3)->GetValue()}),
             (Texts{"Average:", "3", ""}))
       << "empty cells count as rows; invisible columns stay empty";
-  ds_.ClearRecords();
-  grid_.ReadValues();
+  ds_.ClearRecords(), grid_.ReadValues();
   EXPECT_EQ(grid_.GetRowCount(), 0) << "no rows, no summary row";
 }
 
@@ -216,18 +200,15 @@ TEST_F(GridData, SortingThePageKeepsRowsWholeAndStable) {
   ds_.AddRecord({"c", 9, EncodeDate(2024, 2, 1)});
   ds_.Open();
   Read(ds_);
-  const struct {
-    int col;
-    TSortOrder order;
-    Texts names;
-  } cases[] = {
+  // clang-format off
+  const struct { int col; TSortOrder order; Texts names; } cases[] = {
       {1, TSortOrder::soAscending, {"a", "b", "B", "c"}},   // locale order, case decides ties
       {2, TSortOrder::soDescending, {"a", "b", "B", "c"}},  // by number; equal 9s keep B, c
       {1, TSortOrder::soDescending, {"c", "B", "b", "a"}},  //
       {2, TSortOrder::soAscending, {"c", "B", "b", "a"}},   // stable: c before B as sorted
       {3, TSortOrder::soAscending, {"B", "b", "a", "c"}},   // by date
       {0, TSortOrder::soDescending, {"c", "a", "B", "b"}},  // the number column: reading order
-  };
+  };  // clang-format on
   for (const auto& c : cases) {
     grid_.GetColumns(c.col)->SetSortOrder(c.order);
     EXPECT_EQ(Column(grid_, 1), c.names) << c.col;
@@ -247,9 +228,7 @@ TEST_F(GridData, GlobalSortingSortsTheDatasetAndReadsOnce) {
   const char* cities[] = {"Oslo", "Bergen", "Alta", "Tromsø", "Bodø"};
   for (int i = 0; i < 95; ++i) ds_.AddRecord({i, "png", cities[i % 5]});
   ds_.Open();
-  grid_.SetGlobalSorting(true);
-  grid_.SetPage(2);
-  Read(ds_);
+  grid_.SetGlobalSorting(true), grid_.SetPage(2), Read(ds_);
   int reads = 0;
   grid_.OnAfterReadData = [&](TObject*) { ++reads; };
   TZylColumn* city = grid_.GetColumns(2);
@@ -266,9 +245,7 @@ TEST_F(GridData, GlobalSortingSortsTheDatasetAndReadsOnce) {
 // grid's record stays current, also when an exception passes.
 TEST_F(GridData, PickListsFromADataset) {
   Numbered(ds_, 3);
-  grid_.SetShowRowNumber(false);
-  Read(ds_);
-  grid_.SetRecNo(2);
+  grid_.SetShowRowNumber(false), Read(ds_), grid_.SetRecNo(2);
   grid_.PopulatePickList(&ds_, "1, x, 2", "1, 0, abc", true);  // bad pairs are skipped
   EXPECT_EQ(Lines(grid_.GetColumns(1)->PickList()), (Texts{"name0", "name1", "name2"}));
   grid_.PopulatePickListEX(&ds_, "Name", "ID", 0);
@@ -290,16 +267,11 @@ class TextFile : public GridData {
 
 TEST(ParseLine, QuotedStretchesAndDelimiters) {
   // clang-format off
-  const struct {
-    const char* line;
-    char delimiter;
-    Texts fields;
-  } cases[] = {
+  const struct { const char* line; char delimiter; Texts fields; } cases[] = {
       {"a;\"b;c\";'d''e'", ';', {"a", "b;c", "d'e"}}, {"ab\"c;d\"e", ';', {"abc;de"}},
       {"x;;", ';', {"x", "", ""}}, {"", ';', {""}}, {"\"open;to the end", ';', {"open;to the end"}},
       {"\"a'b\"\t' c\"d '", '\t', {"a'b", " c\"d "}}, {"a;b\tc", '\t', {"a;b", "c"}}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) {
     TStringList fields;
     TZylHTMLGrid::ParseLine(c.line, c.delimiter, fields);
@@ -335,25 +307,17 @@ TEST_F(TextFile, LoadsAPageAndLeavesNoStaleTextOrCaption) {
 // by them and sums; booleans read their stored state.
 TEST_F(TextFile, DeclaredColumnTypesSortAndSum) {
   // clang-format off
-  const struct {
-    FT type;
-    std::string file;
-    Texts ascending;
-    std::string sum;
-  } cases[] = {
+  const struct { FT type; std::string file; Texts ascending; std::string sum; } cases[] = {
       {FT::ftString, "N\r\n10\r\n9\r\n100\r\n", {"10", "100", "9"}, ""},
       {FT::ftInteger, "N\r\n10\r\n9\r\nx\r\n100\r\n", {"x", "9", "10", "100"}, "119"},
       {FT::ftFloat, "N\r\n2.5\r\n-1\r\n", {"-1", "2.5"}, "1.5"},
       {FT::ftDate, "N\r\n02.01.2024\r\n31.12.2023\r\n", {"31.12.2023", "02.01.2024"}, ""},
       {FT::ftBoolean, "N\r\nTrue\r\nFalse\r\n1\r\n", {"1", "False", "True"}, ""}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     TZylHTMLGrid grid(nullptr);
-    grid.Loaded();
-    grid.SetColCount(2);
-    grid.GetColumns(1)->SetDataType(c.type);
+    grid.Loaded(), grid.SetColCount(2), grid.GetColumns(1)->SetDataType(c.type);
     ASSERT_TRUE(grid.LoadFromCSV(Write("n.csv", c.file)));
     if (c.type == FT::ftBoolean) {
       EXPECT_EQ((std::vector<bool>{grid.GetCells(0, 1)->GetBooleanValue(),
@@ -363,7 +327,7 @@ TEST_F(TextFile, DeclaredColumnTypesSortAndSum) {
     }
     grid.GetColumns(1)->SetSortOrder(TSortOrder::soAscending);
     EXPECT_EQ(Column(grid, 1), c.ascending);
-    grid.CalcSum();
+    grid.CalcSum();  // into a new last row
     EXPECT_EQ(grid.GetCells(grid.GetRowCount() - 1, 1)->GetValue(), c.sum);
   }
 }

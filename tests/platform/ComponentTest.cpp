@@ -1,5 +1,5 @@
-// The component framework: ownership, free notification in both directions
-// (including handlers that free other components).
+// Components: ownership and free notification, also with handlers that
+// free other components.
 #include "platform/Component.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +11,7 @@
 namespace zyl {
 namespace {
 
-// Records what it is told and keeps one link that it clears on removal, the
-// way a grid keeps its Dataset and CSS links.
+// Keeps one link that it clears on removal, as a grid keeps its Dataset.
 class Probe : public TComponent {
  public:
   explicit Probe(TComponent* owner = nullptr) : TComponent(owner) { ++alive; }
@@ -44,9 +43,7 @@ class ComponentTest : public ::testing::Test {
 // of a removal: the freed one is not notified again (ASan would see it).
 TEST_F(ComponentTest, SiblingFreedFromANotificationIsNotNotifiedAgain) {
   auto owner = std::make_unique<Probe>();
-  auto* a = new Probe(owner.get());
-  auto* b = new Probe(owner.get());
-  Probe* victim = new Probe(owner.get());
+  Probe *a = new Probe(owner.get()), *b = new Probe(owner.get()), *victim = new Probe(owner.get());
   b->onRemove = [&](TComponent* who) {
     if (who == a && victim != nullptr) delete std::exchange(victim, nullptr);
   };
@@ -75,10 +72,8 @@ TEST_F(ComponentTest, PartnerFreedFromANotificationIsNotTouchedAgain) {
 TEST_F(ComponentTest, FreeNotificationClearsLinksWhicheverSideDiesFirst) {
   for (bool targetFirst : {true, false}) {
     SCOPED_TRACE(targetFirst);
-    auto a = std::make_unique<Probe>();
-    auto b = std::make_unique<Probe>();
-    a->link = b.get();
-    b->link = a.get();
+    auto a = std::make_unique<Probe>(), b = std::make_unique<Probe>();
+    a->link = b.get(), b->link = a.get();
     a->FreeNotification(b.get());
     b->FreeNotification(a.get());  // the pair is linked once
     std::unique_ptr<Probe>& first = targetFirst ? b : a;
@@ -88,8 +83,7 @@ TEST_F(ComponentTest, FreeNotificationClearsLinksWhicheverSideDiesFirst) {
     EXPECT_EQ(second->removals, 1);
     second.reset();  // must not reach the freed partner
   }
-  auto a = std::make_unique<Probe>();
-  auto b = std::make_unique<Probe>();
+  auto a = std::make_unique<Probe>(), b = std::make_unique<Probe>();
   a->FreeNotification(b.get());
   b->RemoveFreeNotification(a.get());  // either side may undo the link
   b.reset();

@@ -1,5 +1,4 @@
-// Text conversions as tables: numbers, colours, dates (encoding, the
-// pattern formatter and reader, the common forms) and variants. Refused
+// Text conversions as tables: numbers, colours, dates and variants. Refused
 // text raises EConvertError with the documented message.
 #include <gtest/gtest.h>
 
@@ -21,7 +20,6 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// The text of an exception `op` raises, or "no error".
 std::string ErrorOf(const std::function<void()>& op) {
   try {
     op();
@@ -30,13 +28,14 @@ std::string ErrorOf(const std::function<void()>& op) {
   }
   return "no error";
 }
+// The message StrToX raises for refused `text`.
+std::string NotValid(const std::string& text, const char* what) {
+  return "'" + text + "' is not a valid " + what;
+}
 
 TEST(Numbers, FloatToStrShowsFifteenDigitsFixedOrScientific) {
   // clang-format off
-  const struct {
-    double value;
-    const char* text;
-  } cases[] = {
+  const struct { double value; const char* text; } cases[] = {
       {1234.5, "1234.5"}, {10, "10"}, {-0.0, "0"}, {1.0 / 3, "0.333333333333333"},
       {2.0 / 3, "0.666666666666667"}, {0.1 + 0.2, "0.3"}, {100.0 / 7, "14.2857142857143"},
       {0.00001, "0.00001"}, {-0.00001, "-0.00001"}, {123456789012345.0, "123456789012345"},
@@ -44,8 +43,7 @@ TEST(Numbers, FloatToStrShowsFifteenDigitsFixedOrScientific) {
       {1234567890123456.0, "1.23456789012346E15"}, {999999999999999.9, "1E15"},
       {1.7976931348623157e308, "1.79769313486232E308"}, {5e-324, "4.94065645841247E-324"},
       {kNaN, "NAN"}, {kInf, "INF"}, {-kInf, "-INF"}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(FloatToStr(c.value), c.text) << c.text;
   std::mt19937_64 rng(42);  // and the text reads back as the same 15-digit value
   for (int i = 0; i < 1000; ++i) {
@@ -60,26 +58,20 @@ TEST(Numbers, FloatToStrShowsFifteenDigitsFixedOrScientific) {
 TEST(Numbers, IntegerText) {
   constexpr long long kBad = std::numeric_limits<long long>::min();
   // clang-format off
-  const struct {
-    const char* text;
-    long long value;  // kBad: refused
-  } cases[] = {
+  const struct { const char* text; long long value; } cases[] = {  // kBad: refused
       {"42", 42}, {"-42", -42}, {"+7", 7}, {"  12", 12}, {"007", 7}, {"$ff", 255}, {"0x1A", 26},
       {"-$10", -16}, {"$FFFFFFFF", -1}, {"2147483647", 2147483647}, {"-2147483648", -2147483648LL},
       {"", kBad}, {" ", kBad}, {"12abc", kBad}, {"1.5", kBad}, {"1e3", kBad}, {"12 ", kBad},
       {"- 1", kBad}, {"--1", kBad}, {"+-1", kBad}, {"$", kBad}, {"0x", kBad}, {"$G", kBad},
       {"2147483648", kBad}, {"-2147483649", kBad}, {"$100000000", kBad}, {"1,000", kBad}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     int v = 1234;
     EXPECT_EQ(TryStrToInt(c.text, v), c.value != kBad);
     EXPECT_EQ(v, c.value != kBad ? c.value : 1234);
-    if (c.value == kBad) {
-      EXPECT_EQ(ErrorOf([&] { StrToInt(c.text); }),
-                "'" + std::string(c.text) + "' is not a valid integer value");
-    }
+    EXPECT_EQ(ErrorOf([&] { StrToInt(c.text); }),
+              c.value == kBad ? NotValid(c.text, "integer value") : "no error");
   }
   EXPECT_EQ(StrToInt64("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
   EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
@@ -92,8 +84,7 @@ TEST(Numbers, FloatText) {
     double v = 7;
     EXPECT_FALSE(TryStrToFloat(text, v)) << text;
     EXPECT_EQ(v, 7) << text;
-    EXPECT_EQ(ErrorOf([&] { StrToFloat(text); }),
-              "'" + std::string(text) + "' is not a valid floating point value");
+    EXPECT_EQ(ErrorOf([&] { StrToFloat(text); }), NotValid(text, "floating point value"));
   }
   EXPECT_DOUBLE_EQ(StrToFloat(" 1E20 "), 1e20);
   EXPECT_DOUBLE_EQ(StrToFloat(".5"), 0.5);
@@ -102,15 +93,11 @@ TEST(Numbers, FloatText) {
 
 TEST(Colors, TextBothWaysAndTheClassicSystemScheme) {
   // clang-format off
-  const struct {
-    TColor color;
-    const char* text;
-  } named[] = {
+  const struct { TColor color; const char* text; } named[] = {
       {clBlack, "clBlack"}, {clRed, "clRed"}, {clBtnFace, "clBtnFace"}, {clNone, "clNone"},
       {clInfoBk, "clInfoBk"}, {0x00C8D0D4, "$00C8D0D4"}, {0x80000019, "$80000019"},
       {0xFFFFFFFF, "$FFFFFFFF"}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : named) {
     EXPECT_EQ(ColorToString(c.color), c.text);
     EXPECT_EQ(StringToColor(c.text), c.color) << c.text;
@@ -120,18 +107,14 @@ TEST(Colors, TextBothWaysAndTheClassicSystemScheme) {
   EXPECT_EQ(StringToColor("-2147483648"), 0x80000000u);
   for (const char* text : {"", "red", " clRed", "$", "$G0", "$123456789", "0x", "#FF0000",
                            "4294967296", "-2147483649", "1.5", "$-1"}) {
-    EXPECT_EQ(ErrorOf([&] { StringToColor(text); }),
-              "'" + std::string(text) + "' is not a valid integer value");
+    EXPECT_EQ(ErrorOf([&] { StringToColor(text); }), NotValid(text, "integer value"));
   }
   // clang-format off
-  const struct {
-    TColor color, rgb;
-  } resolved[] = {
+  const struct { TColor color, rgb; } resolved[] = {
       {clBtnFace, 0xC8D0D4}, {clWindow, 0xFFFFFF}, {clHighlight, 0x6A240A},
       {clBackground, 0xA56E3A}, {clInfoBk, 0xE1FFFF}, {clRed, clRed}, {0x00C8FFC8, 0xC8FFC8},
       {clNone, 0xFFFFFF}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : resolved) EXPECT_EQ(ResolveColor(c.color), c.rgb) << ColorToString(c.color);
 }
 
@@ -145,14 +128,10 @@ const char* const kFull = "dd.mm.yyyy hh:nn:ss.zzz";
 
 TEST(Dates, EncodingAroundThe30thOfDecember1899) {
   // clang-format off
-  const struct {
-    int y, m, d;
-    int serial;
-  } cases[] = {
+  const struct { int y, m, d; int serial; } cases[] = {
       {1899, 12, 30, 0}, {1899, 12, 29, -1}, {1900, 1, 1, 2}, {2003, 12, 31, 37986},
       {9999, 12, 31, 2958465}, {1, 1, 1, -693593}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(EncodeDate(c.y, c.m, c.d), c.serial);
   for (int day = -693593; day <= 2958465; day += 89) {
     int y = 0, m = 0, d = 0;
@@ -176,11 +155,7 @@ TEST(Dates, FormatDateTime) {
   const TDateTime eve = At(2003, 12, 31, 10, 11, 12, 345), jan5 = At(2004, 1, 5, 7, 3, 9);
   const double ms = 1 / 86400000.0;
   // clang-format off
-  const struct {
-    const char* pattern;
-    TDateTime value;
-    const char* text;
-  } cases[] = {
+  const struct { const char* pattern; TDateTime value; const char* text; } cases[] = {
       {kFull, eve, "31.12.2003 10:11:12.345"}, {"DD/MM/YY", eve, "31/12/03"},
       {"d.m.yy h:n:s", jan5, "5.1.04 7:3:9"}, {"yyyy", EncodeDate(800, 1, 1), "0800"},
       {"ddd, d mmm yyyy", eve, "Wed, 31 Dec 2003"}, {"dddd d mmmm", eve, "Wednesday 31 December"},
@@ -198,18 +173,14 @@ TEST(Dates, FormatDateTime) {
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(FormatDateTime(c.pattern, c.value), c.text) << c.pattern;
   for (double v : {kNaN, kInf, 1e300, -1e300, 2958466.0, -693594.0}) {
-    EXPECT_EQ(ErrorOf([&] { FormatDateTime("dd", v); }),
-              "'" + FloatToStr(v) + "' is not a valid date and time");
+    EXPECT_EQ(ErrorOf([&] { FormatDateTime("dd", v); }), NotValid(FloatToStr(v), "date and time"));
   }
 }
 
 TEST(Dates, ReadingByPatternAndInTheCommonForms) {
   // clang-format off
-  const struct {
-    const char* text;
-    const char* pattern;  // nullptr: TryStrToDateTime
-    const char* read;     // as kFull
-  } cases[] = {
+  // pattern nullptr: TryStrToDateTime; `read` as kFull
+  const struct { const char *text, *pattern, *read; } cases[] = {
       {"1.2.2003", "dd.mm.yyyy", "01.02.2003 00:00:00.000"},
       {"9:05", "h:mm", "30.12.1899 09:05:00.000"},
       {"31.12.2003 10:11", "dd.mm.yyyy hh:nn:ss", "31.12.2003 10:11:00.000"},
@@ -221,8 +192,7 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
       {" 12:30:15", nullptr, "30.12.1899 12:30:15.000"},
       {"01/02/2003", nullptr, "02.01.2003 00:00:00.000"},  // slashes: month first
       {"01.02.2003", nullptr, "01.02.2003 00:00:00.000"}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) {
     TDateTime v = 0;
     bool ok = c.pattern ? TryParseDateTime(c.text, c.pattern, v) : TryStrToDateTime(c.text, v);
@@ -242,7 +212,7 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
     TDateTime v = 0;
     EXPECT_FALSE(TryStrToDateTime(text, v)) << text;
   }
-  EXPECT_EQ(ErrorOf([] { StrToDateTime("soon"); }), "'soon' is not a valid date and time");
+  EXPECT_EQ(ErrorOf([] { StrToDateTime("soon"); }), NotValid("soon", "date and time"));
   for (const char* pattern : {"dd.mm.yyyy hh:nn:ss", "yyyy-mm-dd hh:nn:ss.zzz", "d.m.yyyy h:n:s"}) {
     for (TDateTime v : {At(2003, 12, 31, 23, 59, 59), At(1800, 6, 15, 1, 2, 3), At(1, 1, 1, 12)}) {
       TDateTime back = 0;
@@ -255,10 +225,7 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
 TEST(Variants, ConversionsAndTheirErrors) {
   TDateTime day = EncodeDate(2003, 12, 31);
   // clang-format off
-  const struct {
-    TVariant value;
-    std::string text;
-  } texts[] = {
+  const struct { TVariant value; std::string text; } texts[] = {
       {TVariant::Null(), ""}, {TVariant(true), "True"}, {TVariant(1.0 / 3), "0.333333333333333"},
       {TVariant(std::int64_t{9007199254740993}), "9007199254740993"},
       {TVariant::FromDate(day + 0.5), "31.12.2003 12:00:00"}, {TVariant::FromDate(0.75), "18:00:00"},
@@ -274,10 +241,7 @@ TEST(Variants, ConversionsAndTheirErrors) {
   for (const char* t : {"True", "TRUE", "1", "-1"}) EXPECT_TRUE(TVariant(t).ToBoolean()) << t;
   for (const char* t : {"false", "0", "0.0"}) EXPECT_FALSE(TVariant(t).ToBoolean()) << t;
   // clang-format off
-  const struct {
-    std::function<void()> op;
-    const char *from, *to;
-  } errors[] = {
+  const struct { std::function<void()> op; const char *from, *to; } errors[] = {
       {[] { TVariant("on").ToBoolean(); }, "String", "Boolean"},
       {[] { TVariant("abc").ToDouble(); }, "String", "Double"},
       {[] { TVariant(1e300).ToInt64(); }, "Double", "Int64"},
@@ -285,10 +249,9 @@ TEST(Variants, ConversionsAndTheirErrors) {
       {[] { TVariant(std::vector<std::uint8_t>{1}).ToBoolean(); }, "Array Byte", "Boolean"},
       {[] { TVariant(5).ToObject(); }, "Int64", "Dispatch"}};
   // clang-format on
-  for (const auto& e : errors) {
+  for (const auto& e : errors)
     EXPECT_EQ(ErrorOf(e.op), std::string("Could not convert variant of type (") + e.from +
                                  ") into type (" + e.to + ")");
-  }
   EXPECT_FALSE(TVariant("1") == TVariant(1));
   EXPECT_FALSE(TVariant(1) == TVariant(1.0));
   EXPECT_FALSE(TVariant::Null() == TVariant());

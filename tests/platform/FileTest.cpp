@@ -1,5 +1,5 @@
-// Files: atomic replacement through FileSink, private
-// temporary files, wildcard deletion of lock files, GUIDs.
+// Files: atomic replacement, private temporary files, wildcard deletion of
+// lock files, GUIDs.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -39,10 +39,7 @@ TEST_F(FileTest, FileSinkReplacesTheTargetOnlyOnCommit) {
     sink.Commit();
   }
   EXPECT_EQ(ReadFileBytes(Path("out.bin")), "new content");
-  {
-    FileSink abandoned(Path("never.bin"));
-    abandoned.Write("half");
-  }
+  FileSink(Path("never.bin")).Write("half");  // abandoned
   EXPECT_EQ(Entries(), (std::set<std::string>{"out.bin"})) << "no partial or temporary file";
   EXPECT_THROW(FileSink(Path("no/such/dir.bin")), EInOutError);
 }

@@ -3,6 +3,7 @@
 // and change batches.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,10 +19,8 @@ namespace {
 using Lines = std::vector<std::string>;
 
 TEST(Utf8, ToCp1252AndValidity) {
-  const struct {
-    std::string utf8, cp1252;
-    bool valid;
-  } cases[] = {
+  // clang-format off
+  const struct { std::string utf8, cp1252; bool valid; } cases[] = {
       {std::string("a\0b", 3), std::string("a\0b", 3), true},
       {"Z\xC3\xBCrich \xC3\xA9\xC2\xA0", "Z\xFCrich \xE9\xA0", true},
       {"€‚ŠŒŽ‘’“”•–—™šœžŸ", "\x80\x82\x8A\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x99\x9A\x9C\x9E\x9F",
@@ -36,7 +35,7 @@ TEST(Utf8, ToCp1252AndValidity) {
       {"\xC0\xAF", "??", false},            // overlong
       {"\xED\xA0\x80x", "???x", false},     // UTF-16 surrogate
       {"\xF4\x90\x80\x80", "????", false},  // beyond U+10FFFF
-  };
+  };  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
     EXPECT_EQ(IsValidUtf8(c.utf8), c.valid) << c.utf8;
@@ -58,14 +57,10 @@ TEST(Locale, CaseAndCollation) {
   EXPECT_EQ(AnsiUpperCase("cut \xC3"), "CUT \xC3");
   EXPECT_EQ(FindText("Größe", "GRÖ"), 0u);
   // clang-format off
-  const struct {
-    const char *a, *b;
-    int sign;  // of AnsiCompareText(a, b)
-  } cases[] = {
+  const struct { const char *a, *b; int sign; } cases[] = {  // sign of AnsiCompareText(a, b)
       {"apple", "Banana", -1}, {"Äpfel", "Birne", -1}, {"ÄPFEL", "äpfel", 0}, {"b", "a", 1},  // Equal only when equal ignoring case: no width variants or ignorables.
       {"äpfel", "apfel", 2}, {"ab", "a\u200Bb", 2}, {"abc", "ＡＢＣ", 2}, {"\xC4pfel", "\xD6pfel", 2}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.a) + " / " + c.b);
     int r = AnsiCompareText(c.a, c.b);
@@ -90,43 +85,32 @@ void Fill(TStringList& list, const Lines& lines) {
 }
 std::string CommaOf(const Lines& lines) {
   TStringList list;
-  Fill(list, lines);
-  return list.GetCommaText();
+  return Fill(list, lines), list.GetCommaText();
 }
 
 TEST(StringList, TextAndCommaText) {
   // clang-format off
-  const struct {
-    std::string text;
-    Lines lines;
-  } split[] = {
+  const struct { std::string text; Lines lines; } split[] = {
       {"a\r\nb\nc\rd", {"a", "b", "c", "d"}}, {"a\r\n", {"a"}}, {"a\r\n\r\n", {"a", ""}}, {"", {}},
       {"\n\n", {"", ""}}, {"a\r\r\nb", {"a", "", "b"}}, {"a\n\rb", {"a", "", "b"}}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : split) {
     TStringList list;
-    list.SetText(c.text);
-    EXPECT_EQ(Of(list), c.lines) << c.text;
+    EXPECT_EQ((list.SetText(c.text), Of(list)), c.lines) << c.text;
   }
   TStringList two;
   Fill(two, {"a", ""});
   EXPECT_EQ(two.GetText(), "a\r\n\r\n");
   // clang-format off
-  const struct {
-    Lines lines;
-    std::string comma;
-  } comma[] = {
+  const struct { Lines lines; std::string comma; } comma[] = {
       {{"New York", "Boston"}, "\"New York\",Boston"},
       {{"say \"hi\"", "a,b"}, "\"say \"\"hi\"\"\",\"a,b\""}, {{""}, "\"\""}, {{"a", ""}, "a,\"\""},
       {{"Größe", "x=1"}, "Größe,x=1"}
-  };
-  // clang-format on
+  };  // clang-format on
   for (const auto& c : comma) {
-    EXPECT_EQ(CommaOf(c.lines), c.comma);
     TStringList back;
-    back.SetCommaText(c.comma);
-    EXPECT_EQ(Of(back), c.lines) << c.comma;
+    EXPECT_EQ(CommaOf(c.lines), c.comma);
+    EXPECT_EQ((back.SetCommaText(c.comma), Of(back)), c.lines) << c.comma;
   }
   TStringList parsed;
   parsed.SetCommaText("  a , b ,,New York,\"unterminated");
@@ -139,8 +123,7 @@ TEST(StringList, TextAndCommaText) {
       for (unsigned n = rng() % 4; n > 0; --n) line += pieces[rng() % std::size(pieces)];
     }
     TStringList back;
-    back.SetCommaText(CommaOf(lines));
-    ASSERT_EQ(Of(back), lines) << CommaOf(lines);
+    ASSERT_EQ((back.SetCommaText(CommaOf(lines)), Of(back)), lines) << CommaOf(lines);
   }
 }
 
@@ -153,10 +136,10 @@ TEST(StringList, SortedListsStaySortedAndApplyTheirDuplicatesRule) {
   EXPECT_EQ(list.Add("banana2"), 5);
   for (const char* s : {"ＡＢＣ", "abc", "a\u200Bbc"}) list.Add(s);  // alike, not equal: kept
   EXPECT_EQ(list.Count(), 11);
-  EXPECT_THROW(list.Insert(0, "z"), EListError);
-  EXPECT_THROW(list.Put(0, "z"), EListError);
-  EXPECT_THROW(list.Move(0, 1), EListError);
-  EXPECT_THROW(list.Exchange(0, 1), EListError);
+  for (auto edit : std::initializer_list<std::function<void()>>{
+           [&] { list.Insert(0, "z"); }, [&] { list.Put(0, "z"); }, [&] { list.Move(0, 1); },
+           [&] { list.Exchange(0, 1); }})
+    EXPECT_THROW(edit(), EListError) << "a positional edit of a sorted list";
   list.SetText("pear\r\nApple\r\npear\r\n");
   EXPECT_EQ(Of(list), (Lines{"Apple", "pear"}));
   TStringList source;

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "UpdateLockCases.h"
-#include "data/contract/PgServer.h"
 #include "datasets/PgConnection.h"
 #include "datasets/PgError.h"
+#include "harness/PgServer.h"
 #include "request/PgUpdateLockStore.h"
 
 namespace zyl {
@@ -43,8 +43,10 @@ class PgKit {
     Admin().Exec("INSERT INTO zyl_update_locks (prefix, guid) VALUES ($1, $2)", {prefix, guid});
   }
   void Age(const std::string& prefix, const std::string& guid, long seconds) const {
-    Admin().Exec("UPDATE zyl_update_locks SET created = created - $3::bigint * interval '1 second'"
-                 " WHERE prefix = $1 AND guid = $2", {prefix, guid, std::to_string(seconds)});
+    Admin().Exec(
+        "UPDATE zyl_update_locks SET created = created - $3::bigint * interval '1 second'"
+        " WHERE prefix = $1 AND guid = $2",
+        {prefix, guid, std::to_string(seconds)});
   }
 
  private:
@@ -92,7 +94,9 @@ TEST_F(PgLockTable, FailuresCarryTheServersMessageAndADroppedConnectionIsMadeAga
     ADD_FAILURE() << "connected";
   } catch (const EPgError& e) {
     EXPECT_EQ(std::string(e.what()).rfind(
-                  "PostgreSQL update lock table 'zyl_update_locks': cannot connect: ", 0), 0u) << e.what();
+                  "PostgreSQL update lock table 'zyl_update_locks': cannot connect: ", 0),
+              0u)
+        << e.what();
     EXPECT_NE(std::string(e.what()).find("zyl_no_such_database"), std::string::npos) << e.what();
   }
   std::string name = "zyl_lock_store_" + std::to_string(::getpid());
@@ -107,7 +111,8 @@ TEST_F(PgLockTable, FailuresCarryTheServersMessageAndADroppedConnectionIsMadeAga
     store.Write("grid.cgi", kGuid);
     ADD_FAILURE() << "written";
   } catch (const EPgError& e) {
-    EXPECT_NE(std::string(e.what()).find("zyl_update_locks\" does not exist"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("zyl_update_locks\" does not exist"), std::string::npos)
+        << e.what();
     EXPECT_EQ(e.SqlState(), "42P01");
   }
 }

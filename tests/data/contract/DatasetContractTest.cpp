@@ -1,6 +1,5 @@
-// The dataset contract, run over every dataset in AllFactories(): what the
-// grid relies on when it reads a page, walks back to find a record number,
-// sorts through IndexFieldNames and writes posted values.
+// The dataset contract, run over every dataset in AllFactories(): what the grid
+// relies on to read a page, find a record number, sort and write posted values.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -23,15 +22,11 @@ double Time(int h, int n, int s) {
   return EncodeTime(h, n, s, 0);
 }
 
-const std::vector<FieldSpec> kPeopleFields = {
-    {"Name", FT::ftString, 40, true},
-    {"Qty", FT::ftInteger},
-    {"Price", FT::ftFloat},
-    {"Active", FT::ftBoolean},
-    {"Born", FT::ftDate},
-    {"Stamp", FT::ftDateTime},
-    {"At", FT::ftTime},
-    {"Notes", FT::ftString}};  // any length: SQLite TEXT, PostgreSQL text
+// clang-format off
+const std::vector<FieldSpec> kPeopleFields = {  // Notes: any length (SQLite TEXT, PostgreSQL text)
+    {"Name", FT::ftString, 40, true}, {"Qty", FT::ftInteger}, {"Price", FT::ftFloat},
+    {"Active", FT::ftBoolean}, {"Born", FT::ftDate}, {"Stamp", FT::ftDateTime}, {"At", FT::ftTime},
+    {"Notes", FT::ftString}};  // clang-format on
 
 std::vector<Record> PeopleRecords() {
   TVariant null = TVariant::Null();
@@ -49,8 +44,6 @@ std::vector<Record> PeopleRecords() {
 std::string Text(const TDataSet& ds, const char* field) {
   return ds.FieldByName(field)->AsString();
 }
-
-// One field of every record, from the first to the end.
 Texts Column(TDataSet& ds, const char* field = "Name") {
   Texts out;
   for (ds.First(); !ds.Eof(); ds.Next()) out.push_back(Text(ds, field));
@@ -94,8 +87,7 @@ TEST_P(DatasetContract, FieldsDescribeTheSource) {
   EXPECT_EQ(ds->FindField("Nope"), nullptr);
   EXPECT_THAT([&] { ds->FieldByName("Nope"); },
               testing::ThrowsMessage<Exception>("Field 'Nope' not found"));
-  EXPECT_THROW(ds->GetField(8), EListError);
-  EXPECT_THROW(ds->GetField(-1), EListError);
+  for (int bad : {8, -1}) EXPECT_THROW(ds->GetField(bad), EListError);
 }
 
 TEST_P(DatasetContract, CursorStopsAtBothEnds) {
@@ -190,11 +182,9 @@ TEST_P(DatasetContract, EditsAppendsDeletesAndCancelsAreStored) {
   EXPECT_EQ(Text(*ds, "Qty"), "12") << "the edited record shows the new values";
   ds->Post();
   EXPECT_EQ(ds->State(), TDataSetState::dsBrowse);
-  ds->First();
-  ds->Edit();
+  ds->First(), ds->Edit();
   ds->FieldByName("Name")->SetAsString("Zed");
-  ds->Cancel();
-  ds->Append();
+  ds->Cancel(), ds->Append();
   ds->FieldByName("Name")->SetAsString("Fay");
   ds->FieldByName("Born")->SetAsString("29.02.2004");
   ds->Post();
@@ -202,16 +192,11 @@ TEST_P(DatasetContract, EditsAppendsDeletesAndCancelsAreStored) {
   EXPECT_EQ(SlowRecNo(*ds), 5) << "a posted append is current";
   ds->Append();
   ds->FieldByName("Name")->SetAsString("New");
-  ds->Cancel();
-  ds->First();
-  ds->Next();
-  ds->Delete();
+  ds->Cancel(), ds->First(), ds->Next(), ds->Delete();
   EXPECT_EQ(Text(*ds, "Name"), "Cid") << "the next record becomes current";
-  ds->MoveBy(10);
-  ds->Delete();
+  ds->MoveBy(10), ds->Delete();
   EXPECT_EQ(Text(*ds, "Name"), "Eve") << "deleting the last record moves to the new last";
-  ds->First();
-  ds->Edit();
+  ds->First(), ds->Edit();
   ds->FieldByName("Qty")->Clear();
   ds->FieldByName("Price")->SetAsString("");  // empty text for a number is Null, not 0
   ds->FieldByName("Active")->Clear();
@@ -221,14 +206,9 @@ TEST_P(DatasetContract, EditsAppendsDeletesAndCancelsAreStored) {
   std::vector<Record> stored = PeopleRecords();
   TVariant null = TVariant::Null();
   stored[0] = {"Ann", null, null, null, stored[0][4], stored[0][5], stored[0][6], "first"};
-  stored[1] = {"Cid",
-               12,
-               0.75,
-               false,
-               Day(2001, 2, 3),
-               Day(2001, 2, 3, Time(4, 5, 6)),
-               TVariant::FromDate(Time(7, 8, 9)),
-               "changed"};
+  // clang-format off
+  stored[1] = {"Cid", 12, 0.75, false, Day(2001, 2, 3), Day(2001, 2, 3, Time(4, 5, 6)),
+               TVariant::FromDate(Time(7, 8, 9)), "changed"};  // clang-format on
   stored.erase(stored.begin() + 2);
   auto again = factory_->Reopen();
   again->First();
@@ -253,8 +233,7 @@ TEST_P(DatasetContract, RefusedWritesChangeNothing) {
   EXPECT_EQ(ds->FieldByName("Qty")->AsFloat(), 3) << "a refused value leaves the field";
   ds->FieldByName("Name")->Clear();  // required
   EXPECT_THROW(ds->Post(), Exception);
-  ds->Cancel();
-  ds->Append();
+  ds->Cancel(), ds->Append();
   ds->FieldByName("Qty")->SetAsString("1");
   EXPECT_THAT([&] { ds->Post(); }, testing::ThrowsMessage<Exception>(HasSubstr("Name")));
   EXPECT_EQ(ds->State(), TDataSetState::dsInsert) << "the record can still be corrected";
@@ -268,16 +247,12 @@ TEST_P(DatasetContract, RefusedWritesChangeNothing) {
 TEST_P(DatasetContract, IndexFieldNamesSortsAndRefusesNamesThatAreNoFields) {
   auto ds = Cities();
   // clang-format off
-  const struct {
-    const char* key;
-    Texts ids;
-  } orders[] = {
+  const struct { const char* key; Texts ids; } orders[] = {
       {"Id DESC", {"6", "5", "4", "3", "2", "1"}}, {"City", {"2", "5", "1", "4", "6", "3"}},  // ties stored
       {"City DESC", {"3", "1", "4", "6", "2", "5"}},
       {"City DESC;Id DESC", {"3", "6", "4", "1", "5", "2"}},
       {"city asc", {"2", "5", "1", "4", "6", "3"}}, {"", {"1", "2", "3", "4", "5", "6"}}
-  };
-  // clang-format on
+  };  // clang-format on
   std::string value;
   for (const auto& o : orders) {
     ASSERT_TRUE(ds->SetStrProp("IndexFieldNames", o.key));
@@ -299,8 +274,7 @@ TEST_P(DatasetContract, IndexFieldNamesSortsAndRefusesNamesThatAreNoFields) {
   EXPECT_EQ(Column(*ds, "Id"), (Texts{"3", "1", "4", "6", "2", "5"}));
   EXPECT_FALSE(ds->SetStrProp("NoSuchProperty", "x"));
   ds->SetStrProp("IndexFieldNames", "City");  // a2 a5 b1 b4 b6 c3
-  ds->First();
-  ds->Edit();
+  ds->First(), ds->Edit();
   ds->FieldByName("City")->SetAsString("d");
   ds->Post();
   EXPECT_EQ(Text(*ds, "Id"), "2");
@@ -324,8 +298,7 @@ TEST_P(DatasetContract, InjectionLookingValuesAreStoredVerbatim) {
     ds->Post();
   }
   auto again = factory_->Reopen();
-  again->First();
-  again->MoveBy(5);
+  again->First(), again->MoveBy(5);
   for (const std::string& v : values) {
     EXPECT_EQ(Text(*again, "Name"), v);
     EXPECT_EQ(Text(*again, "Notes"), v + tail);
@@ -347,8 +320,7 @@ TEST_P(DatasetContract, KeyFilterReadsOnlyTheMatchingRecords) {
   ds->FieldByName("Id")->SetAsString("7");
   ds->Post();
   EXPECT_EQ(SlowRecNo(*ds), 0) << "first in Id DESC order";
-  ds->Next();
-  ds->Delete();  // Id 6
+  ds->Next(), ds->Delete();  // Id 6
   EXPECT_EQ(Column(*ds, "Id"), (Texts{"7", "4", "1"}));
   auto all = factory_->Reopen();
   all->SetStrProp("IndexFieldNames", "Id");
@@ -414,11 +386,9 @@ TEST_P(DatasetContract, ChangesByOthersShowAfterRefresh) {
   ASSERT_EQ(ds->RecordCount(), 6);
   if (!factory_->Exec("DELETE FROM \"T\" WHERE \"Id\" >= 5")) GTEST_SKIP() << "no SQL";
   EXPECT_EQ(ds->RecordCount(), 6) << "the count is kept";
-  ds->First();
-  ds->MoveBy(5);
+  ds->First(), ds->MoveBy(5);
   EXPECT_TRUE(ds->FieldByName("Id")->IsNull());
-  ds->First();
-  ds->Edit();
+  ds->First(), ds->Edit();
   factory_->Exec("DELETE FROM \"T\" WHERE \"Id\" = 1");
   ds->FieldByName("City")->SetAsString("x");
   EXPECT_THAT([&] { ds->Post(); }, testing::ThrowsMessage<Exception>(HasSubstr("not found")));

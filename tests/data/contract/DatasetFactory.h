@@ -1,8 +1,6 @@
-// The dataset contract suite runs over every dataset through this factory
-// interface: store data with given fields and records, open a dataset over
-// it, and open another one later over the same stored data (as the next
-// request would). To run the suite over another dataset, write a factory
-// and add it to AllFactories() in Factories.cpp.
+// The dataset contract suite reaches each dataset through a factory: store
+// fields and records, open a dataset over them, open another later (as the next
+// request would). A new dataset is a factory added to AllFactories().
 #pragma once
 
 #include <functional>
@@ -14,6 +12,7 @@
 
 #include "datasets/DataSet.h"
 #include "datasets/SqlDataset.h"
+#include "harness/Sqlite.h"
 #include "platform/Variant.h"
 
 namespace zyl::test {
@@ -31,8 +30,7 @@ using Record = std::vector<TVariant>;
 class DatasetFactory {
  public:
   virtual ~DatasetFactory() = default;
-  // Stores `records` in this order with `fields` (replacing earlier data)
-  // and returns an open dataset that presents them in this order.
+  // Stores `records` (replacing earlier data); an open dataset in this order.
   virtual std::unique_ptr<TDataSet> Create(const std::vector<FieldSpec>& fields,
                                            const std::vector<Record>& records) = 0;
   // A new open dataset over the stored data, with every change posted since.
@@ -45,8 +43,7 @@ class DatasetFactory {
   }
   virtual std::unique_ptr<TDataSet> Query(const std::string&) { return nullptr; }
   virtual bool Exec(const std::string&) { return false; }
-  // A numeric field type and a stored text of it that the type cannot hold
-  // (text in an SQLite INTEGER column, a NaN); none for typed stores.
+  // A numeric type and stored text it cannot hold (SQLite, NaN); none if typed.
   using Unfit = std::optional<std::pair<TFieldType, std::string>>;
   virtual Unfit UnfitValue() const { return std::nullopt; }
 };
@@ -60,12 +57,8 @@ inline void PrintTo(const FactoryEntry& entry, std::ostream* out) {
 }
 std::vector<FactoryEntry> AllFactories();
 
-// Table "T" in a fresh SQLite file, filled through SQLite's C API (not the
-// dataset), so reading is checked against an independent writer.
+// Table "T" in a fresh SQLite file, filled through SQLite's C API.
 std::unique_ptr<DatasetFactory> MakeSQLiteFactory(std::string* path = nullptr);
-// Runs `sql` on the SQLite file at `path` / on the PostgreSQL test server;
-// fails the test on an error.
-void ExecSql(const std::string& path, const std::string& sql);
-void PgExec(const std::string& sql);
+using harness::SqliteExec;
 
 }  // namespace zyl::test

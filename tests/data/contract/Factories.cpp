@@ -1,9 +1,6 @@
-// The datasets the contract suite runs over: memory, SQLite and PostgreSQL
-// (null without a server: its tests skip). The SQL stores are filled
-// through their client libraries, not through the dataset.
+// The datasets the contract suite runs over: memory, SQLite and PostgreSQL (null
+// without a server). SQL stores are filled through their client libraries.
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -11,10 +8,10 @@
 #include <filesystem>
 
 #include "DatasetFactory.h"
-#include "PgServer.h"
 #include "datasets/PgDataset.h"
 #include "datasets/SQLiteDataset.h"
 #include "datasets/ZylMemDataset.h"
+#include "harness/PgServer.h"
 #include "platform/DateTime.h"
 
 namespace zyl::test {
@@ -47,14 +44,8 @@ class MemFactory : public DatasetFactory {
    public:
     explicit Stored(std::shared_ptr<Store> store)
         : TZylMemDataset(nullptr), store_(std::move(store)) {}
-    void Post() override {
-      TZylMemDataset::Post();
-      store_->records = StoredRecords();
-    }
-    void Delete() override {
-      TZylMemDataset::Delete();
-      store_->records = StoredRecords();
-    }
+    void Post() override { TZylMemDataset::Post(), store_->records = StoredRecords(); }
+    void Delete() override { TZylMemDataset::Delete(), store_->records = StoredRecords(); }
 
    private:
     std::shared_ptr<Store> store_;
@@ -131,21 +122,15 @@ class SqlFactory : public DatasetFactory {
   std::unique_ptr<TDataSet> Reopen() override { return ReopenWhere("", TVariant::Null()); }
   std::unique_ptr<TDataSet> ReopenWhere(const std::string& field, const TVariant& value) override {
     std::unique_ptr<TZylSqlDataset> dataset = connect_();
-    dataset->SetTableName("T");
-    dataset->SetKeyFilter(field, value);
-    dataset->Open();
+    dataset->SetTableName("T"), dataset->SetKeyFilter(field, value), dataset->Open();
     return dataset;
   }
   std::unique_ptr<TDataSet> Query(const std::string& sql) override {
     std::unique_ptr<TZylSqlDataset> dataset = connect_();
-    dataset->SetSQL(sql);
-    dataset->Open();
+    dataset->SetSQL(sql), dataset->Open();
     return dataset;
   }
-  bool Exec(const std::string& sql) override {
-    exec_(sql);
-    return true;
-  }
+  bool Exec(const std::string& sql) override { return exec_(sql), true; }
   Unfit UnfitValue() const override { return unfit_; }
   ~SqlFactory() override {
     if (!removeAtEnd.empty()) std::filesystem::remove(removeAtEnd);
@@ -161,28 +146,6 @@ class SqlFactory : public DatasetFactory {
 
 }  // namespace
 
-void ExecSql(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_busy_timeout(db, 5000);
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    ADD_FAILURE() << "SQL failed: " << (error != nullptr ? error : "?") << "\n" << sql;
-  }
-  sqlite3_free(error);
-  sqlite3_close(db);
-}
-
-void PgExec(const std::string& sql) {
-  PGconn* conn = PQconnectdb(PgServer::Get().ConnInfo().c_str());
-  PGresult* result = PQexec(conn, sql.c_str());
-  if (PQresultStatus(result) != PGRES_COMMAND_OK && PQresultStatus(result) != PGRES_TUPLES_OK) {
-    ADD_FAILURE() << "SQL failed: " << PQresultErrorMessage(result) << "\n" << sql;
-  }
-  PQclear(result);
-  PQfinish(conn);
-}
-
 // A fresh SQLite file (removed with the test's temporary directory);
 // SQLite keeps text that is no number as text, also in an INTEGER column.
 std::unique_ptr<DatasetFactory> MakeSQLiteFactory(std::string* path) {
@@ -191,14 +154,14 @@ std::unique_ptr<DatasetFactory> MakeSQLiteFactory(std::string* path) {
                      std::to_string(serial++) + ".db";
   std::filesystem::remove(file);
   if (path != nullptr) *path = file;
-  auto factory =
-      std::make_unique<SqlFactory>([file](const std::string& sql) { ExecSql(file, sql); },
-                                   [file] {
-                                     auto dataset = std::make_unique<TZylSQLiteDataset>(nullptr);
-                                     dataset->SetDatabase(file);
-                                     return dataset;
-                                   },
-                                   "", DatasetFactory::Unfit{{TFieldType::ftInteger, "12 boxes"}});
+  auto factory = std::make_unique<SqlFactory>(
+      [file](const std::string& sql) { harness::SqliteExec(file, sql); },
+      [file] {
+        auto dataset = std::make_unique<TZylSQLiteDataset>(nullptr);
+        dataset->SetDatabase(file);
+        return dataset;
+      },
+      "", DatasetFactory::Unfit{{TFieldType::ftInteger, "12 boxes"}});
   factory->removeAtEnd = file;
   return factory;
 }
