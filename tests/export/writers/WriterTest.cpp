@@ -12,7 +12,6 @@
 #include "export/ExportGolden.h"
 #include "export/dbf/DbfWriter.h"
 #include "export/jet4/Jet4Writer.h"
-#include "export/paradox/ParadoxReader.h"
 #include "export/paradox/ParadoxWriter.h"
 #include "export/xls/XlsWriter.h"
 #include "platform/DateTime.h"
@@ -168,26 +167,6 @@ INSTANTIATE_TEST_SUITE_P(Files, WriterGolden, ::testing::ValuesIn(kGoldens),
                            name[name.find('.')] = '_';
                            return name;
                          });
-
-// Paradox files pass the strict in-house reader (header values, derived
-// offsets, block chain, record counts, zero padding), also over many blocks.
-TEST(ParadoxLayout, StrictReaderAcceptsEveryBlockLayout) {
-  for (const std::size_t rows : {0, 1, 10'000}) {
-    SCOPED_TRACE(rows);
-    Table t{"T", {{"Name", AdoType::VarWChar, 200}, {"N", AdoType::Integer}}, {}};
-    for (std::size_t i = 0; i < rows; ++i) {
-      t.rows.push_back({std::string("row ") + std::to_string(i), static_cast<std::int64_t>(i)});
-    }
-    MemorySink sink;
-    kDb(t, sink);
-    const paradox_test::PxTable read = paradox_test::ReadParadox(
-        std::vector<std::uint8_t>(sink.Bytes().begin(), sink.Bytes().end()));
-    ASSERT_EQ(read.rows.size(), rows);
-    if (rows > 0) {
-      EXPECT_EQ(std::get<std::int64_t>(read.rows.back()[1]), static_cast<std::int64_t>(rows - 1));
-    }
-  }
-}
 
 // Tables a format cannot hold are refused with a message naming the cause;
 // dBase and Access check everything before the first byte.
