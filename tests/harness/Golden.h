@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -32,6 +33,33 @@ inline void ExpectGolden(const std::string& underTests, const std::string& actua
   std::size_t pos = static_cast<std::size_t>(at.first - expected.begin());
   ADD_FAILURE() << path << " differs at line " << 1 + std::count(expected.begin(), at.first, '\n')
                 << "\n  expected: " << line(expected, pos) << "\n  actual:   " << line(actual, pos);
+}
+
+// Bytes as lines of "offset: 16 hex bytes", so that a binary golden file
+// diffs line by line and a difference shows where it is; a run of lines
+// equal to the one before is one "*" line (as hexdump writes it), and the
+// last line is the size.
+inline std::string HexDump(const std::string& bytes) {
+  std::string out;
+  char buf[24];
+  bool starred = false;
+  for (std::size_t at = 0; at < bytes.size(); at += 16) {
+    if (at >= 16 && bytes.size() - at >= 16 && bytes.compare(at, 16, bytes, at - 16, 16) == 0) {
+      if (!starred) out += "*\n";
+      starred = true;
+      continue;
+    }
+    starred = false;
+    std::snprintf(buf, sizeof buf, "%06zx:", at);
+    out += buf;
+    for (std::size_t i = at; i < bytes.size() && i < at + 16; ++i) {
+      std::snprintf(buf, sizeof buf, " %02x", static_cast<unsigned char>(bytes[i]));
+      out += buf;
+    }
+    out += '\n';
+  }
+  std::snprintf(buf, sizeof buf, "%06zx", bytes.size());
+  return out + buf + "\n";
 }
 
 // The cases of a data file under tests/, one a line: fields split at '|' and

@@ -8,7 +8,6 @@
 #include <limits>
 
 #include "PrivateTempDir.h"
-#include "export/ExportGolden.h"
 #include "export/ZylHTMLExport.h"
 #include "export/engine/AutomationTrace.h"
 #include "export/engine/EngineError.h"
@@ -16,6 +15,7 @@
 #include "export/engine/OleFactory.h"
 #include "export/engine/SqlParser.h"
 #include "grid/ZylHTMLGrid.h"
+#include "harness/Golden.h"
 #include "platform/DateTime.h"
 #include "platform/System.h"
 
@@ -99,7 +99,7 @@ TEST_P(TraceGolden, CallsAndStatementsOfOneExport) {
   std::string text = "file " + fileName + "\n";
   for (const std::string& call : trace.calls) text += call + "\n";
   text = Replaced(Replaced(text, temp, "$DB"), tmp.Path().string(), "$TMP");
-  exporttest::ExpectGolden(std::string("engine/golden/") + GetParam().name + ".trace", text);
+  harness::ExpectGolden(std::string("export/engine/golden/") + GetParam().name + ".trace", text);
 
   // The caller deletes both files; nothing else is left.
   std::vector<std::string> left{ExtractFileName(temp)};

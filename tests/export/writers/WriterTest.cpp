@@ -9,11 +9,11 @@
 #include <functional>
 #include <limits>
 
-#include "export/ExportGolden.h"
 #include "export/dbf/DbfWriter.h"
 #include "export/jet4/Jet4Writer.h"
 #include "export/paradox/ParadoxWriter.h"
 #include "export/xls/XlsWriter.h"
+#include "harness/Golden.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 
@@ -153,8 +153,8 @@ TEST_P(WriterGolden, FileMatchesByteForByte) {
   MemorySink sink;
   GetParam().write(GetParam().table(), sink);
   const std::string bytes(sink.Bytes().begin(), sink.Bytes().end());
-  exporttest::ExpectGolden(std::string("writers/golden/") + GetParam().file + ".hex",
-                           exporttest::HexDump(bytes));
+  harness::ExpectGolden(std::string("export/writers/golden/") + GetParam().file + ".hex",
+                        harness::HexDump(bytes));
   // The same table gives the same bytes.
   MemorySink again;
   GetParam().write(GetParam().table(), again);
