@@ -24,7 +24,7 @@ TEST_P(ConcurrentEdit, AppendsOfEightPagesAtOnceAreAllKept) {
   if (text) {
     std::ofstream(file, std::ios::binary) << "Page\tEntry\r\n";
   } else {
-    testing::RunSql(file, "CREATE TABLE Log (Page VARCHAR(10), Entry INTEGER);");
+    harness::SqliteExec(file, "CREATE TABLE Log (Page VARCHAR(10), Entry INTEGER);");
   }
   harness::Site site([&](harness::Components& c) {
     TZylHTMLGrid& grid = c.AddGrid("Grid1");

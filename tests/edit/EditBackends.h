@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <memory>
 #include <string>
@@ -14,19 +13,11 @@
 #include "data/DelimitedText.h"
 #include "datasets/SQLiteDataset.h"
 #include "datasets/ZylMemDataset.h"
+#include "harness/Sqlite.h"
 #include "platform/StringList.h"
 #include "platform/System.h"
 
 namespace zyl::testing {
-
-inline void RunSql(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  char* error = nullptr;
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
-  sqlite3_free(error);
-  sqlite3_close(db);
-}
 
 inline std::unique_ptr<TZylSQLiteDataset> OpenSqlite(const std::string& path, const char* table) {
   auto ds = std::make_unique<TZylSQLiteDataset>(nullptr);
@@ -71,7 +62,7 @@ class EditBackend {
       std::string n = std::to_string(i);
       sql += "INSERT INTO Orders VALUES (" + n + ", 'n" + n + "', 1, 1, " + n + ");";
     }
-    RunSql(path_, sql + "COMMIT;");
+    harness::SqliteExec(path_, sql + "COMMIT;");
   }
   TDataSet& ForRequest(harness::Components& page) {
     return memory_ ? static_cast<TDataSet&>(*memory_) : page.Keep(OpenSqlite(path_, "Orders"));
@@ -81,7 +72,7 @@ class EditBackend {
   // From now on every append is refused with a message holding "disk full".
   void RefuseAppends() {
     if (memory_) return memory_->SetPostError("disk full");
-    RunSql(path_, "CREATE TRIGGER Refuse BEFORE INSERT ON Orders BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
+    harness::SqliteExec(path_, "CREATE TRIGGER Refuse BEFORE INSERT ON Orders BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
   }
   // Record `recNo` as "ID Name Active Paid Qty", flags as 1/0, NULL as "null".
   std::string Record(int recNo) {

@@ -10,7 +10,6 @@
 
 #include "PrivateTempDir.h"
 #include "RequestHarness.h"
-#include "datasets/PgConnection.h"
 #include "datasets/PgDataset.h"
 #include "datasets/SQLiteDataset.h"
 #include "datasets/ZylMemDataset.h"
@@ -79,17 +78,16 @@ class PostedValue : public ::testing::TestWithParam<std::tuple<Value, const char
       read_ = [this](int id) { return Read(memory_, id); };
     } else if (kind == "sqlite") {
       std::string path = temp_.File("notes.db");
-      testing::RunSql(path, "CREATE TABLE Notes (ID INTEGER, Note VARCHAR(200), Memo MEMO);" +
-                                std::string(kRecords));
+      harness::SqliteExec(path, "CREATE TABLE Notes (ID INTEGER, Note VARCHAR(200), Memo MEMO);" +
+                                    std::string(kRecords));
       open = [path]() -> std::unique_ptr<TDataSet> { return testing::OpenSqlite(path, "Notes"); };
     } else if (kind == "postgres") {
       test::PgServer& server = test::PgServer::Get();
       if (!server.Available()) GTEST_SKIP() << "no PostgreSQL server: " << server.Reason();
       std::string conninfo = server.ConnInfo();
-      pg::Connection admin(conninfo, "posted value test");
-      admin.Exec("DROP TABLE IF EXISTS Notes");
-      admin.Exec("CREATE TABLE Notes (ID integer PRIMARY KEY, Note varchar(200), Memo text)");
-      admin.Exec(kRecords);
+      test::PgExec("DROP TABLE IF EXISTS Notes;"
+                   "CREATE TABLE Notes (ID integer PRIMARY KEY, Note varchar(200), Memo text);" +
+                   std::string(kRecords));
       open = [conninfo]() -> std::unique_ptr<TDataSet> {
         auto ds = std::make_unique<TZylPgDataset>(nullptr);
         ds->SetConnectionInfo(conninfo);
