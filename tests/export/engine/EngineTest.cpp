@@ -281,6 +281,9 @@ TEST(EngineRefusals, NameWhatIsWrong) {
     catalog->Call("Create", {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path});
     return catalog;
   };
+  auto columns = [](exporting::OleFactory& com) {
+    return com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject();
+  };
   auto parse = [](const char* sql) {
     return [sql](exporting::OleFactory&, exporting::JetDatabase&, const std::string&) {
       exporting::sql::ParseStatement(sql);
@@ -331,32 +334,22 @@ TEST(EngineRefusals, NameWhatIsWrong) {
          com.CreateOleObject("ADODB.Connection")->Call("Execute", {"INSERT INTO [T] VALUES (1)"});
        }},
       {"column 'A': 99 is not a data type",
-       [](auto& com, auto&, auto&) {
-         com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject()->Call("Append", {"A", 99});
-       }},
+       [&](auto& com, auto&, auto&) { columns(com)->Call("Append", {"A", 99}); }},
       {"size -1 is out of range",
-       [](auto& com, auto&, auto&) {
-         com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject()->Call("Append", {"A", 202, -1});
-       }},
+       [&](auto& com, auto&, auto&) { columns(com)->Call("Append", {"A", 202, -1}); }},
       {"the column type must be a whole number",
-       [](auto& com, auto&, auto&) {
-         com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject()->Call("Append", {"A", "202"});
-       }},
+       [&](auto& com, auto&, auto&) { columns(com)->Call("Append", {"A", "202"}); }},
       {"Object is already in collection",
-       [](auto& com, auto&, auto&) {
-         auto columns = com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject();
-         columns->Call("Append", {"A", 202});
-         columns->Call("Append", {"a", 3});
+       [&](auto& com, auto&, auto&) {
+         Obj c = columns(com);
+         c->Call("Append", {"A", 202}), c->Call("Append", {"a", 3});
        }},
       {"Item cannot be found in the collection",
-       [](auto& com, auto&, auto&) {
-         com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject()->Get("Item", {1});
-       }},
+       [&](auto& com, auto&, auto&) { columns(com)->Get("Item", {1}); }},
       {"attributes 4 are not 1 (fixed), 2 (nullable) or both",
-       [](auto& com, auto&, auto&) {
-         auto columns = com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject();
-         columns->Call("Append", {"A", 202});
-         columns->Get("Item", {0}).ToObject()->Put("Attributes", 4);
+       [&](auto& com, auto&, auto&) {
+         Obj c = columns(com);
+         c->Call("Append", {"A", 202}), c->Get("Item", {0}).ToObject()->Put("Attributes", 4);
        }},
       {"call Create first", [](auto& com, auto&, auto&) { com.CreateOleObject("ADOX.Catalog")->Get("Tables"); }},
       {"unknown property 'Colour'",
