@@ -7,6 +7,7 @@ import csv
 import ctypes
 import datetime
 import io
+import itertools
 import json
 import os
 import re
@@ -223,25 +224,17 @@ def read_libreoffice(path):
             area = sheet.getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow)
             data, formulas = area.getDataArray(), area.getFormulaArray()
             formats, kinds = doc.getNumberFormats(), {}
-            rows = []
-            for r, row in enumerate(data[1:], start=1):
-                out = []
-                for c, v in enumerate(row):
-                    if isinstance(v, str):
-                        if "\x01" in v:   # getDataArray marks a line break this way
-                            v = sheet.getCellByPosition(c, r).getString()
-                        out.append(v if v != "" else None)
-                        continue
-                    if c not in kinds:   # each column's number format, from its first number
-                        kinds[c] = formats.getByKey(sheet.getCellByPosition(c, r)
-                                                    .getPropertyValue("NumberFormat")).Type
-                    if kinds[c] & 6:   # DATE | TIME
-                        out.append(DAY0 + datetime.timedelta(days=v))
-                    elif kinds[c] & 1024 or formulas[r][c] in ("=TRUE()", "=FALSE()"):
-                        out.append(v != 0)
-                    else:
-                        out.append(v)
-                rows.append(out)
+
+
+            def value(r, c, v):
+                if isinstance(v, str):   # getDataArray marks a line break with \x01
+                    return (sheet.getCellByPosition(c, r).getString() if "\x01" in v else v) or None
+                if c not in kinds:   # each column's number format, from its first number
+                    kinds[c] = formats.getByKey(sheet.getCellByPosition(c, r).getPropertyValue("NumberFormat")).Type
+                if kinds[c] & 6:   # DATE | TIME
+                    return DAY0 + datetime.timedelta(days=v)
+                return v != 0 if kinds[c] & 1024 or formulas[r][c] in ("=TRUE()", "=FALSE()") else v
+            rows = [[value(r, c, v) for c, v in enumerate(row)] for r, row in enumerate(data[1:], start=1)]
             return {"name": sheet.getName(), "columns": [h.split(",")[0] for h in data[0]],
                     "rows": rows}
         finally:
@@ -265,17 +258,14 @@ def read_pxlib(path):
         raise RuntimeError("pxlib cannot open " + path)
     px.PX_set_targetencoding(doc, b"UTF-8")
     fields = [px.PX_get_field(doc, i).contents for i in range(px.PX_get_num_fields(doc))]
-    fields = [(f.name.decode("cp1252"), ord(f.type), f.length, f.decimals) for f in fields]
+    fields = [(f.name.decode("cp1252"), ord(f.type), f.length, f.decimals, at)   # at: the offset in the record
+              for f, at in zip(fields, itertools.accumulate([0] + [f.length for f in fields]))]
     record = ctypes.create_string_buffer(sum(f[2] for f in fields) + 1)
     rows = []
     for r in range(px.PX_get_num_records(doc)):
         if not px.PX_get_record(doc, r, record):
             raise RuntimeError("pxlib cannot read record %d" % r)
-        at, row = 0, []
-        for _, kind, length, decimals in fields:
-            row.append(pxlib_value(px, doc, kind, ctypes.byref(record, at), length, decimals))
-            at += length
-        rows.append(row)
+        rows.append([pxlib_value(px, doc, k, ctypes.byref(record, at), n, d) for _, k, n, d, at in fields])
     px.PX_close(doc)
     px.PX_delete(doc)
     return {"name": None, "columns": [f[0] for f in fields], "rows": rows}
