@@ -474,10 +474,8 @@ class Breaker:  # terminates zylgrid's database connections in bursts of 0.4 s w
         that burst works again."""
         if not self.bursts or self.terminated == 0:
             soak.failures.append("the breaker broke no connection (%s)" % "; ".join(self.errors[:3]))
-        by_thread = collections.defaultdict(list)
-        for thread, start, end, outcome in sorted(soak.requests, key=lambda r: r[1]):
-            by_thread[thread].append((start, end, outcome))
-        for thread, requests in by_thread.items():
+        for thread in {r[0] for r in soak.requests}:
+            requests = sorted(r[1:] for r in soak.requests if r[0] == thread)
             for i, (start, end, outcome) in enumerate(requests):
                 burst = [b for b in self.bursts if b[0] - 1.0 <= end and start <= b[1] + 1.0]
                 if outcome == "cut" and not burst:
