@@ -166,7 +166,7 @@ class Office:  # a headless LibreOffice with a private profile, over a named pip
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         local = uno.getComponentContext()
         resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
-        for _ in range(480 if self.proc.poll() is None else 0):
+        for _ in range(480):
             try:
                 ctx = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
                 self.desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
