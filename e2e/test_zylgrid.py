@@ -201,12 +201,9 @@ class GatewayTests(unittest.TestCase):
         site, port = z.Site("zylgrid-e2e-"), z.free_port()
         os.mkdir(os.path.join(site.dir, "www"))
         shutil.copy(z.ZYLGRID, os.path.join(site.dir, "www", "zylgrid.cgi"))
-        with open(os.path.join(site.dir, "lighttpd.conf"), "w") as f:
-            f.write('server.modules = ("mod_alias", "mod_cgi", "mod_setenv")\nserver.document-root = "%s/www"\n'
-                    'server.bind = "127.0.0.1"\nserver.port = %d\nserver.errorlog = "%s/lighttpd.log"\n'
-                    'alias.url = ("/images/" => "%s/assets/images/")\ncgi.assign = (".cgi" => "")\n'
-                    'setenv.add-environment = ("ZYLGRID_CONFIG" => "%s", "TMPDIR" => "%s")\n'
-                    % (site.dir, port, site.dir, z.SOURCE_DIR, site.ini, site.tmp))
+        with open(os.path.join(z.SOURCE_DIR, "e2e", "lighttpd.conf")) as t, \
+                open(os.path.join(site.dir, "lighttpd.conf"), "w") as f:
+            f.write(t.read().format(site=site.dir, port=port, source=z.SOURCE_DIR, ini=site.ini, tmp=site.tmp))
         lighttpd = subprocess.Popen(["lighttpd", "-D", "-f", f.name], stdout=subprocess.DEVNULL)
         b = Browser("http://127.0.0.1:%d/zylgrid.cgi" % port)
         try:

@@ -1,16 +1,11 @@
-"""Soak runs of `zylgrid serve` (docs/RELIABILITY.md): visitor threads click
-through a site for a bounded time, posting the page's own forms as a browser
-does; then the stored data is checked.
-  python3 tests/soak/soak.py sqlite    customers and their orders as detail, both editable
-  python3 tests/soak/soak.py postgres  customers and read-only orders on PostgreSQL, while a
-                                       breaker kills zylgrid's connections
-Environment: ZYLGRID, ZYLGRID_DEMO_DATA (the programs), ZYL_SOAK_SECONDS (default 15,
-PostgreSQL 12), ZYL_SOAK_THREADS (6), ZYL_SOAK_SEED (printed), ZYL_SOAK_BREAK_EVERY
-(1.5 s), ZYL_SOAK_KEEP=1 (keep the scratch folder; a failed run keeps it with each
-failing visitor's last posts and answers), ZYL_PG_SERVER_DIR (else a server of its
-own). Exits 77 (skipped) without the programs or PostgreSQL.
-"""
+"""Soak runs of `zylgrid serve` (docs/RELIABILITY.md): visitor threads post the page's own forms as a browser does
+for a bounded time, then the stored data is checked. `soak.py sqlite`: customers and their orders as detail, both
+editable; `soak.py postgres`: customers and read-only orders on PostgreSQL while a breaker kills zylgrid's connections.
+Environment: ZYLGRID, ZYLGRID_DEMO_DATA, ZYL_SOAK_SECONDS (15, PostgreSQL 12), ZYL_SOAK_THREADS (6), ZYL_SOAK_SEED,
+ZYL_SOAK_BREAK_EVERY (1.5 s), ZYL_SOAK_KEEP=1 (a failed run keeps its scratch folder anyway, with each failing
+visitor's last posts and answers), ZYL_PG_SERVER_DIR (else a server of its own). Exits 77 without the programs."""
 import collections
+import contextlib
 import csv
 import http.client
 import io
@@ -54,13 +49,11 @@ CLICKS = [
 ]
 
 
-class Cut(Exception):
-    """A request cut by a broken database connection (PostgreSQL run)."""
+class Cut(Exception):  # a request cut by a broken database connection (PostgreSQL run)
+    pass
 
 
-class Visitor(threading.Thread):
-    """A browser session with its own keep-alive connection."""
-
+class Visitor(threading.Thread):  # a browser session with its own keep-alive connection
     def __init__(self, soak, index):
         super().__init__(daemon=True)
         self.soak, self.index = soak, index
@@ -96,8 +89,7 @@ class Visitor(threading.Thread):
         if self.soak.cuts_allowed and reply.status == 500 and (head or b"Something went wrong" in data):
             self.outcome(start, "cut", what)
 
-    def answer(self, reply, data, start, what):
-        """The page of an answer, checked; Cut for a cut connection's error."""
+    def answer(self, reply, data, start, what):  # the page of an answer, checked; Cut for a cut connection's error
         text = data.decode("utf-8", errors="replace")
         if z.INTERNALS.search(text):
             raise AssertionError("%s: the answer shows internals" % what)
@@ -136,8 +128,7 @@ class Visitor(threading.Thread):
         self.history = self.history[-3:] + [(what, body, data)]
         return self.answer(reply, data, start, "%s (%s %s)" % (what, form.grid, button.name))
 
-    def keep_history(self):
-        """The last posts and their answers, into the scratch folder a failed run keeps."""
+    def keep_history(self):  # the last posts and their answers, into the scratch folder a failed run keeps
         for n, (what, body, answer) in enumerate(self.history):
             base = os.path.join(self.soak.folder, "visitor%d-%d-%d" % (self.index, self.kept, n))
             with open(base + ".post", "wb") as post, open(base + ".html", "wb") as html:
@@ -154,9 +145,11 @@ class Visitor(threading.Thread):
         form, button = self.rng.choice(found)
         self.click(form, button, values and values(form, self.rng), what)
 
+    def buttons(self, pattern, forms):  # the customers' buttons, on a fresh page when this one has none
+        return self.page.buttons("Customers", pattern, forms) or self.get().buttons("Customers", pattern, forms)
+
     def act_download(self):
-        found = self.page.buttons("Customers", "GSAVEAS", "TOOLBARTOP") or \
-            self.get().buttons("Customers", "GSAVEAS", "TOOLBARTOP")
+        found = self.buttons("GSAVEAS", "TOOLBARTOP")
         kind = self.rng.choice(sorted(z.DOWNLOADS))
         self.soak.count("action download")
         reply, data, start = self.send("POST", "/", z.form_fields(*found[0], {"GSave": kind}))
@@ -167,8 +160,8 @@ class Visitor(threading.Thread):
         self.outcome(start, "ok")
 
     def submit(self, change, form, values, shown):
-        """Clicks update: acknowledged when the answer shows the change and no
-        error box, refused with an error box; an answer with neither fails."""
+        """Clicks update: acknowledged when the answer shows the change and no error box, refused with an error box;
+        an answer with neither fails."""
         self.soak.note(self.soak.changes, change)
         try:
             page = self.click(form, form.images("GUPDATE")[0], values, "update " + change["kind"])
@@ -181,6 +174,10 @@ class Visitor(threading.Thread):
         if change["outcome"] == "not shown":
             raise AssertionError("%s %s: the answer shows neither %r nor an error"
                                  % (change["kind"], change["grid"], change["marker"]))
+
+    def marker(self, kind):  # a value no other change writes
+        self.seq += 1
+        return "%s-%d-%d-%d" % (kind, self.index, self.seq, self.rng.randint(0, 10 ** 6))
 
     def act_edit(self):
         g = self.rng.choice([g for g in self.soak.grids if g.editable])
@@ -205,8 +202,7 @@ class Visitor(threading.Thread):
             raise AssertionError("edit %s: record %d has no edit controls" % (g.name, row.recno))
         if [r.items[1:2] for r in self.page.rows(g.name) if r.recno == row.recno] != [[key]]:
             return self.soak.count("edit: the record moved meanwhile")
-        self.seq += 1
-        marker = "soak-%d-%d-%d" % (self.index, self.seq, self.rng.randint(0, 10 ** 6))
+        marker = self.marker("soak")
         self.submit({"kind": "edit", "grid": g.name, "key": int(key), "marker": marker, "order": self.seq},
                     [f for f in self.page.forms_of(g.name, g.name + "_TABLE") if f.images("GUPDATE")][0],
                     {id(c): marker for c in cell if c},
@@ -214,13 +210,11 @@ class Visitor(threading.Thread):
                                      for r in page.rows(g.name)))
 
     def act_add(self):
-        self.click(*(self.page.buttons("Customers", "GADD", "Customers_TABLE") or
-                     self.get().buttons("Customers", "GADD", "Customers_TABLE"))[0], what="add")
+        self.click(*self.buttons("GADD", "Customers_TABLE")[0], what="add")
         forms = [f for f in self.page.forms_of("Customers", "Customers_TABLE") if f.images("GUPDATE")]
         if not forms or not forms[0].cells():
             raise AssertionError("add: no new-record row with an update button")
-        self.seq += 1
-        marker = "added-%d-%d-%d" % (self.index, self.seq, self.rng.randint(0, 10 ** 6))
+        marker = self.marker("added")
         typed = {1: marker, 2: "Soakville", 3: "Testland", 4: marker + "@example.com", 5: "2024-02-29",
                  6: "1250.50", 7: True}  # the key left empty
         self.submit({"kind": "add", "grid": "Customers", "marker": marker}, forms[0],
@@ -268,9 +262,8 @@ class Visitor(threading.Thread):
 
 
 class Soak:
-    """One run: zylgrid serves `site` to the visitors for `seconds` while
-    `breaker.run(deadline)` runs, and `breaker.idle(soak)` checks the idle
-    server; `connection_error(message)` tells a cut connection's error box."""
+    """One run: zylgrid serves `site` to the visitors for `seconds` while `breaker.run(deadline)` runs, and
+    `breaker.idle(soak)` checks the idle server; `connection_error(message)` tells a cut connection's error box."""
 
     def __init__(self, title, site, grids, seconds, connection_error=None, breaker=None):
         self.title, self.folder, self.grids = title, site.dir, grids
@@ -321,12 +314,10 @@ class Soak:
             into.append(item)
 
     def check(self, stored, count_added):
-        """Every acknowledged edit is stored: a key's value is its last acknowledged
-        marker or one sent later whose answer did not confirm it; no record holds a
-        marker sent for another record or refused. Every acknowledged add is stored
-        once, a refused one never. `stored[grid name]` maps key to text column;
-        `count_added(marker)` counts the customers of that name. Refusals other than
-        a stale page's (or a cut connection's) are faults."""
+        """Every acknowledged edit is stored: a key's value is its last acknowledged marker or one sent later whose
+        answer did not confirm it; no record holds a marker sent for another record or refused. Every acknowledged
+        add is stored once, a refused one never. `stored[grid name]` maps key to text column; `count_added(marker)`
+        counts the customers of that name. Refusals other than a stale page's (or a cut connection's) are faults."""
         by_key = collections.defaultdict(list)
         for e in sorted((c for c in self.changes if c["kind"] == "edit"), key=lambda e: e["order"]):
             by_key[(e["grid"], e["key"])].append(e)
@@ -384,14 +375,8 @@ def run_sqlite(site):
 
 
 PG_SERVER = os.path.join(z.SOURCE_DIR, "scripts", "pg-test-server")
-PG_TABLES = {  # the demo tables, text columns as varchar
-    "customers": ('"Id" integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY, "Name" varchar(80) NOT NULL, '
-                  '"City" varchar(80), "Country" varchar(80), "Email" varchar(120), "Since" date, '
-                  '"CreditLimit" numeric(12,2), "Active" boolean'),
-    "orders": ('"OrderId" integer PRIMARY KEY, "CustomerId" integer NOT NULL, "OrderDate" date, '
-               '"Product" varchar(80), "Quantity" integer, "UnitPrice" numeric(12,2), "Discount" real, '
-               '"Status" varchar(20), "Paid" boolean'),
-}
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "pg-tables.txt")) as _f:
+    PG_TABLES = dict(line.strip().split(": ", 1) for line in _f if not line.startswith("#"))
 
 
 class Postgres:
@@ -424,8 +409,7 @@ class Postgres:
             raise RuntimeError("psql: " + out.stderr.strip())
         return [line.split("\t") for line in out.stdout.splitlines()]
 
-    def load(self, db):
-        """The demo database's customers and orders, copied."""
+    def load(self, db):  # the demo database's customers and orders, copied
         script = ""
         with sqlite3.connect(db) as con:
             for table, columns in PG_TABLES.items():
@@ -440,18 +424,14 @@ class Postgres:
 
     def stop(self):
         if self.own is None:
-            try:
+            with contextlib.suppress(RuntimeError):
                 self.psql("DROP DATABASE IF EXISTS %s WITH (FORCE)" % self.name, self.admin)
-            except RuntimeError:
-                pass
         else:
             subprocess.run([PG_SERVER, "stop", self.own], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             shutil.rmtree(self.own, ignore_errors=True)
 
 
-class Breaker:
-    """Terminates zylgrid's database connections in bursts of 0.4 s while the visitors run."""
-
+class Breaker:  # terminates zylgrid's database connections in bursts of 0.4 s while the visitors run
     def __init__(self, pg):
         self.pg, self.bursts, self.terminated, self.errors = pg, [], 0, []
         self.every = float(os.environ.get("ZYL_SOAK_BREAK_EVERY", "1.5"))
@@ -470,11 +450,9 @@ class Breaker:
             self.bursts.append((start, time.time()))
             time.sleep(self.every)
 
-    def idle(self, soak):
-        """An idle zylgrid holds no database connection."""
+    def idle(self, soak):  # an idle zylgrid holds no database connection
         for _ in range(30):
-            held = int(self.pg.psql("SELECT count(*) FROM pg_stat_activity WHERE application_name = '%s'"
-                                    % APP)[0][0])
+            held = int(self.pg.psql("SELECT count(*) FROM pg_stat_activity WHERE application_name = '%s'" % APP)[0][0])
             if held == 0:
                 return
             time.sleep(0.1)
@@ -486,14 +464,12 @@ class Breaker:
                                                    "could not send", "administrator command"))
 
     def check(self, soak):
-        """A cut request lies in or just after a burst (1 s of slack), and the
-        visitor's first request starting after that burst works again."""
+        """A cut request lies in or just after a burst (1 s of slack), and the visitor's first request starting after
+        that burst works again."""
         if not self.bursts or self.terminated == 0:
             soak.failures.append("the breaker broke no connection (%s)" % "; ".join(self.errors[:3]))
-        by_thread = collections.defaultdict(list)
-        for thread, start, end, outcome in sorted(soak.requests, key=lambda r: r[1]):
-            by_thread[thread].append((start, end, outcome))
-        for thread, requests in by_thread.items():
+        for thread in {r[0] for r in soak.requests}:
+            requests = sorted(r[1:] for r in soak.requests if r[0] == thread)
             for i, (start, end, outcome) in enumerate(requests):
                 burst = [b for b in self.bursts if b[0] - 1.0 <= end and start <= b[1] + 1.0]
                 if outcome == "cut" and not burst:

@@ -1,17 +1,7 @@
-"""The read-back test: the grid described in sample.json is saved in one
-format by write_sample and read back by one independent reader
-(readers.py); every column name and value must come back as the
-description says.
-
-    readback.py WRITE_SAMPLE FORMAT READER
-
-FORMAT is txt, xls, mdb, dbf or db. Exit status 0 when everything matches,
-1 with the differences listed, 77 when the reader is not installed (CTest
-counts that as skipped).
-
-What a reader should see is derived from each cell's text and its column's
-field type (numbers as numbers, booleans, dates), then adjusted by the
-format's rules in sample.json ("formats") and the listed exceptions."""
+"""readback.py WRITE_SAMPLE FORMAT(txt|xls|mdb|dbf|db) READER [ROWS]: the grid described in sample.json, saved by
+write_sample and read back by an independent reader (readers.py), must give every column name and value back.
+Exit 0, 1 with the differences listed, 77 when the reader is not installed. What a reader should see comes from each
+cell's text and its column's field type, adjusted by the format's rules ("formats") and the listed exceptions."""
 import datetime
 import json
 import os
@@ -24,46 +14,28 @@ import readers
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def expand(cell):
-    """A cell of the description: null, a text, or {"repeat": text, "times": n}."""
-    if isinstance(cell, dict):
-        return cell["repeat"] * cell["times"]
-    return cell
+def generated_row(i):  # plain values over every column kind, for tables over many pages, blocks and records
+    day = (datetime.date(2000, 1, 1) + datetime.timedelta(days=i)).isoformat()
+    return ["row %d" % i, str(i * 1000), str(i % 30000 - 15000), str(i * 1000003), str(i / 8), "%d.%02d" % (i, i % 100),
+            str(i % 3 != 0), day, day + " 06:30:00", None if i % 5 else "memo %d" % i, "x"]
 
 
-def generated_rows(n):
-    """n rows of plain values over every column kind, for tables that span
-    many pages, blocks and records."""
-    rows = []
-    for i in range(n):
-        day = datetime.date(2000, 1, 1) + datetime.timedelta(days=i)
-        rows.append(["row %d" % i, str(i * 1000), str(i % 30000 - 15000), str(i * 1000003),
-                     str(i / 8), "%d.%02d" % (i, i % 100), "True" if i % 3 else "False",
-                     day.isoformat(), "%s 06:30:00" % day.isoformat(), None if i % 5 else "memo %d" % i,
-                     "x"])
-    return rows
-
-
-def load_sample(generated):
+def load_sample(generated):  # a cell: null, a text or {"repeat": text, "times": n}
     with open(os.path.join(HERE, "sample.json"), encoding="utf-8") as f:
         sample = json.load(f)
-    rows = [{"visible": r.get("visible", True), "cells": [expand(c) for c in r["cells"]]}
-            for r in sample["rows"]]
-    rows += [{"visible": True, "cells": c} for c in generated_rows(generated or sample["generatedRows"])]
-    return sample, rows
+    rows = [{"visible": r.get("visible", True), "cells": [c["repeat"] * c["times"] if isinstance(c, dict) else c
+                                                          for c in r["cells"]]} for r in sample["rows"]]
+    return sample, rows + [{"visible": True, "cells": generated_row(i)}
+                           for i in range(generated or sample["generatedRows"])]
 
 
-def table_text(columns, rows):
-    """The table in write_sample's input form."""
+def table_text(columns, rows):  # the table in write_sample's input form
     def esc(v):
-        if v is None or v == "":
-            return "\\N"
-        return v.replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n").replace("\r", "\\r")
+        return "\\N" if not v else v.translate({92: "\\\\", 9: "\\t", 10: "\\n", 13: "\\r"})
     lines = ["\t".join(c["name"] for c in columns),
-             "\t".join(c["type"] + ("" if "size" not in c else ":%d" % c["size"]) +
-                       (":hidden" if c.get("hidden") else "") for c in columns)]
-    for r in rows:
-        lines.append("\t".join(["+" if r["visible"] else "-"] + [esc(v) for v in r["cells"]]))
+             "\t".join(c["type"] + (":%d" % c["size"] if "size" in c else "") + (":hidden" if c.get("hidden") else "")
+                       for c in columns)]
+    lines += ["\t".join(["+" if r["visible"] else "-"] + [esc(v) for v in r["cells"]]) for r in rows]
     return "\n".join(lines) + "\n"
 
 
@@ -80,15 +52,9 @@ def typed(text, kind, rules):
             text = text.encode(rules["charset"], "replace").decode(rules["charset"])
             # one '?' for a character outside the code page, also for a surrogate pair
         return text[:rules.get("maxText", len(text))]
-    if kind in ("ftSmallint", "ftInteger", "ftLargeint"):
-        return int(text)
-    if kind in ("ftFloat", "ftCurrency"):
-        return float(text)
-    if kind == "ftBoolean":
-        return text == "True"
-    if kind == "ftDate" or rules.get("dateOnly"):
-        return text[:10]
-    return text
+    convert = {"ftSmallint": int, "ftInteger": int, "ftLargeint": int, "ftFloat": float, "ftCurrency": float,
+               "ftBoolean": lambda t: t == "True", "ftDate": lambda t: t[:10]}
+    return convert.get(kind, (lambda t: t[:10]) if rules.get("dateOnly") else str)(text)
 
 
 def canon(v):
@@ -97,17 +63,11 @@ def canon(v):
     dates YYYY-MM-DD, date-times YYYY-MM-DD HH:MM:SS."""
     if v is None:
         return "NULL"
-    if isinstance(v, bool):
-        return str(v)
     if isinstance(v, float) and v.is_integer() and abs(v) <= 2 ** 53:
         return str(int(v))
     if isinstance(v, datetime.datetime):
-        if v.time() == datetime.time(0):
-            return v.date().isoformat()
-        return v.strftime("%Y-%m-%d %H:%M:%S") if not v.microsecond else v.isoformat(" ")
-    if isinstance(v, datetime.date):
-        return v.isoformat()
-    return str(v)
+        return v.date().isoformat() if v.time() == datetime.time(0) else v.isoformat(" ")
+    return v.isoformat() if isinstance(v, datetime.date) else str(v)
 
 
 def expected(sample, rows, fmt, reader):
@@ -115,13 +75,8 @@ def expected(sample, rows, fmt, reader):
     columns = [c for c in sample["columns"]
                if not c.get("hidden") and c["type"] not in rules.get("dropTypes", [])]
     index = {c["name"]: sample["columns"].index(c) for c in columns}
-    want = []
-    for r in (r for r in rows if r["visible"]):
-        cells = [r["cells"][index[c["name"]]] for c in columns]
-        if rules.get("typed", True):
-            want.append([canon(typed(v, c["type"], rules)) for v, c in zip(cells, columns)])
-        else:
-            want.append([canon(v if v != "" else None) for v in cells])
+    want = [[canon(typed(r["cells"][index[c["name"]]], c["type"], rules) if rules.get("typed", True)
+                   else r["cells"][index[c["name"]]] or None) for c in columns] for r in rows if r["visible"]]
     names = [c["name"] for c in columns]
     for e in sample["exceptions"]:
         if fmt in e["formats"] and reader in e.get("readers", [reader]):

@@ -1,24 +1,16 @@
-"""Independent readers of the save-as formats, one adapter each. Every adapter
-returns the file's first table in one common form:
-
-    {"name": table or sheet name or None, "columns": [names], "rows": [[values]]}
-
-with values None (NULL or empty cell), bool, int, float, str, datetime.date or
-datetime.datetime. An adapter raises Missing when its reader is not installed.
-
-    python3 readers.py READER FILE      prints the table as JSON (for a look)
-
-Readers: csv (Python's csv module, tab-separated text), xlrd, libreoffice
-(over UNO; .xls and .dbf), mdbtools (mdb-export), mdbreader (the npm package
-mdb-reader, installed by tests/export/jet4/setup.sh), dbfread, pydbf (the dbf
-package), pxlib (libpx.so.0 through ctypes; ZYL_PXLIB may name another build).
+"""Independent readers of the save-as formats, one adapter each (READERS). Each returns the file's first table as
+{"name": table or sheet name or None, "columns": [names], "rows": [[values]]}, values None, bool, int, float, str,
+date or datetime, and raises Missing when its reader is not installed. `python3 readers.py READER FILE` prints it.
+mdbreader is the npm package set up by tests/export/jet4/setup.sh; pxlib is libpx.so.0 (or ZYL_PXLIB) via ctypes.
 The Debian reader packages live in the system python3 (/usr/bin/python3)."""
 import csv
 import ctypes
 import datetime
 import io
+import itertools
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -31,7 +23,7 @@ DAY0 = datetime.datetime(1899, 12, 30)
 
 
 class Missing(Exception):
-    """The reader is not installed."""
+    pass
 
 
 def need_module(name, package):
@@ -59,19 +51,11 @@ def read_xlrd(path):
     names, header, rows = [], None, []
     for sheet in book.sheets():   # a full sheet continues on the next, with its own header row
         names.append(sheet.name)
+        kinds = {xlrd.XL_CELL_EMPTY: lambda v: None, xlrd.XL_CELL_BLANK: lambda v: None, xlrd.XL_CELL_BOOLEAN: bool,
+                 xlrd.XL_CELL_DATE: lambda v: xlrd.xldate_as_datetime(v, book.datemode),
+                 xlrd.XL_CELL_ERROR: lambda v: "#ERROR%d" % v}
         for r in range(sheet.nrows):
-            out = []
-            for c in sheet.row(r):
-                if c.ctype in (xlrd.XL_CELL_EMPTY, xlrd.XL_CELL_BLANK):
-                    out.append(None)
-                elif c.ctype == xlrd.XL_CELL_BOOLEAN:
-                    out.append(bool(c.value))
-                elif c.ctype == xlrd.XL_CELL_DATE:
-                    out.append(xlrd.xldate_as_datetime(c.value, book.datemode))
-                elif c.ctype == xlrd.XL_CELL_ERROR:
-                    out.append("#ERROR%d" % c.value)
-                else:
-                    out.append(c.value)
+            out = [kinds.get(c.ctype, lambda v: v)(c.value) for c in sheet.row(r)]
             if r > 0:
                 rows.append(out)
             elif header is None:
@@ -92,20 +76,14 @@ def read_mdbtools(path):
     types = mdb_column_types(path, tables[0])
 
     def value(v, kind):
-        if v == "\x01NULL":
-            return None
-        if kind == "Boolean":
-            return v == "1"
-        if kind in ("Long Integer", "Integer", "Byte"):
-            return int(v)
-        if kind in ("Double", "Single", "Currency"):
-            return float(v)
-        if kind == "DateTime":
-            try:
-                return datetime.datetime.strptime(v, "%Y-%m-%d %H:%M:%S")
-            except ValueError:   # mdb-export cannot print days before 1900
-                return v
-        return v
+        if v == "\x01NULL" or kind == "Boolean":
+            return None if v == "\x01NULL" else v == "1"
+        if kind in ("Long Integer", "Integer", "Byte", "Double", "Single", "Currency"):
+            return (int if kind in ("Long Integer", "Integer", "Byte") else float)(v)
+        try:
+            return datetime.datetime.strptime(v, "%Y-%m-%d %H:%M:%S") if kind == "DateTime" else v
+        except ValueError:   # mdb-export cannot print days before 1900
+            return v
     return {"name": tables[0], "columns": rows[0],
             "rows": [[value(v, types.get(n)) for v, n in zip(r, rows[0])] for r in rows[1:]]}
 
@@ -114,13 +92,8 @@ def mdb_column_types(path, table):
     """Column name -> mdb-schema's type name (Boolean, Long Integer ...)."""
     schema = subprocess.run(["mdb-schema", "-T", table, path, "access"], check=True,
                             capture_output=True, text=True).stdout
-    types = {}
-    for line in schema.splitlines():
-        line = line.strip()
-        if line.startswith("[") and "]" in line:
-            name, rest = line[1:].split("]", 1)
-            types[name] = rest.strip().rstrip(",").split(" (")[0].replace(" NOT NULL", "").strip()
-    return types
+    fields = (line.strip()[1:].split("]", 1) for line in schema.splitlines() if re.match(r"\s*\[.*\]", line))
+    return {name: rest.strip().rstrip(",").split(" (")[0].replace(" NOT NULL", "").strip() for name, rest in fields}
 
 
 def read_mdbreader(path):
@@ -148,19 +121,14 @@ def read_mdbreader(path):
     return table
 
 
+MDBREADER_VALUES = {"N": lambda r: None, "T": lambda r: True, "F": lambda r: False,
+                    "#": lambda r: int(r) if r.lstrip("-").isdigit() else float(r),
+                    "S": lambda r: bytes.fromhex(r).decode("utf-8"),  # D: ms since 1970, the local time read as UTC
+                    "D": lambda r: datetime.datetime(1970, 1, 1) + datetime.timedelta(milliseconds=int(r))}
+
+
 def mdbreader_value(v):
-    tag, rest = v[:1], v[1:]
-    if tag == "N":
-        return None
-    if tag in "TF":
-        return tag == "T"
-    if tag == "#":
-        return int(rest) if rest.lstrip("-").isdigit() else float(rest)
-    if tag == "S":
-        return bytes.fromhex(rest).decode("utf-8")
-    if tag == "D":   # milliseconds since 1970, the local date-time read as UTC
-        return datetime.datetime(1970, 1, 1) + datetime.timedelta(milliseconds=int(rest))
-    return v
+    return MDBREADER_VALUES[v[0]](v[1:]) if v[:1] in MDBREADER_VALUES else v
 
 
 def read_dbfread(path):
@@ -181,8 +149,7 @@ def read_pydbf(path):
         table.close()
 
 
-class Office:
-    """A headless LibreOffice with a private profile, reached over a named pipe."""
+class Office:  # a headless LibreOffice with a private profile, over a named pipe
 
     def __enter__(self):
         try:
@@ -198,23 +165,18 @@ class Office:
              "-env:UserInstallation=file://" + self.profile, "--accept=pipe,name=%s;urp;" % pipe],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         local = uno.getComponentContext()
-        resolver = local.ServiceManager.createInstanceWithContext(
-            "com.sun.star.bridge.UnoUrlResolver", local)
-        ctx = None
+        resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
         for _ in range(480):
             try:
                 ctx = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
-                break
+                self.desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
+                return self
             except Exception:
+                time.sleep(0.25)
                 if self.proc.poll() is not None:
                     break
-                time.sleep(0.25)
-        if ctx is None:
-            self.__exit__()
-            raise RuntimeError("LibreOffice did not start")
-        self.desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop",
-                                                                    ctx)
-        return self
+        self.proc.kill(), self.proc.wait(), shutil.rmtree(self.profile, ignore_errors=True)
+        raise RuntimeError("LibreOffice did not start")
 
     def __exit__(self, *exc):
         try:
@@ -238,8 +200,7 @@ class Office:
         return doc
 
 
-def have_package(name):
-    """False only when dpkg knows the Debian package is not installed."""
+def have_package(name):  # False only when dpkg knows the Debian package is not installed
     try:
         return subprocess.run(["dpkg-query", "-W", "-f=${Status}", name], capture_output=True,
                               text=True).stdout == "install ok installed"
@@ -263,25 +224,17 @@ def read_libreoffice(path):
             area = sheet.getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow)
             data, formulas = area.getDataArray(), area.getFormulaArray()
             formats, kinds = doc.getNumberFormats(), {}
-            rows = []
-            for r, row in enumerate(data[1:], start=1):
-                out = []
-                for c, v in enumerate(row):
-                    if isinstance(v, str):
-                        if "\x01" in v:   # getDataArray marks a line break this way
-                            v = sheet.getCellByPosition(c, r).getString()
-                        out.append(v if v != "" else None)
-                        continue
-                    if c not in kinds:   # each column's number format, from its first number
-                        kinds[c] = formats.getByKey(sheet.getCellByPosition(c, r)
-                                                    .getPropertyValue("NumberFormat")).Type
-                    if kinds[c] & 6:   # DATE | TIME
-                        out.append(DAY0 + datetime.timedelta(days=v))
-                    elif kinds[c] & 1024 or formulas[r][c] in ("=TRUE()", "=FALSE()"):
-                        out.append(v != 0)
-                    else:
-                        out.append(v)
-                rows.append(out)
+
+
+            def value(r, c, v):
+                if isinstance(v, str):   # getDataArray marks a line break with \x01
+                    return (sheet.getCellByPosition(c, r).getString() if "\x01" in v else v) or None
+                if c not in kinds:   # each column's number format, from its first number
+                    kinds[c] = formats.getByKey(sheet.getCellByPosition(c, r).getPropertyValue("NumberFormat")).Type
+                if kinds[c] & 6:   # DATE | TIME
+                    return DAY0 + datetime.timedelta(days=v)
+                return v != 0 if kinds[c] & 1024 or formulas[r][c] in ("=TRUE()", "=FALSE()") else v
+            rows = [[value(r, c, v) for c, v in enumerate(row)] for r, row in enumerate(data[1:], start=1)]
             return {"name": sheet.getName(), "columns": [h.split(",")[0] for h in data[0]],
                     "rows": rows}
         finally:
@@ -305,52 +258,40 @@ def read_pxlib(path):
         raise RuntimeError("pxlib cannot open " + path)
     px.PX_set_targetencoding(doc, b"UTF-8")
     fields = [px.PX_get_field(doc, i).contents for i in range(px.PX_get_num_fields(doc))]
-    fields = [(f.name.decode("cp1252"), ord(f.type), f.length, f.decimals) for f in fields]
+    fields = [(f.name.decode("cp1252"), ord(f.type), f.length, f.decimals, at)   # at: the offset in the record
+              for f, at in zip(fields, itertools.accumulate([0] + [f.length for f in fields]))]
     record = ctypes.create_string_buffer(sum(f[2] for f in fields) + 1)
     rows = []
     for r in range(px.PX_get_num_records(doc)):
         if not px.PX_get_record(doc, r, record):
             raise RuntimeError("pxlib cannot read record %d" % r)
-        at, row = 0, []
-        for _, kind, length, decimals in fields:
-            row.append(pxlib_value(px, doc, kind, ctypes.byref(record, at), length, decimals))
-            at += length
-        rows.append(row)
+        rows.append([pxlib_value(px, doc, k, ctypes.byref(record, at), n, d) for _, k, n, d, at in fields])
     px.PX_close(doc)
     px.PX_delete(doc)
     return {"name": None, "columns": [f[0] for f in fields], "rows": rows}
 
 
 def pxlib_value(px, doc, kind, data, length, decimals):
-    """One field through pxlib's typed getters; a getter's result 0 means blank."""
-    text, lng, sht, dbl, byte = (ctypes.c_char_p(), ctypes.c_long(), ctypes.c_short(),
-                                 ctypes.c_double(), ctypes.c_char())
-    if kind == 0x01:
-        return text.value.decode() if px.PX_get_data_alpha(doc, data, length, ctypes.byref(text)) > 0 else None
-    if kind == 0x17:
-        if px.PX_get_data_bcd(doc, data, decimals, ctypes.byref(text)) <= 0:
-            return None
-        return int(text.value.split(b".")[0]) if decimals == 0 else float(text.value)
-    if kind == 0x03:
-        return sht.value if px.PX_get_data_short(doc, data, length, ctypes.byref(sht)) > 0 else None
-    if kind in (0x02, 0x04, 0x14):
-        # pxlib returns a blank (all zero bytes) long, date or time as -2^31
-        if px.PX_get_data_long(doc, data, length, ctypes.byref(lng)) <= 0 or lng.value == -2 ** 31:
-            return None
-        if kind == 0x02:   # days since 1 January of year 1, that day being day 1
-            return datetime.datetime(1, 1, 1) + datetime.timedelta(days=lng.value - 1)
-        if kind == 0x14:   # milliseconds since midnight
-            return datetime.datetime(1899, 12, 30) + datetime.timedelta(milliseconds=lng.value)
-        return lng.value
-    if kind in (0x05, 0x06, 0x15):
-        if px.PX_get_data_double(doc, data, length, ctypes.byref(dbl)) <= 0:
-            return None
-        if kind == 0x15:   # milliseconds since 1 January of year 1, less one day
-            return datetime.datetime(1, 1, 1) + datetime.timedelta(milliseconds=dbl.value - 86400000)
-        return dbl.value
-    if kind == 0x09:
-        return byte.value != b"\x00" if px.PX_get_data_byte(doc, data, length, ctypes.byref(byte)) > 0 else None
-    return "?type%d" % kind
+    """One field through pxlib's typed getters; a getter's result 0 or less means blank."""
+    # kind: the getter, its C type, the value made of its result (Paradox dates count days from 1 January of year 1
+    # as day 1; a time is milliseconds since midnight; a timestamp milliseconds since year 1 less one day)
+    day1, ms = datetime.datetime(1, 1, 1), lambda n: datetime.timedelta(milliseconds=n)
+    getter, ctype, make = {
+        0x01: ("alpha", ctypes.c_char_p, lambda v: v.decode()),
+        0x17: ("bcd", ctypes.c_char_p, lambda v: int(v.split(b".")[0]) if decimals == 0 else float(v)),
+        0x03: ("short", ctypes.c_short, int), 0x04: ("long", ctypes.c_long, int),
+        0x02: ("long", ctypes.c_long, lambda v: day1 + datetime.timedelta(days=v - 1)),
+        0x14: ("long", ctypes.c_long, lambda v: DAY0 + ms(v)),
+        0x05: ("double", ctypes.c_double, float), 0x06: ("double", ctypes.c_double, float),
+        0x15: ("double", ctypes.c_double, lambda v: day1 + ms(v - 86400000)),
+        0x09: ("byte", ctypes.c_char, lambda v: v != b"\x00")}.get(kind, (None, None, None))
+    if getter is None:
+        return "?type%d" % kind
+    out = ctype()
+    if getattr(px, "PX_get_data_" + getter)(doc, data, decimals if getter == "bcd" else length, ctypes.byref(out)) <= 0:
+        return None
+    # pxlib returns a blank (all zero bytes) long, date or time as -2^31
+    return None if getter == "long" and out.value == -2 ** 31 else make(out.value)
 
 
 READERS = {"csv": read_csv, "xlrd": read_xlrd, "libreoffice": read_libreoffice,
