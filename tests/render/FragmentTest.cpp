@@ -128,7 +128,8 @@ const Fragment kFragments[] = {
        RenderGrid g(1, 3, false);
        g.Cell(0, 1).SetValue("x");
        g.Column(2).SetShowSelector(true);
-       return Join({g.Row(0), g.Column(2).GetHTML()}) + g.SheetText();
+       return Join({g.Row(0), g.Column(2).GetHTML(), g.grid.GetRows(0)->Build(), g.Cell(0, 1).Build(0, 1)}) +
+              g.SheetText();
      }},
     {"fixed_cells_and_markers", [] {  // record buttons, summary, new record, Enter
        RenderGrid g(3, 3);
@@ -177,7 +178,7 @@ const Fragment kFragments[] = {
        g.Column(1).SetShowGlyph(false);
        std::string selector = g.Column(1).Build("Qty", false, false);
        g.grid.SetSelectable(false);
-       return Join({captions, own, selector, g.Column(2).GetHTML()});
+       return Join({captions, own, selector, g.Column(2).GetHTML(), glyph.GetHTML(), glyph.Build()});
      }},
     {"captions_flat_and_without_rows", [] {
        RenderGrid g(1, 3);
