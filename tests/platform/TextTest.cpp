@@ -39,7 +39,7 @@ TEST(Utf8, ToCp1252AndValidity) {
   for (const auto& c : cases) {
     EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
     EXPECT_EQ(IsValidUtf8(c.utf8), c.valid) << c.utf8;
-    EXPECT_EQ(Utf8ToUtf16(c.utf8) ? Utf16ToUtf8(*Utf8ToUtf16(c.utf8)) : "invalid", c.valid ? c.utf8 : "invalid");
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(c.utf8).value_or(u"?")), c.valid ? c.utf8 : "?") << c.utf8;
   }
   for (int b = 1; b < 256; ++b) {
     const std::string byte(1, static_cast<char>(b));

@@ -128,8 +128,8 @@ const Fragment kFragments[] = {
        RenderGrid g(1, 3, false);
        g.Cell(0, 1).SetValue("x");
        g.Column(2).SetShowSelector(true);
-       return Join({g.Row(0), g.Column(2).GetHTML(), g.grid.GetRows(0)->Build(), g.Cell(0, 1).Build(0, 1)}) +
-              g.SheetText();
+       std::string builds = Join({g.grid.GetRows(0)->Build(), g.Cell(0, 1).Build(0, 1)});
+       return Join({g.Row(0), g.Column(2).GetHTML(), builds}) + g.SheetText();
      }},
     {"fixed_cells_and_markers", [] {  // record buttons, summary, new record, Enter
        RenderGrid g(3, 3);
@@ -171,14 +171,14 @@ const Fragment kFragments[] = {
        g.grid.SetAltSortAscending("Up");
        std::string captions = Captions(g) + g.SheetText();
        glyph.SetHTML("<I>sort</I>");
-       std::string own = g.Column(5).GetHTML();
+       std::string own = Join({g.Column(5).GetHTML(), glyph.GetHTML(), glyph.Build()});
        g.Column(1).SetShowSelector(true);
        g.Column(1).SetShowCurrent(true);
        g.Column(1).SetCurrentHTML("<B>*</B>");
        g.Column(1).SetShowGlyph(false);
        std::string selector = g.Column(1).Build("Qty", false, false);
        g.grid.SetSelectable(false);
-       return Join({captions, own, selector, g.Column(2).GetHTML(), glyph.GetHTML(), glyph.Build()});
+       return Join({captions, own, selector, g.Column(2).GetHTML()});
      }},
     {"captions_flat_and_without_rows", [] {
        RenderGrid g(1, 3);
