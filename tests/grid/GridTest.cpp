@@ -54,7 +54,7 @@ TEST(Grid, StructureEditingMovesWholeCellsAndStaysConsistent) {
   ExpectConsistent(grid);
   EXPECT_THROW(grid.SetRowCount(-1), EListError);
   EXPECT_EQ(grid.GetRowCount(), 0);
-  grid.AddRow();
+  EXPECT_EQ((grid.AddRow(), grid.InsertRow(0))->GetRowNo(), 0) << "the added row moves down";
   ExpectConsistent(grid);
 }
 
@@ -85,7 +85,7 @@ TEST(Grid, SettingsReachTheCellsUnlessACellHasItsOwn) {
   grid.SetColCount(2);
   grid.SetRowCount(3);
   TZylColumn* column = grid.GetColumns(1);
-  grid.GetCells(1, 1)->Font().SetSize(20);
+  grid.GetCells(1, 1)->Font().SetHeight(-27);
   column->Font().SetSize(11);
   column->SetColor(0x00FF00);
   column->SetVAlign(VAlignment::alTop);
@@ -122,7 +122,7 @@ TEST(Grid, LinksAreCheckedAndClearedWhenTheOtherGoes) {
               ::testing::ThrowsMessage<Exception>(
                   ::testing::StrEq("Master and Detail grid must be different!")));
   master->SetMaxRows(25);
-  grid.SetMasterGrid(master.get());
+  EXPECT_THROW((grid.SetMasterGrid(master.get()), grid.SetDetailGrid(master.get())), Exception);
   EXPECT_EQ(grid.GetRowsPerPage(), 25);
   grid.SetDataset(dataset.get());
   grid.SetCSS(css.get());
@@ -160,6 +160,8 @@ TEST(Grid, AssignAndMatricesShareCellsAndFreeThemOnce) {
   TZylRow row(&target);
   EXPECT_THAT([&] { target.Assign(row); }, ::testing::ThrowsMessage<EConvertError>(::testing::StrEq(
                                                "Cannot assign a TZylRow to a TZylHTMLGrid")));
+  EXPECT_THROW(row.Assign(target), EConvertError);
+  EXPECT_THROW(target.GetColumns(0)->Font().Assign(row), EConvertError);
   auto a = std::make_unique<TZylMatrix>(&source);
   a->BuildMatrix(2, 2);
   TZylField* cell = a->GetMatrix(1, 1);

@@ -234,12 +234,14 @@ TEST(Variants, ConversionsAndTheirErrors) {
   // clang-format on
   for (const auto& c : texts) EXPECT_EQ(c.value.ToString(), c.text);
   EXPECT_EQ(TVariant("2.75").ToInt64(), 3);
-  EXPECT_EQ(TVariant(true).ToInt64(), -1);
+  EXPECT_EQ(TVariant(true).ToInt64() + TVariant().ToDouble() + TVariant::Null().ToDouble(), -1);
   EXPECT_EQ(TVariant("$FF").ToInt64(), 255);
   EXPECT_EQ(TVariant("37986.5").ToDateTime(), day + 0.5);
   EXPECT_EQ(TVariant("2003-12-31T12:00:00").ToDateTime(), day + 0.5);
-  for (const char* t : {"True", "TRUE", "1", "-1"}) EXPECT_TRUE(TVariant(t).ToBoolean()) << t;
-  for (const char* t : {"false", "0", "0.0"}) EXPECT_FALSE(TVariant(t).ToBoolean()) << t;
+  for (TVariant t : {TVariant("True"), TVariant("TRUE"), TVariant("1"), TVariant(-1), TVariant(.5)})
+    EXPECT_TRUE(t.ToBoolean()) << t.ToString();
+  for (TVariant t : {TVariant("false"), TVariant(), TVariant::Null(), TVariant(0.0)})
+    EXPECT_FALSE(t.ToBoolean()) << t.ToString();
   // clang-format off
   const struct { std::function<void()> op; const char *from, *to; } errors[] = {
       {[] { TVariant("on").ToBoolean(); }, "String", "Boolean"},
@@ -247,14 +249,17 @@ TEST(Variants, ConversionsAndTheirErrors) {
       {[] { TVariant(1e300).ToInt64(); }, "Double", "Int64"},
       {[] { TVariant("someday").ToDateTime(); }, "String", "Date"},
       {[] { TVariant(std::vector<std::uint8_t>{1}).ToBoolean(); }, "Array Byte", "Boolean"},
-      {[] { TVariant(5).ToObject(); }, "Int64", "Dispatch"}};
+      {[] { TVariant(5).ToObject(); }, "Int64", "Dispatch"},
+      {[] { TVariant::Null().ToObject(); }, "Null", "Dispatch"},
+      {[] { TVariant::FromDate(1).ToObject(); }, "Date", "Dispatch"},
+      {[] { TVariant(std::shared_ptr<IAutoObject>()).ToString(); }, "Dispatch", "String"},
+      {[] { TVariant(std::vector<std::uint8_t>{1}).ToDouble(); }, "Array Byte", "Double"}};
   // clang-format on
   for (const auto& e : errors)
     EXPECT_EQ(ErrorOf(e.op), std::string("Could not convert variant of type (") + e.from +
                                  ") into type (" + e.to + ")");
-  EXPECT_FALSE(TVariant("1") == TVariant(1));
-  EXPECT_FALSE(TVariant(1) == TVariant(1.0));
-  EXPECT_FALSE(TVariant::Null() == TVariant());
+  EXPECT_FALSE(TVariant("1") == TVariant(1) || TVariant(1) == TVariant(1.0) ||
+               TVariant::Null() == TVariant());
 }
 
 }  // namespace

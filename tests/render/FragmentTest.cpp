@@ -128,7 +128,8 @@ const Fragment kFragments[] = {
        RenderGrid g(1, 3, false);
        g.Cell(0, 1).SetValue("x");
        g.Column(2).SetShowSelector(true);
-       return Join({g.Row(0), g.Column(2).GetHTML()}) + g.SheetText();
+       std::string builds = Join({g.grid.GetRows(0)->Build(), g.Cell(0, 1).Build(0, 1)});
+       return Join({g.Row(0), g.Column(2).GetHTML(), builds}) + g.SheetText();
      }},
     {"fixed_cells_and_markers", [] {  // record buttons, summary, new record, Enter
        RenderGrid g(3, 3);
@@ -170,7 +171,7 @@ const Fragment kFragments[] = {
        g.grid.SetAltSortAscending("Up");
        std::string captions = Captions(g) + g.SheetText();
        glyph.SetHTML("<I>sort</I>");
-       std::string own = g.Column(5).GetHTML();
+       std::string own = Join({g.Column(5).GetHTML(), glyph.GetHTML(), glyph.Build()});
        g.Column(1).SetShowSelector(true);
        g.Column(1).SetShowCurrent(true);
        g.Column(1).SetCurrentHTML("<B>*</B>");
