@@ -105,6 +105,12 @@ TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
   EXPECT_TRUE(grid_.GetCells(0, 3)->GetBooleanValue());
   EXPECT_EQ(grid_.GetCells(1, 3)->GetHAlign(), HAlignment::alCenter) << "booleans centre";
   EXPECT_DOUBLE_EQ(grid_.GetCells(0, 4)->GetNumericValue(), 5e9);
+  const char* const posted[] = {"25.12.2023 06:00:00", "True", "7"};  // text a form sends back
+  for (int c = 2; c <= 4; ++c) grid_.PopulateCell(1, c, posted[c - 2]);
+  EXPECT_EQ(
+      std::tuple(grid_.GetCells(1, 2)->GetDateValue(), grid_.GetCells(1, 3)->GetBooleanValue(),
+                 grid_.GetCells(1, 4)->GetNumericValue()),
+      std::tuple(day + 1.25, true, 7.0));
   grid_.SetShowMemos(true), grid_.SetShowBlobs(true), grid_.ReadValues();
   EXPECT_EQ(Captions(grid_), (Texts{"No:", "Price", "Note", "At", "Picture", "Ok", "Big"}));
 }
