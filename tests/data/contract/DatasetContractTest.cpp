@@ -110,9 +110,7 @@ TEST_P(DatasetContract, CursorStopsAtBothEnds) {
   EXPECT_EQ(ds->MoveBy(-1), 0);
   ds->First();
   EXPECT_EQ(SlowRecNo(*ds), -1) << "right after First the beginning flag is already set";
-  ds->Next();
-  ds->Next();
-  ds->Prior();
+  ds->Next(), ds->Next(), ds->Prior();
   EXPECT_EQ(Text(*ds, "Name"), "Bob");
   auto empty = factory_->Create(kPeopleFields, {});
   empty->First();

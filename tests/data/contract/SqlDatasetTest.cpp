@@ -1,13 +1,13 @@
 // The SQL datasets beyond the contract: SQLite's stored forms, names that must
 // not reach SQL, reading in windows; PostgreSQL keys and broken connections.
 #include <arpa/inet.h>
-#include <dirent.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <thread>
 
 #include "DatasetFactory.h"
@@ -223,13 +223,8 @@ TEST_F(PostgresDatasetTest, NewRecordsLeavingAGeneratedKeyEmptyGetTheDefault) {
   EXPECT_THAT(MessageOf([&] { refused->Open(); }), HasSubstr("cannot connect"));
 }
 
-int OpenFiles() {
-  int count = 0;
-  if (DIR* dir = opendir("/proc/self/fd")) {
-    while (readdir(dir) != nullptr) ++count;
-    closedir(dir);
-  }
-  return count;
+auto OpenFiles() {
+  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 // A stub server on a free loopback port: lets each client log in and hangs
@@ -237,7 +232,7 @@ int OpenFiles() {
 // The connection object left behind was a leak (seen by the sanitizer run).
 TEST(PostgresConnectionTest, AConnectionThatBreaksWhileBeingSetUpIsClosed) {
   constexpr int kTries = 5;
-  int before = OpenFiles();
+  auto before = OpenFiles();
   int listener = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
