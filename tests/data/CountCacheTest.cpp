@@ -51,6 +51,10 @@ TEST_P(CountCache, ReusedWhileNothingChangesAndCountedAgainAfterEveryChange) {
   EXPECT_EQ(Count(), std::make_pair(500, std::int64_t{1}));
   EXPECT_EQ(Count(), std::make_pair(500, std::int64_t{0}))
       << "count(*) ran again on an unchanged file";
+  cache_.Clear();
+  EXPECT_EQ(Count().second, 1) << "a cleared cache counts again";
+  EXPECT_EQ(std::pair(cache_.Hits(), cache_.Misses()),
+            (std::pair<std::int64_t, std::int64_t>{1, 2}));
   const char* sql = "SELECT Id FROM Items WHERE Qty = 3";
   int some = Count(sql).first;
   // clang-format off

@@ -80,6 +80,10 @@ TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
   EXPECT_EQ(grid_.GetRecNo(), 79) << "clamped into the page";
   EXPECT_EQ(ds_.FieldByName("ID")->AsString(), "79") << "the cursor moved there";
   EXPECT_EQ(grid_.GetCells(0, 0)->GetValue(), "41") << "row-number text";
+  EXPECT_EQ(ds_.GetValue(94, 1).ToString(), "name94");
+  EXPECT_THROW(ds_.GetValue(95, 0), EListError);
+  EXPECT_THROW(ds_.AddField("ID", FT::ftString), Exception) << "a name is taken once";
+  EXPECT_THROW(ds_.AddRecord({1, "x", 2.0, 3}), Exception) << "four values for three fields";
 
   TZylMemDataset typed(nullptr);                             // memo and blob fields get no column
   // clang-format off

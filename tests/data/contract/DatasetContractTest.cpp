@@ -168,9 +168,7 @@ TEST_P(DatasetContract, StoredValuesRead) {
 
 TEST_P(DatasetContract, EditsAppendsDeletesAndCancelsAreStored) {
   auto ds = People();
-  ds->First();
-  ds->MoveBy(2);
-  ds->Edit();
+  ds->First(), ds->MoveBy(2), ds->Edit();
   EXPECT_EQ(ds->State(), TDataSetState::dsEdit);
   const char* const edits[][2] = {{"Qty", "12"},          {"Price", "0.75"},
                                   {"Born", "2001-02-03"}, {"Stamp", "2001-02-03 04:05:06"},
@@ -231,8 +229,7 @@ TEST_P(DatasetContract, RefusedWritesChangeNothing) {
   EXPECT_EQ(ds->FieldByName("Qty")->AsFloat(), 3) << "a refused value leaves the field";
   ds->FieldByName("Name")->Clear();  // required
   EXPECT_THROW(ds->Post(), Exception);
-  ds->Cancel(), ds->Append();
-  ds->FieldByName("Qty")->SetAsString("1");
+  ds->Cancel(), ds->Append(), ds->FieldByName("Qty")->SetAsString("1");
   EXPECT_THAT([&] { ds->Post(); }, testing::ThrowsMessage<Exception>(HasSubstr("Name")));
   EXPECT_EQ(ds->State(), TDataSetState::dsInsert) << "the record can still be corrected";
   ds->Cancel();
@@ -277,10 +274,8 @@ TEST_P(DatasetContract, IndexFieldNamesSortsAndRefusesNamesThatAreNoFields) {
   ds->Post();
   EXPECT_EQ(Text(*ds, "Id"), "2");
   EXPECT_EQ(SlowRecNo(*ds), 5) << "the cursor moves with the record";
-  ds->Append();
-  ds->FieldByName("City")->SetAsString("b");
-  ds->FieldByName("Id")->SetAsString("7");
-  ds->Post();
+  ds->Append(), ds->FieldByName("City")->SetAsString("b");
+  ds->FieldByName("Id")->SetAsString("7"), ds->Post();
   EXPECT_EQ(SlowRecNo(*ds), 4) << "after b1 b4 b6";
   EXPECT_EQ(factory_->Reopen()->RecordCount(), 7);
 }
@@ -314,9 +309,7 @@ TEST_P(DatasetContract, KeyFilterReadsOnlyTheMatchingRecords) {
   ds->SetStrProp("IndexFieldNames", "Id DESC");
   EXPECT_EQ(Column(*ds, "Id"), (Texts{"6", "4", "1"}));
   EXPECT_TRUE(ds->FieldByName("City")->ReadOnly());
-  ds->Append();
-  ds->FieldByName("Id")->SetAsString("7");
-  ds->Post();
+  ds->Append(), ds->FieldByName("Id")->SetAsString("7"), ds->Post();
   EXPECT_EQ(SlowRecNo(*ds), 0) << "first in Id DESC order";
   ds->Next(), ds->Delete();  // Id 6
   EXPECT_EQ(Column(*ds, "Id"), (Texts{"7", "4", "1"}));

@@ -209,8 +209,7 @@ TEST_F(PostgresDatasetTest, NewRecordsLeavingAGeneratedKeyEmptyGetTheDefault) {
   ds->Append();
   ds->FieldByName("name")->Clear();
   EXPECT_THROW(ds->Post(), EPgError) << "a NOT NULL column without default still refuses Null";
-  ds->Cancel(), ds->Append();
-  ds->FieldByName("id")->SetAsString("7");
+  ds->Cancel(), ds->Append(), ds->FieldByName("id")->SetAsString("7");
   ds->FieldByName("name")->SetAsString("d");
   EXPECT_THAT([&] { ds->Post(); }, testing::ThrowsMessage<EPgError>(
                                        HasSubstr("PostgreSQL table 'autokey': duplicate key")));
