@@ -76,12 +76,14 @@ TEST_F(GridData, PagesAreClampedAndSized) {
 
 TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
   Numbered(ds_, 95);
-  grid_.SetPage(2);
-  grid_.SetRecNo(100);
-  Read(ds_);
+  grid_.SetPage(2), grid_.SetRecNo(100), Read(ds_);
   EXPECT_EQ(grid_.GetRecNo(), 79) << "clamped into the page";
   EXPECT_EQ(ds_.FieldByName("ID")->AsString(), "79") << "the cursor moved there";
   EXPECT_EQ(grid_.GetCells(0, 0)->GetValue(), "41") << "row-number text";
+  EXPECT_EQ(ds_.GetValue(94, 1).ToString(), "name94");
+  EXPECT_THROW(ds_.GetValue(95, 0), EListError);
+  EXPECT_THROW(ds_.AddField("ID", FT::ftString), Exception) << "a name is taken once";
+  EXPECT_THROW(ds_.AddRecord({1, "x", 2.0, 3}), Exception) << "four values for three fields";
 
   TZylMemDataset typed(nullptr);                             // memo and blob fields get no column
   // clang-format off
@@ -95,8 +97,7 @@ TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
       {12.5, "text", day + 0.75, "bytes", true, static_cast<std::int64_t>(5000000000LL)});
   typed.AddRecord({TVariant::Null(), "", 0.5, "", false, TVariant::Null()});
   typed.Open();
-  grid_.SetPage(1);
-  Read(typed);
+  grid_.SetPage(1), Read(typed);
   EXPECT_EQ(Captions(grid_), (Texts{"No:", "Price", "At", "Ok", "Big"}));
   EXPECT_EQ(grid_.GetColumns(3)->GetFieldIndex(), 4);
   EXPECT_EQ(Column(grid_, 1), (Texts{"12.5", ""}));
@@ -105,6 +106,12 @@ TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
   EXPECT_TRUE(grid_.GetCells(0, 3)->GetBooleanValue());
   EXPECT_EQ(grid_.GetCells(1, 3)->GetHAlign(), HAlignment::alCenter) << "booleans centre";
   EXPECT_DOUBLE_EQ(grid_.GetCells(0, 4)->GetNumericValue(), 5e9);
+  const char* const posted[] = {"25.12.2023 06:00:00", "True", "7"};  // text a form sends back
+  for (int c = 2; c <= 4; ++c) grid_.PopulateCell(1, c, posted[c - 2]);
+  EXPECT_EQ(
+      std::tuple(grid_.GetCells(1, 2)->GetDateValue(), grid_.GetCells(1, 3)->GetBooleanValue(),
+                 grid_.GetCells(1, 4)->GetNumericValue()),
+      std::tuple(day + 1.25, true, 7.0));
   grid_.SetShowMemos(true), grid_.SetShowBlobs(true), grid_.ReadValues();
   EXPECT_EQ(Captions(grid_), (Texts{"No:", "Price", "Note", "At", "Picture", "Ok", "Big"}));
 }
@@ -145,8 +152,7 @@ class ReadValuesFailure : public ::testing::TestWithParam<bool> {};
 // The half-read row goes and the error box says the page is incomplete.
 TEST_P(ReadValuesFailure, KeepsTheWholeRowsAndShowsTheError) {
   FailingDataset ds(GetParam());
-  ds.AddField("ID", FT::ftInteger);
-  ds.AddField("Name", FT::ftString, 10);
+  ds.AddField("ID", FT::ftInteger), ds.AddField("Name", FT::ftString, 10);
   for (int i = 0; i < 10; ++i) ds.AddRecord({i, "n" + std::to_string(i)});
   ds.Open();
   TZylHTMLGrid grid(nullptr);
@@ -167,16 +173,13 @@ TEST_P(ReadValuesFailure, KeepsTheWholeRowsAndShowsTheError) {
 INSTANTIATE_TEST_SUITE_P(MovingOrReadingAField, ReadValuesFailure, ::testing::Bool());
 
 TEST_F(GridData, SumAndAverageRows) {
-  ds_.AddField("Qty", FT::ftInteger);
-  ds_.AddField("Name", FT::ftString);
+  ds_.AddField("Qty", FT::ftInteger), ds_.AddField("Name", FT::ftString);
   ds_.AddField("Price", FT::ftFloat);
   ds_.AddRecord({3, "a", 0.1});
   ds_.AddRecord({TVariant::Null(), "b", 0.2});
   ds_.AddRecord({6, "c", 1.0 / 3});
   ds_.Open();
-  grid_.SetDoMadeSum(true);
-  grid_.SetDoMadeSA(true);  // the sum wins
-  Read(ds_);
+  grid_.SetDoMadeSum(true), grid_.SetDoMadeSA(true), Read(ds_);  // the sum wins
   EXPECT_EQ(Texts({grid_.GetCells(3, 0)->GetValue(), grid_.GetCells(3, 1)->GetValue(),
                    grid_.GetCells(3, 2)->GetValue(), grid_.GetCells(3, 3)->GetValue()}),
             (Texts{"Sum:", "9", "", "0.633333333333333"}));
@@ -191,15 +194,13 @@ TEST_F(GridData, SumAndAverageRows) {
 }
 
 TEST_F(GridData, SortingThePageKeepsRowsWholeAndStable) {
-  ds_.AddField("Name", FT::ftString);
-  ds_.AddField("Qty", FT::ftInteger);
+  ds_.AddField("Name", FT::ftString), ds_.AddField("Qty", FT::ftInteger);
   ds_.AddField("Day", FT::ftDate);
   ds_.AddRecord({"b", 10, EncodeDate(2024, 1, 3)});
   ds_.AddRecord({"B", 9, EncodeDate(2023, 12, 31)});
   ds_.AddRecord({"a", 100, EncodeDate(2024, 1, 3)});
   ds_.AddRecord({"c", 9, EncodeDate(2024, 2, 1)});
-  ds_.Open();
-  Read(ds_);
+  ds_.Open(), Read(ds_);
   // clang-format off
   const struct { int col; TSortOrder order; Texts names; } cases[] = {
       {1, TSortOrder::soAscending, {"a", "b", "B", "c"}},   // locale order, case decides ties
@@ -222,8 +223,7 @@ TEST_F(GridData, SortingThePageKeepsRowsWholeAndStable) {
 // GlobalSorting: a click sorts the dataset and reads the page once in the
 // new order; the clicked column object survives the read.
 TEST_F(GridData, GlobalSortingSortsTheDatasetAndReadsOnce) {
-  ds_.AddField("ID", FT::ftInteger);
-  ds_.AddField("Picture", FT::ftBlob);
+  ds_.AddField("ID", FT::ftInteger), ds_.AddField("Picture", FT::ftBlob);
   ds_.AddField("City", FT::ftString);
   const char* cities[] = {"Oslo", "Bergen", "Alta", "Tromsø", "Bodø"};
   for (int i = 0; i < 95; ++i) ds_.AddRecord({i, "png", cities[i % 5]});
