@@ -29,13 +29,9 @@ const Writer kMdb = [](const Table& t, ByteSink& s) {
   const Table second{"Second Table", {{"Id", AdoType::Integer}}, {{std::int64_t{7}}}};
   WriteJet4Database(std::vector<Table>{t, second}, s, Jet4WriteOptions{37986.5});
 };
-const Writer kDb = [](const Table& t, ByteSink& s) {
-  WriteParadox(t, s, ParadoxOptions{1'700'000'000u});
-};
+const Writer kDb = [](const Table& t, ByteSink& s) { WriteParadox(t, s, ParadoxOptions{1'700'000'000u}); };
 
-DateTimeValue At(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
-  return {EncodeDate(y, m, d) + EncodeTime(h, mi, s, 0)};
-}
+DateTimeValue At(int y, int m, int d, int h = 0, int mi = 0, int s = 0) { return {EncodeDate(y, m, d) + EncodeTime(h, mi, s, 0)}; }
 
 std::u8string Repeat(const char* piece, int times) {
   std::u8string out;
@@ -200,6 +196,10 @@ std::vector<Refusal> Refusals() {
       {"binary columns cannot be stored", kDbf, One(AdoType::VarBinary, {}), true},
       {"row 1: a text value in an integer column", kDbf, One(AdoType::Integer, std::string("12")), true},
       {"1e+300", kDbf, dbfLate, true},
+      {"value nan cannot be stored in a dBase numeric field", kDbf, One(AdoType::Double, nan), true},
+      {"-922337203685477.5808 does not fit a dBase numeric field", kDbf, One(AdoType::Currency, CurrencyValue{std::numeric_limits<std::int64_t>::min()}), true},
+      {"lies outside the years 1 to 9999", kDbf, One(AdoType::Date, DateTimeValue{3e6}), true},
+      {"column type 0 has no dBase field type", kDbf, One(AdoType::Empty, {}), true},
       {"has no columns", mdb, Table{"T", {}, {}}, true},
       {"has 256 columns; Jet 4 allows 255", mdb, wide, true},
       {"28 memo/OLE columns", mdb, memos, true},
@@ -222,6 +222,7 @@ std::vector<Refusal> Refusals() {
       {"a stream of 4294967296 bytes exceeds the 4 GiB", [](const Table&, ByteSink&) { xls::PlanCompoundFile(xls::kMaxStreamBytes + 1); }, ragged, true},
       {"stream name '' must have 1 to 31 characters", [](const Table&, ByteSink& s) { xls::WriteCompoundFile("", {}, s); }, ragged, true},
       {"no columns", kXls, Table{"T", {}, {}}},
+      {"the rows need 5000 sheets, more than the 4112", [](const Table& t, ByteSink& s) { WriteXls(t, s, XlsOptions{1}); }, Table{"T", {{"A", AdoType::Double}}, std::vector<std::vector<Value>>(5000, {1.0})}, true},
       {"256", kXls, Table{"T", std::vector<Column>(257, Column{"C", AdoType::Boolean}), {}}},
       {"row", kXls, ragged},
       {"UTF-8", kXls, One(AdoType::VarWChar, std::string("ok \xC3("))},
