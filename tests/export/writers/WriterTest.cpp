@@ -54,7 +54,7 @@ Table Sample(bool memo, bool bigInt) {
        CurrencyValue{12'345'678}, true, At(2003, 12, 31), At(2020, 2, 29, 13, 45, 30)},
       {null, null, null, null, null, null, null, null, null},
       {Text(u8"Ελλάδα € 😀"), std::string("\xE2\x82\xAC"), std::int64_t{-32768},
-       std::int64_t{-2147483647}, -98765.4321, CurrencyValue{-999'999'999'999}, false,
+       std::int64_t{-2147483647}, -99999.9999, CurrencyValue{-999'999'999'999}, false,
        At(1900, 2, 28), At(1899, 12, 30, 6)},
       {std::string("  lead \"q\"\tx"), std::string("1234"), std::int64_t{32767},
        std::int64_t{2147483647}, 1e15 + 0.5, CurrencyValue{1}, true, At(1850, 6, 15),
