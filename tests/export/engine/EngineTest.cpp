@@ -263,9 +263,7 @@ TEST(EngineRefusals, NameWhatIsWrong) {
   auto open = [](exporting::OleFactory& com, const std::string& path, const char* user,
                  const char* password) {
     Obj c = com.CreateOleObject("ADODB.Connection");
-    c->Put("Provider", "Microsoft.Jet.OLEDB.4.0");
-    c->Put("Username", user);
-    c->Put("Password", password);
+    c->Put("Provider", "Microsoft.Jet.OLEDB.4.0"), c->Put("Username", user), c->Put("Password", password);
     c->Put("ConnectionString", "Data Source=\"" + path + "\"");
     c->Call("Open");
     return c;

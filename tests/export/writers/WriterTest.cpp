@@ -184,7 +184,7 @@ std::vector<Refusal> Refusals() {
   for (int i = 0; i < 1000; ++i) dbfLate.rows.push_back({static_cast<double>(i)});
   dbfLate.rows.push_back({1e300});
   Table memos{"T", {}, {}};
-  for (int i = 0; i < 28; ++i) memos.columns.push_back({"m" + std::to_string(i), AdoType::LongVarWChar});
+  for (int i = 0; i < 28; ++i) memos.columns.push_back({"m" + std::to_string(i), i % 3 ? AdoType::LongVarWChar : i % 2 ? AdoType::VarWChar : AdoType::VarBinary, 511});
   Table longRecord{"T", std::vector<Column>(130, Column{"C", AdoType::VarWChar, 255}), {}};
   for (std::size_t i = 0; i < longRecord.columns.size(); ++i) longRecord.columns[i].name += std::to_string(i);
   const auto mdb = [](const Table& t, ByteSink& s) { WriteJet4Database(std::vector<Table>{t}, s); };
@@ -211,6 +211,8 @@ std::vector<Refusal> Refusals() {
       {"MSys", mdb, Table{"MSysMine", {{"A", AdoType::Integer}}, {}}, true},
       {"C.D", mdb, Table{"T", {{"C.D", AdoType::Integer}}, {}}, true},
       {"BigInt", mdb, One(AdoType::BigInt, std::int64_t{1}), true},
+      {"value 1099511627776 does not fit Long Integer", mdb, One(AdoType::Integer, std::int64_t{1} << 40), true},
+      {"5 bytes do not fit Binary(4)", mdb, One(AdoType::VarBinary, Bytes(5, 1), 4), true},
       {"type Empty (0)", mdb, One(AdoType::Empty, {}), true},
       {"type Error (10)", mdb, One(AdoType::Error, {}), true},
       {"unknown ADO type code 99", mdb, One(static_cast<AdoType>(99), {}), true},
