@@ -58,17 +58,13 @@ std::unique_ptr<TZylHTMLGrid> Grid(const std::vector<Col>& columns,
   return grid;
 }
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  return StringReplace(text, from, to, {TReplaceFlag::rfReplaceAll});
-}
+std::string Replaced(std::string text, const std::string& from, const std::string& to) { return StringReplace(text, from, to, {TReplaceFlag::rfReplaceAll}); }
 
 struct Format {
   const char* name;  // of the golden file engine/golden/NAME.trace
   TExportType type;
 };
-void PrintTo(const Format& f, std::ostream* os) {
-  *os << f.name;
-}
+void PrintTo(const Format& f, std::ostream* os) { *os << f.name; }
 
 class TraceGolden : public ::testing::TestWithParam<Format> {};
 
@@ -82,7 +78,7 @@ TEST_P(TraceGolden, CallsAndStatementsOfOneExport) {
                     {"Ordered", FT::ftDate}, {"At", FT::ftDateTime}, {"Time", FT::ftTime},
                     {"Note", FT::ftMemo}, {"Pic", FT::ftBlob}, {"W", FT::ftWideString, 12},
                     {"F", FT::ftFixedChar, 12}, {"L", FT::ftLargeint}, {"Gone", FT::ftString, 9, false},
-                    {"", FT::ftFloat}},
+                    {"", FT::ftFloat}, {"By", FT::ftBytes, 4}, {"VBy", FT::ftVarBytes, 8}},
                    {{"Smith", "12", "True", "x|" + day, "x|" + moment, "x|" + moment, "memo", "GIF89a",
                      "w", "f", "9007199254740993", "g", "1.5"},
                     {"", "", "", "", "", "", "", "", "", "", "", "g", ""},
@@ -137,14 +133,14 @@ const FailureCase kFailures[] = {
     {"text too long", TExportType::Excel, {{"S", FT::ftString, 3}}, {{"abcd"}}, "out", "does not fit"},
     {"no columns", TExportType::Excel, {{"Hidden", FT::ftString, 20, false}}, {{"a"}}, "out",
      "cannot create table 'ExportTable'"},
+    {"type", TExportType::Access, {{"U", FT::ftUnknown}}, {{"a"}}, "out", "column 'U': type Empty (0) is not a column type"},
+    {"type", TExportType::Access, {{"C", FT::ftCursor}}, {{"a"}}, "out", "column 'C': type Error (10) is not a column type"},
     {"copy", TExportType::Excel, {{"Name", FT::ftString}}, {{"a"}}, "missing/out", ""},
     {"copy", TExportType::dBase, {{"Name", FT::ftString}}, {{"a"}}, "missing/out", ""},
     {"copy", TExportType::Paradox, {{"Name", FT::ftString}}, {{"a"}}, "missing/out", ""},
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) {
-  *os << c.what;
-}
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.what; }
 
 class ExportFailure : public ::testing::TestWithParam<FailureCase> {};
 
@@ -175,9 +171,7 @@ struct Conversion {
   bool dayFirst = false;          // regional date pattern dd/mm/yyyy
 };
 
-exporting::DateTimeValue Day(int y, int m, int d, double time = 0) {
-  return {EncodeDate(y, m, d) + time};
-}
+exporting::DateTimeValue Day(int y, int m, int d, double time = 0) { return {EncodeDate(y, m, d) + time}; }
 
 const std::vector<Conversion>& Conversions() {
   static const std::vector<Conversion> cases = {
@@ -269,9 +263,7 @@ TEST(EngineRefusals, NameWhatIsWrong) {
   auto open = [](exporting::OleFactory& com, const std::string& path, const char* user,
                  const char* password) {
     Obj c = com.CreateOleObject("ADODB.Connection");
-    c->Put("Provider", "Microsoft.Jet.OLEDB.4.0");
-    c->Put("Username", user);
-    c->Put("Password", password);
+    c->Put("Provider", "Microsoft.Jet.OLEDB.4.0"), c->Put("Username", user), c->Put("Password", password);
     c->Put("ConnectionString", "Data Source=\"" + path + "\"");
     c->Call("Open");
     return c;
@@ -281,18 +273,12 @@ TEST(EngineRefusals, NameWhatIsWrong) {
     catalog->Call("Create", {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path});
     return catalog;
   };
-  auto columns = [](exporting::OleFactory& com) {
-    return com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject();
-  };
+  auto columns = [](exporting::OleFactory& com) { return com.CreateOleObject("ADOX.Table")->Get("Columns").ToObject(); };
   auto parse = [](const char* sql) {
-    return [sql](exporting::OleFactory&, exporting::JetDatabase&, const std::string&) {
-      exporting::sql::ParseStatement(sql);
-    };
+    return [sql](exporting::OleFactory&, exporting::JetDatabase&, const std::string&) { exporting::sql::ParseStatement(sql); };
   };
   auto run = [](std::string sql) {
-    return [sql](exporting::OleFactory&, exporting::JetDatabase& db, const std::string&) {
-      db.Execute(sql, {});
-    };
+    return [sql](exporting::OleFactory&, exporting::JetDatabase& db, const std::string&) { db.Execute(sql, {}); };
   };
   const char* kInsert = "Jet engine: Syntax error in INSERT INTO statement";
   const std::vector<Refusal> cases = {
@@ -301,6 +287,7 @@ TEST(EngineRefusals, NameWhatIsWrong) {
       {kInsert, parse("INSERT [t] ([a]) VALUES (1)")},
       {kInsert, parse("INSERT INTO [t] ([a]) VALUES (1); DROP TABLE t")},
       {kInsert, parse("INSERT INTO [t] ([a]) VALUES (-)")},
+      {kInsert, parse("INSERT INTO [t] ([a]) VALUES (+)")},
       {kInsert, parse("INSERT INTO [] ([a]) VALUES (1)")},
       {"expected ',' or ')' in the value list at offset 32, found a number '2'.",
        parse("INSERT INTO [t] ([a]) VALUES (1 2)")},
@@ -327,6 +314,7 @@ TEST(EngineRefusals, NameWhatIsWrong) {
        [](auto& com, auto&, auto&) { com.CreateOleObject("Excel.Application"); }},
       {"ADOX.Table: unknown member 'Refresh' (method)",
        [](auto& com, auto&, auto&) { com.CreateOleObject("adox.table")->Call("Refresh"); }},
+      {"ADODB.Connection: unknown member 'Refresh' (method)", [](auto& com, auto&, auto&) { com.CreateOleObject("ADODB.Connection")->Call("Refresh"); }},
       {"ADODB.Connection: 'Execute' takes 1 to 3 arguments, not 0",
        [](auto& com, auto&, auto&) { com.CreateOleObject("ADODB.Connection")->Call("Execute"); }},
       {"Operation is not allowed when the object is closed. (Execute)",
@@ -346,6 +334,7 @@ TEST(EngineRefusals, NameWhatIsWrong) {
        }},
       {"Item cannot be found in the collection",
        [&](auto& com, auto&, auto&) { columns(com)->Get("Item", {1}); }},
+      {"Item cannot be found in the collection", [&](auto& com, auto&, auto&) { columns(com)->Get("Item", {"Z"}); }},
       {"attributes 4 are not 1 (fixed), 2 (nullable) or both",
        [&](auto& com, auto&, auto&) {
          Obj c = columns(com);
@@ -369,7 +358,18 @@ TEST(EngineRefusals, NameWhatIsWrong) {
       {"is open",
        [&](auto& com, auto&, auto& path) {
          create(com, path);
-         open(com, path, "Admin", "")->Call("Open");
+         Obj connection = open(com, path, "Admin", "");
+         EXPECT_EQ(connection->Get("State").ToInt64(), 1);
+         connection->Call("Open");
+       }},
+      {"Object is already in collection. Cannot append. (table 'T')",
+       [&](auto& com, auto&, auto& path) {
+         Obj table = com.CreateOleObject("ADOX.Table"), tables = create(com, path)->Get("Tables").ToObject();
+         table->Put("Name", "T"), table->Get("Columns").ToObject()->Call("Append", {"A", 3});
+         tables->Call("Append", {table});
+         EXPECT_EQ(tables->Get("Count").ToInt64(), 1);
+         EXPECT_EQ(table->Get("Name").ToString(), "T");
+         tables->Call("Append", {table});
        }},
       {"Provider cannot be found",
        [](auto& com, auto&, auto&) {
