@@ -136,11 +136,11 @@ if want cgi; then
   echo "$header zylgrid / PHP | zylgrid / floor | load |"
   echo "$rule---|---|---|"
   # table, rows per page, page ("last" or a number), the grid's query, label
-  for spec in "10k 40 1 - 10k rows, 40 per page, page 1" \
+  for row in "10k 40 1 - 10k rows, 40 per page, page 1" \
               "10k 500 1 - 10k rows, 500 per page, page 1" \
               "1m 40 1 - 1M rows, 40 per page, page 1" \
               "1m 500 last GName=Orders&GPage=1&GRPP=500&GLAST.x=1&GLAST.y=1 1M rows, 500 per page, last page"; do
-    read -r table rpp page query label <<<"$spec"
+    read -r table rpp page query label <<<"$row"
     [[ $query == - ]] && query=
     config=$(site "$table" "$rpp")
     db=$work/orders$table.db

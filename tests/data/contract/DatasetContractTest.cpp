@@ -77,9 +77,9 @@ TEST_P(DatasetContract, FieldsDescribeTheSource) {
   auto ds = People();
   ASSERT_EQ(ds->FieldCount(), 8);
   for (int i = 0; i < 8; ++i) {
-    const FieldSpec& spec = kPeopleFields[static_cast<std::size_t>(i)];
-    EXPECT_EQ(ds->GetField(i)->DisplayName(), spec.name);
-    EXPECT_EQ(ds->GetField(i)->DataType(), spec.type) << spec.name;
+    const FieldSpec& want = kPeopleFields[static_cast<std::size_t>(i)];
+    EXPECT_EQ(ds->GetField(i)->DisplayName(), want.name);
+    EXPECT_EQ(ds->GetField(i)->DataType(), want.type) << want.name;
     EXPECT_FALSE(ds->GetField(i)->ReadOnly());
   }
   EXPECT_EQ(ds->GetField(0)->DataSize(), 40);

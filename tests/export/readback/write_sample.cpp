@@ -74,23 +74,23 @@ int main(int argc, char** argv) {
   std::vector<bool> isDate(columns);
   for (std::size_t c = 0; c < columns; ++c) {
     zyl::TZylColumn* column = grid.GetColumns(static_cast<int>(c));
-    std::vector<std::string> spec(1);
+    std::vector<std::string> parts(1);
     for (char ch : lines[1][c]) {
       if (ch == ':') {
-        spec.emplace_back();
+        parts.emplace_back();
       } else {
-        spec.back() += ch;
+        parts.back() += ch;
       }
     }
     column->SetFieldName(lines[0][c]);
     column->SetCaption(lines[0][c]);
-    column->SetDataType(types.at(spec[0]));
-    isDate[c] = spec[0] == "ftDate" || spec[0] == "ftDateTime";
-    for (std::size_t i = 1; i < spec.size(); ++i) {
-      if (spec[i] == "hidden") {
+    column->SetDataType(types.at(parts[0]));
+    isDate[c] = parts[0] == "ftDate" || parts[0] == "ftDateTime";
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+      if (parts[i] == "hidden") {
         column->SetVisible(false);
       } else {
-        column->SetDataSize(std::stoi(spec[i]));
+        column->SetDataSize(std::stoi(parts[i]));
       }
     }
   }
