@@ -157,6 +157,7 @@ void EncodeValue(const FieldPlan& field, const Value& value, std::uint8_t* out) 
       return;
     case FieldType::Bytes: {
       const auto& bytes = Expect<Bytes>(field, value);
+      if (bytes.empty()) return;  // an empty vector's data() may be null
       std::memcpy(out, bytes.data(),
                   std::min(bytes.size(), static_cast<std::size_t>(field.length)));
       return;

@@ -54,7 +54,7 @@ const Fragment kFragments[] = {
        std::string numbered = Rows(g, {0, 1, 2});
        g.grid.SetShowRowNumber(false);  // the current row takes the even row colour
        g.grid.SetEvenRowColor(0x00FF00);
-       return Join({numbered, Rows(g, {0, 1, 2})}) + g.SheetText();
+       return g.WithSheet(Join({numbered, Rows(g, {0, 1, 2})}));
      }},
     {"cell_edit_controls", [] {  // text, memo, checkboxes, pick list
        RenderGrid g(2, 6);
@@ -74,7 +74,7 @@ const Fragment kFragments[] = {
          g.Cell(r, 3).SetBooleanValue(true);
          g.Cell(r, 4).SetValue(r ? "G" : "g");  // compared exactly
        }
-       std::string current = Rows(g, {0, 1}) + g.SheetText();
+       std::string current = g.WithSheet(Rows(g, {0, 1}));
        g.grid.SetEditStyle(TEditStyle::AllRows);
        std::string all = g.Row(1);
        g.Column(4).ValueList().SetCommaText("g,g,g");
@@ -122,14 +122,14 @@ const Fragment kFragments[] = {
        cell.SetHAlign(HAlignment::alCenter);
        cell.SetVAlign(VAlignment::alBaseline);
        g.Cell(1, 5).SetHAlign(HAlignment::alChar);  // the class carries it
-       return Rows(g, {0, 1, 2, 3}) + g.SheetText();
+       return g.WithSheet(Rows(g, {0, 1, 2, 3}));
      }},
     {"cell_without_sheet", [] {
        RenderGrid g(1, 3, false);
        g.Cell(0, 1).SetValue("x");
        g.Column(2).SetShowSelector(true);
        std::string builds = Join({g.grid.GetRows(0)->Build(), g.Cell(0, 1).Build(0, 1)});
-       return Join({g.Row(0), g.Column(2).GetHTML(), builds}) + g.SheetText();
+       return g.WithSheet(Join({g.Row(0), g.Column(2).GetHTML(), builds}));
      }},
     {"fixed_cells_and_markers", [] {  // record buttons, summary, new record, Enter
        RenderGrid g(3, 3);
@@ -169,7 +169,7 @@ const Fragment kFragments[] = {
        glyph.SetHeightDSC(-1);
        glyph.SetBorderDSC(2);
        g.grid.SetAltSortAscending("Up");
-       std::string captions = Captions(g) + g.SheetText();
+       std::string captions = g.WithSheet(Captions(g));
        glyph.SetHTML("<I>sort</I>");
        std::string own = Join({g.Column(5).GetHTML(), glyph.GetHTML(), glyph.Build()});
        g.Column(1).SetShowSelector(true);

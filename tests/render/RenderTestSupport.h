@@ -29,6 +29,8 @@ struct RenderGrid {
     for (const std::string& line : Sheet()) text += "\n" + line;
     return text;
   }
+  // The HTML, then the sheet it left (an argument is whole before the call).
+  std::string WithSheet(std::string html) { return html + SheetText(); }
 };
 
 }  // namespace zyl::test
