@@ -112,6 +112,13 @@ class SqlBackend {
   // False when the record is not there.
   bool Delete(const SqlRow& original);
 
+  // A transaction on the backend's connection: begun (taking the right to
+  // write at once, where the database has such a lock), committed, rolled
+  // back. Raise the database's exception.
+  virtual void Begin() = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() = 0;
+
  protected:
   // The table in SQL; a field's column in SQL.
   virtual std::string Table() const = 0;

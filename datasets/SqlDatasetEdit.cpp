@@ -131,4 +131,36 @@ void TZylSqlDataset::Delete() {
   cursor_.Clamp(backend_->Rows().Count());
 }
 
+void TZylSqlDataset::StartTransaction() {
+  CheckActive();
+  if (inTransaction_) throw Exception(Context() + ": a transaction is already open");
+  CheckBrowseMode();
+  backend_->Begin();
+  inTransaction_ = true;
+}
+
+void TZylSqlDataset::Commit() {
+  if (!inTransaction_) return;
+  try {
+    CheckBrowseMode();
+    backend_->Commit();
+    inTransaction_ = false;
+  } catch (...) {
+    try {
+      Rollback();
+    } catch (...) {
+      // The database ended the transaction itself; the first error tells why.
+    }
+    throw;
+  }
+}
+
+void TZylSqlDataset::Rollback() {
+  if (!inTransaction_) return;
+  Cancel();
+  inTransaction_ = false;
+  backend_->Rows().Invalidate();
+  backend_->Rollback();
+}
+
 }  // namespace zyl
