@@ -189,6 +189,17 @@ TEST_P(Append, AFailingCellOrARefusedPostLeavesNoRecord) {
   EXPECT_NE(refused.ErrorText().find("disk full"), std::string::npos) << refused.ErrorText();
 }
 
+TEST_P(Append, AnAddWithoutCellsAddsNothingAndTakesNoLock) {
+  Response other = site_.Open();
+  Response adding = site_.Click(site_.Open(), "Grid1_TABLE", "GADD");
+  Response none = PostCells(site_, adding, {});
+  EXPECT_TRUE(none.Grid("Grid1").GetAddPending());
+  EXPECT_EQ(backend_.RecordCount(), 25);
+  EXPECT_EQ(Shown(none), "");
+  std::vector<std::string> locks = temp_.Entries(".upd");
+  EXPECT_EQ(std::count(locks.begin(), locks.end(), "grid.cgi." + other.Grid("Grid1").GetGUID() + ".upd"), 1);
+}
+
 TEST_P(Append, AStalePageCannotDeleteAfterAnotherPageAdded) {
   Response stale = PageAt(2);
   Add("100", "new");
