@@ -66,6 +66,9 @@ class SqlReader {
   // Forgets the window and the count (the data changed), or the window only.
   virtual void Invalidate() = 0;
   virtual void ForgetRows() = 0;
+  // Puts `row` in the window at `position` when the window holds it (an
+  // update that kept the record's place in the order).
+  virtual void Replace(int position, const SqlRow& row) = 0;
 };
 
 class SqlBackend {

@@ -93,13 +93,17 @@ void TZylSqlDataset::Post() {
   if (stored.empty()) {
     throw Exception(Context() + ": the record was not found; another user may have deleted it");
   }
-  // An update keeps the count; the record may have moved in the order.
-  if (inserting) {
-    backend_->Rows().Invalidate();
+  // An update keeps the count; the window stays when the record kept its
+  // place in the order (then so did every other record).
+  SqlReader& rows = backend_->Rows();
+  if (inserting) rows.Invalidate();
+  int position = rows.PositionOf(stored);
+  if (inserting || position != cursor_.Position()) {
+    rows.ForgetRows();
   } else {
-    backend_->Rows().ForgetRows();
+    rows.Replace(position, stored);
   }
-  cursor_.SetTo(std::max(0, backend_->Rows().PositionOf(stored)));
+  cursor_.SetTo(std::max(0, position));
   state_ = TDataSetState::dsBrowse;
   ResetEdit();
 }
