@@ -50,13 +50,16 @@ std::string Encoded(const std::string& text) {
 std::string MakeTable(const std::string& dir, bool wal) {
   std::string path = dir + "/shop.db";
   sqlite3* db = nullptr;
-  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) throw std::runtime_error("cannot create " + path);
+  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK)
+    throw std::runtime_error("cannot create " + path);
   std::string sql = "CREATE TABLE Orders (Id INTEGER PRIMARY KEY";
-  for (int c = 1; c <= kColumns; ++c) sql += ", C" + std::to_string(c) + (c <= 5 ? " VARCHAR(40)" : " INTEGER");
+  for (int c = 1; c <= kColumns; ++c)
+    sql += ", C" + std::to_string(c) + (c <= 5 ? " VARCHAR(40)" : " INTEGER");
   sql += wal ? "); PRAGMA journal_mode=WAL; BEGIN;" : "); BEGIN;";
   for (int r = 0; r < kRecords; ++r) {
     sql += "INSERT INTO Orders VALUES (" + std::to_string(r);
-    for (int c = 1; c <= kColumns; ++c) sql += c <= 5 ? ", 'text " + std::to_string(r) + "'" : ", " + std::to_string(r * c);
+    for (int c = 1; c <= kColumns; ++c)
+      sql += c <= 5 ? ", 'text " + std::to_string(r) + "'" : ", " + std::to_string(r * c);
     sql += ");";
   }
   sql += "COMMIT;";
@@ -70,7 +73,8 @@ std::string MakeTable(const std::string& dir, bool wal) {
 
 // The page's hidden state, a value for every cell of page 1, the click.
 std::string UpdatePost(int round) {
-  std::string body = std::string("GName=Grid1&GUID=") + kGuid + "&GPage=1&GRPP=" + std::to_string(kPageRows);
+  std::string body =
+      std::string("GName=Grid1&GUID=") + kGuid + "&GPage=1&GRPP=" + std::to_string(kPageRows);
   for (int r = 0; r < kPageRows; ++r) {
     for (int c = 1; c <= kColumns; ++c) {
       std::string value = c <= 5 ? "R" + std::to_string(round) + " & " + std::to_string(r)
@@ -82,7 +86,8 @@ std::string UpdatePost(int round) {
 }
 
 void BM_UpdatePostSQLite(benchmark::State& state) {
-  static const std::filesystem::path dir = std::filesystem::temp_directory_path() / "zylhg_bench_update_post";
+  static const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / "zylhg_bench_update_post";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   ::setenv("TMPDIR", dir.c_str(), 1);  // the update locks of this run only
@@ -119,7 +124,8 @@ void BM_UpdatePostSQLite(benchmark::State& state) {
     if (round > 2) continue;  // the first two rounds are checked
     dataset.First();
     dataset.MoveBy(kPageRows - 1);
-    if (dataset.GetField(kColumns)->AsString() != std::to_string(((round - 1) % 2 + 1) * 1000 + kPageRows - 1)) {
+    if (dataset.GetField(kColumns)->AsString() !=
+        std::to_string(((round - 1) % 2 + 1) * 1000 + kPageRows - 1)) {
       state.SkipWithError("the last cell was not stored");
       break;
     }

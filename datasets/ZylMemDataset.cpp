@@ -333,7 +333,9 @@ void TZylMemDataset::Rollback() {
   if (!snapshot_) return;
   Cancel();
   records_.clear();
-  for (Record& record : snapshot_->records) records_.push_back(std::make_unique<Record>(std::move(record)));
+  for (Record& record : snapshot_->records) {
+    records_.push_back(std::make_unique<Record>(std::move(record)));
+  }
   nextSeq_ = snapshot_->nextSeq;
   cur_ = snapshot_->cur;
   eof_ = bof_ = records_.empty();

@@ -101,14 +101,17 @@ FolderLock::FolderLock(const std::string& prefix) {
   }
   std::string path = Directory() + prefix + ".upd.lock";
   fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-  if (fd_ < 0) throw EInOutError("update lock folder lock '" + path + "': cannot open: " + ErrnoText());
+  if (fd_ < 0) {
+    throw EInOutError("update lock folder lock '" + path + "': cannot open: " + ErrnoText());
+  }
   struct stat st {};
   bool own = ::fstat(fd_, &st) == 0 && IsOwnPlainFile(st);
   int rc = -1;
   while (own && (rc = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
   }
   if (!own || rc != 0) {
-    std::string reason = own ? "cannot lock: " + ErrnoText() : "the name is taken by another kind of file";
+    std::string reason =
+        own ? "cannot lock: " + ErrnoText() : "the name is taken by another kind of file";
     ::close(fd_);
     throw EInOutError("update lock folder lock '" + path + "': " + reason);
   }

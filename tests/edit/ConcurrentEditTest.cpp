@@ -109,7 +109,7 @@ TEST(ConcurrentDelete, TenPagesDeletingAtOnceRemoveOneChosenRecordAndNoOther) {
     if (shown[static_cast<std::size_t>(t)].empty()) {
       EXPECT_EQ(ids.count(std::to_string(11 + t)), 0u) << "the passing page's choice is gone";
     } else {
-      EXPECT_EQ(shown[static_cast<std::size_t>(t)], " Cannot update the table!\\n Another user has modifyed the table!\\n Please try again.");
+      EXPECT_EQ(shown[static_cast<std::size_t>(t)], TZylHTMLGrid(nullptr).GetTextUpdateError());
       refused.insert(std::to_string(11 + t));
     }
   }
