@@ -95,7 +95,7 @@ class TZylSqlDataset : public TDataSet {
   void Cancel() override;
   void Delete() override;
   // One transaction on the dataset's connection (SQLite takes the write
-  // lock at the start). Commit posts a modified edit first; a failed
+  // lock at the start); only where records can be written. Commit posts a modified edit first; a failed
   // commit rolls back and raises. Rollback forgets the count and the
   // window read inside the transaction. Close rolls back an open one.
   void StartTransaction() override;

@@ -136,7 +136,7 @@ void TZylSqlDataset::Delete() {
 }
 
 void TZylSqlDataset::StartTransaction() {
-  CheckActive();
+  CheckEditable();  // a query or a table without key: the reason, not the database's refusal
   if (inTransaction_) throw Exception(Context() + ": a transaction is already open");
   CheckBrowseMode();
   backend_->Begin();
