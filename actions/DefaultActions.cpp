@@ -10,11 +10,21 @@
 // exists (CanUpdate); otherwise the data is read again and the grid shows
 // TextUpdateError in its error box. For a text file the lock test and the edit
 // run under the file's TextFileLock, so no other edit can come between.
+// An add or a delete of a dataset record moves the positions every other
+// page addresses: its test also removes every lock of the program, in one
+// step of the lock store (ClaimChange), so of two stale pages that post at
+// once only one passes. An add without cells adds nothing and only tests.
+//
+// Every page that is shown takes its lock before its data is read
+// (TakeUpdateLock, also inside the editing operations before their last
+// read): a change claimed after that removes the lock, one claimed before
+// is in the data the page reads.
 #include <climits>
 #include <exception>
 
 #include "data/DelimitedText.h"
 #include "data/Paging.h"
+#include "edit/CellFields.h"
 #include "edit/TextFileLock.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Exception.h"
@@ -56,13 +66,18 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
   auto after = [&] {
     if (OnAfterDoDefaultAction) OnAfterDoDefaultAction(this, action);
   };
-  auto load = [&] {
+  auto read = [&] {
     if (textSource) {
       SetFileName(links_.fileName);
     } else {
       ReadValues();
     }
   };
+  auto load = [&] {
+    TakeUpdateLock();
+    read();
+  };
+  editing_.lockTaken = false;
   // From the before event on, every page move is the same.
   auto movePage = [&] {
     before();
@@ -119,7 +134,7 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
     }
     case TGridAction::gaSaveAs:
       before();
-      load();
+      read();  // a download, no page: no lock
       SendDownload();
       after();
       return false;
@@ -134,10 +149,15 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
         } else {
           UpdateTextFile();
         }
+      } else if (editing_.addPending) {
+        bool adds = !edit::AddedCells(*this).empty();
+        if (adds ? ClaimChange() : CanUpdate()) {
+          AddDBRecord();
+        } else {
+          refuse();
+        }
       } else if (!CanUpdate()) {
         refuse();
-      } else if (editing_.addPending) {
-        AddDBRecord();
       } else {
         UpdateDatabase();
       }
@@ -152,7 +172,7 @@ bool TZylHTMLGrid::DoDefaultAction(TGridAction action) {
         } else {
           DeleteTextRecord();
         }
-      } else if (!CanUpdate()) {
+      } else if (!ClaimChange()) {
         refuse();
       } else {
         DeleteDBRecord();

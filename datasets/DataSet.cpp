@@ -1,5 +1,7 @@
 #include "datasets/DataSet.h"
 
+#include <exception>
+
 #include "platform/Locale.h"
 
 namespace zyl {
@@ -24,6 +26,16 @@ bool TDataSet::SetStrProp(const std::string& /*name*/, const std::string& /*valu
 
 bool TDataSet::GetStrProp(const std::string& /*name*/, std::string& /*value*/) const {
   return false;
+}
+
+TransactionScope::~TransactionScope() {
+  if (!open_) return;
+  try {
+    dataset_.Rollback();
+  } catch (const std::exception&) {
+    // A dataset that cannot even roll back (a lost connection) stored
+    // nothing it had not committed.
+  }
 }
 
 TStringList* TDataSet::GetStringListProp(const std::string& /*name*/) { return nullptr; }

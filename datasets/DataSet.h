@@ -92,6 +92,17 @@ class TDataSet : public TComponent {
   virtual void Cancel() = 0;
   virtual void Delete() = 0;
 
+  // Transactions: the records posted and deleted between StartTransaction
+  // and Commit are stored together; Rollback (or a Commit that fails, which
+  // raises) stores none of them and drops an edit in progress. One
+  // transaction at a time: StartTransaction inside one raises
+  // zyl::Exception, Commit and Rollback outside one do nothing. The
+  // defaults do nothing at all: a dataset without transactions stores each
+  // Post and Delete on its own.
+  virtual void StartTransaction() {}
+  virtual void Commit() {}
+  virtual void Rollback() {}
+
   // Published properties reached by name. Datasets that support sorting
   // offer the string property "IndexFieldNames" (a field list with optional
   // " ASC"/" DESC"); others may offer "Sort" or the string list "SortedBy".
@@ -100,6 +111,24 @@ class TDataSet : public TComponent {
   virtual bool GetStrProp(const std::string& name, std::string& value) const;
   // Null when the dataset has no such string-list property.
   virtual TStringList* GetStringListProp(const std::string& name);
+};
+
+// A transaction for the length of a scope: started at construction, rolled
+// back at the end of the scope unless Commit ran to its end.
+class TransactionScope {
+ public:
+  explicit TransactionScope(TDataSet& dataset) : dataset_(dataset) { dataset_.StartTransaction(); }
+  ~TransactionScope();
+  TransactionScope(const TransactionScope&) = delete;
+  TransactionScope& operator=(const TransactionScope&) = delete;
+  void Commit() {
+    dataset_.Commit();
+    open_ = false;
+  }
+
+ private:
+  TDataSet& dataset_;
+  bool open_ = true;
 };
 
 }  // namespace zyl

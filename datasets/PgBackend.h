@@ -31,6 +31,9 @@ class Backend : public SqlBackend {
   TVariant SetKeyFilter(int field, const TVariant& value) override;
   void SetOrder(const std::vector<SqlIndexTerm>& index) override;
   std::int64_t Executions() const override { return connection_->Executions(); }
+  void Begin() override { connection_->Exec("BEGIN"); }
+  void Commit() override { connection_->Exec("COMMIT"); }
+  void Rollback() override { connection_->Exec("ROLLBACK"); }
 
  protected:
   std::string Table() const override { return source_.From(); }

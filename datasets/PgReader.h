@@ -34,6 +34,11 @@ class Reader : public SqlReader {
   // of this source with a primary key), or -1 when it is not there.
   int PositionOf(const Row& row) override;
   void ForgetRows() override { rows_.clear(); }
+  void Replace(int position, const Row& row) override {
+    if (position >= start_ && position - start_ < static_cast<int>(rows_.size())) {
+      rows_[static_cast<std::size_t>(position - start_)] = row;
+    }
+  }
   void Invalidate() override;
 
   static constexpr int kChunk = 64;

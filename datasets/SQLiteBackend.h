@@ -34,6 +34,9 @@ class Backend : public SqlBackend {
   void SetOrder(const std::vector<SqlIndexTerm>& index) override;
   void SetBusyTimeout(int milliseconds) override { connection_->SetBusyTimeout(milliseconds); }
   std::int64_t Executions() const override { return connection_->Executions(); }
+  void Begin() override { RunCommand("BEGIN IMMEDIATE", {}); }
+  void Commit() override { RunCommand("COMMIT", {}); }
+  void Rollback() override { RunCommand("ROLLBACK", {}); }
 
   TVariant ToValue(int field, const TVariant& stored) const override;
   TVariant TextToStored(int field, const std::string& text) const override;

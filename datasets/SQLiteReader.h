@@ -57,6 +57,11 @@ class Reader : public SqlReader {
   void Invalidate() override;
   // Forgets the window only (after a change that keeps the count).
   void ForgetRows() override;
+  void Replace(int position, const Row& row) override {
+    if (position >= start_ && position - start_ < static_cast<int>(rows_.size())) {
+      rows_[static_cast<std::size_t>(position - start_)] = row;
+    }
+  }
 
   static constexpr int kChunk = 64;        // rows of a jump, first block of a walk
   static constexpr int kMaxChunk = 1024;   // largest block of a long walk

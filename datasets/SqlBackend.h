@@ -66,6 +66,9 @@ class SqlReader {
   // Forgets the window and the count (the data changed), or the window only.
   virtual void Invalidate() = 0;
   virtual void ForgetRows() = 0;
+  // Puts `row` in the window at `position` when the window holds it (an
+  // update that kept the record's place in the order).
+  virtual void Replace(int position, const SqlRow& row) = 0;
 };
 
 class SqlBackend {
@@ -111,6 +114,13 @@ class SqlBackend {
   SqlRow Update(const SqlRow& original, const std::vector<int>& fields, const SqlRow& record);
   // False when the record is not there.
   bool Delete(const SqlRow& original);
+
+  // A transaction on the backend's connection: begun (taking the right to
+  // write at once, where the database has such a lock), committed, rolled
+  // back. Raise the database's exception.
+  virtual void Begin() = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() = 0;
 
  protected:
   // The table in SQL; a field's column in SQL.

@@ -265,6 +265,7 @@ void TZylSqlDataset::BuildFields() {
 void TZylSqlDataset::Close() {
   if (!GetActive()) return;
   ResetEdit();
+  inTransaction_ = false;  // closing the connection rolls it back
   backend_.reset();
   filterIndex_ = -1;
   state_ = TDataSetState::dsInactive;

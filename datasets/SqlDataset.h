@@ -94,6 +94,13 @@ class TZylSqlDataset : public TDataSet {
   void Post() override;
   void Cancel() override;
   void Delete() override;
+  // One transaction on the dataset's connection (SQLite takes the write
+  // lock at the start); only where records can be written. Commit posts a modified edit first; a failed
+  // commit rolls back and raises. Rollback forgets the count and the
+  // window read inside the transaction. Close rolls back an open one.
+  void StartTransaction() override;
+  void Commit() override;
+  void Rollback() override;
 
   // "IndexFieldNames".
   bool SetStrProp(const std::string& name, const std::string& value) override;
@@ -147,6 +154,7 @@ class TZylSqlDataset : public TDataSet {
   SqlRow buffer_;
   std::vector<bool> modified_;
   SqlRow original_;
+  bool inTransaction_ = false;
 };
 
 }  // namespace zyl

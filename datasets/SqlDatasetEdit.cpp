@@ -93,13 +93,17 @@ void TZylSqlDataset::Post() {
   if (stored.empty()) {
     throw Exception(Context() + ": the record was not found; another user may have deleted it");
   }
-  // An update keeps the count; the record may have moved in the order.
-  if (inserting) {
-    backend_->Rows().Invalidate();
+  // An update keeps the count; the window stays when the record kept its
+  // place in the order (then so did every other record).
+  SqlReader& rows = backend_->Rows();
+  if (inserting) rows.Invalidate();
+  int position = rows.PositionOf(stored);
+  if (inserting || position != cursor_.Position()) {
+    rows.ForgetRows();
   } else {
-    backend_->Rows().ForgetRows();
+    rows.Replace(position, stored);
   }
-  cursor_.SetTo(std::max(0, backend_->Rows().PositionOf(stored)));
+  cursor_.SetTo(std::max(0, position));
   state_ = TDataSetState::dsBrowse;
   ResetEdit();
 }
@@ -129,6 +133,38 @@ void TZylSqlDataset::Delete() {
     throw Exception(Context() + ": the record was not found; another user may have deleted it");
   }
   cursor_.Clamp(backend_->Rows().Count());
+}
+
+void TZylSqlDataset::StartTransaction() {
+  CheckEditable();  // a query or a table without key: the reason, not the database's refusal
+  if (inTransaction_) throw Exception(Context() + ": a transaction is already open");
+  CheckBrowseMode();
+  backend_->Begin();
+  inTransaction_ = true;
+}
+
+void TZylSqlDataset::Commit() {
+  if (!inTransaction_) return;
+  try {
+    CheckBrowseMode();
+    backend_->Commit();
+    inTransaction_ = false;
+  } catch (...) {
+    try {
+      Rollback();
+    } catch (...) {
+      // The database ended the transaction itself; the first error tells why.
+    }
+    throw;
+  }
+}
+
+void TZylSqlDataset::Rollback() {
+  if (!inTransaction_) return;
+  Cancel();
+  inTransaction_ = false;
+  backend_->Rows().Invalidate();
+  backend_->Rollback();
 }
 
 }  // namespace zyl

@@ -306,6 +306,42 @@ void TZylMemDataset::Delete() {
   eof_ = bof_ = records_.empty();
 }
 
+void TZylMemDataset::StartTransaction() {
+  CheckActive("start a transaction");
+  if (snapshot_) throw Exception(Prefix() + "a transaction is already open");
+  CheckBrowseMode();
+  auto snapshot = std::make_unique<Snapshot>();
+  snapshot->records.reserve(records_.size());
+  for (const auto& record : records_) snapshot->records.push_back(*record);
+  snapshot->nextSeq = nextSeq_;
+  snapshot->cur = cur_;
+  snapshot_ = std::move(snapshot);
+}
+
+void TZylMemDataset::Commit() {
+  if (!snapshot_) return;
+  try {
+    CheckBrowseMode();
+  } catch (...) {
+    Rollback();
+    throw;
+  }
+  snapshot_.reset();
+}
+
+void TZylMemDataset::Rollback() {
+  if (!snapshot_) return;
+  Cancel();
+  records_.clear();
+  for (Record& record : snapshot_->records) {
+    records_.push_back(std::make_unique<Record>(std::move(record)));
+  }
+  nextSeq_ = snapshot_->nextSeq;
+  cur_ = snapshot_->cur;
+  eof_ = bof_ = records_.empty();
+  snapshot_.reset();
+}
+
 // ---- Sorting -----------------------------------------------------------------
 
 std::vector<TZylMemDataset::SortKey> TZylMemDataset::ParseIndex(const std::string& names) const {

@@ -168,6 +168,11 @@ class TZylMemDataset : public TDataSet {
   // Deletes the current record (cancelling an append in progress instead);
   // the next record becomes current, or the new last one.
   void Delete() override;
+  // A transaction keeps a copy of the records, which Rollback puts back
+  // (in the order they had then); Commit drops it.
+  void StartTransaction() override;
+  void Commit() override;
+  void Rollback() override;
   // "IndexFieldNames" (any letter case); other names are not properties.
   bool SetStrProp(const std::string& name, const std::string& value) override;
   bool GetStrProp(const std::string& name, std::string& value) const override;
@@ -213,6 +218,14 @@ class TZylMemDataset : public TDataSet {
   std::vector<SortKey> sortKeys_;
   std::string indexFieldNames_;
   std::vector<TVariant> buffer_;
+  // The records, the next sequence number and the current record when the
+  // open transaction started.
+  struct Snapshot {
+    std::vector<Record> records;
+    std::uint64_t nextSeq = 0;
+    int cur = 0;
+  };
+  std::unique_ptr<Snapshot> snapshot_;
   std::string postError_;
   std::uint64_t nextSeq_ = 0;
   int cur_ = 0;       // current record when there is one

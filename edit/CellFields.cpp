@@ -1,5 +1,9 @@
 #include "edit/CellFields.h"
 
+#include <set>
+#include <utility>
+
+#include "data/Paging.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
 #include "request/ZylCSS.h"
@@ -20,6 +24,34 @@ const form::FormFields& PostedFields(TZylHTMLGrid& grid) {
   static const form::FormFields kNone;
   TZylCSS* css = grid.CSSLink();
   return css == nullptr ? kNone : css->GetPostFields();
+}
+
+std::vector<CellField> PageCells(TZylHTMLGrid& grid) {
+  const long long first = paging::FirstRecordOfPage(grid.GetPage(), grid.GetRowsPerPage());
+  const long long end = first + grid.GetRowsPerPage();
+  std::vector<CellField> cells;
+  std::set<std::pair<int, int>> taken;
+  for (const form::FormField& posted : PostedFields(grid)) {
+    CellField cell;
+    if (!ParseCellField(posted, true, cell) || cell.record < first || cell.record >= end ||
+        EditableColumnOfField(grid, cell.field) == nullptr ||
+        !taken.emplace(cell.record, cell.field).second) {
+      continue;
+    }
+    cells.push_back(std::move(cell));
+  }
+  return cells;
+}
+
+std::vector<CellField> AddedCells(TZylHTMLGrid& grid) {
+  std::vector<CellField> cells;
+  for (const form::FormField& posted : PostedFields(grid)) {
+    CellField cell;
+    if (ParseCellField(posted, false, cell) && EditableColumnOfField(grid, cell.field) != nullptr) {
+      cells.push_back(std::move(cell));
+    }
+  }
+  return cells;
 }
 
 bool IsTicked(std::string_view value) {

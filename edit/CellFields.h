@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "request/FormProtocol.h"
 
@@ -34,6 +35,18 @@ bool ParseCellField(const form::FormField& posted, bool needRecord, CellField& c
 
 // The posted fields of the grid's page (none without a linked TZylCSS).
 const form::FormFields& PostedFields(TZylHTMLGrid& grid);
+
+// The cells an update may write, in posted order: cells of editable
+// columns (EditableColumnOfField) whose record lies on the page the grid
+// has read (Page and RowsPerPage after ReadValues). Each record and field
+// is taken once: the first posted value wins, later ones are dropped. So a
+// post writes at most RowsPerPage x editable columns cells, whatever it
+// holds; cells of other records are dropped like fields that are no cells.
+std::vector<CellField> PageCells(TZylHTMLGrid& grid);
+
+// The cells an append takes, in posted order: cells of editable columns,
+// the record part not read.
+std::vector<CellField> AddedCells(TZylHTMLGrid& grid);
 
 // True for the value a ticked checkbox posts ("on", any letter case).
 bool IsTicked(std::string_view value);

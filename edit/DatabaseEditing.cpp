@@ -1,8 +1,10 @@
 // Editing a dataset source: posted cell values written into existing
 // records, one record appended, the current record deleted. Each operation
 // reads the page before and after it writes, so the page that follows shows
-// what was stored. Failures are reported in the page (edit/CellFields.h).
+// what was stored; the page's update lock is taken before that last read.
+// Failures are reported in the page (edit/CellFields.h).
 #include <exception>
+#include <vector>
 
 #include "data/Paging.h"
 #include "edit/CellFields.h"
@@ -47,14 +49,22 @@ int PageOfRecord(int recNo, int rowsPerPage) {
 
 }  // namespace
 
+// Only cells of the page's rows are taken (edit::PageCells), and all of
+// them are stored in one transaction: a post is stored whole or, when one
+// of its cells fails, not at all (the error box tells why).
 bool TZylHTMLGrid::UpdateDatabase() {
   editing_.lastUpdateError.clear();
   ReadValues();
+  std::vector<edit::CellField> cells;
   if (links_.css != nullptr && links_.dataset != nullptr && links_.dataset->GetActive()) {
+    cells = edit::PageCells(*this);
+  }
+  if (!cells.empty()) {
     TDataSet& ds = *links_.dataset;
     int records = ds.RecordCount();
     // Unticked checkboxes post nothing: before the first cell of each
-    // record, every boolean edit control of that record is set false.
+    // record, every boolean edit control of that record is set false (a
+    // field that cannot take it keeps its value).
     auto resetBooleans = [&] {
       for (TZylColumn* column : columns_) {
         if (column->GetDataType() != TFieldType::ftBoolean || !column->GetVisible() ||
@@ -62,45 +72,37 @@ bool TZylHTMLGrid::UpdateDatabase() {
           continue;
         }
         try {
-          ds.Edit();
           ds.GetField(column->GetFieldIndex())->SetAsBoolean(false);
-          ds.Post();
         } catch (const std::exception&) {
-          CancelQuietly(ds);
         }
       }
     };
-    ds.First();
-    int current = 0;
-    bool firstRun = true;
-    for (const form::FormField& posted : edit::PostedFields(*this)) {
-      edit::CellField cell;
-      if (!edit::ParseCellField(posted, true, cell)) continue;
-      if (edit::EditableColumnOfField(*this, cell.field) == nullptr) continue;
-      bool exists = cell.record >= 0 && cell.record < records;
-      if (cell.record != current || firstRun) {
-        if (cell.record != current && exists) {
+    try {
+      TransactionScope transaction(ds);
+      int current = -1;
+      for (const edit::CellField& cell : cells) {
+        if (cell.record != current) {  // each run of a record's cells is one post
+          if (Editing(ds)) ds.Post();
+          if (cell.record >= records) {
+            throw Exception("TZylHTMLGrid '" + GetName() + "': record " +
+                            std::to_string(cell.record) + " does not exist");
+          }
           ds.First();
           ds.MoveBy(cell.record);
+          current = cell.record;
+          ds.Edit();
+          resetBooleans();
         }
-        current = cell.record;
-        if (exists) resetBooleans();
-        firstRun = false;
-      }
-      try {
-        if (!exists) {
-          throw Exception("TZylHTMLGrid '" + GetName() + "': record " +
-                          std::to_string(cell.record) + " does not exist");
-        }
-        ds.Edit();
         StoreValue(*ds.GetField(cell.field), cell.value, true);
-        ds.Post();
-      } catch (const std::exception& e) {
-        CancelQuietly(ds);
-        edit::ReportFailure(*this, e.what(), false);
       }
+      if (Editing(ds)) ds.Post();
+      transaction.Commit();
+    } catch (const std::exception& e) {
+      CancelQuietly(ds);
+      edit::ReportFailure(*this, e.what(), false);
     }
   }
+  TakeUpdateLock();
   ReadValues();
   return true;
 }
@@ -113,10 +115,7 @@ bool TZylHTMLGrid::AddDBRecord() {
     TDataSet& ds = *links_.dataset;
     try {
       bool appended = false;
-      for (const form::FormField& posted : edit::PostedFields(*this)) {
-        edit::CellField cell;
-        if (!edit::ParseCellField(posted, false, cell)) continue;
-        if (edit::EditableColumnOfField(*this, cell.field) == nullptr) continue;
+      for (const edit::CellField& cell : edit::AddedCells(*this)) {
         if (!appended) {
           ds.Append();
           appended = true;
@@ -143,8 +142,10 @@ bool TZylHTMLGrid::AddDBRecord() {
           paging_.recNo = GetSlowRecNo();
           SetPage(PageOfRecord(paging_.recNo, paging_.rowsPerPage));
         }
+        // Again after the record is stored: a page that took its lock after
+        // the claim read the positions from before.
+        CleanupEdits();
       }
-      CleanupEdits();
       result = true;
     } catch (const std::exception& e) {
       // Nothing of a failed append stays: no half record.
@@ -152,6 +153,7 @@ bool TZylHTMLGrid::AddDBRecord() {
       edit::ReportFailure(*this, e.what(), true);
     }
   }
+  TakeUpdateLock();
   ReadValues();
   return result;
 }
@@ -169,8 +171,11 @@ bool TZylHTMLGrid::DeleteDBRecord() {
       edit::ReportFailure(*this, e.what(), false);
     }
   }
-  ReadValues();
+  // Every lock goes again after the delete (a page that took its lock
+  // after the claim read the positions from before); then this page's.
   CleanupEdits();
+  TakeUpdateLock();
+  ReadValues();
   return deleted;
 }
 

@@ -104,6 +104,7 @@ bool TZylHTMLGrid::UpdateTextFile() {
     }
     if (changed) frame.Write();
   }
+  TakeUpdateLock();
   SetFileName(links_.fileName);
   return true;
 }
@@ -147,6 +148,7 @@ bool TZylHTMLGrid::AddTextRecord() {
       SetPage(PageOfRecord(paging_.recNo, paging_.rowsPerPage, records, paging_.maxRows));
     }
   }
+  TakeUpdateLock();
   SetFileName(links_.fileName);
   return true;
 }
@@ -171,6 +173,7 @@ bool TZylHTMLGrid::DeleteTextRecord() {
     // would now address the wrong records, so their locks go.
     if (deleted) CleanupEdits();
   }
+  TakeUpdateLock();
   SetFileName(links_.fileName);
   return true;
 }

@@ -2,7 +2,8 @@
 // entry point for a request (GET takes QUERY_STRING, POST the grid's
 // QueryString plus the page's posted fields; the grid's block of them is
 // read by request/GridBlock.h and applied here), the request's variables,
-// the update locks (CanUpdate, Done, CleanupEdits) in the store the
+// the update locks (CanUpdate, Done, CleanupEdits, the claim of a change
+// and the lock taken before the read) in the store the
 // TZylCSS names, and a download sent through the request channel
 // (standard output for CGI, the Response object for ASP; a web-module host
 // sends it itself).
@@ -35,6 +36,18 @@ std::string SafeHeaderText(const std::string& name) {
     if (c != '\r' && c != '\n' && c != '"') out += c;
   }
   return out;
+}
+
+// Writes the lock of page `guid`, after removing the program's locks older
+// than the age limit; false, writing nothing, for a page identity not of
+// the library's form.
+bool WriteLock(TZylCSS& css, const std::string& guid) {
+  std::string prefix = LockPrefix(css);
+  if (!IsUpdateLockKey(prefix, guid)) return false;
+  UpdateLockStore& store = css.GetUpdateLockStore();
+  store.DeleteOlderThan(prefix, css.GetMaxLockAge());
+  store.Write(prefix, guid);
+  return true;
 }
 
 }  // namespace
@@ -187,15 +200,28 @@ bool TZylHTMLGrid::CanUpdate() {
   return valid;
 }
 
-bool TZylHTMLGrid::Done() {
+bool TZylHTMLGrid::ClaimChange() {
   if (links_.css == nullptr || !GetEditMode()) return false;
   std::string prefix = LockPrefix(*links_.css);
-  if (!IsUpdateLockKey(prefix, editing_.guid))
-    return false;  // no page identity of the library's form
-  UpdateLockStore& store = links_.css->GetUpdateLockStore();
-  store.DeleteOlderThan(prefix, links_.css->GetMaxLockAge());
-  store.Write(prefix, editing_.guid);
-  return true;
+  bool valid =
+      IsUpdateLockKey(prefix, editing_.guid) &&
+      links_.css->GetUpdateLockStore().Claim(prefix, editing_.guid, links_.css->GetMaxLockAge());
+  if (!valid && links_.masterGrid == nullptr) links_.css->SetErrorText(texts_.textUpdateError);
+  return valid;
+}
+
+void TZylHTMLGrid::TakeUpdateLock() {
+  if (links_.css == nullptr || !GetEditMode()) return;
+  if (editing_.guid.empty()) editing_.guid = links_.css->GetGUID();  // as the page will carry
+  editing_.lockTaken = WriteLock(*links_.css, editing_.guid);
+}
+
+// A lock taken before the read is not written again: a change claimed
+// since then removed it, and the page it would guard shows positions from
+// before that change.
+bool TZylHTMLGrid::Done() {
+  if (links_.css == nullptr || !GetEditMode()) return false;
+  return editing_.lockTaken || WriteLock(*links_.css, editing_.guid);
 }
 
 void TZylHTMLGrid::CleanupEdits() {

@@ -473,7 +473,10 @@ class TZylHTMLGrid : public TComponent {
   const std::string& GetLastUpdateError() const { return editing_.lastUpdateError; }
   void SetLastUpdateError(const std::string& v) { editing_.lastUpdateError = v; }
   const std::string& GetGUID() const { return editing_.guid; }
-  void SetGUID(const std::string& v) { editing_.guid = v; }
+  void SetGUID(const std::string& v) {
+    editing_.guid = v;
+    editing_.lockTaken = false;
+  }
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
@@ -504,6 +507,15 @@ class TZylHTMLGrid : public TComponent {
   // The form protocol's parser: picks this grid's block out of `fields`,
   // applies the hidden state and the click, returns the action.
   TGridAction ProcessFields(const std::vector<form::FormField>& fields);
+  // The lock test of an add or a delete: CanUpdate's test and, when the
+  // lock is valid, the removal of every lock of the program, in one step
+  // of the store (UpdateLockStore::Claim). Sets the page's message as
+  // CanUpdate does.
+  bool ClaimChange();
+  // Writes the page's update lock before the page's data is read (an
+  // editable grid with a CSS and a page identity only), so a change
+  // claimed after the write removes it; Done then leaves it as it is.
+  void TakeUpdateLock();
 
   // The grid's state, by concern (model/GridState.h).
   GridTexts texts_;

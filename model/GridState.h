@@ -148,6 +148,8 @@ struct GridEditing {
   bool addPending = false;
   std::string lastUpdateError;
   std::string guid;
+  // The page's lock was written before its data was read (this request).
+  bool lockTaken = false;
 };
 
 // The read under way.

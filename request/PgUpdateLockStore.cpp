@@ -84,6 +84,49 @@ void PgUpdateLockStore::Write(const std::string& prefix, const std::string& guid
        {prefix, guid});
 }
 
+bool PgUpdateLockStore::ClaimOnce(const std::string& prefix, const std::string& guid,
+                                  long maxAgeSeconds) {
+  connection_->Exec("BEGIN");
+  try {
+    connection_->Exec("SELECT pg_advisory_xact_lock(hashtext($1), hashtext($2))", {table_, prefix});
+    bool valid = connection_
+                     ->Exec("DELETE FROM " + quoted_ +
+                                " WHERE prefix = $1 AND guid = $2"
+                                " AND ($3::bigint <= 0 OR created >= now() - $3::bigint * "
+                                "interval '1 second') RETURNING 1",
+                            {prefix, guid, AgeText(maxAgeSeconds)})
+                     .Rows() > 0;
+    if (valid) connection_->Exec("DELETE FROM " + quoted_ + " WHERE prefix = $1", {prefix});
+    connection_->Exec(valid ? "COMMIT" : "ROLLBACK");
+    return valid;
+  } catch (const EPgError& e) {
+    if (!ConnectionLost(e)) {
+      try {
+        connection_->Exec("ROLLBACK");
+      } catch (const EPgError&) {
+        connection_.reset();  // made again by the next operation
+      }
+    }
+    throw;
+  }
+}
+
+bool PgUpdateLockStore::Claim(const std::string& prefix, const std::string& guid,
+                              long maxAgeSeconds) {
+  if (!IsUpdateLockKey(prefix, guid)) return false;
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (connection_ == nullptr) Connect();
+  try {
+    return ClaimOnce(prefix, guid, maxAgeSeconds);
+  } catch (const EPgError& e) {
+    if (!ConnectionLost(e)) throw;
+  }
+  // Lost before the commit was answered: when it was stored after all, the
+  // page's lock is gone and the second try refuses, which is safe.
+  Connect();
+  return ClaimOnce(prefix, guid, maxAgeSeconds);
+}
+
 bool PgUpdateLockStore::IsValid(const std::string& prefix, const std::string& guid,
                                 long maxAgeSeconds) {
   if (!IsUpdateLockKey(prefix, guid)) return false;

@@ -14,6 +14,11 @@
 // raise EPgError carrying the server's message. One connection is shared by
 // all threads under a lock; a connection the server dropped is made again
 // once per operation.
+//
+// Claim is one transaction: it takes a transaction-scoped advisory lock
+// named by the table and the prefix (so claims of one program on every
+// server run one after the other), deletes the page's own row when it is
+// young enough and, only then, every row of the prefix.
 #pragma once
 
 #include <memory>
@@ -42,6 +47,7 @@ class PgUpdateLockStore : public UpdateLockStore {
   bool Delete(const std::string& prefix, const std::string& guid) override;
   int DeleteAll(const std::string& prefix) override;
   int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) override;
+  bool Claim(const std::string& prefix, const std::string& guid, long maxAgeSeconds) override;
 
   // The table's name as given.
   const std::string& Table() const { return table_; }
@@ -50,6 +56,8 @@ class PgUpdateLockStore : public UpdateLockStore {
   // Runs one statement under the lock, connecting first when needed and
   // once more when the connection was lost.
   pg::Result Exec(const std::string& sql, const std::vector<pg::Text>& parameters);
+  // The statements of Claim in one transaction on the open connection.
+  bool ClaimOnce(const std::string& prefix, const std::string& guid, long maxAgeSeconds);
   void Connect();
   void CreateTable();
 

@@ -36,6 +36,14 @@ class UpdateLockStore {
   virtual bool Delete(const std::string& prefix, const std::string& guid) = 0;
   // Deletes every lock of `prefix`; returns how many.
   virtual int DeleteAll(const std::string& prefix) = 0;
+  // Tests the lock of page `guid` as IsValid does and, only when it is
+  // valid, deletes every lock of `prefix` (that one included), as one step:
+  // no other Claim of the same prefix comes between the test and the
+  // deletion, so of pages that claim at the same moment at most one finds
+  // its lock valid. True when the page's lock was valid. An add or a
+  // delete claims before it changes the data (positions move for every
+  // other page).
+  virtual bool Claim(const std::string& prefix, const std::string& guid, long maxAgeSeconds) = 0;
   // Deletes the locks of `prefix` older than `maxAgeSeconds` (nothing for an
   // age of 0 or below); returns how many.
   virtual int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) = 0;

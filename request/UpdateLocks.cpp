@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,6 +95,32 @@ int DeleteAll(const std::string& prefix) {
   return DeleteFiles(Directory(), Pattern(prefix));
 }
 
+FolderLock::FolderLock(const std::string& prefix) {
+  if (prefix.find('/') != std::string::npos) {
+    throw EInOutError("update locks: the prefix '" + prefix + "' holds a '/'");
+  }
+  std::string path = Directory() + prefix + ".upd.lock";
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  if (fd_ < 0) {
+    throw EInOutError("update lock folder lock '" + path + "': cannot open: " + ErrnoText());
+  }
+  struct stat st {};
+  bool own = ::fstat(fd_, &st) == 0 && IsOwnPlainFile(st);
+  int rc = -1;
+  while (own && (rc = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  if (!own || rc != 0) {
+    std::string reason =
+        own ? "cannot lock: " + ErrnoText() : "the name is taken by another kind of file";
+    ::close(fd_);
+    throw EInOutError("update lock folder lock '" + path + "': " + reason);
+  }
+}
+
+FolderLock::~FolderLock() {
+  ::close(fd_);  // releases the lock
+}
+
 int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {
   if (maxAgeSeconds <= 0) return 0;
   std::string dir = Directory();
@@ -138,7 +165,19 @@ bool FileUpdateLockStore::Delete(const std::string& prefix, const std::string& g
 }
 
 int FileUpdateLockStore::DeleteAll(const std::string& prefix) {
+  if (prefix.find('/') != std::string::npos) return 0;  // no lock is named so
+  updatelock::FolderLock lock(prefix);
   return updatelock::DeleteAll(prefix);
+}
+
+bool FileUpdateLockStore::Claim(const std::string& prefix, const std::string& guid,
+                                long maxAgeSeconds) {
+  std::string path = updatelock::PathFor(prefix, guid);
+  if (path.empty()) return false;
+  updatelock::FolderLock lock(prefix);
+  if (!updatelock::IsValid(path, maxAgeSeconds)) return false;
+  updatelock::DeleteAll(prefix);
+  return true;
 }
 
 int FileUpdateLockStore::DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {

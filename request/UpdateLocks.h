@@ -13,6 +13,14 @@
 // Files are created without following symbolic links and kept owner-only
 // (0600); a name that exists as anything but a regular file of this user
 // with a single link is refused.
+//
+// Claim and DeleteAll hold an exclusive lock (flock) on the program's
+// folder lock file "<prefix>.upd.lock" in the same directory (created like
+// the locks, never deleted, never matched by a lock name), so two claims of
+// separate processes are one after the other. Write and IsValid need no
+// lock: a lock written while a claim deletes is either deleted or survives,
+// and a page that wrote it reads its data only afterwards; the claimer
+// deletes the locks once more after its change is stored.
 #pragma once
 
 #include <string>
@@ -33,6 +41,8 @@ class FileUpdateLockStore : public UpdateLockStore {
   bool Delete(const std::string& prefix, const std::string& guid) override;
   int DeleteAll(const std::string& prefix) override;
   int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) override;
+  // Raises EInOutError when the folder lock file cannot be opened or locked.
+  bool Claim(const std::string& prefix, const std::string& guid, long maxAgeSeconds) override;
 };
 
 namespace updatelock {
@@ -61,6 +71,21 @@ bool IsValid(const std::string& path, long maxAgeSeconds);
 
 // Deletes every lock of `prefix`; returns how many.
 int DeleteAll(const std::string& prefix);
+
+// Holds the exclusive lock on the folder lock file of `prefix` while it
+// lives. Raises EInOutError when the file cannot be opened (the name taken
+// by something that is not this user's plain file, a prefix with "/") or
+// locked.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& prefix);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
 
 // Deletes the locks of `prefix` older than `maxAgeSeconds` (nothing for an
 // age of 0 or below); returns how many.

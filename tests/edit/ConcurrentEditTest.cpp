@@ -1,9 +1,12 @@
 // Eight pages appending 50 entries each to one text file or one SQLite file
 // at once, as separate CGI processes would: none lost, doubled or torn. An
-// append refused as stale is posted again from the refreshed page.
+// append refused as stale is posted again from the refreshed page. Ten
+// pages deleting the record each chose at once: one passes, the others are
+// stale and refused, no other record goes.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <latch>
 #include <set>
 #include <thread>
 
@@ -73,6 +76,46 @@ TEST_P(ConcurrentEdit, AppendsOfEightPagesAtOnceAreAllKept) {
     for (int i = 0; i < kAppends; ++i) expected.insert("p" + std::to_string(t) + "/" + std::to_string(i));
   }
   EXPECT_TRUE(entries == expected) << entries.size() << " entries; none may be lost, doubled or torn";
+}
+
+TEST(ConcurrentDelete, TenPagesDeletingAtOnceRemoveOneChosenRecordAndNoOther) {
+  constexpr int kPages = 10;
+  harness::PrivateTempDir temp;
+  testing::EditBackend data(temp.File("shop.db"), 30);
+  harness::Site site([&](harness::Components& c) {
+    TZylHTMLGrid& grid = c.AddGrid("Grid1");
+    grid.SetRowsPerPage(30);
+    grid.SetDataset(&data.ForRequest(c));
+    grid.ReadValues();
+    grid.SetEditMode(true);
+  });
+  std::vector<std::string> shown(kPages);
+  std::latch ready(kPages);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kPages; ++t) {
+    threads.emplace_back([&, t] {
+      harness::Response page = site.Click(site.Open(), "Grid1_TABLE", "GRecNo" + std::to_string(11 + t));
+      ready.arrive_and_wait();
+      shown[static_cast<std::size_t>(t)] = site.Click(page, "Grid1_TABLE", "GDEL").ErrorText();
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  std::set<std::string> ids, refused;
+  for (int r = 0; r < data.RecordCount(); ++r) {
+    std::string record = data.Record(r);
+    ids.insert(record.substr(0, record.find(' ')));
+  }
+  for (int t = 0; t < kPages; ++t) {
+    if (shown[static_cast<std::size_t>(t)].empty()) {
+      EXPECT_EQ(ids.count(std::to_string(11 + t)), 0u) << "the passing page's choice is gone";
+    } else {
+      EXPECT_EQ(shown[static_cast<std::size_t>(t)], TZylHTMLGrid(nullptr).GetTextUpdateError());
+      refused.insert(std::to_string(11 + t));
+    }
+  }
+  EXPECT_EQ(ids.size(), 29u) << "one delete passes";
+  EXPECT_EQ(refused.size(), 9u);
+  for (const std::string& id : refused) EXPECT_EQ(ids.count(id), 1u) << "refused, yet deleted: " << id;
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ConcurrentEdit, ::testing::Values("textfile", "sqlite"));

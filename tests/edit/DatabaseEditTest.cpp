@@ -92,6 +92,17 @@ TEST_P(DatabaseEdit, UpdateFromTheRenderedControlsThenTheStalePageIsRefused) {
   EXPECT_EQ(backend_.Record(3), "3 new 1 0 3");
 }
 
+// The page takes its lock before it reads: a change claimed after the read
+// (here, in the after event) leaves it without one, and Done does not bring it back.
+TEST_P(DatabaseEdit, ALockRemovedAfterThePageWasReadStaysRemoved) {
+  setup_ = [this](TZylHTMLGrid& grid) { grid.OnAfterDoDefaultAction = [this](TObject*, TGridAction) { temp_.DropLocks(); }; };
+  Response page = site_.Open();
+  EXPECT_TRUE(temp_.Entries(".upd").empty());
+  setup_ = nullptr;
+  EXPECT_EQ(Shown(PostCells(site_, page, {{"GCELL_0_1", "late"}})), "box " + page.Grid("Grid1").GetTextUpdateError());
+  EXPECT_EQ(backend_.Record(0), "0 n0 1 1 0");
+}
+
 TEST_P(DatabaseEdit, AGridWithoutEditableColumnsHoldsNoLockAndWritesNothing) {
   setup_ = [](TZylHTMLGrid& grid) { grid.SetEditMode(false); };
   Response page = site_.Open();
@@ -187,6 +198,17 @@ TEST_P(Append, AFailingCellOrARefusedPostLeavesNoRecord) {
   EXPECT_EQ(backend_.RecordCount(), 25);
   EXPECT_EQ(Shown(refused), "box Error:\\n" + refused.Grid("Grid1").GetLastUpdateError());
   EXPECT_NE(refused.ErrorText().find("disk full"), std::string::npos) << refused.ErrorText();
+}
+
+TEST_P(Append, AnAddWithoutCellsAddsNothingAndTakesNoLock) {
+  Response other = site_.Open();
+  Response adding = site_.Click(site_.Open(), "Grid1_TABLE", "GADD");
+  Response none = PostCells(site_, adding, {});
+  EXPECT_TRUE(none.Grid("Grid1").GetAddPending());
+  EXPECT_EQ(backend_.RecordCount(), 25);
+  EXPECT_EQ(Shown(none), "");
+  std::vector<std::string> locks = temp_.Entries(".upd");
+  EXPECT_EQ(std::count(locks.begin(), locks.end(), "grid.cgi." + other.Grid("Grid1").GetGUID() + ".upd"), 1);
 }
 
 TEST_P(Append, AStalePageCannotDeleteAfterAnotherPageAdded) {

@@ -1,10 +1,12 @@
 // Update locks in a PostgreSQL table: the shared cases (UpdateLockCases.h),
-// and one table shared by several stores (web servers), a quoted table
+// and one table shared by several stores (web servers) whose claims at
+// the same moment pass one at most, a quoted table
 // name, the server's messages, a dropped connection made again.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <memory>
+#include <thread>
 
 #include "UpdateLockCases.h"
 #include "datasets/PgConnection.h"
@@ -77,6 +79,12 @@ TEST_F(PgLockTable, OneTableSharedByEveryStoreAndAQuotedName) {
   EXPECT_TRUE(b.IsValid("grid.cgi", kGuid, 60)) << "a lock written by one server";
   b.Write("grid.cgi", kOtherGuid);
   EXPECT_EQ(a.DeleteAll("grid.cgi"), 2) << "a cleanup on one server takes every lock";
+  a.Write("grid.cgi", kGuid), b.Write("grid.cgi", kOtherGuid);
+  bool claimedA = false, claimedB = false;
+  std::thread other([&] { claimedB = b.Claim("grid.cgi", kOtherGuid, 60); });
+  claimedA = a.Claim("grid.cgi", kGuid, 60);
+  other.join();
+  EXPECT_NE(claimedA, claimedB) << "two servers claiming at once: one passes";
   pg::Result columns = Admin().Exec(
       "SELECT string_agg(column_name || ' ' || data_type, ', ' ORDER BY ordinal_position)"
       " FROM information_schema.columns WHERE table_name = 'zyl_update_locks'");

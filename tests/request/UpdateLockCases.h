@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "PrivateTempDir.h"
@@ -170,10 +171,36 @@ TYPED_TEST_P(UpdateLockCases, StoreOperationsAndRefusedNames) {
   EXPECT_EQ(store.DeleteAll(hostile), 1);
 }
 
+// Ten pages claim at once: one finds its lock, which clears them all; the
+// others find theirs gone. A lock too old or missing clears nothing.
+TYPED_TEST_P(UpdateLockCases, AClaimTestsAndClearsInOneStep) {
+  UpdateLockStore& store = *this->store_;
+  std::vector<std::string> guids;
+  for (int i = 0; i < 10; ++i) guids.push_back(kGuid.substr(0, 35) + std::to_string(i));
+  for (const std::string& guid : guids) store.Write("grid.cgi", guid);
+  this->kit_.Plant("other.cgi", kGuid);
+  std::vector<int> valid(guids.size());
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < guids.size(); ++i) {
+    threads.emplace_back([&, i] { valid[i] = store.Claim("grid.cgi", guids[i], 60); });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(std::count(valid.begin(), valid.end(), 1), 1);
+  EXPECT_EQ(this->kit_.Locks(), std::vector<std::string>{"other.cgi." + kGuid});
+  EXPECT_FALSE(store.Claim("grid.cgi", guids[0], 60));
+  EXPECT_FALSE(store.Claim("grid.cgi", "../x", 0));
+  store.Write("grid.cgi", kOtherGuid);
+  this->kit_.Age("grid.cgi", kOtherGuid, 100);
+  EXPECT_FALSE(store.Claim("grid.cgi", kOtherGuid, 50));
+  EXPECT_EQ(this->kit_.Locks().size(), 2u) << "a refused claim removes nothing";
+  EXPECT_TRUE(store.Claim("grid.cgi", kOtherGuid, 0)) << "no age limit";
+  EXPECT_EQ(this->kit_.Locks().size(), 1u);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(UpdateLockCases, APageMayUpdateOnlyWithTheLockItsDoneWrote,
                             NoLockWithoutEditableColumnsPageIdentityOrPage,
                             CleanupEditsRemovesEveryLockOfThisProgramOnly,
                             OldLocksAreStaleAndGoWhenAPageWritesItsLock,
-                            StoreOperationsAndRefusedNames);
+                            StoreOperationsAndRefusedNames, AClaimTestsAndClearsInOneStep);
 
 }  // namespace zyl::testing

@@ -239,6 +239,24 @@ TEST_P(DatasetContract, RefusedWritesChangeNothing) {
   EXPECT_EQ(again->FieldByName("Qty")->AsFloat(), 3);
 }
 
+TEST_P(DatasetContract, ATransactionStoresItsWritesTogetherOrNone) {
+  auto ds = Cities();  // b1 a2 c3 b4 a5 b6
+  {
+    TransactionScope transaction(*ds);
+    EXPECT_THROW(ds->StartTransaction(), Exception) << "one at a time";
+    ds->First(), ds->Edit(), ds->FieldByName("City")->SetAsString("z"), ds->Post();
+    ds->Next(), ds->Delete();
+    ds->Append(), ds->FieldByName("Id")->SetAsString("7"), ds->Post();
+  }  // no Commit: rolled back
+  EXPECT_EQ(Column(*ds, "City"), (Texts{"b", "a", "c", "b", "a", "b"}));
+  TransactionScope transaction(*ds);
+  ds->First(), ds->Edit(), ds->FieldByName("City")->SetAsString("y");
+  ds->Next(), ds->Delete();
+  transaction.Commit();  // posts the edit first
+  ds->Rollback();        // none open: nothing
+  EXPECT_EQ(Column(*factory_->Reopen(), "City"), (Texts{"y", "c", "b", "a", "b"}));
+}
+
 TEST_P(DatasetContract, IndexFieldNamesSortsAndRefusesNamesThatAreNoFields) {
   auto ds = Cities();
   // clang-format off
