@@ -26,6 +26,8 @@ bool TDataSet::GetStrProp(const std::string& /*name*/, std::string& /*value*/) c
   return false;
 }
 
+bool TDataSet::LocateKey(const std::string& /*key*/) { return false; }
+
 TStringList* TDataSet::GetStringListProp(const std::string& /*name*/) { return nullptr; }
 
 }  // namespace zyl

@@ -95,6 +95,14 @@ class TZylSqlDataset : public TDataSet {
   void Cancel() override;
   void Delete() override;
 
+  // Row identity (tables with a key): the key values as read; LocateKey
+  // reads the record by its key (within the key filter) and finds its
+  // place in the order; checked writes compare every field in the
+  // statement that writes.
+  std::string RecordKey() const override;
+  bool LocateKey(const std::string& key) override;
+  void SetCheckedWrites(bool on) override { checked_ = on; }
+
   // "IndexFieldNames".
   bool SetStrProp(const std::string& name, const std::string& value) override;
   bool GetStrProp(const std::string& name, std::string& value) const override;
@@ -147,6 +155,7 @@ class TZylSqlDataset : public TDataSet {
   SqlRow buffer_;
   std::vector<bool> modified_;
   SqlRow original_;
+  bool checked_ = false;
 };
 
 }  // namespace zyl

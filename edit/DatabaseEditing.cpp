@@ -2,10 +2,18 @@
 // records, one record appended, the current record deleted. Each operation
 // reads the page before and after it writes, so the page that follows shows
 // what was stored. Failures are reported in the page (edit/CellFields.h).
+//
+// A posted cell finds its record by the row's position, or, with the grid's
+// RowIdentity on, by the identity its row posted (edit/RowIdentities.h):
+// then only the record named is written, and only while it still holds the
+// values the page showed (checked in the statement that writes).
 #include <exception>
+#include <optional>
 
 #include "data/Paging.h"
+#include "datasets/RecordKey.h"
 #include "edit/CellFields.h"
+#include "edit/RowIdentities.h"
 #include "grid/ZylHTMLGrid.h"
 
 namespace zyl {
@@ -53,6 +61,16 @@ bool TZylHTMLGrid::UpdateDatabase() {
   if (links_.css != nullptr && links_.dataset != nullptr && links_.dataset->GetActive()) {
     TDataSet& ds = *links_.dataset;
     int records = ds.RecordCount();
+    const bool identity = editing_.rowIdentity;
+    std::optional<edit::PostedIdentities> identities;
+    if (identity) identities.emplace(*this);
+    if (identity && !identities->CoverCells(*this)) {
+      edit::RefuseAsStale(*this);
+      ReadValues();
+      return true;
+    }
+    edit::CheckedWrites checked(ds, identity);
+    bool located = false;  // with identity: the current record is the named one, unchanged
     // Unticked checkboxes post nothing: before the first cell of each
     // record, every boolean edit control of that record is set false.
     auto resetBooleans = [&] {
@@ -77,9 +95,11 @@ bool TZylHTMLGrid::UpdateDatabase() {
       edit::CellField cell;
       if (!edit::ParseCellField(posted, true, cell)) continue;
       if (edit::EditableColumnOfField(*this, cell.field) == nullptr) continue;
-      bool exists = cell.record >= 0 && cell.record < records;
+      bool exists = identity ? located : cell.record >= 0 && cell.record < records;
       if (cell.record != current || firstRun) {
-        if (cell.record != current && exists) {
+        if (identity) {
+          exists = located = edit::LocateUnchanged(*this, ds, *identities->Find(cell.record));
+        } else if (cell.record != current && exists) {
           ds.First();
           ds.MoveBy(cell.record);
         }
@@ -87,6 +107,7 @@ bool TZylHTMLGrid::UpdateDatabase() {
         if (exists) resetBooleans();
         firstRun = false;
       }
+      if (identity && !exists) continue;  // refused and reported once
       try {
         if (!exists) {
           throw Exception("TZylHTMLGrid '" + GetName() + "': record " +
@@ -95,6 +116,10 @@ bool TZylHTMLGrid::UpdateDatabase() {
         ds.Edit();
         StoreValue(*ds.GetField(cell.field), cell.value, true);
         ds.Post();
+      } catch (const ERecordChanged&) {
+        CancelQuietly(ds);
+        located = false;
+        edit::ReportChanged(*this, "record " + DescribeKey(identities->Find(current)->key), false);
       } catch (const std::exception& e) {
         CancelQuietly(ds);
         edit::ReportFailure(*this, e.what(), false);
@@ -161,9 +186,24 @@ bool TZylHTMLGrid::DeleteDBRecord() {
   ReadValues();  // leaves the cursor on the current record
   bool deleted = false;
   if (links_.dataset != nullptr && links_.dataset->GetActive() && paging_.recNo >= 0) {
+    TDataSet& ds = *links_.dataset;
+    const form::RowIdentity* named = nullptr;
+    std::optional<edit::PostedIdentities> identities;
+    if (editing_.rowIdentity) named = identities.emplace(*this).Find(paging_.recNo);
     try {
-      links_.dataset->Delete();
-      deleted = true;
+      edit::CheckedWrites checked(ds, editing_.rowIdentity);
+      if (!editing_.rowIdentity) {
+        ds.Delete();
+        deleted = true;
+      } else if (named == nullptr) {
+        edit::RefuseAsStale(*this);
+      } else if (edit::LocateUnchanged(*this, ds, *named)) {
+        ds.Delete();
+        deleted = true;
+      }
+    } catch (const ERecordChanged&) {
+      CancelQuietly(ds);
+      edit::ReportChanged(*this, "record " + DescribeKey(named->key), false);
     } catch (const std::exception& e) {
       CancelQuietly(*links_.dataset);
       edit::ReportFailure(*this, e.what(), false);
