@@ -98,7 +98,8 @@ bool TZylHTMLGrid::UpdateDatabase() {
       bool exists = identity ? located : cell.record >= 0 && cell.record < records;
       if (cell.record != current || firstRun) {
         if (identity) {
-          exists = located = edit::LocateUnchanged(*this, ds, *identities->Find(cell.record));
+          exists = located =
+              edit::LocateUnchanged(*this, ds, *identities->Find(cell.record), cell.record);
         } else if (cell.record != current && exists) {
           ds.First();
           ds.MoveBy(cell.record);
@@ -197,7 +198,7 @@ bool TZylHTMLGrid::DeleteDBRecord() {
         deleted = true;
       } else if (named == nullptr) {
         edit::RefuseAsStale(*this);
-      } else if (edit::LocateUnchanged(*this, ds, *named)) {
+      } else if (edit::LocateUnchanged(*this, ds, *named, paging_.recNo)) {
         ds.Delete();
         deleted = true;
       }

@@ -51,9 +51,15 @@ void ReportChanged(TZylHTMLGrid& grid, const std::string& name, bool deleted) {
                 false);
 }
 
-bool LocateUnchanged(TZylHTMLGrid& grid, TDataSet& ds, const form::RowIdentity& identity) {
+bool LocateUnchanged(TZylHTMLGrid& grid, TDataSet& ds, const form::RowIdentity& identity,
+                     int recNo) {
   std::string name = "record " + DescribeKey(identity.key);
-  if (!ds.LocateKey(identity.key)) {
+  bool here = false;
+  if (recNo >= 0 && recNo < ds.RecordCount()) {
+    ds.First();
+    here = ds.MoveBy(recNo) == recNo && ds.RecordKey() == identity.key;
+  }
+  if (!here && !ds.LocateKey(identity.key)) {
     ReportChanged(grid, name, true);
     return false;
   }

@@ -40,8 +40,10 @@ void RefuseAsStale(TZylHTMLGrid& grid);
 
 // Makes the record `identity` names the dataset's current one; false (and
 // the failure reported) when it is gone or its values are not those of the
-// page any more.
-bool LocateUnchanged(TZylHTMLGrid& grid, TDataSet& ds, const form::RowIdentity& identity);
+// page any more. The record at `recNo`, the row's place on the page, is
+// tried first: while nothing moved it is the one, at no cost.
+bool LocateUnchanged(TZylHTMLGrid& grid, TDataSet& ds, const form::RowIdentity& identity,
+                     int recNo);
 // The row of the whole file (edit/WholeFileFrame.h) that holds the line
 // `identity` names: its own place when the line is still there, else the
 // one line elsewhere with the same text; -1 (reported) when there is none.
