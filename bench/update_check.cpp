@@ -32,8 +32,9 @@ namespace {
 constexpr int kRecords = 10000;
 
 std::string Fill() {
-  std::string sql = "DROP TABLE IF EXISTS people; CREATE TABLE people (id integer PRIMARY KEY, "
-                    "name varchar(40), city varchar(40), qty integer, note text); BEGIN;";
+  std::string sql =
+      "DROP TABLE IF EXISTS people; CREATE TABLE people (id integer PRIMARY KEY, "
+      "name varchar(40), city varchar(40), qty integer, note text); BEGIN;";
   for (int i = 0; i < kRecords; ++i) {
     std::string n = std::to_string(i);
     sql += "INSERT INTO people VALUES (" + n + ", 'name" + n + "', 'city" + n + "', " + n +
@@ -45,7 +46,8 @@ std::string Fill() {
 std::string SqliteFile() {
   static const std::string path = [] {
     std::string file = (std::filesystem::temp_directory_path() /
-                        ("zylhg_bench_update_" + std::to_string(::getpid()) + ".db")).string();
+                        ("zylhg_bench_update_" + std::to_string(::getpid()) + ".db"))
+                           .string();
     sqlite3* db = nullptr;
     sqlite3_open(file.c_str(), &db);
     sqlite3_exec(db, Fill().c_str(), nullptr, nullptr, nullptr);
@@ -67,7 +69,8 @@ std::string HiddenFields(const std::string& html) {
     at += input.size();
     std::size_t nameEnd = html.find('"', at);
     std::size_t value = html.find("VALUE=\"", nameEnd) + 7;
-    body += html.substr(at, nameEnd - at) + "=" + html.substr(value, html.find('"', value) - value) + "&";
+    body += html.substr(at, nameEnd - at) + "=" +
+            html.substr(value, html.find('"', value) - value) + "&";
   }
   return body;
 }
@@ -97,8 +100,8 @@ std::string Request(zyl::TDataSet& ds, const std::string& body, bool identity) {
   return html;
 }
 
-void BM_UpdateRequest(benchmark::State& state, const std::function<std::unique_ptr<zyl::TDataSet>()>& open,
-                      bool identity) {
+void BM_UpdateRequest(benchmark::State& state,
+                      const std::function<std::unique_ptr<zyl::TDataSet>()>& open, bool identity) {
   std::unique_ptr<zyl::TDataSet> ds = open();
   if (ds == nullptr) return state.SkipWithError("ZYL_BENCH_PG names no usable PostgreSQL database");
   ds->SetStrProp("IndexFieldNames", "name");
@@ -109,8 +112,8 @@ void BM_UpdateRequest(benchmark::State& state, const std::function<std::unique_p
     int i = 0;
     for (auto _ : state) {
       state.PauseTiming();
-      std::string body = HiddenFields(page) + "GCELL_0_2=c" + std::to_string(++i % 2) +
-                         "&GUPDATE.x=1&GUPDATE.y=1";
+      std::string body =
+          HiddenFields(page) + "GCELL_0_2=c" + std::to_string(++i % 2) + "&GUPDATE.x=1&GUPDATE.y=1";
       state.ResumeTiming();
       page = Request(*ds, body, identity);
     }
@@ -150,9 +153,12 @@ std::unique_ptr<zyl::TDataSet> OpenPg() {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_UpdateRequest, sqlite_positional, OpenSqlite, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_UpdateRequest, sqlite_identity, OpenSqlite, true)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_UpdateRequest, postgres_positional, OpenPg, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_UpdateRequest, sqlite_positional, OpenSqlite, false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_UpdateRequest, sqlite_identity, OpenSqlite, true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_UpdateRequest, postgres_positional, OpenPg, false)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_UpdateRequest, postgres_identity, OpenPg, true)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -26,7 +26,9 @@ bool TDataSet::GetStrProp(const std::string& /*name*/, std::string& /*value*/) c
   return false;
 }
 
-bool TDataSet::LocateKey(const std::string& /*key*/) { return false; }
+bool TDataSet::LocateKey(const std::string& /*key*/) {
+  return false;
+}
 
 TStringList* TDataSet::GetStringListProp(const std::string& /*name*/) { return nullptr; }
 

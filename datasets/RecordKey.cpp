@@ -25,7 +25,8 @@ std::string Bits(double value) {
 std::optional<double> FromBits(std::string_view hex) {
   std::uint64_t bits = 0;
   auto [end, error] = std::from_chars(hex.data(), hex.data() + hex.size(), bits, 16);
-  if (error != std::errc() || end != hex.data() + hex.size() || hex.size() != 16) return std::nullopt;
+  if (error != std::errc() || end != hex.data() + hex.size() || hex.size() != 16)
+    return std::nullopt;
   return std::bit_cast<double>(bits);
 }
 
@@ -37,18 +38,32 @@ std::string EncodeValues(const std::vector<TVariant>& values) {
     using K = TVariant::Kind;
     switch (value.GetKind()) {
       case K::Empty:
-      case K::Null: Append(out, 'N', ""); break;
-      case K::Boolean: Append(out, 'B', value.ToBoolean() ? "1" : "0"); break;
-      case K::Integer: Append(out, 'I', std::to_string(value.ToInt64())); break;
-      case K::Double: Append(out, 'F', Bits(value.ToDouble())); break;
-      case K::Date: Append(out, 'D', Bits(value.ToDateTime())); break;
-      case K::String: Append(out, 'S', value.ToString()); break;
+      case K::Null:
+        Append(out, 'N', "");
+        break;
+      case K::Boolean:
+        Append(out, 'B', value.ToBoolean() ? "1" : "0");
+        break;
+      case K::Integer:
+        Append(out, 'I', std::to_string(value.ToInt64()));
+        break;
+      case K::Double:
+        Append(out, 'F', Bits(value.ToDouble()));
+        break;
+      case K::Date:
+        Append(out, 'D', Bits(value.ToDateTime()));
+        break;
+      case K::String:
+        Append(out, 'S', value.ToString());
+        break;
       case K::ByteArray: {
         const std::vector<std::uint8_t>& bytes = value.ToBytes();
-        Append(out, 'Y', std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        Append(out, 'Y',
+               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         break;
       }
-      case K::Object: throw EConvertError("an object value cannot be part of a record key");
+      case K::Object:
+        throw EConvertError("an object value cannot be part of a record key");
     }
   }
   return out;
@@ -70,8 +85,12 @@ std::optional<std::vector<TVariant>> DecodeValues(std::string_view text) {
     std::optional<double> number;
     std::int64_t integer = 0;
     switch (kind) {
-      case 'N': values.push_back(TVariant::Null()); break;
-      case 'B': values.emplace_back(payload == "1"); break;
+      case 'N':
+        values.push_back(TVariant::Null());
+        break;
+      case 'B':
+        values.emplace_back(payload == "1");
+        break;
       case 'I':
         if (std::from_chars(payload.data(), payload.data() + payload.size(), integer).ptr !=
             payload.data() + payload.size()) {
@@ -84,9 +103,14 @@ std::optional<std::vector<TVariant>> DecodeValues(std::string_view text) {
         if (!(number = FromBits(payload))) return std::nullopt;
         values.push_back(kind == 'F' ? TVariant(*number) : TVariant::FromDate(*number));
         break;
-      case 'S': values.emplace_back(std::string(payload)); break;
-      case 'Y': values.emplace_back(std::vector<std::uint8_t>(payload.begin(), payload.end())); break;
-      default: return std::nullopt;
+      case 'S':
+        values.emplace_back(std::string(payload));
+        break;
+      case 'Y':
+        values.emplace_back(std::vector<std::uint8_t>(payload.begin(), payload.end()));
+        break;
+      default:
+        return std::nullopt;
     }
   }
   return values;

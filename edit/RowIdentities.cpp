@@ -13,7 +13,8 @@ PostedIdentities::PostedIdentities(TZylHTMLGrid& grid) {
   for (const form::FormField& posted : PostedFields(grid)) {
     int recNo = 0;
     if (!form::ParseRowIdentityField(posted.name, recNo) || rows_.contains(recNo)) continue;
-    rows_[recNo] = form::VerifyRowIdentity(css->GetSiteSecret(), grid.GetName(), recNo, posted.value);
+    rows_[recNo] =
+        form::VerifyRowIdentity(css->GetSiteSecret(), grid.GetName(), recNo, posted.value);
   }
 }
 
@@ -43,9 +44,11 @@ void RefuseAsStale(TZylHTMLGrid& grid) {
 
 void ReportChanged(TZylHTMLGrid& grid, const std::string& name, bool deleted) {
   ReportFailure(grid,
-                deleted ? " The " + name + " was deleted by another user after this page was "
+                deleted ? " The " + name +
+                              " was deleted by another user after this page was "
                               "shown.\\n Nothing was written."
-                        : " The " + name + " was changed by another user after this page was "
+                        : " The " + name +
+                              " was changed by another user after this page was "
                               "shown.\\n Nothing was written to it; the page shows its stored "
                               "values now.",
                 false);

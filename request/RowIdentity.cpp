@@ -28,7 +28,8 @@ std::optional<RowIdentity> VerifyRowIdentity(std::string_view secret, std::strin
   std::size_t second = first == std::string_view::npos ? first : value.find('.', first + 1);
   if (second == std::string_view::npos) return std::nullopt;
   std::optional<std::string> key = FromBase64Url(value.substr(0, first));
-  std::optional<std::string> fingerprint = FromBase64Url(value.substr(first + 1, second - first - 1));
+  std::optional<std::string> fingerprint =
+      FromBase64Url(value.substr(first + 1, second - first - 1));
   std::optional<std::string> mac = FromBase64Url(value.substr(second + 1));
   if (!key || !fingerprint || !mac) return std::nullopt;
   RowIdentity identity{std::move(*key), std::move(*fingerprint)};

@@ -44,7 +44,7 @@ class PageBuilder {
   const SiteConfig& config_;
   ErrorLog log_;
   std::unique_ptr<zyl::UpdateLockStore> locks_;  // null: the default lock files
-  std::string secret_;  // signs the rows' identities ("": one per process)
+  std::string secret_;                           // signs the rows' identities ("": one per process)
 };
 
 }  // namespace zylgrid

@@ -345,8 +345,8 @@ std::string LoadSiteSecret(const SiteConfig& config) {
     std::string temp = file + "." + zyl::CreateGuidString() + ".tmp";
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     std::string text = zyl::ToBase64Url(zyl::RandomBytes(32));
-    bool written = fd >= 0 && ::write(fd, text.data(), text.size()) ==
-                                  static_cast<ssize_t>(text.size());
+    bool written =
+        fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     if (fd >= 0) ::close(fd);
     bool linked = written && (::link(temp.c_str(), file.c_str()) == 0 || errno == EEXIST);
     ::unlink(temp.c_str());
