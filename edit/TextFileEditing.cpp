@@ -173,7 +173,8 @@ bool TZylHTMLGrid::DeleteTextRecord() {
     bool deleted = false;
     int target = frame.RecNo();
     if (editing_.rowIdentity) {
-      const form::RowIdentity* named = edit::PostedIdentities(*this).Find(target);
+      edit::PostedIdentities identities(*this);
+      const form::RowIdentity* named = identities.Find(target);
       if (named == nullptr) edit::RefuseAsStale(*this);
       target = named == nullptr ? -1 : edit::LocateLine(*this, *named);
     }
