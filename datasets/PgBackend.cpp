@@ -95,10 +95,17 @@ SqlRow Backend::RunReturning(const std::string& sql, const std::vector<TVariant>
 }
 
 SqlRow Backend::RunSelect(const std::string& where, const std::vector<TVariant>& values) {
-  Result result = connection_->Exec(
-      "SELECT " + source_.SelectList() + " FROM " + source_.From() + where + " LIMIT 1",
-      Texts(values));
-  return result.Rows() == 0 ? SqlRow() : RowOf(result, 0);
+  try {
+    Result result = connection_->Exec(
+        "SELECT " + source_.SelectList() + " FROM " + source_.From() + where + " LIMIT 1",
+        Texts(values));
+    return result.Rows() == 0 ? SqlRow() : RowOf(result, 0);
+  } catch (const EPgError& e) {
+    // Values the columns' types cannot hold (class 22, data exception)
+    // match no record.
+    if (e.SqlState().rfind("22", 0) == 0) return SqlRow();
+    throw;
+  }
 }
 
 std::string Backend::SameValueSql(int field, const std::string& placeholder) const {

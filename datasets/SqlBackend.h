@@ -104,7 +104,8 @@ class SqlBackend {
   virtual TVariant BooleanToStored(int field, bool value) const = 0;
 
   // The stored record whose key columns hold `key` (in KeyRaw order), or
-  // an empty row when there is none. Ignores the key filter.
+  // an empty row when there is none (or the key's types cannot hold those
+  // values). Ignores the key filter.
   SqlRow Find(const std::vector<TVariant>& key);
   // The key values of a stored row, in KeyRaw order, and their number.
   std::vector<TVariant> KeyOf(const SqlRow& row) const;

@@ -57,20 +57,25 @@ void ReportChanged(TZylHTMLGrid& grid, const std::string& name, bool deleted) {
 bool LocateUnchanged(TZylHTMLGrid& grid, TDataSet& ds, const form::RowIdentity& identity,
                      int recNo) {
   std::string name = "record " + DescribeKey(identity.key);
-  bool here = false;
-  if (recNo >= 0 && recNo < ds.RecordCount()) {
-    ds.First();
-    here = ds.MoveBy(recNo) == recNo && ds.RecordKey() == identity.key;
-  }
-  if (!here && !ds.LocateKey(identity.key)) {
-    ReportChanged(grid, name, true);
+  try {
+    bool here = false;
+    if (recNo >= 0 && recNo < ds.RecordCount()) {
+      ds.First();
+      here = ds.MoveBy(recNo) == recNo && ds.RecordKey() == identity.key;
+    }
+    if (!here && !ds.LocateKey(identity.key)) {
+      ReportChanged(grid, name, true);
+      return false;
+    }
+    if (form::RecordFingerprint(ds) != identity.fingerprint) {
+      ReportChanged(grid, name, false);
+      return false;
+    }
+    return true;
+  } catch (const std::exception& e) {  // the dataset could not be read
+    ReportFailure(grid, e.what(), false);
     return false;
   }
-  if (form::RecordFingerprint(ds) != identity.fingerprint) {
-    ReportChanged(grid, name, false);
-    return false;
-  }
-  return true;
 }
 
 int LocateLine(TZylHTMLGrid& grid, const form::RowIdentity& identity) {
