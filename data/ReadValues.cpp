@@ -11,6 +11,7 @@
 #include "platform/DateTime.h"
 #include "platform/Format.h"
 #include "platform/ScopeExit.h"
+#include "request/RowIdentity.h"
 
 namespace zyl {
 
@@ -94,6 +95,7 @@ void TZylHTMLGrid::ReadValues() {
       TZylRow* row = InternalAddRow();
       row->SetRecNo(paging::ClampToInt(first + i));
       PopulateRow(row->GetRowNo());
+      if (editing_.rowIdentity) row->SetIdentity(ds.RecordKey(), form::RecordFingerprint(ds));
       rowComplete = true;
       ds.Next();
     }

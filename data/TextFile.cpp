@@ -6,9 +6,11 @@
 #include "data/CellValues.h"
 #include "data/DelimitedText.h"
 #include "data/Paging.h"
+#include "datasets/RecordKey.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/FileSink.h"
 #include "platform/System.h"
+#include "request/RowIdentity.h"
 
 namespace zyl {
 
@@ -94,6 +96,11 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
     if (filled == GetRowCount()) InternalAddRow();
     TZylRow* row = rows_.Get(filled);
     row->SetRecNo(static_cast<int>(line - 1));
+    // A line is named by its record number and the digest of its text.
+    if (editing_.rowIdentity) {
+      row->SetIdentity(EncodeValues({TVariant(row->GetRecNo())}),
+                       form::Fingerprint({TVariant(list.Get(static_cast<int>(line)))}));
+    }
     ParseLine(list.Get(static_cast<int>(line)), delimiter, fields);
     if (fields.Count() > widest) widest = fields.Count();
     int placed = 0;

@@ -38,6 +38,10 @@ TransactionScope::~TransactionScope() {
   }
 }
 
+bool TDataSet::LocateKey(const std::string& /*key*/) {
+  return false;
+}
+
 TStringList* TDataSet::GetStringListProp(const std::string& /*name*/) { return nullptr; }
 
 }  // namespace zyl

@@ -14,12 +14,20 @@
 
 #include "datasets/FieldType.h"
 #include "platform/Component.h"
+#include "platform/Exception.h"
 #include "platform/StringList.h"
 #include "platform/Variant.h"
 
 namespace zyl {
 
 class TDataSet;
+
+// A checked write (TDataSet::SetCheckedWrites) found its record changed or
+// deleted since it was read: nothing was written.
+class ERecordChanged : public Exception {
+ public:
+  using Exception::Exception;
+};
 
 enum class TDataSetState { dsInactive = 0, dsBrowse = 1, dsEdit = 2, dsInsert = 3 };
 
@@ -102,6 +110,20 @@ class TDataSet : public TComponent {
   virtual void StartTransaction() {}
   virtual void Commit() {}
   virtual void Rollback() {}
+
+  // ---- Row identity (optional: the defaults name no records) -------------
+  // The current record's key as text (datasets/RecordKey.h encodes the
+  // values that address it), or "" when the dataset cannot name records.
+  virtual std::string RecordKey() const { return {}; }
+  // Makes the record with key `key` the current one; false when no record
+  // (within the dataset's filter) has it. Cancels an edit in progress.
+  virtual bool LocateKey(const std::string& key);
+  // While on, Post of an edit and Delete write the record only when every
+  // value stored still equals what Edit (Delete: the current record) read,
+  // compared inside the write; otherwise they raise ERecordChanged and
+  // write nothing. For datasets that other connections can change; one
+  // whose records only this object writes may ignore it.
+  virtual void SetCheckedWrites(bool /*on*/) {}
 
   // Published properties reached by name. Datasets that support sorting
   // offer the string property "IndexFieldNames" (a field list with optional

@@ -94,6 +94,29 @@ SqlRow Backend::RunReturning(const std::string& sql, const std::vector<TVariant>
   return result.Rows() == 0 ? SqlRow() : RowOf(result, 0);
 }
 
+SqlRow Backend::RunSelect(const std::string& where, const std::vector<TVariant>& values) {
+  try {
+    Result result = connection_->Exec(
+        "SELECT " + source_.SelectList() + " FROM " + source_.From() + where + " LIMIT 1",
+        Texts(values));
+    return result.Rows() == 0 ? SqlRow() : RowOf(result, 0);
+  } catch (const EPgError& e) {
+    // Values the columns' types cannot hold (class 22, data exception)
+    // match no record.
+    if (e.SqlState().rfind("22", 0) == 0) return SqlRow();
+    throw;
+  }
+}
+
+std::string Backend::SameValueSql(int field, const std::string& placeholder) const {
+  const SourceColumn& c = Column(field);
+  // The select list's "<expression> AS <name>" compares its expression.
+  std::string read =
+      c.select == c.quoted ? c.quoted : c.select.substr(0, c.select.size() - c.quoted.size() - 4);
+  if (!c.type.orderable) return read + "::text IS NOT DISTINCT FROM " + placeholder + "::text";
+  return read + " IS NOT DISTINCT FROM " + placeholder;
+}
+
 std::int64_t Backend::RunCommand(const std::string& sql, const std::vector<TVariant>& values) {
   return connection_->Command(sql, Texts(values));
 }

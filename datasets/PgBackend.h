@@ -43,6 +43,10 @@ class Backend : public SqlBackend {
   std::string Placeholder(std::size_t number) const override;
   SqlRow RunReturning(const std::string& sql, const std::vector<TVariant>& values) override;
   std::int64_t RunCommand(const std::string& sql, const std::vector<TVariant>& values) override;
+  SqlRow RunSelect(const std::string& where, const std::vector<TVariant>& values) override;
+  // The column as the reader reads it; compared as text where its type
+  // has no equality (json, xml, point).
+  std::string SameValueSql(int field, const std::string& placeholder) const override;
   // A serial or identity key left empty in a new record takes its default.
   bool TakesDefault(int field, const TVariant& value) const override {
     return Column(field).defaultForNull && value.IsNullOrEmpty();

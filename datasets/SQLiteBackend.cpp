@@ -78,7 +78,15 @@ TVariant Backend::BooleanToStored(int field, bool value) const {
 }
 
 SqlRow Backend::RunReturning(const std::string& sql, const std::vector<TVariant>& values) {
-  Statement statement(*connection_, sql + " RETURNING " + source_.SelectList());
+  return RunRows(sql + " RETURNING " + source_.SelectList(), values);
+}
+
+SqlRow Backend::RunSelect(const std::string& where, const std::vector<TVariant>& values) {
+  return RunRows("SELECT " + source_.SelectList() + " FROM " + source_.From() + where, values);
+}
+
+SqlRow Backend::RunRows(const std::string& sql, const std::vector<TVariant>& values) {
+  Statement statement(*connection_, sql);
   for (std::size_t i = 0; i < values.size(); ++i) statement.Bind(static_cast<int>(i + 1), values[i]);
   SqlRow stored;
   ResetGuard guard(statement);

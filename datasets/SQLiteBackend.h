@@ -50,8 +50,11 @@ class Backend : public SqlBackend {
   std::string Placeholder(std::size_t number) const override { return Parameter(number); }
   SqlRow RunReturning(const std::string& sql, const std::vector<TVariant>& values) override;
   std::int64_t RunCommand(const std::string& sql, const std::vector<TVariant>& values) override;
+  SqlRow RunSelect(const std::string& where, const std::vector<TVariant>& values) override;
 
  private:
+  // Runs `sql` with `values` bound; the first record it returns, or empty.
+  SqlRow RunRows(const std::string& sql, const std::vector<TVariant>& values);
   const SourceColumn& Column(int field) const {
     return source_.Columns()[static_cast<std::size_t>(field)];
   }

@@ -38,28 +38,49 @@ SqlRow SqlBackend::Insert(const std::vector<int>& fields, const SqlRow& record) 
   return RunReturning(sql, values);
 }
 
+std::vector<TVariant> SqlBackend::KeyOf(const SqlRow& row) const {
+  std::vector<TVariant> key;
+  for (int raw : KeyRaw()) key.push_back(row[static_cast<std::size_t>(raw)]);
+  return key;
+}
+
+SqlRow SqlBackend::Find(const std::vector<TVariant>& key) {
+  auto placeholder = [this](std::size_t n) { return Placeholder(n); };
+  return RunSelect(" WHERE " + EqualsAll(KeySql(), 1, placeholder, " AND "), key);
+}
+
+// The key's condition, then (checked) every field's value as read.
+std::string SqlBackend::RecordCondition(const SqlRow& original, bool checked,
+                                        std::vector<TVariant>& values) const {
+  auto placeholder = [this](std::size_t n) { return Placeholder(n); };
+  std::vector<TVariant> key = KeyOf(original);
+  std::string where = " WHERE " + EqualsAll(KeySql(), values.size() + 1, placeholder, " AND ");
+  values.insert(values.end(), key.begin(), key.end());
+  for (std::size_t f = 0; checked && f < fields_.size(); ++f) {
+    values.push_back(original[f]);
+    where += " AND " + SameValueSql(static_cast<int>(f), Placeholder(values.size()));
+  }
+  return where;
+}
+
 SqlRow SqlBackend::Update(const SqlRow& original, const std::vector<int>& fields,
-                          const SqlRow& record) {
+                          const SqlRow& record, bool checked) {
   std::vector<std::string> columns;
   std::vector<TVariant> values;
   for (int f : fields) {
     columns.push_back(ColumnSql(f));
     values.push_back(record[static_cast<std::size_t>(f)]);
   }
-  for (int raw : KeyRaw()) values.push_back(original[static_cast<std::size_t>(raw)]);
   auto placeholder = [this](std::size_t n) { return Placeholder(n); };
-  return RunReturning("UPDATE " + Table() + " SET " + EqualsAll(columns, 1, placeholder, ", ") +
-                          " WHERE " + EqualsAll(KeySql(), columns.size() + 1, placeholder, " AND "),
-                      values);
+  std::string set = EqualsAll(columns, 1, placeholder, ", ");
+  std::string where = RecordCondition(original, checked, values);
+  return RunReturning("UPDATE " + Table() + " SET " + set + where, values);
 }
 
-bool SqlBackend::Delete(const SqlRow& original) {
+bool SqlBackend::Delete(const SqlRow& original, bool checked) {
   std::vector<TVariant> values;
-  for (int raw : KeyRaw()) values.push_back(original[static_cast<std::size_t>(raw)]);
-  auto placeholder = [this](std::size_t n) { return Placeholder(n); };
-  return RunCommand("DELETE FROM " + Table() + " WHERE " +
-                        EqualsAll(KeySql(), 1, placeholder, " AND "),
-                    values) > 0;
+  std::string where = RecordCondition(original, checked, values);
+  return RunCommand("DELETE FROM " + Table() + where, values) > 0;
 }
 
 }  // namespace zyl

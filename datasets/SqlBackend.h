@@ -106,14 +106,25 @@ class SqlBackend {
   virtual TVariant TextToStored(int field, const std::string& text) const = 0;
   virtual TVariant BooleanToStored(int field, bool value) const = 0;
 
+  // The stored record whose key columns hold `key` (in KeyRaw order), or
+  // an empty row when there is none (or the key's types cannot hold those
+  // values). Ignores the key filter.
+  SqlRow Find(const std::vector<TVariant>& key);
+  // The key values of a stored row, in KeyRaw order, and their number.
+  std::vector<TVariant> KeyOf(const SqlRow& row) const;
+  std::size_t KeyWidth() const { return KeyRaw().size(); }
+
   // Writing, with parameters only. `fields` are the fields set, `record`
   // holds their stored values; `original` is the row as read, whose key
   // values address the record. Each returns the stored row after the
-  // write, or an empty row when the record is not there.
+  // write, or an empty row when the record is not there. `checked` writes
+  // only while every field still holds its value in `original`: one
+  // statement, so the comparison and the write are one step.
   SqlRow Insert(const std::vector<int>& fields, const SqlRow& record);
-  SqlRow Update(const SqlRow& original, const std::vector<int>& fields, const SqlRow& record);
-  // False when the record is not there.
-  bool Delete(const SqlRow& original);
+  SqlRow Update(const SqlRow& original, const std::vector<int>& fields, const SqlRow& record,
+                bool checked = false);
+  // False when the record is not there (or, `checked`, has changed).
+  bool Delete(const SqlRow& original, bool checked = false);
 
   // A transaction on the backend's connection: begun (taking the right to
   // write at once, where the database has such a lock), committed, rolled
@@ -134,11 +145,24 @@ class SqlBackend {
   // Runs `sql` with `values` bound, returning the stored record written
   // (RETURNING the select list); empty when no record was written.
   virtual SqlRow RunReturning(const std::string& sql, const std::vector<TVariant>& values) = 0;
+  // Runs "SELECT <select list> FROM <table>" + `where` with `values`
+  // bound; the first record read, or an empty row.
+  virtual SqlRow RunSelect(const std::string& where, const std::vector<TVariant>& values) = 0;
+  // The condition "field `field` holds the stored value bound at
+  // `placeholder`", true for two Nulls.
+  virtual std::string SameValueSql(int field, const std::string& placeholder) const {
+    return ColumnSql(field) + " IS " + placeholder;
+  }
   // Runs `sql` with `values` bound; the number of records changed.
   virtual std::int64_t RunCommand(const std::string& sql, const std::vector<TVariant>& values) = 0;
   // True when a new record leaves `field` out with `value` in it (a Null
   // in a key the database numbers).
   virtual bool TakesDefault(int /*field*/, const TVariant& /*value*/) const { return false; }
+
+  // " WHERE" + the record's key (and, `checked`, every field as in
+  // `original`), its values appended to `values`.
+  std::string RecordCondition(const SqlRow& original, bool checked,
+                              std::vector<TVariant>& values) const;
 
   // Filled by the backend when it opens the source.
   std::string context_;

@@ -102,6 +102,14 @@ class TZylSqlDataset : public TDataSet {
   void Commit() override;
   void Rollback() override;
 
+  // Row identity (tables with a key): the key values as read; LocateKey
+  // reads the record by its key (within the key filter) and finds its
+  // place in the order; checked writes compare every field in the
+  // statement that writes.
+  std::string RecordKey() const override;
+  bool LocateKey(const std::string& key) override;
+  void SetCheckedWrites(bool on) override { checked_ = on; }
+
   // "IndexFieldNames".
   bool SetStrProp(const std::string& name, const std::string& value) override;
   bool GetStrProp(const std::string& name, std::string& value) const override;
@@ -155,6 +163,7 @@ class TZylSqlDataset : public TDataSet {
   std::vector<bool> modified_;
   SqlRow original_;
   bool inTransaction_ = false;
+  bool checked_ = false;
 };
 
 }  // namespace zyl

@@ -2,8 +2,11 @@
 // writes them with parameters only and hands back the stored record, whose
 // place in the order becomes the current record.
 #include <algorithm>
+#include <optional>
 
 #include "datasets/SqlDataset.h"
+
+#include "datasets/RecordKey.h"
 
 namespace zyl {
 
@@ -89,7 +92,10 @@ void TZylSqlDataset::Post() {
     return;
   }
   SqlRow stored = inserting ? backend_->Insert(changed, buffer_)
-                            : backend_->Update(original_, changed, buffer_);
+                            : backend_->Update(original_, changed, buffer_, checked_);
+  if (stored.empty() && checked_ && !inserting) {
+    throw ERecordChanged(Context() + ": the record was changed or deleted by another user");
+  }
   if (stored.empty()) {
     throw Exception(Context() + ": the record was not found; another user may have deleted it");
   }
@@ -127,8 +133,11 @@ void TZylSqlDataset::Delete() {
   const SqlRow* row = CurrentRow();
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   SqlRow record = *row;
-  bool deleted = backend_->Delete(record);
+  bool deleted = backend_->Delete(record, checked_);
   backend_->Rows().Invalidate();
+  if (!deleted && checked_) {
+    throw ERecordChanged(Context() + ": the record was changed or deleted by another user");
+  }
   if (!deleted) {
     throw Exception(Context() + ": the record was not found; another user may have deleted it");
   }
@@ -165,6 +174,32 @@ void TZylSqlDataset::Rollback() {
   inTransaction_ = false;
   backend_->Rows().Invalidate();
   backend_->Rollback();
+}
+
+std::string TZylSqlDataset::RecordKey() const {
+  if (!GetActive() || !backend_->Editable()) return {};
+  const SqlRow* row = Editing(state_) ? &original_ : CurrentRow();
+  return row == nullptr || row->empty() ? std::string() : EncodeValues(backend_->KeyOf(*row));
+}
+
+bool TZylSqlDataset::LocateKey(const std::string& key) {
+  CheckActive();
+  Cancel();
+  std::optional<std::vector<TVariant>> values = DecodeValues(key);
+  if (!backend_->Editable() || !values || values->size() != backend_->KeyWidth()) return false;
+  SqlRow row = backend_->Find(*values);
+  if (row.empty()) return false;
+  if (filterIndex_ >= 0 && !(row[static_cast<std::size_t>(filterIndex_)] == filterStored_)) {
+    return false;
+  }
+  backend_->Rows().ForgetRows();
+  int position = backend_->Rows().PositionOf(row);
+  const SqlRow* at = position >= 0 ? backend_->Rows().At(position) : nullptr;
+  // Another write may move records between the two reads: then the record
+  // counts as not found rather than another one taking its place.
+  if (at == nullptr || backend_->KeyOf(*at) != *values) return false;
+  cursor_.SetTo(position);
+  return true;
 }
 
 }  // namespace zyl

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "datasets/FieldText.h"
+#include "datasets/RecordKey.h"
 #include "platform/Locale.h"
 
 namespace zyl {
@@ -340,6 +341,38 @@ void TZylMemDataset::Rollback() {
   cur_ = snapshot_->cur;
   eof_ = bof_ = records_.empty();
   snapshot_.reset();
+}
+
+// ---- Row identity --------------------------------------------------------------
+
+void TZylMemDataset::SetKeyFields(const std::string& names) {
+  std::vector<int> fields;
+  for (const SortKey& key : ParseIndex(names)) fields.push_back(key.field);
+  keyFields_ = std::move(fields);
+}
+
+std::string TZylMemDataset::KeyOf(const Record& record) const {
+  std::vector<TVariant> key;
+  if (keyFields_.empty()) key.emplace_back(static_cast<std::int64_t>(record.seq));
+  for (int f : keyFields_) key.push_back(record.values[static_cast<std::size_t>(f)]);
+  return EncodeValues(key);
+}
+
+std::string TZylMemDataset::RecordKey() const {
+  if (!active_ || records_.empty() || state_ == TDataSetState::dsInsert) return {};
+  return KeyOf(*records_[static_cast<std::size_t>(cur_)]);
+}
+
+bool TZylMemDataset::LocateKey(const std::string& key) {
+  CheckActive("locate a record");
+  Cancel();
+  for (std::size_t r = 0; r < records_.size(); ++r) {
+    if (KeyOf(*records_[r]) != key) continue;
+    cur_ = static_cast<int>(r);
+    eof_ = bof_ = false;
+    return true;
+  }
+  return false;
 }
 
 // ---- Sorting -----------------------------------------------------------------

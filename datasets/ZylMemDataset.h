@@ -124,6 +124,16 @@ class TZylMemDataset : public TDataSet {
   // IndexFieldNames says (an edit or append in progress is not included).
   std::vector<std::vector<TVariant>> StoredRecords() const;
 
+  // ---- Row identity
+  // The fields whose values name a record, separated by ";" (raises
+  // zyl::Exception naming an unknown field). Empty (the default): a record
+  // is named by the number it got when it was added.
+  void SetKeyFields(const std::string& names);
+  // The current record's key (datasets/RecordKey.h); "" with no record.
+  std::string RecordKey() const override;
+  // The first record (in the current order) with key `key`.
+  bool LocateKey(const std::string& key) override;
+
   // ---- Failure injection
   // When not empty, Post() raises zyl::Exception with this message (after
   // the required-field check) and the dataset stays in its editing state.
@@ -215,7 +225,10 @@ class TZylMemDataset : public TDataSet {
 
   std::vector<std::unique_ptr<TZylMemField>> fields_;
   std::vector<std::unique_ptr<Record>> records_;
+  std::string KeyOf(const Record& record) const;
+
   std::vector<SortKey> sortKeys_;
+  std::vector<int> keyFields_;  // empty: records are named by their seq
   std::string indexFieldNames_;
   std::vector<TVariant> buffer_;
   // The records, the next sequence number and the current record when the

@@ -3,11 +3,19 @@
 // reads the page before and after it writes, so the page that follows shows
 // what was stored; the page's update lock is taken before that last read.
 // Failures are reported in the page (edit/CellFields.h).
+//
+// A posted cell finds its record by the row's position, or, with the grid's
+// RowIdentity on, by the identity its row posted (edit/RowIdentities.h):
+// then only the record named is written, and only while it still holds the
+// values the page showed (checked in the statement that writes).
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "data/Paging.h"
+#include "datasets/RecordKey.h"
 #include "edit/CellFields.h"
+#include "edit/RowIdentities.h"
 #include "grid/ZylHTMLGrid.h"
 
 namespace zyl {
@@ -39,6 +47,10 @@ void StoreValue(TField& field, const std::string& value, bool emptyIsNull) {
   }
 }
 
+// Thrown out of an update's transaction when a record it names was refused
+// (already reported): the transaction then stores nothing.
+struct RecordRefused {};
+
 // The page that holds record `recNo`, counting from 1; page 1 when every
 // record is on one page.
 int PageOfRecord(int recNo, int rowsPerPage) {
@@ -62,6 +74,15 @@ bool TZylHTMLGrid::UpdateDatabase() {
   if (!cells.empty()) {
     TDataSet& ds = *links_.dataset;
     int records = ds.RecordCount();
+    const bool identity = editing_.rowIdentity;
+    std::optional<edit::PostedIdentities> identities;
+    if (identity) identities.emplace(*this);
+    if (identity && !identities->CoverCells(*this)) {
+      edit::RefuseAsStale(*this);
+      TakeUpdateLock();
+      ReadValues();
+      return true;
+    }
     // Unticked checkboxes post nothing: before the first cell of each
     // record, every boolean edit control of that record is set false (a
     // field that cannot take it keeps its value).
@@ -77,19 +98,28 @@ bool TZylHTMLGrid::UpdateDatabase() {
         }
       }
     };
+    int current = -1;
     try {
+      edit::CheckedWrites checked(ds, identity);
       TransactionScope transaction(ds);
-      int current = -1;
       for (const edit::CellField& cell : cells) {
         if (cell.record != current) {  // each run of a record's cells is one post
           if (Editing(ds)) ds.Post();
-          if (cell.record >= records) {
-            throw Exception("TZylHTMLGrid '" + GetName() + "': record " +
-                            std::to_string(cell.record) + " does not exist");
-          }
-          ds.First();
-          ds.MoveBy(cell.record);
           current = cell.record;
+          if (identity) {
+            // A record changed or gone since the page was shown: reported,
+            // and nothing of the post is stored.
+            if (!edit::LocateUnchanged(*this, ds, *identities->Find(cell.record), cell.record)) {
+              throw RecordRefused{};
+            }
+          } else {
+            if (cell.record >= records) {
+              throw Exception("TZylHTMLGrid '" + GetName() + "': record " +
+                              std::to_string(cell.record) + " does not exist");
+            }
+            ds.First();
+            ds.MoveBy(cell.record);
+          }
           ds.Edit();
           resetBooleans();
         }
@@ -97,6 +127,11 @@ bool TZylHTMLGrid::UpdateDatabase() {
       }
       if (Editing(ds)) ds.Post();
       transaction.Commit();
+    } catch (const RecordRefused&) {
+      CancelQuietly(ds);
+    } catch (const ERecordChanged&) {
+      CancelQuietly(ds);
+      edit::ReportChanged(*this, "record " + DescribeKey(identities->Find(current)->key), false);
     } catch (const std::exception& e) {
       CancelQuietly(ds);
       edit::ReportFailure(*this, e.what(), false);
@@ -163,9 +198,24 @@ bool TZylHTMLGrid::DeleteDBRecord() {
   ReadValues();  // leaves the cursor on the current record
   bool deleted = false;
   if (links_.dataset != nullptr && links_.dataset->GetActive() && paging_.recNo >= 0) {
+    TDataSet& ds = *links_.dataset;
+    const form::RowIdentity* named = nullptr;
+    std::optional<edit::PostedIdentities> identities;
+    if (editing_.rowIdentity) named = identities.emplace(*this).Find(paging_.recNo);
     try {
-      links_.dataset->Delete();
-      deleted = true;
+      edit::CheckedWrites checked(ds, editing_.rowIdentity);
+      if (!editing_.rowIdentity) {
+        ds.Delete();
+        deleted = true;
+      } else if (named == nullptr) {
+        edit::RefuseAsStale(*this);
+      } else if (edit::LocateUnchanged(*this, ds, *named, paging_.recNo)) {
+        ds.Delete();
+        deleted = true;
+      }
+    } catch (const ERecordChanged&) {
+      CancelQuietly(ds);
+      edit::ReportChanged(*this, "record " + DescribeKey(named->key), false);
     } catch (const std::exception& e) {
       CancelQuietly(*links_.dataset);
       edit::ReportFailure(*this, e.what(), false);

@@ -3,11 +3,18 @@
 // whole file inside a WholeFileFrame and then reads the visitor's page
 // again. Failures of posted values are reported in the page
 // (edit/CellFields.h); errors of reading or writing the file pass on.
+//
+// With the grid's RowIdentity on, a posted row names its line by its place
+// and the digest of its text (edit/RowIdentities.h): the edit reaches that
+// line, wherever it is now, or nothing when it changed. The check runs
+// inside the frame, under the file's lock.
 #include <exception>
+#include <optional>
 
 #include "datasets/FieldType.h"
 #include "data/Paging.h"
 #include "edit/CellFields.h"
+#include "edit/RowIdentities.h"
 #include "edit/WholeFileFrame.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Variant.h"
@@ -79,10 +86,17 @@ bool TZylHTMLGrid::UpdateTextFile() {
         cell->SetValue(FalseText());
       }
     };
+    const bool identity = editing_.rowIdentity;
+    std::optional<edit::PostedIdentities> identities;
+    if (identity) identities.emplace(*this);
+    const bool forged = identity && !identities->CoverCells(*this);
+    if (forged) edit::RefuseAsStale(*this);
     bool changed = false;
     int current = 0;
+    int target = 0;  // the row of the file the current record's cells go to
     bool firstRun = true;
     for (const form::FormField& field : posted) {
+      if (forged) break;
       edit::CellField cell;
       if (!edit::ParseCellField(field, true, cell)) continue;
       long long col = static_cast<long long>(cell.field) + offset;
@@ -92,11 +106,13 @@ bool TZylHTMLGrid::UpdateTextFile() {
       }
       if (cell.record != current || firstRun) {
         current = cell.record;
-        resetBooleans(current);
+        target = identity ? edit::LocateLine(*this, *identities->Find(current)) : current;
+        resetBooleans(target);
         firstRun = false;
       }
+      if (identity && target < 0) continue;  // refused and reported once
       try {
-        SetPostedValue(*this, cell.record, static_cast<int>(col), cell.value);
+        SetPostedValue(*this, target, static_cast<int>(col), cell.value);
       } catch (const std::exception& e) {
         edit::ReportFailure(*this, e.what(), false);
       }
@@ -158,6 +174,12 @@ bool TZylHTMLGrid::DeleteTextRecord() {
     edit::WholeFileFrame frame(*this);
     bool deleted = false;
     int target = frame.RecNo();
+    if (editing_.rowIdentity) {
+      edit::PostedIdentities identities(*this);
+      const form::RowIdentity* named = identities.Find(target);
+      if (named == nullptr) edit::RefuseAsStale(*this);
+      target = named == nullptr ? -1 : edit::LocateLine(*this, *named);
+    }
     if (target >= 0 && target < GetRowCount()) {
       DeleteRow(target);
       frame.Write();

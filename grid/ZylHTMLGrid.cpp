@@ -232,6 +232,7 @@ void TZylHTMLGrid::Assign(const TPersistent& source) {
   if (links_.masterGrid != nullptr) FreeNotification(links_.masterGrid);
   look_.smallToolbar = o->look_.smallToolbar;
   editing_.editStyle = o->editing_.editStyle;
+  editing_.rowIdentity = o->editing_.rowIdentity;
   texts_.altFirstPage = o->texts_.altFirstPage;
   texts_.altPreviousPage = o->texts_.altPreviousPage;
   texts_.altNextPage = o->texts_.altNextPage;

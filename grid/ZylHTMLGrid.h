@@ -150,6 +150,14 @@ class TZylHTMLGrid : public TComponent {
   void SetEditStyle(TEditStyle v) { editing_.editStyle = v; }
   bool GetUpdatByEnter() const { return editing_.updatByEnter; }
   void SetUpdatByEnter(bool v) { editing_.updatByEnter = v; }
+  // Row identity (off by default): each row with edit controls carries the
+  // signed key of its record and a fingerprint of its values (hidden field
+  // "GROW_<recNo>", request/FormProtocol.h); updates and deletes then reach
+  // that record only, only while it is unchanged, and a post whose
+  // identity is missing or forged is refused like a stale page. Signed with
+  // the TZylCSS's SiteSecret.
+  bool GetRowIdentity() const { return editing_.rowIdentity; }
+  void SetRowIdentity(bool v) { editing_.rowIdentity = v; }
   // True when at least one column has EditMode set.
   bool GetEditMode() const;
   // Sets EditMode of every column (the row-number column excepted).

@@ -33,6 +33,8 @@ void TZylRow::Assign(const TPersistent& source) {
   visible_ = other->visible_;
   css_ = other->css_;
   html_ = other->html_;
+  recordKey_ = other->recordKey_;
+  fingerprint_ = other->fingerprint_;
 }
 
 }  // namespace zyl

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "model/GridTypes.h"
 #include "platform/Color.h"
@@ -40,6 +41,14 @@ class TZylRow : public TPersistent {
   void SetHTML(const std::string& v) { html_ = v; }
   int GetRecNo() const { return recNo_; }
   void SetRecNo(int v) { recNo_ = v; }
+  // The identity of the row's record as read (with the grid's RowIdentity
+  // on): its key and the fingerprint of its values; empty otherwise.
+  const std::string& GetRecordKey() const { return recordKey_; }
+  const std::string& GetFingerprint() const { return fingerprint_; }
+  void SetIdentity(std::string key, std::string fingerprint) {
+    recordKey_ = std::move(key);
+    fingerprint_ = std::move(fingerprint);
+  }
 
   // The grid's cell at (RowNo, index); raises EListError outside the row.
   TZylField* GetItems(int index) const;
@@ -50,7 +59,8 @@ class TZylRow : public TPersistent {
   std::string GetHTML();
   std::string Build();
 
-  // Copies RowNo, RecNo, Color (not pushed into cells), Visible, CSS, HTML.
+  // Copies RowNo, RecNo, Color (not pushed into cells), Visible, CSS, HTML
+  // and the identity.
   void Assign(const TPersistent& source) override;
 
  private:
@@ -61,6 +71,8 @@ class TZylRow : public TPersistent {
   std::string css_;
   std::string html_;
   int recNo_ = -1;
+  std::string recordKey_;
+  std::string fingerprint_;
 };
 
 }  // namespace zyl

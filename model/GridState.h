@@ -139,9 +139,11 @@ struct GridLinks {
 };
 
 // Editing: which rows show edit controls, the Enter key, the record being
-// added, the last update error and its box, and the update lock's GUID.
+// added, the last update error and its box, the update lock's GUID, and
+// whether rows carry their record's signed identity (request/RowIdentity.h).
 struct GridEditing {
   TEditStyle editStyle = TEditStyle::CurrentRow;
+  bool rowIdentity = false;
   bool updatByEnter = false;
   bool showErrorBox = false;
   bool addingRecord = false;

@@ -16,6 +16,7 @@
 #include "platform/Format.h"
 #include "platform/Text.h"
 #include "request/FormProtocol.h"
+#include "request/RowIdentity.h"
 #include "request/ZylCSS.h"
 
 namespace zyl {
@@ -201,6 +202,20 @@ TStringList& TZylHTMLGrid::GetHTML() {
   page.Add(GetSettingsHV("", this));
   if (!locked) {
     for (int r = 0; r < rows_.Count(); ++r) page.Add(rows_.Get(r)->GetHTML());
+    // Each row with edit controls names its record (request/RowIdentity.h).
+    if (editing_.rowIdentity && editMode && !editing_.addingRecord && links_.css != nullptr) {
+      const std::string& secret = links_.css->GetSiteSecret();
+      for (int r = 0; r < rows_.Count(); ++r) {
+        const TZylRow& row = *rows_.Get(r);
+        bool edited =
+            editing_.editStyle != TEditStyle::CurrentRow || row.GetRecNo() == paging_.recNo;
+        if (row.GetRecordKey().empty() || !row.GetVisible() || !edited) continue;
+        std::string value = form::SignRowIdentity(secret, GetName(), row.GetRecNo(),
+                                                  {row.GetRecordKey(), row.GetFingerprint()});
+        page.Add("<INPUT TYPE=\"HIDDEN\" NAME=\"" + form::RowIdentityField(row.GetRecNo()) +
+                 "\" VALUE=\"" + EscapeHtml(value) + "\">");
+      }
+    }
   }
   page.Add("  </TABLE>");
   page.Add(" </TD>");

@@ -149,6 +149,15 @@ std::string CellField(int recNo, int fieldIndex) {
   return name;
 }
 
+std::string RowIdentityField(int recNo) {
+  return std::string(kRowIdentityPrefix) + std::to_string(recNo);
+}
+
+bool ParseRowIdentityField(std::string_view name, int& recNo) {
+  return StartsWith(name, kRowIdentityPrefix) &&
+         TryStrToInt(name.substr(kRowIdentityPrefix.size()), recNo);
+}
+
 bool MatchRecordClick(std::string_view name, std::optional<int>& recNo) {
   if (!StartsWith(name, kRecordPrefix)) return false;
   std::size_t dot = name.find('.', kRecordPrefix.size());

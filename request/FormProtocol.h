@@ -121,6 +121,17 @@ bool MatchSortClick(std::string_view name, SortClick& click);
 inline constexpr std::string_view kAscending = "ASC";
 inline constexpr std::string_view kDescending = "DESC";
 
+// Row identity (a grid whose RowIdentity is on): each row of the data form
+// that shows edit controls carries the hidden field "GROW_" + its recNo,
+// whose value names the row's record and vouches for the values the page
+// showed, signed with the site's secret (request/RowIdentity.h). An update
+// or delete then reaches that record only, and only while it is unchanged.
+inline constexpr std::string_view kRowIdentityPrefix = "GROW_";
+std::string RowIdentityField(int recNo);
+// A row identity field: false for other names and for a record part that
+// is no integer.
+bool ParseRowIdentityField(std::string_view name, int& recNo);
+
 // True for a name of the cell-field family (it begins with "GCELL_").
 bool IsCellField(std::string_view name);
 // A cell field "GCELL_<record>_<field>": false for other names, for a name

@@ -1,5 +1,6 @@
 #include "request/ZylCSS.h"
 
+#include "platform/Digest.h"
 #include "platform/Format.h"
 #include "platform/Locale.h"
 #include "platform/System.h"
@@ -24,6 +25,11 @@ void TZylCSS::SetCSS(const TStringList& lines) {
 const std::string& TZylCSS::GetGUID() {
   if (guid_.empty()) guid_ = CreateGuidString();
   return guid_;
+}
+
+const std::string& TZylCSS::GetSiteSecret() const {
+  static const std::string processSecret = RandomBytes(32);
+  return siteSecret_.empty() ? processSecret : siteSecret_;
 }
 
 UpdateLockStore& TZylCSS::GetUpdateLockStore() const {

@@ -98,6 +98,13 @@ class TZylCSS : public TComponent {
   UpdateLockStore& GetUpdateLockStore() const;
   void SetUpdateLockStore(UpdateLockStore* store) { updateLockStore_ = store; }
 
+  // The site's secret, which signs the row identities of the pages
+  // (request/RowIdentity.h): the one set here, else a random one made once
+  // per process. Pages made by one process and posted to another (CGI,
+  // several servers) need the same secret set in each.
+  const std::string& GetSiteSecret() const;
+  void SetSiteSecret(const std::string& v) { siteSecret_ = v; }
+
   // Where the console channel's answers go: standard output unless a host
   // or a test sets a stream here (not owned; it must outlive the
   // component's use).
@@ -123,6 +130,7 @@ class TZylCSS : public TComponent {
   bool postDataRead_ = false;
   std::string guid_;
   std::string errorText_;
+  std::string siteSecret_;
   TVariant aspRequest_ = TVariant::Null();
   TVariant aspResponse_ = TVariant::Null();
   TModuleType moduleType_ = TModuleType::Console;

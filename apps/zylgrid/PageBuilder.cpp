@@ -22,11 +22,14 @@ class PageRun {
   // `channel` carries the request (not owned); `locks`: the update lock
   // store of the process (not owned), or null for the library's default
   // lock files.
-  PageRun(const SiteConfig& config, zyl::RequestChannel& channel, zyl::UpdateLockStore* locks)
+  // `secret` signs the rows' identities ("": the library's one per process).
+  PageRun(const SiteConfig& config, zyl::RequestChannel& channel, zyl::UpdateLockStore* locks,
+          const std::string& secret)
       : config_(config) {
     css_ = std::make_unique<zyl::TZylCSS>(nullptr);
     css_->SetRequestChannel(&channel);
     css_->SetUpdateLockStore(locks);
+    css_->SetSiteSecret(secret);
     for (const GridSettings& s : config.grids) {
       auto grid = std::make_unique<zyl::TZylHTMLGrid>(nullptr);
       grid->SetName(s.name);
@@ -35,6 +38,8 @@ class PageRun {
       grid->SetHeader(s.header.empty() ? s.name : s.header);
       grid->SetGlobalSorting(s.globalSorting);
       grid->SetShowMemos(s.showMemos);
+      // Edits reach the record their row showed, only while it is unchanged.
+      grid->SetRowIdentity(true);
       grid->SetWidth(100);
       grid->SetWidthPercent(true);
       grid->Loaded();
@@ -140,7 +145,10 @@ std::unique_ptr<zyl::UpdateLockStore> OpenLockStore(const SiteConfig& config) {
 }  // namespace
 
 PageBuilder::PageBuilder(const SiteConfig& config, ErrorLog log)
-    : config_(config), log_(std::move(log)), locks_(OpenLockStore(config)) {}
+    : config_(config),
+      log_(std::move(log)),
+      locks_(OpenLockStore(config)),
+      secret_(LoadSiteSecret(config)) {}
 
 PageBuilder::~PageBuilder() = default;
 
@@ -153,7 +161,7 @@ void PageBuilder::Handle(zyl::RequestChannel& channel) const {
       channel.SendPage(405, "text/plain; charset=UTF-8", "Method not allowed\n");
       return;
     }
-    PageRun run(config_, channel, locks_.get());
+    PageRun run(config_, channel, locks_.get(), secret_);
     if (!run.Process()) return;  // the grid has sent its download
     std::string page = run.Page();
     channel.SendPage(200, "text/html; charset=UTF-8", page);

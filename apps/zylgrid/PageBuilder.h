@@ -27,7 +27,8 @@ class PageBuilder {
   // once: every request gets its own components. The builder owns the
   // update lock store that config.locks names and hands it to every
   // request's TZylCSS (lock files need none: the library's default store).
-  // Raises ConfigError naming [Page] Locks when the store cannot be opened.
+  // Raises ConfigError naming [Page] Locks when the store cannot be opened,
+  // and one naming [Page] SecretFile when the site's secret cannot be had.
   PageBuilder(const SiteConfig& config, ErrorLog log);
   ~PageBuilder();
   PageBuilder(const PageBuilder&) = delete;
@@ -43,6 +44,7 @@ class PageBuilder {
   const SiteConfig& config_;
   ErrorLog log_;
   std::unique_ptr<zyl::UpdateLockStore> locks_;  // null: the default lock files
+  std::string secret_;                           // signs the rows' identities ("": one per process)
 };
 
 }  // namespace zylgrid

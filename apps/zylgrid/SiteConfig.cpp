@@ -5,6 +5,10 @@
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <charconv>
@@ -13,6 +17,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/Digest.h"
 #include "platform/System.h"
 #include "platform/Text.h"
 
@@ -94,8 +99,10 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
   ini.GetAllKeys("Page", keys);
   for (const auto& key : keys) {
     std::string k = AsciiLowerCase(key.pItem);
-    if (k != "title" && k != "imagesurl" && k != "imagesdir" && k != "stylesheet" && k != "locks") {
-      page.Fail(key.pItem, "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet, Locks)");
+    if (k != "title" && k != "imagesurl" && k != "imagesdir" && k != "stylesheet" && k != "locks" &&
+        k != "secretfile") {
+      page.Fail(key.pItem,
+                "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet, Locks, SecretFile)");
     }
   }
   if (page.Has("Title")) config.title = page.Text("Title");
@@ -132,6 +139,10 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
       std::string shown = colon == std::string::npos ? locks : locks.substr(0, colon) + ":...";
       page.Fail("Locks", "'" + shown + "' is not files or postgres:CONNINFO");
     }
+  }
+  if (page.Has("SecretFile")) {
+    fs::path p(page.Text("SecretFile"));
+    config.secretFile = (p.is_absolute() ? p : base / p).lexically_normal().string();
   }
   if (page.Has("Stylesheet")) {
     std::string css = page.ExistingFile("Stylesheet", page.Text("Stylesheet"), base);
@@ -286,6 +297,7 @@ SiteConfig LoadSiteConfig(const std::string& fileName) {
     throw ConfigError(fileName + ": cannot be read as an INI file");
   }
   fs::path base = fs::absolute(fs::path(fileName), ec).parent_path();
+  config.secretFile = (base / "zylgrid.secret").string();
 
   CSimpleIniA::TNamesDepend sections;
   ini.GetAllSections(sections);
@@ -317,6 +329,36 @@ std::string FindConfigFile(const std::string& option, const std::string& executa
   if (zyl::GetEnvVar("ZYLGRID_CONFIG", env) && !env.empty()) return env;
   fs::path exe(executable);
   return (exe.parent_path() / (exe.stem().string() + ".ini")).string();
+}
+
+std::string LoadSiteSecret(const SiteConfig& config) {
+  const std::string& file = config.secretFile;
+  if (file.empty()) return {};
+  auto fail = [&](const std::string& why) {
+    return ConfigError((config.fileName.empty() ? "site configuration" : config.fileName) +
+                       ": [Page] SecretFile '" + file + "': " + why);
+  };
+  std::error_code ec;
+  if (!fs::exists(file, ec)) {
+    // Written whole under a name of its own, then linked into place: a
+    // reader never sees half a secret, and a second maker keeps the first.
+    std::string temp = file + "." + zyl::CreateGuidString() + ".tmp";
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    std::string text = zyl::ToBase64Url(zyl::RandomBytes(32));
+    bool written =
+        fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    if (fd >= 0) ::close(fd);
+    bool linked = written && (::link(temp.c_str(), file.c_str()) == 0 || errno == EEXIST);
+    ::unlink(temp.c_str());
+    if (!linked) throw fail("cannot be made");
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in.is_open()) throw fail("cannot be read");
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string secret = Trim(text.str(), " \t\r\n");
+  if (secret.size() < 16) throw fail("holds fewer than 16 characters");
+  return secret;
 }
 
 std::string DefaultImagesDir(const std::string& executable) {

@@ -5,6 +5,7 @@
 //   Title=Orders
 //   ImagesURL=/images/
 //   Locks=files
+//   SecretFile=zylgrid.secret
 //   [Customers]
 //   Source=sqlite:shop.db
 //   Table=customers
@@ -66,6 +67,10 @@ struct SiteConfig {
   std::string stylesheet;            // extra CSS text (read from the Stylesheet file)
   LockKind locks = LockKind::Files;  // Locks=files | postgres:CONNINFO
   std::string locksConnInfo;         // the libpq connection string of postgres:
+  // SecretFile: the file that holds the site's secret, which signs the rows'
+  // identities (absolute). Default: zylgrid.secret beside the configuration
+  // file; "" (a configuration built in code): a secret per process.
+  std::string secretFile;
   std::vector<GridSettings> grids;
 
   // The grid named `name` (case-insensitive), or null.
@@ -84,6 +89,13 @@ void CheckStructure(const SiteConfig& config);
 // The configuration file to use: `option` when given, else the environment's
 // ZYLGRID_CONFIG, else `executable` with its extension replaced by ".ini".
 std::string FindConfigFile(const std::string& option, const std::string& executable);
+
+// The site's secret from config.secretFile; a missing file is made first
+// (mode 0600, 32 random bytes as base64url text; of two processes that
+// make it at once, both use the one that lands). "" without a file name.
+// Raises ConfigError when the file cannot be read or made, or holds fewer
+// than 16 characters.
+std::string LoadSiteSecret(const SiteConfig& config);
 
 // The image set folder used when the configuration names none: the one
 // installed beside the program, else the source tree's assets/images.

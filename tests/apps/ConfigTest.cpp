@@ -2,6 +2,7 @@
 // that stop it at start naming the argument, or the file, section and key.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -114,6 +115,22 @@ TEST_F(ZylgridSiteConfig, AnUnreachableLockDatabaseStopsTheBuilder) {
               testing::ThrowsMessage<ConfigError>(testing::StartsWith(
                   config.fileName + ": [Page] Locks: PostgreSQL update lock table "
                                     "'zyl_update_locks': cannot connect: ")));
+}
+
+TEST_F(ZylgridSiteConfig, TheSiteSecretIsMadeOnceReadableByTheOwnerOnly) {
+  const std::string grid = "[C]\nSource=sqlite:shop.db\nTable=customers\n";
+  SiteConfig config = LoadSiteConfig(test::Write(dir_, "site.ini", grid));
+  std::string secret = LoadSiteSecret(config);
+  struct stat made {};
+  ASSERT_EQ(::stat(dir_.File("zylgrid.secret").c_str(), &made), 0);
+  EXPECT_EQ(made.st_mode & 0777, 0600u);
+  EXPECT_GE(secret.size(), 32u);
+  EXPECT_EQ(LoadSiteSecret(config), secret) << "kept from start to start";
+  test::Write(dir_, "short.secret", "abc\n");
+  config = LoadSiteConfig(test::Write(dir_, "site.ini", "[Page]\nSecretFile=short.secret\n" + grid));
+  EXPECT_THAT([&] { LoadSiteSecret(config); },
+              testing::ThrowsMessage<ConfigError>(testing::EndsWith(
+                  "[Page] SecretFile '" + dir_.File("short.secret") + "': holds fewer than 16 characters")));
 }
 
 TEST_F(ZylgridSiteConfig, ServeStopsAtStartOnABadValue) {

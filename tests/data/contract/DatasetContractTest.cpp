@@ -406,6 +406,27 @@ TEST_P(DatasetContract, ChangesByOthersShowAfterRefresh) {
   EXPECT_EQ(Column(*ds, "Id"), (Texts{"2", "3", "4"}));
 }
 
+// A record found again by its key wherever it is; a checked write to a
+// record changed past the dataset since Edit read it writes nothing.
+TEST_P(DatasetContract, RecordsFoundByKeyAndCheckedWrites) {
+  auto ds = Cities();
+  ds->First(), ds->MoveBy(3);
+  const std::string key = ds->RecordKey();
+  ds->First();
+  ASSERT_TRUE(ds->LocateKey(key));
+  EXPECT_EQ(Text(*ds, "Id"), "4");
+  EXPECT_FALSE(ds->LocateKey("S1:x")) << "no record has that key";
+  ds->SetCheckedWrites(true);
+  ds->Edit();
+  if (!factory_->Exec("UPDATE \"T\" SET \"City\" = 'z' WHERE \"Id\" = 4")) GTEST_SKIP() << "no SQL";
+  ds->FieldByName("City")->SetAsString("x");
+  EXPECT_THROW(ds->Post(), ERecordChanged);
+  ds->Cancel();
+  auto fresh = factory_->Reopen();
+  ASSERT_TRUE(fresh->LocateKey(key));
+  EXPECT_EQ(Text(*fresh, "City"), "z") << "the other program's value stays";
+}
+
 INSTANTIATE_TEST_SUITE_P(Datasets, DatasetContract, testing::ValuesIn(AllFactories()),
                          [](const testing::TestParamInfo<FactoryEntry>& p) {
                            return p.param.name;
