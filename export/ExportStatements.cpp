@@ -1,8 +1,12 @@
 #include "export/ExportStatements.h"
 
+#include <cmath>
+#include <optional>
+
 #include "export/ZylHTMLExport.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/DateTime.h"
+#include "platform/Format.h"
 #include "platform/System.h"
 
 namespace zyl::exporting {
@@ -15,11 +19,6 @@ constexpr int kTime = 10;
 constexpr int kDateTime = 11;
 constexpr int kBlob = 15;
 constexpr int kMemo = 16;
-
-int FieldTypeCode(TFieldType type) {
-  const int code = static_cast<int>(type) % 128;
-  return code < 0 ? code + 128 : code;
-}
 
 bool IsLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -47,6 +46,26 @@ bool IsPlainBooleanText(const std::string& text) {
   return i == text.size();
 }
 
+// A date value in the grid's pattern when that text reads back as the same
+// value to the millisecond (the date alone in a date column), otherwise in
+// the ISO form with milliseconds, which the engine reads as well.
+std::string DateText(const std::string& pattern, TDateTime value, bool dateOnly) {
+  const TDateTime wanted = dateOnly ? DatePart(value) : value;
+  const std::string text = FormatDateTime(pattern, value);
+  TDateTime back = 0;
+  if (TryParseDateTime(text, pattern, back) &&
+      std::llround(back * 86400000.0) == std::llround(wanted * 86400000.0)) {
+    return text;
+  }
+  return FormatDateTime(dateOnly ? "yyyy-mm-dd" : "yyyy-mm-dd hh:nn:ss.zzz", wanted);
+}
+
+const std::string& DatePattern(TZylHTMLGrid& grid, int fieldType) {
+  return fieldType == kDate ? grid.GetDateFormat()
+         : fieldType == kTime ? grid.GetTimeFormat()
+                              : grid.GetDateTimeFormat();
+}
+
 void AppendQuoted(std::string& out, const std::string& text) {
   out += '"';
   out += StringReplace(text, "\"", "\"\"", {TReplaceFlag::rfReplaceAll});
@@ -54,6 +73,30 @@ void AppendQuoted(std::string& out, const std::string& text) {
 }
 
 }  // namespace
+
+int FieldTypeCode(TFieldType type) {
+  const int code = static_cast<int>(type) % 128;
+  return code < 0 ? code + 128 : code;
+}
+
+std::optional<std::string> TypedCellText(TZylHTMLGrid& grid, const TZylField& cell, int fieldType) {
+  const TVariant& v = cell.GetVariantValue();
+  switch (v.GetKind()) {
+    case TVariant::Kind::Empty:
+    case TVariant::Kind::Null:
+    case TVariant::Kind::ByteArray:
+    case TVariant::Kind::Object:
+      return std::nullopt;
+    default:
+      break;
+  }
+  if (fieldType == kDate || fieldType == kTime || fieldType == kDateTime) {
+    return DateText(DatePattern(grid, fieldType), cell.GetDateValue(), fieldType == kDate);
+  }
+  if (v.GetKind() == TVariant::Kind::Integer) return std::to_string(v.ToInt64());
+  if (v.GetKind() == TVariant::Kind::Double) return FloatToExactStr(v.ToDouble());
+  return std::nullopt;
+}
 
 int AdoTypeForFieldType(int fieldType) {
   switch (fieldType) {
@@ -166,14 +209,12 @@ std::string InsertStatement(TZylHTMLGrid& grid, int row, const std::vector<Expor
       } else {
         AppendQuoted(sql, value);
       }
-    } else if (column.fieldType == kDate) {
-      AppendQuoted(sql, FormatDateTime(grid.GetDateFormat(), cell->GetDateValue()));
-    } else if (column.fieldType == kTime) {
-      AppendQuoted(sql, FormatDateTime(grid.GetTimeFormat(), cell->GetDateValue()));
-    } else if (column.fieldType == kDateTime) {
-      AppendQuoted(sql, FormatDateTime(grid.GetDateTimeFormat(), cell->GetDateValue()));
+    } else if (column.fieldType == kDate || column.fieldType == kTime ||
+               column.fieldType == kDateTime) {
+      AppendQuoted(sql, DateText(DatePattern(grid, column.fieldType), cell->GetDateValue(),
+                                 column.fieldType == kDate));
     } else {
-      AppendQuoted(sql, value);
+      AppendQuoted(sql, TypedCellText(grid, *cell, column.fieldType).value_or(value));
     }
   }
   if (!columns.empty()) sql.resize(sql.size() - 2);

@@ -232,7 +232,7 @@ TEST(EngineDatabase, LiteralsConvertIntoTheirColumnsType) {
                   {"Paid", AdoType::Boolean, 0, false}, {"Note", AdoType::LongVarWChar},
                   {"Raw", AdoType::VarBinary, 4}},
                  {}});
-    exporting::RegionalSettings settings;
+    exporting::SessionSettings settings;
     if (c.dayFirst) settings.datePatterns = {"dd/mm/yyyy"};
     try {
       db.Execute("INSERT INTO [T] ([" + std::string(c.column) + "]) VALUES (" + c.literal + ")",
