@@ -16,7 +16,7 @@ namespace {
 
 // Field types whose cells are numbers, booleans or dates, never formulas.
 bool IsValueType(int code) {
-  return (code >= 2 && code <= 11) || code == 14 || code == 25;
+  return exporting::IsNumberCode(code) || code == 5 || (code >= 9 && code <= 11);
 }
 
 // A text a spreadsheet would evaluate as a formula (OWASP's list: = + - @,

@@ -19,6 +19,7 @@ constexpr int kTime = 10;
 constexpr int kDateTime = 11;
 constexpr int kBlob = 15;
 constexpr int kMemo = 16;
+constexpr int kLargeint = 25;
 
 bool IsLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -47,17 +48,28 @@ bool IsPlainBooleanText(const std::string& text) {
 }
 
 // A date value in the grid's pattern when that text reads back as the same
-// value to the millisecond (the date alone in a date column), otherwise in
-// the ISO form with milliseconds, which the engine reads as well.
-std::string DateText(const std::string& pattern, TDateTime value, bool dateOnly) {
-  const TDateTime wanted = dateOnly ? DatePart(value) : value;
+// value to the millisecond (the date alone in a date column, the time of
+// day alone in a time column), otherwise in an ISO form with milliseconds,
+// which the engine reads as well.
+std::string DateText(const std::string& pattern, TDateTime value, int fieldType) {
+  TDateTime wanted = value;
+  const char* exact = "yyyy-mm-dd hh:nn:ss.zzz";
+  if (fieldType == kDate) {
+    wanted = DatePart(value);
+    exact = "yyyy-mm-dd";
+  } else if (fieldType == kTime) {
+    int h = 0, n = 0, sec = 0, ms = 0;
+    DecodeTime(value, h, n, sec, ms);
+    wanted = EncodeTime(h, n, sec, ms);
+    exact = "hh:nn:ss.zzz";
+  }
   const std::string text = FormatDateTime(pattern, value);
   TDateTime back = 0;
   if (TryParseDateTime(text, pattern, back) &&
       std::llround(back * 86400000.0) == std::llround(wanted * 86400000.0)) {
     return text;
   }
-  return FormatDateTime(dateOnly ? "yyyy-mm-dd" : "yyyy-mm-dd hh:nn:ss.zzz", wanted);
+  return FormatDateTime(exact, wanted);
 }
 
 const std::string& DatePattern(TZylHTMLGrid& grid, int fieldType) {
@@ -73,6 +85,10 @@ void AppendQuoted(std::string& out, const std::string& text) {
 }
 
 }  // namespace
+
+bool IsNumberCode(int code) {
+  return IsNumberType(static_cast<TFieldType>(code)) || code == kLargeint;
+}
 
 int FieldTypeCode(TFieldType type) {
   const int code = static_cast<int>(type) % 128;
@@ -91,8 +107,9 @@ std::optional<std::string> TypedCellText(TZylHTMLGrid& grid, const TZylField& ce
       break;
   }
   if (fieldType == kDate || fieldType == kTime || fieldType == kDateTime) {
-    return DateText(DatePattern(grid, fieldType), cell.GetDateValue(), fieldType == kDate);
+    return DateText(DatePattern(grid, fieldType), cell.GetDateValue(), fieldType);
   }
+  if (!IsNumberCode(fieldType)) return std::nullopt;
   if (v.GetKind() == TVariant::Kind::Integer) return std::to_string(v.ToInt64());
   if (v.GetKind() == TVariant::Kind::Double) return FloatToExactStr(v.ToDouble());
   return std::nullopt;
@@ -212,7 +229,7 @@ std::string InsertStatement(TZylHTMLGrid& grid, int row, const std::vector<Expor
     } else if (column.fieldType == kDate || column.fieldType == kTime ||
                column.fieldType == kDateTime) {
       AppendQuoted(sql, DateText(DatePattern(grid, column.fieldType), cell->GetDateValue(),
-                                 column.fieldType == kDate));
+                                 column.fieldType));
     } else {
       AppendQuoted(sql, TypedCellText(grid, *cell, column.fieldType).value_or(value));
     }

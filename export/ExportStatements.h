@@ -31,6 +31,10 @@ struct ExportColumn {
 // A column's DataType as the export's field type code (modulo 128).
 int FieldTypeCode(TFieldType type);
 
+// Number field type codes: integers, float, currency, BCD, auto-increment
+// and large integers (2, 3, 4, 6, 7, 8, 14, 25).
+bool IsNumberCode(int code);
+
 // The ADO type code for a field type code (taken modulo 128).
 int AdoTypeForFieldType(int fieldType);
 

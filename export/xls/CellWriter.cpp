@@ -127,7 +127,7 @@ void CellWriter::Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, 
           if (std::isfinite(v)) {
             Number(out, row, col, kXfGeneral, v);
           } else {
-            NumError(out, row, tableRow, col, FloatToExactStr(v));
+            NumError(out, row, tableRow, col, std::isnan(v) ? "nan" : v > 0 ? "inf" : "-inf");
           }
         } else if constexpr (std::is_same_v<T, CurrencyValue>) {
           Number(out, row, col, kXfCurrency, CurrencyToDouble(v));
