@@ -6,6 +6,7 @@
 #include "export/ExportStatements.h"
 #include "export/ZylHTMLExport.h"
 #include "grid/ZylHTMLGrid.h"
+#include "platform/DateTime.h"
 #include "platform/Format.h"
 #include "platform/ScopeExit.h"
 #include "platform/Stream.h"
@@ -28,12 +29,21 @@ std::string Guarded(std::string text) {
   return text;
 }
 
+// A date-time cell whose value has milliseconds, which the grid's date
+// patterns usually leave out.
+bool HasMilliseconds(const TZylField& cell) {
+  int h = 0, n = 0, s = 0, ms = 0;
+  DecodeTime(cell.GetDateValue(), h, n, s, ms);
+  return ms != 0;
+}
+
 }  // namespace
 
 void TZylHTMLGrid::SaveAs(TExportType exportType, TStream& stream) {
   if (exportType == TExportType::TabbedText) {
-    // The cells' exact values: numbers and dates as the dataset gave them,
-    // binary values as hex, text as it is (guarded when GuardFormulas).
+    // The cells' exact values: numbers as the dataset gave them, date-times
+    // with milliseconds in ISO form (others as shown), binary values as
+    // hex, text as it is (guarded when GuardFormulas).
     SetLastExportNote("");
     const bool guard = GetGuardFormulas();
     TStringList lines;
@@ -44,7 +54,11 @@ void TZylHTMLGrid::SaveAs(TExportType exportType, TStream& stream) {
           const TVariant& value = cell->GetVariantValue();
           if (value.GetKind() == TVariant::Kind::ByteArray) return BytesToHex(value.ToBytes());
           const int code = exporting::FieldTypeCode(GetColumns(c)->GetDataType());
-          if (auto exact = exporting::TypedCellText(*this, *cell, code)) return *exact;
+          if (auto exact = exporting::ExactNumberText(*cell, code)) return *exact;
+          if (code >= 9 && code <= 11 && !cell->GetValue().empty() && HasMilliseconds(*cell)) {
+            return FormatDateTime(code == 10 ? "hh:nn:ss.zzz" : "yyyy-mm-dd hh:nn:ss.zzz",
+                                  cell->GetDateValue());
+          }
           return guard && !IsValueType(code) ? Guarded(cell->GetValue()) : cell->GetValue();
         },
         [&](const std::string& caption) { return guard ? Guarded(caption) : caption; });

@@ -95,21 +95,9 @@ int FieldTypeCode(TFieldType type) {
   return code < 0 ? code + 128 : code;
 }
 
-std::optional<std::string> TypedCellText(TZylHTMLGrid& grid, const TZylField& cell, int fieldType) {
-  const TVariant& v = cell.GetVariantValue();
-  switch (v.GetKind()) {
-    case TVariant::Kind::Empty:
-    case TVariant::Kind::Null:
-    case TVariant::Kind::ByteArray:
-    case TVariant::Kind::Object:
-      return std::nullopt;
-    default:
-      break;
-  }
-  if (fieldType == kDate || fieldType == kTime || fieldType == kDateTime) {
-    return DateText(DatePattern(grid, fieldType), cell.GetDateValue(), fieldType);
-  }
+std::optional<std::string> ExactNumberText(const TZylField& cell, int fieldType) {
   if (!IsNumberCode(fieldType)) return std::nullopt;
+  const TVariant& v = cell.GetVariantValue();
   if (v.GetKind() == TVariant::Kind::Integer) return std::to_string(v.ToInt64());
   if (v.GetKind() == TVariant::Kind::Double) return FloatToExactStr(v.ToDouble());
   return std::nullopt;
@@ -231,7 +219,7 @@ std::string InsertStatement(TZylHTMLGrid& grid, int row, const std::vector<Expor
       AppendQuoted(sql, DateText(DatePattern(grid, column.fieldType), cell->GetDateValue(),
                                  column.fieldType));
     } else {
-      AppendQuoted(sql, TypedCellText(grid, *cell, column.fieldType).value_or(value));
+      AppendQuoted(sql, ExactNumberText(*cell, column.fieldType).value_or(value));
     }
   }
   if (!columns.empty()) sql.resize(sql.size() - 2);

@@ -46,15 +46,12 @@ std::string ExportExtension(TExportType type);
 // Paradox.
 std::vector<ExportColumn> ExportedColumns(TZylHTMLGrid& grid, TExportType type);
 
-// The exact text of a value the dataset gave a cell (its VariantValue), for
-// a column of field type `fieldType` (code modulo 128): a number as all
-// digits of a 64-bit integer or the shortest text that reads back as the
-// same double (0.30000000000000004, INF, NAN); a date in the grid's pattern
-// for the type when that text reads back as the same value to the
-// millisecond, else as "yyyy-mm-dd hh:nn:ss.zzz" ("yyyy-mm-dd" in date
-// columns). Nothing for cells without such a value (NULL, text, text-file
-// and host-filled grids).
-std::optional<std::string> TypedCellText(TZylHTMLGrid& grid, const TZylField& cell, int fieldType);
+// The exact text of a number the dataset gave a cell (its VariantValue) in
+// a number column (`fieldType`, IsNumberCode): all digits of a 64-bit
+// integer, the shortest text that reads back as the same double
+// (0.30000000000000004, 1e-07, INF). Nothing for other cells (NULL, text,
+// text-file and host-filled grids), which go as their Value.
+std::optional<std::string> ExactNumberText(const TZylField& cell, int fieldType);
 
 // "([Name], [City])".
 std::string ColumnList(const std::vector<ExportColumn>& columns);
@@ -66,7 +63,7 @@ std::string ColumnList(const std::vector<ExportColumn>& columns);
 // cells are the DateValue in the grid's DateFormat, TimeFormat or
 // DateTimeFormat, or as "yyyy-mm-dd hh:nn:ss.zzz" when that pattern would
 // lose part of the value (milliseconds, say); a number the dataset gave
-// the cell is its exact text (TypedCellText: 0.30000000000000004, not the
+// the cell is its exact text (ExactNumberText: 0.30000000000000004, not the
 // display's 0.3); every other cell is its Value. Texts go in double quotes
 // with their own double quotes doubled.
 std::string InsertStatement(TZylHTMLGrid& grid, int row, const std::vector<ExportColumn>& columns,

@@ -94,8 +94,12 @@ std::string BytesToHex(const std::vector<std::uint8_t>& bytes, std::size_t maxBy
 
 std::string FloatToExactStr(double value) {
   if (!std::isfinite(value)) return FloatToStr(value);
-  char buf[32];
-  auto written = std::to_chars(buf, buf + sizeof buf, value);
+  // Fixed notation where FloatToStr uses it, else the shorter form.
+  const double magnitude = std::fabs(value);
+  const bool fixed = value == 0 || (magnitude >= 1e-5 && magnitude < 1e15);
+  char buf[400];
+  auto written = fixed ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
+                       : std::to_chars(buf, buf + sizeof buf, value);
   return std::string(buf, written.ptr);
 }
 
