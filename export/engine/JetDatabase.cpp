@@ -137,7 +137,7 @@ long JetDatabase::Insert(const sql::InsertStatement& st, const SessionSettings& 
   std::vector<std::size_t> widened(table->columns.size());  // text sizes to grow to
   std::vector<AdoType> widerType(table->columns.size(), AdoType::SmallInt);  // integers
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    Column& column = table->columns[targets[i]];
+    const Column& column = table->columns[targets[i]];
     if (!settings.keepEveryRow) {
       row[targets[i]] = ConvertLiteral(st.values[i], column, settings);
       continue;
