@@ -150,10 +150,10 @@ struct GridEditing {
   bool addingRecord = false;
   bool addPending = false;
   std::string lastUpdateError;
-  std::string guid;
   // What the last export wrote as substitutes, for the host's log (empty
   // when every value was kept).
   std::string lastExportNote;
+  std::string guid;
 };
 
 // The read under way.
