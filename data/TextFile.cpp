@@ -129,6 +129,15 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
 }
 
 void TZylHTMLGrid::SaveToStringList(TStringList& list, char delimiter, bool includeRowNumbers) {
+  SaveToStringList(
+      list, delimiter, includeRowNumbers, [&](int r, int c) { return GetCells(r, c)->GetValue(); },
+      [](const std::string& caption) { return caption; });
+}
+
+void TZylHTMLGrid::SaveToStringList(
+    TStringList& list, char delimiter, bool includeRowNumbers,
+    const std::function<std::string(int, int)>& cellText,
+    const std::function<std::string(const std::string&)>& captionText) {
   list.Clear();
   // The number column is left out by skipping it, so that writing changes
   // nothing in the grid (the column keeps its cells, labels and sort order).
@@ -144,11 +153,11 @@ void TZylHTMLGrid::SaveToStringList(TStringList& list, char delimiter, bool incl
     if (!line.empty()) line.pop_back();
     list.Add(std::move(line));
   };
-  addLine([&](int c) -> const std::string& { return columns_.Get(c)->GetCaption(); });
+  addLine([&](int c) { return captionText(columns_.Get(c)->GetCaption()); });
   int rows = GetRowCount();
   for (int r = 0; r < rows; ++r) {
     if (!rows_.Get(r)->GetVisible()) continue;
-    addLine([&](int c) -> const std::string& { return GetCells(r, c)->GetValue(); });
+    addLine([&](int c) { return cellText(r, c); });
   }
 }
 

@@ -1,8 +1,12 @@
 #include "export/ExportStatements.h"
 
+#include <cmath>
+#include <optional>
+
 #include "export/ZylHTMLExport.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/DateTime.h"
+#include "platform/Format.h"
 #include "platform/System.h"
 
 namespace zyl::exporting {
@@ -15,11 +19,7 @@ constexpr int kTime = 10;
 constexpr int kDateTime = 11;
 constexpr int kBlob = 15;
 constexpr int kMemo = 16;
-
-int FieldTypeCode(TFieldType type) {
-  const int code = static_cast<int>(type) % 128;
-  return code < 0 ? code + 128 : code;
-}
+constexpr int kLargeint = 25;
 
 bool IsLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -47,6 +47,37 @@ bool IsPlainBooleanText(const std::string& text) {
   return i == text.size();
 }
 
+// A date value in the grid's pattern when that text reads back as the same
+// value to the millisecond (the date alone in a date column, the time of
+// day alone in a time column), otherwise in an ISO form with milliseconds,
+// which the engine reads as well.
+std::string DateText(const std::string& pattern, TDateTime value, int fieldType) {
+  TDateTime wanted = value;
+  const char* exact = "yyyy-mm-dd hh:nn:ss.zzz";
+  if (fieldType == kDate) {
+    wanted = DatePart(value);
+    exact = "yyyy-mm-dd";
+  } else if (fieldType == kTime) {
+    int h = 0, n = 0, sec = 0, ms = 0;
+    DecodeTime(value, h, n, sec, ms);
+    wanted = EncodeTime(h, n, sec, ms);
+    exact = "hh:nn:ss.zzz";
+  }
+  const std::string text = FormatDateTime(pattern, value);
+  TDateTime back = 0;
+  if (TryParseDateTime(text, pattern, back) &&
+      std::llround(back * 86400000.0) == std::llround(wanted * 86400000.0)) {
+    return text;
+  }
+  return FormatDateTime(exact, wanted);
+}
+
+const std::string& DatePattern(TZylHTMLGrid& grid, int fieldType) {
+  return fieldType == kDate ? grid.GetDateFormat()
+         : fieldType == kTime ? grid.GetTimeFormat()
+                              : grid.GetDateTimeFormat();
+}
+
 void AppendQuoted(std::string& out, const std::string& text) {
   out += '"';
   out += StringReplace(text, "\"", "\"\"", {TReplaceFlag::rfReplaceAll});
@@ -54,6 +85,23 @@ void AppendQuoted(std::string& out, const std::string& text) {
 }
 
 }  // namespace
+
+bool IsNumberCode(int code) {
+  return IsNumberType(static_cast<TFieldType>(code)) || code == kLargeint;
+}
+
+int FieldTypeCode(TFieldType type) {
+  const int code = static_cast<int>(type) % 128;
+  return code < 0 ? code + 128 : code;
+}
+
+std::optional<std::string> ExactNumberText(const TZylField& cell, int fieldType) {
+  if (!IsNumberCode(fieldType)) return std::nullopt;
+  const TVariant& v = cell.GetVariantValue();
+  if (v.GetKind() == TVariant::Kind::Integer) return std::to_string(v.ToInt64());
+  if (v.GetKind() == TVariant::Kind::Double) return FloatToExactStr(v.ToDouble());
+  return std::nullopt;
+}
 
 int AdoTypeForFieldType(int fieldType) {
   switch (fieldType) {
@@ -166,14 +214,12 @@ std::string InsertStatement(TZylHTMLGrid& grid, int row, const std::vector<Expor
       } else {
         AppendQuoted(sql, value);
       }
-    } else if (column.fieldType == kDate) {
-      AppendQuoted(sql, FormatDateTime(grid.GetDateFormat(), cell->GetDateValue()));
-    } else if (column.fieldType == kTime) {
-      AppendQuoted(sql, FormatDateTime(grid.GetTimeFormat(), cell->GetDateValue()));
-    } else if (column.fieldType == kDateTime) {
-      AppendQuoted(sql, FormatDateTime(grid.GetDateTimeFormat(), cell->GetDateValue()));
+    } else if (column.fieldType == kDate || column.fieldType == kTime ||
+               column.fieldType == kDateTime) {
+      AppendQuoted(sql, DateText(DatePattern(grid, column.fieldType), cell->GetDateValue(),
+                                 column.fieldType));
     } else {
-      AppendQuoted(sql, value);
+      AppendQuoted(sql, ExactNumberText(*cell, column.fieldType).value_or(value));
     }
   }
   if (!columns.empty()) sql.resize(sql.size() - 2);

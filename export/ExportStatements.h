@@ -4,13 +4,16 @@
 // the target format. Used by ExportToFile (ExportToFile.cpp).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "datasets/FieldType.h"
 #include "model/GridTypes.h"
 
 namespace zyl {
 class TZylHTMLGrid;
+class TZylField;
 }
 
 namespace zyl::exporting {
@@ -25,6 +28,13 @@ struct ExportColumn {
   int size = 0;        // DataSize for strings (code 1), otherwise 0 (no size given)
 };
 
+// A column's DataType as the export's field type code (modulo 128).
+int FieldTypeCode(TFieldType type);
+
+// Number field type codes: integers, float, currency, BCD, auto-increment
+// and large integers (2, 3, 4, 6, 7, 8, 14, 25).
+bool IsNumberCode(int code);
+
 // The ADO type code for a field type code (taken modulo 128).
 int AdoTypeForFieldType(int fieldType);
 
@@ -36,6 +46,13 @@ std::string ExportExtension(TExportType type);
 // Paradox.
 std::vector<ExportColumn> ExportedColumns(TZylHTMLGrid& grid, TExportType type);
 
+// The exact text of a number the dataset gave a cell (its VariantValue) in
+// a number column (`fieldType`, IsNumberCode): all digits of a 64-bit
+// integer, the shortest text that reads back as the same double
+// (0.30000000000000004, 1e-07, INF). Nothing for other cells (NULL, text,
+// text-file and host-filled grids), which go as their Value.
+std::optional<std::string> ExactNumberText(const TZylField& cell, int fieldType);
+
 // "([Name], [City])".
 std::string ColumnList(const std::vector<ExportColumn>& columns);
 
@@ -44,8 +61,11 @@ std::string ColumnList(const std::vector<ExportColumn>& columns);
 // unquoted, when it is a word or a number, and quoted like text otherwise
 // (so no cell text can change the statement); date, time and date-time
 // cells are the DateValue in the grid's DateFormat, TimeFormat or
-// DateTimeFormat; every other cell is its Value in double quotes with its
-// own double quotes doubled.
+// DateTimeFormat, or as "yyyy-mm-dd hh:nn:ss.zzz" when that pattern would
+// lose part of the value (milliseconds, say); a number the dataset gave
+// the cell is its exact text (ExactNumberText: 0.30000000000000004, not the
+// display's 0.3); every other cell is its Value. Texts go in double quotes
+// with their own double quotes doubled.
 std::string InsertStatement(TZylHTMLGrid& grid, int row, const std::vector<ExportColumn>& columns,
                             const std::string& columnList);
 

@@ -3,6 +3,8 @@
 // header, platform/Exception.h and platform/ByteSink.h.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -59,10 +61,53 @@ struct Column {
   bool nullable = true;
 };
 
+// The values a writer or the engine could not keep as they are and wrote as
+// their format's documented substitute (a blank, "?", #NUM!), counted for
+// the host's log. `first` describes the first of them, its value cut to 80
+// bytes: "column 'Weight', row 3: inf -> #NUM!".
+struct Substitutions {
+  std::size_t count = 0;
+  std::string first;
+
+  void Note(const std::string& column, std::size_t row, const std::string& value,
+            const char* substitute) {
+    if (count++ != 0) return;
+    std::size_t cut = std::min<std::size_t>(value.size(), 80);
+    while (cut < value.size() && cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) {
+      --cut;  // never inside a UTF-8 sequence
+    }
+    first = "column '" + column + "', row " + std::to_string(row) + ": " + value.substr(0, cut) +
+            (cut < value.size() ? "..." : "") + " -> " + substitute;
+  }
+  void Add(const Substitutions& other) {
+    if (count == 0) first = other.first;
+    count += other.count;
+  }
+};
+
 struct Table {
   std::string name;  // UTF-8 table name, e.g. "ExportTable"
   std::vector<Column> columns;
   std::vector<std::vector<Value>> rows;  // every row has columns.size() values
 };
+
+// `table` itself when `unstorable(value)` gives "" for every value, else a
+// copy in `copy` with those values NULL (a writer's blank), each noted in
+// `noted` (may be null) under the reason `unstorable` gave.
+template <typename Check>
+const Table& WithBlanks(const Table& table, Table& copy, Check unstorable, Substitutions* noted) {
+  bool copied = false;
+  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    for (std::size_t c = 0; c < table.rows[r].size() && c < table.columns.size(); ++c) {
+      const std::string why = unstorable(table.rows[r][c]);
+      if (why.empty()) continue;
+      if (!copied) copy = table;
+      copied = true;
+      copy.rows[r][c] = std::monostate{};
+      if (noted != nullptr) noted->Note(table.columns[c].name, r + 1, why, "blank");
+    }
+  }
+  return copied ? copy : table;
+}
 
 }  // namespace zyl::exporting

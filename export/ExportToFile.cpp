@@ -39,6 +39,13 @@ void DefineTable(exporting::OleFactory& com, IAutoObject& catalog,
   catalog.Get("Tables").ToObject()->Call("Append", {table});
 }
 
+std::string SubstitutionNote(const exporting::Substitutions& noted) {
+  if (noted.count == 0) return "";
+  return std::to_string(noted.count) +
+         (noted.count == 1 ? " value the format cannot hold was" : " values the format cannot hold were") +
+         " written as substitutes; the first: " + noted.first;
+}
+
 // Files the export has made its own so far, for the clean-up after a failure.
 struct OwnedFiles {
   bool database = false;  // the temporary database was created
@@ -49,8 +56,10 @@ bool RunExport(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& g
                TExportType exportType, exporting::AutomationTrace* trace, OwnedFiles& owned) {
   // The engine session reads dates in the grid's own formats first, as the
   // database engine reads them in the host's regional formats.
+  // It keeps every row: a value a format cannot hold becomes its
+  // substitute, noted for the grid's LastExportNote.
   exporting::OleFactory com(
-      {{grid.GetDateTimeFormat(), grid.GetDateFormat(), grid.GetTimeFormat()}}, trace);
+      {{grid.GetDateTimeFormat(), grid.GetDateFormat(), grid.GetTimeFormat()}, true}, trace);
   auto catalog = com.CreateOleObject("ADOX.Catalog");
 
   tempFileName = CreateUniqueTempFile(TempDirectory());
@@ -90,6 +99,7 @@ bool RunExport(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& g
 
   connection->Call("Close");
   if (exportType == TExportType::Access) CopyFile(tempFileName, fileName);
+  grid.SetLastExportNote(SubstitutionNote(com.Substituted(tempFileName)));
   return true;
 }
 
@@ -103,6 +113,7 @@ bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid
 bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
                   TExportType exportType, exporting::AutomationTrace* trace) {
   OwnedFiles owned;
+  grid.SetLastExportNote("");
   try {
     return RunExport(fileName, tempFileName, grid, exportType, trace, owned);
   } catch (...) {

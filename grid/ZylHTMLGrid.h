@@ -10,6 +10,7 @@
 // sorting and the request members (over request/) stay in grid/.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -429,6 +430,12 @@ class TZylHTMLGrid : public TComponent {
   void SaveToFile(const std::string& fileName);
   void SaveToCSV(const std::string& fileName);
   void SaveToStringList(TStringList& list, char delimiter, bool includeRowNumbers);
+  // The same with each cell's text (row, column) from `cellText` and each
+  // caption through `captionText` in place of the Value and Caption (the
+  // tab-separated download's exact values).
+  void SaveToStringList(TStringList& list, char delimiter, bool includeRowNumbers,
+                        const std::function<std::string(int, int)>& cellText,
+                        const std::function<std::string(const std::string&)>& captionText);
   static void ParseLine(const std::string& line, char delimiter, TStringList& fields);
 
   // ---- Requests, actions and downloads ------------------------------------------
@@ -480,6 +487,17 @@ class TZylHTMLGrid : public TComponent {
   void SetAddPending(bool v) { editing_.addPending = v; }
   const std::string& GetLastUpdateError() const { return editing_.lastUpdateError; }
   void SetLastUpdateError(const std::string& v) { editing_.lastUpdateError = v; }
+  // Tab-separated downloads: text cells starting with = + - @, a tab or a
+  // carriage return get a leading apostrophe, so that a spreadsheet does
+  // not evaluate them as formulas. Off by default (the cells' own bytes).
+  bool GetGuardFormulas() const { return look_.guardFormulas; }
+  void SetGuardFormulas(bool v) { look_.guardFormulas = v; }
+  // One line on the values the last export (SaveAs) wrote as their format's
+  // substitute, "" when it kept every value: "3 values the format cannot
+  // hold were written as substitutes; the first: column 'Weight', row 2:
+  // inf -> #NUM!". The library writes no log; hosts may.
+  const std::string& GetLastExportNote() const { return editing_.lastExportNote; }
+  void SetLastExportNote(const std::string& v) { editing_.lastExportNote = v; }
   const std::string& GetGUID() const { return editing_.guid; }
   void SetGUID(const std::string& v) {
     editing_.guid = v;

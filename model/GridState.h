@@ -102,6 +102,9 @@ struct GridAppearance {
   bool useControlStyles = true;
   bool glyphToggle = true;
   TExportType saveAsType = TExportType::Excel;
+  // Tab-separated downloads prefix text cells that a spreadsheet would take
+  // for a formula with an apostrophe (GuardFormulas).
+  bool guardFormulas = false;
 };
 
 // Shape and paging: the size limits, the current record, row and column,
@@ -149,6 +152,9 @@ struct GridEditing {
   bool addingRecord = false;
   bool addPending = false;
   std::string lastUpdateError;
+  // What the last export wrote as substitutes, for the host's log (empty
+  // when every value was kept).
+  std::string lastExportNote;
   std::string guid;
   // The page's lock was written before its data was read (this request).
   bool lockTaken = false;

@@ -1,5 +1,6 @@
 #include "platform/Format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -78,6 +79,28 @@ std::int64_t StrToInt64(std::string_view text) {
     throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
   }
   return v;
+}
+
+std::string BytesToHex(const std::vector<std::uint8_t>& bytes, std::size_t maxBytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  const std::size_t n = std::min(bytes.size(), maxBytes);
+  std::string text(2 * n, '0');
+  for (std::size_t i = 0; i < n; ++i) {
+    text[2 * i] = kDigits[bytes[i] >> 4];
+    text[2 * i + 1] = kDigits[bytes[i] & 0xF];
+  }
+  return text;
+}
+
+std::string FloatToExactStr(double value) {
+  if (!std::isfinite(value)) return FloatToStr(value);
+  // Fixed notation where FloatToStr uses it, else the shorter form.
+  const double magnitude = std::fabs(value);
+  const bool fixed = value == 0 || (magnitude >= 1e-5 && magnitude < 1e15);
+  char buf[400];
+  auto written = fixed ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
+                       : std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, written.ptr);
 }
 
 std::string FloatToStr(double value) {

@@ -5,12 +5,15 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace zyl {
 
 std::string IntToStr(long long value);
 // Upper-case hex, zero-padded to at least `digits` digits.
+// Bytes as upper-case hex text, two characters a byte ("00FF1A").
+std::string BytesToHex(const std::vector<std::uint8_t>& bytes, std::size_t maxBytes = SIZE_MAX);
 std::string IntToHex(unsigned long long value, int digits);
 
 // Integer text: optional leading blanks, a sign, decimal digits or "$"/"0x"
@@ -27,6 +30,11 @@ std::int64_t StrToInt64(std::string_view text);
 // for magnitudes from 0.00001 up to 15 integer digits, otherwise
 // scientific ("1E20", "1.5E-7"). 1234.5 -> "1234.5", 1.0/3 -> "0.333333333333333".
 std::string FloatToStr(double value);
+// The shortest text that reads back as the same double, "." as separator:
+// fixed notation for magnitudes from 0.00001 up to 15 integer digits
+// (0.30000000000000004, 0.0001), otherwise the shorter form
+// (1.7976931348623157e+308, 1e-07); "INF", "-INF", "NAN" as in FloatToStr.
+std::string FloatToExactStr(double value);
 
 // Decimal text ("." as separator) with an optional sign and exponent,
 // blanks around allowed; no hex, no "INF"/"NAN", nothing out of range.

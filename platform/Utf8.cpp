@@ -52,6 +52,22 @@ Utf8Char DecodeUtf8(std::string_view text, std::size_t pos) {
   return {cp, length};
 }
 
+std::string WithValidUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t pos = 0; pos < text.size();) {
+    const Utf8Char c = DecodeUtf8(text, pos);
+    if (c.length == 0) {
+      out += '?';
+      ++pos;
+    } else {
+      out.append(text.substr(pos, c.length));
+      pos += c.length;
+    }
+  }
+  return out;
+}
+
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t n = DecodeUtf8(text, i).length;

@@ -25,6 +25,8 @@ struct Utf8Char {
 // Decodes the character at text[pos]. REQUIRES pos < text.size().
 Utf8Char DecodeUtf8(std::string_view text, std::size_t pos);
 bool IsValidUtf8(std::string_view text);
+// `text` with '?' for every byte that is not part of a well-formed sequence.
+std::string WithValidUtf8(std::string_view text);
 // Appends the UTF-8 form of `codePoint` (REQUIRES codePoint <= U+10FFFF).
 void AppendUtf8(std::string& out, char32_t codePoint);
 

@@ -76,9 +76,20 @@ class PageRun {
       if (dataset) grid.ReadValues();
       if (dataset) datasets_.push_back(std::move(dataset));
       Configure(grid, s);
+      grid.SetGuardFormulas(true);  // tab-separated downloads open safely in spreadsheets
       if (!grid.DoDefaultAction(grid.ProcessParameters())) return false;
     }
     return true;
+  }
+
+  // The note of a grid's download on substituted values, "" for none.
+  std::string DownloadNote() const {
+    for (const auto& grid : grids_) {
+      if (!grid->GetLastExportNote().empty()) {
+        return "download of grid " + grid->GetName() + ": " + grid->GetLastExportNote();
+      }
+    }
+    return "";
   }
 
   // The page: every top-level grid's fragment (details are nested inside
@@ -162,7 +173,11 @@ void PageBuilder::Handle(zyl::RequestChannel& channel) const {
       return;
     }
     PageRun run(config_, channel, locks_.get(), secret_);
-    if (!run.Process()) return;  // the grid has sent its download
+    if (!run.Process()) {  // the grid has sent its download
+      const std::string note = run.DownloadNote();
+      if (log_ && !note.empty()) log_(note);
+      return;
+    }
     std::string page = run.Page();
     channel.SendPage(200, "text/html; charset=UTF-8", page);
     return;

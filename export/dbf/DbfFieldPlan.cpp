@@ -87,6 +87,29 @@ void ForEachValue(const Table& table, std::size_t index, auto&& visit) {
   }
 }
 
+}  // namespace
+
+std::string DbfUnstorable(const Value& value) {
+  if (const auto* v = std::get_if<double>(&value)) {
+    if (!std::isfinite(*v)) return DoubleForMessage(*v);
+    const DecimalNumber number = ShortestDecimal(*v);
+    if (number.IntegerDigits() + (number.negative ? 1 : 0) > kDbfMaxNumericLength) {
+      return DoubleForMessage(*v) + " is wider than 20 characters";
+    }
+  } else if (const auto* c = std::get_if<CurrencyValue>(&value)) {
+    const std::string text =
+        FixedText(ScaledDecimal(c->scaled, kCurrencyDecimals), kCurrencyDecimals);
+    if (static_cast<int>(text.size()) > kDbfMaxNumericLength) {
+      return text + " is wider than 20 characters";
+    }
+  } else if (const auto* d = std::get_if<DateTimeValue>(&value)) {
+    if (!DateOfValue(*d)) return "date " + DoubleForMessage(d->days) + " outside the years 1 to 9999";
+  }
+  return "";
+}
+
+namespace {
+
 DbfField PlanText(const Table& table, std::size_t index) {
   int longest = std::max(table.columns[index].size, 0);
   ForEachValue<std::string>(table, index, [&](const std::string& text, std::size_t) {

@@ -32,6 +32,11 @@ struct DbfField {
 // characters, and made unique by replacing the tail with _1, _2, ...
 std::vector<std::string> DbfFieldNames(const std::vector<std::string>& columnNames);
 
+// Why `value` fits no dBase field ("inf", "1e+300 is wider than 20
+// characters", "date -700000 outside the years 1 to 9999"), or "" when it
+// fits. WriteDbf writes such values blank.
+std::string DbfUnstorable(const Value& value);
+
 // One field per column of `table`, in column order. Throws zyl::Exception
 // naming the column (and row and value) when a column type has no dBase
 // field, a value does not match its column's type or fits no dBase field,

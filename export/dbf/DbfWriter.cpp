@@ -113,11 +113,14 @@ void AppendValue(std::string& record, const DbfField& field, const Value& value)
 
 }  // namespace
 
-void WriteDbf(const Table& table, ByteSink& sink) {
-  WriteDbf(table, sink, TodayLocal());
+void WriteDbf(const Table& table, ByteSink& sink, Substitutions* noted) {
+  WriteDbf(table, sink, TodayLocal(), noted);
 }
 
-void WriteDbf(const Table& table, ByteSink& sink, const CivilDate& lastUpdate) {
+void WriteDbf(const Table& whole, ByteSink& sink, const CivilDate& lastUpdate,
+              Substitutions* noted) {
+  Table copy;
+  const Table& table = WithBlanks(whole, copy, DbfUnstorable, noted);
   const std::vector<DbfField> fields = PlanDbfFields(table);
 
   std::string buffer = Header(fields, table.rows.size(), lastUpdate);

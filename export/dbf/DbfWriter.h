@@ -12,13 +12,16 @@
 namespace zyl::exporting {
 
 // Writes `table` as one .dbf file to `sink` (which it does not own), with
-// today's date as the date of last update. Every value is checked before the
-// first byte is written: a column type or value that fits no dBase field
+// today's date as the date of last update. A value that fits no dBase field
+// (DbfUnstorable) is written blank and noted in `noted` (may be null).
+// Every value is checked before the first byte is written: a column type
+// that has no dBase field or a value of another type than its column
 // throws zyl::Exception naming the column and the value, and nothing is
 // written. Sink errors pass through. The table's name is not stored.
-void WriteDbf(const Table& table, ByteSink& sink);
+void WriteDbf(const Table& table, ByteSink& sink, Substitutions* noted = nullptr);
 
 // The same with a given date of last update (years 1900-2155).
-void WriteDbf(const Table& table, ByteSink& sink, const CivilDate& lastUpdate);
+void WriteDbf(const Table& table, ByteSink& sink, const CivilDate& lastUpdate,
+              Substitutions* noted = nullptr);
 
 }  // namespace zyl::exporting

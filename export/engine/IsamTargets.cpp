@@ -93,7 +93,7 @@ IsamTarget ResolveIsamTarget(const sql::SelectIntoStatement& statement) {
   return target;
 }
 
-void WriteIsamTable(const Table& table, const IsamTarget& target) {
+void WriteIsamTable(const Table& table, const IsamTarget& target, Substitutions* noted) {
   if (FileExists(target.file)) {
     throw EOleException("Jet engine: Table '" + target.tableName + "' already exists ('" +
                         target.file + "'); the engine does not overwrite or extend files.");
@@ -109,13 +109,13 @@ void WriteIsamTable(const Table& table, const IsamTarget& target) {
   FileSink sink(target.file);
   switch (target.format) {
     case IsamFormat::Excel:
-      WriteXls(out, sink);
+      WriteXls(out, sink, XlsOptions{kXlsMaxDataRowsPerSheet, noted});
       break;
     case IsamFormat::DBase:
-      WriteDbf(out, sink);
+      WriteDbf(out, sink, noted);
       break;
     case IsamFormat::Paradox:
-      WriteParadox(out, sink);
+      WriteParadox(out, sink, ParadoxOptions{std::nullopt, noted});
       break;
   }
   sink.Commit();

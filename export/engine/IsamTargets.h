@@ -38,9 +38,11 @@ struct IsamTarget {
 // ("Could not find installable ISAM.", bad paths or names).
 IsamTarget ResolveIsamTarget(const sql::SelectIntoStatement& statement);
 
-// Writes `table` (its rows, under the target's table name) to the target.
-// Throws EOleException when the file exists or the table has no column the
-// format can hold; the writers' and the file's errors pass through.
-void WriteIsamTable(const Table& table, const IsamTarget& target);
+// Writes `table` (its rows, under the target's table name) to the target;
+// the values the format cannot hold are written as its substitute and
+// noted in `noted` (may be null). Throws EOleException when the file exists
+// or the table has no column the format can hold; the writers' and the
+// file's errors pass through.
+void WriteIsamTable(const Table& table, const IsamTarget& target, Substitutions* noted = nullptr);
 
 }  // namespace zyl::exporting

@@ -6,9 +6,12 @@
 // Statements run as a database engine runs them:
 //   INSERT INTO   the named columns (all, in order, when none are named)
 //                 get the converted values (ValueConversion.h); the others
-//                 NULL. A NULL in a Boolean column is stored as False (Yes/No
-//                 columns hold no NULL); a NULL in another column that is not
-//                 nullable is refused. One row, or none if anything fails.
+//                 NULL. A NULL in a Boolean column is kept (the .mdb file
+//                 stores it as No, as Yes/No columns hold no NULL, while the
+//                 external formats get a blank); a NULL in another column
+//                 that is not nullable is refused. One row, or none if
+//                 anything fails. A session that keeps every row
+//                 (SessionSettings) substitutes instead of refusing values.
 //   SELECT INTO   copies every row of a table to an external file
 //                 (IsamTargets.h).
 // Table and column names ignore letter case.
@@ -46,16 +49,22 @@ class JetDatabase {
 
   // Runs one command text; returns the number of records affected. Throws
   // EOleException for SQL, name and conversion errors.
-  long Execute(std::string_view command, const RegionalSettings& settings);
+  long Execute(std::string_view command, const SessionSettings& settings);
+
+  // The values substituted so far: by INSERTs and in the file written
+  // last (the .mdb file, or the external file of the last SELECT INTO).
+  Substitutions Substituted() const;
 
  private:
   Table* Find(std::string_view name);
-  long Insert(const sql::InsertStatement& st, const RegionalSettings& settings);
+  long Insert(const sql::InsertStatement& st, const SessionSettings& settings);
   long SelectInto(const sql::SelectIntoStatement& st);
 
   std::string path_;
   std::vector<Table> tables_;
   bool changed_ = false;  // tables or rows added since the file was written
+  Substitutions inserted_;
+  Substitutions lastFile_;
 };
 
 }  // namespace zyl::exporting

@@ -7,7 +7,7 @@
 
 namespace zyl::exporting {
 
-JetEngine::JetEngine(RegionalSettings settings, AutomationTrace* trace)
+JetEngine::JetEngine(SessionSettings settings, AutomationTrace* trace)
     : settings_(std::move(settings)), trace_(trace) {}
 
 std::string JetEngine::Key(const std::string& path) {
@@ -34,6 +34,11 @@ std::shared_ptr<JetDatabase> JetEngine::OpenDatabase(const std::string& path) {
                         "': the engine opens only the databases it created in this session");
   }
   return found->second;
+}
+
+Substitutions JetEngine::Substituted(const std::string& path) const {
+  auto found = databases_.find(Key(path));
+  return found == databases_.end() ? Substitutions{} : found->second->Substituted();
 }
 
 }  // namespace zyl::exporting

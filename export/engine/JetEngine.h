@@ -17,7 +17,7 @@ namespace zyl::exporting {
 class JetEngine {
  public:
   // `trace` (not owned, may be null) must outlive the session.
-  explicit JetEngine(RegionalSettings settings = {}, AutomationTrace* trace = nullptr);
+  explicit JetEngine(SessionSettings settings = {}, AutomationTrace* trace = nullptr);
 
   // Creates the empty database file at `path`. Throws EOleException when a
   // file of that name exists; the file sink's errors pass through.
@@ -26,13 +26,17 @@ class JetEngine {
   // Throws EOleException otherwise (the engine reads no foreign files).
   std::shared_ptr<JetDatabase> OpenDatabase(const std::string& path);
 
-  const RegionalSettings& Settings() const { return settings_; }
+  // JetDatabase::Substituted of the database at `path`; none when the
+  // session created no database there.
+  Substitutions Substituted(const std::string& path) const;
+
+  const SessionSettings& Settings() const { return settings_; }
   AutomationTrace* Trace() const { return trace_; }
 
  private:
   static std::string Key(const std::string& path);
 
-  RegionalSettings settings_;
+  SessionSettings settings_;
   AutomationTrace* trace_;
   std::map<std::string, std::shared_ptr<JetDatabase>> databases_;
 };

@@ -1,11 +1,14 @@
 #include "export/engine/JetStorage.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <variant>
 
 #include "export/engine/EngineError.h"
 #include "export/engine/ValueConversion.h"
 #include "export/jet4/Jet4Writer.h"
+#include "platform/Format.h"
 
 namespace zyl::exporting {
 namespace {
@@ -46,6 +49,22 @@ Column StorageColumn(const Table& table, std::size_t c) {
   return column;
 }
 
+// Access's Date/Time range: 1 January 100 up to the end of 31 December 9999.
+constexpr double kFirstJetDate = -657434.0;
+constexpr double kEndJetDate = 2958466.0;
+
+// A value the file cannot hold: a non-finite double or a date outside
+// Access's years; described for the note, or nullopt.
+std::optional<std::string> Unstorable(const Value& value) {
+  if (const auto* d = std::get_if<double>(&value)) {
+    if (!std::isfinite(*d)) return std::isnan(*d) ? "NaN" : *d > 0 ? "inf" : "-inf";
+  }
+  if (const auto* t = std::get_if<DateTimeValue>(&value)) {
+    if (!(t->days >= kFirstJetDate && t->days < kEndJetDate)) return "date " + FloatToExactStr(t->days);
+  }
+  return std::nullopt;
+}
+
 Value StorageValue(const Column& stored, const Value& value) {
   if (const auto* v = std::get_if<std::int64_t>(&value)) {
     if (stored.type == AdoType::Double) return static_cast<double>(*v);
@@ -56,7 +75,7 @@ Value StorageValue(const Column& stored, const Value& value) {
 
 }  // namespace
 
-Table JetStorageTable(const Table& table) {
+Table JetStorageTable(const Table& table, Substitutions* noted) {
   Table stored;
   stored.name = table.name;
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
@@ -67,16 +86,17 @@ Table JetStorageTable(const Table& table) {
     changed = changed || stored.columns[c].type != table.columns[c].type;
   }
   stored.rows.reserve(table.rows.size());
-  for (const auto& row : table.rows) {
-    if (!changed) {
-      stored.rows.push_back(row);
-      continue;
+  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    const auto& row = table.rows[r];
+    stored.rows.push_back(row);
+    std::vector<Value>& out = stored.rows.back();
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      if (changed) out[c] = StorageValue(stored.columns[c], row[c]);
+      if (auto what = Unstorable(out[c])) {
+        out[c] = std::monostate{};
+        if (noted != nullptr) noted->Note(table.columns[c].name, r + 1, *what, "blank");
+      }
     }
-    std::vector<Value> out;
-    out.reserve(row.size());
-    for (std::size_t c = 0; c < row.size(); ++c)
-      out.push_back(StorageValue(stored.columns[c], row[c]));
-    stored.rows.push_back(std::move(out));
   }
   return stored;
 }

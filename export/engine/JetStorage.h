@@ -8,6 +8,9 @@
 //   a size        stored as Text(255), or as Memo once a value is longer.
 //   binary        likewise: Binary(510), or OLE once a value is longer.
 //
+//   values       a non-finite double or a date outside Access's years 100
+//   Access lacks to 9999 is stored as NULL (noted as substituted).
+//
 // Everything else is stored as defined. The engine keeps the table in its
 // defined types in memory, so the external formats get the exact values.
 #pragma once
@@ -16,8 +19,9 @@
 
 namespace zyl::exporting {
 
-// The form of `table` that goes into the .mdb file.
-Table JetStorageTable(const Table& table);
+// The form of `table` that goes into the .mdb file; the values stored as
+// NULL are noted in `noted` (may be null).
+Table JetStorageTable(const Table& table, Substitutions* noted = nullptr);
 
 // Checks a table definition (columns only) as the database would take it:
 // ValidateJet4Table on its storage form. Throws EOleException

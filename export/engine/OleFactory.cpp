@@ -9,7 +9,7 @@
 
 namespace zyl::exporting {
 
-OleFactory::OleFactory(RegionalSettings settings, AutomationTrace* trace)
+OleFactory::OleFactory(SessionSettings settings, AutomationTrace* trace)
     : engine_(std::make_shared<JetEngine>(std::move(settings), trace)) {}
 
 std::shared_ptr<IAutoObject> OleFactory::CreateOleObject(const std::string& className) {
@@ -24,6 +24,10 @@ std::shared_ptr<IAutoObject> OleFactory::CreateOleObject(const std::string& clas
   throw EOleException("automation: cannot create '" + className +
                       "': Invalid class string (the export engine provides ADOX.Catalog, "
                       "ADOX.Table and ADODB.Connection)");
+}
+
+Substitutions OleFactory::Substituted(const std::string& path) const {
+  return engine_->Substituted(path);
 }
 
 }  // namespace zyl::exporting

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "export/ExportTable.h"
 #include "export/engine/AutomationTrace.h"
 #include "export/engine/ValueConversion.h"
 #include "platform/Automation.h"
@@ -18,11 +19,15 @@ class JetEngine;
 class OleFactory {
  public:
   // `trace` (not owned, may be null) must outlive every object created.
-  explicit OleFactory(RegionalSettings settings = {}, AutomationTrace* trace = nullptr);
+  explicit OleFactory(SessionSettings settings = {}, AutomationTrace* trace = nullptr);
 
   // "ADOX.Catalog", "ADOX.Table" or "ADODB.Connection" (letter case
   // ignored). Throws EOleException "Invalid class string" for any other.
   std::shared_ptr<IAutoObject> CreateOleObject(const std::string& className);
+
+  // The values the database at `path`, created in this session, has
+  // substituted (JetDatabase::Substituted); none for any other path.
+  Substitutions Substituted(const std::string& path) const;
 
  private:
   std::shared_ptr<JetEngine> engine_;

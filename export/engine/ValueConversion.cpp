@@ -16,8 +16,8 @@ namespace {
 
 using sql::Literal;
 
-// Jet's date range: 1 January 100 to 31 December 9999.
-constexpr double kMinDate = -657434.0;
+// The calendar's range: 1 January 0001 to 31 December 9999.
+constexpr double kMinDate = -693593.0;
 constexpr double kMaxDate = 2958465.99999999;
 
 // A number as text, cleaned: blanks around removed, a leading "+" dropped,
@@ -106,7 +106,7 @@ std::optional<bool> BooleanWord(std::string_view word) {
 
 class Converter {
  public:
-  Converter(const Literal& literal, const Column& column, const RegionalSettings& settings)
+  Converter(const Literal& literal, const Column& column, const SessionSettings& settings)
       : literal_(literal), column_(column), settings_(settings) {}
 
   Value Convert() {
@@ -197,6 +197,12 @@ class Converter {
   }
 
   Value Number() const {
+    if (literal_.kind == Literal::Kind::String) {
+      const std::string_view word = TrimView(literal_.text, " \t");
+      if (SameAsciiText(word, "INF")) return std::numeric_limits<double>::infinity();
+      if (SameAsciiText(word, "-INF")) return -std::numeric_limits<double>::infinity();
+      if (SameAsciiText(word, "NAN")) return std::numeric_limits<double>::quiet_NaN();
+    }
     const auto v = ToDouble(Numeric());
     if (!v) Refuse("is not a finite number");
     return *v;
@@ -258,7 +264,7 @@ class Converter {
       if (!v) Refuse("is not a date");
       days = *v;
     }
-    if (days < kMinDate || days > kMaxDate) Refuse("lies outside the years 100 to 9999");
+    if (days < kMinDate || days > kMaxDate) Refuse("lies outside the years 1 to 9999");
     return DateTimeValue{days};
   }
 
@@ -294,13 +300,13 @@ class Converter {
 
   const Literal& literal_;
   const Column& column_;
-  const RegionalSettings& settings_;
+  const SessionSettings& settings_;
 };
 
 }  // namespace
 
 Value ConvertLiteral(const sql::Literal& literal, const Column& column,
-                     const RegionalSettings& settings) {
+                     const SessionSettings& settings) {
   return Converter(literal, column, settings).Convert();
 }
 

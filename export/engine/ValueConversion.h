@@ -3,12 +3,14 @@
 //
 //   integers     numbers and numeric text (blanks around, "1,234" grouping),
 //                rounded half to even; outside the column's range: refused
-//   Double       numbers and numeric text
+//   Double       numbers and numeric text; the texts INF, -INF and NAN
+//                (any letter case) give the non-finite doubles
 //   Currency     numbers and numeric text, exact to 4 decimals (half to even)
 //   Date         text by the session's date patterns first (the host's
 //                regional formats), then the common forms dd.mm.yyyy[ hh:nn[:ss]],
 //                yyyy-mm-dd[ hh:nn:ss], mm/dd/yyyy, hh:nn[:ss]; a number
-//                counts days since 30.12.1899; years 100 to 9999
+//                counts days since 30.12.1899; years 1 to 9999 (the .mdb
+//                file keeps Jet's years 100 to 9999, JetStorage.h)
 //   Boolean      True/Yes/On, False/No/Off (any letter case, as words or
 //                text), numbers (0 is False, anything else True)
 //   text         strings as they are, numbers as written, booleans as
@@ -27,16 +29,23 @@
 
 namespace zyl::exporting {
 
-// The host's regional formats the engine reads dates with before the
-// common forms (TryParseDateTime patterns such as "dd.mm.yyyy").
-struct RegionalSettings {
+// What a session is told by its host: the regional formats the engine
+// reads dates with before the common forms (TryParseDateTime patterns such
+// as "dd.mm.yyyy"), and whether INSERT keeps every row (the export's
+// choice): then a value that does not convert is stored as NULL and counted
+// (JetDatabase::Substituted), text that is not valid UTF-8 gets "?" for each
+// bad byte, and a text column grows to hold a longer value than its
+// declared size, an integer column to a wider integer type (up to BigInt),
+// instead of refusing the value.
+struct SessionSettings {
   std::vector<std::string> datePatterns;
+  bool keepEveryRow = false;
 };
 
 // `literal` converted for `column`. NULL gives monostate (the caller decides
 // whether the column takes it).
 Value ConvertLiteral(const sql::Literal& literal, const Column& column,
-                     const RegionalSettings& settings);
+                     const SessionSettings& settings);
 
 // Name of a column type for messages ("Text(20)", "Currency", "Date").
 std::string TypeName(const Column& column);

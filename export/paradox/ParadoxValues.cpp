@@ -149,6 +149,19 @@ SplitDateTime SplitDays(DateTimeValue value) {
   return {static_cast<std::int32_t>(dateNumber), static_cast<std::int32_t>(ms)};
 }
 
+std::string ParadoxUnstorable(const Value& value) {
+  if (const auto* v = std::get_if<double>(&value)) {
+    if (!std::isfinite(*v)) return DoubleText(*v);
+  } else if (const auto* d = std::get_if<DateTimeValue>(&value)) {
+    try {
+      SplitDays(*d);
+    } catch (const EConvertError&) {
+      return "date-time " + DoubleText(d->days);
+    }
+  }
+  return "";
+}
+
 void EncodeValue(const FieldPlan& field, const Value& value, std::uint8_t* out) {
   if (std::holds_alternative<std::monostate>(value)) return;
   switch (field.type) {

@@ -25,6 +25,11 @@ struct SplitDateTime {
 // Throws EConvertError for NaN, infinities and dates outside 0001..9999.
 SplitDateTime SplitDays(DateTimeValue value);
 
+// Why `value` has no Paradox form (a NaN or infinite double, a date-time
+// outside 0001-01-01..9999-12-31), or "" when it has one. WriteParadox
+// writes such values blank.
+std::string ParadoxUnstorable(const Value& value);
+
 // Writes the record bytes of `value` for `field` to out[0, field.length).
 // REQUIRES: those bytes are zero on entry; a NULL leaves them so (blank).
 // Throws EConvertError, with a message naming the value but not the column,

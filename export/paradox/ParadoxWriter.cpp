@@ -116,7 +116,9 @@ void WriteParadox(const Table& table, ByteSink& sink) {
   WriteParadox(table, sink, {});
 }
 
-void WriteParadox(const Table& table, ByteSink& sink, const ParadoxOptions& options) {
+void WriteParadox(const Table& whole, ByteSink& sink, const ParadoxOptions& options) {
+  Table copy;
+  const Table& table = WithBlanks(whole, copy, ParadoxUnstorable, options.substitutions);
   const std::vector<FieldPlan> fields = PlanFields(table);
   int recordSize = 0;
   for (const auto& f : fields) recordSize += f.length;

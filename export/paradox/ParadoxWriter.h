@@ -23,6 +23,10 @@ struct ParadoxOptions {
   // Stored as the table's last update time (seconds since 1970); the current
   // time when not given. Set it for byte-identical output.
   std::optional<std::uint32_t> updateTime;
+  // Where the values written blank because Paradox has no form for them
+  // (ParadoxUnstorable: NaN, infinities, dates outside the years 1 to
+  // 9999) are noted; not owned, may be null.
+  Substitutions* substitutions = nullptr;
 };
 
 // Writes `table` as a Paradox table to `sink`, which it does not own.

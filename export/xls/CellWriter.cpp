@@ -9,6 +9,7 @@
 #include "export/xls/WorkbookGlobals.h"
 #include "export/xls/XlsText.h"
 #include "platform/Exception.h"
+#include "platform/Format.h"
 
 namespace zyl::exporting::xls {
 namespace {
@@ -66,17 +67,6 @@ std::uint16_t DateXf(DateKind kind) {
 
 std::u16string Ascii(std::string_view s) {
   return {s.begin(), s.end()};
-}
-
-std::u16string Hex(const Bytes& bytes) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  const std::size_t n = std::min(bytes.size(), kMaxHexBytes);
-  std::u16string text(2 * n, u'0');
-  for (std::size_t i = 0; i < n; ++i) {
-    text[2 * i] = kDigits[bytes[i] >> 4];
-    text[2 * i + 1] = kDigits[bytes[i] & 0xF];
-  }
-  return text;
 }
 
 }  // namespace
@@ -137,7 +127,7 @@ void CellWriter::Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, 
           if (std::isfinite(v)) {
             Number(out, row, col, kXfGeneral, v);
           } else {
-            BoolErr(out, row, col, kErrorNum, true);
+            NumError(out, row, tableRow, col, std::isnan(v) ? "nan" : v > 0 ? "inf" : "-inf");
           }
         } else if constexpr (std::is_same_v<T, CurrencyValue>) {
           Number(out, row, col, kXfCurrency, CurrencyToDouble(v));
@@ -147,7 +137,7 @@ void CellWriter::Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, 
           } else if (auto text = DateText(v.days)) {
             Text(out, row, col, blankXf, Ascii(*text));
           } else {
-            BoolErr(out, row, col, kErrorNum, true);
+            NumError(out, row, tableRow, col, "date " + FloatToExactStr(v.days));
           }
         } else if constexpr (std::is_same_v<T, std::string>) {
           auto text = Utf8ToUtf16(v);
@@ -155,7 +145,7 @@ void CellWriter::Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, 
           Text(out, row, col, blankXf, std::move(*text));
         } else {
           static_assert(std::is_same_v<T, Bytes>);
-          Text(out, row, col, blankXf, Hex(v));
+          Text(out, row, col, blankXf, Ascii(BytesToHex(v, kMaxHexBytes)));
         }
       },
       value);
@@ -174,6 +164,12 @@ void CellWriter::Text(BiffWriter& out, std::uint16_t row, std::uint16_t col, std
     CellHeader(b, row, col, kXfGeneral);
     b.U32(index);
   });
+}
+
+void CellWriter::NumError(BiffWriter& out, std::uint16_t row, std::size_t tableRow,
+                          std::uint16_t col, const std::string& value) {
+  BoolErr(out, row, col, kErrorNum, true);
+  if (noted_ != nullptr) noted_->Note(table_.columns[col].name, tableRow + 1, value, "#NUM!");
 }
 
 void CellWriter::BadText(std::uint16_t col, const std::string& where) const {

@@ -34,8 +34,10 @@ inline constexpr std::size_t kMaxHexBytes = 16383;
 
 class CellWriter {
  public:
-  // Neither argument is owned; both must outlive the writer.
-  CellWriter(const Table& table, SharedStrings& strings) : table_(table), strings_(strings) {}
+  // No argument is owned; all must outlive the writer. The cells written
+  // as #NUM! are noted in `noted` (may be null).
+  CellWriter(const Table& table, SharedStrings& strings, Substitutions* noted = nullptr)
+      : table_(table), strings_(strings), noted_(noted) {}
 
   // The header cell of column `col`: its name as text.
   // Throws EConvertError when the name is not valid UTF-8.
@@ -50,8 +52,12 @@ class CellWriter {
             std::u16string text);
   [[noreturn]] void BadText(std::uint16_t col, const std::string& where) const;
 
+  void NumError(BiffWriter& out, std::uint16_t row, std::size_t tableRow, std::uint16_t col,
+                const std::string& value);
+
   const Table& table_;
   SharedStrings& strings_;
+  Substitutions* noted_;
 };
 
 }  // namespace zyl::exporting::xls

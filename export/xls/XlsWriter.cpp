@@ -70,7 +70,7 @@ void WriteXls(const Table& table, ByteSink& sink, const XlsOptions& options) {
   // Sheets first: their cells fill the shared string table, which the
   // globals in front of them carry.
   SharedStrings strings;
-  CellWriter cells(table, strings);
+  CellWriter cells(table, strings, options.substitutions);
   std::vector<Worksheet> sheets;
   sheets.reserve(sheetCount);
   for (std::size_t s = 0; s < sheetCount; ++s) {

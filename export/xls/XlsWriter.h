@@ -21,6 +21,9 @@ inline constexpr std::size_t kXlsMaxDataRowsPerSheet = 65535;
 struct XlsOptions {
   // Data rows on each sheet before the next sheet starts: 1 to 65,535.
   std::size_t dataRowsPerSheet = kXlsMaxDataRowsPerSheet;
+  // Where the values written as #NUM! are noted (NaN, infinities, dates
+  // beyond the years 1 to 9999); not owned, may be null.
+  Substitutions* substitutions = nullptr;
 };
 
 // Writes `table` as a workbook to `sink` (not owned).

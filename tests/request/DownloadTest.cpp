@@ -126,12 +126,30 @@ TEST(Download, SavingLeavesNoTemporaryFiles) {
   TZylHTMLGrid cells(nullptr);
   cells.SetColCount(2);
   cells.SetRowCount(1);
-  cells.GetColumns(1)->SetDataType(TFieldType::ftInteger);
-  cells.GetCells(0, 1)->SetValue("not a number");
+  cells.GetColumns(1)->SetDataType(TFieldType::ftCursor);  // no column type: the export fails
+  cells.GetCells(0, 1)->SetValue("a");
   TMemoryStream out;
   EXPECT_THROW(cells.SaveAs(TExportType::Excel, out), Exception);
   EXPECT_EQ(out.GetSize(), 0);
   EXPECT_TRUE(temp.Entries().empty());
+}
+
+// Tab-separated text: exact numbers, binary values as hex, and with
+// GuardFormulas text that a spreadsheet would evaluate behind an apostrophe.
+TEST(Download, TabSeparatedTextHoldsExactValuesHexAndGuardedFormulas) {
+  for (const bool guard : {false, true}) {
+    TZylHTMLGrid grid(nullptr);
+    grid.SetColCount(3), grid.SetRowCount(2), grid.SetGuardFormulas(guard);
+    grid.GetColumns(0)->SetCaption("=Sum"), grid.GetColumns(1)->SetDataType(TFieldType::ftFloat);
+    const char* texts[] = {"=1+2", "0.3", "", "-x", "-1", "raw"};
+    for (int i = 0; i < 6; ++i) grid.GetCells(i / 3, i % 3)->SetValue(texts[i]);
+    grid.GetCells(0, 1)->SetVariantValue(0.1 + 0.2);
+    grid.GetCells(0, 2)->SetVariantValue(std::vector<std::uint8_t>{0x00, 0xFF, 0x10});
+    TMemoryStream out;
+    grid.SaveAs(TExportType::TabbedText, out);
+    EXPECT_EQ(out.AsString(), guard ? "\"'=Sum\"\t\"\"\t\"\"\r\n\"'=1+2\"\t\"0.30000000000000004\"\t\"00FF10\"\r\n\"'-x\"\t\"-1\"\t\"raw\"\r\n"
+                                    : "\"=Sum\"\t\"\"\t\"\"\r\n\"=1+2\"\t\"0.30000000000000004\"\t\"00FF10\"\r\n\"-x\"\t\"-1\"\t\"raw\"\r\n");
+  }
 }
 
 }  // namespace

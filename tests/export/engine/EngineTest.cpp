@@ -17,6 +17,7 @@
 #include "grid/ZylHTMLGrid.h"
 #include "harness/Golden.h"
 #include "platform/DateTime.h"
+#include "platform/Format.h"
 #include "platform/System.h"
 
 namespace zyl {
@@ -73,7 +74,7 @@ class TraceGolden : public ::testing::TestWithParam<Format> {};
 TEST_P(TraceGolden, CallsAndStatementsOfOneExport) {
   harness::PrivateTempDir tmp;
   const std::string day = std::to_string(EncodeDate(2003, 12, 31));
-  const std::string moment = std::to_string(EncodeDate(2004, 2, 29) + EncodeTime(8, 5, 9, 0));
+  const std::string moment = FloatToExactStr(EncodeDate(2004, 2, 29) + EncodeTime(8, 5, 9, 0));
   auto grid = Grid({{"Name", FT::ftString, 30}, {"Qty", FT::ftInteger}, {"Paid", FT::ftBoolean},
                     {"Ordered", FT::ftDate}, {"At", FT::ftDateTime}, {"Time", FT::ftTime},
                     {"Note", FT::ftMemo}, {"Pic", FT::ftBlob}, {"W", FT::ftWideString, 12},
@@ -123,14 +124,6 @@ struct FailureCase {
 };
 
 const FailureCase kFailures[] = {
-    {"value", TExportType::Excel, {{"Name", FT::ftString}, {"N", FT::ftFloat}},
-     {{"a", "1.5"}, {"b", "one and a half"}}, "out", "column 'N' (Double)"},
-    {"value", TExportType::Access, {{"N", FT::ftFloat}}, {{"1,23.5"}}, "out", "column 'N' (Double)"},
-    {"value", TExportType::dBase, {{"N", FT::ftInteger}}, {{"12x"}}, "out", "column 'N' (Integer)"},
-    {"value", TExportType::Paradox, {{"D", FT::ftCurrency}}, {{"1e300"}}, "out", "column 'D' (Currency)"},
-    {"injection", TExportType::Excel, {{"Ok", FT::ftBoolean}, {"N", FT::ftInteger}}, {{"1), (2", "5"}},
-     "out", "column 'Ok' (Boolean)"},
-    {"text too long", TExportType::Excel, {{"S", FT::ftString, 3}}, {{"abcd"}}, "out", "does not fit"},
     {"no columns", TExportType::Excel, {{"Hidden", FT::ftString, 20, false}}, {{"a"}}, "out",
      "cannot create table 'ExportTable'"},
     {"type", TExportType::Access, {{"U", FT::ftUnknown}}, {{"a"}}, "out", "column 'U': type Empty (0) is not a column type"},
@@ -162,6 +155,37 @@ TEST_P(ExportFailure, RaisesAndLeavesNoFile) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExportFailure, ::testing::ValuesIn(kFailures));
 
+// A value the format cannot hold never fails the export: it becomes the
+// format's substitute, noted in the grid's LastExportNote; a longer text or
+// a wider integer than the column's makes the column grow.
+TEST(ExportSubstitutes, AreNotedAndTheExportSucceeds) {
+  const char* kOne = "1 value the format cannot hold was written as substitutes; the first: ";
+  const std::string badUtf8 = "column 'S', row 1: a\xFF" + std::string(78, 'b') + "... -> '?' for each bad byte";
+  const FailureCase cases[] = {  // message: the note after kOne, "" for none
+      {"value", TExportType::Excel, {{"Name", FT::ftString}, {"N", FT::ftFloat}},
+       {{"a", "1.5"}, {"b", "one and a half"}}, "out", "column 'N', row 2: one and a half -> blank"},
+      {"value", TExportType::Access, {{"N", FT::ftFloat}}, {{"1,23.5"}}, "out", "column 'N', row 1: 1,23.5 -> blank"},
+      {"value", TExportType::dBase, {{"N", FT::ftFloat}}, {{"INF"}}, "out", "column 'N', row 1: inf -> blank"},
+      {"value", TExportType::Excel, {{"N", FT::ftFloat}}, {{"-inf"}}, "out", "column 'N', row 1: -inf -> #NUM!"},
+      {"value", TExportType::Paradox, {{"D", FT::ftCurrency}}, {{"1e300"}}, "out", "column 'D', row 1: 1e300 -> blank"},
+      {"injection", TExportType::Excel, {{"Ok", FT::ftBoolean}, {"N", FT::ftInteger}}, {{"1), (2", "5"}},
+       "out", "column 'Ok', row 1: 1), (2 -> blank"},
+      {"bad UTF-8", TExportType::Paradox, {{"S", FT::ftString}}, {{"a\xFF" + std::string(90, 'b')}}, "out",
+       badUtf8.c_str()},
+      {"text longer than its column", TExportType::Access, {{"S", FT::ftString, 3}}, {{std::string(300, 'x')}}, "out", ""},
+      {"integer wider than its column", TExportType::dBase, {{"I", FT::ftInteger}}, {{"-9223372036854775808"}}, "out", ""},
+  };
+  for (const FailureCase& c : cases) {
+    SCOPED_TRACE(c.message);
+    harness::PrivateTempDir tmp;
+    auto grid = Grid(c.columns, c.rows);
+    std::string fileName = tmp.File(c.target), temp;
+    ASSERT_TRUE(ExportToFile(fileName, temp, *grid, c.type));
+    EXPECT_EQ(grid->GetLastExportNote(), *c.message ? kOne + std::string(c.message) : "");
+    EXPECT_TRUE(FileExists(fileName));
+  }
+}
+
 // The engine's database: what a literal becomes in a column of each type.
 struct Conversion {
   const char* column;
@@ -188,6 +212,7 @@ const std::vector<Conversion>& Conversions() {
       {"Weight", "\"-1.5E-3\"", -0.0015},
       {"Weight", "\"1,23.5\"", {}, "column 'Weight'"},
       {"Weight", "\" \"", {}, "column 'Weight'"},
+      {"Weight", "\"-Inf\"", -std::numeric_limits<double>::infinity()},
       {"Price", "\"0.1\"", exporting::CurrencyValue{1000}},
       {"Price", "\"1.00005\"", exporting::CurrencyValue{10000}},
       {"Price", "\"1.00015\"", exporting::CurrencyValue{10002}},
@@ -202,13 +227,14 @@ const std::vector<Conversion>& Conversions() {
       {"Day", "\"03/04/2005\"", Day(2005, 3, 4)},
       {"Day", "\"03/04/2005\"", Day(2005, 4, 3), "", true},
       {"Day", "\"31.13.2003\"", {}, "column 'Day' (Date)"},
-      {"Day", "\"31.12.0099\"", {}, "outside the years 100 to 9999"},
+      {"Day", "\"31.12.0099\"", Day(99, 12, 31)},  // the .mdb file keeps years 100 to 9999
+      {"Day", "\"31.12.0000\"", {}, "column 'Day' (Date)"},
       {"Paid", "Yes", true},
       {"Paid", "\"on\"", true},
       {"Paid", "\"-1\"", true},
       {"Paid", "Off", false},
       {"Paid", "\"0\"", false},
-      {"Paid", "NULL", false},  // Yes/No columns hold no NULL
+      {"Paid", "NULL", std::monostate{}},  // the .mdb file's Yes/No column stores No
       {"Paid", "\"maybe\"", {}, "column 'Paid' (Boolean)"},
       {"Paid", "Maybe", {}, "column 'Paid': 'Maybe' is not a value"},
       {"Name", "-1.50", std::string("-1.50")},
@@ -232,7 +258,7 @@ TEST(EngineDatabase, LiteralsConvertIntoTheirColumnsType) {
                   {"Paid", AdoType::Boolean, 0, false}, {"Note", AdoType::LongVarWChar},
                   {"Raw", AdoType::VarBinary, 4}},
                  {}});
-    exporting::RegionalSettings settings;
+    exporting::SessionSettings settings;
     if (c.dayFirst) settings.datePatterns = {"dd/mm/yyyy"};
     try {
       db.Execute("INSERT INTO [T] ([" + std::string(c.column) + "]) VALUES (" + c.literal + ")",

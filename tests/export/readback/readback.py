@@ -42,7 +42,7 @@ def table_text(columns, rows):  # the table in write_sample's input form
 def typed(text, kind, rules):
     """What a reader of a typed format sees for a cell text of a field type."""
     if text is None or text == "":
-        return False if kind == "ftBoolean" else rules.get("nullText") if kind == "ftString" else None
+        return rules.get("nullBoolean") if kind == "ftBoolean" else rules.get("nullText") if kind == "ftString" else None
     if kind in ("ftString", "ftMemo"):
         if "astral" in rules:   # a reader that shows characters beyond U+FFFF its own way
             text = "".join(rules["astral"] if ord(ch) > 0xFFFF else ch for ch in text)
@@ -54,7 +54,7 @@ def typed(text, kind, rules):
         return text[:rules.get("maxText", len(text))]
     convert = {"ftSmallint": int, "ftInteger": int, "ftLargeint": int, "ftFloat": float, "ftCurrency": float,
                "ftBoolean": lambda t: t == "True", "ftDate": lambda t: t[:10]}
-    return convert.get(kind, (lambda t: t[:10]) if rules.get("dateOnly") else str)(text)
+    return convert.get(kind, (lambda t: t[:10]) if rules.get("dateOnly") else datetime.datetime.fromisoformat)(text)
 
 
 def canon(v):
@@ -66,7 +66,8 @@ def canon(v):
     if isinstance(v, float) and v.is_integer() and abs(v) <= 2 ** 53:
         return str(int(v))
     if isinstance(v, datetime.datetime):
-        return v.date().isoformat() if v.time() == datetime.time(0) else v.isoformat(" ")
+        return v.date().isoformat() if v.time() == datetime.time(0) else v.isoformat(
+            " ", "milliseconds" if v.microsecond else "seconds")
     return v.isoformat() if isinstance(v, datetime.date) else str(v)
 
 
@@ -75,8 +76,12 @@ def expected(sample, rows, fmt, reader):
     columns = [c for c in sample["columns"]
                if not c.get("hidden") and c["type"] not in rules.get("dropTypes", [])]
     index = {c["name"]: sample["columns"].index(c) for c in columns}
+    def text_value(text, kind):   # a text format: the text; numbers by value where they are exact
+        exact = rules.get("exactNumbers") and text and kind in ("ftFloat", "ftCurrency")
+        return float(text) if exact else text or None
     want = [[canon(typed(r["cells"][index[c["name"]]], c["type"], rules) if rules.get("typed", True)
-                   else r["cells"][index[c["name"]]] or None) for c in columns] for r in rows if r["visible"]]
+                   else text_value(r["cells"][index[c["name"]]], c["type"])) for c in columns]
+            for r in rows if r["visible"]]
     names = [c["name"] for c in columns]
     for e in sample["exceptions"]:
         if fmt in e["formats"] and reader in e.get("readers", [reader]):

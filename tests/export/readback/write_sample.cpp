@@ -7,7 +7,11 @@
 // field type by its name (ftString, ftInteger ...), with ":SIZE" and/or
 // ":hidden" appended; then one line per row, its first cell "+" (visible) or
 // "-" (hidden). Cells take the escapes \t \n \r \\, and \N for an empty cell.
-// Cells of date and date-time columns are "YYYY-MM-DD[ HH:MM:SS]".
+// Cells of date and date-time columns are "YYYY-MM-DD[ HH:MM:SS[.mmm]]".
+// Cells get the typed values a dataset gives (numbers, booleans, dates; NULL
+// for \N), and number cells show the 15-digit display text, as read grids do.
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -17,6 +21,7 @@
 #include "grid/ZylHTMLGrid.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
+#include "platform/Format.h"
 #include "platform/Stream.h"
 
 namespace {
@@ -39,10 +44,33 @@ std::vector<std::string> SplitCells(const std::string& line) {
 }
 
 double DateValue(const std::string& text) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
-  const int n = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s);
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+  const int n = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &y, &mo, &d, &h, &mi, &s, &ms);
   if (n < 3) return 0;
-  return zyl::EncodeDate(y, mo, d) + zyl::EncodeTime(h, mi, s, 0);
+  return zyl::EncodeDate(y, mo, d) + zyl::EncodeTime(h, mi, s, ms);
+}
+
+// What a dataset puts into a cell of `type` for `text`.
+void Fill(zyl::TZylField& cell, TFieldType type, const std::string& text) {
+  cell.SetValue(text);
+  if (text.empty()) {
+    cell.SetVariantValue(zyl::TVariant::Null());
+  } else if (type == TFieldType::ftDate || type == TFieldType::ftDateTime) {
+    cell.SetDateValue(DateValue(text));
+    cell.SetVariantValue(zyl::TVariant::FromDate(cell.GetDateValue()));
+  } else if (type == TFieldType::ftFloat || type == TFieldType::ftCurrency) {
+    double v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    cell.SetVariantValue(v);
+    cell.SetValue(zyl::FloatToStr(v));
+  } else if (type == TFieldType::ftSmallint || type == TFieldType::ftInteger ||
+             type == TFieldType::ftLargeint) {
+    std::int64_t v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    cell.SetVariantValue(v);
+  } else if (type == TFieldType::ftBoolean) {
+    cell.SetVariantValue(text == "True");
+  }
 }
 
 }  // namespace
@@ -71,7 +99,7 @@ int main(int argc, char** argv) {
   const std::size_t columns = lines[0].size();
   grid.SetColCount(static_cast<int>(columns));
   grid.SetRowCount(static_cast<int>(lines.size() - 2));
-  std::vector<bool> isDate(columns);
+  std::vector<TFieldType> typeOf(columns);
   for (std::size_t c = 0; c < columns; ++c) {
     zyl::TZylColumn* column = grid.GetColumns(static_cast<int>(c));
     std::vector<std::string> parts(1);
@@ -85,7 +113,7 @@ int main(int argc, char** argv) {
     column->SetFieldName(lines[0][c]);
     column->SetCaption(lines[0][c]);
     column->SetDataType(types.at(parts[0]));
-    isDate[c] = parts[0] == "ftDate" || parts[0] == "ftDateTime";
+    typeOf[c] = types.at(parts[0]);
     for (std::size_t i = 1; i < parts.size(); ++i) {
       if (parts[i] == "hidden") {
         column->SetVisible(false);
@@ -98,9 +126,7 @@ int main(int argc, char** argv) {
     const int row = static_cast<int>(r - 2);
     grid.GetRows(row)->SetVisible(lines[r][0] == "+");
     for (std::size_t c = 0; c + 1 < lines[r].size() && c < columns; ++c) {
-      zyl::TZylField* cell = grid.GetCells(row, static_cast<int>(c));
-      cell->SetValue(lines[r][c + 1]);
-      if (isDate[c]) cell->SetDateValue(DateValue(lines[r][c + 1]));
+      Fill(*grid.GetCells(row, static_cast<int>(c)), typeOf[c], lines[r][c + 1]);
     }
   }
   try {

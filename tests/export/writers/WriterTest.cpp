@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <limits>
+#include <tuple>
 
 #include "export/dbf/DbfWriter.h"
 #include "export/jet4/Jet4Writer.h"
@@ -180,9 +181,6 @@ std::vector<Refusal> Refusals() {
   for (std::size_t i = 0; i < wide.columns.size(); ++i) wide.columns[i].name += std::to_string(i);
   Table ragged = One(AdoType::Integer, std::int64_t{1});
   ragged.rows.push_back({});
-  Table dbfLate{"T", {{"Price", AdoType::Double}}, {}};
-  for (int i = 0; i < 1000; ++i) dbfLate.rows.push_back({static_cast<double>(i)});
-  dbfLate.rows.push_back({1e300});
   Table memos{"T", {}, {}};
   for (int i = 0; i < 28; ++i) memos.columns.push_back({"m" + std::to_string(i), i % 3 ? AdoType::LongVarWChar : i % 2 ? AdoType::VarWChar : AdoType::VarBinary, 511});
   Table longRecord{"T", std::vector<Column>(130, Column{"C", AdoType::VarWChar, 255}), {}};
@@ -195,10 +193,6 @@ std::vector<Refusal> Refusals() {
       {"memo columns cannot be stored in a dBase table", kDbf, One(AdoType::LongVarWChar, {}), true},
       {"binary columns cannot be stored", kDbf, One(AdoType::VarBinary, {}), true},
       {"row 1: a text value in an integer column", kDbf, One(AdoType::Integer, std::string("12")), true},
-      {"1e+300", kDbf, dbfLate, true},
-      {"value nan cannot be stored in a dBase numeric field", kDbf, One(AdoType::Double, nan), true},
-      {"-922337203685477.5808 does not fit a dBase numeric field", kDbf, One(AdoType::Currency, CurrencyValue{std::numeric_limits<std::int64_t>::min()}), true},
-      {"lies outside the years 1 to 9999", kDbf, One(AdoType::Date, DateTimeValue{3e6}), true},
       {"column type 0 has no dBase field type", kDbf, One(AdoType::Empty, {}), true},
       {"has no columns", mdb, Table{"T", {}, {}}, true},
       {"has 256 columns; Jet 4 allows 255", mdb, wide, true},
@@ -233,7 +227,6 @@ std::vector<Refusal> Refusals() {
       {"32", kDb, longRecord},
       {"text", kDb, One(AdoType::Integer, std::string("12"))},
       {"a boolean", kDb, One(AdoType::Date, true)},
-      {"lies outside 0001-01-01..9999-12-31", kDb, One(AdoType::Date, DateTimeValue{3e6})},
       {"row 2 has 0 values for 1 columns", kDb, ragged},
       {"has no column that a Paradox table can hold", kDb, One(AdoType::LongVarWChar, {})},
       {"a Paradox table holds at most", kDb, wide},
@@ -263,6 +256,35 @@ TEST(WriterRefusals, NameTheCause) {
       EXPECT_NE(e.Message().find(r.message), std::string::npos) << e.Message();
     }
     EXPECT_TRUE(!r.nothingWritten || sink.Bytes().empty());
+  }
+}
+
+// A value the format cannot hold is written as its substitute (blank, #NUM!)
+// and noted; the table is written all the same.
+TEST(WriterSubstitutes, AreWrittenAndNoted) {
+  using Write = std::function<void(const Table&, ByteSink&, Substitutions*)>;
+  const Write dbf = [](const Table& t, ByteSink& s, Substitutions* n) { WriteDbf(t, s, n); };
+  const Write db = [](const Table& t, ByteSink& s, Substitutions* n) { WriteParadox(t, s, {0, n}); };
+  const Write xls = [](const Table& t, ByteSink& s, Substitutions* n) { WriteXls(t, s, {kXlsMaxDataRowsPerSheet, n}); };
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::tuple<const char*, Write, Table> cases[] = {
+      {"1e+300 is wider than 20 characters -> blank", dbf, One(AdoType::Double, 1e300)},
+      {"nan -> blank", dbf, One(AdoType::Double, std::numeric_limits<double>::quiet_NaN())},
+      {"-922337203685477.5808 is wider than 20 characters -> blank", dbf, One(AdoType::Currency, CurrencyValue{std::numeric_limits<std::int64_t>::min()})},
+      {"date 3e+06 outside the years 1 to 9999 -> blank", dbf, One(AdoType::Date, DateTimeValue{3e6})},
+      {"date-time 3000000 -> blank", db, One(AdoType::Date, DateTimeValue{3e6})},
+      {"-inf -> blank", db, One(AdoType::Double, -inf)},
+      {"inf -> #NUM!", xls, One(AdoType::Double, inf)},
+      {"date 3000000 -> #NUM!", xls, One(AdoType::Date, DateTimeValue{3e6})},
+  };
+  for (const auto& [first, write, table] : cases) {
+    SCOPED_TRACE(first);
+    MemorySink sink;
+    Substitutions noted;
+    write(table, sink, &noted);
+    EXPECT_EQ(noted.count, 1u);
+    EXPECT_EQ(noted.first, std::string("column 'C', row 1: ") + first);
+    EXPECT_FALSE(sink.Bytes().empty());
   }
 }
 
