@@ -146,6 +146,8 @@ TEST(Dates, EncodingAroundThe30thOfDecember1899) {
   for (const auto& d : impossible) EXPECT_FALSE(TryEncodeDate(d[0], d[1], d[2], v)) << d[0] << d[1];
   EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
   EXPECT_THROW(EncodeTime(0, 0, 0, 1000), EConvertError);
+  EXPECT_THROW(EncodeTime(0, 60, -1, 0), EConvertError);
+  EXPECT_THROW(EncodeDate(2003, 2, 29), EConvertError);
   // Negative values count their time forward from midnight.
   EXPECT_EQ(FormatDateTime(kFull, -1.25), "29.12.1899 06:00:00.000");
   EXPECT_EQ(DatePart(At(1800, 1, 1, 18, 30)), EncodeDate(1800, 1, 1));
@@ -161,6 +163,7 @@ TEST(Dates, FormatDateTime) {
       {"ddd, d mmm yyyy", eve, "Wed, 31 Dec 2003"}, {"dddd d mmmm", eve, "Wednesday 31 December"},
       {"dddd", -1, "Friday"}, {"h:nn am/pm", At(2003, 1, 1, 13, 5), "1:05 pm"},
       {"hh:nn AM/PM", At(2003, 1, 1, 0, 30), "12:30 AM"}, {"h A/P", At(2003, 1, 1, 12), "12 P"},
+      {"h:n am/pm", At(2003, 1, 1, 9, 5), "9:5 am"}, {"\"at\" h a/p A/P", At(2003, 1, 1, 13), "at 1 p P"},
       {"mm/dd/yyyy h:mm", jan5, "01/05/2004 7:03"},  // m after h: minutes
       {"hh:nn mm", jan5, "07:03 01"}, {"h mmm", jan5, "7 Jan"},
       {"'Date: 'dd.mm.yyyy", eve, "Date: 31.12.2003"}, {"hh 'o''clock'", eve, "10 oclock"},
@@ -186,6 +189,7 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
       {"31.12.2003 10:11", "dd.mm.yyyy hh:nn:ss", "31.12.2003 10:11:00.000"},
       {"01.01.75", "dd.mm.yy", "01.01.1975 00:00:00.000"},
       {"10:11:12.123456", "hh:nn:ss.zzz", "30.12.1899 10:11:12.123"},
+      {"10:11:12.5  ", "hh:nn:ss.zzz", "30.12.1899 10:11:12.500"},
       {"01.01.1800 06:00", "dd.mm.yyyy hh:nn", "01.01.1800 06:00:00.000"},
       {"2003-12-31T10:11:12", nullptr, "31.12.2003 10:11:12.000"},
       {"2003-12-31 10:11:12.250", nullptr, "31.12.2003 10:11:12.250"},
@@ -207,7 +211,7 @@ TEST(Dates, ReadingByPatternAndInTheCommonForms) {
     EXPECT_FALSE(TryParseDateTime(text, "dd.mm.yyyy hh:nn:ss", v)) << text;
     EXPECT_EQ(v, 123) << text;
   }
-  for (const char* text : {"5", "2003", "hello", "31.12", "24:00", "12:30 pm junk", "2003-12-31Z",
+  for (const char* text : {"", "5", "2003", "hello", "31.12", "24:00", "12:30 pm junk", "2003-12-31Z",
                            "2003-02-30", "31/12/2003"}) {
     TDateTime v = 0;
     EXPECT_FALSE(TryStrToDateTime(text, v)) << text;

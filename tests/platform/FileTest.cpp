@@ -5,10 +5,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "harness/PrivateTempDir.h"
 #include "platform/FileSink.h"
+#include "platform/Stream.h"
 #include "platform/System.h"
 #include "platform/Text.h"
 
@@ -44,6 +46,38 @@ TEST_F(FileTest, FileSinkReplacesTheTargetOnlyOnCommit) {
   EXPECT_THROW(FileSink(Path("no/such/dir.bin")), EInOutError);
 }
 
+// What a memory or file stream was given reads back; a fault raises EInOutError
+// that names the file.
+TEST_F(FileTest, StreamsReadBackAndNameTheirFaults) {
+  using Mode = TFileStream::Mode;
+  TMemoryStream memory;
+  memory.Write("abcd", 4), memory.SetPosition(2), memory.Write("XYZ", 3), memory.SetPosition(0);
+  TFileStream file(Path("s.bin"), Mode::fmCreate), readOnly(Path("s.bin"), Mode::fmOpenRead);
+  char buf[4] = {};
+  file.CopyFrom(memory), file.SetPosition(1), file.ReadBuffer(buf, 2), file.Write("!", 1);
+  EXPECT_EQ(file.GetSize(), 5);
+  EXPECT_EQ(ReadFileBytes(Path("s.bin")), "abX!Z");
+  const std::pair<std::function<void()>, const char*> faults[] = {
+      {[&] { memory.ReadBuffer(buf, 1); }, "Stream read error"},
+      {[&] { memory.SetPosition(-1); }, "Stream position out of range"},
+      {[&] { file.SetPosition(-1); }, "s.bin': seek error"},
+      {[&] { readOnly.Write("x", 1); }, "s.bin': write error: "},
+      {[&] { TFileStream(dir_.Path().string(), Mode::fmOpenRead).Read(buf, 1); }, "': read error"},
+      {[&] { TFileStream(Path("absent"), Mode::fmOpenRead); }, "Cannot open file \""},
+      {[&] { TFileStream(Path("no/such"), Mode::fmOpenReadWrite); }, "Cannot create file \""},
+      {[&] { TStdStream(TStdStream::Which::Output).SetPosition(1); }, "standard streams cannot seek"},
+      {[&] { ReadFileBytes(Path("absent")); }, "cannot open '"},
+      {[&] { CopyFile(Path("absent"), Path("copy")); }, "cannot copy '"}};
+  for (const auto& [act, message] : faults) {
+    try {
+      act();
+      ADD_FAILURE() << message;
+    } catch (const EInOutError& e) {
+      EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+    }
+  }
+}
+
 TEST_F(FileTest, TempFilesAreFreshPrivateAndUnique) {
   std::set<std::string> names;
   for (int i = 0; i < 200; ++i) {
@@ -71,6 +105,7 @@ TEST_F(FileTest, DeleteFilesTouchesOnlyMatchingNamesAndEscapedWildcardsAreLitera
                                    "grid.cgi.G.upd.bak", "GRID.CGI.G.upd", ".grid.cgi.G.upd",
                                    "grid1.cgi.G.upd", "grid.cgi.dir.upd"}));
   EXPECT_EQ(DeleteFiles(Path("absent"), "*"), 0);
+  EXPECT_EQ(EscapeWildcards("a*b?c\\d"), "a\\*b\\?c\\\\d");
 }
 
 TEST(Guid, UpperCaseVersionFourAndChecked) {
@@ -81,6 +116,7 @@ TEST(Guid, UpperCaseVersionFourAndChecked) {
     ASSERT_EQ(g[14], '4') << g;
     ASSERT_TRUE(seen.insert(g).second) << "repeated " << g;
   }
+  EXPECT_TRUE(IsGuidString("6f9619ff-8b86-d011-b42d-00c04fc964ff"));
   for (const char* bad :
        {"{6F9619FF-8B86-D011-B42D-00C04FC964FF}", "6F9619FF-8B86-D011-B42D-00C04FC964F",
         "6F9619FF8B86-D011-B42D-00C04FC964FF0", "6F9619FF-8B86-D011-B42D-00C04FC964FG",

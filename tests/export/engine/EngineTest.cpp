@@ -280,6 +280,19 @@ TEST(EngineRefusals, NameWhatIsWrong) {
   auto run = [](std::string sql) {
     return [sql](exporting::OleFactory&, exporting::JetDatabase& db, const std::string&) { db.Execute(sql, {}); };
   };
+  auto size = [&](TVariant v) {  // a column size of `v`
+    return [&columns, v](exporting::OleFactory& com, auto&, auto&) { columns(com)->Call("Append", {"A", 202.0, v}); };
+  };
+  auto catalog = [](std::string text) {  // a catalog created with connection string `text`
+    return [text](exporting::OleFactory& com, auto&, auto&) { com.CreateOleObject("ADOX.Catalog")->Call("Create", {text}); };
+  };
+  auto isam = [](std::string into, std::string type, exporting::Table table) {  // twice into the test's folder
+    return [=](auto&, exporting::JetDatabase& db, const std::string& path) {
+      db.AddTable(table);
+      std::string sql = "SELECT * INTO [" + into + "] IN \"" + path.substr(0, path.rfind('/')) + "\"[" + type + "] FROM [" + table.name + "]";
+      db.Execute(sql, {}), db.Execute(sql, {});
+    };
+  };
   const char* kInsert = "Jet engine: Syntax error in INSERT INTO statement";
   const std::vector<Refusal> cases = {
       {kInsert, parse("INSERT INTO [t] ([a]) VALUES (\"x\"")},
@@ -341,10 +354,21 @@ TEST(EngineRefusals, NameWhatIsWrong) {
          c->Call("Append", {"A", 202}), c->Get("Item", {0}).ToObject()->Put("Attributes", 4);
        }},
       {"call Create first", [](auto& com, auto&, auto&) { com.CreateOleObject("ADOX.Catalog")->Get("Tables"); }},
-      {"unknown property 'Colour'",
-       [](auto& com, auto&, auto&) {
-         com.CreateOleObject("ADOX.Catalog")->Call("Create", {"Provider=Microsoft.Jet.OLEDB.4.0;Colour=red"});
-       }},
+      {"the column size must be a whole number, not Double 2.5", size(2.5)}, {"not Boolean True", size(true)},
+      {"not Null Null", size(TVariant::Null())}, {"not Date #1.5#", size(TVariant::FromDate(1.5))},
+      {"not Array Byte <2 bytes>", size(std::vector<std::uint8_t>{1, 2})}, {"not Empty Empty", size({})},
+      {"unknown property 'Colour'", catalog(";Provider=Microsoft.Jet.OLEDB.4.0;; User ID=Admin;Password='it''s' ;"
+                                            "Mode=1;Persist Security Info=0;Jet OLEDB:Engine Type=5;Colour=red")},
+      {"a pair without '='", catalog("Provider=Microsoft.Jet.OLEDB.4.0;Data Source")},
+      {"a quoted value is not closed", catalog("Data Source=\"x.mdb")},
+      {"text after a quoted value", catalog("Data Source=\"x\" y")},
+      {"options after 'dBase 5.0;' are not supported", run("SELECT * INTO [x] IN \"\"[dBase 5.0;HDR=NO] FROM [T]")},
+      {"names no format the engine writes", run("SELECT * INTO [x] IN \"\"[Lotus WK1;] FROM [T]")},
+      {"the IN clause names no workbook", run("SELECT * INTO [x] IN \"\"[Excel 8.0;] FROM [T]")},
+      {"is not a valid table name", run("SELECT * INTO [..] IN \"\"[Paradox 7.X;] FROM [T]")},
+      {"is not a valid table name", run("SELECT * INTO [a\\b] IN \"\"[Paradox 4.X;] FROM [T]")},
+      {"Table 'P' already exists", isam("P", "Paradox 5.X;", {"P", {{"A", AdoType::Integer}}, {}})},
+      {"has no column the target format can hold", isam("M", "dBase IV;", {"M", {{"A", AdoType::LongVarWChar}}, {}})},
       {"Append takes an ADOX.Table object",
        [&](auto& com, auto&, auto& path) { create(com, path)->Get("Tables").ToObject()->Call("Append", {"T"}); }},
       {"cannot be changed",
