@@ -43,12 +43,11 @@ TEST_F(FileTest, FileSinkReplacesTheTargetOnlyOnCommit) {
   EXPECT_EQ(ReadFileBytes(Path("out.bin")), "new content");
   FileSink(Path("never.bin")).Write("half");  // abandoned
   EXPECT_EQ(Entries(), (std::set<std::string>{"out.bin"})) << "no partial or temporary file";
-  EXPECT_THROW(FileSink(Path("no/such/dir.bin")), EInOutError);
 }
 
-// What a memory or file stream was given reads back; a fault raises EInOutError
-// that names the file.
-TEST_F(FileTest, StreamsReadBackAndNameTheirFaults) {
+// What a memory or file stream was given reads back; faults of streams and
+// files raise EInOutError.
+TEST_F(FileTest, StreamsReadBackAndFaultsRaise) {
   using Mode = TFileStream::Mode;
   TMemoryStream memory;
   memory.Write("abcd", 4), memory.SetPosition(2), memory.Write("XYZ", 3), memory.SetPosition(0);
@@ -57,38 +56,27 @@ TEST_F(FileTest, StreamsReadBackAndNameTheirFaults) {
   file.CopyFrom(memory), file.SetPosition(1), file.ReadBuffer(buf, 2), file.Write("!", 1);
   EXPECT_EQ(file.GetSize(), 5);
   EXPECT_EQ(ReadFileBytes(Path("s.bin")), "abX!Z");
-  const std::pair<std::function<void()>, const char*> faults[] = {
-      {[&] { memory.ReadBuffer(buf, 1); }, "Stream read error"},
-      {[&] { memory.SetPosition(-1); }, "Stream position out of range"},
-      {[&] { file.SetPosition(-1); }, "s.bin': seek error"},
-      {[&] { readOnly.Write("x", 1); }, "s.bin': write error: "},
-      {[&] { TFileStream(dir_.Path().string(), Mode::fmOpenRead).Read(buf, 1); }, "': read error"},
-      {[&] { TFileStream(Path("absent"), Mode::fmOpenRead); }, "Cannot open file \""},
-      {[&] { TFileStream(Path("no/such"), Mode::fmOpenReadWrite); }, "Cannot create file \""},
-      {[&] { TStdStream(TStdStream::Which::Output).SetPosition(1); }, "standard streams cannot seek"},
-      {[&] { ReadFileBytes(Path("absent")); }, "cannot open '"},
-      {[&] { CopyFile(Path("absent"), Path("copy")); }, "cannot copy '"}};
-  for (const auto& [act, message] : faults) {
-    try {
-      act();
-      ADD_FAILURE() << message;
-    } catch (const EInOutError& e) {
-      EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
-    }
-  }
+  for (const auto& fault : std::initializer_list<std::function<void()>>{
+           [&] { memory.ReadBuffer(buf, 1); }, [&] { memory.SetPosition(-1); }, [&] { file.SetPosition(-1); },
+           [&] { readOnly.Write("x", 1); }, [&] { TFileStream(Path(""), Mode::fmOpenRead).Read(buf, 1); },
+           [&] { TFileStream(Path("absent"), Mode::fmOpenRead); }, [&] { FileSink(Path("no/such/dir.bin")); },
+           [&] { TFileStream(Path("no/such"), Mode::fmOpenReadWrite); }, [&] { ReadFileBytes(Path("absent")); },
+           [&] { TStdStream(TStdStream::Which::Output).SetPosition(1); }, [&] { CopyFile(Path("absent"), Path("c")); },
+           [&] { CreateUniqueTempFile(Path("absent")); }})
+    EXPECT_THROW(fault(), EInOutError);
 }
 
 TEST_F(FileTest, TempFilesAreFreshPrivateAndUnique) {
   std::set<std::string> names;
   for (int i = 0; i < 200; ++i) {
-    std::string name = CreateUniqueTempFile(dir_.Path().string(), "zyl");
+    std::string name = CreateUniqueTempFile(TempDirectory(), "zyl");  // TMPDIR: the test's folder
     ASSERT_TRUE(names.insert(name).second) << "repeated " << name;
+    ASSERT_EQ(ExtractFilePath(name), dir_.Path().string() + "/");
     struct stat st {};
     ASSERT_EQ(::stat(name.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(st.st_size, 0);
   }
-  EXPECT_THROW(CreateUniqueTempFile(Path("absent")), EInOutError);
 }
 
 TEST_F(FileTest, DeleteFilesTouchesOnlyMatchingNamesAndEscapedWildcardsAreLiteral) {

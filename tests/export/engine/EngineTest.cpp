@@ -286,13 +286,6 @@ TEST(EngineRefusals, NameWhatIsWrong) {
   auto catalog = [](std::string text) {  // a catalog created with connection string `text`
     return [text](exporting::OleFactory& com, auto&, auto&) { com.CreateOleObject("ADOX.Catalog")->Call("Create", {text}); };
   };
-  auto isam = [](std::string into, std::string type, exporting::Table table) {  // twice into the test's folder
-    return [=](auto&, exporting::JetDatabase& db, const std::string& path) {
-      db.AddTable(table);
-      std::string sql = "SELECT * INTO [" + into + "] IN \"" + path.substr(0, path.rfind('/')) + "\"[" + type + "] FROM [" + table.name + "]";
-      db.Execute(sql, {}), db.Execute(sql, {});
-    };
-  };
   const char* kInsert = "Jet engine: Syntax error in INSERT INTO statement";
   const std::vector<Refusal> cases = {
       {kInsert, parse("INSERT INTO [t] ([a]) VALUES (\"x\"")},
@@ -367,8 +360,10 @@ TEST(EngineRefusals, NameWhatIsWrong) {
       {"the IN clause names no workbook", run("SELECT * INTO [x] IN \"\"[Excel 8.0;] FROM [T]")},
       {"is not a valid table name", run("SELECT * INTO [..] IN \"\"[Paradox 7.X;] FROM [T]")},
       {"is not a valid table name", run("SELECT * INTO [a\\b] IN \"\"[Paradox 4.X;] FROM [T]")},
-      {"Table 'P' already exists", isam("P", "Paradox 5.X;", {"P", {{"A", AdoType::Integer}}, {}})},
-      {"has no column the target format can hold", isam("M", "dBase IV;", {"M", {{"A", AdoType::LongVarWChar}}, {}})},
+      {"Table 'CMakeLists.txt' already exists", run("SELECT * INTO [CMakeLists.txt] IN \"" ZYL_SOURCE_DIR "\"[Paradox 5.X;] FROM [T]")},
+      {"has no column the target format can hold", [](auto&, exporting::JetDatabase& db, auto&) {
+         db.AddTable({"M", {{"A", AdoType::LongVarWChar}}, {}}), db.Execute("SELECT * INTO [m] IN \"\"[dBase IV;] FROM [M]", {});
+       }},
       {"Append takes an ADOX.Table object",
        [&](auto& com, auto&, auto& path) { create(com, path)->Get("Tables").ToObject()->Call("Append", {"T"}); }},
       {"cannot be changed",
