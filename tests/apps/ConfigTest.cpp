@@ -12,6 +12,7 @@
 #include "apps/zylgrid/Options.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "apps/zylgrid/SiteConfig.h"
+#include "harness/MessageOf.h"
 #include "platform/System.h"
 
 namespace zylgrid {
@@ -60,14 +61,11 @@ class ZylgridSiteConfig : public ::testing::Test {
   void SetUp() override { test::MakeShopDb(dir_); }
   // The ConfigError that loading and checking `ini` raises, or the update locks.
   std::string Failure(const std::string& ini) {
-    try {
-      SiteConfig config = LoadSiteConfig(test::Write(dir_, "site.ini", ini));
-      CheckSources(config);
-      return (config.locks == LockKind::Files ? "accepted, lock files" : "accepted, locks in ") +
-             config.locksConnInfo;
-    } catch (const ConfigError& e) {
-      return e.what();
-    }
+    SiteConfig config;
+    std::string error = zyl::harness::MessageOf(
+        [&] { CheckSources(config = LoadSiteConfig(test::Write(dir_, "site.ini", ini))); });
+    if (error != "no error") return error;
+    return (config.locks == LockKind::Files ? "accepted, lock files" : "accepted, locks in ") + config.locksConnInfo;
   }
   test::PrivateTempDir dir_;
 };
