@@ -12,22 +12,19 @@
 #include "apps/zylgrid/Options.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "apps/zylgrid/SiteConfig.h"
-#include "harness/MessageOf.h"
+#include "harness/Golden.h"
 #include "platform/System.h"
 
 namespace zylgrid {
 namespace {
 
 std::string Describe(const std::vector<std::string>& args, bool gatewayInterface) {
-  try {
-    Options o = ParseOptions(args, gatewayInterface);
-    const char* modes[] = {"serve", "cgi", "fcgi", "demo", "help"};
-    return std::string(modes[static_cast<int>(o.mode)]) + " config=" + o.configFile + " " + o.bind +
-           ":" + std::to_string(o.port) + " socket=" + o.socketPath +
-           (o.countCache ? " counts kept" : " counted");
-  } catch (const UsageError& e) {
-    return std::string("error: ") + e.what();
-  }
+  Options o;
+  std::string error = zyl::harness::MessageOf([&] { o = ParseOptions(args, gatewayInterface); });
+  if (error != "no error") return "error: " + error;
+  const char* modes[] = {"serve", "cgi", "fcgi", "demo", "help"};
+  return std::string(modes[static_cast<int>(o.mode)]) + " config=" + o.configFile + " " + o.bind + ":" +
+         std::to_string(o.port) + " socket=" + o.socketPath + (o.countCache ? " counts kept" : " counted");
 }
 
 // Each case of `file` in this folder: the lines before a line "=> X", and X.

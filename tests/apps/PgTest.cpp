@@ -8,7 +8,7 @@
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "edit/EditTestSupport.h"
-#include "harness/MessageOf.h"
+#include "harness/Golden.h"
 #include "harness/PgServer.h"
 
 namespace zylgrid {

@@ -18,7 +18,7 @@
 #include "config/GridConfig.h"
 #include "config/IniFile.h"
 #include "grid/ZylHTMLGrid.h"
-#include "harness/MessageOf.h"
+#include "harness/Golden.h"
 #include "harness/PrivateTempDir.h"
 
 namespace zyl {

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "harness/MessageOf.h"
+#include "harness/Golden.h"
 #include "platform/Color.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"

@@ -9,7 +9,7 @@
 #include "UpdateLockCases.h"
 #include "datasets/PgConnection.h"
 #include "datasets/PgError.h"
-#include "harness/MessageOf.h"
+#include "harness/Golden.h"
 #include "harness/PgServer.h"
 #include "request/PgUpdateLockStore.h"
 

@@ -13,7 +13,7 @@
 #include "DatasetFactory.h"
 #include "datasets/PgDataset.h"
 #include "datasets/SQLiteDataset.h"
-#include "harness/MessageOf.h"
+#include "harness/Golden.h"
 #include "harness/PgServer.h"
 #include "platform/DateTime.h"
 

@@ -16,7 +16,6 @@
 #include "export/engine/SqlParser.h"
 #include "grid/ZylHTMLGrid.h"
 #include "harness/Golden.h"
-#include "harness/MessageOf.h"
 #include "platform/DateTime.h"
 #include "platform/System.h"
 

@@ -15,7 +15,6 @@
 #include "export/xls/CompoundFile.h"
 #include "export/xls/XlsWriter.h"
 #include "harness/Golden.h"
-#include "harness/MessageOf.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 
