@@ -13,21 +13,19 @@
 #include "apps/zylgrid/Options.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "apps/zylgrid/SiteConfig.h"
+#include "harness/Golden.h"
 #include "platform/System.h"
 
 namespace zylgrid {
 namespace {
 
 std::string Describe(const std::vector<std::string>& args, bool gatewayInterface) {
-  try {
-    Options o = ParseOptions(args, gatewayInterface);
-    const char* modes[] = {"serve", "cgi", "fcgi", "demo", "help"};
-    return std::string(modes[static_cast<int>(o.mode)]) + " config=" + o.configFile + " " + o.bind +
-           ":" + std::to_string(o.port) + " socket=" + o.socketPath +
-           (o.countCache ? " counts kept" : " counted");
-  } catch (const UsageError& e) {
-    return std::string("error: ") + e.what();
-  }
+  Options o;
+  std::string error = zyl::harness::MessageOf([&] { o = ParseOptions(args, gatewayInterface); });
+  if (error != "no error") return "error: " + error;
+  const char* modes[] = {"serve", "cgi", "fcgi", "demo", "help"};
+  return std::string(modes[static_cast<int>(o.mode)]) + " config=" + o.configFile + " " + o.bind + ":" +
+         std::to_string(o.port) + " socket=" + o.socketPath + (o.countCache ? " counts kept" : " counted");
 }
 
 // Each case of `file` in this folder: the lines before a line "=> X", and X.
@@ -61,14 +59,11 @@ class ZylgridSiteConfig : public ::testing::Test {
   void SetUp() override { test::MakeShopDb(dir_); }
   // The ConfigError that loading and checking `ini` raises, or the update locks.
   std::string Failure(const std::string& ini) {
-    try {
-      SiteConfig config = LoadSiteConfig(test::Write(dir_, "site.ini", ini));
-      CheckSources(config);
-      return (config.locks == LockKind::Files ? "accepted, lock files" : "accepted, locks in ") +
-             config.locksConnInfo;
-    } catch (const ConfigError& e) {
-      return e.what();
-    }
+    SiteConfig config;
+    std::string error = zyl::harness::MessageOf(
+        [&] { CheckSources(config = LoadSiteConfig(test::Write(dir_, "site.ini", ini))); });
+    if (error != "no error") return error;
+    return (config.locks == LockKind::Files ? "accepted, lock files" : "accepted, locks in ") + config.locksConnInfo;
   }
   test::PrivateTempDir dir_;
 };

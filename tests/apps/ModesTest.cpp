@@ -106,5 +106,13 @@ TEST(ZylgridCgi, TheScriptIsTheFormActionAndBadRequestsGetAnAnswer) {
   EXPECT_EQ(page.body.find("nothere"), std::string::npos) << "says nothing about the configuration";
 }
 
+TEST(ZylgridDemo, CreatesTheSampleDatabaseAndServesItsPage) {
+  test::PrivateTempDir dir;
+  test::Zylgrid demo("demo", "", dir.Path() / "tmp", {"--data", dir.File("demo")});
+  ASSERT_TRUE(demo.Ready()) << "zylgrid demo did not start (see tmp/server.log)";
+  EXPECT_NE(demo.Get().find("ZylHG demo: customers and orders"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("demo/zylgrid-demo.db")));
+}
+
 }  // namespace
 }  // namespace zylgrid

@@ -104,7 +104,8 @@ Zylgrid::Zylgrid(std::string mode, std::string ini, std::filesystem::path tmp,
   std::filesystem::create_directories(tmp_);
   if (mode_ == "cgi") return;
   port_ = LoopbackPort(0);
-  std::vector<std::string> args{mode_, "--config", ini_, "--port", std::to_string(port_)};
+  std::vector<std::string> args{mode_, "--port", std::to_string(port_)};
+  if (mode_ != "demo") args.insert(args.end(), {"--config", ini_});
   args.insert(args.end(), options.begin(), options.end());
   std::vector<std::string> environment{"TMPDIR=" + tmp_.string()};
   for (char** e = environ; *e != nullptr; ++e) {
@@ -131,7 +132,7 @@ Zylgrid::~Zylgrid() {
 
 Reply Zylgrid::Send(const std::string& method, const std::string& body, const std::string& length) {
   Reply reply;
-  if (mode_ == "serve") {
+  if (mode_ == "serve" || mode_ == "demo") {
     httplib::Client client("127.0.0.1", port_);
     client.set_read_timeout(60, 0);
     httplib::Result result = method == "POST"

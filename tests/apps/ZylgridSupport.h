@@ -38,7 +38,7 @@ struct Reply {
   std::string head, body;
 };
 
-// zylgrid in `mode` (serve, fcgi or cgi) for the site configuration `ini`, with
+// zylgrid in `mode` (serve, fcgi, cgi; demo ignores `ini`) for the site configuration `ini`, with
 // `tmp` as its temporary folder (lock files, server.log). serve and fcgi listen
 // on a free loopback port until the object goes (SIGTERM); fcgi is reached
 // through cgi-fcgi; cgi runs once per request (SCRIPT_NAME /shop.cgi).

@@ -18,6 +18,7 @@
 #include "config/GridConfig.h"
 #include "config/IniFile.h"
 #include "grid/ZylHTMLGrid.h"
+#include "harness/Golden.h"
 #include "harness/PrivateTempDir.h"
 
 namespace zyl {
@@ -46,12 +47,7 @@ std::string WithFileSizeLimit(rlim_t bytes, const std::function<void()>& op) {
   small.rlim_cur = bytes;
   auto handler = signal(SIGXFSZ, SIG_IGN);
   setrlimit(RLIMIT_FSIZE, &small);
-  std::string error = "no error";
-  try {
-    op();
-  } catch (const EInOutError& e) {
-    error = e.what();
-  }
+  std::string error = harness::MessageOf(op);
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, handler);
   return error;
@@ -255,13 +251,8 @@ TEST(ConfigText, FontsAndSortButtons) {
   for (const auto& f : fonts) {
     TFont font;
     font.SetColor(clRed);
-    std::string error;
-    try {
-      StringToFont(f.text, font);
-    } catch (const EConvertError& e) {
-      error = e.what();
-    }
-    EXPECT_EQ(error.empty() ? FontToString(font) : error, f.after) << f.text;
+    std::string error = harness::MessageOf([&] { StringToFont(f.text, font); });
+    EXPECT_EQ(error == "no error" ? FontToString(font) : error, f.after) << f.text;
   }
   TZylHTMLGrid grid(nullptr);
   TZylGlyph& glyph = *grid.GetColumns(0)->Glyph();

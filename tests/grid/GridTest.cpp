@@ -31,8 +31,7 @@ TEST(Grid, StructureEditingMovesWholeCellsAndStaysConsistent) {
   TZylHTMLGrid grid(nullptr);
   grid.SetColCount(300);
   EXPECT_EQ(grid.GetColCount(), 256) << "capped at MaxCols";
-  grid.SetColCount(3);
-  grid.SetRowCount(3);
+  grid.SetColCount(3), grid.SetRowCount(3);
   for (int r = 0; r < 3; ++r) {
     for (int c = 0; c < 3; ++c)
       grid.GetCells(r, c)->SetValue(std::to_string(r) + std::to_string(c));
@@ -66,8 +65,7 @@ TEST(Grid, RowNumberColumnIsAddedOnceAndNumbersFollowThePage) {
   grid.Loaded();
   grid.SetShowRowNumber(true);
   EXPECT_EQ(grid.GetColCount(), 3);
-  grid.SetPage(3);
-  grid.SetRowCount(5);
+  grid.SetPage(3), grid.SetRowCount(5);
   grid.AddRow();
   EXPECT_EQ(grid.GetCells(5, 0)->GetValue(), "86");
   EXPECT_EQ(grid.GetCells(5, 0)->GetNumericValue(), 86);
@@ -82,8 +80,7 @@ TEST(Grid, RowNumberColumnIsAddedOnceAndNumbersFollowThePage) {
 
 TEST(Grid, SettingsReachTheCellsUnlessACellHasItsOwn) {
   TZylHTMLGrid grid(nullptr);
-  grid.SetColCount(2);
-  grid.SetRowCount(3);
+  grid.SetColCount(2), grid.SetRowCount(3);
   TZylColumn* column = grid.GetColumns(1);
   grid.GetCells(1, 1)->Font().SetHeight(-27);
   column->Font().SetSize(11);
@@ -124,8 +121,7 @@ TEST(Grid, LinksAreCheckedAndClearedWhenTheOtherGoes) {
   master->SetMaxRows(25);
   EXPECT_THROW((grid.SetMasterGrid(master.get()), grid.SetDetailGrid(master.get())), Exception);
   EXPECT_EQ(grid.GetRowsPerPage(), 25);
-  grid.SetDataset(dataset.get());
-  grid.SetCSS(css.get());
+  grid.SetDataset(dataset.get()), grid.SetCSS(css.get());
   grid.SetFileName("/nonexistent/zyl-grid-test.txt");
   EXPECT_EQ(grid.GetDataset(), nullptr) << "a file name and a dataset exclude each other";
   grid.SetDataset(dataset.get());

@@ -1,5 +1,6 @@
 // Output compared byte for byte with a file under tests/; ZYL_UPDATE_GOLDEN=1
-// writes the file instead (review the difference before committing it).
+// writes the file instead (review the difference before committing it). Cases
+// read from data files, and the message an operation raised.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,9 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "platform/Exception.h"
 
 namespace zyl::harness {
 
@@ -79,6 +83,16 @@ inline std::vector<std::vector<std::string>> ReadCases(const std::string& underT
   }
   EXPECT_FALSE(cases.empty()) << "no cases in tests/" << underTests;
   return cases;
+}
+
+// The message of the zyl::Exception that `op` raises, or "no error".
+inline std::string MessageOf(const std::function<void()>& op) {
+  try {
+    op();
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "no error";
 }
 
 }  // namespace zyl::harness

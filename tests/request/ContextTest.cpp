@@ -90,8 +90,7 @@ TEST(Parameters, GetUsesTheQueryStringPostTheProgramsFirstAWebModuleNeither) {
   ::setenv("QUERY_STRING", "GName=G&GNEXT.x=1&GNEXT.y=1&GPage=4", 1);
   TZylCSS css(nullptr), module(nullptr);
   TZylHTMLGrid grid(nullptr);
-  grid.SetName("G");
-  grid.SetCSS(&module);
+  grid.SetName("G"), grid.SetCSS(&module);
   module.SetModuleType(TModuleType::WebModule);
   EXPECT_EQ(grid.ProcessParameters(), TGridAction::gaNoAction) << "a web module reads no environment";
   EXPECT_EQ(grid.GetEnvironmentVariable("REQUEST_METHOD"), "");

@@ -102,8 +102,7 @@ TEST(Download, SavingLeavesNoTemporaryFiles) {
   ds.Open();
   TZylCSS css(nullptr);
   TZylHTMLGrid grid(nullptr);
-  grid.SetName("Grid1");
-  grid.SetCSS(&css);
+  grid.SetName("Grid1"), grid.SetCSS(&css);
   grid.SetDataset(&ds);
   const std::pair<TExportType, std::string> types[] = {
       {TExportType::Excel, "application/x-msexcel\r\nContent-disposition: attachment;filename=\"Grid1.xls\""},

@@ -92,12 +92,5 @@ TEST_F(LockFiles, LinksAndOtherFilesAreNoLocksAndStayUntouched) {
   }
 }
 
-TEST_F(LockFiles, TempFileNamesAreFreshEmptyFilesInTheTemporaryDirectory) {
-  std::string a = TZylHTMLGrid::GetTempFileName();
-  EXPECT_NE(a, TZylHTMLGrid::GetTempFileName());
-  EXPECT_EQ(ExtractFilePath(a), temp_.Path().string() + "/");
-  EXPECT_EQ(fs::file_size(a), 0u);
-}
-
 }  // namespace
 }  // namespace zyl

@@ -13,6 +13,7 @@
 #include "DatasetFactory.h"
 #include "datasets/PgDataset.h"
 #include "datasets/SQLiteDataset.h"
+#include "harness/Golden.h"
 #include "harness/PgServer.h"
 #include "platform/DateTime.h"
 
@@ -21,15 +22,6 @@ namespace {
 
 using FT = TFieldType;
 using testing::HasSubstr;
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "<no exception>";
-}
 
 class SQLiteDatasetTest : public testing::Test {
  protected:
@@ -65,9 +57,9 @@ TEST_F(SQLiteDatasetTest, ValuesAreStoredInPlainSQLiteFormsAndReadInTheirs) {
                    "typeof(N) FROM S"),
             "2024-02-29|2024-02-29 13:45:30.250|07:05:00|1integer|-12integer");
   ds->Edit();
-  EXPECT_EQ(MessageOf([&] { ds->FieldByName("N")->SetAsString("3000000000"); }),
+  EXPECT_EQ(harness::MessageOf([&] { ds->FieldByName("N")->SetAsString("3000000000"); }),
             "Field 'N': 3000000000 is out of range (-2147483648 to 2147483647)");
-  EXPECT_EQ(MessageOf([&] { ds->FieldByName("V")->SetAsString("toolong"); }),
+  EXPECT_EQ(harness::MessageOf([&] { ds->FieldByName("V")->SetAsString("toolong"); }),
             "Field 'V': the value is longer than 5 characters");  // characters, not bytes
   auto read = Table("R");
   read->First();  // in key order: numbers before text
@@ -85,7 +77,7 @@ TEST_F(SQLiteDatasetTest, NamesFromOutsideNeverReachSQL) {
   SqliteExec(path_,
              "CREATE TABLE \"we\"\"ird; name\" (\"x y\" TEXT, rowid TEXT); "
              "INSERT INTO \"we\"\"ird; name\" VALUES ('1', 'r')");
-  EXPECT_THAT(MessageOf([&] { Table("we\"ird; name; DROP TABLE x"); }),
+  EXPECT_THAT(harness::MessageOf([&] { Table("we\"ird; name; DROP TABLE x"); }),
               HasSubstr("no table or view named"));
   auto weird = Table("WE\"IRD; NAME");
   weird->SetStrProp("IndexFieldNames", "\"x y\" DESC");
@@ -95,10 +87,10 @@ TEST_F(SQLiteDatasetTest, NamesFromOutsideNeverReachSQL) {
   weird->FieldByName("rowid")->SetAsString("s");  // a column that shadows the rowid
   weird->Post();
   EXPECT_EQ(Scalar("SELECT \"x y\" || rowid FROM \"we\"\"ird; name\""), "2s");
-  EXPECT_THAT(MessageOf([&] { weird->SetIndexFieldNames("x y; DROP TABLE T"); }),
+  EXPECT_THAT(harness::MessageOf([&] { weird->SetIndexFieldNames("x y; DROP TABLE T"); }),
               HasSubstr("IndexFieldNames: no field named 'DROP TABLE T'"));
-  EXPECT_THAT(MessageOf([&] { weird->SetTableName("T"); }), HasSubstr("on an open dataset"));
-  EXPECT_THAT(MessageOf([&] { path_ += "-gone", Table("T"); }),
+  EXPECT_THAT(harness::MessageOf([&] { weird->SetTableName("T"); }), HasSubstr("on an open dataset"));
+  EXPECT_THAT(harness::MessageOf([&] { path_ += "-gone", Table("T"); }),
               HasSubstr("-gone': unable to open"));
 }
 
@@ -178,7 +170,7 @@ TEST_F(PostgresDatasetTest, OwnTypesReadAndWriteBack) {
   EXPECT_EQ(ds->FieldByName("m")->AsString() + ds->FieldByName("j")->AsString(), "1234.56[1]");
   EXPECT_EQ(ds->FieldByName("by")->Value().ToBytes(), (std::vector<std::uint8_t>{0, 255, 65}));
   ds->Edit();
-  EXPECT_THAT(MessageOf([&] { ds->FieldByName("s")->SetAsString("40000"); }),
+  EXPECT_THAT(harness::MessageOf([&] { ds->FieldByName("s")->SetAsString("40000"); }),
               HasSubstr("The allowed range is -32768 to 32767"));
   ds->FieldByName("by")->SetAsString(std::string("a\0\xfe", 3)), ds->Post();
   EXPECT_EQ(Open("types")->FieldByName("by")->Value().ToBytes(),
@@ -214,12 +206,12 @@ TEST_F(PostgresDatasetTest, NewRecordsLeavingAGeneratedKeyEmptyGetTheDefault) {
   EXPECT_THAT([&] { ds->Post(); }, testing::ThrowsMessage<EPgError>(
                                        HasSubstr("PostgreSQL table 'autokey': duplicate key")));
   ds->Cancel();
-  EXPECT_THAT(MessageOf([&] { Open("autokey; DROP TABLE autokey"); }),
+  EXPECT_THAT(harness::MessageOf([&] { Open("autokey; DROP TABLE autokey"); }),
               HasSubstr("autokey; DROP TABLE autokey"));
   auto refused = std::make_unique<TZylPgDataset>(nullptr);
   refused->SetConnectionInfo("host=127.0.0.1 port=1 connect_timeout=2");
   refused->SetTableName("autokey");
-  EXPECT_THAT(MessageOf([&] { refused->Open(); }), HasSubstr("cannot connect"));
+  EXPECT_THAT(harness::MessageOf([&] { refused->Open(); }), HasSubstr("cannot connect"));
 }
 
 auto OpenFiles() {
