@@ -5,8 +5,9 @@
 // only while that record holds the values the page showed. A post whose
 // identity for an edited row is missing or does not carry the site's
 // signature is refused as a whole, like a stale page (TextUpdateError); a
-// record changed or deleted since the page was shown is refused alone,
-// with a text that names it (the page that follows shows its stored values).
+// record changed or deleted since the page was shown is refused with a
+// text that names it (the page that follows shows its stored values); an
+// update's transaction then stores none of the post's cells.
 #pragma once
 
 #include <map>
