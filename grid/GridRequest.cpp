@@ -167,6 +167,8 @@ TGridAction TZylHTMLGrid::ProcessFields(const form::FormFields& fields) {
   }
 
   for (const form::SortRequest& sort : block.sorts) {
+    // A column the grid may not have is ignored before any arithmetic.
+    if (sort.column >= paging_.maxCols) continue;
     try {
       if (sort.column >= columns_.Count()) SetColCount(sort.column + 1);
       if (sort.column < columns_.Count()) {
