@@ -77,7 +77,7 @@ void ConsoleChannel::SendPage(int status, const std::string& contentType, std::s
   TStream& out = output_ != nullptr ? *output_ : stdOut;
   std::string header;
   if (status != 200) header = "Status: " + StatusLine(status) + "\r\n";
-  header += "Content-Type: " + contentType + "\r\n\r\n";
+  header += "Content-Type: " + contentType + "\r\n" + extraHeaders_ + "\r\n";
   out.Write(header);
   out.Write(body);
 }
@@ -87,7 +87,8 @@ void ConsoleChannel::SendDownload(const std::string& contentType, const std::str
   TStdStream stdOut(TStdStream::Which::Output);
   TStream& out = output_ != nullptr ? *output_ : stdOut;
   out.Write("Content-type: " + contentType + "\r\n" +
-            "Content-disposition: attachment;filename=\"" + fileName + "\"\r\n\r\n");
+            "Content-disposition: attachment;filename=\"" + fileName + "\"\r\n" + extraHeaders_ +
+            "\r\n");
   content.SetPosition(0);
   std::vector<std::uint8_t> buffer(10001);
   for (;;) {

@@ -61,21 +61,25 @@ class ConsoleChannel : public RequestChannel {
   // answers; null: standard output.
   explicit ConsoleChannel(TStream* output = nullptr) : output_(output) {}
   void SetOutput(TStream* output) { output_ = output; }
+  // Header lines ("Name: value" CR LF each) written after the content type
+  // of every answer; a host's own policy, none by default.
+  void SetExtraHeaders(std::string lines) { extraHeaders_ = std::move(lines); }
 
   std::string GetVariable(const std::string& name) const override;
   // Raises EInOutError when standard input ends before `length` bytes.
   form::FormFields ReadFields(std::int64_t length, std::size_t maxSize) override;
-  // A "Status: " line unless the status is 200, "Content-Type: ", an empty
-  // line, the body.
+  // A "Status: " line unless the status is 200, "Content-Type: ", the extra
+  // header lines, an empty line, the body.
   void SendPage(int status, const std::string& contentType, std::string body) override;
   // "Content-type: <type>" CR LF "Content-disposition:
-  // attachment;filename="<name>"" CR LF CR LF, then the content in blocks
-  // of at most 10001 bytes.
+  // attachment;filename="<name>"" CR LF, the extra header lines, CR LF,
+  // then the content in blocks of at most 10001 bytes.
   void SendDownload(const std::string& contentType, const std::string& fileName,
                     TStream& content) override;
 
  private:
   TStream* output_;
+  std::string extraHeaders_;
 };
 
 // An ASP page's request: variables through Request.ServerVariables, fields

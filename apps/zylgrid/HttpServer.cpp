@@ -91,6 +91,9 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   CountCacheInUse countsInUse(counts.get());
   PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
   httplib::Server server;
+  httplib::Headers answerHeaders;
+  for (const auto& [name, value] : kAnswerHeaders) answerHeaders.emplace(name, value);
+  server.set_default_headers(answerHeaders);
   server.set_payload_max_length(kMaxBody);
   server.set_read_timeout(30, 0);
   server.set_write_timeout(30, 0);

@@ -155,6 +155,12 @@ std::unique_ptr<zyl::UpdateLockStore> OpenLockStore(const SiteConfig& config) {
 
 }  // namespace
 
+std::string AnswerHeaderLines() {
+  std::string lines;
+  for (const auto& [name, value] : kAnswerHeaders) lines += std::string(name) + ": " + value + "\r\n";
+  return lines;
+}
+
 PageBuilder::PageBuilder(const SiteConfig& config, ErrorLog log)
     : config_(config),
       log_(std::move(log)),
