@@ -166,7 +166,7 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   }
   static const std::set<std::string> known = {
       "source", "table",     "query",  "layout",    "editable",     "rowsperpage",
-      "master", "detailkey", "header", "showmemos", "globalsorting"};
+      "master", "detailkey", "header", "headerhtml", "showmemos", "globalsorting"};
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys(section.c_str(), keys);
   for (const auto& key : keys) {
@@ -225,6 +225,7 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
 
   if (in.Has("Layout")) grid.layout = in.ExistingFile("Layout", in.Text("Layout"), base);
   grid.header = in.Text("Header");
+  grid.headerHTML = in.Text("HeaderHTML");
   grid.editable = in.Flag("Editable", false);
   if (grid.editable && !grid.query.empty()) in.Fail("Editable", "a query cannot be edited");
   if (in.Has("RowsPerPage")) grid.rowsPerPage = in.Number("RowsPerPage", 1, 10000);
