@@ -135,9 +135,7 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
       config.locksConnInfo = Trim(locks.substr(colon + 1), " \t");
       if (config.locksConnInfo.empty()) page.Fail("Locks", "postgres: needs a connection string");
     } else {
-      // Only the scheme is repeated: the rest may hold a password.
-      std::string shown = colon == std::string::npos ? locks : locks.substr(0, colon) + ":...";
-      page.Fail("Locks", "'" + shown + "' is not files or postgres:CONNINFO");
+      page.Fail("Locks", "'" + zyl::MaskPasswords(locks) + "' is not files or postgres:CONNINFO");
     }
   }
   if (page.Has("SecretFile")) {
@@ -197,8 +195,8 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   } else if (scheme == "postgres") {
     grid.kind = SourceKind::Postgres;
   } else {
-    in.Fail("Source",
-            "'" + source + "' is not sqlite:PATH, postgres:CONNINFO, text:PATH or csv:PATH");
+    in.Fail("Source", "'" + zyl::MaskPasswords(source) +
+                          "' is not sqlite:PATH, postgres:CONNINFO, text:PATH or csv:PATH");
   }
   if (grid.kind == SourceKind::Postgres) {
     if (rest.empty()) in.Fail("Source", "postgres: needs a connection string");
