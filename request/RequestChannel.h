@@ -52,6 +52,13 @@ class RequestChannel {
 // "<status> <reason>" for a status line ("500 Internal Server Error").
 std::string StatusLine(int status);
 
+// The file name parameters of a download's Content-Disposition for
+// `fileName` (free of CR, LF and double quotes): 'filename="<name>"' for a
+// name of ASCII bytes; else 'filename="<fallback>"; filename*=UTF-8''<name>'
+// (RFC 6266), the fallback with "_" for each non-ASCII character and the
+// name percent-encoded. Every channel writes the name through this.
+std::string DispositionFileName(const std::string& fileName);
+
 // A CGI program's request: variables from the process environment, the
 // body from standard input (exactly the announced bytes), answers to
 // standard output or to the stream set here.
@@ -71,9 +78,9 @@ class ConsoleChannel : public RequestChannel {
   // A "Status: " line unless the status is 200, "Content-Type: ", the extra
   // header lines, an empty line, the body.
   void SendPage(int status, const std::string& contentType, std::string body) override;
-  // "Content-type: <type>" CR LF "Content-disposition:
-  // attachment;filename="<name>"" CR LF, the extra header lines, CR LF,
-  // then the content in blocks of at most 10001 bytes.
+  // "Content-type: <type>" CR LF "Content-disposition: attachment;" and the
+  // name's DispositionFileName CR LF, the extra header lines, CR LF, then
+  // the content in blocks of at most 10001 bytes.
   void SendDownload(const std::string& contentType, const std::string& fileName,
                     TStream& content) override;
 
@@ -100,7 +107,7 @@ class AspChannel : public RequestChannel {
   // Response.BinaryWrite of the page's bytes.
   void SendPage(int status, const std::string& contentType, std::string body) override;
   // Response.Clear, ContentType, AddHeader("content-disposition",
-  // "attachment;filename="<name>""), BinaryWrite of the bytes, End.
+  // "attachment;" + DispositionFileName(name)), BinaryWrite of the bytes, End.
   void SendDownload(const std::string& contentType, const std::string& fileName,
                     TStream& content) override;
 
