@@ -120,6 +120,12 @@ TEST(ZylgridImageSet, ServesBothTabSpellingsAndNothingOutsideTheFolder) {
     EXPECT_EQ(ReadImage(images, name, bytes), served) << name;
     EXPECT_EQ(bytes.substr(0, 3) == "GIF", served) << name;
   }
+  test::PrivateTempDir site;  // ImagesDir set to the site's own folder
+  for (const char* name : {"site.ini", "shop.db", "logo.PNG"}) test::Write(site, name, "GIF");
+  for (const auto& [name, served] : {std::pair{"site.ini", false}, {"shop.db", false}, {"logo.PNG", true}}) {
+    std::string bytes;
+    EXPECT_EQ(ReadImage(site.Path().string(), name, bytes), served) << name;
+  }
   EXPECT_EQ(ImageContentType("GTab.Gif"), "image/gif");
   EXPECT_EQ(ImageContentType("x.bin"), "application/octet-stream");
 }
