@@ -70,6 +70,10 @@ TEST_P(ZylgridModes, PagesAndDownloads) {
   EXPECT_NE(download.head.find("text/plain"), std::string::npos) << download.head;
   EXPECT_NE(download.head.find("\"My best.txt\""), std::string::npos) << download.head;
   EXPECT_NE(download.body.find("\"Ada\""), std::string::npos);
+  if (std::string(GetParam()) == "serve") {  // refused before the body is awaited
+    EXPECT_EQ(zylgrid_->Send("POST", "", "99999999999").status, 413);
+    EXPECT_EQ(zylgrid_->Send("POST", "", "99999999999999999999999").status, 413);
+  }
   for (const auto& [name, value] : kAnswerHeaders) {  // never framed, never sniffed
     for (const test::Reply* reply : {&page, &download}) {
       EXPECT_NE(reply->head.find(std::string(name) + ": " + value + "\r\n"), std::string::npos) << reply->head;
