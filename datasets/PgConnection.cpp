@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 
 #include "datasets/PgLibrary.h"
+#include "platform/Text.h"
 
 #include <utility>
 
@@ -72,7 +73,7 @@ Connection::Connection(const std::string& conninfo, std::string context)
   conn_ = Libpq().connectdb(conninfo.c_str());
   if (conn_ == nullptr) throw EPgError(context_ + ": out of memory connecting", "");
   if (Libpq().status(conn_) != CONNECTION_OK) {
-    std::string message = Trimmed(Libpq().errorMessage(conn_));
+    std::string message = MaskPasswords(Trimmed(Libpq().errorMessage(conn_)));
     Libpq().finish(conn_);
     conn_ = nullptr;
     throw EPgError(context_ + ": cannot connect: " + message, "08001");

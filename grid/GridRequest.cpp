@@ -1,5 +1,6 @@
 // The grid's request members, over the linked TZylCSS (request/): the
-// entry point for a request (GET takes QUERY_STRING, POST the grid's
+// entry point for a request (GET takes QUERY_STRING without the fields that
+// change data, which only a POST may carry; POST the grid's
 // QueryString plus the page's posted fields; the grid's block of them is
 // read by request/GridBlock.h and applied here), the request's variables,
 // the update locks (CanUpdate, Done, CleanupEdits, the claim of a change
@@ -98,7 +99,10 @@ TGridAction TZylHTMLGrid::ProcessParameters() {
 TGridAction TZylHTMLGrid::ProcessQueryString() {
   links_.queryString = GetEnvironmentVariable("QUERY_STRING");
   if (links_.queryString.empty()) return TGridAction::gaNoAction;
-  TGridAction action = ProcessFields(form::ParseUrlEncoded(links_.queryString));
+  // A GET views: a link on any site can send one, so it never changes data.
+  form::FormFields fields = form::ParseUrlEncoded(links_.queryString);
+  std::erase_if(fields, form::IsChangeField);
+  TGridAction action = ProcessFields(fields);
   links_.queryString.clear();
   return action;
 }
@@ -163,6 +167,8 @@ TGridAction TZylHTMLGrid::ProcessFields(const form::FormFields& fields) {
   }
 
   for (const form::SortRequest& sort : block.sorts) {
+    // A column the grid may not have is ignored before any arithmetic.
+    if (sort.column >= paging_.maxCols) continue;
     try {
       if (sort.column >= columns_.Count()) SetColCount(sort.column + 1);
       if (sort.column < columns_.Count()) {

@@ -439,9 +439,9 @@ class TZylHTMLGrid : public TComponent {
   static void ParseLine(const std::string& line, char delimiter, TStringList& fields);
 
   // ---- Requests, actions and downloads ------------------------------------------
-  // Reads the request through the linked TZylCSS (GET: QUERY_STRING; POST:
-  // QueryString, then the posted fields) and returns the action it asks of
-  // this grid.
+  // Reads the request through the linked TZylCSS (GET: QUERY_STRING without
+  // the fields that change data, form::IsChangeField; POST: QueryString, then
+  // the posted fields) and returns the action it asks of this grid.
   TGridAction ProcessParameters();
   TGridAction ProcessQueryString();
   // The same for fields handed over as text: decoded 'name=value' lines.

@@ -107,6 +107,73 @@ void AppendEscapedHtml(std::string& out, std::string_view text, std::string_view
   out.append(text.substr(start));
 }
 
+namespace {
+
+// The end of a "password=" value that starts at `at`: a quoted value runs to
+// its closing quote (backslash escapes), any other to a blank, or to "&" in
+// a URI query.
+std::size_t PasswordValueEnd(std::string_view text, std::size_t at, bool query) {
+  if (at < text.size() && text[at] == '\'') {
+    for (std::size_t i = at + 1; i < text.size(); ++i) {
+      if (text[i] == '\\') {
+        ++i;
+      } else if (text[i] == '\'') {
+        return i + 1;
+      }
+    }
+    return text.size();
+  }
+  std::size_t end = at;
+  while (end < text.size() && kBlanks.find(text[end]) == std::string_view::npos &&
+         !(query && text[end] == '&')) {
+    ++end;
+  }
+  return end;
+}
+
+}  // namespace
+
+std::string MaskPasswords(std::string_view text) {
+  constexpr std::string_view kKey = "password";
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    // key/value: "password" after a start, blank, "?" or "&", then "=".
+    bool keyStart = i == 0 || kBlanks.find(text[i - 1]) != std::string_view::npos ||
+                    text[i - 1] == '?' || text[i - 1] == '&';
+    if (keyStart && SameAsciiText(text.substr(i, kKey.size()), kKey)) {
+      std::size_t eq = i + kKey.size();
+      while (eq < text.size() && (text[eq] == ' ' || text[eq] == '\t')) ++eq;
+      if (eq < text.size() && text[eq] == '=') {
+        std::size_t value = eq + 1;
+        while (value < text.size() && (text[value] == ' ' || text[value] == '\t')) ++value;
+        bool query = i > 0 && (text[i - 1] == '?' || text[i - 1] == '&');
+        out.append(text.substr(i, value - i));
+        out += "***";
+        i = PasswordValueEnd(text, value, query);
+        continue;
+      }
+    }
+    // URI: "://user:password@host"; the user part holds no "/", "@" or blank.
+    if (text.compare(i, 3, "://") == 0) {
+      std::size_t end = text.find_first_of("/?# \t\r\n", i + 3);
+      if (end == std::string_view::npos) end = text.size();
+      std::string_view authority = text.substr(i + 3, end - i - 3);
+      std::size_t at = authority.rfind('@');
+      std::size_t colon = authority.substr(0, at == std::string_view::npos ? 0 : at).find(':');
+      if (at != std::string_view::npos && colon != std::string_view::npos) {
+        out.append(text.substr(i, 3 + colon + 1));
+        out += "***";
+        i += 3 + at;
+        continue;
+      }
+    }
+    out += text[i++];
+  }
+  return out;
+}
+
 std::string EscapeHtml(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 16);

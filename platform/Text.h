@@ -50,4 +50,10 @@ void AppendHex(std::string& out, unsigned long long value, int digits);
 void AppendEscapedHtml(std::string& out, std::string_view text, std::string_view crlf = {});
 std::string EscapeHtml(std::string_view text);
 
+// `text` with the passwords of the connection strings it may hold replaced
+// by "***": the value of every "password=" (key/value form, quoted or not,
+// and URI query parameter) and the password of "scheme://user:password@".
+// The one mask for what is printed: error messages and log lines.
+std::string MaskPasswords(std::string_view text);
+
 }  // namespace zyl

@@ -187,6 +187,14 @@ bool IsCellField(std::string_view name) {
   return StartsWith(name, kCellPrefix);
 }
 
+bool IsChangeField(const FormField& field) {
+  if (IsCellField(field.name) || IsNamed(field, kUpdateAdd)) return true;
+  for (std::string_view button : {kUpdate, kAdd, kDelete}) {
+    if (AnsiSameText(field.name, ClickX(button)) || AnsiSameText(field.name, ClickY(button))) return true;
+  }
+  return false;
+}
+
 bool ParseCellField(std::string_view name, bool needRecord, int& record, int& field) {
   if (!IsCellField(name)) return false;
   std::string_view rest = name.substr(kCellPrefix.size());

@@ -140,6 +140,12 @@ bool IsCellField(std::string_view name);
 // else record -1.
 bool ParseCellField(std::string_view name, bool needRecord, int& record, int& field);
 
+// True for a field that asks for a change of data: the update, add and
+// delete buttons (either half of a click), the add form's "GUPDATEADD" and
+// the cell fields (Enter in an edit control updates). Only a POST may carry
+// them; a GET or HEAD is a view, and its fields of this kind are dropped.
+bool IsChangeField(const FormField& field);
+
 // Exclusion lists of the hidden state (matched as substrings): the
 // vertical toolbar's form, the paging toolbars' forms, and what a master
 // leaves out of its detail's state. The paging toolbars' list names

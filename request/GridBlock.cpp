@@ -1,5 +1,6 @@
 #include "request/GridBlock.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -159,7 +160,7 @@ bool ReadGridBlock(const FormFields& fields, const std::string& gridName, GridBl
   block.TakeValue(kPageCount, value);
   if (block.TakeValue(kRowsPerPage, value)) {
     int rpp = 0;
-    if (TryStrToInt(value, rpp) && rpp >= 0) out.rowsPerPage = rpp;
+    if (TryStrToInt(value, rpp) && rpp >= 0) out.rowsPerPage = std::clamp(rpp, 1, kMaxRowsPerPage);
   }
 
   // 17. Current record: every "GRecNo<n>.<x|y>" field in order.

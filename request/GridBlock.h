@@ -5,7 +5,7 @@
 //
 // Visitor input never raises: values that do not parse (also numbers in
 // field names) are left out, negative page numbers and page sizes are
-// ignored, and a GUID is taken only in the form the library generates (it
+// ignored, a page size is held to 1..kMaxRowsPerPage, and a GUID is taken only in the form the library generates (it
 // becomes part of a file name).
 #pragma once
 
@@ -25,6 +25,9 @@ struct SortRequest {
   int column = 0;  // 0 or above
   TSortOrder order = TSortOrder::soNone;
 };
+
+// The largest page a visitor may ask for ("GRPP"); a larger size gives this.
+inline constexpr int kMaxRowsPerPage = 10000;
 
 struct GridBlock {
   // The page action: the first of save-as, last, next, previous, first page
@@ -46,7 +49,7 @@ struct GridBlock {
   bool anySelected = false;   // a "GSel" field posted
   std::vector<int> selected;  // the "GSel" values that are integers, in order
   std::optional<int> page;
-  std::optional<int> rowsPerPage;
+  std::optional<int> rowsPerPage;  // 1..kMaxRowsPerPage
   std::optional<int> recNo;    // the last record button clicked
   bool recordClicked = false;  // a record button clicked at a point other than 0
   bool anyCellField = false;   // an edit control posted ("GCELL_...")

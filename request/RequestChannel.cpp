@@ -1,6 +1,7 @@
 // The library's request channels: CGI (console), ASP and web module.
 #include "request/RequestChannel.h"
 
+#include <cctype>
 #include <memory>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "platform/Exception.h"
 #include "platform/Stream.h"
 #include "platform/System.h"
+#include "platform/Text.h"
 
 namespace zyl {
 
@@ -52,6 +54,29 @@ std::string StatusLine(int status) {
   return line;
 }
 
+std::string DispositionFileName(const std::string& fileName) {
+  std::string fallback = "filename=\"", encoded = "; filename*=UTF-8''";
+  bool ascii = true;
+  for (unsigned char c : fileName) {
+    if (c >= 0x80) {
+      ascii = false;
+      if ((c & 0xC0) != 0x80) fallback += '_';  // a character's first byte
+    } else {
+      fallback += static_cast<char>(c);
+    }
+    // RFC 5987's attr-char as it is, every other byte as %XX.
+    if (c < 0x80 && (std::isalnum(c) != 0 ||
+                     std::string_view("!#$&+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos)) {
+      encoded += static_cast<char>(c);
+    } else {
+      encoded += '%';
+      AppendHex(encoded, c, 2);
+    }
+  }
+  fallback += '"';
+  return ascii ? fallback : fallback + encoded;
+}
+
 // ---- Console ---------------------------------------------------------------------
 
 std::string ConsoleChannel::GetVariable(const std::string& name) const {
@@ -77,7 +102,7 @@ void ConsoleChannel::SendPage(int status, const std::string& contentType, std::s
   TStream& out = output_ != nullptr ? *output_ : stdOut;
   std::string header;
   if (status != 200) header = "Status: " + StatusLine(status) + "\r\n";
-  header += "Content-Type: " + contentType + "\r\n\r\n";
+  header += "Content-Type: " + contentType + "\r\n" + extraHeaders_ + "\r\n";
   out.Write(header);
   out.Write(body);
 }
@@ -87,7 +112,8 @@ void ConsoleChannel::SendDownload(const std::string& contentType, const std::str
   TStdStream stdOut(TStdStream::Which::Output);
   TStream& out = output_ != nullptr ? *output_ : stdOut;
   out.Write("Content-type: " + contentType + "\r\n" +
-            "Content-disposition: attachment;filename=\"" + fileName + "\"\r\n\r\n");
+            "Content-disposition: attachment;" + DispositionFileName(fileName) + "\r\n" + extraHeaders_ +
+            "\r\n");
   content.SetPosition(0);
   std::vector<std::uint8_t> buffer(10001);
   for (;;) {
@@ -137,7 +163,7 @@ void AspChannel::SendDownload(const std::string& contentType, const std::string&
   r->Call("Clear");
   r->Put("ContentType", TVariant(contentType));
   r->Call("AddHeader",
-          {TVariant("content-disposition"), TVariant("attachment;filename=\"" + fileName + "\"")});
+          {TVariant("content-disposition"), TVariant("attachment;" + DispositionFileName(fileName))});
   r->Call("BinaryWrite", {TVariant(std::move(bytes))});
   r->Call("End");
 }

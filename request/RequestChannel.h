@@ -52,6 +52,13 @@ class RequestChannel {
 // "<status> <reason>" for a status line ("500 Internal Server Error").
 std::string StatusLine(int status);
 
+// The file name parameters of a download's Content-Disposition for
+// `fileName` (free of CR, LF and double quotes): 'filename="<name>"' for a
+// name of ASCII bytes; else 'filename="<fallback>"; filename*=UTF-8''<name>'
+// (RFC 6266), the fallback with "_" for each non-ASCII character and the
+// name percent-encoded. Every channel writes the name through this.
+std::string DispositionFileName(const std::string& fileName);
+
 // A CGI program's request: variables from the process environment, the
 // body from standard input (exactly the announced bytes), answers to
 // standard output or to the stream set here.
@@ -61,21 +68,25 @@ class ConsoleChannel : public RequestChannel {
   // answers; null: standard output.
   explicit ConsoleChannel(TStream* output = nullptr) : output_(output) {}
   void SetOutput(TStream* output) { output_ = output; }
+  // Header lines ("Name: value" CR LF each) written after the content type
+  // of every answer; a host's own policy, none by default.
+  void SetExtraHeaders(std::string lines) { extraHeaders_ = std::move(lines); }
 
   std::string GetVariable(const std::string& name) const override;
   // Raises EInOutError when standard input ends before `length` bytes.
   form::FormFields ReadFields(std::int64_t length, std::size_t maxSize) override;
-  // A "Status: " line unless the status is 200, "Content-Type: ", an empty
-  // line, the body.
+  // A "Status: " line unless the status is 200, "Content-Type: ", the extra
+  // header lines, an empty line, the body.
   void SendPage(int status, const std::string& contentType, std::string body) override;
-  // "Content-type: <type>" CR LF "Content-disposition:
-  // attachment;filename="<name>"" CR LF CR LF, then the content in blocks
-  // of at most 10001 bytes.
+  // "Content-type: <type>" CR LF "Content-disposition: attachment;" and the
+  // name's DispositionFileName CR LF, the extra header lines, CR LF, then
+  // the content in blocks of at most 10001 bytes.
   void SendDownload(const std::string& contentType, const std::string& fileName,
                     TStream& content) override;
 
  private:
   TStream* output_;
+  std::string extraHeaders_;
 };
 
 // An ASP page's request: variables through Request.ServerVariables, fields
@@ -96,7 +107,7 @@ class AspChannel : public RequestChannel {
   // Response.BinaryWrite of the page's bytes.
   void SendPage(int status, const std::string& contentType, std::string body) override;
   // Response.Clear, ContentType, AddHeader("content-disposition",
-  // "attachment;filename="<name>""), BinaryWrite of the bytes, End.
+  // "attachment;" + DispositionFileName(name)), BinaryWrite of the bytes, End.
   void SendDownload(const std::string& contentType, const std::string& fileName,
                     TStream& content) override;
 

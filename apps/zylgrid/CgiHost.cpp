@@ -13,6 +13,7 @@ namespace zylgrid {
 int RunCgi(const std::string& configFile, const std::string& executable) {
   // The library's CGI channel: environment, standard input and output.
   zyl::ConsoleChannel channel;
+  channel.SetExtraHeaders(AnswerHeaderLines());
   SiteConfig config;
   std::unique_ptr<PageBuilder> builder;
   try {

@@ -37,7 +37,8 @@ void Send(FCGX_Request& request, int status, const std::string& contentType,
   std::string head =
       "Status: " + std::to_string(status) + "\r\nContent-Type: " + contentType + "\r\n";
   if (!fileName.empty())
-    head += "Content-Disposition: attachment; filename=\"" + fileName + "\"\r\n";
+    head += "Content-Disposition: attachment; " + zyl::DispositionFileName(fileName) + "\r\n";
+  head += AnswerHeaderLines();
   head += "\r\n";
   FCGX_PutStr(head.data(), static_cast<int>(head.size()), request.out);
   std::size_t done = 0;

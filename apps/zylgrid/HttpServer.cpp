@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <charconv>
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -24,6 +25,17 @@ namespace zylgrid {
 namespace {
 
 constexpr std::size_t kMaxBody = 16u * 1024u * 1024u;
+
+// True when the request announces a body longer than the limit (or a
+// length too large to read as a number).
+bool AnnouncesTooMuch(const httplib::Request& request) {
+  if (!request.has_header("Content-Length")) return false;
+  const std::string text = request.get_header_value("Content-Length");
+  unsigned long long length = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), length);
+  if (error == std::errc::result_out_of_range) return true;
+  return error == std::errc() && end == text.data() + text.size() && length > kMaxBody;
+}
 
 std::string QueryOf(const std::string& target) {
   std::size_t q = target.find('?');
@@ -54,7 +66,7 @@ class HttpChannel : public zyl::WebModuleChannel {
   void SendDownload(const std::string& contentType, const std::string& fileName,
                     zyl::TStream& content) override {
     response_.status = 200;
-    response_.set_header("Content-Disposition", "attachment; filename=\"" + fileName + "\"");
+    response_.set_header("Content-Disposition", "attachment; " + zyl::DispositionFileName(fileName));
     response_.set_header("Cache-Control", "no-store");
     content.SetPosition(0);
     response_.body.assign(static_cast<std::size_t>(content.GetSize()), '\0');
@@ -91,10 +103,23 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   CountCacheInUse countsInUse(counts.get());
   PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
   httplib::Server server;
+  httplib::Headers answerHeaders;
+  for (const auto& [name, value] : kAnswerHeaders) answerHeaders.emplace(name, value);
+  server.set_default_headers(answerHeaders);
   server.set_payload_max_length(kMaxBody);
   server.set_read_timeout(30, 0);
   server.set_write_timeout(30, 0);
 
+  // A body announced over the limit gets its 413 before it is read: the
+  // server would otherwise read the whole announced length (or wait for it
+  // until the read timeout) to throw it away.
+  server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
+    if (!AnnouncesTooMuch(req)) return httplib::Server::HandlerResponse::Unhandled;
+    res.status = 413;
+    res.set_header("Connection", "close");
+    res.set_content("Request too large\n", "text/plain; charset=UTF-8");
+    return httplib::Server::HandlerResponse::Handled;
+  });
   const std::string images = config.imagesURL;
   const std::string imagesDir = config.imagesDir;
   auto route = [&](const httplib::Request& req, std::string body, httplib::Response& res) {

@@ -15,7 +15,7 @@ bool ReadImage(const std::string& folder, const std::string& name, std::string& 
   bool plain = std::all_of(name.begin(), name.end(), [](unsigned char c) {
     return std::isalnum(c) != 0 || c == '.' || c == '_' || c == '-';
   });
-  if (!plain) return false;
+  if (!plain || ImageContentType(name).rfind("image/", 0) != 0) return false;
   std::filesystem::path path = std::filesystem::path(folder) / name;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return false;

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <mutex>
 
+#include "platform/Text.h"
+
 namespace zylgrid {
 
 void LogLine(const std::string& text) {
@@ -15,7 +17,7 @@ void LogLine(const std::string& text) {
   gmtime_r(&now, &tm);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ ", &tm);
-  std::string line = stamp + text;
+  std::string line = stamp + zyl::MaskPasswords(text);
   for (char& c : line) {
     if (c == '\r' || c == '\n') c = ' ';
   }

@@ -8,6 +8,7 @@
 #include "apps/zylgrid/PageTemplate.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
+#include "platform/Text.h"
 #include "request/PgUpdateLockStore.h"
 #include "request/RequestChannel.h"
 #include "request/ZylCSS.h"
@@ -35,7 +36,7 @@ class PageRun {
       grid->SetName(s.name);
       grid->SetCSS(css_.get());
       grid->SetImagesURL(config.imagesURL);
-      grid->SetHeader(s.header.empty() ? s.name : s.header);
+      grid->SetHeader(Title(s));
       grid->SetGlobalSorting(s.globalSorting);
       grid->SetShowMemos(s.showMemos);
       // Edits reach the record their row showed, only while it is unchanged.
@@ -78,6 +79,12 @@ class PageRun {
       Configure(grid, s);
       grid.SetGuardFormulas(true);  // tab-separated downloads open safely in spreadsheets
       if (!grid.DoDefaultAction(grid.ProcessParameters())) return false;
+      // The grid names a download by its Header (the text itself) and
+      // writes it into the title bar as markup: the page gets the text
+      // escaped, or HeaderHTML. A layout file's Header is markup already.
+      if (grid.GetHeader() == Title(s)) {
+        grid.SetHeader(s.headerHTML.empty() ? zyl::EscapeHtml(Title(s)) : s.headerHTML);
+      }
     }
     return true;
   }
@@ -108,6 +115,8 @@ class PageRun {
   }
 
  private:
+  static std::string Title(const GridSettings& s) { return s.header.empty() ? s.name : s.header; }
+
   zyl::TZylHTMLGrid* GridNamed(const std::string& name) {
     for (auto& grid : grids_) {
       if (zyl::AnsiSameText(grid->GetName(), name)) return grid.get();
@@ -154,6 +163,12 @@ std::unique_ptr<zyl::UpdateLockStore> OpenLockStore(const SiteConfig& config) {
 }
 
 }  // namespace
+
+std::string AnswerHeaderLines() {
+  std::string lines;
+  for (const auto& [name, value] : kAnswerHeaders) lines += std::string(name) + ": " + value + "\r\n";
+  return lines;
+}
 
 PageBuilder::PageBuilder(const SiteConfig& config, ErrorLog log)
     : config_(config),

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "apps/zylgrid/SiteConfig.h"
 
@@ -17,6 +18,18 @@ class UpdateLockStore;
 }  // namespace zyl
 
 namespace zylgrid {
+
+// The headers of every answer zylgrid gives, in every mode: the page is
+// never framed, its content type never guessed, and other sites never learn
+// its addresses from the Referer.
+inline constexpr std::pair<const char*, const char*> kAnswerHeaders[] = {
+    {"X-Frame-Options", "DENY"},
+    {"Content-Security-Policy", "frame-ancestors 'none'"},
+    {"X-Content-Type-Options", "nosniff"},
+    {"Referrer-Policy", "same-origin"},
+};
+// kAnswerHeaders as CGI header lines ("Name: value" CR LF each).
+std::string AnswerHeaderLines();
 
 // Receives one line per failure with its detail (the visitor sees none).
 using ErrorLog = std::function<void(const std::string&)>;

@@ -135,9 +135,7 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
       config.locksConnInfo = Trim(locks.substr(colon + 1), " \t");
       if (config.locksConnInfo.empty()) page.Fail("Locks", "postgres: needs a connection string");
     } else {
-      // Only the scheme is repeated: the rest may hold a password.
-      std::string shown = colon == std::string::npos ? locks : locks.substr(0, colon) + ":...";
-      page.Fail("Locks", "'" + shown + "' is not files or postgres:CONNINFO");
+      page.Fail("Locks", "'" + zyl::MaskPasswords(locks) + "' is not files or postgres:CONNINFO");
     }
   }
   if (page.Has("SecretFile")) {
@@ -166,7 +164,7 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   }
   static const std::set<std::string> known = {
       "source", "table",     "query",  "layout",    "editable",     "rowsperpage",
-      "master", "detailkey", "header", "showmemos", "globalsorting"};
+      "master", "detailkey", "header", "headerhtml", "showmemos", "globalsorting"};
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys(section.c_str(), keys);
   for (const auto& key : keys) {
@@ -197,8 +195,8 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   } else if (scheme == "postgres") {
     grid.kind = SourceKind::Postgres;
   } else {
-    in.Fail("Source",
-            "'" + source + "' is not sqlite:PATH, postgres:CONNINFO, text:PATH or csv:PATH");
+    in.Fail("Source", "'" + zyl::MaskPasswords(source) +
+                          "' is not sqlite:PATH, postgres:CONNINFO, text:PATH or csv:PATH");
   }
   if (grid.kind == SourceKind::Postgres) {
     if (rest.empty()) in.Fail("Source", "postgres: needs a connection string");
@@ -225,6 +223,7 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
 
   if (in.Has("Layout")) grid.layout = in.ExistingFile("Layout", in.Text("Layout"), base);
   grid.header = in.Text("Header");
+  grid.headerHTML = in.Text("HeaderHTML");
   grid.editable = in.Flag("Editable", false);
   if (grid.editable && !grid.query.empty()) in.Fail("Editable", "a query cannot be edited");
   if (in.Has("RowsPerPage")) grid.rowsPerPage = in.Number("RowsPerPage", 1, 10000);

@@ -43,7 +43,8 @@ struct GridSettings {
   std::string table;   // Table (SQL sources)
   std::string query;   // Query (SQL sources)
   std::string layout;  // Layout: grid configuration file (absolute), may be empty
-  std::string header;  // Header: the grid's title bar text
+  std::string header;      // Header: the grid's title bar text (and download name)
+  std::string headerHTML;  // HeaderHTML: markup for the title bar instead
   bool editable = false;
   int rowsPerPage = 0;       // 0: the grid's default
   std::string master;        // Master: section name of the master grid

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ZylgridSupport.h"
+#include "apps/zylgrid/PageBuilder.h"
 #include "edit/EditTestSupport.h"
 
 namespace zylgrid {
@@ -69,6 +70,15 @@ TEST_P(ZylgridModes, PagesAndDownloads) {
   EXPECT_NE(download.head.find("text/plain"), std::string::npos) << download.head;
   EXPECT_NE(download.head.find("\"My best.txt\""), std::string::npos) << download.head;
   EXPECT_NE(download.body.find("\"Ada\""), std::string::npos);
+  if (std::string(GetParam()) == "serve") {  // refused before the body is awaited
+    EXPECT_EQ(zylgrid_->Send("POST", "", "99999999999").status, 413);
+    EXPECT_EQ(zylgrid_->Send("POST", "", "99999999999999999999999").status, 413);
+  }
+  for (const auto& [name, value] : kAnswerHeaders) {  // never framed, never sniffed
+    for (const test::Reply* reply : {&page, &download}) {
+      EXPECT_NE(reply->head.find(std::string(name) + ": " + value + "\r\n"), std::string::npos) << reply->head;
+    }
+  }
 }
 
 // serve and fcgi keep record counts: an insert by another connection shows
@@ -89,7 +99,7 @@ TEST(ZylgridCgi, TheScriptIsTheFormActionAndBadRequestsGetAnAnswer) {
       test::Write(dir, "site.ini", "[Customers]\nSource=sqlite:shop.db\nTable=customers\n");
   test::Zylgrid cgi("cgi", ini, dir.Path());
   test::Reply page = cgi.Send("GET");
-  EXPECT_EQ(page.head, "Content-Type: text/html; charset=UTF-8\r\n");
+  EXPECT_EQ(page.head, "Content-Type: text/html; charset=UTF-8\r\n" + AnswerHeaderLines());
   EXPECT_EQ(page.body.rfind("<!DOCTYPE html>", 0), 0u);
   EXPECT_NE(page.body.find("ACTION=\"/shop.cgi#Customers\""), std::string::npos);
   EXPECT_EQ(cgi.ExitStatus(), 0);

@@ -21,8 +21,9 @@ using Answer = zyl::WebModuleChannel::Answer;
 
 const char kMasterDetail[] =
     "[Page]\nTitle=Shop & <Co>\n"
-    "[Customers]\nSource=sqlite:shop.db\nTable=customers\nRowsPerPage=2\n"
+    "[Customers]\nSource=sqlite:shop.db\nTable=customers\nRowsPerPage=2\nHeader=<i>Ours</i>\n"
     "[Orders]\nSource=sqlite:shop.db\nTable=orders\nMaster=Customers\nDetailKey=CustomerId=Id\n"
+    "HeaderHTML=<b>Orders</b>\n"
     "Editable=1\nPickList.Status=New,Shipped\n";
 
 class ZylgridPage : public ::testing::Test {
@@ -59,7 +60,8 @@ TEST_F(ZylgridPage, ACompleteDocumentWithTheDetailNestedInItsMaster) {
   EXPECT_EQ(page.body.rfind("<!DOCTYPE html>", 0), 0u);
   ExpectShows(
       page, {"<meta charset=\"UTF-8\">", "<title>Shop &amp; &lt;Co&gt;</title>", ".GS0",
-             "<A NAME=\"Customers\"></A>", "Lamp", "!Pen", "<OPTION VALUE=\"Shipped\"", "</html>"});
+             "<A NAME=\"Customers\"></A>", "Lamp", "!Pen", "<OPTION VALUE=\"Shipped\"", "</html>",
+             "&nbsp;&lt;i&gt;Ours&lt;/i&gt;&nbsp;", "!<i>", "&nbsp;<b>Orders</b>&nbsp;"});
   std::size_t detail = page.body.find("<A NAME=\"Orders\"></A>");
   ASSERT_NE(detail, std::string::npos);
   EXPECT_EQ(page.body.find("<A NAME=\"Orders\"></A>", detail + 1), std::string::npos) << "once";
@@ -117,6 +119,12 @@ TEST(ZylgridImageSet, ServesBothTabSpellingsAndNothingOutsideTheFolder) {
     std::string bytes;
     EXPECT_EQ(ReadImage(images, name, bytes), served) << name;
     EXPECT_EQ(bytes.substr(0, 3) == "GIF", served) << name;
+  }
+  test::PrivateTempDir site;  // ImagesDir set to the site's own folder
+  for (const char* name : {"site.ini", "shop.db", "logo.PNG"}) test::Write(site, name, "GIF");
+  for (const auto& [name, served] : {std::pair{"site.ini", false}, {"shop.db", false}, {"logo.PNG", true}}) {
+    std::string bytes;
+    EXPECT_EQ(ReadImage(site.Path().string(), name, bytes), served) << name;
   }
   EXPECT_EQ(ImageContentType("GTab.Gif"), "image/gif");
   EXPECT_EQ(ImageContentType("x.bin"), "application/octet-stream");

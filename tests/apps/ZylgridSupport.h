@@ -50,7 +50,9 @@ class Zylgrid {
   Zylgrid(const Zylgrid&) = delete;
   Zylgrid& operator=(const Zylgrid&) = delete;
   bool Ready() const { return ready_; }  // false: it did not start (see server.log)
-  // One request to "/"; `length` replaces CONTENT_LENGTH (cgi only).
+  // One request to "/"; `length` replaces CONTENT_LENGTH (cgi), or is the
+  // Content-Length of a request whose body never comes (serve: the head of
+  // the answer within 10 s, status 0 for none).
   Reply Send(const std::string& method, const std::string& body = "",
              const std::string& length = "");
   // Of the last cgi or cgi-fcgi run, or of a server that stopped at start.

@@ -51,6 +51,17 @@ TEST(Utf8, ToCp1252AndValidity) {
   }
 }
 
+TEST(Text, ConnectionStringPasswordsAreMasked) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"host=db PASSWORD = 'it\\'s a secret' dbname=a", "host=db PASSWORD = *** dbname=a"},
+      {"x: user=a password=s3cr&t", "x: user=a password=***"},
+      {"postgresql://ada:pw@db:5432/a?sslmode=require&password=pw&x=1",
+       "postgresql://ada:***@db:5432/a?sslmode=require&password=***&x=1"},
+      {"postgresql://ada@db/a nopassword=1 http://h/a:b@c", "postgresql://ada@db/a nopassword=1 http://h/a:b@c"},
+  };
+  for (const auto& [text, shown] : cases) EXPECT_EQ(MaskPasswords(text), shown) << text;
+}
+
 TEST(Locale, CaseAndCollation) {
   EXPECT_EQ(AnsiUpperCase("äpfel größe"), "ÄPFEL GRÖSSE");
   EXPECT_EQ(AnsiUpperCase("\xC4pfel und äpfel"), "\xC4PFEL UND ÄPFEL");  // Latin-1 bytes survive

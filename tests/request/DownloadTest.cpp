@@ -38,6 +38,7 @@ TEST(Download, ConsoleHeadersThenTheBytesInBlocks) {
       {"", "e.txt", "e.txt\"\r\n\r\n", {}},
       {std::string(25000, 'x'), "big.db", "big.db\"\r\n\r\n", {10001, 10001, 4998}},
       {"", "a\"\r\nSet-Cookie: x.txt", "aSet-Cookie: x.txt\"\r\n\r\n", {}},
+      {"", "Gr\xC3\xBC\xC3\x9F" "e 1%.txt", "Gr__e 1%.txt\"; filename*=UTF-8''Gr%C3%BC%C3%9Fe%201%25.txt\r\n\r\n", {}},
   };
   for (const Case& c : cases) {
     TZylCSS css(nullptr);

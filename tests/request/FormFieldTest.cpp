@@ -47,7 +47,8 @@ std::string State(TGridAction action, TZylHTMLGrid& g) {
 
 TEST(FormFields, EachPostLeavesItsActionAndState) {
   for (const auto& post : harness::ReadCases("request/golden/posts.txt")) {
-    const bool enter = post.size() > 2;
+    const std::string flags = post.size() > 2 ? post[2] : "";
+    const bool enter = flags.find("enter") != std::string::npos, get = flags.find("get") != std::string::npos;
     TZylCSS css(nullptr);
     TZylHTMLGrid grid(nullptr);
     grid.SetName("G1");
@@ -56,7 +57,10 @@ TEST(FormFields, EachPostLeavesItsActionAndState) {
     grid.SetShowSelectors(true);  // reset by every request
     grid.GetColumns(1)->SetEditMode(enter);
     grid.SetUpdatByEnter(enter);
-    EXPECT_EQ(State(grid.ProcessParametersData(Lines("GName=G1&" + post.at(0))), grid), post.at(1)) << post[0];
+    ::setenv("REQUEST_METHOD", "GET", 1), ::setenv("QUERY_STRING", ("GName=G1&" + post.at(0)).c_str(), 1);
+    TGridAction action = get ? grid.ProcessParameters() : grid.ProcessParametersData(Lines("GName=G1&" + post.at(0)));
+    ::unsetenv("REQUEST_METHOD"), ::unsetenv("QUERY_STRING");
+    EXPECT_EQ(State(action, grid), post.at(1)) << post[0];
   }
 }
 
