@@ -32,6 +32,11 @@ APP = "zylgrid-soak-%d" % os.getpid()
 Grid = collections.namedtuple("Grid", "name table key text_field text_column editable master")
 CUSTOMERS = Grid("Customers", "customers", "Id", 4, "Email", True, None)
 ORDERS = Grid("Orders", "orders", "OrderId", 3, "Product", True, "Customers")
+# Conflict edits write into the Email of these customers, whose Name and Email are set to sort first; deletes remove
+# customers the run added. The refusals each change may meet, besides a cut connection's.
+SHARED = (1, 2, 3, 4)
+REFUSALS = {"stale": z.STALE, "changed": "was changed by another user", "deleted": "was deleted by another user"}
+ALLOWED = {"edit": ("stale",), "add": ("stale",), "conflict": ("stale", "changed"), "delete": ("stale", "deleted")}
 
 # Clicks: weight, what, the grid's forms (name pattern), the button (pattern),
 # a control the form must have, the values to post (None: as they are).
@@ -47,6 +52,10 @@ CLICKS = [
      lambda f, rng: {id(c): i == 0 or rng.random() < 0.7
                      for i, c in enumerate(c for c in f.controls if c.name == "GSel")}),
 ]
+
+
+def added(row):  # a customer the run added
+    return row.items[2:3] and row.items[2].startswith("added-")
 
 
 class Cut(Exception):  # a request cut by a broken database connection (PostgreSQL run)
@@ -159,12 +168,12 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
             raise AssertionError(problem)
         self.outcome(start, "ok")
 
-    def submit(self, change, form, values, shown):
+    def submit(self, change, form, values, shown, button="GUPDATE"):
         """Clicks update: acknowledged when the answer shows the change and no error box, refused with an error box;
         an answer with neither fails."""
         self.soak.note(self.soak.changes, change)
         try:
-            page = self.click(form, form.images("GUPDATE")[0], values, "update " + change["kind"])
+            page = self.click(form, form.images(button)[0], values, "%s %s" % (button[1:].lower(), change["kind"]))
         except Exception as e:
             change["outcome"] = "cut" if isinstance(e, Cut) else "failed"
             raise
@@ -189,8 +198,8 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
         if jump:
             self.click(jump[0], jump[0].images("GOK")[0],
                        {"GPage": self.rng.choice(jump[0].visible("GPage").options)}, "jump")
-        mine = [r for r in self.page.rows(g.name)
-                if len(r.items) > 1 and r.items[1].isdigit() and int(r.items[1]) % THREADS == self.index]
+        mine = [r for r in self.page.rows(g.name) if r.items[1].isdigit() and int(r.items[1]) % THREADS == self.index
+                and int(r.items[1]) > len(SHARED) and not added(r)]
         if not mine:
             return
         row = self.rng.choice(mine)
@@ -221,6 +230,36 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
                     {id(c): typed[f] for (r, f), c in forms[0].cells().items() if f in typed},
                     lambda page: marker in page.text)
 
+    def act_conflict(self):
+        """Sorts the customers by Name or Email (the shared ones first), selects a shared customer and writes a marker
+        over the Email its row shows, which other visitors change meanwhile."""
+        self.get("fresh visit")
+        self.click(*self.buttons("GSortASC_%d" % self.rng.choice((2, 5)), ".*_SELECTORS")[0], what="sort")
+        row = self.rng.choice([r for r in self.page.rows("Customers") if int(r.items[1]) in SHARED] or [None])
+        if row is None:
+            raise AssertionError("conflict: no shared customer on the sorted page")
+        self.click(*self.page.buttons("Customers", "GRecNo%d" % row.recno, "Customers_TABLE")[0], what="select record")
+        form = [f for f in self.page.forms_of("Customers", "Customers_TABLE") if f.images("GUPDATE")][0]
+        cell, key = form.cells().get((row.recno, 4)), [r.items[1] for r in self.page.rows("Customers") if r.recno == row.recno]
+        if cell is None or int(key[0]) not in SHARED:
+            return self.soak.count("conflict: no shared customer selected")
+        marker = self.marker("0c")
+        self.submit({"kind": "conflict", "grid": "Customers", "key": int(key[0]), "seen": cell.value, "marker": marker},
+                    form, {id(cell): marker}, lambda page: any(
+                        r.items[1] == key[0] and marker in r.items for r in page.rows("Customers")))
+
+    def act_delete(self):  # a customer the run added, from the last page
+        self.click(*self.buttons("GLAST", "TOOLBARTOP")[0], what="last page")
+        rows = [r for r in self.page.rows("Customers") if added(r)]
+        if rows:
+            row = self.rng.choice(rows)
+            self.click(*self.page.buttons("Customers", "GRecNo%d" % row.recno, "Customers_TABLE")[0], what="select record")
+            name = [r.items[2] for r in self.page.rows("Customers") if r.recno == row.recno and added(r)]
+            form = [f for f in self.page.forms_of("Customers", "Customers_TABLE") if f.images("GDEL")]
+            if name and form:
+                self.submit({"kind": "delete", "grid": "Customers", "marker": name[0]}, form[0], None,
+                            lambda page: name[0] not in page.text, "GDEL")
+
     def act_hostile(self, request=None):
         name, method, path, body, allowed = request or self.rng.choice(z.HOSTILE)
         self.soak.count("action hostile")
@@ -238,10 +277,10 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
 
     def run(self):
         actions = [(lambda c=c: self.act_click(*c[1:]), c[0]) for c in CLICKS] + [
-            (self.act_download, 2), (self.act_edit, 18), (self.act_add, 3), (self.act_hostile, 4),
-            (self.get, 3)]
+            (self.act_download, 2), (self.act_edit, 10), (self.act_conflict, 12), (self.act_add, 4),
+            (self.act_delete, 3), (self.act_hostile, 4), (self.get, 3)]
         # Every visitor edits and adds; together they send every hostile request.
-        first = [self.act_edit, self.act_add] + [
+        first = [self.act_edit, self.act_conflict, self.act_add] + [
             lambda r=r: self.act_hostile(r) for r in z.HOSTILE[self.index::THREADS]]
         while time.time() < self.soak.deadline:
             try:
@@ -313,38 +352,59 @@ class Soak:
         with self.lock:
             into.append(item)
 
-    def check(self, stored, count_added):
+    def check(self, stored, names, original):
         """Every acknowledged edit is stored: a key's value is its last acknowledged marker or one sent later whose
-        answer did not confirm it; no record holds a marker sent for another record or refused. Every acknowledged
-        add is stored once, a refused one never. `stored[grid name]` maps key to text column; `count_added(marker)`
-        counts the customers of that name. Refusals other than a stale page's (or a cut connection's) are faults."""
-        by_key = collections.defaultdict(list)
+        answer did not confirm it. A shared customer's Email is the end of a chain of the conflict updates that landed,
+        each over the value the one before wrote (the first over the original), every acknowledged one in it. No record
+        holds a marker sent for another record or refused; no customer the run did not add changed its name or went.
+        Every acknowledged add is stored once unless a delete of it was acknowledged, a refused one never.
+        `stored[grid name]` maps key to text column, `names` and `original` customers' keys to names."""
+        by_key, markers, unsure = collections.defaultdict(list), {}, ("cut", "failed")
         for e in sorted((c for c in self.changes if c["kind"] == "edit"), key=lambda e: e["order"]):
             by_key[(e["grid"], e["key"])].append(e)
-        markers = {}
         for (grid, key), sent in by_key.items():
-            markers.update((e["marker"], e) for e in sent)
             acked = [i for i, e in enumerate(sent) if e["outcome"] == "acknowledged"]
             if acked and stored[grid].get(key) not in {sent[acked[-1]]["marker"]} | {
-                    e["marker"] for e in sent[acked[-1] + 1:] if e["outcome"] in ("not shown", "cut", "failed")}:
+                    e["marker"] for e in sent[acked[-1] + 1:] if e["outcome"] in unsure + ("not shown",)}:
                 self.failures.append("%s %s: stored %r, acknowledged %r" % (
                     grid, key, stored[grid].get(key), sent[acked[-1]]["marker"]))
+
+        def chain(value, left, end):  # the updates in `left` lead from `value` to `end`, each over the one before
+            return (value == end and all(c["outcome"] != "acknowledged" for c in left)) or any(
+                chain(c["marker"], [d for d in left if d is not c], end) for c in left if c["seen"] == value)
+        for key in SHARED:
+            left = [c for c in self.changes if c["kind"] == "conflict" and c["key"] == key and c["outcome"] in unsure
+                    + ("acknowledged",)]
+            if not chain("0-shared-%d" % key, left, stored["Customers"][key]):
+                self.failures.append("customer %d holds %r: no order of its %d conflict updates that landed, each "
+                                     "over the value its visitor saw, ends there" % (key, stored["Customers"][key],
+                                                                                     len(left)))
+        markers = {c["marker"]: c for c in self.changes if c["kind"] in ("edit", "conflict")}
         for grid, values in stored.items():
             for key, value in values.items():
                 e = markers.get(value)
-                if value.startswith("soak-") and (e is None or (e["grid"], e["key"]) != (grid, key)
-                                                  or e["outcome"] in ("refused", "not shown")):
+                if value.startswith(("soak-", "0c-")) and (e is None or (e["grid"], e["key"]) != (grid, key)
+                                                           or e["outcome"] in ("refused", "not shown")):
                     self.failures.append("%s %s holds %r (%s)" % (grid, key, value, e and "%s %s %s" % (
                         e["grid"], e["key"], e["outcome"])))
+        self.failures += ["customer %d: name %r, was %r" % (k, names.get(k), n) for k, n in original.items()
+                          if names.get(k) != n]
+        stored_names, deletes = collections.Counter(names.values()), collections.defaultdict(set)
         for c in self.changes:
-            n = count_added(c["marker"]) if c["kind"] == "add" else None
-            if n is not None and n not in {"acknowledged": (1,), "refused": (0,)}.get(c["outcome"], (0, 1)):
-                self.failures.append("add %r (%s) is stored %d times" % (c["marker"], c["outcome"], n))
-            message = c.get("message")
-            if message and z.STALE.lower() not in message.lower() and not (
-                    self.cuts_allowed and self.connection_error(message)):
-                self.failures.append("%s of %s refused: %s" % (c["kind"], c["grid"], " ".join(message.split())[:300]))
-        outcomes = collections.Counter("%s %s" % (c["kind"], c.get("outcome")) for c in self.changes)
+            deletes[c["marker"]] |= {c["outcome"]} if c["kind"] == "delete" else set()
+        for c in self.changes:
+            n, gone = stored_names[c["marker"]], deletes[c["marker"]]
+            expected = {"acknowledged": {1}, "refused": {0}}.get(c["outcome"], {0, 1})
+            expected = {0} if "acknowledged" in gone else expected | {0} if gone & set(unsure) else expected
+            if c["kind"] == "add" and n not in expected:
+                self.failures.append("add %r (%s, deletes %s) is stored %d times" % (c["marker"], c["outcome"], gone, n))
+            c["reason"] = next((r for r, text in REFUSALS.items() if text.lower() in (c.get("message") or "").lower()),
+                               "cut" if self.cuts_allowed and self.connection_error(c.get("message") or "") else None)
+            if c.get("message") and c["reason"] not in ALLOWED[c["kind"]] + ("cut",):
+                self.failures.append("%s of %s refused: %s" % (c["kind"], c["grid"],
+                                                                " ".join(c["message"].split())[:300]))
+        outcomes = collections.Counter("%s %s%s" % (c["kind"], c.get("outcome"), c["reason"] and " " + c["reason"] or "")
+                                       for c in self.changes)
         self.lines.append("changes: " + ", ".join("%s %d" % kv for kv in sorted(outcomes.items())))
 
     def report(self):
@@ -363,12 +423,12 @@ class Soak:
         return 1 if self.failures else 0
 
 
-def run_sqlite(site):
+def run_sqlite(site, original):
     soak = Soak("SQLite soak", site, [CUSTOMERS, ORDERS], float(os.environ.get("ZYL_SOAK_SECONDS", "15")))
     with sqlite3.connect(site.db) as con:
         stored = {g.name: dict(con.execute("SELECT %s, coalesce(%s, '') FROM %s" % (g.key, g.text_column, g.table)))
                   for g in (CUSTOMERS, ORDERS)}
-    soak.check(stored, lambda m: site.sql("SELECT count(*) FROM customers WHERE Name = ?", (m,)))
+        soak.check(stored, dict(con.execute("SELECT Id, Name FROM customers")), original)
     if site.sql("PRAGMA integrity_check") != "ok":
         soak.failures.append("database integrity check: %s" % site.sql("PRAGMA integrity_check"))
     return soak.report()
@@ -484,7 +544,7 @@ class Breaker:  # terminates zylgrid's database connections in bursts of 0.4 s w
         soak.lines.append("connection bursts %d, connections terminated %d" % (len(self.bursts), self.terminated))
 
 
-def run_postgres(site):
+def run_postgres(site, original):
     try:
         pg = Postgres()
     except EnvironmentError as e:
@@ -497,9 +557,8 @@ def run_postgres(site):
         breaker = Breaker(pg)
         soak = Soak("PostgreSQL soak", site, [CUSTOMERS, ORDERS._replace(editable=False, master=None)],
                     float(os.environ.get("ZYL_SOAK_SECONDS", "12")), Breaker.connection_error, breaker)
-        stored = {"Customers": {int(k): v for k, v in pg.psql('SELECT "Id", coalesce("Email", \'\') FROM customers')}}
-        names = collections.Counter(n for (n,) in pg.psql("SELECT \"Name\" FROM customers WHERE \"Name\" LIKE 'added-%'"))
-        soak.check(stored, lambda marker: names[marker])
+        rows = pg.psql('SELECT "Id", coalesce("Email", \'\'), "Name" FROM customers')
+        soak.check({"Customers": {int(r[0]): r[1] for r in rows}}, {int(r[0]): r[2] for r in rows}, original)
         breaker.check(soak)
         return soak.report()
     finally:
@@ -515,7 +574,11 @@ def main():
     site = z.Site("zylgrid-soak-%s-" % kind, "Editable=1\n")
     status = 1
     try:
-        status = (run_postgres if kind == "postgres" else run_sqlite)(site)
+        with sqlite3.connect(site.db) as con:  # the shared customers sort first by Name and by Email
+            con.execute("UPDATE customers SET Name = '0 shared ' || Id, Email = '0-shared-' || Id WHERE Id <= ?",
+                        (len(SHARED),))
+            original = dict(con.execute("SELECT Id, Name FROM customers"))
+        status = (run_postgres if kind == "postgres" else run_sqlite)(site, original)
     finally:
         site.remove(keep=status not in (0, z.SKIP) or os.environ.get("ZYL_SOAK_KEEP") == "1")
     return status
