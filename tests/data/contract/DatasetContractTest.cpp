@@ -388,14 +388,15 @@ TEST_P(DatasetContract, QuerySourcesOnlyRead) {
   EXPECT_EQ(factory_->Reopen()->RecordCount(), 6);
 }
 
-// Changes made past the dataset show after Refresh; a record that vanished
-// reads as Null and cannot be written.
+// Changes made past the dataset show after Refresh; a record that vanished ends
+// the records, reads as Null and cannot be written.
 TEST_P(DatasetContract, ChangesByOthersShowAfterRefresh) {
   auto ds = Cities();
   ASSERT_EQ(ds->RecordCount(), 6);
   if (!factory_->Exec("DELETE FROM \"T\" WHERE \"Id\" >= 5")) GTEST_SKIP() << "no SQL";
   EXPECT_EQ(ds->RecordCount(), 6) << "the count is kept";
   ds->First(), ds->MoveBy(5);
+  EXPECT_TRUE(ds->Eof()) << "a counted record that is gone ends the records";
   EXPECT_TRUE(ds->FieldByName("Id")->IsNull());
   ds->First(), ds->Edit();
   factory_->Exec("DELETE FROM \"T\" WHERE \"Id\" = 1");
