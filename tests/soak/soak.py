@@ -178,20 +178,20 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
         self.seq += 1
         return "%s-%d-%d-%d" % (kind, self.index, self.seq, self.rng.randint(0, 10 ** 6))
 
-    def select(self, g, rows, button):  # one of `rows` selected: it, the row shown in its place, the form with `button`
+    def select(self, g, rows, button):  # one of `rows` selected: it, the row then in its place (or None), the form
         row = self.rng.choice(rows)
         self.click(*self.page.buttons(g.name, "GRecNo%d" % row.recno, g.name + "_TABLE")[0], what="select to change")
         form = [f for f in self.page.forms_of(g.name, g.name + "_TABLE") if f.images(button)]
-        return row, next((r for r in self.page.rows(g.name) if r.recno == row.recno), row), form and form[0]
+        return row, next((r for r in self.page.rows(g.name) if r.recno == row.recno), None), form and form[0]
 
     def edit(self, g, rows, kind):  # a marker over the text the selected row then shows (a conflict's: any shared)
         if not rows:
             return
         row, shown, form = self.select(g, rows, "GUPDATE")
-        cell, key = form and form.cells().get((row.recno, g.text_field)), shown.items[1]
-        if not cell:
+        cell, key = shown and form and form.cells().get((row.recno, g.text_field)), shown and shown.items[1]
+        if shown and not cell:
             raise AssertionError("edit %s: record %d has no edit controls" % (g.name, row.recno))
-        if key != row.items[1] and not (kind == "conflict" and key in SHARED):
+        if key != row.items[1] and not (kind == "conflict" and key in SHARED):  # its place left the page, or moved
             return self.soak.count("edit: the record moved meanwhile")
         marker = self.marker("soak" if kind == "edit" else "0c")
         self.submit({"kind": kind, "grid": g.name, "key": int(key), "seen": cell.value, "marker": marker}, form,
@@ -235,7 +235,7 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
         self.click(*self.buttons("GLAST", "TOOLBARTOP")[0], what="last page")
         rows = [r for r in self.page.rows("Customers") if added(r)]
         row, shown, form = self.select(CUSTOMERS, rows, "GDEL") if rows else (None, None, None)
-        if form and added(shown) and shown.items[1] == row.items[1]:
+        if form and shown and shown.items[1] == row.items[1]:
             self.submit({"kind": "delete", "grid": "Customers", "marker": shown.items[2]}, form, None,
                         lambda page: shown.items[2] not in page.text, "GDEL")
 
