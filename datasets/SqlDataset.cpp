@@ -328,8 +328,12 @@ int TZylSqlDataset::MoveBy(int distance) {
   return cursor_.MoveBy(distance, backend_->Rows().Count());
 }
 
+// A record counted but gone since (another connection deleted it after the
+// count) ends the records too, so a reader never meets a record without
+// values.
 bool TZylSqlDataset::Eof() const {
-  return !GetActive() || cursor_.Eof(backend_->Rows().Count());
+  if (!GetActive() || cursor_.Eof(backend_->Rows().Count())) return true;
+  return state_ == TDataSetState::dsBrowse && CurrentRow() == nullptr;
 }
 
 bool TZylSqlDataset::Bof() const {

@@ -1,9 +1,6 @@
-"""Soak runs of `zylgrid serve` (docs/RELIABILITY.md): visitor threads post the page's own forms as a browser does
-for a bounded time, then the stored data is checked. `soak.py sqlite`: customers and their orders as detail, both
-editable; `soak.py postgres`: customers and read-only orders on PostgreSQL while a breaker kills zylgrid's connections.
-Environment: ZYLGRID, ZYLGRID_DEMO_DATA, ZYL_SOAK_SECONDS (15, PostgreSQL 12), ZYL_SOAK_THREADS (6), ZYL_SOAK_SEED,
-ZYL_SOAK_BREAK_EVERY (1.5 s), ZYL_SOAK_KEEP=1 (a failed run keeps its scratch folder anyway, with each failing
-visitor's last posts and answers), ZYL_PG_SERVER_DIR (else a server of its own). Exits 77 without the programs."""
+"""Soak runs of `zylgrid serve` (docs/RELIABILITY.md: what they do and check, the environment they read): visitor
+threads post the page's own forms as a browser does for a bounded time, then the stored data is checked.
+`soak.py sqlite` or `soak.py postgres` (a breaker kills zylgrid's connections). Exits 77 without the programs."""
 import collections
 import contextlib
 import csv
@@ -27,11 +24,15 @@ THREADS = int(os.environ.get("ZYL_SOAK_THREADS", "6"))
 SEED = int(os.environ.get("ZYL_SOAK_SEED", str(int(time.time()))))
 APP = "zylgrid-soak-%d" % os.getpid()
 
-# An edit writes a marker into the text column (field `text_field`) of a record
-# whose key (shown first) belongs to the visitor: key modulo THREADS.
+# Edits write markers into a grid's text column (field `text_field`): of a record the visitor owns (key modulo
+# THREADS), or of a customer all share (their Name and Email set to sort first). Deletes remove customers the run
+# added. The refusals each change may meet, besides a cut connection's.
 Grid = collections.namedtuple("Grid", "name table key text_field text_column editable master")
 CUSTOMERS = Grid("Customers", "customers", "Id", 4, "Email", True, None)
 ORDERS = Grid("Orders", "orders", "OrderId", 3, "Product", True, "Customers")
+SHARED = ("1", "2", "3")
+REFUSALS = {"stale": z.STALE, "changed": "was changed by another user", "deleted": "was deleted by another user"}
+ALLOWED = {"edit": ("stale",), "add": ("stale",), "conflict": ("stale", "changed"), "delete": ("stale", "deleted")}
 
 # Clicks: weight, what, the grid's forms (name pattern), the button (pattern),
 # a control the form must have, the values to post (None: as they are).
@@ -43,10 +44,13 @@ CLICKS = [
     (4, "sort buttons", ".*", "GSORTOFF|GGLYPHON|GGLYPHOFF", None, None),
     (12, "select", ".*_TABLE", r"GRecNo\d+", None, None),
     (4, "extras", ".*", "GSUM|GSA|GCHECKON|GCHECKOFF", None, None),
-    (3, "choose columns", ".*", "GCHECKDO", None,
-     lambda f, rng: {id(c): i == 0 or rng.random() < 0.7
-                     for i, c in enumerate(c for c in f.controls if c.name == "GSel")}),
+    (3, "choose columns", ".*", "GCHECKDO", None, lambda f, rng: {
+        id(c): i == 0 or rng.random() < 0.7 for i, c in enumerate(c for c in f.controls if c.name == "GSel")}),
 ]
+
+
+def added(row):  # a customer the run added
+    return row.items[2:3] and row.items[2].startswith("added-")
 
 
 class Cut(Exception):  # a request cut by a broken database connection (PostgreSQL run)
@@ -58,9 +62,7 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
         super().__init__(daemon=True)
         self.soak, self.index = soak, index
         self.rng = random.Random(SEED * 100 + index)
-        self.page = self.conn = None
-        self.seq = self.kept = 0
-        self.history = []  # the last posts: (what, body, answer)
+        self.page, self.conn, self.seq, self.kept, self.history = None, None, 0, 0, []  # history: (what, post, answer)
 
     def send(self, method, path="/", body=None):
         start = time.time()
@@ -130,10 +132,8 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
 
     def keep_history(self):  # the last posts and their answers, into the scratch folder a failed run keeps
         for n, (what, body, answer) in enumerate(self.history):
-            base = os.path.join(self.soak.folder, "visitor%d-%d-%d" % (self.index, self.kept, n))
-            with open(base + ".post", "wb") as post, open(base + ".html", "wb") as html:
-                post.write(what.encode() + b"\n" + body)
-                html.write(answer)
+            with open(os.path.join(self.soak.folder, "visitor%d-%d-%d.txt" % (self.index, self.kept, n)), "wb") as f:
+                f.write(what.encode() + b"\n" + body + b"\n\n" + answer)
         self.kept += 1
 
     def act_click(self, what, forms, buttons, needs, values):
@@ -154,17 +154,16 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
         self.soak.count("action download")
         reply, data, start = self.send("POST", "/", z.form_fields(*found[0], {"GSave": kind}))
         self.cut_500(reply, data, start, "download")
-        problem = z.download_problem(kind, "Customers", reply.status, reply.headers, data)
-        if problem:
+        if problem := z.download_problem(kind, "Customers", reply.status, reply.headers, data):
             raise AssertionError(problem)
         self.outcome(start, "ok")
 
-    def submit(self, change, form, values, shown):
+    def submit(self, change, form, values, shown, button="GUPDATE"):
         """Clicks update: acknowledged when the answer shows the change and no error box, refused with an error box;
         an answer with neither fails."""
         self.soak.note(self.soak.changes, change)
         try:
-            page = self.click(form, form.images("GUPDATE")[0], values, "update " + change["kind"])
+            page = self.click(form, form.images(button)[0], values, "%s %s" % (button[1:].lower(), change["kind"]))
         except Exception as e:
             change["outcome"] = "cut" if isinstance(e, Cut) else "failed"
             raise
@@ -179,9 +178,29 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
         self.seq += 1
         return "%s-%d-%d-%d" % (kind, self.index, self.seq, self.rng.randint(0, 10 ** 6))
 
-    def act_edit(self):
+    def select(self, g, rows, button):  # one of `rows` selected: it, the row then in its place (or None), the form
+        row = self.rng.choice(rows)
+        self.click(*self.page.buttons(g.name, "GRecNo%d" % row.recno, g.name + "_TABLE")[0], what="select to change")
+        form = [f for f in self.page.forms_of(g.name, g.name + "_TABLE") if f.images(button)]
+        return row, next((r for r in self.page.rows(g.name) if r.recno == row.recno), None), form and form[0]
+
+    def edit(self, g, rows, kind):  # a marker over the text the selected row then shows (a conflict's: any shared)
+        if not rows:
+            return
+        row, shown, form = self.select(g, rows, "GUPDATE")
+        cell, key = shown and form and form.cells().get((row.recno, g.text_field)), shown and shown.items[1]
+        if shown and not cell:
+            raise AssertionError("edit %s: record %d has no edit controls" % (g.name, row.recno))
+        if key != row.items[1] and not (kind == "conflict" and key in SHARED):  # its place left the page, or moved
+            return self.soak.count("edit: the record moved meanwhile")
+        marker = self.marker("soak" if kind == "edit" else "0c")
+        self.submit({"kind": kind, "grid": g.name, "key": int(key), "seen": cell.value, "marker": marker}, form,
+                    {id(cell): marker}, lambda page: any(r.items[1] == key and marker in r.items
+                                                         for r in page.rows(g.name)))
+
+    def act_edit(self):  # a record the visitor owns (key modulo THREADS), from the unsorted page
         g = self.rng.choice([g for g in self.soak.grids if g.editable])
-        self.get("fresh visit")  # edits start from the unsorted first page
+        self.get("fresh visit")
         if g.master:
             self.click(*self.rng.choice(self.page.buttons(g.master, r"GRecNo\d+", g.master + "_TABLE")),
                        what="select master record")
@@ -189,25 +208,8 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
         if jump:
             self.click(jump[0], jump[0].images("GOK")[0],
                        {"GPage": self.rng.choice(jump[0].visible("GPage").options)}, "jump")
-        mine = [r for r in self.page.rows(g.name)
-                if len(r.items) > 1 and r.items[1].isdigit() and int(r.items[1]) % THREADS == self.index]
-        if not mine:
-            return
-        row = self.rng.choice(mine)
-        key = row.items[1]
-        self.click(*self.page.buttons(g.name, "GRecNo%d" % row.recno, g.name + "_TABLE")[0],
-                   what="select record to edit")
-        cell = [f.cells().get((row.recno, g.text_field)) for f in self.page.forms_of(g.name, g.name + "_TABLE")]
-        if not any(cell):
-            raise AssertionError("edit %s: record %d has no edit controls" % (g.name, row.recno))
-        if [r.items[1:2] for r in self.page.rows(g.name) if r.recno == row.recno] != [[key]]:
-            return self.soak.count("edit: the record moved meanwhile")
-        marker = self.marker("soak")
-        self.submit({"kind": "edit", "grid": g.name, "key": int(key), "marker": marker, "order": self.seq},
-                    [f for f in self.page.forms_of(g.name, g.name + "_TABLE") if f.images("GUPDATE")][0],
-                    {id(c): marker for c in cell if c},
-                    lambda page: any(r.recno == row.recno and marker in r.items and r.items[1] == key
-                                     for r in page.rows(g.name)))
+        self.edit(g, [r for r in self.page.rows(g.name) if r.items[1].isdigit() and r.items[1] not in SHARED
+                      and int(r.items[1]) % THREADS == self.index and not added(r)], "edit")
 
     def act_add(self):
         self.click(*self.buttons("GADD", "Customers_TABLE")[0], what="add")
@@ -220,6 +222,22 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
         self.submit({"kind": "add", "grid": "Customers", "marker": marker}, forms[0],
                     {id(c): typed[f] for (r, f), c in forms[0].cells().items() if f in typed},
                     lambda page: marker in page.text)
+
+    def act_conflict(self):  # a shared customer (other visitors write it too) from a page sorted by Name or Email
+        self.get("fresh visit")
+        self.click(*self.buttons("GSortASC_%d" % self.rng.choice((2, 5)), ".*_SELECTORS")[0], what="sort")
+        rows = [r for r in self.page.rows("Customers") if r.items[1] in SHARED]
+        if not rows:
+            raise AssertionError("conflict: no shared customer first on the sorted page")
+        self.edit(CUSTOMERS, rows, "conflict")
+
+    def act_delete(self):  # a customer the run added, from the last page
+        self.click(*self.buttons("GLAST", "TOOLBARTOP")[0], what="last page")
+        rows = [r for r in self.page.rows("Customers") if added(r)]
+        row, shown, form = self.select(CUSTOMERS, rows, "GDEL") if rows else (None, None, None)
+        if form and shown and shown.items[1] == row.items[1]:
+            self.submit({"kind": "delete", "grid": "Customers", "marker": shown.items[2]}, form, None,
+                        lambda page: shown.items[2] not in page.text, "GDEL")
 
     def act_hostile(self, request=None):
         name, method, path, body, allowed = request or self.rng.choice(z.HOSTILE)
@@ -238,17 +256,14 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
 
     def run(self):
         actions = [(lambda c=c: self.act_click(*c[1:]), c[0]) for c in CLICKS] + [
-            (self.act_download, 2), (self.act_edit, 18), (self.act_add, 3), (self.act_hostile, 4),
-            (self.get, 3)]
+            (self.act_download, 2), (self.act_edit, 10), (self.act_conflict, 12), (self.act_add, 4),
+            (self.act_delete, 3), (self.act_hostile, 4), (self.get, 3)]
         # Every visitor edits and adds; together they send every hostile request.
-        first = [self.act_edit, self.act_add] + [
+        first = [self.act_edit, self.act_conflict, self.act_add] + [
             lambda r=r: self.act_hostile(r) for r in z.HOSTILE[self.index::THREADS]]
         while time.time() < self.soak.deadline:
             try:
-                if self.page is None:
-                    self.get()
-                else:
-                    (first.pop(0) if first else self.rng.choices(*zip(*actions))[0])()
+                (self.get if self.page is None else first.pop(0) if first else self.rng.choices(*zip(*actions))[0])()
             except Cut:
                 self.soak.count("requests cut")
                 self.page = None
@@ -268,8 +283,7 @@ class Soak:
     def __init__(self, title, site, grids, seconds, connection_error=None, breaker=None):
         self.title, self.folder, self.grids = title, site.dir, grids
         self.cuts_allowed, self.connection_error = connection_error is not None, connection_error
-        self.lock = threading.Lock()
-        self.counts = collections.Counter()
+        self.lock, self.counts = threading.Lock(), collections.Counter()
         self.failures, self.changes, self.requests, self.lines = [], [], [], []
         self.server = z.Server(site)
         try:
@@ -298,12 +312,8 @@ class Soak:
             if breaker is not None:
                 breaker.idle(self)
         finally:
-            self.stop()
-
-    def stop(self):
-        status = self.server.stop()
-        if status != 0:
-            self.note(self.failures, "zylgrid did not exit cleanly on SIGTERM: %s" % status)
+            if (status := self.server.stop()) != 0:
+                self.note(self.failures, "zylgrid did not exit cleanly on SIGTERM: %s" % status)
 
     def count(self, name):
         with self.lock:
@@ -313,38 +323,47 @@ class Soak:
         with self.lock:
             into.append(item)
 
-    def check(self, stored, count_added):
-        """Every acknowledged edit is stored: a key's value is its last acknowledged marker or one sent later whose
-        answer did not confirm it; no record holds a marker sent for another record or refused. Every acknowledged
-        add is stored once, a refused one never. `stored[grid name]` maps key to text column; `count_added(marker)`
-        counts the customers of that name. Refusals other than a stale page's (or a cut connection's) are faults."""
-        by_key = collections.defaultdict(list)
-        for e in sorted((c for c in self.changes if c["kind"] == "edit"), key=lambda e: e["order"]):
-            by_key[(e["grid"], e["key"])].append(e)
-        markers = {}
-        for (grid, key), sent in by_key.items():
-            markers.update((e["marker"], e) for e in sent)
-            acked = [i for i, e in enumerate(sent) if e["outcome"] == "acknowledged"]
-            if acked and stored[grid].get(key) not in {sent[acked[-1]]["marker"]} | {
-                    e["marker"] for e in sent[acked[-1] + 1:] if e["outcome"] in ("not shown", "cut", "failed")}:
-                self.failures.append("%s %s: stored %r, acknowledged %r" % (
-                    grid, key, stored[grid].get(key), sent[acked[-1]]["marker"]))
-        for grid, values in stored.items():
-            for key, value in values.items():
-                e = markers.get(value)
-                if value.startswith("soak-") and (e is None or (e["grid"], e["key"]) != (grid, key)
-                                                  or e["outcome"] in ("refused", "not shown")):
-                    self.failures.append("%s %s holds %r (%s)" % (grid, key, value, e and "%s %s %s" % (
-                        e["grid"], e["key"], e["outcome"])))
+    def check(self, stored, original):
+        """`stored` and `original`: the data after and before (snapshot). Each record's text is the end of a chain of
+        the updates that may have landed in it, each over the value the one before wrote, starting at the original
+        and holding every acknowledged one. No customer the run did not add changed its name or went. An acknowledged
+        add is stored once unless a delete of it was acknowledged, a refused one never. Refusals must be ALLOWED."""
+        landed, unsure = collections.defaultdict(list), ("cut", "failed", "not shown")
         for c in self.changes:
-            n = count_added(c["marker"]) if c["kind"] == "add" else None
-            if n is not None and n not in {"acknowledged": (1,), "refused": (0,)}.get(c["outcome"], (0, 1)):
-                self.failures.append("add %r (%s) is stored %d times" % (c["marker"], c["outcome"], n))
-            message = c.get("message")
-            if message and z.STALE.lower() not in message.lower() and not (
-                    self.cuts_allowed and self.connection_error(message)):
+            if c["kind"] in ("edit", "conflict") and c["outcome"] != "refused":
+                landed[(c["grid"], c["key"])].append(c)
+        for grid, key in ((g, k) for g in stored if g != "names" for k in original[g]):
+            value, end, left = original[grid][key], stored[grid].get(key), list(landed[(grid, key)])
+            while True:  # the next update over `value`: the acknowledged one, or one unsure that others follow
+                acked = [c for c in left if c["seen"] == value and c["outcome"] == "acknowledged"]
+                after = acked or [c for c in left if c["seen"] == value and (c["marker"] == end or any(
+                    d["seen"] == c["marker"] for d in left))]
+                if len(acked) > 1 or not after:
+                    break
+                value = after[0]["marker"]
+                left.remove(after[0])
+            if value != end or len(acked) > 1 or any(c["outcome"] == "acknowledged" for c in left):
+                self.failures.append("%s %s holds %r, its %d acknowledged updates (each over the value its visitor saw) "
+                                     "lead to %r" % (grid, key, end, sum(c["outcome"] == "acknowledged" for c in
+                                                                         landed[(grid, key)]), value))
+        self.failures += ["customer %d: name %r, was %r" % (k, stored["names"].get(k), n)
+                          for k, n in original["names"].items() if stored["names"].get(k) != n]
+        names, deletes = collections.Counter(stored["names"].values()), collections.defaultdict(set)
+        for c in (c for c in self.changes if c["kind"] == "delete"):
+            deletes[c["marker"]].add(c["outcome"])
+        for c in self.changes:
+            expected, gone = {"acknowledged": {1}, "refused": {0}}.get(c["outcome"], {0, 1}), deletes[c["marker"]]
+            expected = {0} if "acknowledged" in gone else expected | {0} if gone & set(unsure) else expected
+            if c["kind"] == "add" and names[c["marker"]] not in expected:
+                self.failures.append("add %r (%s, deletes %s) is stored %d times" % (
+                    c["marker"], c["outcome"], gone, names[c["marker"]]))
+            message = c.get("message") or ""
+            c["reason"] = next((r for r, text in REFUSALS.items() if text.lower() in message.lower()),
+                               "cut" if self.cuts_allowed and self.connection_error(message) else None)
+            if message and c["reason"] not in ALLOWED[c["kind"]] + ("cut",):
                 self.failures.append("%s of %s refused: %s" % (c["kind"], c["grid"], " ".join(message.split())[:300]))
-        outcomes = collections.Counter("%s %s" % (c["kind"], c.get("outcome")) for c in self.changes)
+        outcomes = collections.Counter(" ".join(filter(None, (c["kind"], c.get("outcome"), c["reason"])))
+                                       for c in self.changes)
         self.lines.append("changes: " + ", ".join("%s %d" % kv for kv in sorted(outcomes.items())))
 
     def report(self):
@@ -363,12 +382,15 @@ class Soak:
         return 1 if self.failures else 0
 
 
-def run_sqlite(site):
+def snapshot(con):  # the text column of each grid and the customers' names, by key
+    return {g.name: dict(con.execute("SELECT %s, coalesce(%s, '') FROM %s" % (g.key, g.text_column, g.table)))
+            for g in (CUSTOMERS, ORDERS)} | {"names": dict(con.execute("SELECT Id, Name FROM customers"))}
+
+
+def run_sqlite(site, original):
     soak = Soak("SQLite soak", site, [CUSTOMERS, ORDERS], float(os.environ.get("ZYL_SOAK_SECONDS", "15")))
     with sqlite3.connect(site.db) as con:
-        stored = {g.name: dict(con.execute("SELECT %s, coalesce(%s, '') FROM %s" % (g.key, g.text_column, g.table)))
-                  for g in (CUSTOMERS, ORDERS)}
-    soak.check(stored, lambda m: site.sql("SELECT count(*) FROM customers WHERE Name = ?", (m,)))
+        soak.check(snapshot(con), original)
     if site.sql("PRAGMA integrity_check") != "ok":
         soak.failures.append("database integrity check: %s" % site.sql("PRAGMA integrity_check"))
     return soak.report()
@@ -383,8 +405,7 @@ class Postgres:
     """A database of our own on the test run's server (or a throwaway one), through psql."""
 
     def __init__(self):
-        folder = os.environ.get("ZYL_PG_SERVER_DIR", "")
-        self.own = None
+        folder, self.own = os.environ.get("ZYL_PG_SERVER_DIR", ""), None
         if not os.path.exists(os.path.join(folder, "conninfo")):
             folder = self.own = tempfile.mkdtemp(prefix="zyl-soak-pg-")
             os.rmdir(folder)  # the script makes it
@@ -464,8 +485,7 @@ class Breaker:  # terminates zylgrid's database connections in bursts of 0.4 s w
                                                    "could not send", "administrator command"))
 
     def check(self, soak):
-        """A cut request lies in or just after a burst (1 s of slack), and the visitor's first request starting after
-        that burst works again."""
+        """A cut request lies in or just after a burst (1 s of slack); the first request after that burst works."""
         if not self.bursts or self.terminated == 0:
             soak.failures.append("the breaker broke no connection (%s)" % "; ".join(self.errors[:3]))
         for thread in {r[0] for r in soak.requests}:
@@ -484,7 +504,7 @@ class Breaker:  # terminates zylgrid's database connections in bursts of 0.4 s w
         soak.lines.append("connection bursts %d, connections terminated %d" % (len(self.bursts), self.terminated))
 
 
-def run_postgres(site):
+def run_postgres(site, original):
     try:
         pg = Postgres()
     except EnvironmentError as e:
@@ -497,9 +517,8 @@ def run_postgres(site):
         breaker = Breaker(pg)
         soak = Soak("PostgreSQL soak", site, [CUSTOMERS, ORDERS._replace(editable=False, master=None)],
                     float(os.environ.get("ZYL_SOAK_SECONDS", "12")), Breaker.connection_error, breaker)
-        stored = {"Customers": {int(k): v for k, v in pg.psql('SELECT "Id", coalesce("Email", \'\') FROM customers')}}
-        names = collections.Counter(n for (n,) in pg.psql("SELECT \"Name\" FROM customers WHERE \"Name\" LIKE 'added-%'"))
-        soak.check(stored, lambda marker: names[marker])
+        rows = pg.psql('SELECT "Id", coalesce("Email", \'\'), "Name" FROM customers')
+        soak.check({"Customers": {int(r[0]): r[1] for r in rows}, "names": {int(r[0]): r[2] for r in rows}}, original)
         breaker.check(soak)
         return soak.report()
     finally:
@@ -515,7 +534,11 @@ def main():
     site = z.Site("zylgrid-soak-%s-" % kind, "Editable=1\n")
     status = 1
     try:
-        status = (run_postgres if kind == "postgres" else run_sqlite)(site)
+        with sqlite3.connect(site.db) as con:  # the shared customers sort first by Name and by Email
+            con.execute("UPDATE customers SET Name = '0 shared ' || Id, Email = '0-shared-' || Id WHERE Id <= ?",
+                        (len(SHARED),))
+            original = snapshot(con)
+        status = (run_postgres if kind == "postgres" else run_sqlite)(site, original)
     finally:
         site.remove(keep=status not in (0, z.SKIP) or os.environ.get("ZYL_SOAK_KEEP") == "1")
     return status
