@@ -188,11 +188,24 @@ void TZylHTMLGrid::SendDownload() {
   std::string fileName = look_.header.empty() ? GetName() : look_.header;
   const char* contentType = "application/octet-stream";
   switch (look_.saveAsType) {
-    case TExportType::TabbedText: contentType = "text/plain"; fileName += ".txt"; break;
-    case TExportType::Excel: contentType = "application/x-msexcel"; fileName += ".xls"; break;
-    case TExportType::Access: contentType = "application/msaccess"; fileName += ".mdb"; break;
-    case TExportType::dBase: fileName += ".dbf"; break;
-    case TExportType::Paradox: fileName += ".db"; break;
+    case TExportType::TabbedText:
+      contentType = "text/plain";
+      fileName += ".txt";
+      break;
+    case TExportType::Excel:
+      contentType = "application/x-msexcel";
+      fileName += ".xls";
+      break;
+    case TExportType::Access:
+      contentType = "application/msaccess";
+      fileName += ".mdb";
+      break;
+    case TExportType::dBase:
+      fileName += ".dbf";
+      break;
+    case TExportType::Paradox:
+      fileName += ".db";
+      break;
   }
   std::string temp = GetTempFileName();
   ScopeExit remove([&] { DeleteFile(temp); });

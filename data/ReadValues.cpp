@@ -33,8 +33,7 @@ void TZylHTMLGrid::ReadValues() {
   // The number column goes while the fields are read, so that the data
   // columns start at 0; it comes back afterwards with its sort order.
   bool numbers = look_.showRowNumber;
-  TSortOrder numberOrder =
-      columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
+  TSortOrder numberOrder = columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
   if (numbers) SetShowRowNumber(false);
 
   // A delete committed by another program between the count and the read

@@ -56,8 +56,7 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
       paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);
 
   bool numbers = look_.showRowNumber;
-  TSortOrder numberOrder =
-      columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
+  TSortOrder numberOrder = columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
   if (numbers) SetShowRowNumber(false);
   paging_.page = paging::PullBackPage(paging_.page, paging_.rowsPerPage, paging_.totalRowCount);
 

@@ -42,6 +42,8 @@ bool TDataSet::LocateKey(const std::string& /*key*/) {
   return false;
 }
 
-TStringList* TDataSet::GetStringListProp(const std::string& /*name*/) { return nullptr; }
+TStringList* TDataSet::GetStringListProp(const std::string& /*name*/) {
+  return nullptr;
+}
 
 }  // namespace zyl

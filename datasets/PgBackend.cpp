@@ -21,9 +21,8 @@ std::vector<Text> Texts(const std::vector<TVariant>& values) {
 
 }  // namespace
 
-Backend::Backend(const std::string& conninfo, const std::string& context,
-                 const std::string& table, const std::string& query,
-                 const std::vector<std::string>& hidden)
+Backend::Backend(const std::string& conninfo, const std::string& context, const std::string& table,
+                 const std::string& query, const std::vector<std::string>& hidden)
     : connection_(Connect(conninfo, context, table.empty())),
       source_(table.empty() ? Source::ForQuery(*connection_, query)
                             : Source::ForTable(*connection_, table, hidden)) {

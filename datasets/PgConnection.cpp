@@ -103,12 +103,12 @@ Result Connection::Exec(const std::string& sql, const std::vector<Text>& paramet
   for (const Text& p : parameters) values.push_back(p ? p->c_str() : nullptr);
   ++executions_;
   Result result(Libpq().execParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr,
-                             values.data(), nullptr, nullptr, 0));
+                                   values.data(), nullptr, nullptr, 0));
   PGresult* raw = result.Raw();
   ExecStatusType status = raw != nullptr ? Libpq().resultStatus(raw) : PGRES_FATAL_ERROR;
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-    std::string message =
-        raw != nullptr ? Trimmed(Libpq().resultErrorMessage(raw)) : Trimmed(Libpq().errorMessage(conn_));
+    std::string message = raw != nullptr ? Trimmed(Libpq().resultErrorMessage(raw))
+                                         : Trimmed(Libpq().errorMessage(conn_));
     const char* state = raw != nullptr ? Libpq().resultErrorField(raw, PG_DIAG_SQLSTATE) : nullptr;
     if (message.empty()) message = "the statement failed";
     throw EPgError(context_ + ": " + message, state != nullptr ? state : "");

@@ -87,7 +87,8 @@ SqlRow Backend::RunSelect(const std::string& where, const std::vector<TVariant>&
 
 SqlRow Backend::RunRows(const std::string& sql, const std::vector<TVariant>& values) {
   Statement statement(*connection_, sql);
-  for (std::size_t i = 0; i < values.size(); ++i) statement.Bind(static_cast<int>(i + 1), values[i]);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    statement.Bind(static_cast<int>(i + 1), values[i]);
   SqlRow stored;
   ResetGuard guard(statement);
   while (statement.Step()) {
@@ -102,7 +103,8 @@ SqlRow Backend::RunRows(const std::string& sql, const std::vector<TVariant>& val
 
 std::int64_t Backend::RunCommand(const std::string& sql, const std::vector<TVariant>& values) {
   Statement statement(*connection_, sql);
-  for (std::size_t i = 0; i < values.size(); ++i) statement.Bind(static_cast<int>(i + 1), values[i]);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    statement.Bind(static_cast<int>(i + 1), values[i]);
   {
     ResetGuard guard(statement);
     statement.Step();

@@ -95,9 +95,9 @@ class TZylSqlDataset : public TDataSet {
   void Cancel() override;
   void Delete() override;
   // One transaction on the dataset's connection (SQLite takes the write
-  // lock at the start); only where records can be written. Commit posts a modified edit first; a failed
-  // commit rolls back and raises. Rollback forgets the count and the
-  // window read inside the transaction. Close rolls back an open one.
+  // lock at the start); only where records can be written. Commit posts a modified edit first; a
+  // failed commit rolls back and raises. Rollback forgets the count and the window read inside the
+  // transaction. Close rolls back an open one.
   void StartTransaction() override;
   void Commit() override;
   void Rollback() override;
@@ -152,7 +152,7 @@ class TZylSqlDataset : public TDataSet {
 
   std::unique_ptr<SqlBackend> backend_;
   std::vector<std::unique_ptr<SqlField>> fields_;
-  int filterIndex_ = -1;  // the filter's field while open
+  int filterIndex_ = -1;   // the filter's field while open
   TVariant filterStored_;  // the stored value new records take there
 
   TDataSetState state_ = TDataSetState::dsInactive;

@@ -57,7 +57,8 @@ void TZylSqlDataset::CheckBrowseMode() {
 void TZylSqlDataset::Edit() {
   CheckEditable();
   if (Editing(state_)) return;
-  if (backend_->Rows().Count() == 0) throw Exception(Context() + ": cannot edit, the dataset is empty");
+  if (backend_->Rows().Count() == 0)
+    throw Exception(Context() + ": cannot edit, the dataset is empty");
   const SqlRow* row = CurrentRow();
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   original_ = *row;

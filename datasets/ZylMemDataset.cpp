@@ -31,7 +31,9 @@ TVariant TZylMemField::Value() const {
   return (*values)[static_cast<std::size_t>(index_)];
 }
 
-std::string TZylMemField::AsString() const { return FieldDisplayText(Value(), type_); }
+std::string TZylMemField::AsString() const {
+  return FieldDisplayText(Value(), type_);
+}
 
 void TZylMemField::SetAsString(const std::string& text) {
   dataset_.WriteBuffer(*this, FieldValueFromText(text, type_, name_));
@@ -41,7 +43,9 @@ void TZylMemField::SetAsBoolean(bool value) {
   dataset_.WriteBuffer(*this, NormalizeFieldValue(TVariant(value), type_, name_));
 }
 
-void TZylMemField::Clear() { dataset_.WriteBuffer(*this, TVariant::Null()); }
+void TZylMemField::Clear() {
+  dataset_.WriteBuffer(*this, TVariant::Null());
+}
 
 void TZylMemField::SetValue(const TVariant& value) {
   dataset_.WriteBuffer(*this, NormalizeFieldValue(value, type_, name_));

@@ -11,8 +11,8 @@
 #include <exception>
 #include <optional>
 
-#include "datasets/FieldType.h"
 #include "data/Paging.h"
+#include "datasets/FieldType.h"
 #include "edit/CellFields.h"
 #include "edit/RowIdentities.h"
 #include "edit/WholeFileFrame.h"

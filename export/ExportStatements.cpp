@@ -73,7 +73,7 @@ std::string DateText(const std::string& pattern, TDateTime value, int fieldType)
 }
 
 const std::string& DatePattern(TZylHTMLGrid& grid, int fieldType) {
-  return fieldType == kDate ? grid.GetDateFormat()
+  return fieldType == kDate   ? grid.GetDateFormat()
          : fieldType == kTime ? grid.GetTimeFormat()
                               : grid.GetDateTimeFormat();
 }

@@ -14,7 +14,7 @@
 namespace zyl {
 class TZylHTMLGrid;
 class TZylField;
-}
+}  // namespace zyl
 
 namespace zyl::exporting {
 

@@ -51,13 +51,13 @@ using Bytes = std::vector<std::uint8_t>;
 //   double (Double), CurrencyValue (Currency), DateTimeValue (Date),
 //   std::string (Char, VarWChar, LongVarWChar; UTF-8 text),
 //   Bytes (Binary, VarBinary, LongVarBinary).
-using Value = std::variant<std::monostate, bool, std::int64_t, double, CurrencyValue,
-                           DateTimeValue, std::string, Bytes>;
+using Value = std::variant<std::monostate, bool, std::int64_t, double, CurrencyValue, DateTimeValue,
+                           std::string, Bytes>;
 
 struct Column {
   std::string name;  // UTF-8
   AdoType type = AdoType::VarWChar;
-  int size = 0;      // declared size for text and binary columns; 0 = none given
+  int size = 0;  // declared size for text and binary columns; 0 = none given
   bool nullable = true;
 };
 
@@ -73,7 +73,8 @@ struct Substitutions {
             const char* substitute) {
     if (count++ != 0) return;
     std::size_t cut = std::min<std::size_t>(value.size(), 80);
-    while (cut < value.size() && cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) {
+    while (cut < value.size() && cut > 0 &&
+           (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) {
       --cut;  // never inside a UTF-8 sequence
     }
     first = "column '" + column + "', row " + std::to_string(row) + ": " + value.substr(0, cut) +

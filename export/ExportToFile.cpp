@@ -42,7 +42,8 @@ void DefineTable(exporting::OleFactory& com, IAutoObject& catalog,
 std::string SubstitutionNote(const exporting::Substitutions& noted) {
   if (noted.count == 0) return "";
   return std::to_string(noted.count) +
-         (noted.count == 1 ? " value the format cannot hold was" : " values the format cannot hold were") +
+         (noted.count == 1 ? " value the format cannot hold was"
+                           : " values the format cannot hold were") +
          " written as substitutes; the first: " + noted.first;
 }
 

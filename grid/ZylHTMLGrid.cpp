@@ -267,9 +267,13 @@ void TZylHTMLGrid::Assign(const TPersistent& source) {
   }
 }
 
-std::uint32_t TZylHTMLGrid::ColorToRGB(TColor color) { return zyl::ColorToRGB(color); }
+std::uint32_t TZylHTMLGrid::ColorToRGB(TColor color) {
+  return zyl::ColorToRGB(color);
+}
 
-TColor TZylHTMLGrid::AddBrigthness(TColor color, int delta) { return AddBrightness(color, delta); }
+TColor TZylHTMLGrid::AddBrigthness(TColor color, int delta) {
+  return AddBrightness(color, delta);
+}
 
 TColor TZylHTMLGrid::MixColors(TColor color1, TColor color2) {
   return zyl::MixColors(color1, color2);

@@ -321,9 +321,9 @@ class TZylHTMLGrid : public TComponent {
   // Composes a style rule through the linked TZylCSS and returns it; the
   // class name comes back in `className`. Without a link: "" and
   // `className` unchanged.
-  std::string ComposeCSS(const TFont& font, TFontStyle fontStyle, bool wordWrap,
-                         HAlignment hAlign, VAlignment vAlign, const std::string& alignmentChar,
-                         int indent, std::string& className);
+  std::string ComposeCSS(const TFont& font, TFontStyle fontStyle, bool wordWrap, HAlignment hAlign,
+                         VAlignment vAlign, const std::string& alignmentChar, int indent,
+                         std::string& className);
   std::string ComposeSTYLE(const std::string& width, const std::string& height,
                            const std::string& border, TColor textColor, TColor backColor) const;
   static std::uint32_t ColorToRGB(TColor color);

@@ -18,7 +18,9 @@ void TZylRow::SetColor(TColor color) {
   for (int c = 0; c < cols; ++c) grid_->GetCells(rowNo_, c)->SetColor(color);
 }
 
-TZylField* TZylRow::GetItems(int index) const { return grid_->GetCells(rowNo_, index); }
+TZylField* TZylRow::GetItems(int index) const {
+  return grid_->GetCells(rowNo_, index);
+}
 
 std::unique_ptr<TZylField> TZylRow::SetItems(int index, std::unique_ptr<TZylField> cell) {
   return grid_->SetCells(rowNo_, index, std::move(cell));

@@ -10,7 +10,9 @@
 
 namespace zyl {
 
-std::string IntToStr(long long value) { return std::to_string(value); }
+std::string IntToStr(long long value) {
+  return std::to_string(value);
+}
 
 std::string IntToHex(unsigned long long value, int digits) {
   char buf[32];
@@ -43,7 +45,8 @@ bool TryStrToInt64(std::string_view text, std::int64_t& value) {
     }
     value = static_cast<std::int64_t>(0 - magnitude);
   } else {
-    if (base == 10 && magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+    if (base == 10 &&
+        magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
       return false;
     }
     value = static_cast<std::int64_t>(magnitude);

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 namespace zyl {
 

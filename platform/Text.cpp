@@ -85,18 +85,29 @@ void AppendEscapedHtml(std::string& out, std::string_view text, std::string_view
     std::string_view replacement;
     std::size_t length = 1;
     switch (text[i]) {
-      case '&': replacement = "&amp;"; break;
-      case '<': replacement = "&lt;"; break;
-      case '>': replacement = "&gt;"; break;
-      case '"': replacement = "&quot;"; break;
-      case '\'': replacement = "&#39;"; break;
+      case '&':
+        replacement = "&amp;";
+        break;
+      case '<':
+        replacement = "&lt;";
+        break;
+      case '>':
+        replacement = "&gt;";
+        break;
+      case '"':
+        replacement = "&quot;";
+        break;
+      case '\'':
+        replacement = "&#39;";
+        break;
       case '\r':
         if (!crlf.empty() && i + 1 < text.size() && text[i + 1] == '\n') {
           replacement = crlf;
           length = 2;
         }
         break;
-      default: break;
+      default:
+        break;
     }
     if (replacement.empty()) continue;
     out.append(text.substr(start, i - start));

@@ -23,7 +23,9 @@ namespace zyl {
 
 namespace {
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsLineBreak(char c) {
+  return c == '\r' || c == '\n';
+}
 
 // Calls `add` with each line of `text` as the string list splits text: at
 // CR, LF or CR LF; a text that ends with a line break has no empty last line.

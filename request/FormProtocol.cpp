@@ -190,7 +190,8 @@ bool IsCellField(std::string_view name) {
 bool IsChangeField(const FormField& field) {
   if (IsCellField(field.name) || IsNamed(field, kUpdateAdd)) return true;
   for (std::string_view button : {kUpdate, kAdd, kDelete}) {
-    if (AnsiSameText(field.name, ClickX(button)) || AnsiSameText(field.name, ClickY(button))) return true;
+    if (AnsiSameText(field.name, ClickX(button)) || AnsiSameText(field.name, ClickY(button)))
+      return true;
   }
   return false;
 }

@@ -5,8 +5,8 @@
 //
 // Visitor input never raises: values that do not parse (also numbers in
 // field names) are left out, negative page numbers and page sizes are
-// ignored, a page size is held to 1..kMaxRowsPerPage, and a GUID is taken only in the form the library generates (it
-// becomes part of a file name).
+// ignored, a page size is held to 1..kMaxRowsPerPage, and a GUID is taken only in the form the
+// library generates (it becomes part of a file name).
 #pragma once
 
 #include <optional>
@@ -50,9 +50,9 @@ struct GridBlock {
   std::vector<int> selected;  // the "GSel" values that are integers, in order
   std::optional<int> page;
   std::optional<int> rowsPerPage;  // 1..kMaxRowsPerPage
-  std::optional<int> recNo;    // the last record button clicked
-  bool recordClicked = false;  // a record button clicked at a point other than 0
-  bool anyCellField = false;   // an edit control posted ("GCELL_...")
+  std::optional<int> recNo;        // the last record button clicked
+  bool recordClicked = false;      // a record button clicked at a point other than 0
+  bool anyCellField = false;       // an edit control posted ("GCELL_...")
   bool sortOff = false;
   std::vector<SortRequest> sorts;  // in posting order (none with sortOff)
   bool go = false;

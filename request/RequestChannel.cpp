@@ -65,8 +65,9 @@ std::string DispositionFileName(const std::string& fileName) {
       fallback += static_cast<char>(c);
     }
     // RFC 5987's attr-char as it is, every other byte as %XX.
-    if (c < 0x80 && (std::isalnum(c) != 0 ||
-                     std::string_view("!#$&+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos)) {
+    if (c < 0x80 &&
+        (std::isalnum(c) != 0 ||
+         std::string_view("!#$&+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos)) {
       encoded += static_cast<char>(c);
     } else {
       encoded += '%';
@@ -111,9 +112,8 @@ void ConsoleChannel::SendDownload(const std::string& contentType, const std::str
                                   TStream& content) {
   TStdStream stdOut(TStdStream::Which::Output);
   TStream& out = output_ != nullptr ? *output_ : stdOut;
-  out.Write("Content-type: " + contentType + "\r\n" +
-            "Content-disposition: attachment;" + DispositionFileName(fileName) + "\r\n" + extraHeaders_ +
-            "\r\n");
+  out.Write("Content-type: " + contentType + "\r\n" + "Content-disposition: attachment;" +
+            DispositionFileName(fileName) + "\r\n" + extraHeaders_ + "\r\n");
   content.SetPosition(0);
   std::vector<std::uint8_t> buffer(10001);
   for (;;) {
@@ -162,8 +162,8 @@ void AspChannel::SendDownload(const std::string& contentType, const std::string&
   std::vector<std::uint8_t> bytes = AllBytes(content);
   r->Call("Clear");
   r->Put("ContentType", TVariant(contentType));
-  r->Call("AddHeader",
-          {TVariant("content-disposition"), TVariant("attachment;" + DispositionFileName(fileName))});
+  r->Call("AddHeader", {TVariant("content-disposition"),
+                        TVariant("attachment;" + DispositionFileName(fileName))});
   r->Call("BinaryWrite", {TVariant(std::move(bytes))});
   r->Call("End");
 }

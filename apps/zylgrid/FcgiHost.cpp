@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "apps/zylgrid/GridSources.h"
-#include "apps/zylgrid/Process.h"
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
+#include "apps/zylgrid/Process.h"
 #include "datasets/SQLiteCountCache.h"
 #include "platform/Stream.h"
 #include "request/RequestChannel.h"

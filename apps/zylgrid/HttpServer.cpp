@@ -66,7 +66,8 @@ class HttpChannel : public zyl::WebModuleChannel {
   void SendDownload(const std::string& contentType, const std::string& fileName,
                     zyl::TStream& content) override {
     response_.status = 200;
-    response_.set_header("Content-Disposition", "attachment; " + zyl::DispositionFileName(fileName));
+    response_.set_header("Content-Disposition",
+                         "attachment; " + zyl::DispositionFileName(fileName));
     response_.set_header("Cache-Control", "no-store");
     content.SetPosition(0);
     response_.body.assign(static_cast<std::size_t>(content.GetSize()), '\0');

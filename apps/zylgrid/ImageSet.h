@@ -10,7 +10,8 @@ namespace zylgrid {
 
 // Reads image `name` from `folder` into `bytes`; false when the name is not
 // a plain file name ([A-Za-z0-9._-], not starting with ".") ending in .gif
-// or .png (any case), or no such file exists. Names keep their letter case ("GTab.gif" and "GTab.Gif" are two files).
+// or .png (any case), or no such file exists. Names keep their letter case ("GTab.gif" and
+// "GTab.Gif" are two files).
 bool ReadImage(const std::string& folder, const std::string& name, std::string& bytes);
 
 // "image/gif" for .gif (any case), "image/png", else "application/octet-stream".

@@ -166,7 +166,8 @@ std::unique_ptr<zyl::UpdateLockStore> OpenLockStore(const SiteConfig& config) {
 
 std::string AnswerHeaderLines() {
   std::string lines;
-  for (const auto& [name, value] : kAnswerHeaders) lines += std::string(name) + ": " + value + "\r\n";
+  for (const auto& [name, value] : kAnswerHeaders)
+    lines += std::string(name) + ": " + value + "\r\n";
   return lines;
 }
 

@@ -163,7 +163,7 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
     in.Fail("(name)", "a grid's name holds letters, digits and '_' only");
   }
   static const std::set<std::string> known = {
-      "source", "table",     "query",  "layout",    "editable",     "rowsperpage",
+      "source", "table",     "query",  "layout",     "editable",  "rowsperpage",
       "master", "detailkey", "header", "headerhtml", "showmemos", "globalsorting"};
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys(section.c_str(), keys);

@@ -39,10 +39,10 @@ enum class SourceKind { SQLite, Text, Csv, Postgres };
 struct GridSettings {
   std::string name;  // section name = the grid's Name
   SourceKind kind = SourceKind::SQLite;
-  std::string path;    // file of sqlite:, text:, csv: (absolute after loading)
-  std::string table;   // Table (SQL sources)
-  std::string query;   // Query (SQL sources)
-  std::string layout;  // Layout: grid configuration file (absolute), may be empty
+  std::string path;        // file of sqlite:, text:, csv: (absolute after loading)
+  std::string table;       // Table (SQL sources)
+  std::string query;       // Query (SQL sources)
+  std::string layout;      // Layout: grid configuration file (absolute), may be empty
   std::string header;      // Header: the grid's title bar text (and download name)
   std::string headerHTML;  // HeaderHTML: markup for the title bar instead
   bool editable = false;

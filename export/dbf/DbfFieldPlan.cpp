@@ -103,7 +103,8 @@ std::string DbfUnstorable(const Value& value) {
       return text + " is wider than 20 characters";
     }
   } else if (const auto* d = std::get_if<DateTimeValue>(&value)) {
-    if (!DateOfValue(*d)) return "date " + DoubleForMessage(d->days) + " outside the years 1 to 9999";
+    if (!DateOfValue(*d))
+      return "date " + DoubleForMessage(d->days) + " outside the years 1 to 9999";
   }
   return "";
 }

@@ -40,7 +40,8 @@ bool ByRange(AdoType a, AdoType b) {
 // The narrowest integer type that holds `v`.
 AdoType IntegerTypeFor(std::int64_t v) {
   if (v >= -32768 && v <= 32767) return AdoType::SmallInt;
-  if (v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max()) {
+  if (v >= std::numeric_limits<std::int32_t>::min() &&
+      v <= std::numeric_limits<std::int32_t>::max()) {
     return AdoType::Integer;
   }
   return AdoType::BigInt;

@@ -60,7 +60,8 @@ std::optional<std::string> Unstorable(const Value& value) {
     if (!std::isfinite(*d)) return std::isnan(*d) ? "NaN" : *d > 0 ? "inf" : "-inf";
   }
   if (const auto* t = std::get_if<DateTimeValue>(&value)) {
-    if (!(t->days >= kFirstJetDate && t->days < kEndJetDate)) return "date " + FloatToExactStr(t->days);
+    if (!(t->days >= kFirstJetDate && t->days < kEndJetDate))
+      return "date " + FloatToExactStr(t->days);
   }
   return std::nullopt;
 }
