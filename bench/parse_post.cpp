@@ -5,12 +5,12 @@
 // the field parser) and ProcessParametersData's text of decoded lines.
 #include <benchmark/benchmark.h>
 
-#include <cctype>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "grid/ZylHTMLGrid.h"
+#include "platform/Text.h"
 #include "request/FormProtocol.h"
 #include "request/RequestChannel.h"
 #include "request/ZylCSS.h"
@@ -38,17 +38,8 @@ std::vector<std::pair<std::string, std::string>> TypicalPost() {
 }
 
 std::string Encoded(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
   std::string out;
-  for (unsigned char c : text) {
-    if (std::isalnum(c) || c == '.' || c == '_' || c == '-') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
+  zyl::AppendPercentEncoded(out, text, "._-");
   return out;
 }
 

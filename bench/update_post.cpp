@@ -13,13 +13,13 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
-#include <cctype>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 
 #include "datasets/SQLiteDataset.h"
 #include "grid/ZylHTMLGrid.h"
+#include "platform/Text.h"
 #include "request/RequestChannel.h"
 #include "request/UpdateLockStore.h"
 #include "request/ZylCSS.h"
@@ -32,17 +32,8 @@ constexpr int kColumns = 10;
 const char* const kGuid = "0123ABCD-0000-4000-8000-00000000BEEF";
 
 std::string Encoded(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
   std::string out;
-  for (unsigned char c : text) {
-    if (std::isalnum(c) || c == '_' || c == '-') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
+  zyl::AppendPercentEncoded(out, text, "_-");
   return out;
 }
 

@@ -9,7 +9,10 @@
 // then calls share one critical section.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "platform/System.h"
 
 namespace zyl::edit {
 
@@ -24,7 +27,7 @@ class TextFileLock {
 
  private:
   std::string lockName_;
-  int fd_ = -1;  // open only in the outermost holder of this thread
+  std::optional<ExclusiveFileLock> lock_;  // held only by the outermost holder of this thread
 };
 
 }  // namespace zyl::edit

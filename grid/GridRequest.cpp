@@ -196,22 +196,22 @@ TGridAction TZylHTMLGrid::ProcessFields(const form::FormFields& fields) {
 }
 
 bool TZylHTMLGrid::CanUpdate() {
-  if (links_.css == nullptr || !GetEditMode()) return false;
-  std::string prefix = LockPrefix(*links_.css);
-  // A lock older than the age limit counts as gone: the page is stale.
-  bool valid =
-      IsUpdateLockKey(prefix, editing_.guid) &&
-      links_.css->GetUpdateLockStore().IsValid(prefix, editing_.guid, links_.css->GetMaxLockAge());
-  if (!valid && links_.masterGrid == nullptr) links_.css->SetErrorText(texts_.textUpdateError);
-  return valid;
+  return TestPageLock(false);
 }
 
 bool TZylHTMLGrid::ClaimChange() {
+  return TestPageLock(true);
+}
+
+bool TZylHTMLGrid::TestPageLock(bool claim) {
   if (links_.css == nullptr || !GetEditMode()) return false;
   std::string prefix = LockPrefix(*links_.css);
-  bool valid =
-      IsUpdateLockKey(prefix, editing_.guid) &&
-      links_.css->GetUpdateLockStore().Claim(prefix, editing_.guid, links_.css->GetMaxLockAge());
+  UpdateLockStore& store = links_.css->GetUpdateLockStore();
+  const long maxAge = links_.css->GetMaxLockAge();
+  // A lock older than the age limit counts as gone: the page is stale.
+  bool valid = IsUpdateLockKey(prefix, editing_.guid) &&
+               (claim ? store.Claim(prefix, editing_.guid, maxAge)
+                      : store.IsValid(prefix, editing_.guid, maxAge));
   if (!valid && links_.masterGrid == nullptr) links_.css->SetErrorText(texts_.textUpdateError);
   return valid;
 }

@@ -538,6 +538,8 @@ class TZylHTMLGrid : public TComponent {
   // of the store (UpdateLockStore::Claim). Sets the page's message as
   // CanUpdate does.
   bool ClaimChange();
+  // CanUpdate's test (claim false) or ClaimChange's (claim true).
+  bool TestPageLock(bool claim);
   // Writes the page's update lock before the page's data is read (an
   // editable grid with a CSS and a page identity only), so a change
   // claimed after the write removes it; Done then leaves it as it is.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,11 +55,13 @@ std::string CreateUniqueTempFile(const std::string& directory, const std::string
 }
 
 bool FileExists(const std::string& name) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool DeleteFile(const std::string& name) { return ::unlink(name.c_str()) == 0; }
+bool DeleteFile(const std::string& name) {
+  return ::unlink(name.c_str()) == 0;
+}
 
 void CopyFile(const std::string& from, const std::string& to) {
   std::error_code ec;
@@ -158,6 +161,28 @@ bool IsGuidString(std::string_view text) {
     }
   }
   return true;
+}
+
+ExclusiveFileLock::ExclusiveFileLock(const std::string& path, std::string_view what, unsigned mode,
+                                     bool ownOnly) {
+  auto fail = [&](const std::string& reason) {
+    if (fd_ >= 0) ::close(fd_);
+    throw EInOutError(std::string(what) + " '" + path + "': " + reason);
+  };
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+  if (fd_ < 0) fail(std::string("cannot open: ") + std::strerror(errno));
+  struct stat st {};
+  bool plain = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) &&
+               (!ownOnly || (st.st_uid == ::geteuid() && st.st_nlink == 1));
+  if (!plain) fail("the name is taken by another kind of file");
+  int rc = 0;
+  while ((rc = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  if (rc != 0) fail(std::string("cannot lock: ") + std::strerror(errno));
+}
+
+ExclusiveFileLock::~ExclusiveFileLock() {
+  ::close(fd_);  // releases the lock
 }
 
 }  // namespace zyl

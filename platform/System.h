@@ -49,4 +49,21 @@ std::string CreateGuidString();
 // True for text of exactly that form (either letter case).
 bool IsGuidString(std::string_view text);
 
+// Holds an exclusive advisory lock (flock) on the file `path`, created with
+// `mode` when missing, for as long as the object lives: closing the file
+// releases it. Refuses a symbolic link and anything but a plain file (with
+// `ownOnly`, also a file of another user or with other names). Raises
+// EInOutError "<what> '<path>': <reason>" when the file cannot be opened
+// or locked.
+class ExclusiveFileLock {
+ public:
+  ExclusiveFileLock(const std::string& path, std::string_view what, unsigned mode, bool ownOnly);
+  ~ExclusiveFileLock();
+  ExclusiveFileLock(const ExclusiveFileLock&) = delete;
+  ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace zyl

@@ -1,5 +1,6 @@
 #include "platform/Text.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 
@@ -76,6 +77,18 @@ void AppendHex(std::string& out, unsigned long long value, int digits) {
   for (std::size_t i = out.size(); i > start; --i) {
     out[i - 1] = kDigits[value & 0xFu];
     value >>= 4;
+  }
+}
+
+void AppendPercentEncoded(std::string& out, std::string_view text, std::string_view keep) {
+  for (char ch : text) {
+    auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80 && (std::isalnum(c) != 0 || keep.find(ch) != std::string_view::npos)) {
+      out += ch;
+    } else {
+      out += '%';
+      AppendHex(out, c, 2);
+    }
   }
 }
 

@@ -42,6 +42,9 @@ constexpr int HexDigitValue(char c) {
 }
 // Appends the low `digits` hex digits of `value` (upper case, zero-padded).
 void AppendHex(std::string& out, unsigned long long value, int digits);
+// Appends `text` percent-encoded: ASCII letters, digits and the characters
+// of `keep` as they are, every other byte as "%XX" (upper-case hex).
+void AppendPercentEncoded(std::string& out, std::string_view text, std::string_view keep);
 
 // Appends `text` for HTML: & < > " ' become &amp; &lt; &gt; &quot; &#39;,
 // every other byte stays. When `crlf` is not empty, each CR LF pair becomes

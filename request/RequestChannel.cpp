@@ -1,7 +1,6 @@
 // The library's request channels: CGI (console), ASP and web module.
 #include "request/RequestChannel.h"
 
-#include <cctype>
 #include <memory>
 #include <vector>
 
@@ -55,7 +54,7 @@ std::string StatusLine(int status) {
 }
 
 std::string DispositionFileName(const std::string& fileName) {
-  std::string fallback = "filename=\"", encoded = "; filename*=UTF-8''";
+  std::string fallback = "filename=\"";
   bool ascii = true;
   for (unsigned char c : fileName) {
     if (c >= 0x80) {
@@ -64,18 +63,13 @@ std::string DispositionFileName(const std::string& fileName) {
     } else {
       fallback += static_cast<char>(c);
     }
-    // RFC 5987's attr-char as it is, every other byte as %XX.
-    if (c < 0x80 &&
-        (std::isalnum(c) != 0 ||
-         std::string_view("!#$&+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos)) {
-      encoded += static_cast<char>(c);
-    } else {
-      encoded += '%';
-      AppendHex(encoded, c, 2);
-    }
   }
   fallback += '"';
-  return ascii ? fallback : fallback + encoded;
+  if (ascii) return fallback;
+  // RFC 5987's attr-char as it is, every other byte as %XX.
+  fallback += "; filename*=UTF-8''";
+  AppendPercentEncoded(fallback, fileName, "!#$&+-.^_`|~");
+  return fallback;
 }
 
 // ---- Console ---------------------------------------------------------------------

@@ -95,31 +95,15 @@ int DeleteAll(const std::string& prefix) {
   return DeleteFiles(Directory(), Pattern(prefix));
 }
 
-FolderLock::FolderLock(const std::string& prefix) {
+std::string FolderLock::PathOf(const std::string& prefix) {
   if (prefix.find('/') != std::string::npos) {
     throw EInOutError("update locks: the prefix '" + prefix + "' holds a '/'");
   }
-  std::string path = Directory() + prefix + ".upd.lock";
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-  if (fd_ < 0) {
-    throw EInOutError("update lock folder lock '" + path + "': cannot open: " + ErrnoText());
-  }
-  struct stat st {};
-  bool own = ::fstat(fd_, &st) == 0 && IsOwnPlainFile(st);
-  int rc = -1;
-  while (own && (rc = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
-  }
-  if (!own || rc != 0) {
-    std::string reason =
-        own ? "cannot lock: " + ErrnoText() : "the name is taken by another kind of file";
-    ::close(fd_);
-    throw EInOutError("update lock folder lock '" + path + "': " + reason);
-  }
+  return Directory() + prefix + ".upd.lock";
 }
 
-FolderLock::~FolderLock() {
-  ::close(fd_);  // releases the lock
-}
+FolderLock::FolderLock(const std::string& prefix)
+    : lock_(PathOf(prefix), "update lock folder lock", 0600, true) {}
 
 int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {
   if (maxAgeSeconds <= 0) return 0;

@@ -25,6 +25,8 @@
 
 #include <string>
 
+#include "platform/System.h"
+
 #include "request/UpdateLockStore.h"
 
 namespace zyl {
@@ -79,12 +81,10 @@ int DeleteAll(const std::string& prefix);
 class FolderLock {
  public:
   explicit FolderLock(const std::string& prefix);
-  ~FolderLock();
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
 
  private:
-  int fd_ = -1;
+  static std::string PathOf(const std::string& prefix);
+  ExclusiveFileLock lock_;
 };
 
 // Deletes the locks of `prefix` older than `maxAgeSeconds` (nothing for an
