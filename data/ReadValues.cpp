@@ -24,6 +24,78 @@ bool ShowsTimeOnly(TFieldType type, double value) {
 
 }  // namespace
 
+// One read of the page: the count, the columns bound to the fields, the
+// page's rows. A failing field or record ends it (reading_.readError).
+void TZylHTMLGrid::ReadPage(TDataSet& ds) {
+  SetRowCount(0);
+  reading_.readError.clear();
+  paging_.totalRowCount = ds.RecordCount();
+  paging_.rowsPerPage =
+      paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);
+  paging_.page = paging::PullBackPage(paging_.page, paging_.rowsPerPage, paging_.totalRowCount);
+  long long first = paging::FirstRecordOfPage(paging_.page, paging_.rowsPerPage);
+
+  // A failing field or record ends the reading; the rows read whole so far
+  // stay, a row the failure cut short goes, and the page says it is incomplete.
+  bool rowComplete = true;
+  try {
+    // The fields that get a column: the first MaxCols fields, less blobs
+    // and memos unless they are shown. Column j is bound to the j-th of
+    // them, so a column object keeps its place (and its sort order, width
+    // or visibility) from read to read, and the only columns ever deleted
+    // are surplus ones at the end.
+    std::vector<int> shown;
+    int fieldCount = ds.FieldCount();
+    for (int i = 0; i < fieldCount && i < paging_.maxCols; ++i) {
+      TFieldType type = ds.GetField(i)->DataType();
+      if ((type == TFieldType::ftBlob && !look_.showBlobs) ||
+          (type == TFieldType::ftMemo && !look_.showMemos)) {
+        continue;
+      }
+      shown.push_back(i);
+    }
+    SetColCount(static_cast<int>(shown.size()));
+    for (int j = 0; j < static_cast<int>(shown.size()); ++j) {
+      TField* field = ds.GetField(shown[static_cast<std::size_t>(j)]);
+      TZylColumn* column = columns_.Get(j);
+      column->StoreFieldName(field->FieldName());
+      column->SetReadOnly(field->ReadOnly());
+      column->SetDataType(field->DataType());
+      column->SetDataSize(field->DataSize());
+      column->SetCaption(field->DisplayName());
+      column->StoreColNo(j);
+      column->SetFieldIndex(shown[static_cast<std::size_t>(j)]);
+    }
+    // With global sorting the dataset takes the sort column's key before
+    // the rows are read, so the page comes in that order at once (unless
+    // a dataset sort under way has handed the key over already).
+    int sortColumn = GetSortColumn();
+    if (paging_.globalSorting && sortColumn >= 0 && !reading_.readingDataset) {
+      TZylColumn* column = columns_.Get(sortColumn);
+      try {
+        ApplyDatasetSortKey(ds, DatasetSortKey(column->GetFieldName(), column->GetSortOrder()));
+      } catch (const std::exception&) {
+        // A key the dataset refuses leaves its order as it was.
+      }
+    }
+    ds.First();
+    if (paging_.page > 1) ds.MoveBy(paging::ClampToInt(first));
+    for (int i = 0; !ds.Eof() && i < paging_.rowsPerPage; ++i) {
+      rowComplete = false;
+      TZylRow* row = InternalAddRow();
+      row->SetRecNo(paging::ClampToInt(first + i));
+      PopulateRow(row->GetRowNo());
+      if (editing_.rowIdentity) row->SetIdentity(ds.RecordKey(), form::RecordFingerprint(ds));
+      rowComplete = true;
+      ds.Next();
+    }
+  } catch (const std::exception& e) {
+    if (!rowComplete && rows_.Count() > 0) DeleteRow(rows_.Count() - 1);
+    reading_.readError = e.what();
+    if (reading_.readError.empty()) reading_.readError = "the data could not be read";
+  }
+}
+
 void TZylHTMLGrid::ReadValues() {
   if (links_.dataset == nullptr || !links_.dataset->GetActive()) return;
   if (OnBeforeReadData) OnBeforeReadData(this);
@@ -41,73 +113,7 @@ void TZylHTMLGrid::ReadValues() {
   // its next count asks again): the page is read once more with the new
   // count, so it is never shown past its last record or short of records.
   for (int pass = 1;; ++pass) {
-    SetRowCount(0);
-    reading_.readError.clear();
-    paging_.totalRowCount = ds.RecordCount();
-    paging_.rowsPerPage =
-        paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);
-    paging_.page = paging::PullBackPage(paging_.page, paging_.rowsPerPage, paging_.totalRowCount);
-    long long first = paging::FirstRecordOfPage(paging_.page, paging_.rowsPerPage);
-
-    // A failing field or record ends the reading; the rows read whole so far
-    // stay, a row the failure cut short goes, and the page says it is incomplete.
-    bool rowComplete = true;
-    try {
-      // The fields that get a column: the first MaxCols fields, less blobs
-      // and memos unless they are shown. Column j is bound to the j-th of
-      // them, so a column object keeps its place (and its sort order, width
-      // or visibility) from read to read, and the only columns ever deleted
-      // are surplus ones at the end.
-      std::vector<int> shown;
-      int fieldCount = ds.FieldCount();
-      for (int i = 0; i < fieldCount && i < paging_.maxCols; ++i) {
-        TFieldType type = ds.GetField(i)->DataType();
-        if ((type == TFieldType::ftBlob && !look_.showBlobs) ||
-            (type == TFieldType::ftMemo && !look_.showMemos)) {
-          continue;
-        }
-        shown.push_back(i);
-      }
-      SetColCount(static_cast<int>(shown.size()));
-      for (int j = 0; j < static_cast<int>(shown.size()); ++j) {
-        TField* field = ds.GetField(shown[static_cast<std::size_t>(j)]);
-        TZylColumn* column = columns_.Get(j);
-        column->StoreFieldName(field->FieldName());
-        column->SetReadOnly(field->ReadOnly());
-        column->SetDataType(field->DataType());
-        column->SetDataSize(field->DataSize());
-        column->SetCaption(field->DisplayName());
-        column->StoreColNo(j);
-        column->SetFieldIndex(shown[static_cast<std::size_t>(j)]);
-      }
-      // With global sorting the dataset takes the sort column's key before
-      // the rows are read, so the page comes in that order at once (unless
-      // a dataset sort under way has handed the key over already).
-      int sortColumn = GetSortColumn();
-      if (paging_.globalSorting && sortColumn >= 0 && !reading_.readingDataset) {
-        TZylColumn* column = columns_.Get(sortColumn);
-        try {
-          ApplyDatasetSortKey(ds, DatasetSortKey(column->GetFieldName(), column->GetSortOrder()));
-        } catch (const std::exception&) {
-          // A key the dataset refuses leaves its order as it was.
-        }
-      }
-      ds.First();
-      if (paging_.page > 1) ds.MoveBy(paging::ClampToInt(first));
-      for (int i = 0; !ds.Eof() && i < paging_.rowsPerPage; ++i) {
-        rowComplete = false;
-        TZylRow* row = InternalAddRow();
-        row->SetRecNo(paging::ClampToInt(first + i));
-        PopulateRow(row->GetRowNo());
-        if (editing_.rowIdentity) row->SetIdentity(ds.RecordKey(), form::RecordFingerprint(ds));
-        rowComplete = true;
-        ds.Next();
-      }
-    } catch (const std::exception& e) {
-      if (!rowComplete && rows_.Count() > 0) DeleteRow(rows_.Count() - 1);
-      reading_.readError = e.what();
-      if (reading_.readError.empty()) reading_.readError = "the data could not be read";
-    }
+    ReadPage(ds);
     bool shrank = false;
     try {
       shrank = pass < 3 && reading_.readError.empty() && ds.RecordCount() < paging_.totalRowCount;

@@ -538,6 +538,9 @@ class TZylHTMLGrid : public TComponent {
   // of the store (UpdateLockStore::Claim). Sets the page's message as
   // CanUpdate does.
   bool ClaimChange();
+  // One read of the data page (data/ReadValues.cpp), which ReadValues
+  // repeats when records went between the count and the read.
+  void ReadPage(TDataSet& ds);
   // CanUpdate's test (claim false) or ClaimChange's (claim true).
   bool TestPageLock(bool claim);
   // Writes the page's update lock before the page's data is read (an
