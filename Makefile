@@ -10,6 +10,7 @@ all: build
 deps:
 	@scripts/install-deps readers browser
 	@tests/export/jet4/setup.sh
+	@e2e/axe/setup.sh
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
