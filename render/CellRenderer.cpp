@@ -178,7 +178,9 @@ void CellRenderer::AppendShownText(const TZylField& cell, const TZylColumn& colu
     out_.Literal("<IMG SRC=\"").Literal(grid_.GetImagesURL());
     out_.Literal(cell.GetBooleanValue() ? "GTrue.gif" : "GFalse.gif");
     out_.Literal("\" WIDTH=\"12\" HEIGHT=\"12\"");
-    if (grid_.GetAccessibleMarkup()) out_.Literal(cell.GetBooleanValue() ? " ALT=\"Yes\"" : " ALT=\"No\"");
+    if (grid_.GetAccessibleMarkup()) {
+      out_.Literal(cell.GetBooleanValue() ? " ALT=\"Yes\"" : " ALT=\"No\"");
+    }
     out_.Literal(">");
     return;
   }

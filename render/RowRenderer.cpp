@@ -47,7 +47,8 @@ void RowRenderer::AppendBuild(TZylRow& row) {
   const int rowNo = row.GetRowNo();
   const int cols = grid_.GetColCount();
   out_.Reserve(EstimateSize(1, cols, grid_.GetFixedCols()));
-  if (grid_.GetAccessibleMarkup() && !grid_.GetAddingRecord() && row.GetRecNo() == grid_.GetRecNo()) {
+  const bool current = !grid_.GetAddingRecord() && row.GetRecNo() == grid_.GetRecNo();
+  if (grid_.GetAccessibleMarkup() && current) {
     out_.Literal("<TR aria-current=\"true\">");
   } else {
     out_.Literal("<TR>");

@@ -227,9 +227,11 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     for (std::string_view p : parts) out += p;
     out += kCrLf;
   };
-  line({"      <TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\" WIDTH=\"100%\"", layout, ">"});
+  line({"      <TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\" WIDTH=\"100%\"", layout,
+        ">"});
   line({"       <TR><TD>"});
-  line({"        <TABLE WIDTH=\"100%\" BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\"", layout, ">"});
+  line({"        <TABLE WIDTH=\"100%\" BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\"", layout,
+        ">"});
   line({"           <TR>"});
   line({"             <TD WIDTH=\"2\" HEIGHT=\"2\" BGCOLOR=\"#", light47, "\">", spacer, "</TD>"});
   line({"             <TD HEIGHT=\"2\" BGCOLOR=\"#", light32, "\"></TD>"});

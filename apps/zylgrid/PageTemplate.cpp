@@ -63,15 +63,16 @@ body { color: var(--zg-text); }
 .zg-grid TH[scope] TD { background-color: var(--zg-head); }
 .zg-grid TH[scope="col"] { position: sticky; top: 0; z-index: 1;
   border-bottom: 2px solid var(--zg-line); }
-.zg-grid TR:has(> TH[scope="row"]) > TD { border-bottom: 1px solid var(--zg-line); padding: 2px 6px; }
+.zg-grid TR:has(> TH[scope="row"]) > TD { border-bottom: 1px solid var(--zg-line);
+  padding: 2px 6px; }
 .zg-grid TR[aria-current] > TD, .zg-grid TR[aria-current] > TH,
 .zg-grid TR[aria-current] > TH TD { background-color: var(--zg-current); }
 .zg-grid TR:has(> FORM[name^="TOOLBAR"]) { display: flex; flex-wrap: wrap; align-items: center;
   gap: 2px 4px; padding: 4px; }
 /* A toolbar stays in view while the grid scrolls sideways, and wraps when
    the screen is narrower than it. */
-.zg-grid TABLE:has(> TBODY > TR > FORM[name^="TOOLBAR"]) { display: block; position: sticky; left: 0;
-  max-width: calc(100vw - 48px); box-sizing: border-box;
+.zg-grid TABLE:has(> TBODY > TR > FORM[name^="TOOLBAR"]) { display: block; position: sticky;
+  left: 0; max-width: calc(100vw - 48px); box-sizing: border-box;
   background-color: var(--zg-tool); border: 1px solid var(--zg-line); border-radius: 4px; }
 .zg-grid TABLE:has(> TBODY > TR > FORM[name^="TOOLBAR"]) > TBODY { display: block; }
 .zg-grid INPUT, .zg-grid SELECT, .zg-grid TEXTAREA { background-color: var(--zg-input) !important;
