@@ -40,26 +40,14 @@ def stale_update(b, site):  # another page changed the orders: the update is ref
 PAGES = [("demo page", []), ("error box", [stale_update]), ("editing row", ["GADD"])]
 
 
-class AccessibilityTests(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.site = z.Site("zylgrid-a11y-")
-        with open(cls.site.ini) as f:
-            cls.site.configure(f.read().replace("[Page]\n", "[Page]\nTheme=modern\n", 1))
-        cls.server = z.Server(cls.site)
-        cls.browser = browser_suite.Browser(cls.server.url)
-        with open(AXE) as f:
-            cls.axe = f.read()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.browser.quit()
-        status, _ = cls.server.stop(), cls.site.remove()
-        assert status == 0, "zylgrid did not stop cleanly on SIGTERM: %s" % status
+class AccessibilityTests(browser_suite.Suite):
+    customers = "[Page]\nTheme=modern\n"  # a second [Page] section adds its keys to the first
 
     def test_axe_finds_no_serious_violation(self):
         d = self.browser.driver
         d.set_script_timeout(60)
+        with open(AXE) as f:
+            axe = f.read()
         for page, steps in PAGES:
             for scheme in ("dark", "light"):  # (light last: the keyboard test's)
                 d.execute_cdp_cmd("Emulation.setEmulatedMedia",
@@ -68,9 +56,10 @@ class AccessibilityTests(unittest.TestCase):
                     b = self.browser.open()
                     for step in steps:
                         b.click("Orders", step) if isinstance(step, str) else step(b, self.site)
+                    self.assertIn("--zg-surface", d.page_source)  # the modern theme
                     if page == "error box":
                         self.assertIn(z.STALE.upper(), d.page_source.upper())
-                    d.execute_script(self.axe)
+                    d.execute_script(axe)
                     self.assertEqual(d.execute_async_script(AXE_JS), [])
 
     def keys(self, *keys):
