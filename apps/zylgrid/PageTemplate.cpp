@@ -57,7 +57,7 @@ body { color: var(--zg-text); }
 .zg-grid * { color: var(--zg-text); }
 .zg-grid IMG[src$="GBevel.gif"], .zg-grid IMG[src$="GUbar.gif"], .zg-grid IMG[src$="GUbarR.gif"],
 .zg-grid IMG[src$="GTab.Gif"], .zg-grid IMG[src$="Gw.gif"] { display: none; }
-.zg-grid > TABLE > TBODY > TR > TD > TABLE:first-child TD { font-size: 15px; font-weight: 600;
+.zg-grid A[name] + TABLE > TBODY > TR > TD > TABLE:first-child TD { font-size: 15px; font-weight: 600;
   padding: 2px 0 8px; }
 .zg-grid TH[scope] { background-color: var(--zg-head); font-weight: 600; text-align: left; }
 .zg-grid TH[scope] TD { background-color: var(--zg-head); }
