@@ -105,6 +105,9 @@ struct GridAppearance {
   // Tab-separated downloads prefix text cells that a spreadsheet would take
   // for a formula with an apostrophe (GuardFormulas).
   bool guardFormulas = false;
+  // Table semantics, labels and alternative texts for assistive technology
+  // (AccessibleMarkup; render/Accessible.h lists what it adds).
+  bool accessibleMarkup = false;
 };
 
 // Shape and paging: the size limits, the current record, row and column,

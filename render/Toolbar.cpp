@@ -7,6 +7,7 @@
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Format.h"
 #include "platform/Text.h"
+#include "render/Accessible.h"
 #include "request/FormProtocol.h"
 
 namespace zyl {
@@ -69,11 +70,14 @@ struct ToolCells {
   }
 };
 
-void AppendSaveAsList(std::string& out, ToolCells& cells, std::string_view cls) {
+void AppendSaveAsList(std::string& out, ToolCells& cells, std::string_view cls,
+                      std::string_view label) {
   cells.Cell("");
   out += "                     <SELECT SIZE=\"1\" NAME=\"";
   out += form::kSaveType;
-  out += "\" CLASS=\"";
+  out += '"';
+  out += label;
+  out += " CLASS=\"";
   out += cls;
   out += "\">\r\n";
   out += "                     <OPTION VALUE=\"XLS\" SELECTED>Excel\r\n";
@@ -102,7 +106,10 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
   std::string action = EscapeHtml(GetScriptName());
   action += '#';
   action += GetName();
-  std::string spacer = "<IMG SRC=\"" + look_.imagesURL + "Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\">";
+  std::string spacer = "<IMG SRC=\"" + look_.imagesURL + "Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\"" +
+                       std::string(render::DecorativeAlt(*this)) + ">";
+  const std::string_view layout = render::LayoutRole(*this);
+  const std::string saveLabel = render::AriaLabelText(*this, texts_.textSaveAs);
   std::string cls;
   ComposeCSS(look_.toolbarFont, look_.toolbarFontStyle, look_.wordWrap, look_.toolbarHAlign,
              look_.toolbarVAlign, "", -1, cls);
@@ -113,7 +120,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
   inner.reserve(4096);
   inner += "             <TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\" CLASS=\"";
   inner += cls;
-  inner += "\">\r\n";
+  inner += '"';
+  inner += layout;
+  inner += ">\r\n";
   inner += "              <TR>\r\n";
   inner += "                <FORM METHOD=\"POST\" ACTION=\"";
   inner += action;
@@ -125,7 +134,7 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner += GetSettingsHV("", this);
     inner += kCrLf;
     cells.Cell3("&nbsp;&nbsp;", texts_.textSaveAs, "&nbsp;</TD>");
-    AppendSaveAsList(inner, cells, cls);
+    AppendSaveAsList(inner, cells, cls, saveLabel);
     cells.Button(form::kSaveAs, look_.imagesURL, "GSaveAs.gif", texts_.altSave);
     cells.Button(form::kPrint, look_.imagesURL, "GPrint.gif", texts_.altPrint, kPrintEnding);
     cells.Cell("&nbsp;&nbsp;</TD>");
@@ -151,7 +160,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner.reserve(inner.size() + 1024 + static_cast<std::size_t>(std::max(pageCount, 0)) * 48);
     inner += "                    <SELECT SIZE=\"1\" NAME=\"";
     inner += form::kPage;
-    inner += "\" CLASS=\"";
+    inner += '"';
+    inner += render::AriaLabelText(*this, texts_.textPage);
+    inner += " CLASS=\"";
     inner += cls;
     inner += "\">\r\n";
     for (int p = 1; p <= pageCount; ++p) {
@@ -169,7 +180,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     cells.Cell("");
     inner += "                   <INPUT TYPE=\"TEXT\" NAME=\"";
     inner += form::kPageCount;
-    inner += "\" SIZE=\"3\" VALUE=\"";
+    inner += '"';
+    inner += render::AriaLabelText(*this, texts_.textOf);
+    inner += " SIZE=\"3\" VALUE=\"";
     inner += pages;
     inner += "\" CLASS=\"";
     inner += cls;
@@ -179,7 +192,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     cells.Open();
     inner += "<INPUT TYPE=\"TEXT\" NAME=\"";
     inner += form::kRowsPerPage;
-    inner += "\" VALUE=\"";
+    inner += '"';
+    inner += render::AriaLabelText(*this, texts_.textRows);
+    inner += " VALUE=\"";
     inner += std::to_string(paging_.rowsPerPage);
     inner += "\" SIZE=\"3\" CLASS=\"";
     inner += cls;
@@ -190,7 +205,7 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     cells.Button(form::kNext, look_.imagesURL, "GNextPage.gif", texts_.altNextPage);
     cells.Button(form::kLast, look_.imagesURL, "GLastPage.gif", texts_.altLastPage);
     cells.Cell3("&nbsp;&nbsp;", texts_.textSaveAs, "&nbsp;</TD>");
-    AppendSaveAsList(inner, cells, cls);
+    AppendSaveAsList(inner, cells, cls, saveLabel);
     cells.Button(form::kSaveAs, look_.imagesURL, "GSaveAs.gif", texts_.altSave);
     cells.Cell("&nbsp;</TD>");
     cells.Button(form::kPrint, look_.imagesURL, "GPrint.gif", texts_.altPrint, kPrintEnding);
@@ -212,9 +227,11 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     for (std::string_view p : parts) out += p;
     out += kCrLf;
   };
-  line({"      <TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\" WIDTH=\"100%\">"});
+  line({"      <TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\" WIDTH=\"100%\"", layout,
+        ">"});
   line({"       <TR><TD>"});
-  line({"        <TABLE WIDTH=\"100%\" BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\">"});
+  line({"        <TABLE WIDTH=\"100%\" BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\"", layout,
+        ">"});
   line({"           <TR>"});
   line({"             <TD WIDTH=\"2\" HEIGHT=\"2\" BGCOLOR=\"#", light47, "\">", spacer, "</TD>"});
   line({"             <TD HEIGHT=\"2\" BGCOLOR=\"#", light32, "\"></TD>"});

@@ -43,6 +43,7 @@ class PageRun {
       grid->SetRowIdentity(true);
       grid->SetWidth(100);
       grid->SetWidthPercent(true);
+      grid->SetAccessibleMarkup(config.accessible);
       grid->Loaded();
       grids_.push_back(std::move(grid));
     }

@@ -100,9 +100,10 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
   for (const auto& key : keys) {
     std::string k = AsciiLowerCase(key.pItem);
     if (k != "title" && k != "imagesurl" && k != "imagesdir" && k != "stylesheet" && k != "locks" &&
-        k != "secretfile") {
+        k != "secretfile" && k != "theme" && k != "accessible") {
       page.Fail(key.pItem,
-                "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet, Locks, SecretFile)");
+                "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet, Locks, SecretFile, "
+                "Theme, Accessible)");
     }
   }
   if (page.Has("Title")) config.title = page.Text("Title");
@@ -138,6 +139,14 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
       page.Fail("Locks", "'" + zyl::MaskPasswords(locks) + "' is not files or postgres:CONNINFO");
     }
   }
+  if (page.Has("Theme")) {
+    std::string theme = AsciiLowerCase(page.Text("Theme"));
+    if (theme != "classic" && theme != "modern") {
+      page.Fail("Theme", "'" + page.Text("Theme") + "' is not classic or modern");
+    }
+    config.modernTheme = theme == "modern";
+  }
+  config.accessible = page.Flag("Accessible", true);
   if (page.Has("SecretFile")) {
     fs::path p(page.Text("SecretFile"));
     config.secretFile = (p.is_absolute() ? p : base / p).lexically_normal().string();

@@ -72,6 +72,13 @@ struct SiteConfig {
   // identities (absolute). Default: zylgrid.secret beside the configuration
   // file; "" (a configuration built in code): a secret per process.
   std::string secretFile;
+  // Theme=modern: colours from the page's style sheet (light and dark by
+  // the visitor's preference), a sticky caption row, a grid that scrolls
+  // inside its frame on small screens. classic (the default): the grids'
+  // own colours.
+  bool modernTheme = false;
+  // Accessible=0 turns the grids' AccessibleMarkup off (on by default).
+  bool accessible = true;
   std::vector<GridSettings> grids;
 
   // The grid named `name` (case-insensitive), or null.
