@@ -43,16 +43,26 @@ std::string QueryOf(const std::string& target) {
 }
 
 // The request channel of one HTTP request: the method (HEAD answered as
-// GET), the target's query and the body the server read; the answer goes
-// into the server's response, never cached.
+// GET), the target's query, the body the server read, the visitor's
+// address, HTTPS and the request headers as CGI names them (HTTP_*); the
+// answer goes into the server's response, never cached.
 class HttpChannel : public zyl::WebModuleChannel {
  public:
-  HttpChannel(const httplib::Request& request, std::string body, httplib::Response& response)
-      : response_(response) {
+  HttpChannel(const httplib::Request& request, std::string body, httplib::Response& response,
+              bool tls)
+      : request_(request), response_(response) {
     SetVariable("REQUEST_METHOD", request.method == "HEAD" ? "GET" : request.method);
+    SetVariable("REMOTE_ADDR", request.remote_addr);
+    if (tls) SetVariable("HTTPS", "on");
     SetVariable("QUERY_STRING", QueryOf(request.target));
     SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
     SetBody(std::move(body));
+  }
+  std::string GetVariable(const std::string& name) const override {
+    if (name.rfind("HTTP_", 0) != 0) return zyl::WebModuleChannel::GetVariable(name);
+    std::string header;  // HTTP_X_REMOTE_USER: X-Remote-User (header names ignore case)
+    for (char c : name.substr(5)) header += c == '_' ? '-' : c;
+    return request_.get_header_value(header);
   }
   void SendPage(int status, const std::string& contentType, std::string body) override {
     response_.status = status;
@@ -76,13 +86,16 @@ class HttpChannel : public zyl::WebModuleChannel {
   }
 
  private:
+  const httplib::Request& request_;
   httplib::Response& response_;
 };
 
 void Answer(const PageBuilder& builder, const httplib::Request& req, std::string body,
-            httplib::Response& res) {
-  HttpChannel channel(req, std::move(body), res);
-  builder.Handle(channel);
+            httplib::Response& res, bool tls) {
+  HttpChannel channel(req, std::move(body), res, tls);
+  builder.Handle(channel, [&res](const std::string& name, const std::string& value) {
+    res.set_header(name, value);
+  });
 }
 
 }  // namespace
@@ -125,7 +138,7 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   const std::string imagesDir = config.imagesDir;
   auto route = [&](const httplib::Request& req, std::string body, httplib::Response& res) {
     if (req.path == "/" || req.path == "/index.html") {
-      Answer(builder, req, std::move(body), res);
+      Answer(builder, req, std::move(body), res, false);
       return;
     }
     if (req.method != "POST" && req.path.size() > images.size() &&

@@ -35,6 +35,12 @@ Options ParseOptions(const std::vector<std::string>& args, bool gatewayInterface
     options.port = 0;
   } else if (mode == "demo") {
     options.mode = Mode::Demo;
+  } else if (mode == "passwd") {
+    if (args.size() != 3) throw UsageError("zylgrid passwd: give the users file and the user name");
+    options.mode = Mode::Passwd;
+    options.usersFile = args[1];
+    options.user = args[2];
+    return options;
   } else if (mode == "help" || mode == "--help" || mode == "-h") {
     options.mode = Mode::Help;
     return options;
@@ -102,6 +108,8 @@ std::string UsageText() {
          "--no-count-cache counts on every request.\n"
          "  zylgrid demo [--port 8080] [--bind 127.0.0.1] [--data DIR]\n"
          "        creates the sample database when missing and serves the demo page\n"
+         "  zylgrid passwd FILE USER\n"
+         "        adds USER to the users file or changes their password (read from standard input)\n"
          "The site configuration comes from --config, else $ZYLGRID_CONFIG, else the file\n"
          "beside the executable named after it with \".ini\".\n";
 }

@@ -156,9 +156,11 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body, const st
   if (mode_ == "serve" || mode_ == "demo") {
     httplib::Client client("127.0.0.1", port_);
     client.set_read_timeout(60, 0);
-    httplib::Result result = method == "POST"
-                                 ? client.Post("/", body, "application/x-www-form-urlencoded")
-                                 : client.Get("/");
+    httplib::Headers sent(headers.begin(), headers.end());
+    std::string target = query.empty() ? "/" : "/?" + query;
+    httplib::Result result =
+        method == "POST" ? client.Post(target, sent, body, "application/x-www-form-urlencoded")
+                         : client.Get(target, sent);
     if (!result) return reply;
     reply.status = result->status;
     for (const auto& [name, value] : result->headers) reply.head += name + ": " + value + "\r\n";
@@ -171,10 +173,14 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body, const st
   std::filesystem::remove(out);
   // clang-format off
   std::vector<std::string> environment{"GATEWAY_INTERFACE=CGI/1.1", "REQUEST_METHOD=" + method,
-      "CONTENT_LENGTH=" + (length.empty() ? std::to_string(body.size()) : length), "QUERY_STRING=",
+      "CONTENT_LENGTH=" + (length.empty() ? std::to_string(body.size()) : length), "QUERY_STRING=" + query,
       "CONTENT_TYPE=application/x-www-form-urlencoded", "TMPDIR=" + tmp_.string(), "DOCUMENT_URI=/",
       "REQUEST_URI=/", "REMOTE_ADDR=127.0.0.1", "SCRIPT_NAME=/shop.cgi", "ZYLGRID_CONFIG=" + ini_};
   // clang-format on
+  for (auto [name, value] : headers) {  // Cookie: HTTP_COOKIE
+    for (char& c : name) c = c == '-' ? '_' : static_cast<char>(std::toupper(c));
+    environment.push_back("HTTP_" + name + "=" + value);
+  }
   pid_t pid = mode_ == "cgi"
                   ? Spawn(ZYLGRID_BINARY, {}, environment, in, out)
                   : Spawn(kCgiFcgi, {"-bind", "-connect", "127.0.0.1:" + std::to_string(port_)},

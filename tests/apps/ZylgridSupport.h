@@ -58,6 +58,9 @@ class Zylgrid {
   // Of the last cgi or cgi-fcgi run, or of a server that stopped at start.
   int ExitStatus() const { return exitStatus_; }
   std::string Get();  // the page at "/" (the test fails on another status than 200)
+  // The query string and the request headers of the requests that follow.
+  std::string query;
+  std::vector<std::pair<std::string, std::string>> headers;
   // Posts form `name` of `page` with `button` clicked, after `fill` changed it.
   std::string Click(const std::string& page, const std::string& name, const std::string& button,
                     const std::function<void(zyl::harness::Form&)>& fill = {});
