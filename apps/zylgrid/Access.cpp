@@ -63,7 +63,8 @@ std::string CookieValue(const std::string& header, const std::string& name) {
 // The CGI variable of request header `header` ("X-Remote-User": HTTP_X_REMOTE_USER).
 std::string HeaderVariable(const std::string& header) {
   std::string name = "HTTP_";
-  for (char c : header) name += c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char c : header)
+    name += c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return name;
 }
 
@@ -87,7 +88,8 @@ void SendText(zyl::RequestChannel& channel, int status, const std::string& text)
 bool ReplaceFile(const std::string& file, const std::string& text) {
   std::string temp = file + "." + zyl::CreateGuidString() + ".tmp";
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-  bool written = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  bool written =
+      fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
   if (fd >= 0) written = ::close(fd) == 0 && written;
   if (written && ::rename(temp.c_str(), file.c_str()) == 0) return true;
   ::unlink(temp.c_str());
@@ -121,7 +123,8 @@ std::map<std::string, std::string> ReadUsersFile(const std::string& file) {
     if (line.empty() || line[0] == '#') continue;
     std::size_t colon = line.find(':');
     std::string name = line.substr(0, colon);
-    if (colon == std::string::npos || !ValidUserName(name) || line.find(':', colon + 1) != std::string::npos) {
+    if (colon == std::string::npos || !ValidUserName(name) ||
+        line.find(':', colon + 1) != std::string::npos) {
       throw ConfigError(file + ":" + std::to_string(number) + ": expected name:hash");
     }
     users[name] = line.substr(colon + 1);
@@ -195,8 +198,7 @@ std::optional<std::string> Access::SessionUser(const std::string& value, std::in
   std::optional<std::string> user = zyl::FromBase64Url(value.substr(0, dot1));
   std::string expiry = value.substr(dot1 + 1, dot2 - dot1 - 1);
   if (!user || !ValidUserName(*user) || expiry.empty() || expiry.size() > 18 ||
-      expiry.find_first_not_of("0123456789") != std::string::npos ||
-      std::stoll(expiry) <= now) {
+      expiry.find_first_not_of("0123456789") != std::string::npos || std::stoll(expiry) <= now) {
     return std::nullopt;
   }
   std::string hash = UserHash(*user);
@@ -274,17 +276,16 @@ std::optional<Visitor> Access::Admit(zyl::RequestChannel& channel,
   const bool post = channel.GetVariable("REQUEST_METHOD") == "POST";
   const bool secure = zyl::AsciiLowerCase(channel.GetVariable("HTTPS")) == "on";
   auto setCookie = [&](const std::string& value, std::int64_t maxAge) {
-    addHeader("Set-Cookie", std::string(kSessionCookie) + "=" + value + "; Path=/; Max-Age=" +
-                                std::to_string(maxAge) + "; HttpOnly; SameSite=Strict" +
-                                (secure ? "; Secure" : ""));
+    addHeader("Set-Cookie", std::string(kSessionCookie) + "=" + value +
+                                "; Path=/; Max-Age=" + std::to_string(maxAge) +
+                                "; HttpOnly; SameSite=Strict" + (secure ? "; Secure" : ""));
   };
   auto redirect = [&] {
     addHeader("Location", "?");
     channel.SendPage(303, "text/plain; charset=UTF-8", "See other\n");
   };
-  if (!a.remoteUserHeader.empty() &&
-      std::find(a.trustedProxies.begin(), a.trustedProxies.end(), visitor.address) !=
-          a.trustedProxies.end()) {
+  if (!a.remoteUserHeader.empty() && std::find(a.trustedProxies.begin(), a.trustedProxies.end(),
+                                               visitor.address) != a.trustedProxies.end()) {
     visitor.user = channel.GetVariable(HeaderVariable(a.remoteUserHeader));
   }
   if (visitor.user.empty() && (!a.users.empty() || !a.usersFile.empty())) {
@@ -299,8 +300,8 @@ std::optional<Visitor> Access::Admit(zyl::RequestChannel& channel,
         length = std::stoll(channel.GetVariable("CONTENT_LENGTH"));
       } catch (const std::exception&) {
       }
-      zyl::form::FormFields fields = length > 0 ? channel.ReadFields(length, kMaxSignInBody)
-                                                : zyl::form::FormFields{};
+      zyl::form::FormFields fields =
+          length > 0 ? channel.ReadFields(length, kMaxSignInBody) : zyl::form::FormFields{};
       std::string user = Field(fields, "zg_user");
       std::string hash = ValidUserName(user) ? UserHash(user) : std::string();
       bool ok = CheckPassword(hash, Field(fields, "zg_password"));
@@ -342,17 +343,20 @@ std::optional<Visitor> Access::Admit(zyl::RequestChannel& channel,
 std::string SignInPage(const SiteConfig& config, bool failed) {
   std::string title = zyl::EscapeHtml(config.title);
   return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"UTF-8\">\n"
-         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>Sign in - " +
+         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>Sign in "
+         "- " +
          title +
          "</title>\n<style>body{font-family:sans-serif;background:#eef0f3;margin:0}"
-         "form{max-width:20em;margin:4em auto;background:#fff;padding:1.5em;border:1px solid #c9ced6}"
+         "form{max-width:20em;margin:4em auto;background:#fff;padding:1.5em;border:1px solid "
+         "#c9ced6}"
          "label,input{display:block;width:100%;margin:.3em 0}.zg-error{color:#a00}</style>\n"
          "</head>\n<body>\n<form method=\"POST\" action=\"?zg=signin\" class=\"zg-signin\">\n<h1>" +
          title + "</h1>\n" +
          (failed ? "<p class=\"zg-error\" role=\"alert\">Wrong user name or password.</p>\n" : "") +
          "<label for=\"zg_user\">User name</label><input id=\"zg_user\" name=\"zg_user\" "
          "autocomplete=\"username\" required>\n"
-         "<label for=\"zg_password\">Password</label><input id=\"zg_password\" name=\"zg_password\" "
+         "<label for=\"zg_password\">Password</label><input id=\"zg_password\" "
+         "name=\"zg_password\" "
          "type=\"password\" autocomplete=\"current-password\" required>\n"
          "<input type=\"submit\" value=\"Sign in\">\n</form>\n</body>\n</html>\n";
 }

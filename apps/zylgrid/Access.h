@@ -49,8 +49,7 @@ bool CheckPassword(const std::string& hash, const std::string& password);
 std::map<std::string, std::string> ReadUsersFile(const std::string& file);
 // Adds `user` to the users file (made when missing, mode 0600) or changes
 // their password; the file is replaced whole. Raises zyl::Exception.
-void SetUserPassword(const std::string& file, const std::string& user,
-                     const std::string& password);
+void SetUserPassword(const std::string& file, const std::string& user, const std::string& password);
 
 class Access {
  public:

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "apps/zylgrid/Audit.h"
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/PageTemplate.h"
 #include "grid/ZylHTMLGrid.h"
@@ -27,8 +28,8 @@ class PageRun {
   // `secret` signs the rows' identities ("": the library's one per process).
   // `visitor` says which grids are shown and which of them may be edited.
   PageRun(const SiteConfig& config, zyl::RequestChannel& channel, zyl::UpdateLockStore* locks,
-          const std::string& secret, const Visitor& visitor)
-      : config_(config), visitor_(visitor) {
+          const std::string& secret, const Visitor& visitor, const ErrorLog& log)
+      : config_(config), visitor_(visitor), log_(log) {
     css_ = std::make_unique<zyl::TZylCSS>(nullptr);
     css_->SetRequestChannel(&channel);
     css_->SetUpdateLockStore(locks);
@@ -83,6 +84,15 @@ class PageRun {
       if (dataset) grid.ReadValues();
       if (dataset) datasets_.push_back(std::move(dataset));
       Configure(grid, s, editors_[i]);
+      if (!config_.access.auditFile.empty()) {
+        grid.OnAfterStoreRecord = [this, &s](zyl::TObject*, const zyl::TRecordChange& change) {
+          try {
+            AppendAudit(config_.access.auditFile, visitor_, s.name, change);
+          } catch (const std::exception& e) {  // the change is stored: say so loudly
+            if (log_) log_(std::string("AUDIT LINE LOST: ") + e.what());
+          }
+        };
+      }
       grid.SetGuardFormulas(true);  // tab-separated downloads open safely in spreadsheets
       zyl::TGridAction action = grid.ProcessParameters();
       if (!editors_[i] && Changes(grid, action)) {  // a crafted post of a reader
@@ -162,6 +172,7 @@ class PageRun {
 
   const SiteConfig& config_;
   const Visitor& visitor_;
+  const ErrorLog& log_;
   std::vector<const GridSettings*> settings_;  // of the grids shown, in grids_' order
   std::vector<bool> editors_;                  // per grid shown: the visitor may edit
   std::unique_ptr<zyl::TZylCSS> css_;
@@ -215,7 +226,7 @@ void PageBuilder::Handle(zyl::RequestChannel& channel, const AddHeader& addHeade
     static const AddHeader kNoHeaders = [](const std::string&, const std::string&) {};
     std::optional<Visitor> visitor = access_->Admit(channel, addHeader ? addHeader : kNoHeaders);
     if (!visitor) return;  // answered: sign-in, sign-out, refusal
-    PageRun run(config_, channel, locks_.get(), secret_, *visitor);
+    PageRun run(config_, channel, locks_.get(), secret_, *visitor, log_);
     if (!run.Process()) {  // the grid has sent its download
       const std::string note = run.DownloadNote();
       if (log_ && !note.empty()) log_(note);
