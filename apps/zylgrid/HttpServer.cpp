@@ -116,13 +116,28 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   if (settings.countCache) counts = std::make_unique<zyl::SQLiteCountCache>();
   CountCacheInUse countsInUse(counts.get());
   PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
-  httplib::Server server;
+  const bool tls = !settings.tlsCert.empty();
+  std::unique_ptr<httplib::Server> serverOwner;
+  if (tls) {
+    serverOwner =
+        std::make_unique<httplib::SSLServer>(settings.tlsCert.c_str(), settings.tlsKey.c_str());
+    if (!serverOwner->is_valid()) {
+      std::cerr << "zylgrid: cannot use the TLS certificate " << settings.tlsCert << " with key "
+                << settings.tlsKey << "\n";
+      return 2;
+    }
+  } else {
+    serverOwner = std::make_unique<httplib::Server>();
+  }
+  httplib::Server& server = *serverOwner;
+  server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
   httplib::Headers answerHeaders;
   for (const auto& [name, value] : kAnswerHeaders) answerHeaders.emplace(name, value);
   server.set_default_headers(answerHeaders);
   server.set_payload_max_length(kMaxBody);
-  server.set_read_timeout(30, 0);
+  server.set_read_timeout(kReadTimeout, 0);
   server.set_write_timeout(30, 0);
+  server.set_keep_alive_timeout(5);
 
   // A body announced over the limit gets its 413 before it is read: the
   // server would otherwise read the whole announced length (or wait for it
@@ -138,7 +153,7 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   const std::string imagesDir = config.imagesDir;
   auto route = [&](const httplib::Request& req, std::string body, httplib::Response& res) {
     if (req.path == "/" || req.path == "/index.html") {
-      Answer(builder, req, std::move(body), res, false);
+      Answer(builder, req, std::move(body), res, tls);
       return;
     }
     if (req.method != "POST" && req.path.size() > images.size() &&
@@ -213,7 +228,8 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
       LogLine(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
     server.stop();
   });
-  std::string address = "http://" + settings.bind + ":" + std::to_string(settings.port) + "/";
+  std::string address =
+      (tls ? "https://" : "http://") + settings.bind + ":" + std::to_string(settings.port) + "/";
   if (settings.banner.empty()) {
     std::cout << "zylgrid: serving " << address << std::endl;
   } else {

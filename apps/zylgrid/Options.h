@@ -19,6 +19,7 @@ struct Options {
   std::string dataDir;     // demo --data: where the sample database lives
   bool countCache = true;  // serve, fcgi: --no-count-cache counts on every request
   std::string usersFile, user;  // passwd FILE USER
+  std::string tlsCert, tlsKey;  // serve --tls-cert, --tls-key
 };
 
 // A command line that cannot be used; the message names the argument.

@@ -50,6 +50,7 @@ class Zylgrid {
   Zylgrid(const Zylgrid&) = delete;
   Zylgrid& operator=(const Zylgrid&) = delete;
   bool Ready() const { return ready_; }  // false: it did not start (see server.log)
+  int Port() const { return port_; }
   // One request to "/"; `length` replaces CONTENT_LENGTH (cgi), or is the
   // Content-Length of a request whose body never comes (serve: the head of
   // the answer within 10 s, status 0 for none).
@@ -69,6 +70,7 @@ class Zylgrid {
   std::string mode_, ini_;
   std::filesystem::path tmp_;
   int port_ = 0, pid_ = -1, exitStatus_ = -1;
+  bool tls_ = false;  // serve --tls-cert: requests over HTTPS
   bool ready_ = true;
 };
 
