@@ -356,6 +356,9 @@ class TZylHTMLGrid : public TComponent {
   OnComposeHTMLEvent OnBeforeHTMLGeneration;
   OnComposeHTMLEvent OnAfterHTMLGeneration;
   OnProcessCellDataEvent OnProcessCellData;
+  // After each record an update, add or delete stored (an update's after
+  // its transaction committed); not called for text file sources.
+  OnRecordChangeEvent OnAfterStoreRecord;
 
   // ---- Element access ---------------------------------------------------------------
   // Indices outside the lists raise EListError. Writers hand the replaced
