@@ -7,6 +7,8 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/ImageSet.h"
@@ -33,12 +35,14 @@ std::string Param(const FCGX_Request& request, const char* name) {
 }
 
 void Send(FCGX_Request& request, int status, const std::string& contentType,
-          const std::string& fileName, std::string_view body) {
+          const std::string& fileName, std::string_view body,
+          const std::vector<std::pair<std::string, std::string>>& extra = {}) {
   std::string head =
       "Status: " + std::to_string(status) + "\r\nContent-Type: " + contentType + "\r\n";
   if (!fileName.empty())
     head += "Content-Disposition: attachment; " + zyl::DispositionFileName(fileName) + "\r\n";
   head += AnswerHeaderLines();
+  for (const auto& [name, value] : extra) head += name + ": " + value + "\r\n";
   head += "\r\n";
   FCGX_PutStr(head.data(), static_cast<int>(head.size()), request.out);
   std::size_t done = 0;
@@ -61,10 +65,14 @@ class FcgiChannel : public zyl::WebModuleChannel {
     SetVariable("REQUEST_METHOD", method == "HEAD" ? "GET" : method);
     SetVariable("QUERY_STRING", Param(request, "QUERY_STRING"));
     SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+    for (const char* name :
+         {"HTTP_COOKIE", "HTTP_HOST", "HTTP_ORIGIN", "HTTP_SEC_FETCH_SITE", "HTTPS"}) {
+      SetVariable(name, Param(request, name));
+    }
     SetBody(std::move(body));
   }
   void SendPage(int status, const std::string& contentType, std::string body) override {
-    Send(request_, status, contentType, "", body);
+    Send(request_, status, contentType, "", body, GetAnswerHeaders());
     status_ = status;
     bytes_ = body.size();
   }

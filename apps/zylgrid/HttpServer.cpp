@@ -42,6 +42,14 @@ std::string QueryOf(const std::string& target) {
   return q == std::string::npos ? std::string() : target.substr(q + 1);
 }
 
+// The request headers the page's guards read, with their CGI variable names.
+constexpr std::pair<const char*, const char*> kGuardHeaders[] = {
+    {"Cookie", "HTTP_COOKIE"},
+    {"Host", "HTTP_HOST"},
+    {"Origin", "HTTP_ORIGIN"},
+    {"Sec-Fetch-Site", "HTTP_SEC_FETCH_SITE"},
+};
+
 // The request channel of one HTTP request: the method (HEAD answered as
 // GET), the target's query and the body the server read; the answer goes
 // into the server's response, never cached.
@@ -52,9 +60,13 @@ class HttpChannel : public zyl::WebModuleChannel {
     SetVariable("REQUEST_METHOD", request.method == "HEAD" ? "GET" : request.method);
     SetVariable("QUERY_STRING", QueryOf(request.target));
     SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+    for (const auto& [header, variable] : kGuardHeaders) {
+      if (request.has_header(header)) SetVariable(variable, request.get_header_value(header));
+    }
     SetBody(std::move(body));
   }
   void SendPage(int status, const std::string& contentType, std::string body) override {
+    for (const auto& [name, value] : GetAnswerHeaders()) response_.set_header(name, value);
     response_.status = status;
     response_.headers.erase("Content-Disposition");
     response_.set_header("Cache-Control", "no-store");

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "apps/zylgrid/GridSources.h"
+#include "apps/zylgrid/PagePolicy.h"
 #include "apps/zylgrid/PageTemplate.h"
 #include "grid/ZylHTMLGrid.h"
+#include "platform/Digest.h"
 #include "platform/Locale.h"
 #include "platform/Text.h"
 #include "request/PgUpdateLockStore.h"
@@ -17,6 +19,10 @@ namespace zylgrid {
 
 namespace {
 
+// Posted fields beyond this many are dropped unparsed: enough for a page
+// of 10,000 rows with a few edit controls each.
+constexpr std::size_t kMaxPostFields = 100000;
+
 // The components of one request. Data sources are released before the grids.
 class PageRun {
  public:
@@ -24,13 +30,19 @@ class PageRun {
   // store of the process (not owned), or null for the library's default
   // lock files.
   // `secret` signs the rows' identities ("": the library's one per process).
+  // `browserKey` binds the GUIDs the page issues to the browser.
   PageRun(const SiteConfig& config, zyl::RequestChannel& channel, zyl::UpdateLockStore* locks,
-          const std::string& secret)
+          const std::string& secret, const std::string& browserKey)
       : config_(config) {
     css_ = std::make_unique<zyl::TZylCSS>(nullptr);
     css_->SetRequestChannel(&channel);
     css_->SetUpdateLockStore(locks);
     css_->SetSiteSecret(secret);
+    // Only GUIDs this site issued to this browser name a page; a change
+    // posted without one is refused with the error box.
+    css_->SetSignGUIDs(true);
+    css_->SetBrowserKey(browserKey);
+    css_->SetMaxPostFields(kMaxPostFields);
     for (const GridSettings& s : config.grids) {
       auto grid = std::make_unique<zyl::TZylHTMLGrid>(nullptr);
       grid->SetName(s.name);
@@ -188,13 +200,19 @@ void PageBuilder::Handle(zyl::RequestChannel& channel) const {
       channel.SendPage(405, "text/plain; charset=UTF-8", "Method not allowed\n");
       return;
     }
-    PageRun run(config_, channel, locks_.get(), secret_);
+    // A post from another site gets a key no page was issued for: its
+    // changes are refused; its cookie is left as it is.
+    std::string key = method == "POST" && IsCrossSite(channel)
+                          ? zyl::ToBase64Url(zyl::RandomBytes(32))
+                          : BrowserKey(channel);
+    PageRun run(config_, channel, locks_.get(), secret_, key);
     if (!run.Process()) {  // the grid has sent its download
       const std::string note = run.DownloadNote();
       if (log_ && !note.empty()) log_(note);
       return;
     }
     std::string page = run.Page();
+    channel.AddAnswerHeader("Content-Security-Policy", ContentPolicy(page));
     channel.SendPage(200, "text/html; charset=UTF-8", page);
     return;
   } catch (const std::exception& e) {

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -133,7 +134,18 @@ Zylgrid::~Zylgrid() {
 }
 
 Reply Zylgrid::Send(const std::string& method, const std::string& body, const std::string& length) {
+  Reply reply = SendOnce(method, body, length);
+  std::size_t at = reply.head.find("Set-Cookie: ");
+  if (keepCookie_ && at != std::string::npos) {
+    cookie_ = reply.head.substr(at + 12, reply.head.find(';', at) - at - 12);
+  }
+  return reply;
+}
+
+Reply Zylgrid::SendOnce(const std::string& method, const std::string& body, const std::string& length) {
   Reply reply;
+  std::vector<std::pair<std::string, std::string>> headers = headers_;
+  if (!cookie_.empty()) headers.emplace_back("Cookie", cookie_);
   if (mode_ == "serve" && !length.empty()) {  // the head only; the body never comes
     int s = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -156,6 +168,7 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body, const st
   if (mode_ == "serve" || mode_ == "demo") {
     httplib::Client client("127.0.0.1", port_);
     client.set_read_timeout(60, 0);
+    client.set_default_headers(httplib::Headers(headers.begin(), headers.end()));
     httplib::Result result = method == "POST"
                                  ? client.Post("/", body, "application/x-www-form-urlencoded")
                                  : client.Get("/");
@@ -175,6 +188,10 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body, const st
       "CONTENT_TYPE=application/x-www-form-urlencoded", "TMPDIR=" + tmp_.string(), "DOCUMENT_URI=/",
       "REQUEST_URI=/", "REMOTE_ADDR=127.0.0.1", "SCRIPT_NAME=/shop.cgi", "ZYLGRID_CONFIG=" + ini_};
   // clang-format on
+  for (auto [name, value] : headers) {
+    for (char& c : name) c = c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    environment.push_back("HTTP_" + name + "=" + value);
+  }
   pid_t pid = mode_ == "cgi"
                   ? Spawn(ZYLGRID_BINARY, {}, environment, in, out)
                   : Spawn(kCgiFcgi, {"-bind", "-connect", "127.0.0.1:" + std::to_string(port_)},

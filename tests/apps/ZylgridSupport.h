@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HtmlForms.h"
@@ -58,12 +59,23 @@ class Zylgrid {
   // Of the last cgi or cgi-fcgi run, or of a server that stopped at start.
   int ExitStatus() const { return exitStatus_; }
   std::string Get();  // the page at "/" (the test fails on another status than 200)
+  // Requests carry the cookie the last answer set, as a browser does, and
+  // these request headers ("Origin", ...; CGI and FastCGI get them as
+  // HTTP_ variables). KeepCookie(false) forgets it and sends none.
+  void SetHeaders(std::vector<std::pair<std::string, std::string>> headers) {
+    headers_ = std::move(headers);
+  }
+  void KeepCookie(bool keep) { keepCookie_ = keep, cookie_ = keep ? cookie_ : ""; }
+  void UseCookieOf(const Zylgrid& other) { cookie_ = other.cookie_; }
   // Posts form `name` of `page` with `button` clicked, after `fill` changed it.
   std::string Click(const std::string& page, const std::string& name, const std::string& button,
                     const std::function<void(zyl::harness::Form&)>& fill = {});
 
  private:
-  std::string mode_, ini_;
+  Reply SendOnce(const std::string& method, const std::string& body, const std::string& length);
+  std::string mode_, ini_, cookie_;
+  std::vector<std::pair<std::string, std::string>> headers_;
+  bool keepCookie_ = true;
   std::filesystem::path tmp_;
   int port_ = 0, pid_ = -1, exitStatus_ = -1;
   bool ready_ = true;
