@@ -1,8 +1,6 @@
 #!/usr/bin/env python3
-"""Requests forged by another site, in Chromium: a page on a second origin (http://localhost on a
-port of its own, another site than zylgrid's http://127.0.0.1) tries a delete by <img> (a GET) and
-an update and a delete by an auto-submitted form (a POST, with a GUID the attacker got from zylgrid
-for itself); nothing changes, and the answer says why."""
+# Another site (http://localhost:PORT against zylgrid's http://127.0.0.1) in Chromium: a delete by <img>, then an
+# update and a delete by an auto-submitted form with a GUID zylgrid issued to the attacker. Nothing changes.
 import http.server
 import os
 import re
@@ -22,25 +20,18 @@ if not SKIP:
 ATTACK = """<!DOCTYPE html><html><body>
 <img src="%(zylgrid)s?GName=Orders&GRecNo0.x=0&GRecNo0.y=0&GDEL.x=1&GDEL.y=1">
 <form method="POST" action="%(zylgrid)s">
-<input type="hidden" name="GName" value="Orders"><input type="hidden" name="GUID" value="%(guid)s">
-<input type="hidden" name="GRecNo0.x" value="0"><input type="hidden" name="GRecNo0.y" value="0">
-<input type="hidden" name="GCELL_0_2" value="forged">
-<input type="hidden" name="%(button)s.x" value="1"><input type="hidden" name="%(button)s.y" value="1">
-</form><script>setTimeout(function () { document.forms[0].submit(); }, 300);</script>
+<input name="GName" value="Orders"><input name="GUID" value="%(guid)s"><input name="GRecNo0.x" value="0">
+<input name="GRecNo0.y" value="0"><input name="GCELL_0_3" value="forged"><input name="%(button)s.x" value="1">
+<input name="%(button)s.y" value="1"></form><script>setTimeout(function () { document.forms[0].submit(); }, 300);</script>
 </body></html>"""
 
 
 class Attacker(http.server.BaseHTTPRequestHandler):
-    page = b""
+    page, log_message = b"", lambda *args: None
 
     def do_GET(self):
-        self.send_response(200)
-        self.send_header("Content-Type", "text/html")
-        self.end_headers()
+        self.send_response(200), self.send_header("Content-Type", "text/html"), self.end_headers()
         self.wfile.write(Attacker.page)
-
-    def log_message(self, *args):
-        pass
 
 
 class Forgery(unittest.TestCase):
@@ -58,7 +49,7 @@ class Forgery(unittest.TestCase):
         cls.server.stop(), cls.site.remove()
 
     def state(self):
-        return self.site.sql("SELECT count(*) || '|' || group_concat(Item, ',') FROM orders")
+        return self.site.sql("SELECT count(*) || '|' || group_concat(Product) FROM orders")
 
     def test_another_site_changes_nothing(self):
         with urllib.request.urlopen(self.server.url, timeout=30) as reply:  # the attacker's own GUID
