@@ -39,14 +39,15 @@ std::string SafeHeaderText(const std::string& name) {
   return out;
 }
 
-// Writes the lock of page `guid`, after removing the program's locks older
-// than the age limit; false, writing nothing, for a page identity not of
-// the library's form.
+// Writes the lock of page `guid`, after the store's sweep of the program's
+// expired locks (at most once per sweep interval, with the cap on their
+// count); false, writing nothing, for a page identity not of the library's
+// form.
 bool WriteLock(TZylCSS& css, const std::string& guid) {
   std::string prefix = LockPrefix(css);
   if (!IsUpdateLockKey(prefix, guid)) return false;
   UpdateLockStore& store = css.GetUpdateLockStore();
-  store.DeleteOlderThan(prefix, css.GetMaxLockAge());
+  store.Sweep(prefix, css.GetMaxLockAge(), css.GetLockSweepInterval(), css.GetMaxLocks());
   store.Write(prefix, guid);
   return true;
 }
@@ -107,8 +108,22 @@ TGridAction TZylHTMLGrid::ProcessQueryString() {
   return action;
 }
 
+// Change fields count only when the host says the request is a POST (its
+// REQUEST_METHOD); a grid without a TZylCSS writes nothing anyway.
 TGridAction TZylHTMLGrid::ProcessParametersData(const std::string& fieldText) {
-  return ProcessFields(form::ParseLines(fieldText));
+  form::FormFields fields = form::ParseLines(fieldText);
+  if (links_.css != nullptr &&
+      AnsiUpperCase(links_.css->GetEnvironmentVariable("REQUEST_METHOD")) != "POST") {
+    std::erase_if(fields, form::IsChangeField);
+  }
+  return ProcessFields(fields);
+}
+
+bool TZylHTMLGrid::HasIssuedGUID(const std::vector<form::FormField>& fields) const {
+  for (const form::FormField& f : fields) {
+    if (form::IsNamed(f, form::kGuid) && links_.css->IsIssuedGUID(f.value)) return true;
+  }
+  return false;
 }
 
 // The block's values are applied in the protocol's order: a later button
@@ -186,11 +201,27 @@ TGridAction TZylHTMLGrid::ProcessFields(const form::FormFields& fields) {
     paging_.recNo = first > INT_MAX ? INT_MAX : static_cast<int>(first);
   }
 
-  if (block.guid) {
+  // A GUID the page's TZylCSS did not issue is none: the page gets a fresh one.
+  if (block.guid && (links_.css == nullptr || links_.css->IsIssuedGUID(*block.guid))) {
     editing_.guid = *block.guid;
     if (links_.css != nullptr) links_.css->SetGUID(*block.guid);
   } else if (links_.css != nullptr) {
     editing_.guid = links_.css->GetGUID();
+  }
+  // With issued GUIDs, a change needs one of them among the posted fields
+  // (a detail's block carries its master's): a post made up elsewhere is
+  // refused before anything is written.
+  bool change = block.update || block.updateAdd || block.deleteRecord || block.addRecord ||
+                action == TGridAction::gaUpdateData;
+  if (change && links_.css != nullptr && links_.css->GetSignGUIDs() && !HasIssuedGUID(fields)) {
+    editing_.addPending = false;
+    editing_.addingRecord = false;
+    if (action == TGridAction::gaUpdateData || action == TGridAction::gaAddNew ||
+        action == TGridAction::gaDeleteCurrent) {
+      action = TGridAction::gaNoAction;
+    }
+    links_.css->SetErrorText(texts_.textRequestRefused);
+    editing_.showErrorBox = true;
   }
   return action;
 }

@@ -199,6 +199,7 @@ void TZylHTMLGrid::Assign(const TPersistent& source) {
   texts_.textSaveAs = o->texts_.textSaveAs;
   texts_.textNumber = o->texts_.textNumber;
   texts_.textUpdateError = o->texts_.textUpdateError;
+  texts_.textRequestRefused = o->texts_.textRequestRefused;
   look_.toolbarFont.Assign(o->look_.toolbarFont);
   look_.toolbarFontStyle = o->look_.toolbarFontStyle;
   paging_.totalRowCount = o->paging_.totalRowCount;

@@ -118,6 +118,10 @@ class TZylHTMLGrid : public TComponent {
   // "\n" (backslash, n) marks a line break for the error box.
   const std::string& GetTextUpdateError() const { return texts_.textUpdateError; }
   void SetTextUpdateError(const std::string& v) { texts_.textUpdateError = v; }
+  // The error box of an update, add or delete refused because the post
+  // carried no GUID the page's TZylCSS issued (TZylCSS::SetSignGUIDs).
+  const std::string& GetTextRequestRefused() const { return texts_.textRequestRefused; }
+  void SetTextRequestRefused(const std::string& v) { texts_.textRequestRefused = v; }
   // Caption of the row-number column.
   const std::string& GetTextNumber() const { return texts_.textNumber; }
   void SetTextNumber(const std::string& v) { texts_.textNumber = v; }
@@ -556,6 +560,8 @@ class TZylHTMLGrid : public TComponent {
   // editable grid with a CSS and a page identity only), so a change
   // claimed after the write removes it; Done then leaves it as it is.
   void TakeUpdateLock();
+  // True when one of `fields` is a GUID that the TZylCSS issued (needs one).
+  bool HasIssuedGUID(const std::vector<form::FormField>& fields) const;
 
   // The grid's state, by concern (model/GridState.h).
   GridTexts texts_;

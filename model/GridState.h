@@ -51,6 +51,11 @@ struct GridTexts {
   std::string textUpdateError =
       " Cannot update the table!\\n Another user has modifyed the table!\\n Please try again.";
   std::string textNumber = "No:";
+  // The error box of a change refused for want of the page's own GUID.
+  std::string textRequestRefused =
+      " Nothing was changed:"
+      "\\n the request did not come from this site's page.\\n"
+      " Please reload the page and try again.";
 };
 
 // How the page looks: row and column colours, the header bar, size,

@@ -60,9 +60,9 @@ std::string UrlDecode(std::string_view s) {
   return out;
 }
 
-void AppendUrlEncoded(std::string_view text, FormFields& fields) {
+void AppendUrlEncoded(std::string_view text, FormFields& fields, std::size_t maxFields) {
   std::size_t start = 0;
-  while (start <= text.size()) {
+  while (start <= text.size() && (maxFields == 0 || fields.size() < maxFields)) {
     std::size_t amp = text.find('&', start);
     std::size_t end = amp == std::string_view::npos ? text.size() : amp;
     std::string_view piece = text.substr(start, end - start);
@@ -80,9 +80,9 @@ void AppendUrlEncoded(std::string_view text, FormFields& fields) {
   }
 }
 
-FormFields ParseUrlEncoded(std::string_view text) {
+FormFields ParseUrlEncoded(std::string_view text, std::size_t maxFields) {
   FormFields fields;
-  AppendUrlEncoded(text, fields);
+  AppendUrlEncoded(text, fields, maxFields);
   return fields;
 }
 

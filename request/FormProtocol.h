@@ -8,6 +8,7 @@
 // used, so every layer that writes or reads fields may include this.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,9 +38,11 @@ std::string UrlDecode(std::string_view text);
 // Appends the fields of URL-encoded text (a POST body or a query string):
 // the text is split at "&", each piece at its first "=" (a piece without
 // one is a name with an empty value), and name and value are decoded
-// separately. Empty pieces are skipped. Linear in the text's length.
-void AppendUrlEncoded(std::string_view text, FormFields& fields);
-FormFields ParseUrlEncoded(std::string_view text);
+// separately. Empty pieces are skipped. Linear in the text's length. With
+// a `maxFields` above 0, parsing stops once `fields` holds that many: the
+// rest of the text is neither decoded nor kept.
+void AppendUrlEncoded(std::string_view text, FormFields& fields, std::size_t maxFields = 0);
+FormFields ParseUrlEncoded(std::string_view text, std::size_t maxFields = 0);
 
 // The fields of decoded 'name=value' lines (CR, LF or CR LF end a line;
 // each line splits at its first "="): the form in which a host may hand

@@ -158,4 +158,12 @@ int PgUpdateLockStore::DeleteOlderThan(const std::string& prefix, long maxAgeSec
                               .Affected());
 }
 
+int PgUpdateLockStore::DeleteOldestBeyond(const std::string& prefix, std::size_t keep) {
+  return static_cast<int>(Exec("DELETE FROM " + quoted_ +
+                                   " WHERE prefix = $1 AND guid IN (SELECT guid FROM " + quoted_ +
+                                   " WHERE prefix = $1 ORDER BY created DESC OFFSET $2::bigint)",
+                               {prefix, std::to_string(keep)})
+                              .Affected());
+}
+
 }  // namespace zyl

@@ -47,6 +47,7 @@ class PgUpdateLockStore : public UpdateLockStore {
   bool Delete(const std::string& prefix, const std::string& guid) override;
   int DeleteAll(const std::string& prefix) override;
   int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) override;
+  int DeleteOldestBeyond(const std::string& prefix, std::size_t keep) override;
   bool Claim(const std::string& prefix, const std::string& guid, long maxAgeSeconds) override;
 
   // The table's name as given.

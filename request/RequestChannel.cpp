@@ -72,6 +72,12 @@ std::string DispositionFileName(const std::string& fileName) {
   return fallback;
 }
 
+std::string RequestChannel::AnswerHeaderText() const {
+  std::string lines;
+  for (const auto& [name, value] : answerHeaders_) lines += name + ": " + value + "\r\n";
+  return lines;
+}
+
 // ---- Console ---------------------------------------------------------------------
 
 std::string ConsoleChannel::GetVariable(const std::string& name) const {
@@ -79,7 +85,8 @@ std::string ConsoleChannel::GetVariable(const std::string& name) const {
   return GetEnvVar(name, value) ? value : std::string();
 }
 
-form::FormFields ConsoleChannel::ReadFields(std::int64_t length, std::size_t maxSize) {
+form::FormFields ConsoleChannel::ReadFields(std::int64_t length, std::size_t maxSize,
+                                            std::size_t maxFields) {
   if (length <= 0 || static_cast<std::uint64_t>(length) > maxSize) return {};
   std::string body(static_cast<std::size_t>(length), '\0');
   TStdStream in(TStdStream::Which::Input);
@@ -89,7 +96,7 @@ form::FormFields ConsoleChannel::ReadFields(std::int64_t length, std::size_t max
     if (n == 0) throw EInOutError("Read beyond end of file");
     got += n;
   }
-  return form::ParseUrlEncoded(body);
+  return form::ParseUrlEncoded(body, maxFields);
 }
 
 void ConsoleChannel::SendPage(int status, const std::string& contentType, std::string body) {
@@ -97,7 +104,7 @@ void ConsoleChannel::SendPage(int status, const std::string& contentType, std::s
   TStream& out = output_ != nullptr ? *output_ : stdOut;
   std::string header;
   if (status != 200) header = "Status: " + StatusLine(status) + "\r\n";
-  header += "Content-Type: " + contentType + "\r\n" + extraHeaders_ + "\r\n";
+  header += "Content-Type: " + contentType + "\r\n" + extraHeaders_ + AnswerHeaderText() + "\r\n";
   out.Write(header);
   out.Write(body);
 }
@@ -107,7 +114,7 @@ void ConsoleChannel::SendDownload(const std::string& contentType, const std::str
   TStdStream stdOut(TStdStream::Which::Output);
   TStream& out = output_ != nullptr ? *output_ : stdOut;
   out.Write("Content-type: " + contentType + "\r\n" + "Content-disposition: attachment;" +
-            DispositionFileName(fileName) + "\r\n" + extraHeaders_ + "\r\n");
+            DispositionFileName(fileName) + "\r\n" + extraHeaders_ + AnswerHeaderText() + "\r\n");
   content.SetPosition(0);
   std::vector<std::uint8_t> buffer(10001);
   for (;;) {
@@ -124,7 +131,8 @@ std::string AspChannel::GetVariable(const std::string& name) const {
   return request_.ToObject()->Call("ServerVariables", {TVariant(name)}).ToString();
 }
 
-form::FormFields AspChannel::ReadFields(std::int64_t /*length*/, std::size_t /*maxSize*/) {
+form::FormFields AspChannel::ReadFields(std::int64_t /*length*/, std::size_t /*maxSize*/,
+                                        std::size_t maxFields) {
   form::FormFields fields;
   if (request_.IsNullOrEmpty()) return fields;
   std::shared_ptr<IAutoObject> request = request_.ToObject();
@@ -135,6 +143,7 @@ form::FormFields AspChannel::ReadFields(std::int64_t /*length*/, std::size_t /*m
     std::string key = form->Get("Key", {TVariant(i)}).ToString();
     std::int64_t m = item->Get("Count").ToInt64();
     for (std::int64_t j = 1; j <= m; ++j) {
+      if (maxFields != 0 && fields.size() >= maxFields) return fields;
       fields.push_back(form::FormField{key, item->Get("Item", {TVariant(j)}).ToString()});
     }
   }
@@ -146,6 +155,9 @@ void AspChannel::SendPage(int status, const std::string& contentType, std::strin
   std::shared_ptr<IAutoObject> r = response_.ToObject();
   if (status != 200) r->Put("Status", TVariant(StatusLine(status)));
   r->Put("ContentType", TVariant(contentType));
+  for (const auto& [name, value] : GetAnswerHeaders()) {
+    r->Call("AddHeader", {TVariant(name), TVariant(value)});
+  }
   r->Call("BinaryWrite", {TVariant(std::vector<std::uint8_t>(body.begin(), body.end()))});
 }
 
@@ -169,9 +181,12 @@ std::string WebModuleChannel::GetVariable(const std::string& name) const {
   return it == variables_.end() ? std::string() : it->second;
 }
 
-form::FormFields WebModuleChannel::ReadFields(std::int64_t /*length*/, std::size_t maxSize) {
-  if (body_.size() > maxSize) return {};
-  return form::ParseUrlEncoded(body_);
+form::FormFields WebModuleChannel::ReadFields(std::int64_t /*length*/, std::size_t maxSize,
+                                              std::size_t maxFields) {
+  std::string body = std::move(body_);
+  body_.clear();
+  if (body.size() > maxSize) return {};
+  return form::ParseUrlEncoded(body, maxFields);
 }
 
 void WebModuleChannel::SendPage(int status, const std::string& contentType, std::string body) {

@@ -20,6 +20,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/Variant.h"
 #include "request/FormProtocol.h"
@@ -36,9 +38,11 @@ class RequestChannel {
   virtual std::string GetVariable(const std::string& name) const = 0;
   // The posted fields of a POST whose CONTENT_LENGTH announced `length`
   // bytes (above 0), in posting order. A body announced longer than
-  // `maxSize` bytes is not read: the request then has no fields. Errors
-  // reading the body pass on.
-  virtual form::FormFields ReadFields(std::int64_t length, std::size_t maxSize) = 0;
+  // `maxSize` bytes is not read: the request then has no fields. With a
+  // `maxFields` above 0 the fields beyond that many are dropped unparsed.
+  // Errors reading the body pass on.
+  virtual form::FormFields ReadFields(std::int64_t length, std::size_t maxSize,
+                                      std::size_t maxFields) = 0;
   // Answers with a page (or another text that is no download) with its
   // HTTP status and content type.
   virtual void SendPage(int status, const std::string& contentType, std::string body) = 0;
@@ -47,6 +51,23 @@ class RequestChannel {
   // quotes.
   virtual void SendDownload(const std::string& contentType, const std::string& fileName,
                             TStream& content) = 0;
+
+  // Headers of this request's answer that a host adds ("Set-Cookie", a
+  // policy): each channel writes them after its own headers. None by
+  // default.
+  void AddAnswerHeader(std::string name, std::string value) {
+    answerHeaders_.emplace_back(std::move(name), std::move(value));
+  }
+  const std::vector<std::pair<std::string, std::string>>& GetAnswerHeaders() const {
+    return answerHeaders_;
+  }
+
+ protected:
+  // The answer headers as CGI header lines ("Name: value" CR LF each).
+  std::string AnswerHeaderText() const;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> answerHeaders_;
 };
 
 // "<status> <reason>" for a status line ("500 Internal Server Error").
@@ -74,12 +95,14 @@ class ConsoleChannel : public RequestChannel {
 
   std::string GetVariable(const std::string& name) const override;
   // Raises EInOutError when standard input ends before `length` bytes.
-  form::FormFields ReadFields(std::int64_t length, std::size_t maxSize) override;
+  form::FormFields ReadFields(std::int64_t length, std::size_t maxSize,
+                              std::size_t maxFields) override;
   // A "Status: " line unless the status is 200, "Content-Type: ", the extra
-  // header lines, an empty line, the body.
+  // header lines, the answer headers, an empty line, the body.
   void SendPage(int status, const std::string& contentType, std::string body) override;
   // "Content-type: <type>" CR LF "Content-disposition: attachment;" and the
-  // name's DispositionFileName CR LF, the extra header lines, CR LF, then
+  // name's DispositionFileName CR LF, the extra header lines and the answer
+  // headers, CR LF, then
   // the content in blocks of at most 10001 bytes.
   void SendDownload(const std::string& contentType, const std::string& fileName,
                     TStream& content) override;
@@ -102,7 +125,8 @@ class AspChannel : public RequestChannel {
   }
 
   std::string GetVariable(const std::string& name) const override;
-  form::FormFields ReadFields(std::int64_t length, std::size_t maxSize) override;
+  form::FormFields ReadFields(std::int64_t length, std::size_t maxSize,
+                              std::size_t maxFields) override;
   // Response.Status (only when not 200), Response.ContentType, then
   // Response.BinaryWrite of the page's bytes.
   void SendPage(int status, const std::string& contentType, std::string body) override;
@@ -133,12 +157,14 @@ class WebModuleChannel : public RequestChannel {
   void SetVariable(const std::string& name, std::string value) {
     variables_[name] = std::move(value);
   }
-  // The raw POST body (application/x-www-form-urlencoded).
+  // The raw POST body (application/x-www-form-urlencoded); ReadFields
+  // releases it once parsed.
   void SetBody(std::string body) { body_ = std::move(body); }
   const Answer& GetAnswer() const { return answer_; }
 
   std::string GetVariable(const std::string& name) const override;
-  form::FormFields ReadFields(std::int64_t length, std::size_t maxSize) override;
+  form::FormFields ReadFields(std::int64_t length, std::size_t maxSize,
+                              std::size_t maxFields) override;
   void SendPage(int status, const std::string& contentType, std::string body) override;
   void SendDownload(const std::string& contentType, const std::string& fileName,
                     TStream& content) override;

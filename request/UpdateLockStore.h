@@ -17,6 +17,7 @@
 // then fails rather than writing without a lock.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace zyl {
@@ -47,6 +48,17 @@ class UpdateLockStore {
   // Deletes the locks of `prefix` older than `maxAgeSeconds` (nothing for an
   // age of 0 or below); returns how many.
   virtual int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) = 0;
+  // Deletes the oldest locks of `prefix` beyond the newest `keep`; returns
+  // how many. The default keeps every lock.
+  virtual int DeleteOldestBeyond(const std::string& prefix, std::size_t keep);
+  // The upkeep a page runs before it writes its lock: at most once per
+  // `intervalSeconds` for this store and prefix (every time for 0 or
+  // below), deletes the locks older than `maxAgeSeconds` and then the
+  // oldest beyond `maxEntries` (no cap for 0); returns how many went. The
+  // default times the interval within the process and calls
+  // DeleteOlderThan and DeleteOldestBeyond.
+  virtual int Sweep(const std::string& prefix, long maxAgeSeconds, long intervalSeconds,
+                    std::size_t maxEntries);
 
  protected:
   UpdateLockStore() = default;

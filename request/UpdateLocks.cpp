@@ -8,9 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <map>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/Exception.h"
 #include "platform/System.h"
@@ -107,20 +112,54 @@ FolderLock::FolderLock(const std::string& prefix)
 
 int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {
   if (maxAgeSeconds <= 0) return 0;
+  return Sweep(prefix, maxAgeSeconds, 0);
+}
+
+bool SweepDue(const std::string& prefix, long intervalSeconds) {
+  if (intervalSeconds <= 0) return true;
+  // The sweep file's date is the last sweep of any process of the program.
+  std::string path = Directory() + prefix + ".upd.sweep";
+  struct stat st {};
+  std::time_t now = std::time(nullptr);
+  if (::lstat(path.c_str(), &st) == 0 && IsOwnPlainFile(st) && st.st_mtime <= now &&
+      now - st.st_mtime < intervalSeconds) {
+    return false;
+  }
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  if (fd < 0) return true;  // a sweep too many rather than none
+  bool own = ::fstat(fd, &st) == 0 && IsOwnPlainFile(st);
+  if (own) ::futimens(fd, nullptr);
+  ::close(fd);
+  return own;
+}
+
+int Sweep(const std::string& prefix, long maxAgeSeconds, std::size_t maxEntries) {
   std::string dir = Directory();
   std::string pattern = Pattern(prefix);
   DIR* d = ::opendir(dir.c_str());
   if (d == nullptr) return 0;
   int deleted = 0;
   std::time_t now = std::time(nullptr);
+  std::vector<std::pair<std::time_t, std::string>> kept;  // date and name of each lock kept
   while (const dirent* entry = ::readdir(d)) {
     if (::fnmatch(pattern.c_str(), entry->d_name, FNM_PERIOD) != 0) continue;
     std::string path = dir + entry->d_name;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    if (now - st.st_mtime > maxAgeSeconds && ::unlink(path.c_str()) == 0) ++deleted;
+    if (maxAgeSeconds > 0 && now - st.st_mtime > maxAgeSeconds) {
+      if (::unlink(path.c_str()) == 0) ++deleted;
+    } else if (maxEntries > 0) {
+      kept.emplace_back(st.st_mtime, std::move(path));
+    }
   }
   ::closedir(d);
+  if (maxEntries > 0 && kept.size() > maxEntries) {
+    std::size_t excess = kept.size() - maxEntries;
+    std::nth_element(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(excess), kept.end());
+    for (std::size_t i = 0; i < excess; ++i) {
+      if (::unlink(kept[i].second.c_str()) == 0) ++deleted;
+    }
+  }
   return deleted;
 }
 
@@ -166,6 +205,38 @@ bool FileUpdateLockStore::Claim(const std::string& prefix, const std::string& gu
 
 int FileUpdateLockStore::DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) {
   return updatelock::DeleteOlderThan(prefix, maxAgeSeconds);
+}
+
+int UpdateLockStore::DeleteOldestBeyond(const std::string& /*prefix*/, std::size_t /*keep*/) {
+  return 0;
+}
+
+int UpdateLockStore::Sweep(const std::string& prefix, long maxAgeSeconds, long intervalSeconds,
+                           std::size_t maxEntries) {
+  static std::mutex mutex;
+  static std::map<std::pair<const void*, std::string>, std::time_t> lastSweep;
+  std::time_t now = std::time(nullptr);
+  {
+    std::lock_guard<std::mutex> guard(mutex);
+    std::time_t& last = lastSweep[{this, prefix}];
+    if (intervalSeconds > 0 && last != 0 && now - last < intervalSeconds) return 0;
+    last = now;
+  }
+  int deleted = DeleteOlderThan(prefix, maxAgeSeconds);
+  if (maxEntries > 0) deleted += DeleteOldestBeyond(prefix, maxEntries);
+  return deleted;
+}
+
+int FileUpdateLockStore::Sweep(const std::string& prefix, long maxAgeSeconds, long intervalSeconds,
+                               std::size_t maxEntries) {
+  if (prefix.find('/') != std::string::npos) return 0;  // no lock is named so
+  if (!updatelock::SweepDue(prefix, intervalSeconds)) return 0;
+  return updatelock::Sweep(prefix, maxAgeSeconds, maxEntries);
+}
+
+int FileUpdateLockStore::DeleteOldestBeyond(const std::string& prefix, std::size_t keep) {
+  if (prefix.find('/') != std::string::npos) return 0;
+  return updatelock::Sweep(prefix, 0, keep);
 }
 
 UpdateLockStore& DefaultUpdateLockStore() {

@@ -23,6 +23,7 @@
 // deletes the locks once more after its change is stored.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/System.h"
@@ -43,6 +44,13 @@ class FileUpdateLockStore : public UpdateLockStore {
   bool Delete(const std::string& prefix, const std::string& guid) override;
   int DeleteAll(const std::string& prefix) override;
   int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) override;
+  int DeleteOldestBeyond(const std::string& prefix, std::size_t keep) override;
+  // Times the interval by the date of the sweep file "<prefix>.upd.sweep"
+  // beside the locks (created like them, never matched by a lock name), so
+  // the processes of a CGI program share it; one scan of the folder both
+  // removes the expired locks and applies the cap.
+  int Sweep(const std::string& prefix, long maxAgeSeconds, long intervalSeconds,
+            std::size_t maxEntries) override;
   // Raises EInOutError when the folder lock file cannot be opened or locked.
   bool Claim(const std::string& prefix, const std::string& guid, long maxAgeSeconds) override;
 };
@@ -90,6 +98,16 @@ class FolderLock {
 // Deletes the locks of `prefix` older than `maxAgeSeconds` (nothing for an
 // age of 0 or below); returns how many.
 int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds);
+
+// True when a sweep of `prefix` is due: always for an interval of 0 or
+// below, else when the sweep file is missing or older than the interval;
+// a due sweep dates the file now.
+bool SweepDue(const std::string& prefix, long intervalSeconds);
+
+// One scan of the folder: deletes the locks of `prefix` older than
+// `maxAgeSeconds` (none for 0 or below), then the oldest of the rest
+// beyond `maxEntries` (no cap for 0); returns how many.
+int Sweep(const std::string& prefix, long maxAgeSeconds, std::size_t maxEntries);
 
 }  // namespace updatelock
 

@@ -4,6 +4,7 @@
 #include "platform/Format.h"
 #include "platform/Locale.h"
 #include "platform/System.h"
+#include "request/PageGuid.h"
 #include "request/UpdateLockStore.h"
 
 namespace zyl {
@@ -23,8 +24,15 @@ void TZylCSS::SetCSS(const TStringList& lines) {
 }
 
 const std::string& TZylCSS::GetGUID() {
-  if (guid_.empty()) guid_ = CreateGuidString();
+  if (guid_.empty()) {
+    guid_ = signGUIDs_ ? form::IssueGuid(GetSiteSecret(), browserKey_) : CreateGuidString();
+  }
   return guid_;
+}
+
+bool TZylCSS::IsIssuedGUID(const std::string& guid) const {
+  if (!signGUIDs_) return IsGuidString(guid);
+  return form::IsIssuedGuid(GetSiteSecret(), browserKey_, guid);
 }
 
 const std::string& TZylCSS::GetSiteSecret() const {
@@ -98,7 +106,7 @@ void TZylCSS::ProcessPostData() {
   std::int64_t length = 0;
   if (!TryStrToInt64(GetEnvironmentVariable("CONTENT_LENGTH"), length)) length = 0;
   if (length <= 0) return;
-  SetPostFields(GetRequestChannel().ReadFields(length, maxPostSize_));
+  SetPostFields(GetRequestChannel().ReadFields(length, maxPostSize_, maxPostFields_));
 }
 
 std::string TZylCSS::GetScriptPath() const {

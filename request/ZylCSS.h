@@ -72,9 +72,23 @@ class TZylCSS : public TComponent {
   std::string GetScriptName() const { return GetEnvironmentVariable("SCRIPT_NAME"); }
   std::string GetScriptPath() const;
   std::string GetServerName() const { return GetEnvironmentVariable("SERVER_NAME"); }
-  // The page's GUID, generated at the first call when none was set.
+  // The page's GUID, generated at the first call when none was set (an
+  // issued one, request/PageGuid.h, while SignGUIDs is on).
   const std::string& GetGUID();
   void SetGUID(const std::string& v) { guid_ = v; }
+  // Issued GUIDs (default off): the page's GUID is made and signed here,
+  // bound to BrowserKey; a posted GUID not issued so is ignored (the page
+  // gets a fresh one, and no lock of it is used), and a post that asks for
+  // an update, add or delete without an issued GUID is refused.
+  bool GetSignGUIDs() const { return signGUIDs_; }
+  void SetSignGUIDs(bool v) { signGUIDs_ = v; }
+  // The value of the browser's own cookie, which the host hands over; the
+  // GUIDs issued for this request are bound to it. Empty by default.
+  const std::string& GetBrowserKey() const { return browserKey_; }
+  void SetBrowserKey(const std::string& v) { browserKey_ = v; }
+  // True when `guid` may name this page: a GUID and, while SignGUIDs is
+  // on, one issued for this site secret and browser key.
+  bool IsIssuedGUID(const std::string& guid) const;
   const std::string& GetErrorText() const { return errorText_; }
   void SetErrorText(const std::string& v) { errorText_ = v; }
   const TVariant& GetASPRequest() const { return aspRequest_; }
@@ -88,10 +102,24 @@ class TZylCSS : public TComponent {
   // fields). Default 16 MiB.
   std::size_t GetMaxPostSize() const { return maxPostSize_; }
   void SetMaxPostSize(std::size_t v) { maxPostSize_ = v; }
-  // Update lock files older than this many seconds are removed when a page
-  // writes its own, and a page older than that cannot update. Default one day.
+  // At most this many posted fields are kept; those beyond it are dropped
+  // while the body is parsed. 0 (the default): no limit.
+  std::size_t GetMaxPostFields() const { return maxPostFields_; }
+  void SetMaxPostFields(std::size_t v) { maxPostFields_ = v; }
+  // Update lock files older than this many seconds are removed by the
+  // store's sweep (UpdateLockStore::Sweep), which a page runs before it
+  // writes its own lock, and a page older than that cannot update. Default
+  // one day.
   long GetMaxLockAge() const { return maxLockAge_; }
   void SetMaxLockAge(long seconds) { maxLockAge_ = seconds; }
+  // The sweep runs at most once per this many seconds per store and program
+  // (0: with every lock written). Default 60.
+  long GetLockSweepInterval() const { return lockSweepInterval_; }
+  void SetLockSweepInterval(long seconds) { lockSweepInterval_ = seconds; }
+  // The sweep keeps at most this many locks of the program, the newest
+  // (0: no cap). Default 100000.
+  std::size_t GetMaxLocks() const { return maxLocks_; }
+  void SetMaxLocks(std::size_t v) { maxLocks_ = v; }
   // Where the page's grids keep their update locks: the store set here (not
   // owned; it must outlive the component's use), else the process-wide lock
   // file store (DefaultUpdateLockStore). Null returns to the default.
@@ -131,6 +159,9 @@ class TZylCSS : public TComponent {
   std::string guid_;
   std::string errorText_;
   std::string siteSecret_;
+  std::string browserKey_;
+  bool signGUIDs_ = false;
+  std::size_t maxPostFields_ = 0;
   TVariant aspRequest_ = TVariant::Null();
   TVariant aspResponse_ = TVariant::Null();
   TModuleType moduleType_ = TModuleType::Console;
@@ -138,6 +169,8 @@ class TZylCSS : public TComponent {
   std::string modulePath_;
   std::size_t maxPostSize_ = 16u * 1024u * 1024u;
   long maxLockAge_ = 24L * 60L * 60L;
+  long lockSweepInterval_ = 60;
+  std::size_t maxLocks_ = 100000;
   TStream* consoleOutput_ = nullptr;
   UpdateLockStore* updateLockStore_ = nullptr;
   RequestChannel* hostChannel_ = nullptr;

@@ -301,7 +301,7 @@ std::optional<Visitor> Access::Admit(zyl::RequestChannel& channel,
       } catch (const std::exception&) {
       }
       zyl::form::FormFields fields =
-          length > 0 ? channel.ReadFields(length, kMaxSignInBody) : zyl::form::FormFields{};
+          length > 0 ? channel.ReadFields(length, kMaxSignInBody, 16) : zyl::form::FormFields{};
       std::string user = Field(fields, "zg_user");
       std::string hash = ValidUserName(user) ? UserHash(user) : std::string();
       bool ok = CheckPassword(hash, Field(fields, "zg_password"));

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/ImageSet.h"
@@ -33,13 +35,14 @@ std::string Param(const FCGX_Request& request, const char* name) {
 }
 
 void Send(FCGX_Request& request, int status, const std::string& contentType,
-          const std::string& fileName, std::string_view body, const std::string& extra = "") {
+          const std::string& fileName, std::string_view body,
+          const std::vector<std::pair<std::string, std::string>>& extra = {}) {
   std::string head =
       "Status: " + std::to_string(status) + "\r\nContent-Type: " + contentType + "\r\n";
   if (!fileName.empty())
     head += "Content-Disposition: attachment; " + zyl::DispositionFileName(fileName) + "\r\n";
   head += AnswerHeaderLines();
-  head += extra;
+  for (const auto& [name, value] : extra) head += name + ": " + value + "\r\n";
   head += "\r\n";
   FCGX_PutStr(head.data(), static_cast<int>(head.size()), request.out);
   std::size_t done = 0;
@@ -63,6 +66,10 @@ class FcgiChannel : public zyl::WebModuleChannel {
     SetVariable("REQUEST_METHOD", method == "HEAD" ? "GET" : method);
     SetVariable("QUERY_STRING", Param(request, "QUERY_STRING"));
     SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+    for (const char* name :
+         {"HTTP_COOKIE", "HTTP_HOST", "HTTP_ORIGIN", "HTTP_SEC_FETCH_SITE", "HTTPS"}) {
+      SetVariable(name, Param(request, name));
+    }
     SetBody(std::move(body));
   }
   std::string GetVariable(const std::string& name) const override {
@@ -70,11 +77,8 @@ class FcgiChannel : public zyl::WebModuleChannel {
       return Param(request_, name.c_str());
     return zyl::WebModuleChannel::GetVariable(name);
   }
-  void AddHeader(const std::string& name, const std::string& value) {
-    extra_ += name + ": " + value + "\r\n";
-  }
   void SendPage(int status, const std::string& contentType, std::string body) override {
-    Send(request_, status, contentType, "", body, extra_);
+    Send(request_, status, contentType, "", body, GetAnswerHeaders());
     status_ = status;
     bytes_ = body.size();
   }
@@ -83,7 +87,7 @@ class FcgiChannel : public zyl::WebModuleChannel {
     content.SetPosition(0);
     std::string bytes(static_cast<std::size_t>(content.GetSize()), '\0');
     if (!bytes.empty()) content.ReadBuffer(bytes.data(), bytes.size());
-    Send(request_, 200, contentType, fileName, bytes, extra_);
+    Send(request_, 200, contentType, fileName, bytes, GetAnswerHeaders());
     status_ = 200;
     bytes_ = bytes.size();
   }
@@ -93,7 +97,6 @@ class FcgiChannel : public zyl::WebModuleChannel {
 
  private:
   FCGX_Request& request_;
-  std::string extra_;  // header lines of this answer
   int status_ = 500;
   std::size_t bytes_ = 0;
 };
@@ -181,9 +184,7 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
         Send(request, 400, "text/plain; charset=UTF-8", "", "Bad request\n");
       } else {
         FcgiChannel channel(request, std::move(body));
-        builder.Handle(channel, [&channel](const std::string& name, const std::string& value) {
-          channel.AddHeader(name, value);
-        });
+        builder.Handle(channel);
         status = channel.Status();
         sent = channel.Bytes();
       }

@@ -42,6 +42,14 @@ std::string QueryOf(const std::string& target) {
   return q == std::string::npos ? std::string() : target.substr(q + 1);
 }
 
+// The request headers the page's guards read, with their CGI variable names.
+constexpr std::pair<const char*, const char*> kGuardHeaders[] = {
+    {"Cookie", "HTTP_COOKIE"},
+    {"Host", "HTTP_HOST"},
+    {"Origin", "HTTP_ORIGIN"},
+    {"Sec-Fetch-Site", "HTTP_SEC_FETCH_SITE"},
+};
+
 // The request channel of one HTTP request: the method (HEAD answered as
 // GET), the target's query, the body the server read, the visitor's
 // address, HTTPS and the request headers as CGI names them (HTTP_*); the
@@ -56,6 +64,9 @@ class HttpChannel : public zyl::WebModuleChannel {
     if (tls) SetVariable("HTTPS", "on");
     SetVariable("QUERY_STRING", QueryOf(request.target));
     SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
+    for (const auto& [header, variable] : kGuardHeaders) {
+      if (request.has_header(header)) SetVariable(variable, request.get_header_value(header));
+    }
     SetBody(std::move(body));
   }
   std::string GetVariable(const std::string& name) const override {
@@ -65,6 +76,7 @@ class HttpChannel : public zyl::WebModuleChannel {
     return request_.get_header_value(header);
   }
   void SendPage(int status, const std::string& contentType, std::string body) override {
+    for (const auto& [name, value] : GetAnswerHeaders()) response_.set_header(name, value);
     response_.status = status;
     response_.headers.erase("Content-Disposition");
     response_.set_header("Cache-Control", "no-store");
@@ -75,6 +87,7 @@ class HttpChannel : public zyl::WebModuleChannel {
   }
   void SendDownload(const std::string& contentType, const std::string& fileName,
                     zyl::TStream& content) override {
+    for (const auto& [name, value] : GetAnswerHeaders()) response_.set_header(name, value);
     response_.status = 200;
     response_.set_header("Content-Disposition",
                          "attachment; " + zyl::DispositionFileName(fileName));
@@ -93,9 +106,7 @@ class HttpChannel : public zyl::WebModuleChannel {
 void Answer(const PageBuilder& builder, const httplib::Request& req, std::string body,
             httplib::Response& res, bool tls) {
   HttpChannel channel(req, std::move(body), res, tls);
-  builder.Handle(channel, [&res](const std::string& name, const std::string& value) {
-    res.set_header(name, value);
-  });
+  builder.Handle(channel);
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 
 #include "apps/zylgrid/Audit.h"
 #include "apps/zylgrid/GridSources.h"
+#include "apps/zylgrid/PagePolicy.h"
 #include "apps/zylgrid/PageTemplate.h"
 #include "grid/ZylHTMLGrid.h"
+#include "platform/Digest.h"
 #include "platform/Locale.h"
 #include "platform/Text.h"
 #include "request/PgUpdateLockStore.h"
@@ -19,6 +21,10 @@ namespace zylgrid {
 
 namespace {
 
+// Posted fields beyond this many are dropped unparsed: enough for a page
+// of 10,000 rows with a few edit controls each.
+constexpr std::size_t kMaxPostFields = 100000;
+
 // The components of one request. Data sources are released before the grids.
 class PageRun {
  public:
@@ -26,14 +32,21 @@ class PageRun {
   // store of the process (not owned), or null for the library's default
   // lock files.
   // `secret` signs the rows' identities ("": the library's one per process).
-  // `visitor` says which grids are shown and which of them may be edited.
+  // `browserKey` binds the GUIDs the page issues to the browser; `visitor`
+  // says which grids are shown and which of them may be edited.
   PageRun(const SiteConfig& config, zyl::RequestChannel& channel, zyl::UpdateLockStore* locks,
-          const std::string& secret, const Visitor& visitor, const ErrorLog& log)
+          const std::string& secret, const std::string& browserKey, const Visitor& visitor,
+          const ErrorLog& log)
       : config_(config), visitor_(visitor), log_(log) {
     css_ = std::make_unique<zyl::TZylCSS>(nullptr);
     css_->SetRequestChannel(&channel);
     css_->SetUpdateLockStore(locks);
     css_->SetSiteSecret(secret);
+    // Only GUIDs this site issued to this browser name a page; a change
+    // posted without one is refused with the error box.
+    css_->SetSignGUIDs(true);
+    css_->SetBrowserKey(browserKey);
+    css_->SetMaxPostFields(kMaxPostFields);
     for (std::size_t i = 0; i < config.grids.size(); ++i) {
       if (visitor.roles[i] == GridRole::None) continue;
       const GridSettings& s = config.grids[i];
@@ -215,7 +228,7 @@ PageBuilder::PageBuilder(const SiteConfig& config, ErrorLog log)
 
 PageBuilder::~PageBuilder() = default;
 
-void PageBuilder::Handle(zyl::RequestChannel& channel, const AddHeader& addHeader) const {
+void PageBuilder::Handle(zyl::RequestChannel& channel) const {
   try {
     // HEAD is answered as GET (the server leaves the body out); an empty
     // method is a CGI program started by hand.
@@ -224,16 +237,24 @@ void PageBuilder::Handle(zyl::RequestChannel& channel, const AddHeader& addHeade
       channel.SendPage(405, "text/plain; charset=UTF-8", "Method not allowed\n");
       return;
     }
-    static const AddHeader kNoHeaders = [](const std::string&, const std::string&) {};
-    std::optional<Visitor> visitor = access_->Admit(channel, addHeader ? addHeader : kNoHeaders);
+    std::optional<Visitor> visitor =
+        access_->Admit(channel, [&channel](const std::string& name, const std::string& value) {
+          channel.AddAnswerHeader(name, value);
+        });
     if (!visitor) return;  // answered: sign-in, sign-out, refusal
-    PageRun run(config_, channel, locks_.get(), secret_, *visitor, log_);
+    // A post from another site gets a key no page was issued for: its
+    // changes are refused; its cookie is left as it is.
+    std::string key = method == "POST" && IsCrossSite(channel)
+                          ? zyl::ToBase64Url(zyl::RandomBytes(32))
+                          : BrowserKey(channel);
+    PageRun run(config_, channel, locks_.get(), secret_, key, *visitor, log_);
     if (!run.Process()) {  // the grid has sent its download
       const std::string note = run.DownloadNote();
       if (log_ && !note.empty()) log_(note);
       return;
     }
     std::string page = run.Page();
+    channel.AddAnswerHeader("Content-Security-Policy", ContentPolicy(page));
     channel.SendPage(200, "text/html; charset=UTF-8", page);
     return;
   } catch (const std::exception& e) {

@@ -53,8 +53,8 @@ class PageBuilder {
   // page or a download. Never throws: a failure answers 500 with a short
   // generic page and logs its detail. On a site that signs visitors in
   // (Access), the sign-in page, sign-in and sign-out come first; headers
-  // the answer needs (the session cookie, a redirect) go to `addHeader`.
-  void Handle(zyl::RequestChannel& channel, const AddHeader& addHeader = {}) const;
+  // the answer needs (cookies, a redirect) go to the channel's answer headers.
+  void Handle(zyl::RequestChannel& channel) const;
 
  private:
   const SiteConfig& config_;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -19,6 +20,7 @@
 
 #include "apps/zylgrid/PageBuilder.h"
 #include "platform/System.h"
+#include "platform/Text.h"
 
 namespace zylgrid::test {
 
@@ -135,7 +137,39 @@ Zylgrid::~Zylgrid() {
 }
 
 Reply Zylgrid::Send(const std::string& method, const std::string& body, const std::string& length) {
+  Reply reply = SendOnce(method, body, length);
+  for (std::size_t at = reply.head.find("Set-Cookie: "); keepCookie_ && at != std::string::npos;
+       at = reply.head.find("Set-Cookie: ", at + 1)) {
+    std::string line = reply.head.substr(at + 12, reply.head.find('\r', at) - at - 12);
+    std::string pair = line.substr(0, line.find(';'));
+    std::size_t eq = pair.find('=');
+    if (eq == std::string::npos) continue;
+    if (line.find("Max-Age=0") != std::string::npos) {
+      cookies_.erase(pair.substr(0, eq));
+    } else {
+      cookies_[pair.substr(0, eq)] = pair.substr(eq + 1);
+    }
+  }
+  return reply;
+}
+
+Reply Zylgrid::SendOnce(const std::string& method, const std::string& body, const std::string& length) {
   Reply reply;
+  // The cookies kept, after those a "Cookie" header of the test names.
+  std::vector<std::pair<std::string, std::string>> sent;
+  std::string cookie;
+  for (const auto& [name, value] : headers) {
+    if (zyl::AsciiLowerCase(name) == "cookie") {
+      cookie = value;
+    } else {
+      sent.emplace_back(name, value);
+    }
+  }
+  for (const auto& [name, value] : cookies_) {
+    if (("; " + cookie).find("; " + name + "=") != std::string::npos) continue;
+    cookie += (cookie.empty() ? "" : "; ") + name + "=" + value;
+  }
+  if (!cookie.empty()) sent.emplace_back("Cookie", cookie);
   if (mode_ == "serve" && !length.empty()) {  // the head only; the body never comes
     int s = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -156,12 +190,12 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body, const st
     return reply;
   }
   if (mode_ == "serve" || mode_ == "demo") {
-    httplib::Headers sent(headers.begin(), headers.end());
+    httplib::Headers fields(sent.begin(), sent.end());
     std::string target = query.empty() ? "/" : "/?" + query;
     auto ask = [&](auto& client) {
       client.set_read_timeout(60, 0);
-      return method == "POST" ? client.Post(target, sent, body, "application/x-www-form-urlencoded")
-                              : client.Get(target, sent);
+      return method == "POST" ? client.Post(target, fields, body, "application/x-www-form-urlencoded")
+                              : client.Get(target, fields);
     };
     httplib::SSLClient secure("127.0.0.1", port_);
     secure.enable_server_certificate_verification(false);  // made by the test
@@ -183,8 +217,8 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body, const st
       "CONTENT_TYPE=application/x-www-form-urlencoded", "TMPDIR=" + tmp_.string(), "DOCUMENT_URI=/",
       "REQUEST_URI=/", "REMOTE_ADDR=127.0.0.1", "SCRIPT_NAME=/shop.cgi", "ZYLGRID_CONFIG=" + ini_};
   // clang-format on
-  for (auto [name, value] : headers) {  // Cookie: HTTP_COOKIE
-    for (char& c : name) c = c == '-' ? '_' : static_cast<char>(std::toupper(c));
+  for (auto [name, value] : sent) {  // Cookie: HTTP_COOKIE
+    for (char& c : name) c = c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     environment.push_back("HTTP_" + name + "=" + value);
   }
   pid_t pid = mode_ == "cgi"

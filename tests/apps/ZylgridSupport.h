@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HtmlForms.h"
@@ -60,14 +62,27 @@ class Zylgrid {
   int ExitStatus() const { return exitStatus_; }
   std::string Get();  // the page at "/" (the test fails on another status than 200)
   // The query string and the request headers of the requests that follow.
+  // Requests also carry the cookies earlier answers set, as a browser does
+  // (a "Cookie" header here names the ones it replaces); KeepCookie(false)
+  // forgets them and keeps none.
   std::string query;
   std::vector<std::pair<std::string, std::string>> headers;
+  void SetHeaders(std::vector<std::pair<std::string, std::string>> list) { headers = std::move(list); }
+  void KeepCookie(bool keep) {
+    keepCookie_ = keep;
+    if (!keep) cookies_.clear();
+  }
+  void ForgetCookie(const std::string& name) { cookies_.erase(name); }
+  void UseCookieOf(const Zylgrid& other) { cookies_ = other.cookies_; }
   // Posts form `name` of `page` with `button` clicked, after `fill` changed it.
   std::string Click(const std::string& page, const std::string& name, const std::string& button,
                     const std::function<void(zyl::harness::Form&)>& fill = {});
 
  private:
+  Reply SendOnce(const std::string& method, const std::string& body, const std::string& length);
   std::string mode_, ini_;
+  std::map<std::string, std::string> cookies_;  // name: value
+  bool keepCookie_ = true;
   std::filesystem::path tmp_;
   int port_ = 0, pid_ = -1, exitStatus_ = -1;
   bool tls_ = false;  // serve --tls-cert: requests over HTTPS

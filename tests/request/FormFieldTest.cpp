@@ -57,7 +57,7 @@ TEST(FormFields, EachPostLeavesItsActionAndState) {
     grid.SetShowSelectors(true);  // reset by every request
     grid.GetColumns(1)->SetEditMode(enter);
     grid.SetUpdatByEnter(enter);
-    ::setenv("REQUEST_METHOD", "GET", 1), ::setenv("QUERY_STRING", ("GName=G1&" + post.at(0)).c_str(), 1);
+    ::setenv("REQUEST_METHOD", get ? "GET" : "POST", 1), ::setenv("QUERY_STRING", ("GName=G1&" + post.at(0)).c_str(), 1);
     TGridAction action = get ? grid.ProcessParameters() : grid.ProcessParametersData(Lines("GName=G1&" + post.at(0)));
     ::unsetenv("REQUEST_METHOD"), ::unsetenv("QUERY_STRING");
     EXPECT_EQ(State(action, grid), post.at(1)) << post[0];

@@ -135,9 +135,21 @@ TYPED_TEST_P(UpdateLockCases, OldLocksAreStaleAndGoWhenAPageWritesItsLock) {
   TZylHTMLGrid other(nullptr);
   MakeEditable(other, this->css_, kThirdGuid);
   ASSERT_TRUE(other.Done());
+  EXPECT_EQ(this->kit_.Locks().size(), 4u) << "swept by the first page a moment ago";
+  this->css_.SetLockSweepInterval(0);
+  ASSERT_TRUE(other.Done());
   EXPECT_EQ(this->kit_.Locks(),
             (std::vector<std::string>{"grid.cgi." + kThirdGuid, "other.cgi." + kOtherGuid}))
       << "old locks of this program go, other programs' stay";
+  const std::string fourth = "44444444-2222-4333-8444-555555555555";
+  this->kit_.Age("grid.cgi", kThirdGuid, 100);
+  this->kit_.Plant("grid.cgi", kGuid);
+  this->css_.SetMaxLocks(1);
+  MakeEditable(other, this->css_, fourth);
+  ASSERT_TRUE(other.Done());
+  EXPECT_EQ(this->kit_.Locks(), (std::vector<std::string>{"grid.cgi." + kGuid, "grid.cgi." + fourth,
+                                                           "other.cgi." + kOtherGuid}))
+      << "the newest up to the cap, then the page's own";
 }
 
 TYPED_TEST_P(UpdateLockCases, StoreOperationsAndRefusedNames) {

@@ -74,8 +74,9 @@ TEST_F(LockFiles, OneOwnerOnlyLineNamedAfterProgramAndPageAndLookAlikesStay) {
   for (const std::string& name : lookAlikes) Touch(name);
   Touch("grid.cgi." + kOtherGuid + ".upd");
   grid_.CleanupEdits();
-  EXPECT_EQ(temp_.Entries(), (std::vector<std::string>{lookAlikes[0], lookAlikes[1], "grid.cgi.upd.lock", lookAlikes[2]}))
-      << "and the folder lock file, which stays";
+  EXPECT_EQ(temp_.Entries(), (std::vector<std::string>{lookAlikes[0], lookAlikes[1], "grid.cgi.upd.lock",
+                                                        "grid.cgi.upd.sweep", lookAlikes[2]}))
+      << "and the folder lock and sweep files, which stay";
 }
 
 TEST_F(LockFiles, LinksAndOtherFilesAreNoLocksAndStayUntouched) {

@@ -63,15 +63,17 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
         self.soak, self.index = soak, index
         self.rng = random.Random(SEED * 100 + index)
         self.page, self.conn, self.seq, self.kept, self.history = None, None, 0, 0, []  # history: (what, post, answer)
+        self.cookie = None  # the browser's cookie, which the site's GUIDs are bound to
 
     def send(self, method, path="/", body=None):
         start = time.time()
         try:
             if self.conn is None:
                 self.conn = http.client.HTTPConnection("127.0.0.1", self.soak.server.port, timeout=60)
-            self.conn.request(method, path, body, {} if body is None else
-                              {"Content-Type": "application/x-www-form-urlencoded"})
+            headers = {} if body is None else {"Content-Type": "application/x-www-form-urlencoded"}
+            self.conn.request(method, path, body, dict(headers, Cookie=self.cookie) if self.cookie else headers)
             reply = self.conn.getresponse()
+            self.cookie = (reply.getheader("Set-Cookie") or self.cookie or "").split(";")[0] or None
             data = reply.read()
         except (OSError, http.client.HTTPException) as e:
             self.conn = self.conn.close()

@@ -1,0 +1,129 @@
+#include "apps/zylgrid/PagePolicy.h"
+
+#include <set>
+
+#include "platform/Digest.h"
+#include "platform/Locale.h"
+#include "request/RequestChannel.h"
+
+namespace zylgrid {
+
+namespace {
+
+constexpr std::size_t kKeyLength = 43;  // 32 random bytes in base64url
+
+bool IsKeyText(const std::string& text) {
+  if (text.size() != kKeyLength) return false;
+  for (char c : text) {
+    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+              c == '-' || c == '_';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// The value of cookie `name` in a Cookie header ("a=1; b=2"), "" when absent.
+std::string CookieValue(const std::string& header, const std::string& name) {
+  std::size_t start = 0;
+  while (start < header.size()) {
+    std::size_t end = header.find(';', start);
+    if (end == std::string::npos) end = header.size();
+    std::size_t first = header.find_first_not_of(' ', start);
+    std::size_t eq = header.find('=', first);
+    if (first < end && eq < end && header.compare(first, eq - first, name) == 0) {
+      return header.substr(eq + 1, end - eq - 1);
+    }
+    start = end + 1;
+  }
+  return "";
+}
+
+// The host part of an origin ("https://example.org:8443" gives
+// "example.org:8443"), lower case.
+std::string OriginHost(const std::string& origin) {
+  std::size_t at = origin.find("://");
+  return zyl::AnsiLowerCase(at == std::string::npos ? origin : origin.substr(at + 3));
+}
+
+// Standard base64 (with padding) of `bytes`, as policies write hashes.
+std::string Base64(const std::string& bytes) {
+  std::string text = zyl::ToBase64Url(bytes);
+  for (char& c : text) {
+    if (c == '-') c = '+';
+    if (c == '_') c = '/';
+  }
+  while (text.size() % 4 != 0) text += '=';
+  return text;
+}
+
+// `code` as a browser hashes it: the parser's newlines (CR LF and CR
+// become LF).
+std::string Parsed(std::string code) {
+  std::string out;
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    if (code[i] != '\r') {
+      out += code[i];
+    } else if (i + 1 == code.size() || code[i + 1] != '\n') {
+      out += '\n';
+    }
+  }
+  return out;
+}
+
+// The contents of every <script> element and every on...="..." attribute.
+std::set<std::string> InlineCode(const std::string& page) {
+  std::set<std::string> code;
+  std::string lower = zyl::AnsiLowerCase(page);
+  for (std::size_t at = lower.find("<script"); at != std::string::npos;
+       at = lower.find("<script", at + 1)) {
+    std::size_t open = lower.find('>', at);
+    std::size_t close = lower.find("</script", open);
+    if (open == std::string::npos || close == std::string::npos) break;
+    code.insert(Parsed(page.substr(open + 1, close - open - 1)));
+  }
+  for (std::size_t at = lower.find(" on"); at != std::string::npos;
+       at = lower.find(" on", at + 1)) {
+    std::size_t name = at + 3;
+    while (name < lower.size() && lower[name] >= 'a' && lower[name] <= 'z') ++name;
+    if (name == at + 3 || lower.compare(name, 2, "=\"") != 0) continue;
+    std::size_t end = page.find('"', name + 2);
+    if (end == std::string::npos) break;
+    code.insert(Parsed(page.substr(name + 2, end - name - 2)));
+  }
+  return code;
+}
+
+}  // namespace
+
+std::string BrowserKey(zyl::RequestChannel& channel) {
+  std::string key = CookieValue(channel.GetVariable("HTTP_COOKIE"), kBrowserCookie);
+  if (IsKeyText(key)) return key;
+  key = zyl::ToBase64Url(zyl::RandomBytes(32));
+  std::string cookie =
+      std::string(kBrowserCookie) + "=" + key + "; Path=/; HttpOnly; SameSite=Strict";
+  if (zyl::AnsiSameText(channel.GetVariable("HTTPS"), "on")) cookie += "; Secure";
+  channel.AddAnswerHeader("Set-Cookie", cookie);
+  return key;
+}
+
+bool IsCrossSite(const zyl::RequestChannel& channel) {
+  std::string site = zyl::AnsiLowerCase(channel.GetVariable("HTTP_SEC_FETCH_SITE"));
+  if (!site.empty() && site != "same-origin" && site != "none") return true;
+  std::string origin = channel.GetVariable("HTTP_ORIGIN");
+  if (origin.empty()) return false;
+  return OriginHost(origin) != zyl::AnsiLowerCase(channel.GetVariable("HTTP_HOST"));
+}
+
+std::string ContentPolicy(const std::string& page) {
+  std::string scripts;
+  for (const std::string& code : InlineCode(page)) {
+    scripts += " 'sha256-" + Base64(zyl::Sha256(code)) + "'";
+  }
+  // 'unsafe-hashes' lets the hashes cover event handler attributes too.
+  std::string policy = "script-src";
+  policy += scripts.empty() ? std::string(" 'none'") : " 'unsafe-hashes'" + scripts;
+  policy += "; object-src 'none'; base-uri 'none'; form-action 'self'; frame-ancestors 'none'";
+  return policy;
+}
+
+}  // namespace zylgrid
