@@ -186,6 +186,17 @@ TGridAction TZylHTMLGrid::ProcessFields(const form::FormFields& fields) {
     paging_.recNo = first > INT_MAX ? INT_MAX : static_cast<int>(first);
   }
 
+  // Finding: every form carries the whole filter, so what is posted
+  // replaces it; Clear drops it.
+  if (block.clearFilters || !block.filters.empty() || block.search) {
+    finding_.filters.clear();
+    finding_.search.clear();
+  }
+  if (!block.clearFilters) {
+    for (const auto& [field, text] : block.filters) SetFilter(field, text);
+    if (block.search) SetSearch(*block.search);
+  }
+
   if (block.guid) {
     editing_.guid = *block.guid;
     if (links_.css != nullptr) links_.css->SetGUID(*block.guid);

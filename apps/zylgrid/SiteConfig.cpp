@@ -229,6 +229,10 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   if (in.Has("RowsPerPage")) grid.rowsPerPage = in.Number("RowsPerPage", 1, 10000);
   grid.globalSorting = in.Flag("GlobalSorting", false);
   grid.showMemos = in.Flag("ShowMemos", false);
+  grid.filterRow = in.Flag("Filters", true);
+  grid.quickSearch = in.Flag("Search", true);
+  grid.viewLink = in.Flag("ViewLink", true);
+  grid.wholeResultTotals = in.Flag("WholeTotals", true);
   grid.master = in.Text("Master");
   std::string detailKey = in.Text("DetailKey");
   if (grid.master.empty() != detailKey.empty()) {
