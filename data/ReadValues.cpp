@@ -29,6 +29,11 @@ bool ShowsTimeOnly(TFieldType type, double value) {
 void TZylHTMLGrid::ReadPage(TDataSet& ds) {
   SetRowCount(0);
   reading_.readError.clear();
+  try {
+    ApplyRowFilter(ds);
+  } catch (const std::exception& e) {
+    reading_.readError = e.what();
+  }
   paging_.totalRowCount = ds.RecordCount();
   paging_.rowsPerPage =
       paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);

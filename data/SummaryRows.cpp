@@ -1,5 +1,7 @@
 // The extra row at the bottom of a page: column sums, column averages, or
 // the empty row for a record being added.
+#include <exception>
+
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Format.h"
 
@@ -11,6 +13,25 @@ void AddBold(TFont& font) {
   TFontStyles style = font.GetStyle();
   style.Include(TFontStyleFlag::fsBold);
   font.SetStyle(style);
+}
+
+// The total of column `c` over every record that passes the filter: the
+// dataset's Aggregate, or a text file's filtered lines; false when there is
+// none (no value at all, or a dataset that cannot tell).
+bool WholeResultTotal(TZylHTMLGrid& grid, int c, bool average, double& value) {
+  TZylColumn* column = grid.GetColumns(c);
+  TDataSet* ds = grid.GetDataset();
+  if (ds != nullptr && ds->GetActive()) {
+    try {
+      return ds->Aggregate(column->GetFieldIndex(), average, value);
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+  auto [sum, count] = grid.FileTotal(column->GetFieldIndex());
+  if (count == 0) return false;
+  value = average ? sum / count : sum;
+  return true;
 }
 
 // Appends the sum row, or with `average` the average row, of the rows the
@@ -30,10 +51,13 @@ void AppendSummaryRow(TZylHTMLGrid& grid, bool average) {
   for (int c = firstCol; c < cols; ++c) {
     if (!grid.IsNumeric(c) || !grid.GetColumns(c)->GetVisible()) continue;
     double value = 0;
-    for (int r = 0; r < last; ++r) value += grid.GetCells(r, c)->GetNumericValue();
+    bool whole = grid.GetWholeResultTotals() && WholeResultTotal(grid, c, average, value);
+    if (!whole) {
+      for (int r = 0; r < last; ++r) value += grid.GetCells(r, c)->GetNumericValue();
+    }
     TZylField* cell = grid.GetCells(last, c);
     if (average) {
-      value /= last;  // every row counts in the divisor, rows with empty cells too
+      if (!whole) value /= last;  // every row counts in the divisor, rows with empty cells too
       cell->Font().SetStyle(TFontStyles{TFontStyleFlag::fsBold});
     } else {
       AddBold(cell->Font());
@@ -55,11 +79,17 @@ bool TZylHTMLGrid::IsNumeric(int col) const {
   return IsNumberType(type) || type == TFieldType::ftLargeint;
 }
 
-bool TZylHTMLGrid::IsDate(int col) const { return IsDateType(columns_.Get(col)->GetDataType()); }
+bool TZylHTMLGrid::IsDate(int col) const {
+  return IsDateType(columns_.Get(col)->GetDataType());
+}
 
-void TZylHTMLGrid::CalcSum() { AppendSummaryRow(*this, false); }
+void TZylHTMLGrid::CalcSum() {
+  AppendSummaryRow(*this, false);
+}
 
-void TZylHTMLGrid::CalcSA() { AppendSummaryRow(*this, true); }
+void TZylHTMLGrid::CalcSA() {
+  AppendSummaryRow(*this, true);
+}
 
 void TZylHTMLGrid::AddNew() {
   TZylRow* row = AddRow();

@@ -49,7 +49,15 @@ void TZylHTMLGrid::ParseLine(const std::string& line, char delimiter, TStringLis
   delimited::ParseLine(line, delimiter, fields);
 }
 
-bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
+bool TZylHTMLGrid::LoadFromStringList(const TStringList& all, char delimiter) {
+  // Filters and the search keep only the lines that pass (each keeps its
+  // line number for its identity); the pages count those.
+  TStringList filtered;
+  std::vector<int> lineNumbers;
+  bool filtering =
+      !finding_.filters.empty() || !finding_.search.empty() || finding_.wholeResultTotals;
+  if (filtering) FilterLines(all, delimiter, filtered, lineNumbers);
+  const TStringList& list = filtering ? filtered : all;
   paging_.totalRowCount = list.Count() - 1;
   if (list.Empty()) return false;
   paging_.rowsPerPage =
@@ -97,7 +105,8 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& list, char delimiter) {
     row->SetRecNo(static_cast<int>(line - 1));
     // A line is named by its record number and the digest of its text.
     if (editing_.rowIdentity) {
-      row->SetIdentity(EncodeValues({TVariant(row->GetRecNo())}),
+      int number = filtering ? lineNumbers[static_cast<std::size_t>(line)] : static_cast<int>(line);
+      row->SetIdentity(EncodeValues({TVariant(number - 1)}),
                        form::Fingerprint({TVariant(list.Get(static_cast<int>(line)))}));
     }
     ParseLine(list.Get(static_cast<int>(line)), delimiter, fields);

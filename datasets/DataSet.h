@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "datasets/FieldType.h"
+#include "datasets/RowFilter.h"
 #include "platform/Component.h"
 #include "platform/Exception.h"
 #include "platform/StringList.h"
@@ -124,6 +125,17 @@ class TDataSet : public TComponent {
   // write nothing. For datasets that other connections can change; one
   // whose records only this object writes may ignore it.
   virtual void SetCheckedWrites(bool /*on*/) {}
+
+  // ---- Filtering (optional: the defaults cannot filter) --------------------
+  // Limits every count and read to the records that pass `filter`
+  // (datasets/RowFilter.h) and moves to the first record; an empty filter
+  // lets every record pass. False when the dataset cannot filter (then
+  // nothing changes; an empty filter is always accepted).
+  virtual bool SetRowFilter(const RowFilter& filter) { return filter.Empty(); }
+  // The sum (or, `average`, the mean) of field `field` over every record
+  // that passes the filter; empty values count in neither the sum nor the
+  // divisor. False when the dataset cannot tell or no record has a value.
+  virtual bool Aggregate(int /*field*/, bool /*average*/, double& /*value*/) { return false; }
 
   // Published properties reached by name. Datasets that support sorting
   // offer the string property "IndexFieldNames" (a field list with optional

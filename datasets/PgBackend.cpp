@@ -1,6 +1,8 @@
 #include "datasets/PgBackend.h"
 
 #include "datasets/PgTypes.h"
+#include "platform/DateTime.h"
+#include "platform/Format.h"
 
 namespace zyl::pg {
 
@@ -37,7 +39,7 @@ Backend::Backend(const std::string& conninfo, const std::string& context, const 
 
 TVariant Backend::SetKeyFilter(int field, const TVariant& value) {
   const SourceColumn& column = Column(field);
-  filter_ = {field, TVariant::Null(), value.IsNullOrEmpty()};
+  filter_ = {field, TVariant::Null(), value.IsNullOrEmpty(), {}};
   if (!filter_.never) {
     try {
       // Text is read as the column's type first: a value the type cannot
@@ -55,7 +57,43 @@ TVariant Backend::SetKeyFilter(int field, const TVariant& value) {
 }
 
 void Backend::SetOrder(const std::vector<SqlIndexTerm>& index) {
-  rows_ = std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter_);
+  SqlKeyFilter filter = filter_;
+  filter.where = where_;
+  rows_ = std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter);
+}
+
+std::string Backend::LowerSql(const std::string& column) const {
+  // ICU's lower-casing whatever the database's own locale; compared byte
+  // by byte, as RowFilter compares.
+  return "lower(" + column + "::text COLLATE \"und-x-icu\") COLLATE \"C\"";
+}
+
+std::string Backend::OperandCast(FilterKind kind) const {
+  switch (kind) {
+    case FilterKind::kNumber:
+      return "::numeric";
+    case FilterKind::kDate:
+      return "::date";
+    case FilterKind::kBoolean:
+      return "::boolean";
+    case FilterKind::kText:
+      break;
+  }
+  return "::text";
+}
+
+TVariant Backend::FilterOperand(FilterKind kind, const TVariant& operand) const {
+  switch (kind) {
+    case FilterKind::kNumber:
+      return TVariant(FloatToExactStr(operand.ToDouble()));
+    case FilterKind::kDate:
+      return TVariant(FormatDateTime("yyyy-mm-dd", operand.ToDateTime()));
+    case FilterKind::kBoolean:
+      return TVariant(operand.ToBoolean() ? "true" : "false");
+    case FilterKind::kText:
+      break;
+  }
+  return operand;
 }
 
 TVariant Backend::ToValue(int field, const TVariant& stored) const {

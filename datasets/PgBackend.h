@@ -38,6 +38,12 @@ class Backend : public SqlBackend {
  protected:
   std::string Table() const override { return source_.From(); }
   std::string ColumnSql(int field) const override { return Column(field).quoted; }
+  std::string LowerSql(const std::string& column) const override;
+  std::string ContainsSql(const std::string& text, const std::string& part) const override {
+    return "strpos(" + text + ", " + part + ") > 0";
+  }
+  std::string OperandCast(FilterKind kind) const override;
+  TVariant FilterOperand(FilterKind kind, const TVariant& operand) const override;
   std::vector<std::string> KeySql() const override;
   const std::vector<int>& KeyRaw() const override { return source_.KeyRaw(); }
   std::string Placeholder(std::size_t number) const override;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/Format.h"
+
 namespace zyl::pg {
 
 Row RowOf(const Result& result, int row) {
@@ -39,14 +41,35 @@ std::string Reader::OrderBy(bool expressions) const {
 }
 
 std::string Reader::Where(std::size_t number) const {
-  if (!filter_.Active()) return "";
-  if (filter_.never) return " WHERE false";
-  return " WHERE " + source_.Columns()[static_cast<std::size_t>(filter_.field)].quoted + " = $" +
-         std::to_string(number);
+  std::string where;
+  if (filter_.Active()) {
+    where = filter_.never ? "false"
+                          : source_.Columns()[static_cast<std::size_t>(filter_.field)].quoted +
+                                " = $" + std::to_string(number++);
+  }
+  if (filter_.where.Active()) {
+    if (!where.empty()) where += " AND ";
+    where += "(" +
+             filter_.where.Sql(number, [](std::size_t n) { return "$" + std::to_string(n); }) + ")";
+  }
+  return where.empty() ? where : " WHERE " + where;
 }
 
 void Reader::AddFilter(std::vector<Text>& parameters) const {
   if (filter_.Active() && !filter_.never) parameters.push_back(TextOf(filter_.value));
+  for (const TVariant& value : filter_.where.values) parameters.push_back(TextOf(value));
+}
+
+bool Reader::Aggregate(int field, bool average, double& value) {
+  std::vector<Text> parameters;
+  AddFilter(parameters);
+  Result r = connection_.Exec(std::string("SELECT ") + (average ? "avg(" : "sum(") +
+                                  source_.Columns()[static_cast<std::size_t>(field)].quoted +
+                                  ")::float8 FROM " + source_.From() + Where(1),
+                              parameters);
+  if (r.Rows() == 0 || r.IsNull(0, 0)) return false;
+  value = StrToFloat(r.Value(0, 0));
+  return true;
 }
 
 int Reader::Count() {

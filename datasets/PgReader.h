@@ -33,6 +33,7 @@ class Reader : public SqlReader {
   // The position of the record whose key values are those of `row` (a row
   // of this source with a primary key), or -1 when it is not there.
   int PositionOf(const Row& row) override;
+  bool Aggregate(int field, bool average, double& value) override;
   void ForgetRows() override { rows_.clear(); }
   void Replace(int position, const Row& row) override {
     if (position >= start_ && position - start_ < static_cast<int>(rows_.size())) {

@@ -60,9 +60,20 @@ TVariant Backend::SetKeyFilter(int field, const TVariant& value) {
 }
 
 void Backend::SetOrder(const std::vector<SqlIndexTerm>& index) {
-  auto reader = std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter_);
+  SqlKeyFilter filter = filter_;
+  filter.where = where_;
+  auto reader = std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter);
   reader->SetCountCache(cache_, database_);
   rows_ = std::move(reader);
+}
+
+TVariant Backend::FilterOperand(FilterKind kind, const TVariant& operand) const {
+  // Dates are stored as ISO text; a day's start compares below its times.
+  if (kind == FilterKind::kDate)
+    return TVariant(FormatIsoDateTime(operand.ToDateTime(), TFieldType::ftDate));
+  if (kind == FilterKind::kBoolean)
+    return TVariant(static_cast<std::int64_t>(operand.ToBoolean() ? 1 : 0));
+  return operand;
 }
 
 TVariant Backend::ToValue(int field, const TVariant& stored) const {

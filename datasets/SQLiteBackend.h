@@ -48,6 +48,10 @@ class Backend : public SqlBackend {
   std::vector<std::string> KeySql() const override { return source_.KeyExpr(); }
   const std::vector<int>& KeyRaw() const override { return source_.KeyRaw(); }
   std::string Placeholder(std::size_t number) const override { return Parameter(number); }
+  std::string LowerSql(const std::string& column) const override {
+    return "zyl_lower(" + column + ")";
+  }
+  TVariant FilterOperand(FilterKind kind, const TVariant& operand) const override;
   SqlRow RunReturning(const std::string& sql, const std::vector<TVariant>& values) override;
   std::int64_t RunCommand(const std::string& sql, const std::vector<TVariant>& values) override;
   SqlRow RunSelect(const std::string& where, const std::vector<TVariant>& values) override;

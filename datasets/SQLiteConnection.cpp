@@ -6,8 +6,22 @@
 #include <utility>
 
 #include "datasets/SQLiteError.h"
+#include "platform/Locale.h"
 
 namespace zyl::sqlite {
+
+namespace {
+
+// zyl_lower(x): x as text lower-cased by ICU (RowFilter's rule), Null for
+// Null; row filters compare text through it.
+void LowerFunction(sqlite3_context* context, int, sqlite3_value** values) {
+  if (sqlite3_value_type(values[0]) == SQLITE_NULL) return sqlite3_result_null(context);
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+  std::string lower = AnsiLowerCase(text == nullptr ? "" : text);
+  sqlite3_result_text(context, lower.data(), static_cast<int>(lower.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
 
 Connection::Connection(const std::string& path, bool readOnly, int busyTimeoutMs)
     : context_("SQLite database '" + path + "'") {
@@ -20,6 +34,8 @@ Connection::Connection(const std::string& path, bool readOnly, int busyTimeoutMs
     throw ESQLiteError(context_ + ": " + message, rc);
   }
   sqlite3_extended_result_codes(db_, 1);
+  sqlite3_create_function_v2(db_, "zyl_lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                             LowerFunction, nullptr, nullptr, nullptr);
   SetBusyTimeout(busyTimeoutMs);
 }
 

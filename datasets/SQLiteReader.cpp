@@ -37,14 +37,33 @@ std::string Reader::Where(const std::string& predicate, std::size_t filterParame
   std::string where;
   if (filter_.Active()) {
     where = source_.Columns()[static_cast<std::size_t>(filter_.field)].expr + " = " +
-            Parameter(filterParameter);
+            Parameter(filterParameter++);
+  }
+  if (filter_.where.Active()) {
+    if (!where.empty()) where += " AND ";
+    where += "(" + filter_.where.Sql(filterParameter, Parameter) + ")";
   }
   if (!predicate.empty()) where += where.empty() ? predicate : " AND (" + predicate + ")";
   return where.empty() ? where : " WHERE " + where;
 }
 
 void Reader::BindFilter(Statement& statement, std::size_t filterParameter) {
-  if (filter_.Active()) statement.Bind(static_cast<int>(filterParameter), filter_.value);
+  if (filter_.Active()) statement.Bind(static_cast<int>(filterParameter++), filter_.value);
+  for (const TVariant& value : filter_.where.values)
+    statement.Bind(static_cast<int>(filterParameter++), value);
+}
+
+bool Reader::Aggregate(int field, bool average, double& value) {
+  Statement& statement = Prepared(std::string("SELECT ") + (average ? "avg(" : "sum(") +
+                                  source_.Columns()[static_cast<std::size_t>(field)].expr +
+                                  ") FROM " + source_.From() + Where("", 1));
+  ResetGuard guard(statement);
+  BindFilter(statement, 1);
+  if (!statement.Step()) return false;
+  TVariant result = statement.Column(0);
+  if (result.IsNullOrEmpty()) return false;
+  value = result.ToDouble();
+  return true;
 }
 
 Statement& Reader::Prepared(const std::string& sql) {
@@ -77,6 +96,8 @@ int Reader::Count() {
   if (countCache_ != nullptr && sqlite3_get_autocommit(connection_.Handle()) != 0) {
     // A filtered count is kept per value (its kind included: 1 is not '1').
     std::string key = sql;
+    for (const TVariant& v : filter_.where.values)
+      key += "\n-- " + std::to_string(static_cast<int>(v.GetKind())) + ":" + v.ToString();
     if (filter_.Active()) {
       key += "\n-- " + std::to_string(static_cast<int>(filter_.value.GetKind())) + ":" +
              (filter_.value.GetKind() == TVariant::Kind::ByteArray ? std::string("blob")

@@ -53,6 +53,7 @@ class Reader : public SqlReader {
   // the reader) has in the order: the number of records before it. Needs a
   // source with a key.
   int PositionOf(const Row& row) override;
+  bool Aggregate(int field, bool average, double& value) override;
   // Forgets the window and the count (after a change of the data).
   void Invalidate() override;
   // Forgets the window only (after a change that keeps the count).

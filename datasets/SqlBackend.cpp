@@ -84,3 +84,76 @@ bool SqlBackend::Delete(const SqlRow& original, bool checked) {
 }
 
 }  // namespace zyl
+
+namespace zyl {
+
+void SqlBackend::SetRowFilter(const RowFilter& filter) {
+  SqlCondition c;
+  if (filter.Empty()) {
+    where_ = c;
+    return;
+  }
+  c.parts.emplace_back();
+  auto text = [&](const std::string& sql) { c.parts.back() += sql; };
+  auto operand = [&](FilterKind kind, const TVariant& value) {
+    c.values.push_back(FilterOperand(kind, value));
+    c.parts.push_back(OperandCast(kind));
+  };
+  auto column = [&](int field) {
+    if (field < 0 || field >= static_cast<int>(fields_.size()))
+      throw Exception(context_ + ": no field " + std::to_string(field) + " to filter by");
+    return ColumnSql(field);
+  };
+  auto contains = [&](int field, const TVariant& part) {
+    std::string sql = ContainsSql(LowerSql(column(field)), "\x01");
+    std::size_t mark = sql.find('\x01');
+    text(sql.substr(0, mark));
+    operand(FilterKind::kText, part);
+    text(sql.substr(mark + 1));
+  };
+  bool first = true;
+  for (const FieldCondition& f : filter.conditions) {
+    text(first ? "(" : " AND (");
+    first = false;
+    bool isText = f.kind == FilterKind::kText;
+    std::string e = column(f.field);
+    std::string empty = isText ? "(" + e + " IS NULL OR " + LowerSql(e) + " = '')" : e + " IS NULL";
+    switch (f.op) {
+      case FilterOp::kEmpty:
+        text(empty);
+        break;
+      case FilterOp::kNotEmpty:
+        text("NOT " + empty);
+        break;
+      case FilterOp::kContains:
+        contains(f.field, f.low);
+        break;
+      case FilterOp::kCompare: {
+        std::string target = isText ? LowerSql(e) : e;
+        if (!f.low.IsNull()) {
+          text(target + (f.lowInclusive ? " >= " : " > "));
+          operand(f.kind, f.low);
+        }
+        if (!f.high.IsNull()) {
+          text(std::string(f.low.IsNull() ? "" : " AND ") + target +
+               (f.highInclusive ? " <= " : " < "));
+          operand(f.kind, f.high);
+        }
+        break;
+      }
+    }
+    text(")");
+  }
+  if (!filter.search.empty()) {
+    text(first ? "(" : " AND (");
+    if (filter.searchFields.empty()) text("1 = 0");
+    for (std::size_t i = 0; i < filter.searchFields.size(); ++i) {
+      if (i > 0) text(" OR ");
+      contains(filter.searchFields[i], TVariant(filter.search));
+    }
+    text(")");
+  }
+  where_ = std::move(c);
+}
+
+}  // namespace zyl

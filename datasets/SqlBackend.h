@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "datasets/FieldType.h"
+#include "datasets/RowFilter.h"
 #include "platform/Variant.h"
 
 namespace zyl {
@@ -41,13 +42,31 @@ struct SqlIndexTerm {
   bool descending = false;
 };
 
+// A condition in SQL and its operands (stored values, bound as parameters):
+// `parts` are the texts around the operands' placeholders, one more than
+// the operands; none for no condition.
+struct SqlCondition {
+  std::vector<std::string> parts;
+  std::vector<TVariant> values;
+  bool Active() const { return !parts.empty(); }
+  // The SQL with the placeholders `placeholder` makes, numbered from `first`.
+  template <typename Placeholder>
+  std::string Sql(std::size_t first, Placeholder placeholder) const {
+    std::string sql = parts.empty() ? std::string() : parts.front();
+    for (std::size_t i = 1; i < parts.size(); ++i) sql += placeholder(first + i - 1) + parts[i];
+    return sql;
+  }
+};
+
 // Only the records whose field `field` equals `value` (a stored value,
 // bound as a parameter); none at all when `never` is set (Null, or a value
-// the column's type cannot hold).
+// the column's type cannot hold). `where` (a row filter) limits them too;
+// its operands follow the key filter's value.
 struct SqlKeyFilter {
   int field = -1;  // -1: every record
   TVariant value;
   bool never = false;
+  SqlCondition where;
   bool Active() const { return field >= 0; }
 };
 
@@ -63,6 +82,9 @@ class SqlReader {
   // The position `row` (as stored, e.g. returned by a write) has in the
   // order; -1 when it is not among the records.
   virtual int PositionOf(const SqlRow& row) = 0;
+  // The sum (or, `average`, the mean) of field `field` over the records;
+  // false when none has a value there.
+  virtual bool Aggregate(int field, bool average, double& value) = 0;
   // Forgets the window and the count (the data changed), or the window only.
   virtual void Invalidate() = 0;
   virtual void ForgetRows() = 0;
@@ -89,6 +111,11 @@ class SqlBackend {
   // the value is converted to the column's stored form and bound. Call
   // before SetOrder. Returns the stored value a new record takes there.
   virtual TVariant SetKeyFilter(int field, const TVariant& value) = 0;
+  // Only the records that pass `filter` as well (datasets/RowFilter.h):
+  // its conditions become SQL on the quoted columns with bound operands.
+  // Raises zyl::Exception for a field the source does not have. Call
+  // before SetOrder.
+  void SetRowFilter(const RowFilter& filter);
   // The record order: `index`, then the key (or every column) to break
   // ties; makes the reader. Raises zyl::Exception for a field that cannot
   // be sorted (and keeps the reader it had).
@@ -159,6 +186,16 @@ class SqlBackend {
   // in a key the database numbers).
   virtual bool TakesDefault(int /*field*/, const TVariant& /*value*/) const { return false; }
 
+  // Row filters: a text column lower-cased as RowFilter does; "part is
+  // inside text"; what follows an operand's placeholder (a cast); the
+  // stored form of a filter operand.
+  virtual std::string LowerSql(const std::string& column) const = 0;
+  virtual std::string ContainsSql(const std::string& text, const std::string& part) const {
+    return "instr(" + text + ", " + part + ") > 0";
+  }
+  virtual std::string OperandCast(FilterKind /*kind*/) const { return ""; }
+  virtual TVariant FilterOperand(FilterKind kind, const TVariant& operand) const = 0;
+
   // " WHERE" + the record's key (and, `checked`, every field as in
   // `original`), its values appended to `values`.
   std::string RecordCondition(const SqlRow& original, bool checked,
@@ -170,6 +207,7 @@ class SqlBackend {
   bool isQuery_ = false;
   bool editable_ = false;
   std::unique_ptr<SqlReader> rows_;  // made by SetOrder
+  SqlCondition where_;               // set by SetRowFilter, for SetOrder
 };
 
 }  // namespace zyl

@@ -218,6 +218,23 @@ std::int64_t TZylSqlDataset::QueriesRun() const {
   return backend_ != nullptr ? backend_->Executions() : 0;
 }
 
+bool TZylSqlDataset::SetRowFilter(const RowFilter& filter) {
+  if (GetActive()) {
+    CheckBrowseMode();
+    backend_->SetRowFilter(filter);
+    backend_->SetOrder(ParseIndexFieldNames(backend_->Fields(), indexFieldNames_, Context()));
+    cursor_.Reset();
+  }
+  rowFilter_ = filter;
+  return true;
+}
+
+bool TZylSqlDataset::Aggregate(int field, bool average, double& value) {
+  CheckActive();
+  if (field < 0 || field >= FieldCount()) return false;
+  return backend_->Rows().Aggregate(field, average, value);
+}
+
 void TZylSqlDataset::Open() {
   if (GetActive()) return;
   if (tableName_.empty() && sql_.empty()) {
@@ -234,6 +251,7 @@ void TZylSqlDataset::Open() {
     }
     filterStored = backend->SetKeyFilter(filterIndex, filterValue_);
   }
+  backend->SetRowFilter(rowFilter_);
   backend->SetOrder(ParseIndexFieldNames(backend->Fields(), indexFieldNames_, backend->Context()));
   backend_ = std::move(backend);
   filterIndex_ = filterIndex;

@@ -59,6 +59,12 @@ class TZylSqlDataset : public TDataSet {
   const std::string& GetKeyFilterField() const { return filterField_; }
   const TVariant& GetKeyFilterValue() const { return filterValue_; }
 
+  // Row filter (datasets/RowFilter.h): a WHERE clause with bound operands
+  // on every count and read, with the key filter; set while open re-reads
+  // from the first record. Aggregate is one SUM or AVG over the same.
+  bool SetRowFilter(const RowFilter& filter) override;
+  bool Aggregate(int field, bool average, double& value) override;
+
   // True when records cannot be edited: a query, a view, a table without key.
   bool IsReadOnly() const;
   // Forgets the kept record count and window, to see changes made by other
@@ -147,6 +153,7 @@ class TZylSqlDataset : public TDataSet {
   std::string tableName_;
   std::string sql_;
   std::string indexFieldNames_;
+  RowFilter rowFilter_;
   std::string filterField_;
   TVariant filterValue_ = TVariant::Null();
 

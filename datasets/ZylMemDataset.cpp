@@ -76,6 +76,7 @@ TZylMemField* TZylMemDataset::AddField(const std::string& name, TFieldType type,
   fields_.push_back(
       std::make_unique<TZylMemField>(*this, index, name, type, size, readOnly, displayName));
   for (auto& record : records_) record->values.push_back(TVariant::Null());
+  for (auto& record : filteredOut_) record->values.push_back(TVariant::Null());
   return fields_.back().get();
 }
 
@@ -116,6 +117,7 @@ void TZylMemDataset::AddRecord(std::vector<TVariant> values) {
 void TZylMemDataset::ClearRecords() {
   if (Editing()) throw Exception(Prefix() + "cannot clear the records while editing");
   records_.clear();
+  filteredOut_.clear();
   cur_ = 0;
   eof_ = bof_ = true;
 }
@@ -130,6 +132,7 @@ std::vector<std::vector<TVariant>> TZylMemDataset::StoredRecords() const {
   std::vector<const Record*> order;
   order.reserve(records_.size());
   for (const auto& record : records_) order.push_back(record.get());
+  for (const auto& record : filteredOut_) order.push_back(record.get());
   std::sort(order.begin(), order.end(),
             [](const Record* a, const Record* b) { return a->seq < b->seq; });
   std::vector<std::vector<TVariant>> out;
@@ -141,6 +144,46 @@ std::vector<std::vector<TVariant>> TZylMemDataset::StoredRecords() const {
 TField* TZylMemDataset::GetField(int index) const {
   if (index < 0 || index >= FieldCount()) throw EListError::OutOfBounds(index);
   return fields_[static_cast<std::size_t>(index)].get();
+}
+
+bool TZylMemDataset::SetRowFilter(const RowFilter& filter) {
+  CheckBrowseMode();
+  for (auto& record : filteredOut_) records_.push_back(std::move(record));
+  filteredOut_.clear();
+  SortRecords(sortKeys_, nullptr);
+  std::vector<std::unique_ptr<Record>> passed;
+  for (auto& record : records_) {
+    const Record& r = *record;
+    bool passes = filter.Matches([&](int field) {
+      return field >= 0 && field < FieldTotal() ? r.values[static_cast<std::size_t>(field)]
+                                                : TVariant::Null();
+    });
+    (passes ? passed : filteredOut_).push_back(std::move(record));
+  }
+  records_ = std::move(passed);
+  cur_ = 0;
+  bof_ = true;
+  eof_ = records_.empty();
+  return true;
+}
+
+bool TZylMemDataset::Aggregate(int field, bool average, double& value) {
+  if (field < 0 || field >= FieldTotal()) return false;
+  double sum = 0;
+  int counted = 0;
+  for (const auto& record : records_) {
+    const TVariant& v = record->values[static_cast<std::size_t>(field)];
+    if (v.IsNullOrEmpty()) continue;
+    try {
+      sum += v.ToDouble();
+      ++counted;
+    } catch (const Exception&) {
+      // A value that is no number counts in neither.
+    }
+  }
+  if (counted == 0) return false;
+  value = average ? sum / counted : sum;
+  return true;
 }
 
 // ---- Opening and the cursor ---------------------------------------------------

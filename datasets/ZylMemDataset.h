@@ -184,6 +184,10 @@ class TZylMemDataset : public TDataSet {
   void Commit() override;
   void Rollback() override;
   // "IndexFieldNames" (any letter case); other names are not properties.
+  // Records that fail the filter are set aside until the filter changes;
+  // a record edited or added since stays until then.
+  bool SetRowFilter(const RowFilter& filter) override;
+  bool Aggregate(int field, bool average, double& value) override;
   bool SetStrProp(const std::string& name, const std::string& value) override;
   bool GetStrProp(const std::string& name, std::string& value) const override;
 
@@ -225,6 +229,7 @@ class TZylMemDataset : public TDataSet {
 
   std::vector<std::unique_ptr<TZylMemField>> fields_;
   std::vector<std::unique_ptr<Record>> records_;
+  std::vector<std::unique_ptr<Record>> filteredOut_;  // failed the row filter
   std::string KeyOf(const Record& record) const;
 
   std::vector<SortKey> sortKeys_;

@@ -17,7 +17,15 @@ WholeFileFrame::WholeFileFrame(TZylHTMLGrid& grid)
       recNo_(grid.GetRecNo()),
       doMadeSum_(grid.GetDoMadeSum()),
       doMadeSA_(grid.GetDoMadeSA()),
-      addingRecord_(grid.GetAddingRecord()) {
+      addingRecord_(grid.GetAddingRecord()),
+      filters_(grid.GetFilters()),
+      search_(grid.GetSearch()) {
+  // Under a filter the page's positions are not the file's lines: only
+  // rows that name their line (RowIdentity) can be written.
+  if ((!filters_.empty() || !search_.empty()) && !grid.GetRowIdentity())
+    throw EInOutError("text file '" + grid.GetFileName() + "': clear the filter to edit it");
+  for (const auto& filter : filters_) grid.SetFilter(filter.first, "");
+  grid.SetSearch("");
   for (int c = 0; c < grid.ColumnListCount(); ++c) {
     TZylColumn* column = grid.GetColumns(c);
     visible_.push_back(column->GetVisible());
@@ -67,6 +75,8 @@ void WholeFileFrame::Restore() {
   grid_.SetDoMadeSA(doMadeSA_);
   grid_.SetAddingRecord(addingRecord_);
   grid_.SetRecNo(recNo_);
+  for (const auto& [field, text] : filters_) grid_.SetFilter(field, text);
+  grid_.SetSearch(search_);
 }
 
 bool WholeFileFrame::WasVisible(int col) const {

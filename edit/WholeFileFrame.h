@@ -12,6 +12,8 @@
 // so grid row r is record r of the file and only records are written.
 #pragma once
 
+#include <map>
+#include <string>
 #include <vector>
 
 #include "edit/TextFileLock.h"
@@ -61,6 +63,9 @@ class WholeFileFrame {
   bool addingRecord_;
   std::vector<bool> visible_;
   std::vector<TSortOrder> sortOrders_;
+  // The grid's filters, set aside so the whole file is read and written.
+  std::map<int, std::string> filters_;
+  std::string search_;
   bool restored_ = false;
 };
 

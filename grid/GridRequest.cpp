@@ -201,6 +201,17 @@ TGridAction TZylHTMLGrid::ProcessFields(const form::FormFields& fields) {
     paging_.recNo = first > INT_MAX ? INT_MAX : static_cast<int>(first);
   }
 
+  // Finding: every form carries the whole filter, so what is posted
+  // replaces it; Clear drops it.
+  if (block.clearFilters || !block.filters.empty() || block.search) {
+    finding_.filters.clear();
+    finding_.search.clear();
+  }
+  if (!block.clearFilters) {
+    for (const auto& [field, text] : block.filters) SetFilter(field, text);
+    if (block.search) SetSearch(*block.search);
+  }
+
   // A GUID the page's TZylCSS did not issue is none: the page gets a fresh one.
   if (block.guid && (links_.css == nullptr || links_.css->IsIssuedGUID(*block.guid))) {
     editing_.guid = *block.guid;

@@ -282,17 +282,7 @@ TColor TZylHTMLGrid::MixColors(TColor color1, TColor color2) {
 }
 
 // A linked master's or detail's state travels along with the grid's own.
-std::string TZylHTMLGrid::GetSettingsHV(const std::string& exclusions, TZylHTMLGrid* caller) {
-  std::string out;
-  if (links_.masterGrid != nullptr && (caller == this || caller == links_.detailGrid)) {
-    out += links_.masterGrid->GetSettingsHV("", this);
-  }
-  if (links_.detailGrid != nullptr && (caller == this || caller == links_.masterGrid)) {
-    std::string detailExclusions;
-    if (caller == this) detailExclusions += form::kDetailRecordExclusion;
-    if (editing_.addingRecord) detailExclusions += form::kDetailGlyphExclusions;
-    out += links_.detailGrid->GetSettingsHV(detailExclusions, this);
-  }
+form::GridHiddenState TZylHTMLGrid::HiddenState() const {
   form::GridHiddenState state;
   state.name = GetName();
   state.guid = editing_.guid;
@@ -312,8 +302,52 @@ std::string TZylHTMLGrid::GetSettingsHV(const std::string& exclusions, TZylHTMLG
       if (c->GetVisible()) state.visibleColumns.push_back(c->GetColNo());
     }
   }
-  form::AppendHiddenState(out, state, exclusions);
+  for (const auto& [field, text] : finding_.filters) state.filters.emplace_back(field, text);
+  state.search = finding_.search;
+  return state;
+}
+
+std::string TZylHTMLGrid::ViewState() const {
+  return form::ViewQuery(HiddenState(), std::string(form::kViewLinkExclusions));
+}
+
+std::string TZylHTMLGrid::GetSettingsHV(const std::string& exclusions, TZylHTMLGrid* caller) {
+  std::string out;
+  if (links_.masterGrid != nullptr && (caller == this || caller == links_.detailGrid)) {
+    out += links_.masterGrid->GetSettingsHV("", this);
+  }
+  if (links_.detailGrid != nullptr && (caller == this || caller == links_.masterGrid)) {
+    std::string detailExclusions;
+    if (caller == this) detailExclusions += form::kDetailRecordExclusion;
+    if (editing_.addingRecord) detailExclusions += form::kDetailGlyphExclusions;
+    out += links_.detailGrid->GetSettingsHV(detailExclusions, this);
+  }
+  form::AppendHiddenState(out, HiddenState(), exclusions);
   return out;
+}
+
+void TZylHTMLGrid::SetFilter(int fieldIndex, const std::string& text) {
+  if (text.empty()) {
+    finding_.filters.erase(fieldIndex);
+  } else {
+    finding_.filters[fieldIndex] = text;
+  }
+}
+
+std::string TZylHTMLGrid::GetViewURL() {
+  // The master's state first (its current record selects this grid's
+  // records), then this grid's and its detail's, as the forms post them.
+  std::vector<TZylHTMLGrid*> chain;
+  for (TZylHTMLGrid* g = this; g != nullptr && chain.size() < 8; g = g->links_.masterGrid)
+    chain.insert(chain.begin(), g);
+  if (links_.detailGrid != nullptr) chain.push_back(links_.detailGrid);
+  std::string query;
+  for (TZylHTMLGrid* g : chain) {
+    std::string fields = g->ViewState();
+    if (!query.empty() && !fields.empty()) query += '&';
+    query += fields;
+  }
+  return GetScriptName() + "?" + query;
 }
 
 }  // namespace zyl

@@ -34,7 +34,8 @@ class TZylCSS;
 class TStream;
 namespace form {
 struct FormField;
-}
+struct GridHiddenState;
+}  // namespace form
 
 class TZylHTMLGrid : public TComponent {
  public:
@@ -451,6 +452,43 @@ class TZylHTMLGrid : public TComponent {
                         const std::function<std::string(const std::string&)>& captionText);
   static void ParseLine(const std::string& line, char delimiter, TStringList& fields);
 
+  // ---- Finding (off by default; the page is unchanged while all are off) ----
+  // FilterRow: one input per visible column under the captions ("GFLT_<field
+  // index>"), with an OK and a Clear button; QuickSearch: a search box in
+  // the header bar ("GSEARCH") over every visible text column. Filters are
+  // read by ParseFieldFilter (datasets/RowFilter.h) in DateFormat; one that
+  // does not parse is shown back with its message and left out. Counts,
+  // pages, summary rows and exports see only the records that pass.
+  bool GetFilterRow() const { return finding_.filterRow; }
+  void SetFilterRow(bool v) { finding_.filterRow = v; }
+  bool GetQuickSearch() const { return finding_.quickSearch; }
+  void SetQuickSearch(bool v) { finding_.quickSearch = v; }
+  // ViewLink: a "link to this view" anchor in the header bar (ViewURL).
+  bool GetViewLink() const { return finding_.viewLink; }
+  void SetViewLink(bool v) { finding_.viewLink = v; }
+  // WholeResultTotals: sum and average rows cover every record that passes
+  // the filter (the dataset's Aggregate: SQL SUM / AVG), not the page;
+  // empty cells count in neither the sum nor the average's divisor.
+  bool GetWholeResultTotals() const { return finding_.wholeResultTotals; }
+  void SetWholeResultTotals(bool v) { finding_.wholeResultTotals = v; }
+  // Filter texts by field index ("" removes one) and the search term.
+  const std::map<int, std::string>& GetFilters() const { return finding_.filters; }
+  void SetFilter(int fieldIndex, const std::string& text);
+  const std::string& GetSearch() const { return finding_.search; }
+  void SetSearch(const std::string& v) { finding_.search = v; }
+  // A text file's sum and count of values of field `field` over the lines
+  // that pass the filter (with WholeResultTotals).
+  std::pair<double, int> FileTotal(int field) const {
+    auto found = finding_.fileTotals.find(field);
+    return found == finding_.fileTotals.end() ? std::pair<double, int>{0, 0} : found->second;
+  }
+  // Messages of the filters that did not parse in the last read, by field.
+  const std::map<int, std::string>& GetFilterErrors() const { return finding_.errors; }
+  // The script's URL with the query that reproduces this view by GET:
+  // page, rows per page, sort, current record, filters and search, with
+  // the master's and the detail grid's state.
+  std::string GetViewURL();
+
   // ---- Requests, actions and downloads ------------------------------------------
   // Reads the request through the linked TZylCSS (GET: QUERY_STRING without
   // the fields that change data, form::IsChangeField; POST: QueryString, then
@@ -562,6 +600,18 @@ class TZylHTMLGrid : public TComponent {
   void TakeUpdateLock();
   // True when one of `fields` is a GUID that the TZylCSS issued (needs one).
   bool HasIssuedGUID(const std::vector<form::FormField>& fields) const;
+  // The state the forms repeat, and as a query string (no GUID).
+  form::GridHiddenState HiddenState() const;
+  std::string ViewState() const;
+  // Hands the filters and the search to `ds` (data/RowFilters.cpp).
+  void ApplyRowFilter(TDataSet& ds);
+  // Lines of a text file (header first) that pass the filters, with their
+  // line numbers; every line when none is set.
+  void FilterLines(const TStringList& lines, char delimiter, TStringList& kept,
+                   std::vector<int>& numbers);
+  // The filter row, the search box and the view link (render/FindParts.cpp).
+  std::string GetFilterRowHTML();
+  std::string GetSearchBoxHTML();
 
   // The grid's state, by concern (model/GridState.h).
   GridTexts texts_;
@@ -570,6 +620,7 @@ class TZylHTMLGrid : public TComponent {
   GridLinks links_;
   GridEditing editing_;
   GridReading reading_;
+  GridFinding finding_;
 
   // Owned structure: columns, rows, cells.
   OwnedList<TZylColumn> columns_;

@@ -2,7 +2,9 @@
 // each; its properties read and write them.
 #pragma once
 
+#include <map>
 #include <string>
+#include <utility>
 
 #include "model/GridTypes.h"
 #include "platform/Color.h"
@@ -166,6 +168,23 @@ struct GridEditing {
   std::string guid;
   // The page's lock was written before its data was read (this request).
   bool lockTaken = false;
+};
+
+// Finding (off by default): the filter row under the captions, the search
+// box in the header bar, the link to the current view, sum and average rows
+// over the whole filtered result; the filter texts by field index, the
+// search term, and the filters that did not parse with their messages.
+struct GridFinding {
+  bool filterRow = false;
+  bool quickSearch = false;
+  bool viewLink = false;
+  bool wholeResultTotals = false;
+  std::map<int, std::string> filters;
+  std::string search;
+  std::map<int, std::string> errors;
+  bool applied = false;  // a filter went to the dataset (an empty one must follow)
+  // A text file's totals over its filtered lines, by column: sum and count.
+  std::map<int, std::pair<double, int>> fileTotals;
 };
 
 // The read under way.

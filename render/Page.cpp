@@ -130,6 +130,7 @@ TStringList& TZylHTMLGrid::GetHTML() {
            headerClass + "\">");
   if (OnBeforeAddHeader) OnBeforeAddHeader(this, page);
   page.Add("&nbsp;" + look_.header + "&nbsp;");
+  if (finding_.quickSearch || finding_.viewLink) page.Add(GetSearchBoxHTML());
   if (OnAfterAddHeader) OnAfterAddHeader(this, page);
   page.Add("</TD></TR>");
   page.Add("</TABLE>");
@@ -166,7 +167,8 @@ TStringList& TZylHTMLGrid::GetHTML() {
   if (OnAddHiddenVariables) OnAddHiddenVariables(this, page);
   page.Add("   <TR>");
   if (look_.showVerticalToolbar) {
-    page.Add("<TD WIDTH=\"24\" ROWSPAN=\"" + std::to_string(GetRowCount() + 1) + "\" BGCOLOR=\"" +
+    int spanned = GetRowCount() + (finding_.filterRow ? 2 : 1);
+    page.Add("<TD WIDTH=\"24\" ROWSPAN=\"" + std::to_string(spanned) + "\" BGCOLOR=\"" +
              IntToHex(ColorToRGB(look_.background), 6) + "\" BACKGROUND=\"" + look_.imagesURL +
              "GBevelV.gif\" VALIGN=\"TOP\">");
     page.Add(GetSettingsHV(std::string(form::kVerticalToolbarExclusions), this));
@@ -204,6 +206,7 @@ TStringList& TZylHTMLGrid::GetHTML() {
   }
   page.Add("</FORM>");
   page.Add("   </TR>");
+  if (finding_.filterRow && !locked) AppendLines(page, GetFilterRowHTML());
 
   std::string tableAction = script;
   if (!links_.queryString.empty()) tableAction += "?" + EscapeHtml(links_.queryString);

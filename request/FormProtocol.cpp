@@ -3,6 +3,7 @@
 #include "platform/Format.h"
 #include "platform/Locale.h"
 #include "platform/StringList.h"
+#include "platform/Text.h"
 
 namespace zyl::form {
 
@@ -156,6 +157,22 @@ std::string RowIdentityField(int recNo) {
 bool ParseRowIdentityField(std::string_view name, int& recNo) {
   return StartsWith(name, kRowIdentityPrefix) &&
          TryStrToInt(name.substr(kRowIdentityPrefix.size()), recNo);
+}
+
+std::string FilterField(int fieldIndex) {
+  return std::string(kFilterPrefix) + std::to_string(fieldIndex);
+}
+
+bool ParseFilterField(std::string_view name, int& fieldIndex) {
+  return StartsWith(name, kFilterPrefix) &&
+         TryStrToInt(name.substr(kFilterPrefix.size()), fieldIndex) && fieldIndex >= 0;
+}
+
+void AppendQueryField(std::string& query, std::string_view name, std::string_view value) {
+  if (!query.empty()) query += '&';
+  AppendPercentEncoded(query, name, "-_.~");
+  query += '=';
+  AppendPercentEncoded(query, value, "-_.~");
 }
 
 bool MatchRecordClick(std::string_view name, std::optional<int>& recNo) {

@@ -135,6 +135,29 @@ std::string RowIdentityField(int recNo);
 // is no integer.
 bool ParseRowIdentityField(std::string_view name, int& recNo);
 
+// Finding (a grid with its filter row or quick search on): "GFLT_" + a
+// field index holds that field's filter text, "GSEARCH" the search term;
+// "GFILTER" applies what the filter row and the search box hold (Enter in
+// them does the same), "GFCLEAR" removes every filter and the search.
+inline constexpr std::string_view kFilterPrefix = "GFLT_";
+inline constexpr std::string_view kSearch = "GSEARCH";
+inline constexpr std::string_view kFilterApply = "GFILTER";
+inline constexpr std::string_view kFilterClear = "GFCLEAR";
+std::string FilterField(int fieldIndex);
+// A filter field: false for other names and a field part that is no
+// integer of 0 or above.
+bool ParseFilterField(std::string_view name, int& fieldIndex);
+// The hidden state of the filter row's form (the inputs carry the filters;
+// the page starts again at 1) and of the search box's form.
+inline constexpr std::string_view kFilterRowExclusions = "GFLT_;GPage";
+inline constexpr std::string_view kSearchExclusions = "GSEARCH;GPage";
+// A view's link leaves out the update lock's GUID.
+inline constexpr std::string_view kViewLinkExclusions = "GUID";
+
+// Appends `name`=`value` to a query string, both percent-encoded, with
+// "&" before it when the query holds a field already.
+void AppendQueryField(std::string& query, std::string_view name, std::string_view value);
+
 // True for a name of the cell-field family (it begins with "GCELL_").
 bool IsCellField(std::string_view name);
 // A cell field "GCELL_<record>_<field>": false for other names, for a name

@@ -200,6 +200,24 @@ bool ReadGridBlock(const FormFields& fields, const std::string& gridName, GridBl
   // 21. The page's GUID: only a well-formed one is taken from the request.
   std::string guid;
   if (block.TakeValue(kGuid, guid) && IsGuidString(guid)) out.guid = guid;
+
+  // 22. Finding: filter texts and the search term (the last of each name
+  // wins); the clear button drops them all.
+  std::string ignoredApply;
+  block.TakeValue(kFilterApply, ignoredApply);
+  out.clearFilters = block.TakeValue(kFilterClear, ignoredApply);
+  block.TakeEach([&out](const FormField& field) {
+    int index = 0;
+    if (IsNamed(field, kSearch)) {
+      out.search = field.value.substr(0, kMaxFilterText);
+    } else if (ParseFilterField(field.name, index)) {
+      if (index < kMaxFilterFields)
+        out.filters.emplace_back(index, field.value.substr(0, kMaxFilterText));
+    } else {
+      return false;
+    }
+    return true;
+  });
   return true;
 }
 

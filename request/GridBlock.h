@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/GridTypes.h"
@@ -28,6 +29,10 @@ struct SortRequest {
 
 // The largest page a visitor may ask for ("GRPP"); a larger size gives this.
 inline constexpr int kMaxRowsPerPage = 10000;
+// Filter texts and the search term are cut at this length; filter fields
+// of a larger index are left out.
+inline constexpr std::size_t kMaxFilterText = 1000;
+inline constexpr int kMaxFilterFields = 4096;
 
 struct GridBlock {
   // The page action: the first of save-as, last, next, previous, first page
@@ -57,6 +62,11 @@ struct GridBlock {
   std::vector<SortRequest> sorts;  // in posting order (none with sortOff)
   bool go = false;
   std::optional<std::string> guid;  // well-formed only
+  // Filter texts by field index, in posting order, and the search term;
+  // set when any was posted.
+  std::vector<std::pair<int, std::string>> filters;
+  std::optional<std::string> search;
+  bool clearFilters = false;
 };
 
 // False (and `block` untouched) when `fields` hold no block of `gridName`.

@@ -1,5 +1,6 @@
 #include "request/HiddenState.h"
 
+#include "platform/Text.h"
 #include "request/FormProtocol.h"
 
 namespace zyl {
@@ -7,16 +8,23 @@ namespace form {
 
 namespace {
 
-void AppendHidden(std::string& out, std::string_view name, std::string_view value) {
-  out += "<INPUT TYPE=\"HIDDEN\" NAME=\"";
-  out += name;
-  out += "\" VALUE=\"";
-  out += value;
-  out += "\">";
+// Writes hidden inputs, or (`query`) the fields of a query string.
+struct Writer {
+  std::string& out;
+  bool query = false;
+};
+
+void AppendHidden(Writer& w, std::string_view name, std::string_view value) {
+  if (w.query) return AppendQueryField(w.out, name, value);
+  w.out += "<INPUT TYPE=\"HIDDEN\" NAME=\"";
+  w.out += name;
+  w.out += "\" VALUE=\"";
+  AppendEscapedHtml(w.out, value);
+  w.out += "\">";
 }
 
 // A click imitated by the pair X.x=0 and X.y=0.
-void AppendPair(std::string& out, std::string_view button) {
+void AppendPair(Writer& out, std::string_view button) {
   AppendHidden(out, ClickX(button), "0");
   AppendHidden(out, ClickY(button), "0");
 }
@@ -25,10 +33,7 @@ bool Excluded(const std::string& exclusions, std::string_view name) {
   return exclusions.find(name) != std::string::npos;
 }
 
-}  // namespace
-
-void AppendHiddenState(std::string& out, const GridHiddenState& state,
-                       const std::string& exclusions) {
+void Append(Writer& out, const GridHiddenState& state, const std::string& exclusions) {
   // The grid's name is a component name chosen by the program; the GUID
   // and numbers are the library's own. Nothing here comes from the request
   // unchecked.
@@ -47,13 +52,38 @@ void AppendHiddenState(std::string& out, const GridHiddenState& state,
   if (state.showSelectors && !Excluded(exclusions, kSelectorsOn)) AppendPair(out, kSelectorsOn);
   if (!Excluded(exclusions, kSelected) && state.selectable && state.showSelectors) {
     for (int column : state.visibleColumns) {
-      out += "<INPUT TYPE=HIDDEN NAME=\"";
-      out += kSelected;
-      out += "\" VALUE=\"";
-      out += std::to_string(column);
-      out += "\">";
+      if (out.query) {
+        AppendQueryField(out.out, kSelected, std::to_string(column));
+        continue;
+      }
+      out.out += "<INPUT TYPE=HIDDEN NAME=\"";
+      out.out += kSelected;
+      out.out += "\" VALUE=\"";
+      out.out += std::to_string(column);
+      out.out += "\">";
     }
   }
+  if (!Excluded(exclusions, kFilterPrefix)) {
+    for (const auto& [field, text] : state.filters)
+      if (!text.empty()) AppendHidden(out, FilterField(field), text);
+  }
+  if (!state.search.empty() && !Excluded(exclusions, kSearch))
+    AppendHidden(out, kSearch, state.search);
+}
+
+}  // namespace
+
+void AppendHiddenState(std::string& out, const GridHiddenState& state,
+                       const std::string& exclusions) {
+  Writer writer{out};
+  Append(writer, state, exclusions);
+}
+
+std::string ViewQuery(const GridHiddenState& state, const std::string& exclusions) {
+  std::string query;
+  Writer writer{query, true};
+  Append(writer, state, exclusions);
+  return query;
 }
 
 }  // namespace form

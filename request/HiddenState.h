@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zyl {
@@ -25,12 +26,20 @@ struct GridHiddenState {
   // Numbers of the visible columns, written while selectable and showing
   // the selectors.
   std::vector<int> visibleColumns;
+  // Filter texts by field index and the search term (FormProtocol.h);
+  // only non-empty ones are written.
+  std::vector<std::pair<int, std::string>> filters;
+  std::string search;
 };
 
 // Appends the hidden inputs of `state`, leaving out each field whose name
 // (or name prefix) `exclusions` contains.
 void AppendHiddenState(std::string& out, const GridHiddenState& state,
                        const std::string& exclusions);
+
+// The same state as a query string (name=value pairs, percent-encoded,
+// joined by "&"): a GET of it reproduces the view.
+std::string ViewQuery(const GridHiddenState& state, const std::string& exclusions);
 
 }  // namespace form
 }  // namespace zyl

@@ -59,6 +59,10 @@ class PageRun {
       grid->SetHeader(Title(s));
       grid->SetGlobalSorting(s.globalSorting);
       grid->SetShowMemos(s.showMemos);
+      grid->SetFilterRow(s.filterRow);
+      grid->SetQuickSearch(s.quickSearch);
+      grid->SetViewLink(s.viewLink);
+      grid->SetWholeResultTotals(s.wholeResultTotals);
       // Edits reach the record their row showed, only while it is unchanged.
       grid->SetRowIdentity(true);
       grid->SetWidth(100);

@@ -256,6 +256,10 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   grid.showMemos = in.Flag("ShowMemos", false);
   grid.readers = SplitList(in.Text("Readers"));
   grid.editors = SplitList(in.Text("Editors"));
+  grid.filterRow = in.Flag("Filters", true);
+  grid.quickSearch = in.Flag("Search", true);
+  grid.viewLink = in.Flag("ViewLink", true);
+  grid.wholeResultTotals = in.Flag("WholeTotals", true);
   grid.master = in.Text("Master");
   std::string detailKey = in.Text("DetailKey");
   if (grid.master.empty() != detailKey.empty()) {

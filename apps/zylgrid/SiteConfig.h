@@ -52,6 +52,13 @@ struct GridSettings {
   std::string masterColumn;  // DetailKey right side: column of the master's source
   bool globalSorting = false;
   bool showMemos = false;  // ShowMemos: memo (long text) columns are shown and edited
+  // Finding: Filters (the filter row), Search (the search box), ViewLink
+  // (the "link to this view" anchor), WholeTotals (sum and average rows
+  // over the whole filtered result); all on unless set to 0.
+  bool filterRow = true;
+  bool quickSearch = true;
+  bool viewLink = true;
+  bool wholeResultTotals = true;
   // PickList.<Column>=a,b,c: the choices offered when the column is edited.
   std::map<std::string, std::vector<std::string>> pickLists;
   // Readers=, Editors=: user names or "*" (every signed-in user); empty:
