@@ -105,6 +105,9 @@ struct GridAppearance {
   // Tab-separated downloads prefix text cells that a spreadsheet would take
   // for a formula with an apostrophe (GuardFormulas).
   bool guardFormulas = false;
+  // Above kPageListLimit pages the toolbar takes the page's number in a
+  // text box instead of listing every page (PageNumberBox).
+  bool pageNumberBox = false;
 };
 
 // Shape and paging: the size limits, the current record, row and column,

@@ -41,6 +41,8 @@ class PageRun {
       grid->SetShowMemos(s.showMemos);
       // Edits reach the record their row showed, only while it is unchanged.
       grid->SetRowIdentity(true);
+      // A large table's toolbar takes the page number in a box.
+      grid->SetPageNumberBox(true);
       grid->SetWidth(100);
       grid->SetWidthPercent(true);
       grid->Loaded();
@@ -73,8 +75,9 @@ class PageRun {
       zyl::TVariant key = zyl::TVariant::Null();
       if (!s.master.empty()) key = MasterKeyValue(*GridNamed(s.master), s.masterColumn);
       std::unique_ptr<zyl::TDataSet> dataset = BindSource(grid, s, key);
-      // A first read makes the columns that the request's state refers to.
-      if (dataset) grid.ReadValues();
+      // The columns that the request's state refers to; the action reads
+      // the page's rows once.
+      if (dataset) grid.ReadColumns();
       if (dataset) datasets_.push_back(std::move(dataset));
       Configure(grid, s);
       grid.SetGuardFormulas(true);  // tab-separated downloads open safely in spreadsheets
