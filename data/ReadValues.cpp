@@ -146,11 +146,13 @@ void TZylHTMLGrid::ReadValues() {
   if (OnAfterReadData) OnAfterReadData(this);
 }
 
+// The columns only: no rows stay, and no record or count is read.
 void TZylHTMLGrid::ReadColumns() {
   if (links_.dataset == nullptr || !links_.dataset->GetActive()) return;
   bool numbers = look_.showRowNumber;
   TSortOrder numberOrder = columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
   if (numbers) SetShowRowNumber(false);
+  SetRowCount(0);
   try {
     BindColumns(*links_.dataset);
   } catch (const std::exception&) {

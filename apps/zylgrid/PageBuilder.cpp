@@ -105,11 +105,18 @@ class PageRun {
   // The page: every top-level grid's fragment (details are nested inside
   // their masters), then the style sheet the fragments registered.
   std::string Page() {
-    std::string body;
+    std::vector<std::string> fragments;
+    std::size_t size = 0;
     for (auto& grid : grids_) {
       if (grid->GetMasterGrid() != nullptr) continue;
+      fragments.push_back(grid->GetHTML().GetText());
+      size += fragments.back().size() + 64;
+    }
+    std::string body;
+    body.reserve(size);
+    for (const std::string& fragment : fragments) {
       body += "<section class=\"zg-grid\">\n";
-      body += grid->GetHTML().GetText();
+      body += fragment;
       body += "\n</section>\n";
     }
     std::string page = RenderPage(config_, css_->GetCSS().GetText(), body);
@@ -197,8 +204,7 @@ void PageBuilder::Handle(zyl::RequestChannel& channel) const {
       if (log_ && !note.empty()) log_(note);
       return;
     }
-    std::string page = run.Page();
-    channel.SendPage(200, "text/html; charset=UTF-8", page);
+    channel.SendPage(200, "text/html; charset=UTF-8", run.Page());
     return;
   } catch (const std::exception& e) {
     if (log_) log_(std::string("request failed: ") + e.what());
