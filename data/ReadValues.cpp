@@ -44,33 +44,7 @@ void TZylHTMLGrid::ReadPage(TDataSet& ds) {
   // stay, a row the failure cut short goes, and the page says it is incomplete.
   bool rowComplete = true;
   try {
-    // The fields that get a column: the first MaxCols fields, less blobs
-    // and memos unless they are shown. Column j is bound to the j-th of
-    // them, so a column object keeps its place (and its sort order, width
-    // or visibility) from read to read, and the only columns ever deleted
-    // are surplus ones at the end.
-    std::vector<int> shown;
-    int fieldCount = ds.FieldCount();
-    for (int i = 0; i < fieldCount && i < paging_.maxCols; ++i) {
-      TFieldType type = ds.GetField(i)->DataType();
-      if ((type == TFieldType::ftBlob && !look_.showBlobs) ||
-          (type == TFieldType::ftMemo && !look_.showMemos)) {
-        continue;
-      }
-      shown.push_back(i);
-    }
-    SetColCount(static_cast<int>(shown.size()));
-    for (int j = 0; j < static_cast<int>(shown.size()); ++j) {
-      TField* field = ds.GetField(shown[static_cast<std::size_t>(j)]);
-      TZylColumn* column = columns_.Get(j);
-      column->StoreFieldName(field->FieldName());
-      column->SetReadOnly(field->ReadOnly());
-      column->SetDataType(field->DataType());
-      column->SetDataSize(field->DataSize());
-      column->SetCaption(field->DisplayName());
-      column->StoreColNo(j);
-      column->SetFieldIndex(shown[static_cast<std::size_t>(j)]);
-    }
+    BindColumns(ds);
     // With global sorting the dataset takes the sort column's key before
     // the rows are read, so the page comes in that order at once (unless
     // a dataset sort under way has handed the key over already).
@@ -83,6 +57,9 @@ void TZylHTMLGrid::ReadPage(TDataSet& ds) {
         // A key the dataset refuses leaves its order as it was.
       }
     }
+    // Only a grid that edits signs its rows' identities (Page.cpp), so only
+    // it keys and fingerprints the rows it reads.
+    const bool keyRows = editing_.rowIdentity && GetEditMode();
     ds.First();
     if (paging_.page > 1) ds.MoveBy(paging::ClampToInt(first));
     for (int i = 0; !ds.Eof() && i < paging_.rowsPerPage; ++i) {
@@ -90,7 +67,7 @@ void TZylHTMLGrid::ReadPage(TDataSet& ds) {
       TZylRow* row = InternalAddRow();
       row->SetRecNo(paging::ClampToInt(first + i));
       PopulateRow(row->GetRowNo());
-      if (editing_.rowIdentity) row->SetIdentity(ds.RecordKey(), form::RecordFingerprint(ds));
+      if (keyRows) row->SetIdentity(ds.RecordKey(), form::RecordFingerprint(ds));
       rowComplete = true;
       ds.Next();
     }
@@ -98,6 +75,36 @@ void TZylHTMLGrid::ReadPage(TDataSet& ds) {
     if (!rowComplete && rows_.Count() > 0) DeleteRow(rows_.Count() - 1);
     reading_.readError = e.what();
     if (reading_.readError.empty()) reading_.readError = "the data could not be read";
+  }
+}
+
+void TZylHTMLGrid::BindColumns(TDataSet& ds) {
+  // The fields that get a column: the first MaxCols fields, less blobs
+  // and memos unless they are shown. Column j is bound to the j-th of
+  // them, so a column object keeps its place (and its sort order, width
+  // or visibility) from read to read, and the only columns ever deleted
+  // are surplus ones at the end.
+  std::vector<int> shown;
+  int fieldCount = ds.FieldCount();
+  for (int i = 0; i < fieldCount && i < paging_.maxCols; ++i) {
+    TFieldType type = ds.GetField(i)->DataType();
+    if ((type == TFieldType::ftBlob && !look_.showBlobs) ||
+        (type == TFieldType::ftMemo && !look_.showMemos)) {
+      continue;
+    }
+    shown.push_back(i);
+  }
+  SetColCount(static_cast<int>(shown.size()));
+  for (int j = 0; j < static_cast<int>(shown.size()); ++j) {
+    TField* field = ds.GetField(shown[static_cast<std::size_t>(j)]);
+    TZylColumn* column = columns_.Get(j);
+    column->StoreFieldName(field->FieldName());
+    column->SetReadOnly(field->ReadOnly());
+    column->SetDataType(field->DataType());
+    column->SetDataSize(field->DataSize());
+    column->SetCaption(field->DisplayName());
+    column->StoreColNo(j);
+    column->SetFieldIndex(shown[static_cast<std::size_t>(j)]);
   }
 }
 
@@ -142,6 +149,28 @@ void TZylHTMLGrid::ReadValues() {
   paging_.recNo = recNo;
   if (recNo != -1) SetRecNo(recNo);
   if (OnAfterReadData) OnAfterReadData(this);
+}
+
+// The columns only: no rows stay, and no record or count is read.
+void TZylHTMLGrid::ReadColumns() {
+  if (links_.dataset == nullptr || !links_.dataset->GetActive()) return;
+  bool numbers = look_.showRowNumber;
+  TSortOrder numberOrder = columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
+  if (numbers) SetShowRowNumber(false);
+  SetRowCount(0);
+  try {
+    BindColumns(*links_.dataset);
+  } catch (const std::exception&) {
+    // The page's read meets the failure again and reports it.
+  }
+  if (numbers) {
+    SetShowRowNumber(true);
+    if (numberOrder != TSortOrder::soNone && !columns_.Empty()) {
+      columns_.Get(0)->StoreSortOrder(numberOrder);
+    }
+  }
+  auto reading = ValueForScope(reading_.readingDataset, true);
+  ApplySettings();
 }
 
 void TZylHTMLGrid::PopulateRow(int aRow) {

@@ -1,5 +1,12 @@
 #include "datasets/SQLiteBackend.h"
 
+#include <sys/stat.h>
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <utility>
+
 #include "datasets/SQLiteTypes.h"
 #include "platform/Exception.h"
 
@@ -7,8 +14,72 @@ namespace zyl::sqlite {
 
 namespace {
 
-Source Describe(Connection& connection, const std::string& table, const std::string& query) {
-  return table.empty() ? Source::ForQuery(connection, query) : Source::ForTable(connection, table);
+// What a table's description was taken from: the database file (device,
+// inode, modification time) and its schema_version. A schema change, a
+// write to the file or another file at its path makes a new stamp.
+struct SchemaStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::int64_t modified = 0;
+  std::int64_t schemaVersion = 0;
+  bool operator==(const SchemaStamp&) const = default;
+};
+
+std::optional<SchemaStamp> StampOf(Connection& connection, const std::string& database) {
+  struct stat info {};
+  if (::stat(database.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  SchemaStamp stamp{info.st_dev, info.st_ino,
+                    static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
+                        info.st_mtim.tv_nsec,
+                    0};
+  Statement version(connection, "PRAGMA schema_version");
+  ResetGuard guard(version);
+  if (!version.Step()) return std::nullopt;
+  stamp.schemaVersion = version.ColumnInt64(0);
+  return stamp;
+}
+
+// Table descriptions kept for the life of the process (a long-running host
+// opens the same tables for every request), by database and table name.
+// Queries are described anew each time: their column types come from the
+// rows they return.
+class DescriptionCache {
+ public:
+  Source Describe(Connection& connection, const std::string& database, const std::string& table) {
+    std::optional<SchemaStamp> stamp;
+    try {
+      stamp = StampOf(connection, database);  // taken before the description
+    } catch (const Exception&) {
+      // No stamp: described without the cache.
+    }
+    if (!stamp) return Source::ForTable(connection, table);
+    const std::pair key(database, table);
+    {
+      std::lock_guard lock(mutex_);
+      auto it = kept_.find(key);
+      if (it != kept_.end() && it->second.first == *stamp) {
+        connection.SetContext(it->second.second.Context());
+        return it->second.second;
+      }
+    }
+    Source source = Source::ForTable(connection, table);
+    std::lock_guard lock(mutex_);
+    if (kept_.size() >= kMaxKept) kept_.clear();
+    kept_.insert_or_assign(key, std::pair(*stamp, source));
+    return source;
+  }
+
+ private:
+  static constexpr std::size_t kMaxKept = 256;
+  std::mutex mutex_;
+  std::map<std::pair<std::string, std::string>, std::pair<SchemaStamp, Source>> kept_;
+};
+
+Source Describe(Connection& connection, const std::string& database, const std::string& table,
+                const std::string& query) {
+  static DescriptionCache cache;
+  return table.empty() ? Source::ForQuery(connection, query)
+                       : cache.Describe(connection, database, table);
 }
 
 // The stored form of a key value given by a host (a master record's field
@@ -44,7 +115,7 @@ Backend::Backend(const std::string& database, const std::string& table, const st
     : database_(database),
       cache_(cache),
       connection_(std::make_unique<Connection>(database, table.empty(), busyTimeoutMs)),
-      source_(Describe(*connection_, table, query)) {
+      source_(Describe(*connection_, database, table, query)) {
   context_ = source_.Context();
   isQuery_ = source_.IsQuery();
   editable_ = source_.Editable();

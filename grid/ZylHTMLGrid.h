@@ -290,6 +290,10 @@ class TZylHTMLGrid : public TComponent {
   void SetShowMemos(bool v) { look_.showMemos = v; }
   bool GetSmallToolbar() const { return look_.smallToolbar; }
   void SetSmallToolbar(bool v) { look_.smallToolbar = v; }
+  // Off: the toolbar lists every page. On: above 1,000 pages it shows a
+  // number box instead, so a page's size does not grow with the table.
+  bool GetPageNumberBox() const { return look_.pageNumberBox; }
+  void SetPageNumberBox(bool v) { look_.pageNumberBox = v; }
   bool GetWordWrap() const { return look_.wordWrap; }
   // Stores, then sets WordWrap of every column.
   void SetWordWrap(bool v);
@@ -424,6 +428,10 @@ class TZylHTMLGrid : public TComponent {
 
   // ---- Reading data -------------------------------------------------------------------
   void ReadValues();
+  // Makes the columns of the dataset's fields as ReadValues does, reading no
+  // record and no count: enough for ProcessParameters, whose action then
+  // reads the page once.
+  void ReadColumns();
   void PopulateRow(int aRow);
   void PopulateCell(int aRow, int aCol, const std::string& value);
   void PopulatePickList(TDataSet* dataSet, const std::string& fieldIndexes,
@@ -592,6 +600,9 @@ class TZylHTMLGrid : public TComponent {
   // One read of the data page (data/ReadValues.cpp), which ReadValues
   // repeats when records went between the count and the read.
   void ReadPage(TDataSet& ds);
+  // The columns bound to the dataset's fields, the part of ReadPage that
+  // ReadColumns shares.
+  void BindColumns(TDataSet& ds);
   // CanUpdate's test (claim false) or ClaimChange's (claim true).
   bool TestPageLock(bool claim);
   // Writes the page's update lock before the page's data is read (an

@@ -115,6 +115,9 @@ struct GridAppearance {
   // Table semantics, labels and alternative texts for assistive technology
   // (AccessibleMarkup; render/Accessible.h lists what it adds).
   bool accessibleMarkup = false;
+  // Above kPageListLimit pages the toolbar takes the page's number in a
+  // text box instead of listing every page (PageNumberBox).
+  bool pageNumberBox = false;
 };
 
 // Shape and paging: the size limits, the current record, row and column,

@@ -8,6 +8,7 @@
 // HTML on purpose; the script name and query string come from the request
 // and are escaped where they enter attributes.
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -24,21 +25,30 @@ namespace zyl {
 
 namespace {
 
-bool IsLineBreak(char c) {
-  return c == '\r' || c == '\n';
+// The first CR or LF in [pos, end), or end.
+const char* FindLineBreak(const char* pos, const char* end) {
+  const void* cr = std::memchr(pos, '\r', static_cast<std::size_t>(end - pos));
+  const char* limit = cr != nullptr ? static_cast<const char*>(cr) : end;
+  const void* lf = std::memchr(pos, '\n', static_cast<std::size_t>(limit - pos));
+  return lf != nullptr ? static_cast<const char*>(lf) : limit;
+}
+
+bool HasLineBreak(std::string_view text) {
+  return FindLineBreak(text.data(), text.data() + text.size()) != text.data() + text.size();
 }
 
 // Calls `add` with each line of `text` as the string list splits text: at
 // CR, LF or CR LF; a text that ends with a line break has no empty last line.
 template <typename Add>
 void ForEachLine(std::string_view text, Add add) {
-  auto pos = text.begin();
-  while (pos != text.end()) {
-    auto end = std::find_if(pos, text.end(), IsLineBreak);
+  const char* pos = text.data();
+  const char* const stop = pos + text.size();
+  while (pos != stop) {
+    const char* end = FindLineBreak(pos, stop);
     add(std::string(pos, end));
-    if (end == text.end()) break;
+    if (end == stop) break;
     pos = end + 1;
-    if (*end == '\r' && pos != text.end() && *pos == '\n') ++pos;
+    if (*end == '\r' && pos != stop && *pos == '\n') ++pos;
   }
 }
 
@@ -58,7 +68,7 @@ void AppendLines(TStringList& page, const std::string& text) {
   }
   auto single = [&page](int i) {
     const std::string& item = page[i];
-    return page.GetObject(i) == 0 && std::none_of(item.begin(), item.end(), IsLineBreak);
+    return page.GetObject(i) == 0 && !HasLineBreak(item);
   };
   page.BeginUpdate();
   int first = 0;
@@ -79,6 +89,18 @@ void AppendLines(TStringList& page, const std::string& text) {
   }
   ForEachLine(text, [&page](std::string line) { page.Add(std::move(line)); });
   page.EndUpdate();
+}
+
+// Adds `item` to the page; when `split`, as the lines AppendLines would
+// later make of it, so that appending the bottom toolbar finds nothing to
+// split again.
+void AddItem(TStringList& page, std::string item, bool split) {
+  if (!split || !HasLineBreak(item)) {
+    page.Add(std::move(item));
+    return;
+  }
+  item += "\r\n";
+  ForEachLine(item, [&page](std::string line) { page.Add(std::move(line)); });
 }
 
 }  // namespace
@@ -149,6 +171,10 @@ TStringList& TZylHTMLGrid::GetHTML() {
     if (OnAfterAddToobar) OnAfterAddToobar(this, page);
   }
 
+  // The bottom toolbar splits every item into lines: with nobody to see the
+  // items in between, the items from here on are added split already.
+  const bool split = look_.showBottomToolBar && !page.GetSorted() && !OnBeforeAddToobar &&
+                     !OnAddHiddenVariables && !OnAddPlugin;
   size = " WIDTH=\"100%\" HEIGHT=\"100%\"";
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"1\"" + size + layout + ">");
   page.Add("<TR>");
@@ -171,7 +197,7 @@ TStringList& TZylHTMLGrid::GetHTML() {
     page.Add("<TD WIDTH=\"24\" ROWSPAN=\"" + std::to_string(spanned) + "\" BGCOLOR=\"" +
              IntToHex(ColorToRGB(look_.background), 6) + "\" BACKGROUND=\"" + look_.imagesURL +
              "GBevelV.gif\" VALIGN=\"TOP\">");
-    page.Add(GetSettingsHV(std::string(form::kVerticalToolbarExclusions), this));
+    AddItem(page, GetSettingsHV(std::string(form::kVerticalToolbarExclusions), this), split);
     if (GetRowCount() > 0) {
       auto button = [&](std::string_view name, const char* image, const std::string& alt) {
         page.Add("<INPUT TYPE=\"IMAGE\"  NAME=\"" + std::string(name) + "\" SRC=\"" +
@@ -202,7 +228,7 @@ TStringList& TZylHTMLGrid::GetHTML() {
     if (c == 0 && selector) column->SetShowSelector(false);
     std::string caption = column->GetHTML();
     if (c == 0 && selector) column->SetShowSelector(true);
-    page.Add(caption);
+    AddItem(page, std::move(caption), split);
   }
   page.Add("</FORM>");
   page.Add("   </TR>");
@@ -212,9 +238,9 @@ TStringList& TZylHTMLGrid::GetHTML() {
   if (!links_.queryString.empty()) tableAction += "?" + EscapeHtml(links_.queryString);
   page.Add("<FORM NAME=\"" + GetName() + "_TABLE\" METHOD=\"POST\" ACTION=\"" + tableAction + "#" +
            GetName() + "\">");
-  page.Add(GetSettingsHV("", this));
+  AddItem(page, GetSettingsHV("", this), split);
   if (!locked) {
-    for (int r = 0; r < rows_.Count(); ++r) page.Add(rows_.Get(r)->GetHTML());
+    for (int r = 0; r < rows_.Count(); ++r) AddItem(page, rows_.Get(r)->GetHTML(), split);
     // Each row with edit controls names its record (request/RowIdentity.h).
     if (editing_.rowIdentity && editMode && !editing_.addingRecord && links_.css != nullptr) {
       const std::string& secret = links_.css->GetSiteSecret();

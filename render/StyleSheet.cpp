@@ -59,7 +59,20 @@ bool LineContainsRule(std::string_view line, std::string_view rule, std::string_
 // those lines are the same, the search finds the same line again, so the
 // cells of a page (a handful of distinct rules, one composition per cell)
 // need neither the lower-case copy nor the scan.
+// What a rule is composed of: the same inputs compose the same rule.
+struct RuleInputs {
+  std::string fontName, alignmentChar;
+  int size = 0, height = 0, indent = 0;
+  unsigned style = 0;
+  TColor color = 0;
+  TFontStyle fontStyle = TFontStyle::fsSanSerif;
+  HAlignment hAlign = HAlignment::alLeft;
+  bool wordWrap = false, pixels = false;
+  bool operator==(const RuleInputs&) const = default;
+};
+
 struct RecentRule {
+  RuleInputs inputs;
   std::string rule;
   std::vector<std::string> lines;
   int found = -1;
@@ -67,21 +80,34 @@ struct RecentRule {
 thread_local std::array<RecentRule, 8> recentRules;
 thread_local std::size_t nextRecent = 0;
 
+bool SameLines(const TStringList& css, const RecentRule& recent) {
+  if (recent.found < 0 || recent.found >= css.Count()) return false;
+  for (int i = 0; i <= recent.found; ++i) {
+    if (css[i] != recent.lines[static_cast<std::size_t>(i)]) return false;
+  }
+  return true;
+}
+
+// The remembered composition of these inputs, or null.
+const RecentRule* FindRecent(const TStringList& css, const RuleInputs& inputs) {
+  for (const RecentRule& recent : recentRules) {
+    if (recent.inputs == inputs && SameLines(css, recent)) return &recent;
+  }
+  return nullptr;
+}
+
 int FindRecent(const TStringList& css, const std::string& rule) {
   for (const RecentRule& recent : recentRules) {
-    if (recent.found < 0 || recent.found >= css.Count() || recent.rule != rule) continue;
-    bool same = true;
-    for (int i = 0; same && i <= recent.found; ++i) {
-      same = css[i] == recent.lines[static_cast<std::size_t>(i)];
-    }
-    if (same) return recent.found;
+    if (recent.rule == rule && SameLines(css, recent)) return recent.found;
   }
   return -1;
 }
 
-void RememberRule(const TStringList& css, const std::string& rule, int found) {
+void RememberRule(const TStringList& css, const RuleInputs& inputs, const std::string& rule,
+                  int found) {
   RecentRule& recent = recentRules[nextRecent];
   nextRecent = (nextRecent + 1) % recentRules.size();
+  recent.inputs = inputs;
   recent.rule = rule;
   recent.lines.clear();
   for (int i = 0; i <= found; ++i) recent.lines.push_back(css[i]);
@@ -104,6 +130,21 @@ std::string TZylCSS::ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignm
                                 const std::string& alignmentChar, int indent,
                                 std::string& className) {
   const bool pixels = cssUnits_ == TCSSUnits::cuPixels;
+  const RuleInputs inputs{font.GetName(), alignmentChar, font.GetSize(), font.GetHeight(),
+                          indent,         font.GetStyle().Bits(), font.GetColor(), fontStyle,
+                          hAlign,         wordWrap_,     pixels};
+  // The class of line `found`, counted as used once more.
+  auto use = [&](int found) {
+    const std::string& line = css_[found];
+    const std::string name = line.substr(0, line.find("   "));
+    className = name.empty() ? name : name.substr(1);
+    css_.PutObject(found, css_.GetObject(found) + 1);
+  };
+  // The cells of a column compose the same rule again and again.
+  if (const RecentRule* recent = FindRecent(css_, inputs)) {
+    use(recent->found);
+    return recent->rule;
+  }
   std::string rule;
   rule.reserve(256);
   rule += "{ font-family: \"";
@@ -141,7 +182,6 @@ std::string TZylCSS::ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignm
   if (indent > -1) AppendPadding(rule, indent, pixels ? "px;" : "pt;");
   rule += " }";
 
-  std::string name;
   int found = FindRecent(css_, rule);
   if (found < 0) {
     const std::string lowerRule = AnsiLowerCase(rule);
@@ -154,12 +194,9 @@ std::string TZylCSS::ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignm
     if (found < 0) {
       found = css_.AddObject(".GS" + std::to_string(css_.Count()) + "   " + rule, 0);
     }
-    RememberRule(css_, rule, found);
   }
-  const std::string& line = css_[found];
-  name = line.substr(0, line.find("   "));
-  css_.PutObject(found, css_.GetObject(found) + 1);
-  className = name.empty() ? name : name.substr(1);
+  RememberRule(css_, inputs, rule, found);
+  use(found);
   return rule;
 }
 

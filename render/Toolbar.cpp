@@ -15,6 +15,8 @@ namespace zyl {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
+// Pages the toolbar lists one by one when PageNumberBox is on.
+constexpr int kPageListLimit = 1000;
 
 // One toolbar cell "<indent><TD BGCOLOR="#<tool>">" followed by `content`.
 struct ToolCells {
@@ -156,25 +158,41 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     cells.Button(form::kPrevious, look_.imagesURL, "GPrevPage.gif", texts_.altPreviousPage);
     cells.Cell3("&nbsp;&nbsp;", texts_.textPage, "&nbsp;</TD>");
     cells.Cell("");
-    // One option line per page: a large table's list is most of the toolbar.
-    inner.reserve(inner.size() + 1024 + static_cast<std::size_t>(std::max(pageCount, 0)) * 48);
-    inner += "                    <SELECT SIZE=\"1\" NAME=\"";
-    inner += form::kPage;
-    inner += '"';
-    inner += render::AriaLabelText(*this, texts_.textPage);
-    inner += " CLASS=\"";
-    inner += cls;
-    inner += "\">\r\n";
-    for (int p = 1; p <= pageCount; ++p) {
-      std::string n = std::to_string(p);
-      inner += "                     <OPTION VALUE=\"";
-      inner += n;
-      inner += p == paging_.page ? "\" SELECTED>" : "\">";
-      inner += n;
-      inner += kCrLf;
+    if (look_.pageNumberBox && pageCount > kPageListLimit) {
+      // The page's number in a box: the read brings a number past the last
+      // page back to the last.
+      inner += "                    <INPUT TYPE=\"TEXT\" NAME=\"";
+      inner += form::kPage;
+      inner += '"';
+      inner += render::AriaLabelText(*this, texts_.textPage);
+      inner += " SIZE=\"";
+      inner += std::to_string(pages.size());
+      inner += "\" VALUE=\"";
+      inner += std::to_string(paging_.page);
+      inner += "\" CLASS=\"";
+      inner += cls;
+      inner += "\">\r\n";
+    } else {
+      // One option line per page: a large table's list is most of the toolbar.
+      inner.reserve(inner.size() + 1024 + static_cast<std::size_t>(std::max(pageCount, 0)) * 48);
+      inner += "                    <SELECT SIZE=\"1\" NAME=\"";
+      inner += form::kPage;
+      inner += '"';
+      inner += render::AriaLabelText(*this, texts_.textPage);
+      inner += " CLASS=\"";
+      inner += cls;
+      inner += "\">\r\n";
+      for (int p = 1; p <= pageCount; ++p) {
+        std::string n = std::to_string(p);
+        inner += "                     <OPTION VALUE=\"";
+        inner += n;
+        inner += p == paging_.page ? "\" SELECTED>" : "\">";
+        inner += n;
+        inner += kCrLf;
+      }
+      if (pageCount == 0) inner += "                     <OPTION VALUE=\"0\" SELECTED>0\r\n";
+      inner += "                    </SELECT>\r\n";
     }
-    if (pageCount == 0) inner += "                     <OPTION VALUE=\"0\" SELECTED>0\r\n";
-    inner += "                    </SELECT>\r\n";
     inner += "                </TD>\r\n";
     cells.Cell3("&nbsp;&nbsp;", texts_.textOf, "&nbsp;&nbsp;</TD>");
     cells.Cell("");

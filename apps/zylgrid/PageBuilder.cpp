@@ -65,6 +65,8 @@ class PageRun {
       grid->SetWholeResultTotals(s.wholeResultTotals);
       // Edits reach the record their row showed, only while it is unchanged.
       grid->SetRowIdentity(true);
+      // A large table's toolbar takes the page number in a box.
+      grid->SetPageNumberBox(true);
       grid->SetWidth(100);
       grid->SetWidthPercent(true);
       grid->SetAccessibleMarkup(config.accessible);
@@ -98,8 +100,9 @@ class PageRun {
       zyl::TVariant key = zyl::TVariant::Null();
       if (!s.master.empty()) key = MasterKeyValue(*GridNamed(s.master), s.masterColumn);
       std::unique_ptr<zyl::TDataSet> dataset = BindSource(grid, s, key);
-      // A first read makes the columns that the request's state refers to.
-      if (dataset) grid.ReadValues();
+      // The columns that the request's state refers to; the action reads
+      // the page's rows once.
+      if (dataset) grid.ReadColumns();
       if (dataset) datasets_.push_back(std::move(dataset));
       Configure(grid, s, editors_[i]);
       if (!config_.access.auditFile.empty()) {
@@ -144,11 +147,18 @@ class PageRun {
   // The page: every top-level grid's fragment (details are nested inside
   // their masters), then the style sheet the fragments registered.
   std::string Page() {
-    std::string body = visitor_.user.empty() ? std::string() : UserBar(visitor_.user);
+    std::vector<std::string> fragments;
+    std::size_t size = 0;
     for (auto& grid : grids_) {
       if (grid->GetMasterGrid() != nullptr) continue;
+      fragments.push_back(grid->GetHTML().GetText());
+      size += fragments.back().size() + 64;
+    }
+    std::string body = visitor_.user.empty() ? std::string() : UserBar(visitor_.user);
+    body.reserve(body.size() + size);
+    for (const std::string& fragment : fragments) {
       body += "<section class=\"zg-grid\">\n";
-      body += grid->GetHTML().GetText();
+      body += fragment;
       body += "\n</section>\n";
     }
     std::string page = RenderPage(config_, css_->GetCSS().GetText(), body);
@@ -259,7 +269,7 @@ void PageBuilder::Handle(zyl::RequestChannel& channel) const {
     }
     std::string page = run.Page();
     channel.AddAnswerHeader("Content-Security-Policy", ContentPolicy(page));
-    channel.SendPage(200, "text/html; charset=UTF-8", page);
+    channel.SendPage(200, "text/html; charset=UTF-8", std::move(page));
     return;
   } catch (const std::exception& e) {
     if (log_) log_(std::string("request failed: ") + e.what());

@@ -89,6 +89,22 @@ TEST_P(CountCache, ReusedWhileNothingChangesAndCountedAgainAfterEveryChange) {
   EXPECT_EQ(Count().first, 2) << "a replaced file is watched anew";
 }
 
+// A table's description is kept by the process while its schema and file stay.
+TEST_P(CountCache, ATableIsDescribedAgainAfterASchemaChangeOrAnotherFile) {
+  auto fields = [this] {
+    TZylSQLiteDataset ds(nullptr);
+    ds.SetDatabase(path_), ds.SetTableName("Items"), ds.Open();
+    return ds.FieldCount() > 0 ? ds.GetField(ds.FieldCount() - 1)->FieldName() : "";
+  };
+  EXPECT_EQ(fields(), "Qty");
+  Sql("ALTER TABLE Items ADD COLUMN Note TEXT");
+  EXPECT_EQ(fields(), "Note");
+  const std::string other = dir_.File("other.db");
+  Sql("sqlite3 '" + other + "' 'CREATE TABLE Items (Id INTEGER PRIMARY KEY, Price REAL)'");
+  std::filesystem::rename(other, path_);
+  EXPECT_EQ(fields(), "Price");
+}
+
 TEST_P(CountCache, ThreadsShareTheCacheWhileRowsAreAdded) {
   std::atomic<bool> stop{false};
   std::atomic<int> bad{0};

@@ -116,6 +116,15 @@ TEST_F(GridData, ReadsCellsColumnsAndTheCurrentRecord) {
   EXPECT_EQ(Captions(grid_), (Texts{"No:", "Price", "Note", "At", "Picture", "Ok", "Big"}));
 }
 
+TEST_F(GridData, ReadColumnsMakesTheColumnsOfAReadWithoutItsRows) {
+  Numbered(ds_, 95);
+  grid_.SetDataset(&ds_), grid_.ReadColumns();
+  EXPECT_EQ(Captions(grid_), (Texts{"No:", "ID", "Name", "Amount"}));
+  EXPECT_EQ(std::pair(grid_.GetRowCount(), grid_.GetColumns(2)->GetFieldIndex()), std::pair(0, 1));
+  grid_.ReadValues();
+  EXPECT_EQ(std::pair(grid_.GetRowCount(), Captions(grid_).size()), std::pair(40, std::size_t{4}));
+}
+
 // A dataset whose record 3 cannot be read: moving there fails, or
 // (`inField`) reading its second field fails after the first was read.
 class FailingDataset : public TZylMemDataset {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "RenderTestSupport.h"
+#include "request/FormProtocol.h"
 
 namespace zyl {
 namespace {
@@ -118,6 +119,41 @@ TEST(PageEvents, InOrderWithTheDetailInside) {
   EXPECT_EQ(text.find("ignored"), std::string::npos);
   EXPECT_EQ(grid.GetCSS(), &css);
   EXPECT_EQ(grid.GetGUID(), css.GetGUID());
+}
+
+// A watcher of the toolbars sees the page's items before the bottom toolbar
+// splits them into lines; without one they are added split: the page's
+// items come out the same either way.
+TEST(PageItems, TheSameLinesWhetherOrNotAToolbarIsWatched) {
+  for (bool edit : {false, true}) {
+    std::vector<std::string> items[2];
+    for (int watched = 0; watched < 2; ++watched) {
+      test::RenderGrid g(3, 3);
+      g.css.SetGUID("00000000-0000-0000-0000-000000000000");
+      g.grid.SetShowRowNumber(true);
+      g.grid.GetColumns(1)->SetEditMode(edit);
+      if (watched) g.grid.OnBeforeAddToobar = [](TObject*, TStringList&) {};
+      const TStringList& page = g.grid.GetHTML();
+      items[watched].assign(page.begin(), page.end());
+    }
+    EXPECT_GT(items[0].size(), 100u);
+    EXPECT_EQ(items[0], items[1]) << "edit " << edit;
+  }
+}
+
+// PageNumberBox: above 1,000 pages the page's number goes in a box.
+TEST(PageList, ANumberBoxReplacesTheListAboveAThousandPagesWhenTurnedOn) {
+  const std::string list = "<SELECT SIZE=\"1\" NAME=\"" + std::string(form::kPage) + "\"";
+  const std::string box = "<INPUT TYPE=\"TEXT\" NAME=\"" + std::string(form::kPage) + "\" SIZE=\"4\" VALUE=\"7\"";
+  const struct { bool on; int records; bool listed; } cases[] = {
+      {false, 40001, true}, {true, 40000, true}, {true, 40001, false}, {true, 0, true}};
+  for (const auto& c : cases) {
+    test::RenderGrid g(1, 2);
+    g.grid.SetPageNumberBox(c.on), g.grid.SetTotalRowCount(c.records), g.grid.SetPage(7);
+    std::string bar = g.grid.GetToolbar(false);
+    EXPECT_EQ(bar.find(list) != std::string::npos, c.listed) << c.records;
+    EXPECT_EQ(bar.find(box) != std::string::npos, !c.listed) << c.records;
+  }
 }
 
 }  // namespace
