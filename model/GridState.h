@@ -105,6 +105,10 @@ struct GridAppearance {
   // Tab-separated downloads prefix text cells that a spreadsheet would take
   // for a formula with an apostrophe (GuardFormulas).
   bool guardFormulas = false;
+  // The save list also offers CSV, XLSX, JSON and the whole result
+  // (ExportExtras); saveAsScope is the scope of the last save click.
+  bool exportExtras = false;
+  TExportScope saveAsScope = TExportScope::Page;
 };
 
 // Shape and paging: the size limits, the current record, row and column,

@@ -6,6 +6,7 @@
 
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/PageTemplate.h"
+#include "apps/zylgrid/Process.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
 #include "platform/Text.h"
@@ -78,6 +79,7 @@ class PageRun {
       if (dataset) datasets_.push_back(std::move(dataset));
       Configure(grid, s);
       grid.SetGuardFormulas(true);  // tab-separated downloads open safely in spreadsheets
+      grid.SetExportExtras(true);   // CSV, XLSX, JSON and the whole result on the save list
       if (!grid.DoDefaultAction(grid.ProcessParameters())) return false;
       // The grid names a download by its Header (the text itself) and
       // writes it into the title bar as markup: the page gets the text
@@ -188,14 +190,18 @@ void PageBuilder::Handle(zyl::RequestChannel& channel) const {
       channel.SendPage(405, "text/plain; charset=UTF-8", "Method not allowed\n");
       return;
     }
-    PageRun run(config_, channel, locks_.get(), secret_);
-    if (!run.Process()) {  // the grid has sent its download
-      const std::string note = run.DownloadNote();
-      if (log_ && !note.empty()) log_(note);
-      return;
+    std::string note;
+    {
+      PageRun run(config_, channel, locks_.get(), secret_);
+      if (run.Process()) {
+        std::string page = run.Page();
+        channel.SendPage(200, "text/html; charset=UTF-8", page);
+        return;
+      }
+      note = run.DownloadNote();  // the grid has sent its download
     }
-    std::string page = run.Page();
-    channel.SendPage(200, "text/html; charset=UTF-8", page);
+    if (log_ && !note.empty()) log_(note);
+    ReleaseFreeMemory();  // the download's buffers, now freed
     return;
   } catch (const std::exception& e) {
     if (log_) log_(std::string("request failed: ") + e.what());

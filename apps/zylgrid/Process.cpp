@@ -17,6 +17,10 @@ void KeepHeapForRequests() {
   mallopt(M_TOP_PAD, 4 * 1024 * 1024);
 }
 
+void ReleaseFreeMemory() {
+  malloc_trim(0);
+}
+
 int ExecServeProgram(const std::string& program, char** argv) {
   const std::string serve = (std::filesystem::path(program).parent_path() / kServeProgram).string();
   if (::setenv(kProgramVariable, program.c_str(), 1) != 0) {

@@ -20,6 +20,13 @@ inline constexpr const char* kProgramVariable = "ZYLGRID_PROGRAM";
 // fault in again) on every request. Keeps up to 16 MiB per arena.
 void KeepHeapForRequests();
 
+// Hands the free memory of every allocator arena back to the system. A
+// download of a large table leaves tens of megabytes free in the arena of
+// the thread that wrote it (above KeepHeapForRequests' threshold, in every
+// worker thread's arena in turn); called after each download, so that a
+// long-lived host returns to its idle size.
+void ReleaseFreeMemory();
+
 // Replaces this process with `zylgrid-serve` from the directory of
 // `program` (the running executable), with the same arguments and
 // kProgramVariable set to `program`. Returns only on failure, after
