@@ -17,7 +17,8 @@ inline constexpr const char* kProgramVariable = "ZYLGRID_PROGRAM";
 
 // Tunes the allocator of a long-lived host: pages of large tables take
 // megabytes, which the C library would otherwise return to the system (and
-// fault in again) on every request. Keeps up to 16 MiB per arena.
+// fault in again) on every request. Keeps up to 16 MiB per arena, and at
+// most two arenas.
 void KeepHeapForRequests();
 
 // Hands the free memory of every allocator arena back to the system. A
