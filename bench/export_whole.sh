@@ -16,7 +16,7 @@ trap 'rm -rf "$work"' EXIT
 "$tool" make "$work/t.db" "$rows"
 for f in "${formats[@]}"; do
   if [[ $f == sqlite3-csv ]]; then
-    /usr/bin/time -f "sqlite3-csv rows=$rows seconds=%e peak_rss_mb=%M" \
+    /usr/bin/time -f "sqlite3-csv rows=$rows seconds=%e cpu_seconds=%U+%S peak_rss_mb=%M" \
       sqlite3 -csv -header "$work/t.db" "SELECT * FROM t" >"$work/out.sqlite.csv" 2>"$work/time" || true
     awk '{ split($NF, a, "="); $NF = "peak_rss_mb=" int(a[2] / 1024); print }' "$work/time"
   else
