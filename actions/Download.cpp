@@ -23,7 +23,8 @@ void TZylHTMLGrid::SaveAs(TExportType exportType, TStream& stream, TExportScope 
     const bool guard = GetGuardFormulas();
     TStringList lines;
     SaveToStringList(
-        lines, '\t', true, [&](int r, int c) { return exporting::TabbedCellText(*this, r, c, guard); },
+        lines, '\t', true,
+        [&](int r, int c) { return exporting::TabbedCellText(*this, r, c, guard); },
         [&](const std::string& caption) {
           return guard ? exporting::GuardedText(caption) : caption;
         });

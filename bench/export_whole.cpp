@@ -14,8 +14,8 @@
 #include <xlsxwriter.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -53,13 +53,14 @@ int Make(const std::string& path, long rows) {
        "VARCHAR(30), qty INTEGER, weight REAL, price CURRENCY, paid BOOLEAN, ordered DATE, "
        "stamp DATETIME, note TEXT); BEGIN");
   sqlite3_stmt* insert = nullptr;
-  sqlite3_prepare_v2(db,
-                     "INSERT INTO t VALUES (?1, 'Customer ' || ?1, 'City ' || (?1 % 97), ?1 % 1000,"
-                     " ?1 / 7.0, (?1 % 100000) / 100.0, ?1 % 3 = 0,"
-                     " date('2000-01-01', '+' || (?1 % 9000) || ' days'),"
-                     " datetime('2000-01-01 08:00:00', '+' || ?1 || ' seconds'),"
-                     " CASE WHEN ?1 % 5 = 0 THEN NULL ELSE 'note \"' || ?1 || '\", with a comma' END)",
-                     -1, &insert, nullptr);
+  sqlite3_prepare_v2(
+      db,
+      "INSERT INTO t VALUES (?1, 'Customer ' || ?1, 'City ' || (?1 % 97), ?1 % 1000,"
+      " ?1 / 7.0, (?1 % 100000) / 100.0, ?1 % 3 = 0,"
+      " date('2000-01-01', '+' || (?1 % 9000) || ' days'),"
+      " datetime('2000-01-01 08:00:00', '+' || ?1 || ' seconds'),"
+      " CASE WHEN ?1 % 5 = 0 THEN NULL ELSE 'note \"' || ?1 || '\", with a comma' END)",
+      -1, &insert, nullptr);
   for (long i = 1; i <= rows; ++i) {
     sqlite3_bind_int64(insert, 1, i);
     sqlite3_step(insert);
@@ -82,8 +83,9 @@ long XlsxFloor(const std::string& path, const std::string& out) {
   lxw_format* date = workbook_add_format(book);
   format_set_num_format(date, "yyyy-mm-dd");
   sqlite3_stmt* select = nullptr;
-  sqlite3_prepare_v2(db, "SELECT *, julianday(ordered) - 2415018.5, julianday(stamp) - 2415018.5 FROM t",
-                     -1, &select, nullptr);
+  sqlite3_prepare_v2(
+      db, "SELECT *, julianday(ordered) - 2415018.5, julianday(stamp) - 2415018.5 FROM t", -1,
+      &select, nullptr);
   const int columns = 10;
   for (int c = 0; c < columns; ++c) {
     worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), sqlite3_column_name(select, c),
@@ -151,7 +153,8 @@ int main(int argc, char** argv) {
     grid.SaveAs(formats.at(mode), out, zyl::TExportScope::WholeResult);
     rows = grid.GetTotalRowCount();
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   const double cpu = static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
   std::printf("%s rows=%ld seconds=%.2f cpu_seconds=%.2f peak_above_start_mb=%.1f\n", mode.c_str(),
               rows, seconds, cpu, static_cast<double>(StatusKb("VmHWM") - start) / 1024.0);

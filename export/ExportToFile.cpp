@@ -118,8 +118,7 @@ bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid
 }
 
 bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
-                  TExportType exportType, TExportScope scope,
-                  exporting::AutomationTrace* trace) {
+                  TExportType exportType, TExportScope scope, exporting::AutomationTrace* trace) {
   OwnedFiles owned;
   grid.SetLastExportNote("");
   try {

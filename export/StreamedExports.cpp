@@ -241,7 +241,8 @@ void WriteTextExport(TExportType type, TZylHTMLGrid& grid, ExportRows& rows, TSt
     for (std::size_t i = 0; i < columns.size(); ++i) {
       const ExportColumn& column = columns[i];
       Value value = CellValue(*grid.GetCells(r, column.gridColumn), column.fieldType);
-      if (auto* s = std::get_if<std::string>(&value)) *s = ValidText(*s, column, rows.Number(), noted);
+      if (auto* s = std::get_if<std::string>(&value))
+        *s = ValidText(*s, column, rows.Number(), noted);
       if (type == TExportType::CSV) {
         if (i > 0) text += ',';
         const bool isText = std::holds_alternative<std::string>(value);

@@ -185,8 +185,9 @@ class SheetWriter {
     } else if (days < kExcelLeapDay) {
       serial = days - 1;
     }
-    Check(worksheet_write_number(sheet_, row_, col, serial, formats_.For(column.fieldType, ms != 0)),
-          "a date cell");
+    Check(
+        worksheet_write_number(sheet_, row_, col, serial, formats_.For(column.fieldType, ms != 0)),
+        "a date cell");
   }
 
   lxw_workbook* book_;
@@ -209,7 +210,8 @@ void WriteXlsx(TZylHTMLGrid& grid, ExportRows& rows, const std::string& fileName
   options.tmpdir = dir.empty() ? nullptr : dir.data();
   options.use_zip64 = LXW_TRUE;
   lxw_workbook* raw = workbook_new_opt(fileName.c_str(), &options);
-  if (raw == nullptr) throw Exception("XLSX export: the workbook '" + fileName + "' cannot be created");
+  if (raw == nullptr)
+    throw Exception("XLSX export: the workbook '" + fileName + "' cannot be created");
   std::unique_ptr<lxw_workbook, WorkbookCloser> book(raw);
   {
     SheetWriter sheets(raw, columns, noted);

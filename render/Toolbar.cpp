@@ -72,8 +72,8 @@ struct ToolCells {
 
 // The formats of the save list with the grid's ExportExtras: value, label.
 constexpr std::pair<std::string_view, std::string_view> kExtraFormats[] = {
-    {"XLS", "Excel"},     {"XLSX", "Excel 2007+"}, {"CSV", "CSV"},       {"JSON", "JSON"},
-    {"TXT", "Text"},      {"MDB", "Access"},       {"DBF", "dBase"},     {"DB", "Paradox"}};
+    {"XLS", "Excel"}, {"XLSX", "Excel 2007+"}, {"CSV", "CSV"},   {"JSON", "JSON"},
+    {"TXT", "Text"},  {"MDB", "Access"},       {"DBF", "dBase"}, {"DB", "Paradox"}};
 
 // Every format for the current page, then every format for the whole result.
 void AppendExtraOptions(std::string& out) {

@@ -114,7 +114,8 @@ bool ReadGridBlock(const FormFields& fields, const std::string& gridName, GridBl
     out.pageAction = TGridAction::gaSaveAs;
     std::string type;
     if (block.TakeValue(kSaveType, type)) {
-      out.saveWholeResult = type.size() > kWholeResultSuffix.size() && type.ends_with(kWholeResultSuffix);
+      out.saveWholeResult =
+          type.size() > kWholeResultSuffix.size() && type.ends_with(kWholeResultSuffix);
       if (out.saveWholeResult) type.resize(type.size() - kWholeResultSuffix.size());
       out.saveType = SaveTypeFor(type);
     }
