@@ -10,6 +10,8 @@ all: build
 deps:
 	@scripts/install-deps readers browser
 	@tests/export/jet4/setup.sh
+	@# axe-core for e2e/test_accessibility.py, pinned by e2e/axe/package-lock.json
+	@[ -f e2e/axe/node_modules/axe-core/axe.min.js ] || npm ci --prefix e2e/axe --no-audit --no-fund --loglevel=error
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null

@@ -24,8 +24,8 @@ DEMO_DATA = os.environ.get("ZYLGRID_DEMO_DATA",
 SKIP = 77
 DETAIL = ("Master=Customers\nDetailKey=CustomerId=Id\nEditable=1\nRowsPerPage=10\n"
           "PickList.Status=New,Confirmed,Shipped,Delivered,Cancelled\n")
-ERROR_BOX = re.compile(r'<IMG SRC="[^"]*GTab\.Gif" WIDTH="82" HEIGHT="23">', re.I)
-ERROR_TEXT = re.compile(r'<TEXTAREA STYLE="[^"]*font-weight: bold;">(.*?)</TEXTAREA>', re.I | re.S)
+ERROR_BOX = re.compile(r'<IMG SRC="[^"]*GTab\.Gif" WIDTH="82" HEIGHT="23"( ALT="")?>', re.I)  # (accessible)
+ERROR_TEXT = re.compile(r'<TEXTAREA STYLE="[^"]*font-weight: bold;"[^>]*>(.*?)</TEXTAREA>', re.I | re.S)
 STALE = "Cannot update the table!"
 KINDS = ("hidden", "text", "checkbox", "image", "select", "textarea")
 INTERNALS = re.compile(r"Traceback|std::|terminate called|Segmentation|Aborted|"

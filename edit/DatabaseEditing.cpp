@@ -10,6 +10,7 @@
 // values the page showed (checked in the statement that writes).
 #include <exception>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "data/Paging.h"
@@ -45,6 +46,38 @@ void StoreValue(TField& field, const std::string& value, bool emptyIsNull) {
   } else {
     field.SetAsString(value);
   }
+}
+
+using Values = std::vector<std::optional<std::string>>;
+
+// The current record's values as text, by field (nullopt: null).
+Values RecordValues(const TDataSet& ds) {
+  Values values;
+  for (int i = 0; i < ds.FieldCount(); ++i) {
+    const TField* field = ds.GetField(i);
+    values.push_back(field->IsNull() ? std::nullopt
+                                     : std::optional<std::string>(field->AsString()));
+  }
+  return values;
+}
+
+// The current record as a reader tells it: its key, else its page row.
+std::string RecordName(const TDataSet& ds, int recNo) {
+  std::string key = ds.RecordKey();
+  return key.empty() ? "row " + std::to_string(recNo + 1) : DescribeKey(key);
+}
+
+// The change from `before` to `after` (an add has no values before, a
+// delete none after): the fields whose value differs.
+TRecordChange MakeChange(TRecordChangeKind kind, const TDataSet& ds, std::string record,
+                         const Values& before, const Values& after) {
+  TRecordChange change{kind, std::move(record), {}};
+  for (int i = 0; i < ds.FieldCount(); ++i) {
+    auto at = [i](const Values& v) { return i < static_cast<int>(v.size()) ? v[i] : std::nullopt; };
+    if (kind == TRecordChangeKind::rcUpdate && at(before) == at(after)) continue;
+    change.fields.push_back({ds.GetField(i)->FieldName(), at(before), at(after)});
+  }
+  return change;
 }
 
 // Thrown out of an update's transaction when a record it names was refused
@@ -99,12 +132,22 @@ bool TZylHTMLGrid::UpdateDatabase() {
       }
     };
     int current = -1;
+    std::vector<TRecordChange> changes;
+    std::string name;
+    Values before;
+    auto post = [&] {
+      if (!Editing(ds)) return;
+      ds.Post();
+      changes.push_back(
+          MakeChange(TRecordChangeKind::rcUpdate, ds, name, before, RecordValues(ds)));
+      if (changes.back().fields.empty()) changes.pop_back();
+    };
     try {
       edit::CheckedWrites checked(ds, identity);
       TransactionScope transaction(ds);
       for (const edit::CellField& cell : cells) {
         if (cell.record != current) {  // each run of a record's cells is one post
-          if (Editing(ds)) ds.Post();
+          post();
           current = cell.record;
           if (identity) {
             // A record changed or gone since the page was shown: reported,
@@ -120,13 +163,18 @@ bool TZylHTMLGrid::UpdateDatabase() {
             ds.First();
             ds.MoveBy(cell.record);
           }
+          name = RecordName(ds, cell.record);
+          before = RecordValues(ds);
           ds.Edit();
           resetBooleans();
         }
         StoreValue(*ds.GetField(cell.field), cell.value, true);
       }
-      if (Editing(ds)) ds.Post();
+      post();
       transaction.Commit();
+      if (OnAfterStoreRecord) {
+        for (const TRecordChange& change : changes) OnAfterStoreRecord(this, change);
+      }
     } catch (const RecordRefused&) {
       CancelQuietly(ds);
     } catch (const ERecordChanged&) {
@@ -159,6 +207,10 @@ bool TZylHTMLGrid::AddDBRecord() {
       }
       if (appended) {
         ds.Post();
+        if (OnAfterStoreRecord) {
+          OnAfterStoreRecord(this, MakeChange(TRecordChangeKind::rcAdd, ds, RecordName(ds, -1), {},
+                                              RecordValues(ds)));
+        }
         // A value new to a drop-down list joins its choices.
         for (TZylColumn* column : columns_) {
           if (column->GetFieldIndex() < 0 || column->PickList().Empty()) continue;
@@ -204,14 +256,20 @@ bool TZylHTMLGrid::DeleteDBRecord() {
     if (editing_.rowIdentity) named = identities.emplace(*this).Find(paging_.recNo);
     try {
       edit::CheckedWrites checked(ds, editing_.rowIdentity);
-      if (!editing_.rowIdentity) {
+      auto erase = [&] {
+        std::string name = RecordName(ds, paging_.recNo);
+        Values before = RecordValues(ds);
         ds.Delete();
         deleted = true;
+        if (OnAfterStoreRecord)
+          OnAfterStoreRecord(this, MakeChange(TRecordChangeKind::rcDelete, ds, name, before, {}));
+      };
+      if (!editing_.rowIdentity) {
+        erase();
       } else if (named == nullptr) {
         edit::RefuseAsStale(*this);
       } else if (edit::LocateUnchanged(*this, ds, *named, paging_.recNo)) {
-        ds.Delete();
-        deleted = true;
+        erase();
       }
     } catch (const ERecordChanged&) {
       CancelQuietly(ds);

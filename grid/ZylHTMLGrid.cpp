@@ -226,6 +226,7 @@ void TZylHTMLGrid::Assign(const TPersistent& source) {
   look_.showBlobs = o->look_.showBlobs;
   look_.cacheBitmaps = o->look_.cacheBitmaps;
   look_.useControlStyles = o->look_.useControlStyles;
+  look_.accessibleMarkup = o->look_.accessibleMarkup;
   editing_.updatByEnter = o->editing_.updatByEnter;
   paging_.recNo = o->paging_.recNo;
   links_.masterGrid = o->links_.masterGrid;

@@ -302,6 +302,12 @@ class TZylHTMLGrid : public TComponent {
   void SetCacheBitmaps(bool v) { look_.cacheBitmaps = v; }
   bool GetUseControlStyles() const { return look_.useControlStyles; }
   void SetUseControlStyles(bool v) { look_.useControlStyles = v; }
+  // Off by default (the page keeps its classic markup). On: captions are
+  // header cells with their sort state, the data table has a caption, every
+  // image has an alternative text and every control a label, the error box
+  // is an alert and the current record's row is marked (render/Accessible.h).
+  bool GetAccessibleMarkup() const { return look_.accessibleMarkup; }
+  void SetAccessibleMarkup(bool v) { look_.accessibleMarkup = v; }
 
   // ---- The page -----------------------------------------------------------------
   // Builds the page into the grid's own page text and returns it (the
@@ -350,6 +356,9 @@ class TZylHTMLGrid : public TComponent {
   OnComposeHTMLEvent OnBeforeHTMLGeneration;
   OnComposeHTMLEvent OnAfterHTMLGeneration;
   OnProcessCellDataEvent OnProcessCellData;
+  // After each record an update, add or delete stored (an update's after
+  // its transaction committed); not called for text file sources.
+  OnRecordChangeEvent OnAfterStoreRecord;
 
   // ---- Element access ---------------------------------------------------------------
   // Indices outside the lists raise EListError. Writers hand the replaced

@@ -109,6 +109,9 @@ struct GridAppearance {
   // (ExportExtras); saveAsScope is the scope of the last save click.
   bool exportExtras = false;
   TExportScope saveAsScope = TExportScope::Page;
+  // Table semantics, labels and alternative texts for assistive technology
+  // (AccessibleMarkup; render/Accessible.h lists what it adds).
+  bool accessibleMarkup = false;
 };
 
 // Shape and paging: the size limits, the current record, row and column,

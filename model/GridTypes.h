@@ -2,7 +2,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace zyl {
 
@@ -55,5 +57,22 @@ using OnProcessCellDataEvent =
     std::function<void(TObject* sender, int aRow, int aCol, int aRecNo, std::string value)>;
 using OnDoDefaultActionEvent = std::function<void(TObject* sender, TGridAction action)>;
 using OnReadDataEvent = std::function<void(TObject* sender)>;
+
+// One record an edit stored in a dataset source, told after the change was
+// committed: what kind of change, the record's identity as a reader tells
+// it (the key, "7, 'north'", else "row N" of the page), and each field it
+// changed with the text of its old and new value (nullopt: null; an added
+// record has no old values, a deleted one no new values).
+enum class TRecordChangeKind { rcUpdate, rcAdd, rcDelete };
+struct TFieldChange {
+  std::string field;
+  std::optional<std::string> oldValue, newValue;
+};
+struct TRecordChange {
+  TRecordChangeKind kind = TRecordChangeKind::rcUpdate;
+  std::string record;
+  std::vector<TFieldChange> fields;
+};
+using OnRecordChangeEvent = std::function<void(TObject* sender, const TRecordChange& change)>;
 
 }  // namespace zyl

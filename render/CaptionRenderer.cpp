@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "render/Accessible.h"
 #include "request/FormProtocol.h"
 
 namespace zyl::render {
@@ -72,7 +73,8 @@ void CaptionRenderer::AppendBuild(const TZylColumn& column, std::string_view cap
   const Shades x = ShadesOf(column, flat);
   const std::string& images = grid_.GetImagesURL();
   auto dot = [&] {
-    out_.Literal("<IMG SRC=\"").Literal(images).Literal("Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\">");
+    out_.Literal("<IMG SRC=\"").Literal(images).Literal("Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\"");
+    out_.Literal(DecorativeAlt(grid_)).Literal(">");
   };
   // "       <TD" + attributes + " BGCOLOR=\"#" + shade + "\">"
   auto cell = [&](std::string_view attributes, std::uint32_t shade) {
@@ -86,9 +88,21 @@ void CaptionRenderer::AppendBuild(const TZylColumn& column, std::string_view cap
   const bool current = column.GetShowCurrent();
   const bool glyph = column.GetShowGlyph();
 
-  out_.Literal("<TD HEIGHT=\"100%\">").Literal(kNL);
+  const bool header = grid_.GetAccessibleMarkup();
+  if (header) {
+    // A caption heads its column, a fixed cell of the body its row.
+    out_.Literal(cellMode ? "<TH scope=\"row\"" : "<TH scope=\"col\"");
+    if (!cellMode && column.GetSortOrder() != TSortOrder::soNone) {
+      out_.Literal(" aria-sort=\"");
+      out_.Literal(column.GetSortOrder() == TSortOrder::soAscending ? "ascending" : "descending");
+      out_.Literal("\"");
+    }
+    out_.Literal(" HEIGHT=\"100%\">").Literal(kNL);
+  } else {
+    out_.Literal("<TD HEIGHT=\"100%\">").Literal(kNL);
+  }
   out_.Literal("  <TABLE WIDTH=\"100%\" HEIGHT=\"100%\" BORDER=\"0\" CELLSPACING=\"0\"");
-  out_.Literal(" CELLPADDING=\"0\">").Literal(kNL);
+  out_.Literal(" CELLPADDING=\"0\"").Literal(LayoutRole(grid_)).Literal(">").Literal(kNL);
 
   // Top edge.
   out_.Literal("     <TR>").Literal(kNL);
@@ -120,7 +134,7 @@ void CaptionRenderer::AppendBuild(const TZylColumn& column, std::string_view cap
     out_.Literal("\" CLASS=\"").Literal(className);
     out_.Literal("\"><INPUT TYPE=\"CHECKBOX\" NAME=\"").Literal(form::kSelected);
     out_.Literal("\" VALUE=").Number(column.GetColNo());
-    out_.Literal(" CHECKED></TD>").Literal(kNL);
+    out_.Literal(AriaLabel(grid_, caption)).Literal(" CHECKED></TD>").Literal(kNL);
   } else if (grid_.GetSelectable() && !cellMode) {
     // Keeps the column in the selection while the selectors are hidden.
     out_.Literal("       <INPUT TYPE=\"HIDDEN\" NAME=\"").Literal(form::kSelected);
@@ -167,7 +181,7 @@ void CaptionRenderer::AppendBuild(const TZylColumn& column, std::string_view cap
   out_.Literal("</TD>").Literal(kNL);
   out_.Literal("     </TR>").Literal(kNL);
   out_.Literal("  </TABLE>").Literal(kNL);
-  out_.Literal("</TD>");
+  out_.Literal(header ? "</TH>" : "</TD>");
 }
 
 void CaptionRenderer::AppendGlyphHTML(const TZylGlyph& glyph) {
@@ -187,11 +201,16 @@ void CaptionRenderer::AppendGlyphBuild(const TZylGlyph& glyph) {
     out_.Literal("\" BORDER=\"").Number(border).Literal("\" ");
     if (width != -1) out_.Literal("WIDTH=\"").Number(width).Literal("\" ");
     if (height != -1) out_.Literal("HEIGHT=\"").Number(height).Literal("\" ");
-    out_.Literal("ALIGN=\"").Literal(AlignWord(align)).Literal("\" ALT=\"").Literal(alt);
+    out_.Literal("ALIGN=\"").Literal(AlignWord(align)).Literal("\" ALT=\"");
+    if (grid_.GetAccessibleMarkup() && glyph.Column() != nullptr) {
+      out_.Literal(SortButtonAlt(alt, glyph.Column()->GetCaption()));
+    } else {
+      out_.Literal(alt);
+    }
     out_.Literal("\">");
   };
   out_.Literal("<TABLE BORDER=\"0\" WIDTH=\"100%\" HEIGHT=\"100%\" CELLSPACING=\"0\"");
-  out_.Literal(" CELLPADDING=\"0\"><TR><TD>");
+  out_.Literal(" CELLPADDING=\"0\"").Literal(LayoutRole(grid_)).Literal("><TR><TD>");
   button(false, glyph.GetURLASC(), glyph.GetBorderASC(), glyph.GetWidthASC(),
          glyph.GetHeightASC(), glyph.GetAlignASC(), grid_.GetAltSortAscending());
   out_.Literal("</TD><TD>");

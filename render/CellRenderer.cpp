@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/ScopeExit.h"
+#include "render/Accessible.h"
 #include "render/CaptionRenderer.h"
 #include "request/FormProtocol.h"
 #include "request/ZylCSS.h"
@@ -114,8 +115,14 @@ void CellRenderer::AppendDataCell(TZylField& cell, int aRow, int aCol) {
 void CellRenderer::AppendEditControl(const TZylField& cell, const TZylColumn& column, int recNo,
                                      const std::string& className, TColor background) {
   const TColor textColor = cell.Font().GetColor();
-  // The control's NAME.
-  auto name = [&] { out_.Literal(form::CellField(recNo, column.GetFieldIndex())); };
+  // The control's NAME (and, with AccessibleMarkup, its label: the caption).
+  auto name = [&] {
+    out_.Literal(form::CellField(recNo, column.GetFieldIndex()));
+    // The caller closes the attribute: NAME="<name>" aria-label="<caption>".
+    if (grid_.GetAccessibleMarkup()) {
+      out_.Literal("\" aria-label=\"").Value(column.GetCaption(), HtmlContext::Attribute);
+    }
+  };
   const TStringList& pickList = column.PickList();
   if (!pickList.Empty() && (!grid_.GetAddingRecord() || column.GetLimitToPickList())) {
     out_.Literal("<SELECT NAME=\"");
@@ -170,7 +177,11 @@ void CellRenderer::AppendShownText(const TZylField& cell, const TZylColumn& colu
   if (column.GetDataType() == TFieldType::ftBoolean && !summaryRow) {
     out_.Literal("<IMG SRC=\"").Literal(grid_.GetImagesURL());
     out_.Literal(cell.GetBooleanValue() ? "GTrue.gif" : "GFalse.gif");
-    out_.Literal("\" WIDTH=\"12\" HEIGHT=\"12\">");
+    out_.Literal("\" WIDTH=\"12\" HEIGHT=\"12\"");
+    if (grid_.GetAccessibleMarkup()) {
+      out_.Literal(cell.GetBooleanValue() ? " ALT=\"Yes\"" : " ALT=\"No\"");
+    }
+    out_.Literal(">");
     return;
   }
   std::string_view shown = cell.GetValue();
@@ -194,7 +205,12 @@ std::string CellRenderer::CurrentMarker(int aRow) {
     // is pressed in a text field.
     out.Literal("<INPUT TYPE=\"IMAGE\" NAME=\"").Literal(form::kDummy).Literal("\" SRC=\"");
     out.Literal(images);
-    out.Literal("Gt.gif\" BORDER=\"0\" WIDTH=\"0\" HEIGHT=\"0\">");
+    out.Literal("Gt.gif\" BORDER=\"0\" WIDTH=\"0\" HEIGHT=\"0\"");
+    // Out of the tab order: Enter reaches it, Tab would stop on nothing seen.
+    if (grid_.GetAccessibleMarkup()) {
+      out.Literal(" TABINDEX=\"-1\" ALT=\"").Literal(grid_.GetAltUpdate()).Literal("\"");
+    }
+    out.Literal(">");
   }
   const int recNo = grid_.GetRows(aRow)->GetRecNo();
   if (grid_.GetAddingRecord() && aRow == grid_.GetRowCount() - 1) {

@@ -15,6 +15,7 @@
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Format.h"
 #include "platform/Text.h"
+#include "render/Accessible.h"
 #include "request/FormProtocol.h"
 #include "request/RowIdentity.h"
 #include "request/ZylCSS.h"
@@ -121,9 +122,10 @@ TStringList& TZylHTMLGrid::GetHTML() {
   page.Add("<A NAME=\"" + GetName() + "\"></A>");
   if (look_.cacheBitmaps && links_.masterGrid == nullptr) page.Add(GetCachedBitmaps(""));
 
-  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"1\" CELLSPACING=\"0\"" + size +
+  const std::string layout(render::LayoutRole(*this));
+  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"1\" CELLSPACING=\"0\"" + size + layout +
            "><TR><TD BGCOLOR=\"#" + IntToHex(ColorToRGB(look_.background), 6) + "\">");
-  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\">");
+  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\"" + layout + ">");
   page.Add("<TR><TD BGCOLOR=\"" + IntToHex(ColorToRGB(look_.headerColor), 6) + "\" CLASS=\"" +
            headerClass + "\">");
   if (OnBeforeAddHeader) OnBeforeAddHeader(this, page);
@@ -131,7 +133,8 @@ TStringList& TZylHTMLGrid::GetHTML() {
   if (OnAfterAddHeader) OnAfterAddHeader(this, page);
   page.Add("</TD></TR>");
   page.Add("</TABLE>");
-  std::string bevel = "<IMG SRC=\"" + look_.imagesURL + "GBevel.gif\" WIDTH=\"100%\" HEIGHT=\"9\">";
+  std::string bevel = "<IMG SRC=\"" + look_.imagesURL + "GBevel.gif\" WIDTH=\"100%\" HEIGHT=\"9\"" +
+                      std::string(render::DecorativeAlt(*this)) + ">";
   page.Add(bevel);
 
   if (editing_.showErrorBox && links_.css != nullptr && !links_.css->GetErrorText().empty()) {
@@ -146,11 +149,16 @@ TStringList& TZylHTMLGrid::GetHTML() {
   }
 
   size = " WIDTH=\"100%\" HEIGHT=\"100%\"";
-  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"1\"" + size + ">");
+  page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"1\"" + size + layout + ">");
   page.Add("<TR>");
   page.Add(" <TD BGCOLOR=\"#" + IntToHex(ColorToRGB(look_.borderColor), 6) + "\">");
   page.Add("  <TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"" +
            std::to_string(look_.borderWidth) + "\"" + size + ">");
+  if (look_.accessibleMarkup) {
+    // The table's name for assistive technology; the header bar shows it.
+    page.Add("<CAPTION STYLE=\"position:absolute;width:1px;height:1px;overflow:hidden;"
+             "clip:rect(0 0 0 0);white-space:nowrap\">" + look_.header + "</CAPTION>");
+  }
 
   std::string script = EscapeHtml(GetScriptName());
   page.Add("<FORM NAME=\"" + GetName() + "_SELECTORS\" METHOD=\"POST\" ACTION=\"" + script + "#" +
@@ -269,18 +277,19 @@ void TZylHTMLGrid::AppendEditToolbar() {
   }
   std::string buttons = add + del + update + cancel;
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"" + std::to_string(2 * look_.borderWidth) +
-           "\" CELLSPACING=\"0\" WIDTH=\"100%\">");
+           "\" CELLSPACING=\"0\" WIDTH=\"100%\"" + std::string(render::LayoutRole(*this)) + ">");
   page.Add("<TR>");
   page.Add("<TD BACKGROUND=\"" + look_.imagesURL + "GBevel.gif\">");
   if (editing_.addingRecord) {
     page.Add("<INPUT TYPE=\"HIDDEN\" NAME=\"" + std::string(form::kUpdateAdd) + "\" VALUE=\"1\">");
   }
-  page.Add("<IMG SRC=\"" + look_.imagesURL +
-           "GUbar.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">" + buttons);
+  const std::string alt(render::DecorativeAlt(*this));
+  page.Add("<IMG SRC=\"" + look_.imagesURL + "GUbar.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\"" +
+           alt + ">" + buttons);
   page.Add("</TD>");
   page.Add("<TD BACKGROUND=\"" + look_.imagesURL + "GBevel.gif\" ALIGN=\"RIGHT\">");
   page.Add(buttons + "<IMG SRC=\"" + look_.imagesURL +
-           "GUbarR.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\">");
+           "GUbarR.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\"" + alt + ">");
   page.Add("</TD>");
   if (OnAddHiddenVariables) OnAddHiddenVariables(this, page);
   page.Add("</FORM>");

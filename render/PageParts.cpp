@@ -4,6 +4,7 @@
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Locale.h"
 #include "platform/Text.h"
+#include "render/Accessible.h"
 
 namespace zyl {
 
@@ -51,13 +52,23 @@ std::string TZylHTMLGrid::GetErrorBox(const std::string& text) {
       StringReplace(text, "\\n", "\r\n", {TReplaceFlag::rfReplaceAll, TReplaceFlag::rfIgnoreCase})));
   std::string out;
   out.reserve(600 + message.size());
-  out += "<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\">";
-  out += "<TR><TD><IMG SRC=\"" + look_.imagesURL +
-         "GTab.Gif\" WIDTH=\"82\" HEIGHT=\"23\"></TD><TD>&nbsp;</TD>";
+  // With AccessibleMarkup the box is announced as an alert, its pictures
+  // are decorative and its text area is read-only, named by its first line.
+  const bool accessible = look_.accessibleMarkup;
+  const std::string alt(render::DecorativeAlt(*this));
+  out += accessible ? "<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\" role=\"alert\">"
+                    : "<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\">";
+  out += "<TR><TD><IMG SRC=\"" + look_.imagesURL + "GTab.Gif\" WIDTH=\"82\" HEIGHT=\"23\"" + alt +
+         "></TD><TD>&nbsp;</TD>";
   out += "<TR><TD COLSPAN=\"2\" HEIGHT=\"36\" VALIGN=\"TOP\"><IMG SRC=\"" + look_.imagesURL +
-         "Gw.gif\" WIDTH=\"2\" HEIGHT=\"36\">";
-  out += "<IMG SRC=\"" + look_.imagesURL +
-         "Gt.gif\" WIDTH=\"35\" HEIGHT=\"35\"><TEXTAREA STYLE=\"" + style + "\">";
+         "Gw.gif\" WIDTH=\"2\" HEIGHT=\"36\"" + alt + ">";
+  out += "<IMG SRC=\"" + look_.imagesURL + "Gt.gif\" WIDTH=\"35\" HEIGHT=\"35\"" + alt +
+         "><TEXTAREA STYLE=\"" + style + "\"";
+  if (accessible) {
+    out += " READONLY";
+    out += render::AriaLabelText(*this, message.substr(0, message.find_first_of("\r\n")));
+  }
+  out += ">";
   out += message;
   out += "</TEXTAREA></TD></TR>";
   out += "</TABLE>";

@@ -47,7 +47,12 @@ void RowRenderer::AppendBuild(TZylRow& row) {
   const int rowNo = row.GetRowNo();
   const int cols = grid_.GetColCount();
   out_.Reserve(EstimateSize(1, cols, grid_.GetFixedCols()));
-  out_.Literal("<TR>");
+  const bool current = !grid_.GetAddingRecord() && row.GetRecNo() == grid_.GetRecNo();
+  if (grid_.GetAccessibleMarkup() && current) {
+    out_.Literal("<TR aria-current=\"true\">");
+  } else {
+    out_.Literal("<TR>");
+  }
   CellRenderer cells(grid_, out_);
   for (int c = 0; c < cols; ++c) cells.AppendHTML(*grid_.GetCells(rowNo, c), rowNo, c);
   out_.Literal("</TR>");

@@ -8,6 +8,7 @@
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Format.h"
 #include "platform/Text.h"
+#include "render/Accessible.h"
 #include "request/FormProtocol.h"
 
 namespace zyl {
@@ -92,11 +93,14 @@ void AppendExtraOptions(std::string& out) {
   }
 }
 
-void AppendSaveAsList(std::string& out, ToolCells& cells, std::string_view cls, bool extras) {
+void AppendSaveAsList(std::string& out, ToolCells& cells, std::string_view cls,
+                      std::string_view label, bool extras) {
   cells.Cell("");
   out += "                     <SELECT SIZE=\"1\" NAME=\"";
   out += form::kSaveType;
-  out += "\" CLASS=\"";
+  out += '"';
+  out += label;
+  out += " CLASS=\"";
   out += cls;
   out += "\">\r\n";
   if (extras) {
@@ -129,7 +133,10 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
   std::string action = EscapeHtml(GetScriptName());
   action += '#';
   action += GetName();
-  std::string spacer = "<IMG SRC=\"" + look_.imagesURL + "Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\">";
+  std::string spacer = "<IMG SRC=\"" + look_.imagesURL + "Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\"" +
+                       std::string(render::DecorativeAlt(*this)) + ">";
+  const std::string_view layout = render::LayoutRole(*this);
+  const std::string saveLabel = render::AriaLabelText(*this, texts_.textSaveAs);
   std::string cls;
   ComposeCSS(look_.toolbarFont, look_.toolbarFontStyle, look_.wordWrap, look_.toolbarHAlign,
              look_.toolbarVAlign, "", -1, cls);
@@ -140,7 +147,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
   inner.reserve(4096);
   inner += "             <TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\" CLASS=\"";
   inner += cls;
-  inner += "\">\r\n";
+  inner += '"';
+  inner += layout;
+  inner += ">\r\n";
   inner += "              <TR>\r\n";
   inner += "                <FORM METHOD=\"POST\" ACTION=\"";
   inner += action;
@@ -152,7 +161,7 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner += GetSettingsHV("", this);
     inner += kCrLf;
     cells.Cell3("&nbsp;&nbsp;", texts_.textSaveAs, "&nbsp;</TD>");
-    AppendSaveAsList(inner, cells, cls, look_.exportExtras);
+    AppendSaveAsList(inner, cells, cls, saveLabel, look_.exportExtras);
     cells.Button(form::kSaveAs, look_.imagesURL, "GSaveAs.gif", texts_.altSave);
     cells.Button(form::kPrint, look_.imagesURL, "GPrint.gif", texts_.altPrint, kPrintEnding);
     cells.Cell("&nbsp;&nbsp;</TD>");
@@ -178,7 +187,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner.reserve(inner.size() + 1024 + static_cast<std::size_t>(std::max(pageCount, 0)) * 48);
     inner += "                    <SELECT SIZE=\"1\" NAME=\"";
     inner += form::kPage;
-    inner += "\" CLASS=\"";
+    inner += '"';
+    inner += render::AriaLabelText(*this, texts_.textPage);
+    inner += " CLASS=\"";
     inner += cls;
     inner += "\">\r\n";
     for (int p = 1; p <= pageCount; ++p) {
@@ -196,7 +207,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     cells.Cell("");
     inner += "                   <INPUT TYPE=\"TEXT\" NAME=\"";
     inner += form::kPageCount;
-    inner += "\" SIZE=\"3\" VALUE=\"";
+    inner += '"';
+    inner += render::AriaLabelText(*this, texts_.textOf);
+    inner += " SIZE=\"3\" VALUE=\"";
     inner += pages;
     inner += "\" CLASS=\"";
     inner += cls;
@@ -206,7 +219,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     cells.Open();
     inner += "<INPUT TYPE=\"TEXT\" NAME=\"";
     inner += form::kRowsPerPage;
-    inner += "\" VALUE=\"";
+    inner += '"';
+    inner += render::AriaLabelText(*this, texts_.textRows);
+    inner += " VALUE=\"";
     inner += std::to_string(paging_.rowsPerPage);
     inner += "\" SIZE=\"3\" CLASS=\"";
     inner += cls;
@@ -217,7 +232,7 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     cells.Button(form::kNext, look_.imagesURL, "GNextPage.gif", texts_.altNextPage);
     cells.Button(form::kLast, look_.imagesURL, "GLastPage.gif", texts_.altLastPage);
     cells.Cell3("&nbsp;&nbsp;", texts_.textSaveAs, "&nbsp;</TD>");
-    AppendSaveAsList(inner, cells, cls, look_.exportExtras);
+    AppendSaveAsList(inner, cells, cls, saveLabel, look_.exportExtras);
     cells.Button(form::kSaveAs, look_.imagesURL, "GSaveAs.gif", texts_.altSave);
     cells.Cell("&nbsp;</TD>");
     cells.Button(form::kPrint, look_.imagesURL, "GPrint.gif", texts_.altPrint, kPrintEnding);
@@ -239,9 +254,11 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     for (std::string_view p : parts) out += p;
     out += kCrLf;
   };
-  line({"      <TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\" WIDTH=\"100%\">"});
+  line({"      <TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\" WIDTH=\"100%\"", layout,
+        ">"});
   line({"       <TR><TD>"});
-  line({"        <TABLE WIDTH=\"100%\" BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\">"});
+  line({"        <TABLE WIDTH=\"100%\" BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"0\"", layout,
+        ">"});
   line({"           <TR>"});
   line({"             <TD WIDTH=\"2\" HEIGHT=\"2\" BGCOLOR=\"#", light47, "\">", spacer, "</TD>"});
   line({"             <TD HEIGHT=\"2\" BGCOLOR=\"#", light32, "\"></TD>"});

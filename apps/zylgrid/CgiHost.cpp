@@ -26,7 +26,11 @@ int RunCgi(const std::string& configFile, const std::string& executable) {
     channel.SendPage(500, "text/plain; charset=UTF-8", "The site is not configured correctly.\n");
     return 1;
   }
-  builder->Handle(channel);
+  std::string headers = AnswerHeaderLines();
+  builder->Handle(channel, [&](const std::string& name, const std::string& value) {
+    headers += name + ": " + value + "\r\n";
+    channel.SetExtraHeaders(headers);
+  });
   return 0;
 }
 

@@ -22,6 +22,7 @@ std::string WriteDemoConfig(const std::string& dataDir, const std::string& image
       << "[Page]\n"
       << "Title=ZylHG demo: customers and orders\n"
       << "ImagesURL=/images/\n"
+      << "Theme=modern\n"
       << "ImagesDir=" << imagesDir << "\n\n"
       << "[Customers]\n"
       << "Source=sqlite:zylgrid-demo.db\n"

@@ -33,12 +33,13 @@ std::string Param(const FCGX_Request& request, const char* name) {
 }
 
 void Send(FCGX_Request& request, int status, const std::string& contentType,
-          const std::string& fileName, std::string_view body) {
+          const std::string& fileName, std::string_view body, const std::string& extra = "") {
   std::string head =
       "Status: " + std::to_string(status) + "\r\nContent-Type: " + contentType + "\r\n";
   if (!fileName.empty())
     head += "Content-Disposition: attachment; " + zyl::DispositionFileName(fileName) + "\r\n";
   head += AnswerHeaderLines();
+  head += extra;
   head += "\r\n";
   FCGX_PutStr(head.data(), static_cast<int>(head.size()), request.out);
   std::size_t done = 0;
@@ -50,9 +51,10 @@ void Send(FCGX_Request& request, int status, const std::string& contentType,
 }
 
 // The request channel of one FastCGI request: the method (HEAD answered as
-// GET), the query and the body read before. Script and server names stay
-// empty, so the page's forms post back to the address the page came from,
-// whatever the web server's script mapping. The answer is written at once;
+// GET), the query and the body read before; the visitor's address, HTTPS
+// and the request headers (HTTP_*) as the web server passed them. Script
+// and server names stay empty, so the page's forms post back to the
+// address the page came from, whatever the web server's script mapping. The answer is written at once;
 // its status and size are kept for the log line.
 class FcgiChannel : public zyl::WebModuleChannel {
  public:
@@ -63,8 +65,16 @@ class FcgiChannel : public zyl::WebModuleChannel {
     SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
     SetBody(std::move(body));
   }
+  std::string GetVariable(const std::string& name) const override {
+    if (name == "REMOTE_ADDR" || name == "HTTPS" || name.rfind("HTTP_", 0) == 0)
+      return Param(request_, name.c_str());
+    return zyl::WebModuleChannel::GetVariable(name);
+  }
+  void AddHeader(const std::string& name, const std::string& value) {
+    extra_ += name + ": " + value + "\r\n";
+  }
   void SendPage(int status, const std::string& contentType, std::string body) override {
-    Send(request_, status, contentType, "", body);
+    Send(request_, status, contentType, "", body, extra_);
     status_ = status;
     bytes_ = body.size();
   }
@@ -73,7 +83,7 @@ class FcgiChannel : public zyl::WebModuleChannel {
     content.SetPosition(0);
     std::string bytes(static_cast<std::size_t>(content.GetSize()), '\0');
     if (!bytes.empty()) content.ReadBuffer(bytes.data(), bytes.size());
-    Send(request_, 200, contentType, fileName, bytes);
+    Send(request_, 200, contentType, fileName, bytes, extra_);
     status_ = 200;
     bytes_ = bytes.size();
   }
@@ -83,6 +93,7 @@ class FcgiChannel : public zyl::WebModuleChannel {
 
  private:
   FCGX_Request& request_;
+  std::string extra_;  // header lines of this answer
   int status_ = 500;
   std::size_t bytes_ = 0;
 };
@@ -170,7 +181,9 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
         Send(request, 400, "text/plain; charset=UTF-8", "", "Bad request\n");
       } else {
         FcgiChannel channel(request, std::move(body));
-        builder.Handle(channel);
+        builder.Handle(channel, [&channel](const std::string& name, const std::string& value) {
+          channel.AddHeader(name, value);
+        });
         status = channel.Status();
         sent = channel.Bytes();
       }

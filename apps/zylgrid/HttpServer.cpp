@@ -43,16 +43,26 @@ std::string QueryOf(const std::string& target) {
 }
 
 // The request channel of one HTTP request: the method (HEAD answered as
-// GET), the target's query and the body the server read; the answer goes
-// into the server's response, never cached.
+// GET), the target's query, the body the server read, the visitor's
+// address, HTTPS and the request headers as CGI names them (HTTP_*); the
+// answer goes into the server's response, never cached.
 class HttpChannel : public zyl::WebModuleChannel {
  public:
-  HttpChannel(const httplib::Request& request, std::string body, httplib::Response& response)
-      : response_(response) {
+  HttpChannel(const httplib::Request& request, std::string body, httplib::Response& response,
+              bool tls)
+      : request_(request), response_(response) {
     SetVariable("REQUEST_METHOD", request.method == "HEAD" ? "GET" : request.method);
+    SetVariable("REMOTE_ADDR", request.remote_addr);
+    if (tls) SetVariable("HTTPS", "on");
     SetVariable("QUERY_STRING", QueryOf(request.target));
     SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
     SetBody(std::move(body));
+  }
+  std::string GetVariable(const std::string& name) const override {
+    if (name.rfind("HTTP_", 0) != 0) return zyl::WebModuleChannel::GetVariable(name);
+    std::string header;  // HTTP_X_REMOTE_USER: X-Remote-User (header names ignore case)
+    for (char c : name.substr(5)) header += c == '_' ? '-' : c;
+    return request_.get_header_value(header);
   }
   void SendPage(int status, const std::string& contentType, std::string body) override {
     response_.status = status;
@@ -76,13 +86,16 @@ class HttpChannel : public zyl::WebModuleChannel {
   }
 
  private:
+  const httplib::Request& request_;
   httplib::Response& response_;
 };
 
 void Answer(const PageBuilder& builder, const httplib::Request& req, std::string body,
-            httplib::Response& res) {
-  HttpChannel channel(req, std::move(body), res);
-  builder.Handle(channel);
+            httplib::Response& res, bool tls) {
+  HttpChannel channel(req, std::move(body), res, tls);
+  builder.Handle(channel, [&res](const std::string& name, const std::string& value) {
+    res.set_header(name, value);
+  });
 }
 
 }  // namespace
@@ -103,13 +116,28 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   if (settings.countCache) counts = std::make_unique<zyl::SQLiteCountCache>();
   CountCacheInUse countsInUse(counts.get());
   PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
-  httplib::Server server;
+  const bool tls = !settings.tlsCert.empty();
+  std::unique_ptr<httplib::Server> serverOwner;
+  if (tls) {
+    serverOwner =
+        std::make_unique<httplib::SSLServer>(settings.tlsCert.c_str(), settings.tlsKey.c_str());
+    if (!serverOwner->is_valid()) {
+      std::cerr << "zylgrid: cannot use the TLS certificate " << settings.tlsCert << " with key "
+                << settings.tlsKey << "\n";
+      return 2;
+    }
+  } else {
+    serverOwner = std::make_unique<httplib::Server>();
+  }
+  httplib::Server& server = *serverOwner;
+  server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
   httplib::Headers answerHeaders;
   for (const auto& [name, value] : kAnswerHeaders) answerHeaders.emplace(name, value);
   server.set_default_headers(answerHeaders);
   server.set_payload_max_length(kMaxBody);
-  server.set_read_timeout(30, 0);
+  server.set_read_timeout(kReadTimeout, 0);
   server.set_write_timeout(30, 0);
+  server.set_keep_alive_timeout(5);
 
   // A body announced over the limit gets its 413 before it is read: the
   // server would otherwise read the whole announced length (or wait for it
@@ -125,7 +153,7 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   const std::string imagesDir = config.imagesDir;
   auto route = [&](const httplib::Request& req, std::string body, httplib::Response& res) {
     if (req.path == "/" || req.path == "/index.html") {
-      Answer(builder, req, std::move(body), res);
+      Answer(builder, req, std::move(body), res, tls);
       return;
     }
     if (req.method != "POST" && req.path.size() > images.size() &&
@@ -200,7 +228,8 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
       LogLine(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
     server.stop();
   });
-  std::string address = "http://" + settings.bind + ":" + std::to_string(settings.port) + "/";
+  std::string address =
+      (tls ? "https://" : "http://") + settings.bind + ":" + std::to_string(settings.port) + "/";
   if (settings.banner.empty()) {
     std::cout << "zylgrid: serving " << address << std::endl;
   } else {

@@ -35,6 +35,12 @@ Options ParseOptions(const std::vector<std::string>& args, bool gatewayInterface
     options.port = 0;
   } else if (mode == "demo") {
     options.mode = Mode::Demo;
+  } else if (mode == "passwd") {
+    if (args.size() != 3) throw UsageError("zylgrid passwd: give the users file and the user name");
+    options.mode = Mode::Passwd;
+    options.usersFile = args[1];
+    options.user = args[2];
+    return options;
   } else if (mode == "help" || mode == "--help" || mode == "-h") {
     options.mode = Mode::Help;
     return options;
@@ -77,6 +83,9 @@ Options ParseOptions(const std::vector<std::string>& args, bool gatewayInterface
                (options.mode == Mode::Serve || options.mode == Mode::FastCgi)) {
       options.countCache = false;
       allowed = true;
+    } else if ((name == "--tls-cert" || name == "--tls-key") && options.mode == Mode::Serve) {
+      (name == "--tls-cert" ? options.tlsCert : options.tlsKey) = next();
+      allowed = true;
     } else if (name == "--data" && options.mode == Mode::Demo) {
       options.dataDir = next();
       allowed = true;
@@ -87,13 +96,17 @@ Options ParseOptions(const std::vector<std::string>& args, bool gatewayInterface
     throw UsageError("zylgrid fcgi: give either --socket or --port, not both");
   }
   if (options.bind.empty()) throw UsageError("zylgrid: --bind needs an address");
+  if (options.tlsCert.empty() != options.tlsKey.empty()) {
+    throw UsageError("zylgrid serve: --tls-cert and --tls-key go together");
+  }
   return options;
 }
 
 std::string UsageText() {
   return "usage:\n"
          "  zylgrid serve [--config FILE] [--bind 127.0.0.1] [--port 8080] [--no-count-cache]\n"
-         "        embedded HTTP server\n"
+         "                [--tls-cert CERT.pem --tls-key KEY.pem]\n"
+         "        embedded HTTP server (HTTPS with a certificate and its key)\n"
          "  zylgrid cgi [--config FILE]\n"
          "        one request as a CGI program (chosen by itself when GATEWAY_INTERFACE is set)\n"
          "  zylgrid fcgi [--config FILE] [--socket PATH | --port N] [--no-count-cache]\n"
@@ -102,6 +115,9 @@ std::string UsageText() {
          "--no-count-cache counts on every request.\n"
          "  zylgrid demo [--port 8080] [--bind 127.0.0.1] [--data DIR]\n"
          "        creates the sample database when missing and serves the demo page\n"
+         "  zylgrid passwd FILE USER\n"
+         "        adds USER to the users file or changes their password (read from standard "
+         "input)\n"
          "The site configuration comes from --config, else $ZYLGRID_CONFIG, else the file\n"
          "beside the executable named after it with \".ini\".\n";
 }

@@ -8,7 +8,7 @@
 
 namespace zylgrid {
 
-enum class Mode { Serve, Cgi, FastCgi, Demo, Help };
+enum class Mode { Serve, Cgi, FastCgi, Demo, Help, Passwd };
 
 struct Options {
   Mode mode = Mode::Help;
@@ -18,6 +18,8 @@ struct Options {
   std::string socketPath;  // fcgi --socket
   std::string dataDir;     // demo --data: where the sample database lives
   bool countCache = true;  // serve, fcgi: --no-count-cache counts on every request
+  std::string usersFile, user;  // passwd FILE USER
+  std::string tlsCert, tlsKey;  // serve --tls-cert, --tls-key
 };
 
 // A command line that cannot be used; the message names the argument.

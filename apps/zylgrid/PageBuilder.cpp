@@ -2,8 +2,10 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "apps/zylgrid/Audit.h"
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/PageTemplate.h"
 #include "apps/zylgrid/Process.h"
@@ -25,14 +27,19 @@ class PageRun {
   // store of the process (not owned), or null for the library's default
   // lock files.
   // `secret` signs the rows' identities ("": the library's one per process).
+  // `visitor` says which grids are shown and which of them may be edited.
   PageRun(const SiteConfig& config, zyl::RequestChannel& channel, zyl::UpdateLockStore* locks,
-          const std::string& secret)
-      : config_(config) {
+          const std::string& secret, const Visitor& visitor, const ErrorLog& log)
+      : config_(config), visitor_(visitor), log_(log) {
     css_ = std::make_unique<zyl::TZylCSS>(nullptr);
     css_->SetRequestChannel(&channel);
     css_->SetUpdateLockStore(locks);
     css_->SetSiteSecret(secret);
-    for (const GridSettings& s : config.grids) {
+    for (std::size_t i = 0; i < config.grids.size(); ++i) {
+      if (visitor.roles[i] == GridRole::None) continue;
+      const GridSettings& s = config.grids[i];
+      settings_.push_back(&s);
+      editors_.push_back(visitor.roles[i] == GridRole::Edit);
       auto grid = std::make_unique<zyl::TZylHTMLGrid>(nullptr);
       grid->SetName(s.name);
       grid->SetCSS(css_.get());
@@ -44,11 +51,12 @@ class PageRun {
       grid->SetRowIdentity(true);
       grid->SetWidth(100);
       grid->SetWidthPercent(true);
+      grid->SetAccessibleMarkup(config.accessible);
       grid->Loaded();
       grids_.push_back(std::move(grid));
     }
-    for (std::size_t i = 0; i < config.grids.size(); ++i) {
-      const GridSettings& s = config.grids[i];
+    for (std::size_t i = 0; i < grids_.size(); ++i) {
+      const GridSettings& s = *settings_[i];
       if (!s.master.empty()) {
         zyl::TZylHTMLGrid* master = GridNamed(s.master);
         grids_[i]->SetMasterGrid(master);
@@ -69,7 +77,7 @@ class PageRun {
   // download instead of the page.
   bool Process() {
     for (std::size_t i = 0; i < grids_.size(); ++i) {
-      const GridSettings& s = config_.grids[i];
+      const GridSettings& s = *settings_[i];
       zyl::TZylHTMLGrid& grid = *grids_[i];
       zyl::TVariant key = zyl::TVariant::Null();
       if (!s.master.empty()) key = MasterKeyValue(*GridNamed(s.master), s.masterColumn);
@@ -77,10 +85,27 @@ class PageRun {
       // A first read makes the columns that the request's state refers to.
       if (dataset) grid.ReadValues();
       if (dataset) datasets_.push_back(std::move(dataset));
-      Configure(grid, s);
+      Configure(grid, s, editors_[i]);
+      if (!config_.access.auditFile.empty()) {
+        grid.OnAfterStoreRecord = [this, &s](zyl::TObject*, const zyl::TRecordChange& change) {
+          try {
+            AppendAudit(config_.access.auditFile, visitor_, s.name, change);
+          } catch (const std::exception& e) {  // the change is stored: say so loudly
+            if (log_) log_(std::string("AUDIT LINE LOST: ") + e.what());
+          }
+        };
+      }
       grid.SetGuardFormulas(true);  // tab-separated downloads open safely in spreadsheets
       grid.SetExportExtras(true);   // CSV, XLSX, JSON and the whole result on the save list
-      if (!grid.DoDefaultAction(grid.ProcessParameters())) return false;
+      zyl::TGridAction action = grid.ProcessParameters();
+      if (!editors_[i] && Changes(grid, action)) {  // a crafted post of a reader
+        action = zyl::TGridAction::gaNoAction;
+        grid.SetAddPending(false);
+        grid.SetAddingRecord(false);
+        css_->SetErrorText("You may not change the records of this table.");
+        grid.SetShowErrorBox(true);
+      }
+      if (!grid.DoDefaultAction(action)) return false;
       // The grid names a download by its Header (the text itself) and
       // writes it into the title bar as markup: the page gets the text
       // escaped, or HeaderHTML. A layout file's Header is markup already.
@@ -104,7 +129,7 @@ class PageRun {
   // The page: every top-level grid's fragment (details are nested inside
   // their masters), then the style sheet the fragments registered.
   std::string Page() {
-    std::string body;
+    std::string body = visitor_.user.empty() ? std::string() : UserBar(visitor_.user);
     for (auto& grid : grids_) {
       if (grid->GetMasterGrid() != nullptr) continue;
       body += "<section class=\"zg-grid\">\n";
@@ -119,6 +144,12 @@ class PageRun {
  private:
   static std::string Title(const GridSettings& s) { return s.header.empty() ? s.name : s.header; }
 
+  // True when `action` would store, add or delete records.
+  static bool Changes(const zyl::TZylHTMLGrid& grid, zyl::TGridAction action) {
+    return action == zyl::TGridAction::gaUpdateData || action == zyl::TGridAction::gaDeleteCurrent ||
+           action == zyl::TGridAction::gaAddNew || grid.GetAddPending() || grid.GetAddingRecord();
+  }
+
   zyl::TZylHTMLGrid* GridNamed(const std::string& name) {
     for (auto& grid : grids_) {
       if (zyl::AnsiSameText(grid->GetName(), name)) return grid.get();
@@ -126,8 +157,8 @@ class PageRun {
     return nullptr;
   }
 
-  void Configure(zyl::TZylHTMLGrid& grid, const GridSettings& s) {
-    if (s.editable) grid.SetEditMode(true);
+  void Configure(zyl::TZylHTMLGrid& grid, const GridSettings& s, bool edits) {
+    if (s.editable && edits) grid.SetEditMode(true);
     for (const auto& [column, items] : s.pickLists) {
       for (int c = 0; c < grid.ColumnListCount(); ++c) {
         zyl::TZylColumn* col = grid.GetColumns(c);
@@ -143,6 +174,10 @@ class PageRun {
   }
 
   const SiteConfig& config_;
+  const Visitor& visitor_;
+  const ErrorLog& log_;
+  std::vector<const GridSettings*> settings_;  // of the grids shown, in grids_' order
+  std::vector<bool> editors_;                  // per grid shown: the visitor may edit
   std::unique_ptr<zyl::TZylCSS> css_;
   std::vector<std::unique_ptr<zyl::TZylHTMLGrid>> grids_;
   std::vector<std::unique_ptr<zyl::TDataSet>> datasets_;
@@ -177,11 +212,12 @@ PageBuilder::PageBuilder(const SiteConfig& config, ErrorLog log)
     : config_(config),
       log_(std::move(log)),
       locks_(OpenLockStore(config)),
-      secret_(LoadSiteSecret(config)) {}
+      secret_(LoadSiteSecret(config)),
+      access_(std::make_unique<Access>(config, secret_)) {}
 
 PageBuilder::~PageBuilder() = default;
 
-void PageBuilder::Handle(zyl::RequestChannel& channel) const {
+void PageBuilder::Handle(zyl::RequestChannel& channel, const AddHeader& addHeader) const {
   try {
     // HEAD is answered as GET (the server leaves the body out); an empty
     // method is a CGI program started by hand.
@@ -190,9 +226,12 @@ void PageBuilder::Handle(zyl::RequestChannel& channel) const {
       channel.SendPage(405, "text/plain; charset=UTF-8", "Method not allowed\n");
       return;
     }
+    static const AddHeader kNoHeaders = [](const std::string&, const std::string&) {};
+    std::optional<Visitor> visitor = access_->Admit(channel, addHeader ? addHeader : kNoHeaders);
+    if (!visitor) return;  // answered: sign-in, sign-out, refusal
     std::string note;
     {
-      PageRun run(config_, channel, locks_.get(), secret_);
+      PageRun run(config_, channel, locks_.get(), secret_, *visitor, log_);
       if (run.Process()) {
         std::string page = run.Page();
         channel.SendPage(200, "text/html; charset=UTF-8", page);

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "apps/zylgrid/Access.h"
 #include "apps/zylgrid/SiteConfig.h"
 
 namespace zyl {
@@ -50,14 +51,17 @@ class PageBuilder {
   // Answers the request that `channel` carries (the one request path of
   // every mode): 405 for a method other than GET, HEAD and POST, else the
   // page or a download. Never throws: a failure answers 500 with a short
-  // generic page and logs its detail.
-  void Handle(zyl::RequestChannel& channel) const;
+  // generic page and logs its detail. On a site that signs visitors in
+  // (Access), the sign-in page, sign-in and sign-out come first; headers
+  // the answer needs (the session cookie, a redirect) go to `addHeader`.
+  void Handle(zyl::RequestChannel& channel, const AddHeader& addHeader = {}) const;
 
  private:
   const SiteConfig& config_;
   ErrorLog log_;
   std::unique_ptr<zyl::UpdateLockStore> locks_;  // null: the default lock files
   std::string secret_;                           // signs the rows' identities ("": one per process)
+  std::unique_ptr<Access> access_;
 };
 
 }  // namespace zylgrid

@@ -99,11 +99,27 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
   ini.GetAllKeys("Page", keys);
   for (const auto& key : keys) {
     std::string k = AsciiLowerCase(key.pItem);
-    if (k != "title" && k != "imagesurl" && k != "imagesdir" && k != "stylesheet" && k != "locks" &&
-        k != "secretfile") {
+    static const std::set<std::string> known = {
+        "title",      "imagesurl", "imagesdir",      "stylesheet",   "locks",
+        "secretfile", "theme",     "accessible",     "usersfile",    "sessionminutes",
+        "trustedproxy", "remoteuserheader"};
+    if (known.count(k) == 0) {
       page.Fail(key.pItem,
-                "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet, Locks, SecretFile)");
+                "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet, Locks, SecretFile, "
+                "Theme, Accessible, UsersFile, SessionMinutes, TrustedProxy, RemoteUserHeader)");
     }
+  }
+  AccessSettings& access = config.access;
+  if (page.Has("UsersFile")) access.usersFile = page.ExistingFile("UsersFile", page.Text("UsersFile"), base);
+  if (page.Has("SessionMinutes")) access.sessionMinutes = page.Number("SessionMinutes", 1, 525600);
+  access.trustedProxies = SplitList(page.Text("TrustedProxy"));
+  access.remoteUserHeader = page.Text("RemoteUserHeader");
+  if (access.remoteUserHeader.find_first_not_of(
+          "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-") != std::string::npos) {
+    page.Fail("RemoteUserHeader", "a header name holds letters, digits and '-' only");
+  }
+  if (access.remoteUserHeader.empty() != access.trustedProxies.empty()) {
+    page.Fail("TrustedProxy", "TrustedProxy and RemoteUserHeader go together");
   }
   if (page.Has("Title")) config.title = page.Text("Title");
   if (page.Has("ImagesURL")) {
@@ -138,6 +154,14 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
       page.Fail("Locks", "'" + zyl::MaskPasswords(locks) + "' is not files or postgres:CONNINFO");
     }
   }
+  if (page.Has("Theme")) {
+    std::string theme = AsciiLowerCase(page.Text("Theme"));
+    if (theme != "classic" && theme != "modern") {
+      page.Fail("Theme", "'" + page.Text("Theme") + "' is not classic or modern");
+    }
+    config.modernTheme = theme == "modern";
+  }
+  config.accessible = page.Flag("Accessible", true);
   if (page.Has("SecretFile")) {
     fs::path p(page.Text("SecretFile"));
     config.secretFile = (p.is_absolute() ? p : base / p).lexically_normal().string();
@@ -164,7 +188,8 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   }
   static const std::set<std::string> known = {
       "source", "table",     "query",  "layout",     "editable",  "rowsperpage",
-      "master", "detailkey", "header", "headerhtml", "showmemos", "globalsorting"};
+      "master", "detailkey", "header", "headerhtml", "showmemos", "globalsorting",
+      "readers", "editors"};
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys(section.c_str(), keys);
   for (const auto& key : keys) {
@@ -229,6 +254,8 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   if (in.Has("RowsPerPage")) grid.rowsPerPage = in.Number("RowsPerPage", 1, 10000);
   grid.globalSorting = in.Flag("GlobalSorting", false);
   grid.showMemos = in.Flag("ShowMemos", false);
+  grid.readers = SplitList(in.Text("Readers"));
+  grid.editors = SplitList(in.Text("Editors"));
   grid.master = in.Text("Master");
   std::string detailKey = in.Text("DetailKey");
   if (grid.master.empty() != detailKey.empty()) {
@@ -312,13 +339,39 @@ SiteConfig LoadSiteConfig(const std::string& fileName) {
       }
       continue;
     }
+    // [Users] and [Audit] without a Source key: a grid may bear those names.
+    bool grid = ini.GetValue(name.c_str(), "Source") != nullptr;
     if (AsciiLowerCase(name) == "page") {
       ReadPage(ini, fileName, base, config);
+    } else if (AsciiLowerCase(name) == "users" && !grid) {
+      CSimpleIniA::TNamesDepend keys;
+      ini.GetAllKeys(name.c_str(), keys);
+      SectionReader users(ini, fileName, name);
+      for (const auto& key : keys) {
+        std::string hash = users.Text(key.pItem);
+        if (hash.rfind("$argon2id$", 0) != 0) {
+          users.Fail(key.pItem, "expected an Argon2id hash (zylgrid passwd makes one)");
+        }
+        config.access.users[key.pItem] = hash;
+      }
+    } else if (AsciiLowerCase(name) == "audit" && !grid) {
+      SectionReader audit(ini, fileName, name);
+      fs::path p(audit.Text("File"));
+      if (p.empty()) audit.Fail("File", "no file name given");
+      config.access.auditFile = (p.is_absolute() ? p : base / p).lexically_normal().string();
     } else {
       config.grids.push_back(ReadGrid(ini, fileName, base, name));
     }
   }
   CheckStructure(config);
+  const AccessSettings& a = config.access;
+  for (const GridSettings& g : config.grids) {
+    if ((!g.readers.empty() || !g.editors.empty()) && a.users.empty() && a.usersFile.empty() &&
+        a.remoteUserHeader.empty()) {
+      throw ConfigError(fileName + ": [" + g.name + "] " + (g.readers.empty() ? "Editors" : "Readers") +
+                        ": needs [Users], [Page] UsersFile or RemoteUserHeader");
+    }
+  }
   return config;
 }
 

@@ -54,6 +54,20 @@ struct GridSettings {
   bool showMemos = false;  // ShowMemos: memo (long text) columns are shown and edited
   // PickList.<Column>=a,b,c: the choices offered when the column is edited.
   std::map<std::string, std::vector<std::string>> pickLists;
+  // Readers=, Editors=: user names or "*" (every signed-in user); empty:
+  // "*". Used only on a site that signs visitors in.
+  std::vector<std::string> readers, editors;
+};
+
+// Who may use the site (apps/zylgrid/Access.h) and where accepted changes
+// are recorded.
+struct AccessSettings {
+  std::map<std::string, std::string> users;  // [Users] name=Argon2id hash
+  std::string usersFile;                     // [Page] UsersFile (absolute): name:hash lines
+  int sessionMinutes = 480;                  // [Page] SessionMinutes: a session's life
+  std::vector<std::string> trustedProxies;   // [Page] TrustedProxy: addresses
+  std::string remoteUserHeader;              // [Page] RemoteUserHeader: the proxy's user header
+  std::string auditFile;                     // [Audit] File (absolute): JSON lines
 };
 
 // Where the pages' update locks live: lock files in the temporary
@@ -72,7 +86,15 @@ struct SiteConfig {
   // identities (absolute). Default: zylgrid.secret beside the configuration
   // file; "" (a configuration built in code): a secret per process.
   std::string secretFile;
+  // Theme=modern: colours from the page's style sheet (light and dark by
+  // the visitor's preference), a sticky caption row, a grid that scrolls
+  // inside its frame on small screens. classic (the default): the grids'
+  // own colours.
+  bool modernTheme = false;
+  // Accessible=0 turns the grids' AccessibleMarkup off (on by default).
+  bool accessible = true;
   std::vector<GridSettings> grids;
+  AccessSettings access;
 
   // The grid named `name` (case-insensitive), or null.
   const GridSettings* Find(const std::string& name) const;

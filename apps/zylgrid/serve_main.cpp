@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
     settings.bind = options.bind;
     settings.port = options.port;
     settings.countCache = options.countCache;
+    settings.tlsCert = options.tlsCert;
+    settings.tlsKey = options.tlsKey;
     return RunHttpServer(LoadCheckedSite(options.configFile, program), settings);
   });
 }

@@ -23,7 +23,7 @@ std::string Describe(const std::vector<std::string>& args, bool gatewayInterface
   Options o;
   std::string error = zyl::harness::MessageOf([&] { o = ParseOptions(args, gatewayInterface); });
   if (error != "no error") return "error: " + error;
-  const char* modes[] = {"serve", "cgi", "fcgi", "demo", "help"};
+  const char* modes[] = {"serve", "cgi", "fcgi", "demo", "help", "passwd"};
   return std::string(modes[static_cast<int>(o.mode)]) + " config=" + o.configFile + " " + o.bind + ":" +
          std::to_string(o.port) + " socket=" + o.socketPath + (o.countCache ? " counts kept" : " counted");
 }

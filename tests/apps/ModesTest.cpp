@@ -1,9 +1,16 @@
 // zylgrid as a web server runs it: serve over HTTP, fcgi, cgi once per request.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <httplib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "ZylgridSupport.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "edit/EditTestSupport.h"
+#include "platform/System.h"
 
 namespace zylgrid {
 namespace {
@@ -27,7 +34,8 @@ class ZylgridModes : public ::testing::TestWithParam<const char*> {
     zylgrid_ = std::make_unique<test::Zylgrid>(
         GetParam(),
         test::Write(dir_, "site.ini",
-                    "[Notes]\nSource=sqlite:shop.db\nTable=notes\nEditable=1\nShowMemos=1\n"
+                    "[Audit]\nFile=audit.jsonl\n[Notes]\nSource=sqlite:shop.db\nTable="
+                    "notes\nEditable=1\nShowMemos=1\n"
                     "[Customers]\nSource=sqlite:shop.db\nTable=customers\nRowsPerPage=2\nHeader=My "
                     "\"best\"\n"),
         dir_.Path() / "tmp");
@@ -58,6 +66,10 @@ TEST_P(ZylgridModes, PostedValuesAreStoredExactly) {
   });
   EXPECT_EQ(Stored(3), kValue + "|" + kValue);
   EXPECT_EQ(Stored(1), "n1|m1");
+  std::string audit = zyl::ReadFileBytes(dir_.File("audit.jsonl"));  // one line each
+  EXPECT_NE(audit.find("\"action\":\"add\",\"record\":\"3\",\"old\":{},\"new\":{\"Id\":\"3\""),
+            std::string::npos)
+      << audit;
 }
 
 TEST_P(ZylgridModes, PagesAndDownloads) {
@@ -114,6 +126,43 @@ TEST(ZylgridCgi, TheScriptIsTheFormActionAndBadRequestsGetAnAnswer) {
   page = cgi.Send("GET");
   EXPECT_EQ(page.status, 500);
   EXPECT_EQ(page.body.find("nothere"), std::string::npos) << "says nothing about the configuration";
+}
+
+// 50 clients that never finish their headers leave workers for others; with
+// a certificate the same page comes over HTTPS only.
+TEST(ZylgridServe, SlowClientsDoNotBlockAndTlsServes) {
+  test::PrivateTempDir dir;
+  test::MakeShopDb(dir);
+  std::string ini =
+      test::Write(dir, "site.ini", "[Customers]\nSource=sqlite:shop.db\nTable=customers\n");
+  test::Zylgrid plain("serve", ini, dir.Path() / "plain");
+  ASSERT_TRUE(plain.Ready());
+  std::vector<int> slow;
+  for (int i = 0; i < 50; ++i) {
+    slow.push_back(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{
+        AF_INET, htons(static_cast<std::uint16_t>(plain.Port())), {htonl(INADDR_LOOPBACK)}, {}};
+    ASSERT_EQ(::connect(slow.back(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_GT(::write(slow.back(), "GET / HTTP/1.1\r\nHost: x\r\n", 25), 0);
+  }
+  httplib::Client visitor("127.0.0.1", plain.Port());
+  visitor.set_read_timeout(8, 0);  // they hold their workers longer than that
+  httplib::Result page = visitor.Get("/");
+  ASSERT_TRUE(page) << "no answer while they wait";
+  EXPECT_NE(page->body.find(">Ada<"), std::string::npos);
+  for (int s : slow) ::close(s);
+
+  std::string key = dir.File("key.pem"), cert = dir.File("cert.pem");
+  ASSERT_EQ(std::system(
+                ("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost -keyout " +
+                 key + " -out " + cert + " 2>/dev/null")
+                    .c_str()),
+            0);
+  test::Zylgrid secure("serve", ini, dir.Path() / "tls", {"--tls-cert", cert, "--tls-key", key});
+  ASSERT_TRUE(secure.Ready());
+  EXPECT_NE(secure.Get().find(">Ada<"), std::string::npos);
+  httplib::Client cleartext("127.0.0.1", secure.Port());
+  EXPECT_FALSE(cleartext.Get("/")) << "no HTTP on the HTTPS port";
 }
 
 TEST(ZylgridDemo, CreatesTheSampleDatabaseAndServesItsPage) {

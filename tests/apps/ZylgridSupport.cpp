@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -109,6 +110,7 @@ Zylgrid::Zylgrid(std::string mode, std::string ini, std::filesystem::path tmp,
   std::vector<std::string> args{mode_, "--port", std::to_string(port_)};
   if (mode_ != "demo") args.insert(args.end(), {"--config", ini_});
   args.insert(args.end(), options.begin(), options.end());
+  tls_ = std::find(options.begin(), options.end(), "--tls-cert") != options.end();
   std::vector<std::string> environment{"TMPDIR=" + tmp_.string()};
   for (char** e = environ; *e != nullptr; ++e) {
     if (std::string(*e).rfind("TMPDIR=", 0) != 0) environment.emplace_back(*e);
@@ -154,11 +156,17 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body, const st
     return reply;
   }
   if (mode_ == "serve" || mode_ == "demo") {
-    httplib::Client client("127.0.0.1", port_);
-    client.set_read_timeout(60, 0);
-    httplib::Result result = method == "POST"
-                                 ? client.Post("/", body, "application/x-www-form-urlencoded")
-                                 : client.Get("/");
+    httplib::Headers sent(headers.begin(), headers.end());
+    std::string target = query.empty() ? "/" : "/?" + query;
+    auto ask = [&](auto& client) {
+      client.set_read_timeout(60, 0);
+      return method == "POST" ? client.Post(target, sent, body, "application/x-www-form-urlencoded")
+                              : client.Get(target, sent);
+    };
+    httplib::SSLClient secure("127.0.0.1", port_);
+    secure.enable_server_certificate_verification(false);  // made by the test
+    httplib::Client plain("127.0.0.1", port_);
+    httplib::Result result = tls_ ? ask(secure) : ask(plain);
     if (!result) return reply;
     reply.status = result->status;
     for (const auto& [name, value] : result->headers) reply.head += name + ": " + value + "\r\n";
@@ -171,10 +179,14 @@ Reply Zylgrid::Send(const std::string& method, const std::string& body, const st
   std::filesystem::remove(out);
   // clang-format off
   std::vector<std::string> environment{"GATEWAY_INTERFACE=CGI/1.1", "REQUEST_METHOD=" + method,
-      "CONTENT_LENGTH=" + (length.empty() ? std::to_string(body.size()) : length), "QUERY_STRING=",
+      "CONTENT_LENGTH=" + (length.empty() ? std::to_string(body.size()) : length), "QUERY_STRING=" + query,
       "CONTENT_TYPE=application/x-www-form-urlencoded", "TMPDIR=" + tmp_.string(), "DOCUMENT_URI=/",
       "REQUEST_URI=/", "REMOTE_ADDR=127.0.0.1", "SCRIPT_NAME=/shop.cgi", "ZYLGRID_CONFIG=" + ini_};
   // clang-format on
+  for (auto [name, value] : headers) {  // Cookie: HTTP_COOKIE
+    for (char& c : name) c = c == '-' ? '_' : static_cast<char>(std::toupper(c));
+    environment.push_back("HTTP_" + name + "=" + value);
+  }
   pid_t pid = mode_ == "cgi"
                   ? Spawn(ZYLGRID_BINARY, {}, environment, in, out)
                   : Spawn(kCgiFcgi, {"-bind", "-connect", "127.0.0.1:" + std::to_string(port_)},

@@ -50,6 +50,7 @@ class Zylgrid {
   Zylgrid(const Zylgrid&) = delete;
   Zylgrid& operator=(const Zylgrid&) = delete;
   bool Ready() const { return ready_; }  // false: it did not start (see server.log)
+  int Port() const { return port_; }
   // One request to "/"; `length` replaces CONTENT_LENGTH (cgi), or is the
   // Content-Length of a request whose body never comes (serve: the head of
   // the answer within 10 s, status 0 for none).
@@ -58,6 +59,9 @@ class Zylgrid {
   // Of the last cgi or cgi-fcgi run, or of a server that stopped at start.
   int ExitStatus() const { return exitStatus_; }
   std::string Get();  // the page at "/" (the test fails on another status than 200)
+  // The query string and the request headers of the requests that follow.
+  std::string query;
+  std::vector<std::pair<std::string, std::string>> headers;
   // Posts form `name` of `page` with `button` clicked, after `fill` changed it.
   std::string Click(const std::string& page, const std::string& name, const std::string& button,
                     const std::function<void(zyl::harness::Form&)>& fill = {});
@@ -66,6 +70,7 @@ class Zylgrid {
   std::string mode_, ini_;
   std::filesystem::path tmp_;
   int port_ = 0, pid_ = -1, exitStatus_ = -1;
+  bool tls_ = false;  // serve --tls-cert: requests over HTTPS
   bool ready_ = true;
 };
 

@@ -250,6 +250,26 @@ const Fragment kFragments[] = {
        grid.SetRowCount(0);
        return Join({normal, adding, summing, Page(grid), grid.GetHTMLZip()});
      }},
+    {"page_accessible", [] {  // AccessibleMarkup: header cells, labels, alternative texts, alert
+       RenderGrid g(2, 3);
+       g.grid.SetName("G");
+       g.grid.SetHeader("Cities");
+       g.grid.SetAccessibleMarkup(true);
+       g.grid.Loaded();  // the row-number column (0), then City (1), Open "now" (2) and Kind (3)
+       g.grid.SetShowSelectors(true);
+       g.grid.SetUpdatByEnter(true);
+       g.grid.SetShowErrorBox(true);
+       g.css.SetErrorText("Bad <value>\\nagain");
+       for (int c = 1; c < 4; ++c) g.Column(c).SetEditMode(c != 2);
+       g.Column(1).SetCaption("City");
+       g.Column(2).SetCaption("Open \"now\"");
+       g.Column(2).SetDataType(TFieldType::ftBoolean);
+       g.Column(3).SetCaption("Kind");
+       g.Column(3).PickList().SetCommaText("Town,Village");
+       g.Column(3).ValueList().SetCommaText("t,v");
+       g.Column(1).SetSortOrder(TSortOrder::soDescending);
+       return Page(g.grid);
+     }},
     {"page_detail_while_master_adds", [] {
        TZylHTMLGrid master(nullptr), detail(nullptr);
        master.SetName("M");

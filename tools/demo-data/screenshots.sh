@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots with headless Chromium:
 #   docs/images/grid-default.png  one grid with every default, over the sample customers
-#   docs/images/demo.png          the demo page (customers and their editable orders)
+#   docs/images/demo.png          the demo page (customers and their editable orders), modern theme, light
+#   docs/images/demo-dark.png     the same with the dark scheme preferred
+#   docs/images/demo-phone.png    the same 390 pixels wide (the grid scrolls inside its frame)
 # Usage: tools/demo-data/screenshots.sh [path/to/zylgrid]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -23,12 +25,12 @@ wait_for() {
   echo "screenshots: $1 does not answer" >&2
   return 1
 }
-shoot() {  # url file width height
+shoot() {  # url file width height [chromium flags]
   local profile
   profile=$(mktemp -d)
   chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \
-    --hide-scrollbars --user-data-dir="$profile" --screenshot="$2" --window-size="$3,$4" "$1" \
+    --hide-scrollbars --user-data-dir="$profile" --screenshot="$2" --window-size="$3,$4" "${@:5}" "$1" \
     >/dev/null 2>&1
   rm -rf "$profile"
   echo "wrote $2"
@@ -40,6 +42,8 @@ TMPDIR=$work "$zylgrid" demo --port "$demo_port" --data "$work/demo" >/dev/null 
 pids+=($!)
 wait_for "http://127.0.0.1:$demo_port/"
 shoot "http://127.0.0.1:$demo_port/" docs/images/demo.png 1280 900
+shoot "http://127.0.0.1:$demo_port/" docs/images/demo-dark.png 1280 900 --force-dark-mode
+shoot "http://127.0.0.1:$demo_port/" docs/images/demo-phone.png 390 1100
 
 cat >"$work/default.ini" <<INI
 [Page]
