@@ -206,11 +206,23 @@ void TZylHTMLGrid::SendDownload() {
     case TExportType::Paradox:
       fileName += ".db";
       break;
+    case TExportType::CSV:
+      contentType = "text/csv; charset=utf-8";
+      fileName += ".csv";
+      break;
+    case TExportType::XLSX:
+      contentType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+      fileName += ".xlsx";
+      break;
+    case TExportType::JSON:
+      contentType = "application/json";
+      fileName += ".json";
+      break;
   }
   std::string temp = GetTempFileName();
   ScopeExit remove([&] { DeleteFile(temp); });
   TFileStream stream(temp, TFileStream::Mode::fmCreate);
-  SaveAs(look_.saveAsType, stream);
+  SaveAs(look_.saveAsType, stream, look_.saveAsScope);
   SendFile(contentType, stream, fileName);
 }
 

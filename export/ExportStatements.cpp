@@ -159,6 +159,10 @@ std::string ExportExtension(TExportType type) {
       return ".dbf";
     case TExportType::Paradox:
       return ".db";
+    case TExportType::XLSX:
+      return ".xlsx";
+    case TExportType::CSV:
+    case TExportType::JSON:
     case TExportType::TabbedText:
       break;
   }
@@ -238,8 +242,7 @@ std::string CopyStatement(TExportType type, const std::string& fileName) {
     case TExportType::Paradox:
       return "Select * INTO [" + ExtractFileName(fileName) + "] IN \"" + ExtractFilePath(fileName) +
              "\"[Paradox 7.X;] FROM [" + kExportTableName + "]";
-    case TExportType::Access:
-    case TExportType::TabbedText:
+    default:  // Access: the database itself; the others are not written by the engine
       break;
   }
   return "";

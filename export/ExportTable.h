@@ -86,6 +86,15 @@ struct Substitutions {
   }
 };
 
+// The note on `noted` for the grid's LastExportNote; "" when none.
+inline std::string SubstitutionNote(const Substitutions& noted) {
+  if (noted.count == 0) return "";
+  return std::to_string(noted.count) +
+         (noted.count == 1 ? " value the format cannot hold was"
+                           : " values the format cannot hold were") +
+         " written as substitutes; the first: " + noted.first;
+}
+
 struct Table {
   std::string name;  // UTF-8 table name, e.g. "ExportTable"
   std::vector<Column> columns;

@@ -4,7 +4,9 @@
 // format.
 #include <memory>
 
+#include "export/ExportRows.h"
 #include "export/ExportStatements.h"
+#include "export/ExportTable.h"
 #include "export/ZylHTMLExport.h"
 #include "export/engine/OleFactory.h"
 #include "grid/ZylHTMLGrid.h"
@@ -39,14 +41,6 @@ void DefineTable(exporting::OleFactory& com, IAutoObject& catalog,
   catalog.Get("Tables").ToObject()->Call("Append", {table});
 }
 
-std::string SubstitutionNote(const exporting::Substitutions& noted) {
-  if (noted.count == 0) return "";
-  return std::to_string(noted.count) +
-         (noted.count == 1 ? " value the format cannot hold was"
-                           : " values the format cannot hold were") +
-         " written as substitutes; the first: " + noted.first;
-}
-
 // Files the export has made its own so far, for the clean-up after a failure.
 struct OwnedFiles {
   bool database = false;  // the temporary database was created
@@ -54,7 +48,8 @@ struct OwnedFiles {
 };
 
 bool RunExport(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
-               TExportType exportType, exporting::AutomationTrace* trace, OwnedFiles& owned) {
+               TExportType exportType, TExportScope scope, exporting::AutomationTrace* trace,
+               OwnedFiles& owned) {
   // The engine session reads dates in the grid's own formats first, as the
   // database engine reads them in the host's regional formats.
   // It keeps every row: a value a format cannot hold becomes its
@@ -77,6 +72,8 @@ bool RunExport(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& g
   catalog->Call("Create", {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + tempFileName});
   owned.database = true;
 
+  // The rows first: the whole result leaves the row-number column out.
+  const std::unique_ptr<exporting::ExportRows> rows = exporting::RowsOf(grid, scope);
   const std::vector<ExportColumn> columns = exporting::ExportedColumns(grid, exportType);
   const std::string columnList = exporting::ColumnList(columns);
   DefineTable(com, *catalog, columns);
@@ -88,11 +85,10 @@ bool RunExport(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& g
   connection->Put("ConnectionString", "Data Source=\"" + tempFileName + "\"");
   connection->Call("Open");
 
-  const int rowCount = grid.GetRowCount();
-  for (int r = 0; r < rowCount; ++r) {
-    if (!grid.GetRows(r)->GetVisible()) continue;
-    connection->Call("Execute", {exporting::InsertStatement(grid, r, columns, columnList),
-                                 TVariant(), kExecuteNoRecords});
+  while (rows->Next()) {
+    connection->Call("Execute",
+                     {exporting::InsertStatement(grid, rows->GridRow(), columns, columnList),
+                      TVariant(), kExecuteNoRecords});
   }
 
   const std::string copy = exporting::CopyStatement(exportType, fileName);
@@ -100,7 +96,7 @@ bool RunExport(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& g
 
   connection->Call("Close");
   if (exportType == TExportType::Access) CopyFile(tempFileName, fileName);
-  grid.SetLastExportNote(SubstitutionNote(com.Substituted(tempFileName)));
+  grid.SetLastExportNote(exporting::SubstitutionNote(com.Substituted(tempFileName)));
   return true;
 }
 
@@ -108,15 +104,25 @@ bool RunExport(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& g
 
 bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
                   TExportType exportType) {
-  return ExportToFile(fileName, tempFileName, grid, exportType, nullptr);
+  return ExportToFile(fileName, tempFileName, grid, exportType, TExportScope::Page, nullptr);
+}
+
+bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
+                  TExportType exportType, TExportScope scope) {
+  return ExportToFile(fileName, tempFileName, grid, exportType, scope, nullptr);
 }
 
 bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
                   TExportType exportType, exporting::AutomationTrace* trace) {
+  return ExportToFile(fileName, tempFileName, grid, exportType, TExportScope::Page, trace);
+}
+
+bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
+                  TExportType exportType, TExportScope scope, exporting::AutomationTrace* trace) {
   OwnedFiles owned;
   grid.SetLastExportNote("");
   try {
-    return RunExport(fileName, tempFileName, grid, exportType, trace, owned);
+    return RunExport(fileName, tempFileName, grid, exportType, scope, trace, owned);
   } catch (...) {
     // A failed export leaves neither the temporary database (which holds
     // the grid's data) nor a target file behind; the names stay returned.

@@ -46,9 +46,17 @@ std::string StringReplace(std::string_view s, std::string_view oldPattern,
 bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
                   TExportType exportType);
 
-// The same, reporting every automation call and SQL statement to `trace`
+// The same for a scope: the page's visible rows (as above) or every row of
+// the grid's dataset in its current order (ExportRows.h).
+bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
+                  TExportType exportType, TExportScope scope);
+
+// The page, reporting every automation call and SQL statement to `trace`
 // (not owned; null for none).
 bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
                   TExportType exportType, exporting::AutomationTrace* trace);
+// A scope, reporting to `trace`.
+bool ExportToFile(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& grid,
+                  TExportType exportType, TExportScope scope, exporting::AutomationTrace* trace);
 
 }  // namespace zyl

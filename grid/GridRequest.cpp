@@ -134,7 +134,14 @@ TGridAction TZylHTMLGrid::ProcessFields(const form::FormFields& fields) {
   if (!form::ReadGridBlock(fields, GetName(), block)) return TGridAction::gaNoAction;
 
   TGridAction action = block.pageAction;
-  if (block.saveType) look_.saveAsType = *block.saveType;
+  if (block.saveType) {
+    // Without the extras a choice beyond the five formats is read as the
+    // unknown values always were: tab-separated text of the page.
+    const bool extra = *block.saveType > TExportType::Paradox || block.saveWholeResult;
+    look_.saveAsType = extra && !look_.exportExtras ? TExportType::TabbedText : *block.saveType;
+    look_.saveAsScope = block.saveWholeResult && look_.exportExtras ? TExportScope::WholeResult
+                                                                    : TExportScope::Page;
+  }
   // Both sort-button pairs present gives "shown".
   if (block.glyphsOff) SetShowGlyphs(false);
   if (block.glyphsOn) SetShowGlyphs(true);

@@ -519,6 +519,8 @@ class TZylHTMLGrid : public TComponent {
   void CleanupEdits();
   static std::string GetTempFileName();
   void SaveAs(TExportType exportType, TStream& stream);
+  // The same for a scope: the current page (as above) or the whole result.
+  void SaveAs(TExportType exportType, TStream& stream, TExportScope scope);
   void SendFile(const std::string& contentType, TStream& stream, const std::string& fileName);
 
   // ---- Editing -----------------------------------------------------------------------
@@ -551,6 +553,14 @@ class TZylHTMLGrid : public TComponent {
   // not evaluate them as formulas. Off by default (the cells' own bytes).
   bool GetGuardFormulas() const { return look_.guardFormulas; }
   void SetGuardFormulas(bool v) { look_.guardFormulas = v; }
+  // The save list's extras: the formats CSV, XLSX and JSON and, for every
+  // format, the whole result (every row of the dataset in the current sort
+  // order, written window by window). Off by default: the list and the
+  // accepted choices are the five formats of the current page.
+  bool GetExportExtras() const { return look_.exportExtras; }
+  void SetExportExtras(bool v) { look_.exportExtras = v; }
+  TExportScope GetSaveAsScope() const { return look_.saveAsScope; }
+  void SetSaveAsScope(TExportScope v) { look_.saveAsScope = v; }
   // One line on the values the last export (SaveAs) wrote as their format's
   // substitute, "" when it kept every value: "3 values the format cannot
   // hold were written as substitutes; the first: column 'Weight', row 2:

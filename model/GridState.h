@@ -112,6 +112,10 @@ struct GridAppearance {
   // Tab-separated downloads prefix text cells that a spreadsheet would take
   // for a formula with an apostrophe (GuardFormulas).
   bool guardFormulas = false;
+  // The save list also offers CSV, XLSX, JSON and the whole result
+  // (ExportExtras); saveAsScope is the scope of the last save click.
+  bool exportExtras = false;
+  TExportScope saveAsScope = TExportScope::Page;
   // Table semantics, labels and alternative texts for assistive technology
   // (AccessibleMarkup; render/Accessible.h lists what it adds).
   bool accessibleMarkup = false;

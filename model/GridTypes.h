@@ -19,7 +19,11 @@ enum class HAlignment { alLeft, alCenter, alRight, alJustify, alChar };
 enum class TFontStyle { fsSanSerif, fsSerif };
 enum class TCSSUnits { cuPoints, cuPixels };
 enum class TSortOrder { soAscending, soDescending, soNone };
-enum class TExportType { TabbedText, Excel, Access, dBase, Paradox };
+// The last three are offered only with the grid's ExportExtras.
+enum class TExportType { TabbedText, Excel, Access, dBase, Paradox, CSV, XLSX, JSON };
+// What a download holds: the rows of the current page, or every row of the
+// dataset's current result in the current sort order.
+enum class TExportScope { Page, WholeResult };
 enum class TEditStyle { AllRows, CurrentRow };
 enum class TGridAction {
   gaNoAction,

@@ -3,6 +3,7 @@
 // average, in a frame of 2-pixel cells shaded from the grid's background.
 // A detail grid with SmallToolbar shows the reduced toolbar without paging.
 #include <algorithm>
+#include <utility>
 
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Format.h"
@@ -72,8 +73,30 @@ struct ToolCells {
   }
 };
 
+// The formats of the save list with the grid's ExportExtras: value, label.
+constexpr std::pair<std::string_view, std::string_view> kExtraFormats[] = {
+    {"XLS", "Excel"}, {"XLSX", "Excel 2007+"}, {"CSV", "CSV"},   {"JSON", "JSON"},
+    {"TXT", "Text"},  {"MDB", "Access"},       {"DBF", "dBase"}, {"DB", "Paradox"}};
+
+// Every format for the current page, then every format for the whole result.
+void AppendExtraOptions(std::string& out) {
+  for (bool whole : {false, true}) {
+    out += whole ? "                     <OPTGROUP LABEL=\"Every row\">\r\n"
+                 : "                     <OPTGROUP LABEL=\"This page\">\r\n";
+    for (const auto& [value, label] : kExtraFormats) {
+      out += "                     <OPTION VALUE=\"";
+      out += value;
+      if (whole) out += form::kWholeResultSuffix;
+      out += value == "XLS" && !whole ? "\" SELECTED>" : "\">";
+      out += label;
+      out += whole ? " (every row)\r\n" : "\r\n";
+    }
+    out += "                     </OPTGROUP>\r\n";
+  }
+}
+
 void AppendSaveAsList(std::string& out, ToolCells& cells, std::string_view cls,
-                      std::string_view label) {
+                      std::string_view label, bool extras) {
   cells.Cell("");
   out += "                     <SELECT SIZE=\"1\" NAME=\"";
   out += form::kSaveType;
@@ -82,11 +105,15 @@ void AppendSaveAsList(std::string& out, ToolCells& cells, std::string_view cls,
   out += " CLASS=\"";
   out += cls;
   out += "\">\r\n";
-  out += "                     <OPTION VALUE=\"XLS\" SELECTED>Excel\r\n";
-  out += "                     <OPTION VALUE=\"TXT\">Text\r\n";
-  out += "                     <OPTION VALUE=\"MDB\">Access\r\n";
-  out += "                     <OPTION VALUE=\"DBF\">dBase\r\n";
-  out += "                     <OPTION VALUE=\"DB\">Paradox\r\n";
+  if (extras) {
+    AppendExtraOptions(out);
+  } else {
+    out += "                     <OPTION VALUE=\"XLS\" SELECTED>Excel\r\n";
+    out += "                     <OPTION VALUE=\"TXT\">Text\r\n";
+    out += "                     <OPTION VALUE=\"MDB\">Access\r\n";
+    out += "                     <OPTION VALUE=\"DBF\">dBase\r\n";
+    out += "                     <OPTION VALUE=\"DB\">Paradox\r\n";
+  }
   out += "                     </SELECT>\r\n";
   out += cells.indent;
   out += "</TD>\r\n";
@@ -136,7 +163,7 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     inner += GetSettingsHV("", this);
     inner += kCrLf;
     cells.Cell3("&nbsp;&nbsp;", texts_.textSaveAs, "&nbsp;</TD>");
-    AppendSaveAsList(inner, cells, cls, saveLabel);
+    AppendSaveAsList(inner, cells, cls, saveLabel, look_.exportExtras);
     cells.Button(form::kSaveAs, look_.imagesURL, "GSaveAs.gif", texts_.altSave);
     cells.Button(form::kPrint, look_.imagesURL, "GPrint.gif", texts_.altPrint, kPrintEnding);
     cells.Cell("&nbsp;&nbsp;</TD>");
@@ -223,7 +250,7 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
     cells.Button(form::kNext, look_.imagesURL, "GNextPage.gif", texts_.altNextPage);
     cells.Button(form::kLast, look_.imagesURL, "GLastPage.gif", texts_.altLastPage);
     cells.Cell3("&nbsp;&nbsp;", texts_.textSaveAs, "&nbsp;</TD>");
-    AppendSaveAsList(inner, cells, cls, saveLabel);
+    AppendSaveAsList(inner, cells, cls, saveLabel, look_.exportExtras);
     cells.Button(form::kSaveAs, look_.imagesURL, "GSaveAs.gif", texts_.altSave);
     cells.Cell("&nbsp;</TD>");
     cells.Button(form::kPrint, look_.imagesURL, "GPrint.gif", texts_.altPrint, kPrintEnding);

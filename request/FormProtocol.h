@@ -67,6 +67,8 @@ inline constexpr std::string_view kPage = "GPage";
 inline constexpr std::string_view kRowsPerPage = "GRPP";
 inline constexpr std::string_view kPageCount = "GOf";
 inline constexpr std::string_view kSaveType = "GSave";
+// A save choice for the whole result: the format's value and this ("CSV-ALL").
+inline constexpr std::string_view kWholeResultSuffix = "-ALL";
 inline constexpr std::string_view kSelected = "GSel";
 inline constexpr std::string_view kUpdateAdd = "GUPDATEADD";
 

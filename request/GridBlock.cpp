@@ -96,6 +96,9 @@ TExportType SaveTypeFor(const std::string& value) {
   if (value == "MDB") return TExportType::Access;
   if (value == "DBF") return TExportType::dBase;
   if (value == "DB") return TExportType::Paradox;
+  if (value == "CSV") return TExportType::CSV;
+  if (value == "XLSX") return TExportType::XLSX;
+  if (value == "JSON") return TExportType::JSON;
   return TExportType::TabbedText;
 }
 
@@ -110,7 +113,12 @@ bool ReadGridBlock(const FormFields& fields, const std::string& gridName, GridBl
   if (block.TakePair(kSaveAs)) {
     out.pageAction = TGridAction::gaSaveAs;
     std::string type;
-    if (block.TakeValue(kSaveType, type)) out.saveType = SaveTypeFor(type);
+    if (block.TakeValue(kSaveType, type)) {
+      out.saveWholeResult =
+          type.size() > kWholeResultSuffix.size() && type.ends_with(kWholeResultSuffix);
+      if (out.saveWholeResult) type.resize(type.size() - kWholeResultSuffix.size());
+      out.saveType = SaveTypeFor(type);
+    }
   } else if (block.TakePair(kLast)) {
     out.pageAction = TGridAction::gaLastPage;
   } else if (block.TakePair(kNext)) {

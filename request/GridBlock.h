@@ -39,6 +39,7 @@ struct GridBlock {
   // present (the first page only when its click is not at 0,0).
   TGridAction pageAction = TGridAction::gaNoAction;
   std::optional<TExportType> saveType;  // with save-as
+  bool saveWholeResult = false;          // the save choice ends in kWholeResultSuffix
   bool glyphsOff = false;
   bool glyphsOn = false;
   bool update = false;

@@ -9,6 +9,7 @@
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/PagePolicy.h"
 #include "apps/zylgrid/PageTemplate.h"
+#include "apps/zylgrid/Process.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/Digest.h"
 #include "platform/Locale.h"
@@ -115,6 +116,7 @@ class PageRun {
         };
       }
       grid.SetGuardFormulas(true);  // tab-separated downloads open safely in spreadsheets
+      grid.SetExportExtras(true);   // CSV, XLSX, JSON and the whole result on the save list
       zyl::TGridAction action = grid.ProcessParameters();
       if (!editors_[i] && Changes(grid, action)) {  // a crafted post of a reader
         action = zyl::TGridAction::gaNoAction;
@@ -261,15 +263,19 @@ void PageBuilder::Handle(zyl::RequestChannel& channel) const {
     std::string key = method == "POST" && IsCrossSite(channel)
                           ? zyl::ToBase64Url(zyl::RandomBytes(32))
                           : BrowserKey(channel);
-    PageRun run(config_, channel, locks_.get(), secret_, key, *visitor, log_);
-    if (!run.Process()) {  // the grid has sent its download
-      const std::string note = run.DownloadNote();
-      if (log_ && !note.empty()) log_(note);
-      return;
+    std::string note;
+    {
+      PageRun run(config_, channel, locks_.get(), secret_, key, *visitor, log_);
+      if (run.Process()) {
+        std::string page = run.Page();
+        channel.AddAnswerHeader("Content-Security-Policy", ContentPolicy(page));
+        channel.SendPage(200, "text/html; charset=UTF-8", std::move(page));
+        return;
+      }
+      note = run.DownloadNote();  // the grid has sent its download
     }
-    std::string page = run.Page();
-    channel.AddAnswerHeader("Content-Security-Policy", ContentPolicy(page));
-    channel.SendPage(200, "text/html; charset=UTF-8", std::move(page));
+    if (log_ && !note.empty()) log_(note);
+    ReleaseFreeMemory();  // the download's buffers, now freed
     return;
   } catch (const std::exception& e) {
     if (log_) log_(std::string("request failed: ") + e.what());

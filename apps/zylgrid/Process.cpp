@@ -15,6 +15,15 @@ void KeepHeapForRequests() {
   mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
   mallopt(M_TRIM_THRESHOLD, 16 * 1024 * 1024);
   mallopt(M_TOP_PAD, 4 * 1024 * 1024);
+  // Two arenas for all worker threads: each arena keeps what a large
+  // download left behind, so a thread pool would otherwise hold one such
+  // remnant per thread (four 70,000-row downloads: +52 MB with one arena a
+  // thread, +10 MB with two; docs/PERFORMANCE.md, Export).
+  mallopt(M_ARENA_MAX, 2);
+}
+
+void ReleaseFreeMemory() {
+  malloc_trim(0);
 }
 
 int ExecServeProgram(const std::string& program, char** argv) {

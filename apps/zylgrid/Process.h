@@ -17,8 +17,16 @@ inline constexpr const char* kProgramVariable = "ZYLGRID_PROGRAM";
 
 // Tunes the allocator of a long-lived host: pages of large tables take
 // megabytes, which the C library would otherwise return to the system (and
-// fault in again) on every request. Keeps up to 16 MiB per arena.
+// fault in again) on every request. Keeps up to 16 MiB per arena, and at
+// most two arenas.
 void KeepHeapForRequests();
+
+// Hands the free memory of every allocator arena back to the system. A
+// download of a large table leaves tens of megabytes free in the arena of
+// the thread that wrote it (above KeepHeapForRequests' threshold, in every
+// worker thread's arena in turn); called after each download, so that a
+// long-lived host returns to its idle size.
+void ReleaseFreeMemory();
 
 // Replaces this process with `zylgrid-serve` from the directory of
 // `program` (the running executable), with the same arguments and

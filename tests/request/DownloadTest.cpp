@@ -110,7 +110,10 @@ TEST(Download, SavingLeavesNoTemporaryFiles) {
       {TExportType::Access, "application/msaccess"},
       {TExportType::dBase, "application/octet-stream\r\nContent-disposition: attachment;filename=\"Grid1.dbf\""},
       {TExportType::Paradox, "application/octet-stream"},
-      {TExportType::TabbedText, "text/plain\r\nContent-disposition: attachment;filename=\"Grid1.txt\""}};
+      {TExportType::TabbedText, "text/plain\r\nContent-disposition: attachment;filename=\"Grid1.txt\""},
+      {TExportType::CSV, "text/csv; charset=utf-8\r\nContent-disposition: attachment;filename=\"Grid1.csv\""},
+      {TExportType::XLSX, "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"},
+      {TExportType::JSON, "application/json\r\nContent-disposition: attachment;filename=\"Grid1.json\""}};
   for (const auto& [type, head] : types) {
     TMemoryStream out;
     css.SetConsoleOutput(&out);
@@ -149,6 +152,69 @@ TEST(Download, TabSeparatedTextHoldsExactValuesHexAndGuardedFormulas) {
     grid.SaveAs(TExportType::TabbedText, out);
     EXPECT_EQ(out.AsString(), guard ? "\"'=Sum\"\t\"\"\t\"\"\r\n\"'=1+2\"\t\"0.30000000000000004\"\t\"00FF10\"\r\n\"'-x\"\t\"-1\"\t\"raw\"\r\n"
                                     : "\"=Sum\"\t\"\"\t\"\"\r\n\"=1+2\"\t\"0.30000000000000004\"\t\"00FF10\"\r\n\"-x\"\t\"-1\"\t\"raw\"\r\n");
+  }
+}
+
+// The save list's extras: offered, and a posted choice taken, only with
+// ExportExtras; "-ALL" asks for the whole result.
+TEST(Download, ExtrasChooseFormatAndScopeOnlyWhenOn) {
+  struct Case {
+    bool extras;
+    const char* posted;
+    TExportType type;
+    TExportScope scope;
+  };
+  const Case cases[] = {
+      {false, "CSV", TExportType::TabbedText, TExportScope::Page},
+      {false, "XLS-ALL", TExportType::TabbedText, TExportScope::Page},
+      {false, "DBF", TExportType::dBase, TExportScope::Page},
+      {true, "CSV-ALL", TExportType::CSV, TExportScope::WholeResult},
+      {true, "XLSX", TExportType::XLSX, TExportScope::Page},
+      {true, "MDB-ALL", TExportType::Access, TExportScope::WholeResult},
+      {true, "-ALL", TExportType::TabbedText, TExportScope::Page},
+  };
+  for (const Case& c : cases) {
+    TZylHTMLGrid grid(nullptr);
+    grid.SetName("G"), grid.SetExportExtras(c.extras);
+    EXPECT_EQ(grid.ProcessParametersData(std::string("GName=G\nGSAVEAS.x=1\nGSAVEAS.y=1\nGSave=") + c.posted),
+              TGridAction::gaSaveAs);
+    EXPECT_EQ(grid.GetSaveAsType(), c.type) << c.posted;
+    EXPECT_EQ(grid.GetSaveAsScope(), c.scope) << c.posted;
+    EXPECT_EQ(grid.GetToolbar(true).find("VALUE=\"CSV-ALL\">CSV (every row)") != std::string::npos, c.extras);
+  }
+}
+
+// The page or every record of the dataset (in its order, row-number column
+// left out), with guarded formulas and "?" for bytes that are not UTF-8.
+TEST(Download, WholeResultStreamsEveryRecord) {
+  TZylMemDataset ds(nullptr);
+  ds.AddField("Name", TFieldType::ftString, 20);
+  ds.AddField("Qty", TFieldType::ftInteger);
+  for (const char* name : {"=1+2", "a\xFF" "b", "c,\"d\""}) ds.AddRecord({TVariant(name), TVariant(7)});
+  ds.Open();
+  TZylHTMLGrid grid(nullptr);
+  grid.Loaded();
+  grid.SetRowsPerPage(2), grid.SetGuardFormulas(true), grid.SetDataset(&ds);
+  grid.ReadValues();
+  const struct {
+    TExportType type;
+    TExportScope scope;
+    std::string text;
+  } cases[] = {
+      {TExportType::CSV, TExportScope::Page, "Name,Qty\r\n'=1+2,7\r\na?b,7\r\n"},
+      {TExportType::CSV, TExportScope::WholeResult, "Name,Qty\r\n'=1+2,7\r\na?b,7\r\n\"c,\"\"d\"\"\",7\r\n"},
+      {TExportType::JSON, TExportScope::WholeResult,
+       "[\n{\"Name\":\"=1+2\",\"Qty\":7},\n{\"Name\":\"a?b\",\"Qty\":7},\n{\"Name\":\"c,\\\"d\\\"\",\"Qty\":7}\n]\n"},
+      {TExportType::TabbedText, TExportScope::WholeResult,
+       "\"Name\"\t\"Qty\"\r\n\"'=1+2\"\t\"7\"\r\n\"a?b\"\t\"7\"\r\n\"c,\"\"d\"\"\"\t\"7\"\r\n"},
+  };
+  for (const auto& c : cases) {
+    TMemoryStream out;
+    grid.SaveAs(c.type, out, c.scope);
+    EXPECT_EQ(out.AsString(), c.text);
+    EXPECT_EQ(grid.GetLastExportNote().empty(), c.type == TExportType::TabbedText) << c.text;
+    EXPECT_EQ(grid.GetColCount(), 3) << "the row-number column is back";
+    EXPECT_EQ(grid.GetRowCount(), 2) << "and the page";
   }
 }
 

@@ -1,5 +1,6 @@
-"""readback.py WRITE_SAMPLE FORMAT(txt|xls|mdb|dbf|db) READER [ROWS]: the grid described in sample.json, saved by
-write_sample and read back by an independent reader (readers.py), must give every column name and value back.
+"""readback.py WRITE_SAMPLE FORMAT(txt|xls|mdb|dbf|db|csv|xlsx|json) READER [ROWS [all]]: the grid described in
+sample.json, saved by write_sample (with "all": the whole result of a dataset holding the rows, hidden ones too) and
+read back by an independent reader (readers.py), must give every column name and value back.
 Exit 0, 1 with the differences listed, 77 when the reader is not installed. What a reader should see comes from each
 cell's text and its column's field type, adjusted by the format's rules ("formats") and the listed exceptions."""
 import datetime
@@ -71,21 +72,23 @@ def canon(v):
     return v.isoformat() if isinstance(v, datetime.date) else str(v)
 
 
-def expected(sample, rows, fmt, reader):
+def expected(sample, rows, fmt, reader, whole=False):
     rules = dict(sample["formats"][fmt], **sample["readers"].get(reader, {}))
     columns = [c for c in sample["columns"]
                if not c.get("hidden") and c["type"] not in rules.get("dropTypes", [])]
     index = {c["name"]: sample["columns"].index(c) for c in columns}
     def text_value(text, kind):   # a text format: the text; numbers by value where they are exact
         exact = rules.get("exactNumbers") and text and kind in ("ftFloat", "ftCurrency")
-        return float(text) if exact else text or None
+        lower = rules.get("lowerBooleans") and text and kind == "ftBoolean"
+        return float(text) if exact else text.lower() if lower else text or None
     want = [[canon(typed(r["cells"][index[c["name"]]], c["type"], rules) if rules.get("typed", True)
                    else text_value(r["cells"][index[c["name"]]], c["type"])) for c in columns]
-            for r in rows if r["visible"]]
+            for r in rows if r["visible"] or whole]
+    shown = [i for i, r in enumerate(rows) if r["visible"]]   # exception rows count these
     names = [c["name"] for c in columns]
     for e in sample["exceptions"]:
         if fmt in e["formats"] and reader in e.get("readers", [reader]):
-            want[e["row"]][names.index(e["column"])] = canon(e["value"])
+            want[shown[e["row"]] if whole else e["row"]][names.index(e["column"])] = canon(e["value"])
     if rules.get("names") == "upper":
         names = [n.upper()[:10] for n in names]
     table = rules.get("table")
@@ -118,12 +121,12 @@ def short(text):
     return repr(text) if len(text) <= 70 else "%r... (%d characters)" % (text[:60], len(text))
 
 
-def main(writer, fmt, reader, generated=0):
+def main(writer, fmt, reader, generated=0, scope="page"):
     sample, rows = load_sample(int(generated))
     with tempfile.TemporaryDirectory(prefix="zyl-readback-") as tmp:
         path = os.path.join(tmp, "sample." + fmt)
         env = dict(os.environ, TMPDIR=tmp)
-        written = subprocess.run([writer, fmt, path], env=env, capture_output=True,
+        written = subprocess.run([writer, fmt, path] + (["all"] if scope == "all" else []), env=env, capture_output=True,
                                  input=table_text(sample["columns"], rows).encode())
         if written.returncode != 0:
             print("%s: saving failed: %s" % (fmt, written.stderr.decode(errors="replace")))
@@ -137,7 +140,7 @@ def main(writer, fmt, reader, generated=0):
             print("%s read by %s: the reader failed: %s: %s" % (fmt, reader, type(e).__name__, e))
             return 1
         leftovers = sorted(set(os.listdir(tmp)) - {os.path.basename(path)})
-    problems = compare(got, *expected(sample, rows, fmt, reader))
+    problems = compare(got, *expected(sample, rows, fmt, reader, scope == "all"))
     if leftovers:
         problems.append("files left behind: %s" % leftovers)
     for p in problems:

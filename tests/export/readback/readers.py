@@ -38,11 +38,43 @@ def need_program(name, package):
         raise Missing("%s is not installed" % package)
 
 
-def read_csv(path):
+def read_csv(path):   # tab-separated text, or comma-separated for a .csv file
     with open(path, newline="", encoding="utf-8") as f:
-        rows = list(csv.reader(f, delimiter="\t"))
+        rows = list(csv.reader(f, delimiter="," if path.endswith(".csv") else "\t"))
     return {"name": None, "columns": rows[0], "rows": [[v if v != "" else None for v in r]
                                                       for r in rows[1:]]}
+
+
+ISO_DATE = re.compile(r"\d{4}-\d\d-\d\d( \d\d:\d\d:\d\d(\.\d{3})?)?$")
+
+
+def read_json(path):   # an array of objects; texts in ISO date form are read as dates
+    with open(path, encoding="utf-8") as f:
+        records = json.load(f)
+    def value(v):
+        if isinstance(v, str) and ISO_DATE.match(v):
+            return datetime.datetime.fromisoformat(v) if len(v) > 10 else datetime.date.fromisoformat(v)
+        return v
+    return {"name": None, "columns": list(records[0]) if records else [],
+            "rows": [[value(v) for v in r.values()] for r in records]}
+
+
+def read_openpyxl(path):
+    openpyxl = need_module("openpyxl", "python3-openpyxl")
+    book = openpyxl.load_workbook(path, read_only=True)
+    names, header, rows = [], None, []
+    for sheet in book.worksheets:   # a full sheet continues on the next, with its own header row
+        names.append(sheet.title)
+        for r, row in enumerate(sheet.iter_rows(values_only=True)):
+            out = list(row)
+            if r > 0:
+                rows.append(out)
+            elif header is None:
+                header = out
+            elif out != header:
+                raise RuntimeError("sheet %s has the header %r" % (sheet.title, out))
+    book.close()
+    return {"name": " + ".join(names), "columns": header, "rows": rows}
 
 
 def read_xlrd(path):
@@ -231,8 +263,8 @@ def read_libreoffice(path):
                     return (sheet.getCellByPosition(c, r).getString() if "\x01" in v else v) or None
                 if c not in kinds:   # each column's number format, from its first number
                     kinds[c] = formats.getByKey(sheet.getCellByPosition(c, r).getPropertyValue("NumberFormat")).Type
-                if kinds[c] & 6:   # DATE | TIME
-                    return DAY0 + datetime.timedelta(days=v)
+                if kinds[c] & 6:   # DATE | TIME, to the millisecond
+                    return DAY0 + datetime.timedelta(milliseconds=round(v * 86400000))
                 return v != 0 if kinds[c] & 1024 or formulas[r][c] in ("=TRUE()", "=FALSE()") else v
             rows = [[value(r, c, v) for c, v in enumerate(row)] for r, row in enumerate(data[1:], start=1)]
             return {"name": sheet.getName(), "columns": [h.split(",")[0] for h in data[0]],
@@ -294,7 +326,7 @@ def pxlib_value(px, doc, kind, data, length, decimals):
     return None if getter == "long" and out.value == -2 ** 31 else make(out.value)
 
 
-READERS = {"csv": read_csv, "xlrd": read_xlrd, "libreoffice": read_libreoffice,
+READERS = {"csv": read_csv, "json": read_json, "openpyxl": read_openpyxl, "xlrd": read_xlrd, "libreoffice": read_libreoffice,
            "mdbtools": read_mdbtools, "mdbreader": read_mdbreader, "dbfread": read_dbfread,
            "pydbf": read_pydbf, "pxlib": read_pxlib}
 

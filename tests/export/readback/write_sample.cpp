@@ -1,8 +1,10 @@
 // Builds a grid from a table on standard input and saves it in one save-as
 // format, for the read-back test (readback.py):
 //
-//   write_sample txt|xls|mdb|dbf|db FILE < table
+//   write_sample txt|xls|mdb|dbf|db|csv|xlsx|json FILE [all] < table
 //
+// With "all" the table is a dataset (every row, hidden ones too) read by a
+// grid seven rows a page, and the whole result is saved.
 // Table lines are tab-separated. Line 1: column names; line 2: each column's
 // field type by its name (ftString, ftInteger ...), with ":SIZE" and/or
 // ":hidden" appended; then one line per row, its first cell "+" (visible) or
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "datasets/ZylMemDataset.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
@@ -50,6 +53,46 @@ double DateValue(const std::string& text) {
   return zyl::EncodeDate(y, mo, d) + zyl::EncodeTime(h, mi, s, ms);
 }
 
+void Fill(zyl::TZylField& cell, TFieldType type, const std::string& text);
+
+// The dataset value of `text` in a column of `type`.
+zyl::TVariant Typed(TFieldType type, const std::string& text) {
+  if (type == TFieldType::ftString || type == TFieldType::ftMemo) return zyl::TVariant(text);
+  zyl::TZylField cell(nullptr);
+  Fill(cell, type, text);
+  return cell.GetVariantValue();
+}
+
+// Saves the rows as a dataset's whole result.
+void SaveWholeResult(zyl::TExportType format, const std::vector<std::vector<std::string>>& lines,
+                     const std::vector<TFieldType>& typeOf, zyl::TZylHTMLGrid& shape,
+                     zyl::TStream& out) {
+  zyl::TZylMemDataset data(nullptr);
+  for (std::size_t c = 0; c < typeOf.size(); ++c) {
+    data.AddField(lines[0][c], typeOf[c], shape.GetColumns(static_cast<int>(c))->GetDataSize());
+  }
+  for (std::size_t r = 2; r < lines.size(); ++r) {
+    std::vector<zyl::TVariant> values;
+    for (std::size_t c = 0; c < typeOf.size(); ++c) {
+      const std::string text = c + 1 < lines[r].size() ? lines[r][c + 1] : "";
+      values.push_back(text.empty() ? zyl::TVariant::Null() : Typed(typeOf[c], text));
+    }
+    data.AddRecord(std::move(values));
+  }
+  data.Open();
+  zyl::TZylHTMLGrid grid(nullptr);
+  grid.Loaded();  // with its row-number column
+  grid.SetShowMemos(true);
+  grid.SetRowsPerPage(7);
+  grid.SetDataset(&data);
+  grid.ReadValues();
+  for (std::size_t c = 0; c < typeOf.size(); ++c) {
+    const bool visible = shape.GetColumns(static_cast<int>(c))->GetVisible();
+    grid.GetColumns(static_cast<int>(c) + 1)->SetVisible(visible);
+  }
+  grid.SaveAs(format, out, zyl::TExportScope::WholeResult);
+}
+
 // What a dataset puts into a cell of `type` for `text`.
 void Fill(zyl::TZylField& cell, TFieldType type, const std::string& text) {
   cell.SetValue(text);
@@ -79,15 +122,17 @@ int main(int argc, char** argv) {
   const std::map<std::string, zyl::TExportType> formats = {
       {"txt", zyl::TExportType::TabbedText}, {"xls", zyl::TExportType::Excel},
       {"mdb", zyl::TExportType::Access},     {"dbf", zyl::TExportType::dBase},
-      {"db", zyl::TExportType::Paradox}};
+      {"db", zyl::TExportType::Paradox},     {"csv", zyl::TExportType::CSV},
+      {"xlsx", zyl::TExportType::XLSX},      {"json", zyl::TExportType::JSON}};
   const std::map<std::string, TFieldType> types = {
       {"ftString", TFieldType::ftString},     {"ftSmallint", TFieldType::ftSmallint},
       {"ftInteger", TFieldType::ftInteger},   {"ftLargeint", TFieldType::ftLargeint},
       {"ftFloat", TFieldType::ftFloat},       {"ftCurrency", TFieldType::ftCurrency},
       {"ftBoolean", TFieldType::ftBoolean},   {"ftDate", TFieldType::ftDate},
       {"ftDateTime", TFieldType::ftDateTime}, {"ftMemo", TFieldType::ftMemo}};
-  if (argc != 3 || formats.count(argv[1]) == 0) {
-    std::cerr << "usage: write_sample txt|xls|mdb|dbf|db FILE < table\n";
+  const bool whole = argc == 4 && std::string(argv[3]) == "all";
+  if ((argc != 3 && !whole) || formats.count(argv[1]) == 0) {
+    std::cerr << "usage: write_sample txt|xls|mdb|dbf|db|csv|xlsx|json FILE [all] < table\n";
     return 2;
   }
   std::string line;
@@ -131,7 +176,11 @@ int main(int argc, char** argv) {
   }
   try {
     zyl::TFileStream out(argv[2], zyl::TFileStream::Mode::fmCreate);
-    grid.SaveAs(formats.at(argv[1]), out);
+    if (whole) {
+      SaveWholeResult(formats.at(argv[1]), lines, typeOf, grid, out);
+    } else {
+      grid.SaveAs(formats.at(argv[1]), out);
+    }
   } catch (const zyl::Exception& e) {
     std::cerr << "write_sample: " << e.Message() << "\n";
     return 1;
