@@ -1,6 +1,6 @@
 """Accessibility of zylgrid's pages in headless Chromium: axe-core (e2e/axe, pinned) finds no serious or
 critical violation on each page of PAGES in the light and the dark scheme, and a visitor with only Tab,
-Shift-Tab, Enter and Space pages, sorts, selects a record, edits a cell and updates it. Run: python3
+Shift-Tab, Enter and Space pages, sorts, filters, selects a record, edits a cell and updates it. Run: python3
 e2e/test_accessibility.py; exits 77 when Chromium, Selenium or axe-core (make deps) is missing."""
 import glob
 import os
@@ -36,8 +36,16 @@ def stale_update(b, site):  # another page changed the orders: the update is ref
     b.click("Orders", "GUPDATE")
 
 
+def bad_filter(b, site):  # a filter that does not parse is shown back with its message
+    old = b.driver.find_element("tag name", "html")
+    b.type("Customers", "GFLT_6", "12x").control("Customers", "GFLT_6").send_keys(Keys.ENTER)
+    browser_suite.WebDriverWait(b.driver, 30).until(browser_suite.ec.staleness_of(old))
+
+
 # Pages checked: (name, steps from a fresh page); each step is a button of the orders grid or a function.
-PAGES = [("demo page", []), ("error box", [stale_update]), ("editing row", ["GADD"])]
+# Every page has the filter row and the search box; "filter message" has a filter shown back.
+PAGES = [("demo page", []), ("error box", [stale_update]), ("editing row", ["GADD"]),
+         ("filter message", [bad_filter])]
 
 
 class AccessibilityTests(browser_suite.Suite):
@@ -59,6 +67,8 @@ class AccessibilityTests(browser_suite.Suite):
                     self.assertIn("--zg-surface", d.page_source)  # the modern theme
                     if page == "error box":
                         self.assertIn(z.STALE.upper(), d.page_source.upper())
+                    if page == "filter message":
+                        self.assertIn("not a number", d.page_source)
                     d.execute_script(axe)
                     self.assertEqual(d.execute_async_script(AXE_JS), [])
 
@@ -78,7 +88,7 @@ class AccessibilityTests(browser_suite.Suite):
             self.keys(press)
             browser_suite.WebDriverWait(self.browser.driver, 30).until(browser_suite.ec.staleness_of(old))
 
-    def test_keyboard_alone_pages_sorts_selects_and_edits(self):
+    def test_keyboard_alone_pages_sorts_filters_selects_and_edits(self):
         b = self.browser.open()
         self.tab_to("Customers", "GNEXT", press=Keys.ENTER)
         self.assertEqual(b.first(), ("2", "9"))
@@ -95,6 +105,12 @@ class AccessibilityTests(browser_suite.Suite):
         self.tab_to("Orders", "GUPDATE", press=Keys.SPACE)
         self.assertEqual(self.site.sql("SELECT Product FROM orders WHERE OrderId = ?", (order,)),
                          "Typed at the keyboard")
+        city = b.rows()[0][2]
+        self.tab_to("Customers", "GFLT_2")
+        old = b.driver.find_element("tag name", "html")
+        self.keys(city, Keys.ENTER)
+        browser_suite.WebDriverWait(b.driver, 30).until(browser_suite.ec.staleness_of(old))
+        self.assertEqual({r[2] for r in b.rows()}, {city})
 
 
 if __name__ == "__main__":
