@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "apps/zylgrid/PagePolicy.h"
 #include "platform/Digest.h"
 #include "platform/Locale.h"
 #include "platform/System.h"
@@ -287,6 +288,12 @@ std::optional<Visitor> Access::Admit(zyl::RequestChannel& channel,
   if (!a.remoteUserHeader.empty() && std::find(a.trustedProxies.begin(), a.trustedProxies.end(),
                                                visitor.address) != a.trustedProxies.end()) {
     visitor.user = channel.GetVariable(HeaderVariable(a.remoteUserHeader));
+  }
+  if (post && (query == "zg=signin" || query == "zg=signout") && IsCrossSite(channel)) {
+    // Another site's form must not sign the visitor in (to its own
+    // account) nor out.
+    SendText(channel, 403, "Forbidden: signing in and out is done on this site's own page.");
+    return std::nullopt;
   }
   if (visitor.user.empty() && (!a.users.empty() || !a.usersFile.empty())) {
     if (post && query == "zg=signin") {

@@ -10,15 +10,17 @@
 
 #include "apps/zylgrid/Access.h"
 #include "platform/Exception.h"
+#include "platform/Utf8.h"
 
 namespace zylgrid {
 
 namespace {
 
-// `text` as a JSON string: quotes, backslashes and control characters escaped.
+// `text` as a JSON string: quotes, backslashes and control characters
+// escaped, '?' for each byte that is not part of well-formed UTF-8.
 std::string Json(const std::string& text) {
   std::string out = "\"";
-  for (unsigned char c : text) {
+  for (unsigned char c : zyl::WithValidUtf8(text)) {
     if (c == '"' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);

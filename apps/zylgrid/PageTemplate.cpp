@@ -55,6 +55,7 @@ body { color: var(--zg-text); }
 .zg-grid :focus-visible { outline-color: var(--zg-focus); }
 .zg-grid TABLE, .zg-grid TD, .zg-grid TH { background-color: transparent; background-image: none; }
 .zg-grid * { color: var(--zg-text); }
+.zg-grid .GFilterError { color: var(--zg-error) !important; }  /* over its inline red */
 .zg-grid IMG[src$="GBevel.gif"], .zg-grid IMG[src$="GUbar.gif"], .zg-grid IMG[src$="GUbarR.gif"],
 .zg-grid IMG[src$="GTab.Gif"], .zg-grid IMG[src$="Gw.gif"] { display: none; }
 .zg-grid A[name] + TABLE > TBODY > TR > TD > TABLE:first-child TD { font-size: 15px; font-weight: 600;

@@ -115,6 +115,15 @@ TEST_P(ZylgridAccess, SessionsAndRoles) {
             std::string::npos);
 }
 
+// Another site's form signs nobody in, with the right password either.
+TEST_P(ZylgridAccess, AnotherSitesFormSignsNobodyIn) {
+  zylgrid_->query = "zg=signin";
+  zylgrid_->headers = {{"Sec-Fetch-Site", "cross-site"}};
+  test::Reply reply = zylgrid_->Send("POST", "zg_user=ann&zg_password=ann-pw");
+  EXPECT_EQ(reply.status, 403);
+  EXPECT_EQ(reply.head.find("zg_session="), std::string::npos);
+}
+
 // Failed sign-ins hold the address back, the right password included.
 TEST_P(ZylgridAccess, FailedSignInsHoldTheAddressBack) {
   for (int i = 0; i < 5; ++i) SignIn("ann", "guess" + std::to_string(i), 401);
@@ -125,10 +134,10 @@ TEST(ZylgridAudit, AnAddedRecordAndNullsInJson) {
   Visitor visitor{"", "::1", {}};
   zyl::TRecordChange add{zyl::TRecordChangeKind::rcAdd,
                          "3",
-                         {{"A", std::nullopt, "x"}, {"B", std::nullopt, std::nullopt}}};
+                         {{"A", std::nullopt, "x"}, {"B", std::nullopt, std::nullopt}, {"C", std::nullopt, "a\xff"}}};
   EXPECT_EQ(AuditLine(0, visitor, "G", add),
             R"({"time":"1970-01-01T00:00:00Z","user":"","address":"::1","grid":"G","action":"add",)"
-            R"("record":"3","old":{},"new":{"A":"x","B":null}})"
+            R"("record":"3","old":{},"new":{"A":"x","B":null,"C":"a?"}})"
             "\n");
 }
 
