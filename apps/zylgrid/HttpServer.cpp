@@ -149,11 +149,13 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   server.set_read_timeout(kReadTimeout, 0);
   server.set_write_timeout(30, 0);
   server.set_keep_alive_timeout(5);
+  ConnectionGuard guard(settings.limits);
 
   // A body announced over the limit gets its 413 before it is read: the
   // server would otherwise read the whole announced length (or wait for it
   // until the read timeout) to throw it away.
-  server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
+  server.set_pre_routing_handler([&guard](const httplib::Request& req, httplib::Response& res) {
+    guard.HeadRead(req.remote_addr, req.remote_port);
     if (!AnnouncesTooMuch(req)) return httplib::Server::HandlerResponse::Unhandled;
     res.status = 413;
     res.set_header("Connection", "close");

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "apps/zylgrid/ConnectionGuard.h"
 #include "apps/zylgrid/SiteConfig.h"
 
 namespace zylgrid {
@@ -17,6 +18,8 @@ struct ServerSettings {
   bool countCache = true;  // keep SQLite record counts while the data is unchanged
   // --tls-cert, --tls-key: PEM files; both given: HTTPS instead of HTTP.
   std::string tlsCert, tlsKey;
+  // --max-per-address, --head-timeout: what one client may hold.
+  ConnectionLimits limits;
 };
 
 // Worker threads of the server: a slow or idle client holds one for at

@@ -16,6 +16,18 @@ int ParsePort(const std::string& option, const std::string& text) {
   return port;
 }
 
+// A whole number from 1 to `most` for `option`.
+int ParseCount(const std::string& option, const std::string& text, int most) {
+  int n = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, n);
+  if (ec != std::errc() || ptr != end || n < 1 || n > most) {
+    throw UsageError("zylgrid: " + option + ": '" + text + "' is not a number from 1 to " +
+                     std::to_string(most));
+  }
+  return n;
+}
+
 }  // namespace
 
 Options ParseOptions(const std::vector<std::string>& args, bool gatewayInterface) {
@@ -86,6 +98,12 @@ Options ParseOptions(const std::vector<std::string>& args, bool gatewayInterface
     } else if ((name == "--tls-cert" || name == "--tls-key") && options.mode == Mode::Serve) {
       (name == "--tls-cert" ? options.tlsCert : options.tlsKey) = next();
       allowed = true;
+    } else if (name == "--max-per-address" && options.mode == Mode::Serve) {
+      options.maxPerAddress = ParseCount(name, next(), 10000);
+      allowed = true;
+    } else if (name == "--head-timeout" && options.mode == Mode::Serve) {
+      options.headTimeout = ParseCount(name, next(), 3600);
+      allowed = true;
     } else if (name == "--data" && options.mode == Mode::Demo) {
       options.dataDir = next();
       allowed = true;
@@ -106,7 +124,9 @@ std::string UsageText() {
   return "usage:\n"
          "  zylgrid serve [--config FILE] [--bind 127.0.0.1] [--port 8080] [--no-count-cache]\n"
          "                [--tls-cert CERT.pem --tls-key KEY.pem]\n"
-         "        embedded HTTP server (HTTPS with a certificate and its key)\n"
+         "                [--max-per-address 16] [--head-timeout 10]\n"
+         "        embedded HTTP server (HTTPS with a certificate and its key; connections\n"
+         "        one address may hold, seconds a connection has for its first request head)\n"
          "  zylgrid cgi [--config FILE]\n"
          "        one request as a CGI program (chosen by itself when GATEWAY_INTERFACE is set)\n"
          "  zylgrid fcgi [--config FILE] [--socket PATH | --port N] [--no-count-cache]\n"

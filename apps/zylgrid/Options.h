@@ -20,6 +20,8 @@ struct Options {
   bool countCache = true;  // serve, fcgi: --no-count-cache counts on every request
   std::string usersFile, user;  // passwd FILE USER
   std::string tlsCert, tlsKey;  // serve --tls-cert, --tls-key
+  int maxPerAddress = 16;       // serve --max-per-address: open connections from one address
+  int headTimeout = 10;         // serve --head-timeout: seconds for a connection's first request head
 };
 
 // A command line that cannot be used; the message names the argument.

@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     settings.countCache = options.countCache;
     settings.tlsCert = options.tlsCert;
     settings.tlsKey = options.tlsKey;
+    settings.limits.perAddress = options.maxPerAddress;
+    settings.limits.firstHead = std::chrono::seconds(options.headTimeout);
     return RunHttpServer(LoadCheckedSite(options.configFile, program), settings);
   });
 }
