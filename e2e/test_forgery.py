@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 # Another site (http://localhost:PORT against zylgrid's http://127.0.0.1) in Chromium: a delete by <img>, then an
-# update and a delete by an auto-submitted form with a GUID zylgrid issued to the attacker. Nothing changes.
+# update and a delete by an auto-submitted form with a GUID zylgrid issued to the attacker: nothing changes;
+# and a frame of the page: the browser refuses to show it.
 import http.server
 import os
 import re
@@ -64,6 +65,19 @@ class Forgery(unittest.TestCase):
                 WebDriverWait(b.driver, 30).until(lambda d: "</html>" in d.page_source)
                 self.assertIn("NOTHING WAS CHANGED", b.driver.page_source)
                 self.assertEqual(self.state(), before)
+
+    def test_another_site_cannot_frame_the_page(self):
+        Attacker.page = ('<!DOCTYPE html><html><body><iframe src="%s"></iframe></body></html>'
+                         % self.server.url).encode()
+        b = self.browser.open()
+        b.driver.get("http://localhost:%d/" % self.attacker.server_address[1])
+        b.driver.switch_to.frame(WebDriverWait(b.driver, 30).until(lambda d: d.find_element("tag name", "iframe")))
+        try:  # the frame leaves about:blank for the browser's error page, never for the grid
+            WebDriverWait(b.driver, 30).until(lambda d: d.execute_script("return location.href") != "about:blank")
+            self.assertNotIn("127.0.0.1", b.driver.execute_script("return location.href"))
+            self.assertNotIn("GUID", b.driver.page_source.upper())
+        finally:
+            b.driver.switch_to.default_content()
 
 
 if __name__ == "__main__":
