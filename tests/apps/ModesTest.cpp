@@ -107,9 +107,9 @@ TEST_P(ZylgridModes, ForgedChangesAreRefused) {
            {"", "", "0F8FAD5B-D9CB-469F-A165-70867728950E"}, {"", "no cookie", ""}}) {
     zylgrid_->SetHeaders(header.empty() ? decltype(kHeaders){} : decltype(kHeaders){{header, value}});
     zylgrid_->KeepCookie(value != "no cookie");
-    std::string answer = zylgrid_->Click(page, "Notes_TABLE", "GUPDATE", [&](Form& f) {
+    std::string answer = zylgrid_->Click(page, "Notes_TABLE", "GUPDATE", [&, made = guid](Form& f) {
       f.SetText("GCELL_1_1", "forged");
-      if (!guid.empty()) f.SetText("GUID", guid);
+      if (!made.empty()) f.SetText("GUID", made);
     });
     EXPECT_NE(answer.find("NOTHING WAS CHANGED"), std::string::npos) << header << value << guid;
     EXPECT_EQ(Stored(2), "n2|m2") << header << value << guid;
