@@ -39,7 +39,7 @@ def stale_update(b, site):  # another page changed the orders: the update is ref
 def bad_filter(b, site):  # a filter that does not parse is shown back with its message
     old = b.driver.find_element("tag name", "html")
     b.type("Customers", "GFLT_6", "12x").control("Customers", "GFLT_6").send_keys(Keys.ENTER)
-    browser_suite.WebDriverWait(b.driver, 30).until(browser_suite.ec.staleness_of(old))
+    browser_suite.WebDriverWait(b.driver, 30).until(browser_suite.replaced(old))
 
 
 # Pages checked: (name, steps from a fresh page); each step is a button of the orders grid or a function.
@@ -86,7 +86,7 @@ class AccessibilityTests(browser_suite.Suite):
         if press:
             old = self.browser.driver.find_element("tag name", "html")
             self.keys(press)
-            browser_suite.WebDriverWait(self.browser.driver, 30).until(browser_suite.ec.staleness_of(old))
+            browser_suite.WebDriverWait(self.browser.driver, 30).until(browser_suite.replaced(old))
 
     def test_keyboard_alone_pages_sorts_filters_selects_and_edits(self):
         b = self.browser.open()
@@ -109,7 +109,7 @@ class AccessibilityTests(browser_suite.Suite):
         self.tab_to("Customers", "GFLT_2")
         old = b.driver.find_element("tag name", "html")
         self.keys(city, Keys.ENTER)
-        browser_suite.WebDriverWait(b.driver, 30).until(browser_suite.ec.staleness_of(old))
+        browser_suite.WebDriverWait(b.driver, 30).until(browser_suite.replaced(old))
         self.assertEqual({r[2] for r in b.rows()}, {city})
 
 

@@ -15,14 +15,13 @@ import zylsite as z  # noqa: E402
 if not t.SKIP:
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
-    from selenium.webdriver.support import expected_conditions as ec
     from selenium.webdriver.support.ui import WebDriverWait
 
 
 def enter(b, name, text):  # types into a customers input and presses Enter
     old = b.driver.find_element(By.TAG_NAME, "html")
     b.type("Customers", name, text).control("Customers", name).send_keys(Keys.ENTER)
-    WebDriverWait(b.driver, 30).until(ec.staleness_of(old))
+    WebDriverWait(b.driver, 30).until(t.replaced(old))
     return b
 
 

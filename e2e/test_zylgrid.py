@@ -20,12 +20,25 @@ try:
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
     from selenium.webdriver.support import expected_conditions as ec
+    from selenium.common.exceptions import WebDriverException
     from selenium.webdriver.support.ui import Select, WebDriverWait
     SKIP = next((why for why, path in (("Chromium is not installed", CHROMIUM),
                                        ("chromium-driver is not installed", CHROMEDRIVER),
                                        ("zylgrid is not built", z.ZYLGRID)) if not os.path.exists(path)), None)
 except ImportError:
     SKIP = "python3-selenium is not installed (scripts/install-deps browser)"
+
+def replaced(old):
+    """A wait condition: the page that held element `old` is gone. Chromium answers a question about an element
+    of a page being replaced either "stale" or "node does not belong to the document": both mean gone."""
+    def gone(_):
+        try:
+            old.is_enabled()
+            return False
+        except WebDriverException:  # StaleElementReferenceException included
+            return True
+    return gone
+
 
 # Per record of a grid: the text of each cell after the record button, or its edit control's value.
 ROWS_JS = r"""
@@ -74,7 +87,7 @@ class Browser:
         if accept:
             WebDriverWait(self.driver, 10).until(ec.alert_is_present())
             self.driver.switch_to.alert.accept()
-        WebDriverWait(self.driver, 30).until(ec.staleness_of(old))
+        WebDriverWait(self.driver, 30).until(replaced(old))
         return self
 
     def rows(self, grid="Customers"):

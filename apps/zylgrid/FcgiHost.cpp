@@ -53,8 +53,8 @@ void Send(FCGX_Request& request, int status, const std::string& contentType,
   }
 }
 
-// The request channel of one FastCGI request: the method (HEAD answered as
-// GET), the query and the body read before; the visitor's address, HTTPS
+// The request channel of one FastCGI request: the method (HEAD renders the
+// page read-only), the query and the body read before; the visitor's address, HTTPS
 // and the request headers (HTTP_*) as the web server passed them. Script
 // and server names stay empty, so the page's forms post back to the
 // address the page came from, whatever the web server's script mapping. The answer is written at once;
@@ -62,8 +62,7 @@ void Send(FCGX_Request& request, int status, const std::string& contentType,
 class FcgiChannel : public zyl::WebModuleChannel {
  public:
   FcgiChannel(FCGX_Request& request, std::string body) : request_(request) {
-    std::string method = Param(request, "REQUEST_METHOD");
-    SetVariable("REQUEST_METHOD", method == "HEAD" ? "GET" : method);
+    SetVariable("REQUEST_METHOD", Param(request, "REQUEST_METHOD"));
     SetVariable("QUERY_STRING", Param(request, "QUERY_STRING"));
     SetVariable("CONTENT_LENGTH", std::to_string(body.size()));
     for (const char* name :

@@ -50,8 +50,8 @@ constexpr std::pair<const char*, const char*> kGuardHeaders[] = {
     {"Sec-Fetch-Site", "HTTP_SEC_FETCH_SITE"},
 };
 
-// The request channel of one HTTP request: the method (HEAD answered as
-// GET), the target's query, the body the server read, the visitor's
+// The request channel of one HTTP request: the method (HEAD renders the
+// page read-only), the target's query, the body the server read, the visitor's
 // address, HTTPS and the request headers as CGI names them (HTTP_*); the
 // answer goes into the server's response, never cached.
 class HttpChannel : public zyl::WebModuleChannel {
@@ -59,7 +59,7 @@ class HttpChannel : public zyl::WebModuleChannel {
   HttpChannel(const httplib::Request& request, std::string body, httplib::Response& response,
               bool tls)
       : request_(request), response_(response) {
-    SetVariable("REQUEST_METHOD", request.method == "HEAD" ? "GET" : request.method);
+    SetVariable("REQUEST_METHOD", request.method);
     SetVariable("REMOTE_ADDR", request.remote_addr);
     if (tls) SetVariable("HTTPS", "on");
     SetVariable("QUERY_STRING", QueryOf(request.target));

@@ -258,6 +258,12 @@ void PageBuilder::Handle(zyl::RequestChannel& channel) const {
           channel.AddAnswerHeader(name, value);
         });
     if (!visitor) return;  // answered: sign-in, sign-out, refusal
+    // A HEAD request's page is thrown away: it shows no edit controls, so
+    // it writes no update lock (and, like every request but a POST, it
+    // changes nothing).
+    if (method == "HEAD") {
+      for (GridRole& role : visitor->roles) role = role == GridRole::Edit ? GridRole::Read : role;
+    }
     // A post from another site gets a key no page was issued for: its
     // changes are refused; its cookie is left as it is.
     std::string key = method == "POST" && IsCrossSite(channel)

@@ -97,6 +97,21 @@ TEST_P(ZylgridModes, PagesAndDownloads) {
   }
 }
 
+// A HEAD request's page is thrown away: it writes no update lock; a view
+// of the page does.
+TEST_P(ZylgridModes, HeadWritesNoLock) {
+  auto locks = [&] {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path() / "tmp"))
+      n += entry.path().extension() == ".upd";
+    return n;
+  };
+  EXPECT_EQ(zylgrid_->Send("HEAD").status, 200);
+  EXPECT_EQ(locks(), 0);
+  zylgrid_->Get();
+  EXPECT_GT(locks(), 0);
+}
+
 // A change needs the GUID the site issued to this browser: posts from
 // another site, with a GUID made up, or without the browser's cookie change
 // nothing and say so; the page's own post goes through.

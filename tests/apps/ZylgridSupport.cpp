@@ -194,8 +194,9 @@ Reply Zylgrid::SendOnce(const std::string& method, const std::string& body, cons
     std::string target = query.empty() ? "/" : "/?" + query;
     auto ask = [&](auto& client) {
       client.set_read_timeout(60, 0);
-      return method == "POST" ? client.Post(target, fields, body, "application/x-www-form-urlencoded")
-                              : client.Get(target, fields);
+      return method == "POST"   ? client.Post(target, fields, body, "application/x-www-form-urlencoded")
+             : method == "HEAD" ? client.Head(target, fields)
+                                : client.Get(target, fields);
     };
     httplib::SSLClient secure("127.0.0.1", port_);
     secure.enable_server_certificate_verification(false);  // made by the test
