@@ -153,7 +153,7 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
   if (settings.countCache) counts = std::make_unique<zyl::SQLiteCountCache>();
   CountCacheInUse countsInUse(counts.get());
   KeepHeapForRequests();
-  PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
+  PageBuilder builder(config, [](const std::string& line) { LogLine(line); }, true);
   FCGX_Request request;
   FCGX_InitRequest(&request, socket, FCGI_FAIL_ACCEPT_ON_INTR);
   LogLine("FastCGI responder on " + where);

@@ -126,7 +126,7 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   std::unique_ptr<zyl::SQLiteCountCache> counts;
   if (settings.countCache) counts = std::make_unique<zyl::SQLiteCountCache>();
   CountCacheInUse countsInUse(counts.get());
-  PageBuilder builder(config, [](const std::string& line) { LogLine(line); });
+  PageBuilder builder(config, [](const std::string& line) { LogLine(line); }, true);
   const bool tls = !settings.tlsCert.empty();
   std::unique_ptr<httplib::Server> serverOwner;
   if (tls) {

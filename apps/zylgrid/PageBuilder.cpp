@@ -7,6 +7,7 @@
 
 #include "apps/zylgrid/Audit.h"
 #include "apps/zylgrid/GridSources.h"
+#include "apps/zylgrid/LockSweeps.h"
 #include "apps/zylgrid/PagePolicy.h"
 #include "apps/zylgrid/PageTemplate.h"
 #include "apps/zylgrid/Process.h"
@@ -215,15 +216,23 @@ const char kErrorPage[] =
     "<body style=\"font-family:sans-serif;margin:3em\"><h1>Something went wrong</h1>"
     "<p>The page could not be produced. Please try again later.</p></body></html>\n";
 
-// The update lock store that [Page] Locks names; null for lock files.
-std::unique_ptr<zyl::UpdateLockStore> OpenLockStore(const SiteConfig& config) {
-  if (config.locks == LockKind::Files) return nullptr;
+// The update lock store that [Page] Locks names; null for lock files in a
+// CGI process (the library's default store). A server process sweeps
+// beside its requests.
+std::unique_ptr<zyl::UpdateLockStore> OpenLockStore(const SiteConfig& config, bool server) {
+  if (config.locks == LockKind::Files) {
+    if (!server) return nullptr;
+    return std::make_unique<BackgroundSweeps>(zyl::DefaultUpdateLockStore());
+  }
+  std::unique_ptr<zyl::UpdateLockStore> store;
   try {
-    return std::make_unique<zyl::PgUpdateLockStore>(config.locksConnInfo);
+    store = std::make_unique<zyl::PgUpdateLockStore>(config.locksConnInfo);
   } catch (const zyl::Exception& e) {
     std::string file = config.fileName.empty() ? "site configuration" : config.fileName;
     throw ConfigError(file + ": [Page] Locks: " + e.what());
   }
+  if (server) return std::make_unique<BackgroundSweeps>(std::move(store));
+  return store;
 }
 
 }  // namespace
@@ -235,10 +244,10 @@ std::string AnswerHeaderLines() {
   return lines;
 }
 
-PageBuilder::PageBuilder(const SiteConfig& config, ErrorLog log)
+PageBuilder::PageBuilder(const SiteConfig& config, ErrorLog log, bool server)
     : config_(config),
       log_(std::move(log)),
-      locks_(OpenLockStore(config)),
+      locks_(OpenLockStore(config, server)),
       secret_(LoadSiteSecret(config)),
       access_(std::make_unique<Access>(config, secret_)) {}
 

@@ -41,9 +41,11 @@ class PageBuilder {
   // once: every request gets its own components. The builder owns the
   // update lock store that config.locks names and hands it to every
   // request's TZylCSS (lock files need none: the library's default store).
+  // In a `server` process (serve, fcgi) the store sweeps expired locks on a
+  // thread of its own (BackgroundSweeps) rather than in a request.
   // Raises ConfigError naming [Page] Locks when the store cannot be opened,
   // and one naming [Page] SecretFile when the site's secret cannot be had.
-  PageBuilder(const SiteConfig& config, ErrorLog log);
+  PageBuilder(const SiteConfig& config, ErrorLog log, bool server = false);
   ~PageBuilder();
   PageBuilder(const PageBuilder&) = delete;
   PageBuilder& operator=(const PageBuilder&) = delete;
@@ -59,7 +61,7 @@ class PageBuilder {
  private:
   const SiteConfig& config_;
   ErrorLog log_;
-  std::unique_ptr<zyl::UpdateLockStore> locks_;  // null: the default lock files
+  std::unique_ptr<zyl::UpdateLockStore> locks_;  // null: the default lock files, swept in the request
   std::string secret_;                           // signs the rows' identities ("": one per process)
   std::unique_ptr<Access> access_;
 };

@@ -6,10 +6,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <future>
 
 #include "ZylgridSupport.h"
+#include "apps/zylgrid/LockSweeps.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "edit/EditTestSupport.h"
 #include "platform/System.h"
@@ -110,6 +113,34 @@ TEST_P(ZylgridModes, HeadWritesNoLock) {
   EXPECT_EQ(locks(), 0);
   zylgrid_->Get();
   EXPECT_GT(locks(), 0);
+}
+
+// A server process sweeps beside the request that falls due: Sweep returns
+// while the store's sweep still runs (it would hang here otherwise), and a
+// page within the interval starts none.
+TEST(BackgroundSweeps, TheRequestDoesNotWaitForTheSweep) {
+  struct Store : zyl::UpdateLockStore {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> sweeps{0};
+    void Write(const std::string&, const std::string&) override {}
+    bool IsValid(const std::string&, const std::string&, long) override { return false; }
+    bool Delete(const std::string&, const std::string&) override { return false; }
+    int DeleteAll(const std::string&) override { return 0; }
+    bool Claim(const std::string&, const std::string&, long) override { return false; }
+    int DeleteOlderThan(const std::string&, long) override { return 0; }
+    int Sweep(const std::string&, long, long, std::size_t) override {
+      ++sweeps;
+      released.wait();
+      return 1;
+    }
+  } store;
+  BackgroundSweeps sweeping(store);
+  EXPECT_EQ(sweeping.Sweep("zylgrid", 60, 60, 0), 0);
+  EXPECT_EQ(sweeping.Sweep("zylgrid", 60, 60, 0), 0);
+  store.release.set_value();
+  sweeping.Wait();
+  EXPECT_EQ(store.sweeps, 1);
 }
 
 // A change needs the GUID the site issued to this browser: posts from
