@@ -114,37 +114,22 @@ void TZylHTMLGrid::ReadValues() {
   if (links_.dataset == nullptr || !links_.dataset->GetActive()) return;
   TDataSet& ds = *links_.dataset;
 
-  // The number column goes while the fields are read, so that the data
-  // columns start at 0; it comes back afterwards with its sort order.
-  bool numbers = look_.showRowNumber;
-  TSortOrder numberOrder = columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
-  if (numbers) SetShowRowNumber(false);
-
   // A delete committed by another program between the count and the read
   // leaves fewer records than counted (the dataset's Eof comes early, and
   // its next count asks again): the page is read once more with the new
   // count, so it is never shown past its last record or short of records.
-  for (int pass = 1;; ++pass) {
-    ReadPage(ds);
-    bool shrank = false;
-    try {
-      shrank = pass < 3 && reading_.readError.empty() && ds.RecordCount() < paging_.totalRowCount;
-    } catch (const std::exception&) {
-      // The count cannot be asked again: the page stays as read.
+  WithoutNumberColumn([&] {
+    for (int pass = 1;; ++pass) {
+      ReadPage(ds);
+      bool shrank = false;
+      try {
+        shrank = pass < 3 && reading_.readError.empty() && ds.RecordCount() < paging_.totalRowCount;
+      } catch (const std::exception&) {
+        // The count cannot be asked again: the page stays as read.
+      }
+      if (!shrank) break;
     }
-    if (!shrank) break;
-  }
-
-  if (numbers) {
-    SetShowRowNumber(true);
-    if (numberOrder != TSortOrder::soNone && !columns_.Empty()) {
-      columns_.Get(0)->StoreSortOrder(numberOrder);
-    }
-  }
-  {
-    auto reading = ValueForScope(reading_.readingDataset, true);
-    ApplySettings();
-  }
+  });
   int recNo = paging::ClampRecNoToPage(paging_.recNo, paging_.page, paging_.rowsPerPage);
   paging_.recNo = recNo;
   if (recNo != -1) SetRecNo(recNo);
@@ -154,15 +139,21 @@ void TZylHTMLGrid::ReadValues() {
 // The columns only: no rows stay, and no record or count is read.
 void TZylHTMLGrid::ReadColumns() {
   if (links_.dataset == nullptr || !links_.dataset->GetActive()) return;
+  WithoutNumberColumn([&] {
+    SetRowCount(0);
+    try {
+      BindColumns(*links_.dataset);
+    } catch (const std::exception&) {
+      // The page's read meets the failure again and reports it.
+    }
+  });
+}
+
+void TZylHTMLGrid::WithoutNumberColumn(const std::function<void()>& read) {
   bool numbers = look_.showRowNumber;
   TSortOrder numberOrder = columns_.Empty() ? TSortOrder::soNone : columns_.Get(0)->GetSortOrder();
   if (numbers) SetShowRowNumber(false);
-  SetRowCount(0);
-  try {
-    BindColumns(*links_.dataset);
-  } catch (const std::exception&) {
-    // The page's read meets the failure again and reports it.
-  }
+  read();
   if (numbers) {
     SetShowRowNumber(true);
     if (numberOrder != TSortOrder::soNone && !columns_.Empty()) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "datasets/FieldType.h"
 #include "export/ExportRows.h"
 #include "export/ZylHTMLExport.h"
 #include "grid/ZylHTMLGrid.h"
@@ -15,14 +16,14 @@
 namespace zyl::exporting {
 namespace {
 
-constexpr int kBoolean = 5;
-constexpr int kDate = 9;
-constexpr int kTime = 10;
-constexpr int kDateTime = 11;
+// The export statements' field codes are the field types' values.
+constexpr int kBoolean = static_cast<int>(TFieldType::ftBoolean);
+constexpr int kDate = static_cast<int>(TFieldType::ftDate);
+constexpr int kTime = static_cast<int>(TFieldType::ftTime);
 constexpr std::size_t kFlushAt = 1 << 16;
 
 bool IsDateCode(int code) {
-  return code == kDate || code == kTime || code == kDateTime;
+  return IsDateType(static_cast<TFieldType>(code));
 }
 
 // Field types whose cells are numbers, booleans or dates, never formulas.

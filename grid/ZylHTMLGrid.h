@@ -613,6 +613,10 @@ class TZylHTMLGrid : public TComponent {
   // The columns bound to the dataset's fields, the part of ReadPage that
   // ReadColumns shares.
   void BindColumns(TDataSet& ds);
+  // Runs `read` with the number column set aside, so that the data columns
+  // start at 0; the column comes back afterwards with its sort order, and
+  // the columns' settings are applied.
+  void WithoutNumberColumn(const std::function<void()>& read);
   // CanUpdate's test (claim false) or ClaimChange's (claim true).
   bool TestPageLock(bool claim);
   // Writes the page's update lock before the page's data is read (an

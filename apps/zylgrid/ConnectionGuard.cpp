@@ -90,7 +90,8 @@ void ConnectionGuard::Watch() {
     const auto now = std::chrono::steady_clock::now();
     for (auto it = open_.begin(); it != open_.end();) {
       const Connection& c = it->second;
-      if ((!c.headRead && now - c.accepted > limits_.firstHead) || now - c.accepted > limits_.life) {
+      if ((!c.headRead && now - c.accepted > limits_.firstHead) ||
+          now - c.accepted > limits_.life) {
         ::shutdown(it->first, SHUT_RDWR);  // the server's read ends; it closes the socket
         it = open_.erase(it);
       } else {

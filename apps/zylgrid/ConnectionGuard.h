@@ -22,9 +22,9 @@
 namespace zylgrid {
 
 struct ConnectionLimits {
-  int perAddress = 16;                    // open connections from one address
-  std::chrono::seconds firstHead{10};     // until the first request's head is read
-  std::chrono::seconds life{300};         // of a connection (keep-alive requests included)
+  int perAddress = 16;                 // open connections from one address
+  std::chrono::seconds firstHead{10};  // until the first request's head is read
+  std::chrono::seconds life{300};      // of a connection (keep-alive requests included)
 };
 
 class ConnectionGuard {

@@ -174,8 +174,9 @@ class PageRun {
 
   // True when `action` would store, add or delete records.
   static bool Changes(const zyl::TZylHTMLGrid& grid, zyl::TGridAction action) {
-    return action == zyl::TGridAction::gaUpdateData || action == zyl::TGridAction::gaDeleteCurrent ||
-           action == zyl::TGridAction::gaAddNew || grid.GetAddPending() || grid.GetAddingRecord();
+    return action == zyl::TGridAction::gaUpdateData ||
+           action == zyl::TGridAction::gaDeleteCurrent || action == zyl::TGridAction::gaAddNew ||
+           grid.GetAddPending() || grid.GetAddingRecord();
   }
 
   zyl::TZylHTMLGrid* GridNamed(const std::string& name) {
