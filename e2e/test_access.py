@@ -8,10 +8,11 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import zylsite as z  # noqa: E402
-from test_zylgrid import SKIP, Browser  # noqa: E402
+from test_zylgrid import SKIP, Browser, replaced  # noqa: E402
 
 if not SKIP:
     from selenium.webdriver.common.by import By
+    from selenium.webdriver.support.ui import WebDriverWait
 
 
 class Access(unittest.TestCase):  # ann edits the customers and their orders, rob reads them
@@ -37,13 +38,17 @@ class Access(unittest.TestCase):  # ann edits the customers and their orders, ro
         d = self.browser.open().driver
         d.find_element(By.NAME, "zg_user").send_keys(user)
         d.find_element(By.NAME, "zg_password").send_keys(user + "-pw")
-        d.find_element(By.XPATH, "//input[@type='submit']").click()
+        old = d.find_element(By.XPATH, "//input[@type='submit']")
+        old.click()
+        WebDriverWait(d, 30).until(replaced(old))
         self.assertIn("Signed in as " + user, d.find_element(By.TAG_NAME, "body").text)
         return self.browser
 
     def sign_out(self):
         d = self.browser.driver
-        d.find_element(By.XPATH, "//form[@class='zg-user']/input[@type='submit']").click()
+        old = d.find_element(By.XPATH, "//form[@class='zg-user']/input[@type='submit']")
+        old.click()
+        WebDriverWait(d, 30).until(replaced(old))
         self.assertTrue(d.find_elements(By.NAME, "zg_user"), "the sign-in page again")
 
     def test_editor_signs_in_edits_and_signs_out(self):

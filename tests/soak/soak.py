@@ -38,7 +38,7 @@ ALLOWED = {"edit": ("stale",), "add": ("stale",), "conflict": ("stale", "changed
 # a control the form must have, the values to post (None: as they are).
 CLICKS = [
     (20, "page", ".*", "GFIRST|GPREVIOUS|GNEXT|GLAST", None, None),
-    (10, "jump", "TOOLBAR.*", "GOK", "GPage", lambda f, rng: {"GPage": rng.choice(f.visible("GPage").options)}),
+    (10, "jump", "TOOLBAR.*", "GOK", "GPage", lambda f, rng: pick_page(f, rng)),
     (5, "rows per page", "TOOLBARTOP", "GOK", "GRPP", lambda f, rng: {"GRPP": str(rng.choice([1, 3, 5, 8, 25]))}),
     (8, "sort", ".*_SELECTORS", r"GSort(ASC|DESC)_\d+", None, None),
     (4, "sort buttons", ".*", "GSORTOFF|GGLYPHON|GGLYPHOFF", None, None),
@@ -47,6 +47,11 @@ CLICKS = [
     (3, "choose columns", ".*", "GCHECKDO", None, lambda f, rng: {
         id(c): i == 0 or rng.random() < 0.7 for i, c in enumerate(c for c in f.controls if c.name == "GSel")}),
 ]
+
+
+def pick_page(form, rng):  # a page of the form's page list; an empty list (a detail without records) posts as is
+    pages = form.visible("GPage").options
+    return {"GPage": rng.choice(pages)} if pages else None
 
 
 def added(row):  # a customer the run added
@@ -208,8 +213,7 @@ class Visitor(threading.Thread):  # a browser session with its own keep-alive co
                        what="select master record")
         jump = [f for f in self.page.forms_of(g.name, "TOOLBARTOP") if f.visible("GPage") and f.images("GOK")]
         if jump:
-            self.click(jump[0], jump[0].images("GOK")[0],
-                       {"GPage": self.rng.choice(jump[0].visible("GPage").options)}, "jump")
+            self.click(jump[0], jump[0].images("GOK")[0], pick_page(jump[0], self.rng), "jump")
         self.edit(g, [r for r in self.page.rows(g.name) if r.items[1].isdigit() and r.items[1] not in SHARED
                       and int(r.items[1]) % THREADS == self.index and not added(r)], "edit")
 
