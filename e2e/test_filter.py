@@ -55,7 +55,9 @@ class FilterTests(t.Suite):
         self.assertIn(str(self.site.sql("SELECT sum(CreditLimit) FROM customers WHERE CreditLimit >= 30000")),
                       b.driver.page_source)
         b = enter(self.browser.open(), "GFLT_6", ">=30000")
-        b.driver.find_element(By.XPATH, "//input[@name='GFCLEAR']").click()
+        clear = b.driver.find_element(By.XPATH, "//input[@name='GFCLEAR']")
+        clear.click()
+        WebDriverWait(b.driver, 30).until(t.replaced(clear))
         self.assertEqual(b.control("Customers", "GOf").get_attribute("value"), "25")
 
     def test_the_download_and_the_link_show_the_filtered_view(self):
