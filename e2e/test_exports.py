@@ -1,16 +1,22 @@
 """Downloads of every format in both scopes (this page, every row) from `zylgrid serve`, each recognised by its
-content type, file name and signature; the text formats' rows counted. Run: python3 e2e/test_exports.py (ZYLGRID,
+content type, file name and signature; the text formats' rows counted; then each saved by headless Chromium from
+the save list, as a visitor does. Run: python3 e2e/test_exports.py (ZYLGRID,
 ZYLGRID_DEMO_DATA name the built programs); exits 77 when zylgrid is not built."""
 import csv
 import io
 import json
 import os
 import sys
+import tempfile
 import unittest
 import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import zylsite as z  # noqa: E402
+import test_zylgrid as t  # noqa: E402
+
+if not t.SKIP:
+    from selenium.webdriver.support.ui import Select, WebDriverWait
 
 # The formats the save list adds (content type, extension, signature) beside zylsite's five.
 FORMATS = dict(z.DOWNLOADS, **{
@@ -57,6 +63,27 @@ class Exports(unittest.TestCase):
                 if kind in ROWS:
                     self.assertEqual(ROWS[kind](body), self.customers if scope else PAGE_ROWS)
         self.assertTrue(self.server.alive())
+
+    @unittest.skipIf(t.SKIP, t.SKIP)
+    def test_the_browser_saves_every_format_in_both_scopes(self):
+        b, folder = t.Browser(self.server.url), tempfile.mkdtemp(prefix="zylgrid-e2e-saved-")
+        try:
+            b.driver.execute_cdp_cmd("Page.setDownloadBehavior", {"behavior": "allow", "downloadPath": folder})
+            b.open()
+            for kind, scope in [(k, s) for k in FORMATS for s in ("", "-ALL")]:
+                with self.subTest(save=kind + scope):
+                    Select(b.control("Customers", "GSave", "select")).select_by_value(kind + scope)
+                    b.control("Customers", "GSAVEAS").click()
+                    path = os.path.join(folder, "Customers" + FORMATS[kind][1])
+                    WebDriverWait(b.driver, 60, 0.1).until(lambda _: os.path.exists(path))
+                    with open(path, "rb") as f:
+                        body = f.read()
+                    os.remove(path)
+                    self.assertTrue(FORMATS[kind][2](body), body[:40])
+                    if kind in ROWS:
+                        self.assertEqual(ROWS[kind](body), self.customers if scope else PAGE_ROWS)
+        finally:
+            b.quit()
 
 
 if __name__ == "__main__":
