@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "apps/zylgrid/PagePolicy.h"
 #include "platform/Digest.h"
@@ -73,6 +75,21 @@ bool Listed(const std::vector<std::string>& names, const std::string& user) {
   if (names.empty()) return true;  // not given: every signed-in user
   return std::any_of(names.begin(), names.end(),
                      [&](const std::string& n) { return n == "*" || n == user; });
+}
+
+// The query a visitor asked for before signing in, to return to afterwards:
+// only a query string of URL characters (no line breaks, no scheme or host:
+// the answer's Location is "?" followed by it), else none.
+std::string ReturnQuery(const std::string& query) {
+  constexpr std::size_t kLongest = 2048;
+  if (query.size() > kLongest || query.rfind("zg=", 0) == 0) return {};
+  for (unsigned char c : query) {
+    if (!std::isalnum(c) && std::string_view("-._~%&=+!$'()*,;:@/?").find(static_cast<char>(c)) ==
+                                std::string_view::npos) {
+      return {};
+    }
+  }
+  return query;
 }
 
 std::string Field(const zyl::form::FormFields& fields, const std::string& name) {
@@ -281,8 +298,8 @@ std::optional<Visitor> Access::Admit(zyl::RequestChannel& channel,
                                 "; Path=/; Max-Age=" + std::to_string(maxAge) +
                                 "; HttpOnly; SameSite=Strict" + (secure ? "; Secure" : ""));
   };
-  auto redirect = [&] {
-    addHeader("Location", "?");
+  auto redirect = [&](const std::string& back) {
+    addHeader("Location", "?" + ReturnQuery(back));
     channel.SendPage(303, "text/plain; charset=UTF-8", "See other\n");
   };
   if (!a.remoteUserHeader.empty() && std::find(a.trustedProxies.begin(), a.trustedProxies.end(),
@@ -310,27 +327,29 @@ std::optional<Visitor> Access::Admit(zyl::RequestChannel& channel,
       zyl::form::FormFields fields =
           length > 0 ? channel.ReadFields(length, kMaxSignInBody, 16) : zyl::form::FormFields{};
       std::string user = Field(fields, "zg_user");
+      const std::string back = ReturnQuery(Field(fields, "zg_back"));
       std::string hash = ValidUserName(user) ? UserHash(user) : std::string();
       bool ok = CheckPassword(hash, Field(fields, "zg_password"));
       NoteSignIn(visitor.address, ok, now);
       if (!ok) {
-        channel.SendPage(401, "text/html; charset=UTF-8", SignInPage(config_, true));
+        channel.SendPage(401, "text/html; charset=UTF-8", SignInPage(config_, true, back));
         return std::nullopt;
       }
       const std::int64_t life = std::int64_t{a.sessionMinutes} * 60;
       setCookie(SessionValue(user, now + life), life);
-      redirect();
+      redirect(back);
       return std::nullopt;
     }
     std::string cookie = CookieValue(channel.GetVariable("HTTP_COOKIE"), kSessionCookie);
     if (std::optional<std::string> user = SessionUser(cookie, now)) visitor.user = *user;
     if (!visitor.user.empty() && post && query == "zg=signout") {
       setCookie("", 0);
-      redirect();
+      redirect("");
       return std::nullopt;
     }
     if (visitor.user.empty()) {
-      channel.SendPage(401, "text/html; charset=UTF-8", SignInPage(config_, false));
+      channel.SendPage(401, "text/html; charset=UTF-8",
+                       SignInPage(config_, false, ReturnQuery(query)));
       return std::nullopt;
     }
   }
@@ -347,7 +366,7 @@ std::optional<Visitor> Access::Admit(zyl::RequestChannel& channel,
   return visitor;
 }
 
-std::string SignInPage(const SiteConfig& config, bool failed) {
+std::string SignInPage(const SiteConfig& config, bool failed, const std::string& back) {
   std::string title = zyl::EscapeHtml(config.title);
   return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"UTF-8\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>Sign in "
@@ -364,7 +383,10 @@ std::string SignInPage(const SiteConfig& config, bool failed) {
          "autocomplete=\"username\" required>\n"
          "<label for=\"zg_password\">Password</label><input id=\"zg_password\" "
          "name=\"zg_password\" "
-         "type=\"password\" autocomplete=\"current-password\" required>\n"
+         "type=\"password\" autocomplete=\"current-password\" required>\n" +
+         (back.empty() ? std::string()
+                       : "<input type=\"hidden\" name=\"zg_back\" value=\"" + zyl::EscapeHtml(back) +
+                             "\">\n") +
          "<input type=\"submit\" value=\"Sign in\">\n</form>\n</body>\n</html>\n";
 }
 

@@ -88,8 +88,9 @@ class Access {
   std::unique_ptr<Users> users_;
 };
 
-// The sign-in page (`failed`: after a wrong name or password).
-std::string SignInPage(const SiteConfig& config, bool failed);
+// The sign-in page (`failed`: after a wrong name or password; `back`: the
+// query to return to once signed in, checked by the caller).
+std::string SignInPage(const SiteConfig& config, bool failed, const std::string& back);
 // The bar above the grids of a signed-in visitor: their name and sign-out.
 std::string UserBar(const std::string& user);
 

@@ -124,6 +124,24 @@ TEST_P(ZylgridAccess, AnotherSitesFormSignsNobodyIn) {
   EXPECT_EQ(reply.head.find("zg_session="), std::string::npos);
 }
 
+// Signing in returns to the view the visitor asked for; anything but a plain
+// query string returns to the start page.
+TEST_P(ZylgridAccess, SigningInReturnsToTheViewAskedFor) {
+  zylgrid_->query = "GName=Notes&GPage=2";
+  EXPECT_NE(zylgrid_->Send("GET").body.find(R"(name="zg_back" value="GName=Notes&amp;GPage=2")"),
+            std::string::npos);
+  for (const auto& [posted, location] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"GName%3DNotes%26GPage%3D2", "Location: ?GName=Notes&GPage=2\r"},
+           {"x%0D%0ASet-Cookie%3A+a%3Db", "Location: ?\r"},
+           {"zg%3Dsignout", "Location: ?\r"}}) {
+    zylgrid_->query = "zg=signin", zylgrid_->headers.clear();
+    test::Reply reply =
+        zylgrid_->Send("POST", "zg_user=ann&zg_password=ann-pw&zg_back=" + std::string(posted));
+    EXPECT_NE(reply.head.find(location), std::string::npos) << posted << "\n" << reply.head;
+    EXPECT_EQ(reply.head.find("a=b"), std::string::npos);
+  }
+}
+
 // Failed sign-ins hold the address back, the right password included.
 TEST_P(ZylgridAccess, FailedSignInsHoldTheAddressBack) {
   for (int i = 0; i < 5; ++i) SignIn("ann", "guess" + std::to_string(i), 401);
