@@ -36,3 +36,8 @@ for i in range(300000):
     os.utime(path, (old, old))
 PY
 requests "300,000 locks"
+for _ in $(seq 120); do  # the sweep runs beside the requests: wait for it
+  [ "$(ls "$dir/tmp" | grep -c '\.upd$')" -le 100010 ] && break
+  sleep 1
+done
+echo "after the sweep: $(ls "$dir/tmp" | grep -c '\.upd$') lock files"

@@ -1,8 +1,7 @@
-// The update lock store of a server process (serve, fcgi) with its sweeps
-// beside the requests: the page that falls due for the sweep of expired
-// locks hands it to a thread of its own and writes its lock at once, so a
-// crowded lock folder slows no request. (A CGI process sweeps within the
-// request that falls due: the process ends with it.)
+// Update lock stores whose sweeps of expired locks run beside the requests,
+// so a crowded lock folder slows no request: in a server process (serve,
+// fcgi) the page that falls due hands the sweep to a thread of its own; in a
+// CGI process, whose request ends with the process, to a detached process.
 #pragma once
 
 #include <chrono>
@@ -61,6 +60,42 @@ class BackgroundSweeps : public zyl::UpdateLockStore {
   bool busy_ = false;
   std::thread sweeper_;
   std::map<std::string, std::chrono::steady_clock::time_point> last_;  // by prefix
+};
+
+// The lock files of a CGI process (the library's file store, observed) with
+// the sweep that falls due run by a detached process: its standard streams
+// go to /dev/null, so the web server does not wait for it. Where no process
+// can be started, the request sweeps itself.
+class DetachedSweeps : public zyl::UpdateLockStore {
+ public:
+  explicit DetachedSweeps(zyl::UpdateLockStore& files) : files_(files) {}
+
+  void Write(const std::string& prefix, const std::string& guid) override {
+    files_.Write(prefix, guid);
+  }
+  bool IsValid(const std::string& prefix, const std::string& guid, long maxAgeSeconds) override {
+    return files_.IsValid(prefix, guid, maxAgeSeconds);
+  }
+  bool Delete(const std::string& prefix, const std::string& guid) override {
+    return files_.Delete(prefix, guid);
+  }
+  int DeleteAll(const std::string& prefix) override { return files_.DeleteAll(prefix); }
+  bool Claim(const std::string& prefix, const std::string& guid, long maxAgeSeconds) override {
+    return files_.Claim(prefix, guid, maxAgeSeconds);
+  }
+  int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) override {
+    return files_.DeleteOlderThan(prefix, maxAgeSeconds);
+  }
+  int DeleteOldestBeyond(const std::string& prefix, std::size_t keep) override {
+    return files_.DeleteOldestBeyond(prefix, keep);
+  }
+  // When the sweep is due for `prefix` (the program's shared sweep date),
+  // starts it in a detached process and returns 0 at once.
+  int Sweep(const std::string& prefix, long maxAgeSeconds, long intervalSeconds,
+            std::size_t maxEntries) override;
+
+ private:
+  zyl::UpdateLockStore& files_;
 };
 
 }  // namespace zylgrid

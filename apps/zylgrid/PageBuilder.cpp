@@ -217,12 +217,12 @@ const char kErrorPage[] =
     "<body style=\"font-family:sans-serif;margin:3em\"><h1>Something went wrong</h1>"
     "<p>The page could not be produced. Please try again later.</p></body></html>\n";
 
-// The update lock store that [Page] Locks names; null for lock files in a
-// CGI process (the library's default store). A server process sweeps
-// beside its requests.
+// The update lock store that [Page] Locks names. Lock files are swept
+// beside the requests: by a thread of a server process, by a detached
+// process of a CGI request.
 std::unique_ptr<zyl::UpdateLockStore> OpenLockStore(const SiteConfig& config, bool server) {
   if (config.locks == LockKind::Files) {
-    if (!server) return nullptr;
+    if (!server) return std::make_unique<DetachedSweeps>(zyl::DefaultUpdateLockStore());
     return std::make_unique<BackgroundSweeps>(zyl::DefaultUpdateLockStore());
   }
   std::unique_ptr<zyl::UpdateLockStore> store;

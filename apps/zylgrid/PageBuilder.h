@@ -61,7 +61,7 @@ class PageBuilder {
  private:
   const SiteConfig& config_;
   ErrorLog log_;
-  std::unique_ptr<zyl::UpdateLockStore> locks_;  // null: the default lock files, swept in the request
+  std::unique_ptr<zyl::UpdateLockStore> locks_;  // swept beside the requests
   std::string secret_;                           // signs the rows' identities ("": one per process)
   std::unique_ptr<Access> access_;
 };

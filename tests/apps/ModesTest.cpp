@@ -8,8 +8,12 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <future>
+#include <thread>
 
 #include "ZylgridSupport.h"
 #include "apps/zylgrid/LockSweeps.h"
@@ -141,6 +145,35 @@ TEST(BackgroundSweeps, TheRequestDoesNotWaitForTheSweep) {
   store.release.set_value();
   sweeping.Wait();
   EXPECT_EQ(store.sweeps, 1);
+}
+
+// A CGI request hands the sweep that falls due to a detached process: the
+// store sweeps there (at once: the date was taken), never in the request.
+TEST(DetachedSweeps, TheStoreSweepsInAnotherProcess) {
+  test::PrivateTempDir dir;
+  struct Store : zyl::UpdateLockStore {
+    std::string marker;
+    int sweeps = 0;
+    void Write(const std::string&, const std::string&) override {}
+    bool IsValid(const std::string&, const std::string&, long) override { return false; }
+    bool Delete(const std::string&, const std::string&) override { return false; }
+    int DeleteAll(const std::string&) override { return 0; }
+    bool Claim(const std::string&, const std::string&, long) override { return false; }
+    int DeleteOlderThan(const std::string&, long) override { return 0; }
+    int Sweep(const std::string&, long, long interval, std::size_t) override {
+      std::ofstream(marker + std::to_string(interval)) << ::getpid();
+      return ++sweeps;
+    }
+  } store;
+  store.marker = dir.File("swept-");
+  const std::string prefix = "zylgrid-detached-" + std::to_string(::getpid());
+  EXPECT_EQ(DetachedSweeps(store).Sweep(prefix, 60, 60, 0), 0);
+  for (int i = 0; i < 600 && !std::filesystem::exists(store.marker + "0"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_NE(zyl::ReadFileBytes(store.marker + "0"), std::to_string(::getpid()));
+  EXPECT_EQ(store.sweeps, 0);
+  std::filesystem::remove(zyl::TempDirectory() + prefix + ".upd.sweep");
 }
 
 // A change needs the GUID the site issued to this browser: posts from
