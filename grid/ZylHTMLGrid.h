@@ -36,6 +36,9 @@ namespace form {
 struct FormField;
 struct GridHiddenState;
 }  // namespace form
+namespace render {
+class PageSink;
+}  // namespace render
 
 class TZylHTMLGrid : public TComponent {
  public:
@@ -322,6 +325,12 @@ class TZylHTMLGrid : public TComponent {
   // Builds the page into the grid's own page text and returns it (the
   // caller does not own it).
   TStringList& GetHTML();
+  // Builds the page and returns its text, the same as GetHTML().GetText().
+  // When no handler sees the page's items (OnBeforeHTMLGeneration,
+  // OnAfterHTMLGeneration, the header, toolbar, hidden-variable and plugin
+  // events all unset) and the bottom toolbar is shown, the page is written
+  // as one text without its list of lines, and PageText() is left empty.
+  std::string GetHTMLText();
   // Replaces the page text's lines with a copy of `lines`.
   void SetHTML(const TStringList& lines);
   // The page text as last built, without building.
@@ -596,7 +605,9 @@ class TZylHTMLGrid : public TComponent {
   // True when a master up the chain is adding a record (the page then
   // locks this grid).
   bool LockedByMaster() const;
-  void AppendEditToolbar();
+  // Builds the page into `page` (Page.cpp).
+  void BuildHTML(render::PageSink& page);
+  void AppendEditToolbar(render::PageSink& page);
   // Exports into a temporary file and sends it as the download.
   void SendDownload();
   // The form protocol's parser: picks this grid's block out of `fields`,

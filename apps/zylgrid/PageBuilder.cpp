@@ -154,7 +154,7 @@ class PageRun {
     std::size_t size = 0;
     for (auto& grid : grids_) {
       if (grid->GetMasterGrid() != nullptr) continue;
-      fragments.push_back(grid->GetHTML().GetText());
+      fragments.push_back(grid->GetHTMLText());
       size += fragments.back().size() + 64;
     }
     std::string body = visitor_.user.empty() ? std::string() : UserBar(visitor_.user);
