@@ -348,6 +348,9 @@ class TZylHTMLGrid : public TComponent {
   std::string ComposeCSS(const TFont& font, TFontStyle fontStyle, bool wordWrap, HAlignment hAlign,
                          VAlignment vAlign, const std::string& alignmentChar, int indent,
                          std::string& className);
+  // The same without returning the rule: only the class name.
+  void ComposeClass(const TFont& font, TFontStyle fontStyle, bool wordWrap, HAlignment hAlign,
+                    const std::string& alignmentChar, int indent, std::string& className);
   std::string ComposeSTYLE(const std::string& width, const std::string& height,
                            const std::string& border, TColor textColor, TColor backColor) const;
   static std::uint32_t ColorToRGB(TColor color);
