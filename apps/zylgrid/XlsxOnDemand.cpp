@@ -9,14 +9,13 @@
 // and forwards every call to it. A function the export starts to use that
 // is not forwarded here links the library again (the test
 // zylgrid_links_no_libpq_nor_http says so).
-#include <dlfcn.h>
 #include <xlsxwriter.h>
 
-#include <cstring>
 #include <mutex>
 #include <string>
 
 #include "platform/Exception.h"
+#include "platform/SharedLibrary.h"
 
 namespace {
 
@@ -34,20 +33,17 @@ struct Xlsx {
 
 template <typename F>
 void Resolve(void* handle, const char* name, F& function) {
-  void* symbol = dlsym(handle, name);
-  if (symbol == nullptr) {
+  if (!zyl::ResolveFunction(handle, name, function)) {
     throw zyl::Exception(std::string("XLSX export: ") + ZYLGRID_XLSX_SONAME + " has no " + name);
   }
-  static_assert(sizeof(F) == sizeof(void*));
-  std::memcpy(&function, &symbol, sizeof symbol);  // POSIX: the function's address
 }
 
 Xlsx Load() {
-  void* handle = dlopen(ZYLGRID_XLSX_SONAME, RTLD_NOW | RTLD_LOCAL);
+  std::string reason;
+  void* handle = zyl::OpenSharedLibrary(ZYLGRID_XLSX_SONAME, reason);
   if (handle == nullptr) {
-    const char* reason = dlerror();
     throw zyl::Exception(std::string("XLSX export: cannot load ") + ZYLGRID_XLSX_SONAME + ": " +
-                         (reason != nullptr ? reason : "not found"));
+                         reason);
   }
   // The handle stays open for the life of the process.
   Xlsx x{};
@@ -66,14 +62,9 @@ Xlsx Load() {
 // The loaded library; loads it on the first call. A failed load raises and
 // the next call tries again.
 const Xlsx& Library() {
-  static std::mutex mutex;
+  static std::once_flag once;
   static Xlsx loaded{};
-  static bool ready = false;
-  std::lock_guard lock(mutex);
-  if (!ready) {
-    loaded = Load();
-    ready = true;
-  }
+  std::call_once(once, [] { loaded = Load(); });
   return loaded;
 }
 
