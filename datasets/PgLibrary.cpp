@@ -1,12 +1,10 @@
 #include "datasets/PgLibrary.h"
 
-#include <dlfcn.h>
-
-#include <cstring>
 #include <mutex>
 #include <string>
 
 #include "datasets/PgError.h"
+#include "platform/SharedLibrary.h"
 
 namespace zyl::pg {
 
@@ -16,24 +14,18 @@ constexpr const char* kSoname = "libpq.so.5";
 
 template <typename F>
 void Resolve(void* handle, const char* name, F& function) {
-  void* symbol = dlsym(handle, name);
-  if (symbol == nullptr) {
+  if (!ResolveFunction(handle, name, function)) {
     throw EPgError(std::string("PostgreSQL: the client library ") + kSoname + " has no " + name,
                    "");
   }
-  // POSIX guarantees that the object pointer dlsym returns holds the
-  // function's address; copied bitwise, without a cast ISO C++ leaves open.
-  static_assert(sizeof(F) == sizeof(void*));
-  std::memcpy(&function, &symbol, sizeof symbol);
 }
 
 Library Load() {
-  void* handle = dlopen(kSoname, RTLD_NOW | RTLD_LOCAL);
+  std::string reason;
+  void* handle = OpenSharedLibrary(kSoname, reason);
   if (handle == nullptr) {
-    const char* reason = dlerror();
     throw EPgError(std::string("PostgreSQL: cannot load the client library ") + kSoname + ": " +
-                       (reason != nullptr ? reason : "not found") +
-                       " (install the libpq5 package)",
+                       reason + " (install the libpq5 package)",
                    "");
   }
   // The handle stays open for the life of the process.

@@ -5,7 +5,7 @@
 // per column; column i has ColNo i and row i has RowNo i.
 #include "grid/ZylHTMLGrid.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace zyl {
 
@@ -87,9 +87,9 @@ std::unique_ptr<TZylCellList> TZylHTMLGrid::NewCellList(bool formatted) const {
 
 long long TZylHTMLGrid::WriteRowNumber(TZylField& cell, int row) const {
   long long number = static_cast<long long>(paging_.page - 1) * paging_.rowsPerPage + row + 1;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%lld", number);
-  cell.SetValue(buf);
+  char buf[24];
+  auto written = std::to_chars(buf, buf + sizeof buf, number);
+  cell.SetValue(std::string(buf, written.ptr));
   cell.SetNumericValue(static_cast<double>(number));
   return number;
 }

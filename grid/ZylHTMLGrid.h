@@ -36,6 +36,9 @@ namespace form {
 struct FormField;
 struct GridHiddenState;
 }  // namespace form
+namespace render {
+class PageSink;
+}  // namespace render
 
 class TZylHTMLGrid : public TComponent {
  public:
@@ -322,6 +325,12 @@ class TZylHTMLGrid : public TComponent {
   // Builds the page into the grid's own page text and returns it (the
   // caller does not own it).
   TStringList& GetHTML();
+  // Builds the page and returns its text, the same as GetHTML().GetText().
+  // When no handler sees the page's items (OnBeforeHTMLGeneration,
+  // OnAfterHTMLGeneration, the header, toolbar, hidden-variable and plugin
+  // events all unset) and the bottom toolbar is shown, the page is written
+  // as one text without its list of lines, and PageText() is left empty.
+  std::string GetHTMLText();
   // Replaces the page text's lines with a copy of `lines`.
   void SetHTML(const TStringList& lines);
   // The page text as last built, without building.
@@ -339,6 +348,9 @@ class TZylHTMLGrid : public TComponent {
   std::string ComposeCSS(const TFont& font, TFontStyle fontStyle, bool wordWrap, HAlignment hAlign,
                          VAlignment vAlign, const std::string& alignmentChar, int indent,
                          std::string& className);
+  // The same without returning the rule: only the class name.
+  void ComposeClass(const TFont& font, TFontStyle fontStyle, bool wordWrap, HAlignment hAlign,
+                    const std::string& alignmentChar, int indent, std::string& className);
   std::string ComposeSTYLE(const std::string& width, const std::string& height,
                            const std::string& border, TColor textColor, TColor backColor) const;
   static std::uint32_t ColorToRGB(TColor color);
@@ -596,7 +608,9 @@ class TZylHTMLGrid : public TComponent {
   // True when a master up the chain is adding a record (the page then
   // locks this grid).
   bool LockedByMaster() const;
-  void AppendEditToolbar();
+  // Builds the page into `page` (Page.cpp).
+  void BuildHTML(render::PageSink& page);
+  void AppendEditToolbar(render::PageSink& page);
   // Exports into a temporary file and sends it as the download.
   void SendDownload();
   // The form protocol's parser: picks this grid's block out of `fields`,

@@ -26,7 +26,9 @@ constexpr std::array<const char*, 7> kShortDays = {"Sun", "Mon", "Tue", "Wed", "
 constexpr std::array<const char*, 7> kLongDays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                   "Thursday", "Friday", "Saturday"};
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 int DaysInMonth(int y, int m) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
@@ -76,10 +78,22 @@ void Split(TDateTime value, long long& day, long long& ms) {
   }
 }
 
-std::string Two(int v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d", v);
-  return buf;
+// Appends `v` in decimal with at least `width` digits, as "%0*d" writes it.
+void AppendPadded(std::string& out, int v, int width) {
+  if (v < 0) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%0*d", width, v);
+    out += buf;
+    return;
+  }
+  char digits[12];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v > 0);
+  while (n < width) digits[n++] = '0';
+  while (n > 0) out += digits[--n];
 }
 
 }  // namespace
@@ -199,20 +213,20 @@ std::string FormatDateTime(std::string_view pattern, TDateTime value) {
     switch (lc) {
       case 'd':
         n = count('d');
-        if (n == 1) out += std::to_string(d);
-        else if (n == 2) out += Two(d);
-        else if (n == 3) out += kShortDays[static_cast<std::size_t>(weekday)];
-        else out += kLongDays[static_cast<std::size_t>(weekday)];
+        if (n <= 2)
+          AppendPadded(out, d, static_cast<int>(n));
+        else if (n == 3)
+          out += kShortDays[static_cast<std::size_t>(weekday)];
+        else
+          out += kLongDays[static_cast<std::size_t>(weekday)];
         lastWasHour = false;
         break;
       case 'm':
         n = count('m');
         if (lastWasHour && n <= 2) {
-          out += n == 1 ? std::to_string(mi) : Two(mi);
-        } else if (n == 1) {
-          out += std::to_string(mo);
-        } else if (n == 2) {
-          out += Two(mo);
+          AppendPadded(out, mi, n == 1 ? 1 : 2);
+        } else if (n <= 2) {
+          AppendPadded(out, mo, static_cast<int>(n));
         } else if (n == 3) {
           out += kShortMonths[static_cast<std::size_t>(mo - 1)];
         } else {
@@ -222,34 +236,27 @@ std::string FormatDateTime(std::string_view pattern, TDateTime value) {
         break;
       case 'y':
         n = count('y');
-        if (n <= 2) out += Two(y % 100);
-        else {
-          char buf[16];
-          std::snprintf(buf, sizeof buf, "%04d", y);
-          out += buf;
-        }
+        AppendPadded(out, n <= 2 ? y % 100 : y, n <= 2 ? 2 : 4);
         lastWasHour = false;
         break;
       case 'h':
         n = count('h');
-        out += n == 1 ? std::to_string(hourShown) : Two(hourShown);
+        AppendPadded(out, hourShown, n == 1 ? 1 : 2);
         lastWasHour = true;
         break;
       case 'n':
         n = count('n');
-        out += n == 1 ? std::to_string(mi) : Two(mi);
+        AppendPadded(out, mi, n == 1 ? 1 : 2);
         lastWasHour = false;
         break;
       case 's':
         n = count('s');
-        out += n == 1 ? std::to_string(s) : Two(s);
+        AppendPadded(out, s, n == 1 ? 1 : 2);
         lastWasHour = false;
         break;
       case 'z': {
         n = count('z');
-        char buf[16];
-        std::snprintf(buf, sizeof buf, n >= 3 ? "%03d" : "%d", ms);
-        out += buf;
+        AppendPadded(out, ms, n >= 3 ? 3 : 1);
         lastWasHour = false;
         break;
       }
@@ -283,14 +290,29 @@ std::vector<PatternToken> Tokenize(std::string_view pattern) {
     }
     PatternToken::Kind kind = PatternToken::Separator;
     switch (lc) {
-      case 'd': kind = PatternToken::Day; break;
-      case 'm': kind = afterHour ? PatternToken::Minute : PatternToken::Month; break;
-      case 'y': kind = PatternToken::Year; break;
-      case 'h': kind = PatternToken::Hour; break;
-      case 'n': kind = PatternToken::Minute; break;
-      case 's': kind = PatternToken::Second; break;
-      case 'z': kind = PatternToken::Milli; break;
-      default: break;
+      case 'd':
+        kind = PatternToken::Day;
+        break;
+      case 'm':
+        kind = afterHour ? PatternToken::Minute : PatternToken::Month;
+        break;
+      case 'y':
+        kind = PatternToken::Year;
+        break;
+      case 'h':
+        kind = PatternToken::Hour;
+        break;
+      case 'n':
+        kind = PatternToken::Minute;
+        break;
+      case 's':
+        kind = PatternToken::Second;
+        break;
+      case 'z':
+        kind = PatternToken::Milli;
+        break;
+      default:
+        break;
     }
     if (kind == PatternToken::Separator) {
       tokens.push_back({kind, 1, pattern[p]});
@@ -304,7 +326,9 @@ std::vector<PatternToken> Tokenize(std::string_view pattern) {
   return tokens;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Reads `text` by `pattern`. Strict matching wants each separator as
 // written (a blank also matching "T"); otherwise any non-digit will do.
@@ -337,7 +361,8 @@ bool ParseByPattern(std::string_view text, std::string_view pattern, bool strict
       if (fields == 0 || danglingSeparator) return false;
       for (std::size_t r = k; r < tokens.size(); ++r) {
         PatternToken::Kind kind = tokens[r].kind;
-        if (kind == PatternToken::Day || kind == PatternToken::Month || kind == PatternToken::Year) {
+        if (kind == PatternToken::Day || kind == PatternToken::Month ||
+            kind == PatternToken::Year) {
           return false;
         }
         if (kind == PatternToken::Minute && haveHour && !haveMinute) return false;
@@ -359,8 +384,14 @@ bool ParseByPattern(std::string_view text, std::string_view pattern, bool strict
         }
         break;
       }
-      case PatternToken::Day: ok = readNumber(2, d); haveDate = true; break;
-      case PatternToken::Month: ok = readNumber(2, mo); haveDate = true; break;
+      case PatternToken::Day:
+        ok = readNumber(2, d);
+        haveDate = true;
+        break;
+      case PatternToken::Month:
+        ok = readNumber(2, mo);
+        haveDate = true;
+        break;
       case PatternToken::Year: {
         std::size_t start = t;
         ok = readNumber(4, y);
@@ -368,9 +399,17 @@ bool ParseByPattern(std::string_view text, std::string_view pattern, bool strict
         haveDate = true;
         break;
       }
-      case PatternToken::Hour: ok = readNumber(2, h); haveHour = true; break;
-      case PatternToken::Minute: ok = readNumber(2, mi); haveMinute = true; break;
-      case PatternToken::Second: ok = readNumber(2, s); break;
+      case PatternToken::Hour:
+        ok = readNumber(2, h);
+        haveHour = true;
+        break;
+      case PatternToken::Minute:
+        ok = readNumber(2, mi);
+        haveMinute = true;
+        break;
+      case PatternToken::Second:
+        ok = readNumber(2, s);
+        break;
       case PatternToken::Milli: {
         std::size_t start = t;
         ok = readNumber(3, ms);
@@ -414,11 +453,20 @@ bool TryStrToDateTime(std::string_view text, TDateTime& result) {
   if (i == 0 || i == text.size()) return false;
   const char* pattern = nullptr;
   switch (text[i]) {
-    case '.': pattern = "dd.mm.yyyy hh:nn:ss.zzz"; break;
-    case '-': pattern = "yyyy-mm-dd hh:nn:ss.zzz"; break;
-    case '/': pattern = "mm/dd/yyyy hh:nn:ss.zzz"; break;
-    case ':': pattern = "hh:nn:ss.zzz"; break;
-    default: return false;
+    case '.':
+      pattern = "dd.mm.yyyy hh:nn:ss.zzz";
+      break;
+    case '-':
+      pattern = "yyyy-mm-dd hh:nn:ss.zzz";
+      break;
+    case '/':
+      pattern = "mm/dd/yyyy hh:nn:ss.zzz";
+      break;
+    case ':':
+      pattern = "hh:nn:ss.zzz";
+      break;
+    default:
+      return false;
   }
   return ParseByPattern(text, pattern, true, result);
 }

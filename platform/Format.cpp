@@ -110,40 +110,50 @@ std::string FloatToStr(double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
   if (value == 0) return "0";
+  char buf[40];
+  // A whole number below 10^15 has at most 15 digits: all of them show.
+  if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+    auto written = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value));
+    return std::string(buf, written.ptr);
+  }
   // 15 significant digits: d.dddddddddddddde[+-]xx (to_chars ignores the
   // process locale, so the separator is always ".").
-  char buf[40];
   auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-  std::string s(buf, written.ptr);
-  bool negative = s[0] == '-';
-  if (negative) s.erase(0, 1);
-  std::size_t e = s.find('e');
-  int exponent = std::stoi(s.substr(e + 1));
-  std::string digits = s.substr(0, 1) + s.substr(2, e - 2);
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  const char* p = buf;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  const char* e = std::find(p, static_cast<const char*>(written.ptr), 'e');
+  int exponent = 0;
+  std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), written.ptr, exponent);
+  char digits[24];
+  std::size_t n = 0;
+  digits[n++] = p[0];
+  for (const char* d = p + 2; d < e; ++d) digits[n++] = *d;
+  while (n > 1 && digits[n - 1] == '0') --n;
+  const std::string_view all(digits, n);
 
   std::string out = negative ? "-" : "";
   if (exponent >= -5 && exponent < 15) {
     if (exponent < 0) {
       out += "0.";
       out.append(static_cast<std::size_t>(-exponent - 1), '0');
-      out += digits;
+      out += all;
     } else {
       auto intDigits = static_cast<std::size_t>(exponent) + 1;
-      if (digits.size() <= intDigits) {
-        out += digits;
-        out.append(intDigits - digits.size(), '0');
+      if (n <= intDigits) {
+        out += all;
+        out.append(intDigits - n, '0');
       } else {
-        out += digits.substr(0, intDigits);
+        out += all.substr(0, intDigits);
         out += '.';
-        out += digits.substr(intDigits);
+        out += all.substr(intDigits);
       }
     }
   } else {
     out += digits[0];
-    if (digits.size() > 1) {
+    if (n > 1) {
       out += '.';
-      out += digits.substr(1);
+      out += all.substr(1);
     }
     out += 'E';
     out += std::to_string(exponent);

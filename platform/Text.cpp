@@ -72,12 +72,14 @@ bool IsAscii(std::string_view text) {
 void AppendHex(std::string& out, unsigned long long value, int digits) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   if (digits <= 0) return;
-  const std::size_t start = out.size();
-  out.resize(start + static_cast<std::size_t>(digits));
-  for (std::size_t i = out.size(); i > start; --i) {
-    out[i - 1] = kDigits[value & 0xFu];
+  if (digits > 16) out.append(static_cast<std::size_t>(digits - 16), '0');
+  char text[16];
+  const int n = digits > 16 ? 16 : digits;
+  for (int i = n; i > 0; --i) {
+    text[i - 1] = kDigits[value & 0xFu];
     value >>= 4;
   }
+  out.append(text, static_cast<std::size_t>(n));
 }
 
 void AppendPercentEncoded(std::string& out, std::string_view text, std::string_view keep) {

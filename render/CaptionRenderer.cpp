@@ -21,11 +21,11 @@ namespace {
 
 // The five shades of one caption as 0xRRGGBB values.
 struct Shades {
-  std::uint32_t light;    // +47
-  std::uint32_t top;      // +32
-  std::uint32_t face;     // the caption colour
-  std::uint32_t corner;   // -32
-  std::uint32_t shadow;   // -80
+  std::uint32_t light;   // +47
+  std::uint32_t top;     // +32
+  std::uint32_t face;    // the caption colour
+  std::uint32_t corner;  // -32
+  std::uint32_t shadow;  // -80
 };
 
 Shades ShadesOf(const TZylColumn& column, bool flat) {
@@ -41,10 +41,14 @@ Shades ShadesOf(const TZylColumn& column, bool flat) {
 
 const char* AlignWord(VAlignment align) {
   switch (align) {
-    case VAlignment::alTop: return "TOP";
-    case VAlignment::alMiddle: return "MIDDLE";
-    case VAlignment::alBottom: return "BOTTOM";
-    case VAlignment::alBaseline: return "";
+    case VAlignment::alTop:
+      return "TOP";
+    case VAlignment::alMiddle:
+      return "MIDDLE";
+    case VAlignment::alBottom:
+      return "BOTTOM";
+    case VAlignment::alBaseline:
+      return "";
   }
   return "";
 }
@@ -81,9 +85,9 @@ void CaptionRenderer::AppendBuild(const TZylColumn& column, std::string_view cap
     out_.Literal("       <TD").Literal(attributes).Literal(" BGCOLOR=\"#").Hex6(shade);
   };
   std::string className;
-  grid_.ComposeCSS(column.CaptionFont(), column.GetCaptionFontStyle(), column.GetWordWrap(),
-                   column.GetCaptionHAlign(), column.GetCaptionVAlign(), column.GetAlignmentChar(),
-                   grid_.GetTextIndent(), className);
+  grid_.ComposeClass(column.CaptionFont(), column.GetCaptionFontStyle(), column.GetWordWrap(),
+                     column.GetCaptionHAlign(), column.GetAlignmentChar(), grid_.GetTextIndent(),
+                     className);
   const bool selector = column.GetShowSelector();
   const bool current = column.GetShowCurrent();
   const bool glyph = column.GetShowGlyph();
@@ -211,11 +215,11 @@ void CaptionRenderer::AppendGlyphBuild(const TZylGlyph& glyph) {
   };
   out_.Literal("<TABLE BORDER=\"0\" WIDTH=\"100%\" HEIGHT=\"100%\" CELLSPACING=\"0\"");
   out_.Literal(" CELLPADDING=\"0\"").Literal(LayoutRole(grid_)).Literal("><TR><TD>");
-  button(false, glyph.GetURLASC(), glyph.GetBorderASC(), glyph.GetWidthASC(),
-         glyph.GetHeightASC(), glyph.GetAlignASC(), grid_.GetAltSortAscending());
+  button(false, glyph.GetURLASC(), glyph.GetBorderASC(), glyph.GetWidthASC(), glyph.GetHeightASC(),
+         glyph.GetAlignASC(), grid_.GetAltSortAscending());
   out_.Literal("</TD><TD>");
-  button(true, glyph.GetURLDSC(), glyph.GetBorderDSC(), glyph.GetWidthDSC(),
-         glyph.GetHeightDSC(), glyph.GetAlignDSC(), grid_.GetAltSortDescending());
+  button(true, glyph.GetURLDSC(), glyph.GetBorderDSC(), glyph.GetWidthDSC(), glyph.GetHeightDSC(),
+         glyph.GetAlignDSC(), grid_.GetAltSortDescending());
   out_.Literal("</TD></TR></TABLE>");
 }
 

@@ -60,7 +60,8 @@ void CellRenderer::AppendDataCell(TZylField& cell, int aRow, int aCol) {
   const TZylRow& row = *grid_.GetRows(aRow);
 
   TColor cellColor = cell.GetColor();
-  if (cellColor == clNone) cellColor = aCol % 2 != 0 ? grid_.GetOddColColor() : grid_.GetEvenColColor();
+  if (cellColor == clNone)
+    cellColor = aCol % 2 != 0 ? grid_.GetOddColColor() : grid_.GetEvenColColor();
   if (cellColor == clNone) cellColor = clWhite;
   const bool currentRecord = row.GetRecNo() == grid_.GetRecNo();
   const TColor background = currentRecord && row.GetColor() != clNone
@@ -77,30 +78,41 @@ void CellRenderer::AppendDataCell(TZylField& cell, int aRow, int aCol) {
   const bool lastRow = aRow == grid_.GetRowCount() - 1;
   const bool summaryRow = IsSummaryRow(aRow);
   const bool rowEditable =
-      grid_.GetAddingRecord()
-          ? lastRow
-          : !(grid_.GetEditStyle() == TEditStyle::CurrentRow && !currentRecord);
-  const bool edit =
-      rowEditable && column.GetEditMode() && !column.GetReadOnly() && !summaryRow;
+      grid_.GetAddingRecord() ? lastRow
+                              : !(grid_.GetEditStyle() == TEditStyle::CurrentRow && !currentRecord);
+  const bool edit = rowEditable && column.GetEditMode() && !column.GetReadOnly() && !summaryRow;
 
   std::string className;
-  grid_.ComposeCSS(cell.Font(), cell.GetFontStyle(), column.GetWordWrap(), cell.GetHAlign(),
-                   cell.GetVAlign(), column.GetAlignmentChar(),
-                   edit ? -1 : grid_.GetTextIndent(), className);
+  grid_.ComposeClass(cell.Font(), cell.GetFontStyle(), column.GetWordWrap(), cell.GetHAlign(),
+                     column.GetAlignmentChar(), edit ? -1 : grid_.GetTextIndent(), className);
   out_.Literal(" CLASS=\"").Literal(className).Literal("\"");
 
   switch (cell.GetHAlign()) {
-    case HAlignment::alCenter: out_.Literal(" ALIGN=\"CENTER\""); break;
-    case HAlignment::alRight: out_.Literal(" ALIGN=\"RIGHT\""); break;
-    case HAlignment::alJustify: out_.Literal(" ALIGN=\"JUSTIFY\""); break;
+    case HAlignment::alCenter:
+      out_.Literal(" ALIGN=\"CENTER\"");
+      break;
+    case HAlignment::alRight:
+      out_.Literal(" ALIGN=\"RIGHT\"");
+      break;
+    case HAlignment::alJustify:
+      out_.Literal(" ALIGN=\"JUSTIFY\"");
+      break;
     case HAlignment::alLeft:
-    case HAlignment::alChar: break;
+    case HAlignment::alChar:
+      break;
   }
   switch (cell.GetVAlign()) {
-    case VAlignment::alTop: out_.Literal(" VALIGN=\"TOP\""); break;
-    case VAlignment::alBottom: out_.Literal(" VALIGN=\"BOTTOM\""); break;
-    case VAlignment::alBaseline: out_.Literal(" VALIGN=\"BASELINE\""); break;
-    case VAlignment::alMiddle: break;
+    case VAlignment::alTop:
+      out_.Literal(" VALIGN=\"TOP\"");
+      break;
+    case VAlignment::alBottom:
+      out_.Literal(" VALIGN=\"BOTTOM\"");
+      break;
+    case VAlignment::alBaseline:
+      out_.Literal(" VALIGN=\"BASELINE\"");
+      break;
+    case VAlignment::alMiddle:
+      break;
   }
   out_.Literal(">");
 

@@ -105,6 +105,63 @@ void AddItem(TStringList& page, std::string item, bool split) {
 
 }  // namespace
 
+namespace render {
+
+// Where the page's items go: the grid's list of items, or one text as the
+// list's lines would give it once the bottom toolbar has split every item
+// (each line ends with CR LF).
+class PageSink {
+ public:
+  PageSink(TStringList& list, std::string* text) : list_(list), text_(text) {}
+  // The list the handlers see (empty while writing text).
+  TStringList& List() { return list_; }
+  bool WritesText() const { return text_ != nullptr; }
+  void Add(std::string item) {
+    if (text_ == nullptr) {
+      list_.Add(std::move(item));
+    } else {
+      AppendNormalized(item, true);
+    }
+  }
+  void AddItem(std::string item, bool split) {
+    if (text_ == nullptr) {
+      zyl::AddItem(list_, std::move(item), split);
+    } else {
+      AppendNormalized(item, true);
+    }
+  }
+  void AppendLines(const std::string& text) {
+    if (text_ == nullptr) {
+      zyl::AppendLines(list_, text);
+    } else {
+      const bool open = !text.empty() && text.back() != '\r' && text.back() != '\n';
+      AppendNormalized(text, open);
+    }
+  }
+
+ private:
+  // `text` with every line break (CR, LF or CR LF) written as CR LF, and
+  // one more CR LF when `close`.
+  void AppendNormalized(std::string_view text, bool close) {
+    const char* pos = text.data();
+    const char* const stop = pos + text.size();
+    while (pos != stop) {
+      const char* end = FindLineBreak(pos, stop);
+      text_->append(pos, static_cast<std::size_t>(end - pos));
+      if (end == stop) break;
+      text_->append("\r\n");
+      pos = end + 1;
+      if (*end == '\r' && pos != stop && *pos == '\n') ++pos;
+    }
+    if (close) text_->append("\r\n");
+  }
+
+  TStringList& list_;
+  std::string* text_;
+};
+
+}  // namespace render
+
 bool TZylHTMLGrid::LockedByMaster() const {
   std::set<const TZylHTMLGrid*> seen{this};
   for (const TZylHTMLGrid* m = links_.masterGrid; m != nullptr && seen.insert(m).second;
@@ -115,8 +172,30 @@ bool TZylHTMLGrid::LockedByMaster() const {
 }
 
 TStringList& TZylHTMLGrid::GetHTML() {
-  TStringList& page = pageText_;
-  page.Clear();
+  pageText_.Clear();
+  render::PageSink page(pageText_, nullptr);
+  BuildHTML(page);
+  return pageText_;
+}
+
+std::string TZylHTMLGrid::GetHTMLText() {
+  // The bottom toolbar splits every item into lines (AppendLines), so the
+  // text is the items' lines; without it, or with a handler that may look
+  // at the items, the list is built.
+  const bool text = look_.showBottomToolBar && !LockedByMaster() && !pageText_.GetSorted() &&
+                    !OnBeforeHTMLGeneration && !OnAfterHTMLGeneration && !OnBeforeAddHeader &&
+                    !OnAfterAddHeader && !OnBeforeAddToobar && !OnAfterAddToobar &&
+                    !OnAddHiddenVariables && !OnAddPlugin;
+  if (!text) return GetHTML().GetText();
+  pageText_.Clear();
+  std::string html;
+  html.reserve(4096 + 2048 * static_cast<std::size_t>(rows_.Count()));
+  render::PageSink page(pageText_, &html);
+  BuildHTML(page);
+  return html;
+}
+
+void TZylHTMLGrid::BuildHTML(render::PageSink& page) {
   std::string size;
   if (editing_.guid.empty() && links_.css != nullptr) editing_.guid = links_.css->GetGUID();
   if (look_.width > 0) {
@@ -134,7 +213,7 @@ TStringList& TZylHTMLGrid::GetHTML() {
     SetShowGlyphs(false);
     SetSelectable(false);
   }
-  if (OnBeforeHTMLGeneration) OnBeforeHTMLGeneration(this, page);
+  if (OnBeforeHTMLGeneration) OnBeforeHTMLGeneration(this, page.List());
 
   std::string headerClass;
   ComposeCSS(look_.headerFont, look_.headerFontStyle, look_.wordWrap, look_.headerHAlign,
@@ -150,10 +229,10 @@ TStringList& TZylHTMLGrid::GetHTML() {
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"0\"" + layout + ">");
   page.Add("<TR><TD BGCOLOR=\"" + IntToHex(ColorToRGB(look_.headerColor), 6) + "\" CLASS=\"" +
            headerClass + "\">");
-  if (OnBeforeAddHeader) OnBeforeAddHeader(this, page);
+  if (OnBeforeAddHeader) OnBeforeAddHeader(this, page.List());
   page.Add("&nbsp;" + look_.header + "&nbsp;");
   if (finding_.quickSearch || finding_.viewLink) page.Add(GetSearchBoxHTML());
-  if (OnAfterAddHeader) OnAfterAddHeader(this, page);
+  if (OnAfterAddHeader) OnAfterAddHeader(this, page.List());
   page.Add("</TD></TR>");
   page.Add("</TABLE>");
   std::string bevel = "<IMG SRC=\"" + look_.imagesURL + "GBevel.gif\" WIDTH=\"100%\" HEIGHT=\"9\"" +
@@ -166,14 +245,14 @@ TStringList& TZylHTMLGrid::GetHTML() {
     page.Add(GetErrorBox("Error:\\n" + reading_.readError));
   }
   if (look_.showTopToolBar) {
-    if (OnBeforeAddToobar) OnBeforeAddToobar(this, page);
-    AppendLines(page, GetToolbar(true));
-    if (OnAfterAddToobar) OnAfterAddToobar(this, page);
+    if (OnBeforeAddToobar) OnBeforeAddToobar(this, page.List());
+    page.AppendLines(GetToolbar(true));
+    if (OnAfterAddToobar) OnAfterAddToobar(this, page.List());
   }
 
   // The bottom toolbar splits every item into lines: with nobody to see the
   // items in between, the items from here on are added split already.
-  const bool split = look_.showBottomToolBar && !page.GetSorted() && !OnBeforeAddToobar &&
+  const bool split = look_.showBottomToolBar && !page.List().GetSorted() && !OnBeforeAddToobar &&
                      !OnAddHiddenVariables && !OnAddPlugin;
   size = " WIDTH=\"100%\" HEIGHT=\"100%\"";
   page.Add("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"1\"" + size + layout + ">");
@@ -183,21 +262,23 @@ TStringList& TZylHTMLGrid::GetHTML() {
            std::to_string(look_.borderWidth) + "\"" + size + ">");
   if (look_.accessibleMarkup) {
     // The table's name for assistive technology; the header bar shows it.
-    page.Add("<CAPTION STYLE=\"position:absolute;width:1px;height:1px;overflow:hidden;"
-             "clip:rect(0 0 0 0);white-space:nowrap\">" + look_.header + "</CAPTION>");
+    page.Add(
+        "<CAPTION STYLE=\"position:absolute;width:1px;height:1px;overflow:hidden;"
+        "clip:rect(0 0 0 0);white-space:nowrap\">" +
+        look_.header + "</CAPTION>");
   }
 
   std::string script = EscapeHtml(GetScriptName());
   page.Add("<FORM NAME=\"" + GetName() + "_SELECTORS\" METHOD=\"POST\" ACTION=\"" + script + "#" +
            GetName() + "\">");
-  if (OnAddHiddenVariables) OnAddHiddenVariables(this, page);
+  if (OnAddHiddenVariables) OnAddHiddenVariables(this, page.List());
   page.Add("   <TR>");
   if (look_.showVerticalToolbar) {
     int spanned = GetRowCount() + (finding_.filterRow ? 2 : 1);
     page.Add("<TD WIDTH=\"24\" ROWSPAN=\"" + std::to_string(spanned) + "\" BGCOLOR=\"" +
              IntToHex(ColorToRGB(look_.background), 6) + "\" BACKGROUND=\"" + look_.imagesURL +
              "GBevelV.gif\" VALIGN=\"TOP\">");
-    AddItem(page, GetSettingsHV(std::string(form::kVerticalToolbarExclusions), this), split);
+    page.AddItem(GetSettingsHV(std::string(form::kVerticalToolbarExclusions), this), split);
     if (GetRowCount() > 0) {
       auto button = [&](std::string_view name, const char* image, const std::string& alt) {
         page.Add("<INPUT TYPE=\"IMAGE\"  NAME=\"" + std::string(name) + "\" SRC=\"" +
@@ -217,7 +298,7 @@ TStringList& TZylHTMLGrid::GetHTML() {
       }
       if (GetSortColumn() != -1) button(form::kSortOff, "GRestoreSort.gif", texts_.altClearSorting);
     }
-    if (OnAddPlugin) OnAddPlugin(this, page);
+    if (OnAddPlugin) OnAddPlugin(this, page.List());
     page.Add("</TD>");
   }
   for (int c = 0; c < columns_.Count(); ++c) {
@@ -228,19 +309,19 @@ TStringList& TZylHTMLGrid::GetHTML() {
     if (c == 0 && selector) column->SetShowSelector(false);
     std::string caption = column->GetHTML();
     if (c == 0 && selector) column->SetShowSelector(true);
-    AddItem(page, std::move(caption), split);
+    page.AddItem(std::move(caption), split);
   }
   page.Add("</FORM>");
   page.Add("   </TR>");
-  if (finding_.filterRow && !locked) AppendLines(page, GetFilterRowHTML());
+  if (finding_.filterRow && !locked) page.AppendLines(GetFilterRowHTML());
 
   std::string tableAction = script;
   if (!links_.queryString.empty()) tableAction += "?" + EscapeHtml(links_.queryString);
   page.Add("<FORM NAME=\"" + GetName() + "_TABLE\" METHOD=\"POST\" ACTION=\"" + tableAction + "#" +
            GetName() + "\">");
-  AddItem(page, GetSettingsHV("", this), split);
+  page.AddItem(GetSettingsHV("", this), split);
   if (!locked) {
-    for (int r = 0; r < rows_.Count(); ++r) AddItem(page, rows_.Get(r)->GetHTML(), split);
+    for (int r = 0; r < rows_.Count(); ++r) page.AddItem(rows_.Get(r)->GetHTML(), split);
     // Each row with edit controls names its record (request/RowIdentity.h).
     if (editing_.rowIdentity && editMode && !editing_.addingRecord && links_.css != nullptr) {
       const std::string& secret = links_.css->GetSiteSecret();
@@ -263,23 +344,21 @@ TStringList& TZylHTMLGrid::GetHTML() {
   page.Add("</TR>");
   page.Add("</TABLE>");
   if (editMode) {
-    AppendEditToolbar();
+    AppendEditToolbar(page);
   } else {
     page.Add(bevel);
   }
   if (look_.showBottomToolBar) {
-    if (OnBeforeAddToobar) OnBeforeAddToobar(this, page);
-    AppendLines(page, GetToolbar(false));
-    if (OnAfterAddToobar) OnAfterAddToobar(this, page);
+    if (OnBeforeAddToobar) OnBeforeAddToobar(this, page.List());
+    page.AppendLines(GetToolbar(false));
+    if (OnAfterAddToobar) OnAfterAddToobar(this, page.List());
   }
-  if (links_.detailGrid != nullptr) AppendLines(page, links_.detailGrid->GetHTML().GetText());
+  if (links_.detailGrid != nullptr) page.AppendLines(links_.detailGrid->GetHTML().GetText());
   page.Add("</TD></TR></TABLE>");
-  if (OnAfterHTMLGeneration) OnAfterHTMLGeneration(this, page);
-  return page;
+  if (OnAfterHTMLGeneration) OnAfterHTMLGeneration(this, page.List());
 }
 
-void TZylHTMLGrid::AppendEditToolbar() {
-  TStringList& page = pageText_;
+void TZylHTMLGrid::AppendEditToolbar(render::PageSink& page) {
   auto active = [this](std::string_view name, const char* image, const std::string& alt,
                        const char* ending) {
     return "<INPUT TYPE=\"IMAGE\" NAME=\"" + std::string(name) + "\" SRC=\"" + look_.imagesURL +
@@ -320,7 +399,7 @@ void TZylHTMLGrid::AppendEditToolbar() {
   page.Add(buttons + "<IMG SRC=\"" + look_.imagesURL +
            "GUbarR.gif\" WIDTH=\"96\" HEIGHT=\"24\" BORDER=\"0\"" + alt + ">");
   page.Add("</TD>");
-  if (OnAddHiddenVariables) OnAddHiddenVariables(this, page);
+  if (OnAddHiddenVariables) OnAddHiddenVariables(this, page.List());
   page.Add("</FORM>");
   page.Add("</TR>");
   page.Add("</TABLE>");

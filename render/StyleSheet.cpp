@@ -7,6 +7,7 @@
 // is added, plus 1 for every later composition that reuses it. A rule is
 // reused when any line (a host's own lines included) contains it, compared
 // after locale lower-casing of both.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -103,15 +104,16 @@ int FindRecent(const TStringList& css, const std::string& rule) {
   return -1;
 }
 
-void RememberRule(const TStringList& css, const RuleInputs& inputs, const std::string& rule,
-                  int found) {
+const RecentRule& RememberRule(const TStringList& css, const RuleInputs& inputs, std::string rule,
+                               int found) {
   RecentRule& recent = recentRules[nextRecent];
   nextRecent = (nextRecent + 1) % recentRules.size();
   recent.inputs = inputs;
-  recent.rule = rule;
+  recent.rule = std::move(rule);
   recent.lines.clear();
   for (int i = 0; i <= found; ++i) recent.lines.push_back(css[i]);
   recent.found = found;
+  return recent;
 }
 
 void AppendPadding(std::string& rule, int indent, std::string_view unit) {
@@ -129,15 +131,26 @@ std::string TZylCSS::ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignm
                                 VAlignment /*vAlign: rendered as a cell attribute*/,
                                 const std::string& alignmentChar, int indent,
                                 std::string& className) {
+  return ComposeRule(font, fontStyle, hAlign, alignmentChar, indent, className);
+}
+
+const std::string& TZylCSS::ComposeRule(const TFont& font, TFontStyle fontStyle, HAlignment hAlign,
+                                        const std::string& alignmentChar, int indent,
+                                        std::string& className) {
   const bool pixels = cssUnits_ == TCSSUnits::cuPixels;
-  const RuleInputs inputs{font.GetName(), alignmentChar, font.GetSize(), font.GetHeight(),
-                          indent,         font.GetStyle().Bits(), font.GetColor(), fontStyle,
-                          hAlign,         wordWrap_,     pixels};
+  const RuleInputs inputs{font.GetName(),   alignmentChar, font.GetSize(),
+                          font.GetHeight(), indent,        font.GetStyle().Bits(),
+                          font.GetColor(),  fontStyle,     hAlign,
+                          wordWrap_,        pixels};
   // The class of line `found`, counted as used once more.
   auto use = [&](int found) {
     const std::string& line = css_[found];
-    const std::string name = line.substr(0, line.find("   "));
-    className = name.empty() ? name : name.substr(1);
+    const std::size_t end = std::min(line.find("   "), line.size());
+    if (end == 0) {
+      className.clear();
+    } else {
+      className.assign(line, 1, end - 1);
+    }
     css_.PutObject(found, css_.GetObject(found) + 1);
   };
   // The cells of a column compose the same rule again and again.
@@ -163,10 +176,18 @@ std::string TZylCSS::ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignm
   rule += style.Has(TFontStyleFlag::fsItalic) ? " font-style: italic;" : " font-style: normal;";
   rule += style.Has(TFontStyleFlag::fsBold) ? " font-weight: bold;" : " font-weight: normal;";
   switch (hAlign) {
-    case HAlignment::alLeft: rule += " text-align: left;"; break;
-    case HAlignment::alCenter: rule += " text-align: center;"; break;
-    case HAlignment::alRight: rule += " text-align: right;"; break;
-    case HAlignment::alJustify: rule += " text-align: justify;"; break;
+    case HAlignment::alLeft:
+      rule += " text-align: left;";
+      break;
+    case HAlignment::alCenter:
+      rule += " text-align: center;";
+      break;
+    case HAlignment::alRight:
+      rule += " text-align: right;";
+      break;
+    case HAlignment::alJustify:
+      rule += " text-align: justify;";
+      break;
     case HAlignment::alChar:
       rule += " text-align: \"";
       rule += alignmentChar;
@@ -195,9 +216,9 @@ std::string TZylCSS::ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignm
       found = css_.AddObject(".GS" + std::to_string(css_.Count()) + "   " + rule, 0);
     }
   }
-  RememberRule(css_, inputs, rule, found);
+  const RecentRule& recent = RememberRule(css_, inputs, std::move(rule), found);
   use(found);
-  return rule;
+  return recent.rule;
 }
 
 std::string TZylHTMLGrid::ComposeCSS(const TFont& font, TFontStyle fontStyle, bool wordWrap,
@@ -208,6 +229,15 @@ std::string TZylHTMLGrid::ComposeCSS(const TFont& font, TFontStyle fontStyle, bo
   links_.css->SetCSSUnits(look_.cssUnits);
   links_.css->SetWordWrap(wordWrap);
   return links_.css->ComposeCSS(font, fontStyle, hAlign, vAlign, alignmentChar, indent, className);
+}
+
+void TZylHTMLGrid::ComposeClass(const TFont& font, TFontStyle fontStyle, bool wordWrap,
+                                HAlignment hAlign, const std::string& alignmentChar, int indent,
+                                std::string& className) {
+  if (links_.css == nullptr) return;
+  links_.css->SetCSSUnits(look_.cssUnits);
+  links_.css->SetWordWrap(wordWrap);
+  links_.css->ComposeRule(font, fontStyle, hAlign, alignmentChar, indent, className);
 }
 
 std::string TZylHTMLGrid::ComposeSTYLE(const std::string& width, const std::string& height,

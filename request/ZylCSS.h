@@ -41,6 +41,11 @@ class TZylCSS : public TComponent {
   std::string ComposeCSS(const TFont& font, TFontStyle fontStyle, HAlignment hAlign,
                          VAlignment vAlign, const std::string& alignmentChar, int indent,
                          std::string& className);
+  // The same, returning the rule by reference: valid until the thread's
+  // next composition.
+  const std::string& ComposeRule(const TFont& font, TFontStyle fontStyle, HAlignment hAlign,
+                                 const std::string& alignmentChar, int indent,
+                                 std::string& className);
 
   // ---- Request context -------------------------------------------------------
   TModuleType GetModuleType() const { return moduleType_; }

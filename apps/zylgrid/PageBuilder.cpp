@@ -151,20 +151,11 @@ class PageRun {
   // their masters), then the style sheet the fragments registered.
   std::string Page() {
     std::vector<std::string> fragments;
-    std::size_t size = 0;
     for (auto& grid : grids_) {
-      if (grid->GetMasterGrid() != nullptr) continue;
-      fragments.push_back(grid->GetHTML().GetText());
-      size += fragments.back().size() + 64;
+      if (grid->GetMasterGrid() == nullptr) fragments.push_back(grid->GetHTMLText());
     }
-    std::string body = visitor_.user.empty() ? std::string() : UserBar(visitor_.user);
-    body.reserve(body.size() + size);
-    for (const std::string& fragment : fragments) {
-      body += "<section class=\"zg-grid\">\n";
-      body += fragment;
-      body += "\n</section>\n";
-    }
-    std::string page = RenderPage(config_, css_->GetCSS().GetText(), body);
+    std::string userBar = visitor_.user.empty() ? std::string() : UserBar(visitor_.user);
+    std::string page = RenderPage(config_, css_->GetCSS().GetText(), userBar, fragments);
     for (auto& grid : grids_) grid->Done();
     return page;
   }

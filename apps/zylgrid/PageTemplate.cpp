@@ -92,10 +92,12 @@ body { color: var(--zg-text); }
 }  // namespace
 
 std::string RenderPage(const SiteConfig& config, const std::string& gridStyles,
-                       const std::string& fragments) {
+                       const std::string& userBar, const std::vector<std::string>& fragments) {
   std::string title = zyl::EscapeHtml(config.title);
+  std::size_t size = userBar.size() + gridStyles.size() + config.stylesheet.size() + 16384;
+  for (const std::string& fragment : fragments) size += fragment.size() + 64;
   std::string page;
-  page.reserve(fragments.size() + gridStyles.size() + 2048);
+  page.reserve(size);
   page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"UTF-8\">\n";
   page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
   page += "<title>";
@@ -114,7 +116,12 @@ std::string RenderPage(const SiteConfig& config, const std::string& gridStyles,
   page += title;
   page += "</h1></header>\n";
   page += "<main class=\"zg-main\">\n";
-  page += fragments;
+  page += userBar;
+  for (const std::string& fragment : fragments) {
+    page += "<section class=\"zg-grid\">\n";
+    page += fragment;
+    page += "\n</section>\n";
+  }
   page += "</main>\n";
   page += "<footer class=\"zg-foot\">zylgrid &middot; ZylHG</footer>\n</body>\n</html>\n";
   return page;

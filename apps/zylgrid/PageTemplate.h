@@ -3,14 +3,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "apps/zylgrid/SiteConfig.h"
 
 namespace zylgrid {
 
 // The whole document. `gridStyles` are the TZylCSS style-sheet lines,
-// `fragments` the grids' HTML in page order. The title is escaped.
+// `userBar` the signed-in visitor's bar ("" for none), `fragments` the
+// grids' HTML in page order, each in its own section. The title is escaped.
 std::string RenderPage(const SiteConfig& config, const std::string& gridStyles,
-                       const std::string& fragments);
+                       const std::string& userBar, const std::vector<std::string>& fragments);
 
 }  // namespace zylgrid

@@ -31,7 +31,8 @@ const std::string kValue =
     "line one\r\nline two\nthree\tafter a tab \"double\" 'single' & = % + Gr\xC3\xBC\xC3\x9F"
     "e \xE2\x82\xAC";
 
-const std::vector<std::pair<std::string, std::string>> kHeaders = {{"Sec-Fetch-Site", "same-origin"}};
+const std::vector<std::pair<std::string, std::string>> kHeaders = {
+    {"Sec-Fetch-Site", "same-origin"}};
 
 class ZylgridModes : public ::testing::TestWithParam<const char*> {
  protected:
@@ -93,13 +94,17 @@ TEST_P(ZylgridModes, PagesAndDownloads) {
   EXPECT_NE(download.head.find("text/plain"), std::string::npos) << download.head;
   EXPECT_NE(download.head.find("\"My best.txt\""), std::string::npos) << download.head;
   EXPECT_NE(download.body.find("\"Ada\""), std::string::npos);
+  // zylgrid (cgi, fcgi) loads the XLSX writer with its first workbook.
+  test::Reply book = zylgrid_->Send("POST", "GName=Customers&GSave=XLSX&GSAVEAS.x=1&GSAVEAS.y=1");
+  EXPECT_EQ(book.body.rfind("PK\x03\x04", 0), 0u) << book.head;
   if (std::string(GetParam()) == "serve") {  // refused before the body is awaited
     EXPECT_EQ(zylgrid_->Send("POST", "", "99999999999").status, 413);
     EXPECT_EQ(zylgrid_->Send("POST", "", "99999999999999999999999").status, 413);
   }
   for (const auto& [name, value] : kAnswerHeaders) {  // never framed, never sniffed
     for (const test::Reply* reply : {&page, &download}) {
-      EXPECT_NE(reply->head.find(std::string(name) + ": " + value + "\r\n"), std::string::npos) << reply->head;
+      EXPECT_NE(reply->head.find(std::string(name) + ": " + value + "\r\n"), std::string::npos)
+          << reply->head;
     }
   }
 }
@@ -181,10 +186,14 @@ TEST(DetachedSweeps, TheStoreSweepsInAnotherProcess) {
 // nothing and say so; the page's own post goes through.
 TEST_P(ZylgridModes, ForgedChangesAreRefused) {
   std::string page = zylgrid_->Click(zylgrid_->Get(), "Notes_TABLE", "GRecNo1");
-  for (const auto& [header, value, guid] : std::initializer_list<std::tuple<std::string, std::string, std::string>>{
-           {"Origin", "http://evil.example", ""}, {"Sec-Fetch-Site", "cross-site", ""},
-           {"", "", "0F8FAD5B-D9CB-469F-A165-70867728950E"}, {"", "no cookie", ""}}) {
-    zylgrid_->SetHeaders(header.empty() ? decltype(kHeaders){} : decltype(kHeaders){{header, value}});
+  for (const auto& [header, value, guid] :
+       std::initializer_list<std::tuple<std::string, std::string, std::string>>{
+           {"Origin", "http://evil.example", ""},
+           {"Sec-Fetch-Site", "cross-site", ""},
+           {"", "", "0F8FAD5B-D9CB-469F-A165-70867728950E"},
+           {"", "no cookie", ""}}) {
+    zylgrid_->SetHeaders(header.empty() ? decltype(kHeaders){}
+                                        : decltype(kHeaders){{header, value}});
     zylgrid_->KeepCookie(value != "no cookie");
     std::string answer = zylgrid_->Click(page, "Notes_TABLE", "GUPDATE", [&, made = guid](Form& f) {
       f.SetText("GCELL_1_1", "forged");
@@ -195,7 +204,8 @@ TEST_P(ZylgridModes, ForgedChangesAreRefused) {
   }
   zylgrid_->SetHeaders(kHeaders), zylgrid_->KeepCookie(true);
   test::Reply first = zylgrid_->Send("GET");
-  for (const char* part : {"Set-Cookie: zylgrid_af=", "HttpOnly; SameSite=Strict", "script-src 'unsafe-hashes' 'sha256-"})
+  for (const char* part : {"Set-Cookie: zylgrid_af=", "HttpOnly; SameSite=Strict",
+                           "script-src 'unsafe-hashes' 'sha256-"})
     EXPECT_NE(first.head.find(part), std::string::npos) << first.head;
   page = zylgrid_->Click(first.body, "Notes_TABLE", "GRecNo1");
   zylgrid_->Click(page, "Notes_TABLE", "GUPDATE", [](Form& f) { f.SetText("GCELL_1_1", "own"); });
@@ -220,7 +230,8 @@ TEST(ZylgridCgi, TheScriptIsTheFormActionAndBadRequestsGetAnAnswer) {
       test::Write(dir, "site.ini", "[Customers]\nSource=sqlite:shop.db\nTable=customers\n");
   test::Zylgrid cgi("cgi", ini, dir.Path());
   test::Reply page = cgi.Send("GET");
-  EXPECT_EQ(page.head.rfind("Content-Type: text/html; charset=UTF-8\r\n" + AnswerHeaderLines(), 0), 0u);
+  EXPECT_EQ(page.head.rfind("Content-Type: text/html; charset=UTF-8\r\n" + AnswerHeaderLines(), 0),
+            0u);
   EXPECT_EQ(page.body.rfind("<!DOCTYPE html>", 0), 0u);
   EXPECT_NE(page.body.find("ACTION=\"/shop.cgi#Customers\""), std::string::npos);
   EXPECT_EQ(cgi.ExitStatus(), 0);
@@ -244,7 +255,8 @@ TEST(ZylgridCgi, TheScriptIsTheFormActionAndBadRequestsGetAnAnswer) {
 int HalfHead(const char* from, int port) {
   int s = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in local{AF_INET, 0, {::inet_addr(from)}, {}};
-  sockaddr_in server{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
+  sockaddr_in server{
+      AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
   timeval wait{60, 0};
   ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
   bool sent = ::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
@@ -262,7 +274,8 @@ TEST(ZylgridServe, SlowClientsDoNotBlockAndTlsServes) {
   test::MakeShopDb(dir);
   std::string ini =
       test::Write(dir, "site.ini", "[Customers]\nSource=sqlite:shop.db\nTable=customers\n");
-  test::Zylgrid plain("serve", ini, dir.Path() / "plain", {"--max-per-address", "4", "--head-timeout", "2"});
+  test::Zylgrid plain("serve", ini, dir.Path() / "plain",
+                      {"--max-per-address", "4", "--head-timeout", "2"});
   ASSERT_TRUE(plain.Ready());
   std::vector<int> slow;
   for (int i = 0; i < 50; ++i) slow.push_back(HalfHead("127.0.0.2", plain.Port()));
@@ -295,7 +308,8 @@ TEST(ZylgridServe, SlowClientsDoNotBlockAndTlsServes) {
   // the 64 workers' way too.
   test::Zylgrid open("serve", ini, dir.Path() / "open");
   ASSERT_TRUE(open.Ready());
-  for (int i = 0; i < 50; ++i) slow[static_cast<std::size_t>(i)] = HalfHead(i % 2 ? "127.0.0.3" : "127.0.0.4", open.Port());
+  for (int i = 0; i < 50; ++i)
+    slow[static_cast<std::size_t>(i)] = HalfHead(i % 2 ? "127.0.0.3" : "127.0.0.4", open.Port());
   EXPECT_NE(open.Get().find(">Ada<"), std::string::npos);
   for (int s : slow) ::close(s);
 

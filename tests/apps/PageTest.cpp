@@ -10,6 +10,7 @@
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/ImageSet.h"
 #include "apps/zylgrid/PageBuilder.h"
+#include "apps/zylgrid/PagePolicy.h"
 #include "grid/ZylHTMLGrid.h"
 #include "platform/System.h"
 #include "tools/demo-data/DemoData.h"
@@ -58,10 +59,10 @@ TEST_F(ZylgridPage, ACompleteDocumentWithTheDetailNestedInItsMaster) {
   Answer page = Ask(config, "GET");
   EXPECT_EQ(page.contentType, "text/html; charset=UTF-8");
   EXPECT_EQ(page.body.rfind("<!DOCTYPE html>", 0), 0u);
-  ExpectShows(
-      page, {"<meta charset=\"UTF-8\">", "<title>Shop &amp; &lt;Co&gt;</title>", ".GS0",
-             "<A NAME=\"Customers\"></A>", "Lamp", "!Pen", "<OPTION VALUE=\"Shipped\"", "</html>",
-             "&nbsp;&lt;i&gt;Ours&lt;/i&gt;&nbsp;", "!<i>", "&nbsp;<b>Orders</b>&nbsp;"});
+  ExpectShows(page,
+              {"<meta charset=\"UTF-8\">", "<title>Shop &amp; &lt;Co&gt;</title>", ".GS0",
+               "<A NAME=\"Customers\"></A>", "Lamp", "!Pen", "<OPTION VALUE=\"Shipped\"", "</html>",
+               "&nbsp;&lt;i&gt;Ours&lt;/i&gt;&nbsp;", "!<i>", "&nbsp;<b>Orders</b>&nbsp;"});
   std::size_t detail = page.body.find("<A NAME=\"Orders\"></A>");
   ASSERT_NE(detail, std::string::npos);
   EXPECT_EQ(page.body.find("<A NAME=\"Orders\"></A>", detail + 1), std::string::npos) << "once";
@@ -109,6 +110,29 @@ TEST_F(ZylgridPage, FailuresGiveAGenericPageAndLogTheDetail) {
   EXPECT_NE(log_.find("customers"), std::string::npos) << log_;
 }
 
+TEST(ZylgridPolicy, HashesEveryInlineScriptAndHandlerInAnyCaseAndPlace) {
+  const std::string pad(21, '.');  // moves the code across sixteen-byte blocks
+  const std::pair<std::string, int> cases[] = {
+      {"", 0},
+      {"<p>on=\"x\" <b on=\"y\"> don't</p>", 0},
+      {"<SCRIPT>a()</Script>", 1},
+      {pad + "<b ONCLICK=\"b()\">" + pad + "<script>a()</script> onload=\"b()\"", 2},
+      {"<i onclick=\"c()\"><script>d()", 1},
+      {"<i onclick=\"c()\"><u onmouseover=\"e", 1},
+      {pad + "<s", 0},
+      {pad + " o", 0}};
+  for (const auto& [page, hashes] : cases) {
+    const std::string policy = ContentPolicy(page);
+    int found = 0;
+    for (std::size_t at = policy.find("'sha256-"); at != std::string::npos;
+         at = policy.find("'sha256-", at + 1)) {
+      ++found;
+    }
+    EXPECT_EQ(found, hashes) << page;
+    EXPECT_EQ(policy.find("script-src 'none'") != std::string::npos, hashes == 0) << page;
+  }
+}
+
 TEST(ZylgridImageSet, ServesBothTabSpellingsAndNothingOutsideTheFolder) {
   const std::string images = ZYL_SOURCE_DIR "/assets/images";
   const std::pair<const char*, bool> cases[] = {
@@ -122,7 +146,8 @@ TEST(ZylgridImageSet, ServesBothTabSpellingsAndNothingOutsideTheFolder) {
   }
   test::PrivateTempDir site;  // ImagesDir set to the site's own folder
   for (const char* name : {"site.ini", "shop.db", "logo.PNG"}) test::Write(site, name, "GIF");
-  for (const auto& [name, served] : {std::pair{"site.ini", false}, {"shop.db", false}, {"logo.PNG", true}}) {
+  for (const auto& [name, served] :
+       {std::pair{"site.ini", false}, {"shop.db", false}, {"logo.PNG", true}}) {
     std::string bytes;
     EXPECT_EQ(ReadImage(site.Path().string(), name, bytes), served) << name;
   }

@@ -123,7 +123,7 @@ TEST(PageEvents, InOrderWithTheDetailInside) {
 
 // A watcher of the toolbars sees the page's items before the bottom toolbar
 // splits them into lines; without one they are added split: the page's
-// items come out the same either way.
+// items come out the same either way, and so does the page as one text.
 TEST(PageItems, TheSameLinesWhetherOrNotAToolbarIsWatched) {
   for (bool edit : {false, true}) {
     std::vector<std::string> items[2];
@@ -132,9 +132,14 @@ TEST(PageItems, TheSameLinesWhetherOrNotAToolbarIsWatched) {
       g.css.SetGUID("00000000-0000-0000-0000-000000000000");
       g.grid.SetShowRowNumber(true);
       g.grid.GetColumns(1)->SetEditMode(edit);
+      g.Cell(1, 1).SetValue("a\nb\rc\r\nd\n");  // every kind of line break
       if (watched) g.grid.OnBeforeAddToobar = [](TObject*, TStringList&) {};
       const TStringList& page = g.grid.GetHTML();
       items[watched].assign(page.begin(), page.end());
+      const std::string text = page.GetText();
+      EXPECT_EQ(g.grid.GetHTMLText(), text) << "edit " << edit;
+      g.grid.SetShowBottomToolBar(false);  // the items stay whole
+      EXPECT_EQ(g.grid.GetHTMLText(), g.grid.GetHTML().GetText()) << "edit " << edit;
     }
     EXPECT_GT(items[0].size(), 100u);
     EXPECT_EQ(items[0], items[1]) << "edit " << edit;
