@@ -90,6 +90,7 @@ int Reader::Count() {
     BindFilter(statement, 1);
     return statement.Step() ? statement.ColumnInt64(0) : 0;
   };
+  std::int64_t version = DataVersion();
   std::int64_t n = 0;
   // Inside a transaction this connection may see its own uncommitted rows,
   // which nobody else may be told about.
@@ -109,6 +110,7 @@ int Reader::Count() {
     n = countNow();
   }
   int count = n > INT_MAX ? INT_MAX : static_cast<int>(n);
+  countVersion_ = version;
   if (count != count_) rows_.clear();
   count_ = count;
   countStale_ = false;
@@ -158,7 +160,7 @@ const Row* Reader::At(int position) {
     rows_.clear();
     lastDirection_ = Direction::kNone;
     runLength_ = 0;
-    LoadAt(position, kChunk, false);
+    LoadJump(position);
   }
   if (inWindow()) return &rows_[static_cast<std::size_t>(position - start_)];
   countStale_ = true;  // fewer records than counted
@@ -281,6 +283,37 @@ void Reader::LoadAt(int offset, int limit, bool prepend) {
   for (Row& row : rows) rows_.push_back(std::move(row));
   if (got < limit && offset + got < count_) countStale_ = true;
   Trim(kMaxWindow, true);
+}
+
+std::int64_t Reader::DataVersion() {
+  Statement& statement = Prepared("PRAGMA data_version");
+  ResetGuard guard(statement);
+  return statement.Step() ? statement.ColumnInt64(0) : -1;
+}
+
+void Reader::LoadJump(int position) {
+  int to = std::min(count_, position + kChunk);
+  if (count_ - to >= position) {
+    LoadAt(position, kChunk, false);
+    return;
+  }
+  // Positions from the end hold only while the count does.
+  if (DataVersion() != countVersion_) {
+    countStale_ = true;
+    if (position >= Count()) return;
+    to = std::min(count_, position + kChunk);
+  }
+  Statement& statement = Prepared(select_ + Where("", 3) + OrderBy(true) + " LIMIT ?1 OFFSET ?2");
+  statement.BindInt64(1, to - position);
+  statement.BindInt64(2, count_ - to);
+  BindFilter(statement, 3);
+  std::vector<Row> rows = ReadRows(statement, source_.RawWidth());
+  if (static_cast<int>(rows.size()) != to - position) {
+    countStale_ = true;  // fewer records than counted
+    return;
+  }
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) rows_.push_back(std::move(*row));
+  start_ = position;
 }
 
 void Reader::LoadAfterWindow(int limit) {

@@ -85,6 +85,7 @@ class TZylSqlDataset : public TDataSet {
   TField* GetField(int index) const override;
 
   int RecordCount() const override;
+  bool RecordCountEstimated() const override;
   void First() override;
   void Next() override;
   void Prior() override;

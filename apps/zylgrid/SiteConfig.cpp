@@ -260,6 +260,8 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   grid.quickSearch = in.Flag("Search", true);
   grid.viewLink = in.Flag("ViewLink", true);
   grid.wholeResultTotals = in.Flag("WholeTotals", true);
+  if (in.Has("EstimateCountAbove"))
+    grid.estimateCountAbove = in.Number("EstimateCountAbove", 0, 2000000000);
   grid.master = in.Text("Master");
   std::string detailKey = in.Text("DetailKey");
   if (grid.master.empty() != detailKey.empty()) {
