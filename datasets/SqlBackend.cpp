@@ -130,6 +130,13 @@ void SqlBackend::SetRowFilter(const RowFilter& filter) {
         break;
       case FilterOp::kCompare: {
         std::string target = isText ? LowerSql(e) : e;
+        if (!f.low.IsNull() && f.low == f.high && f.lowInclusive && f.highInclusive) {
+          // One value: an equality, which an index on the column serves in
+          // the order of its key.
+          text(target + " = ");
+          operand(f.kind, f.field, f.low);
+          break;
+        }
         if (!f.low.IsNull()) {
           text(target + (f.lowInclusive ? " >= " : " > "));
           operand(f.kind, f.field, f.low);
