@@ -116,8 +116,9 @@ const std::string& Database() {
     if (!Complete(p)) Generate(p);
     sqlite3* db = nullptr;  // the filtered pages' index, added to older files too
     Check(db, sqlite3_open(p.c_str(), &db), "open");
-    Check(db, sqlite3_exec(db, "CREATE INDEX IF NOT EXISTS orders_qty ON Orders(Qty)", nullptr,
-                           nullptr, nullptr),
+    Check(db,
+          sqlite3_exec(db, "CREATE INDEX IF NOT EXISTS orders_qty ON Orders(Qty)", nullptr, nullptr,
+                       nullptr),
           "index");
     sqlite3_close(db);
     return p;
@@ -371,7 +372,11 @@ BENCHMARK(BM_DatasetPageRefreshed)->Apply(PageArgs);
 BENCHMARK(BM_DatasetPageCounted)->Apply(PageArgs)->Iterations(20);
 BENCHMARK(BM_SQLiteKeysetLast)->Arg(40)->Arg(500)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SQLiteFilteredFloor)->Arg(40)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DatasetFiltered)->ArgNames({"rows", "kept"})->Args({40, 1})->Args({40, 0})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DatasetFiltered)
+    ->ArgNames({"rows", "kept"})
+    ->Args({40, 1})
+    ->Args({40, 0})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DetailGridPage)->ArgName("customer")->Arg(1)->Arg(777)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -37,10 +37,10 @@ class Server {
     if (const char* given = std::getenv("ZYL_BENCH_PG"); given != nullptr && *given != '\0') {
       conninfo_ = given;
     } else {
-      script_ = (fs::path(__FILE__).parent_path().parent_path() / "scripts" / "pg-test-server")
-                    .string();
-      dir_ = (fs::temp_directory_path() / ("zylhg_bench_pg_" + std::to_string(::getpid())))
-                 .string();
+      script_ =
+          (fs::path(__FILE__).parent_path().parent_path() / "scripts" / "pg-test-server").string();
+      dir_ =
+          (fs::temp_directory_path() / ("zylhg_bench_pg_" + std::to_string(::getpid()))).string();
       std::string command = "'" + script_ + "' start '" + dir_ + "' >/dev/null 2>&1";
       if (std::system(command.c_str()) == 0) {
         std::ifstream in(dir_ + "/conninfo");
@@ -74,20 +74,23 @@ class Server {
       PQclear(r);
     };
     if (!ok) problem_ = std::string("PostgreSQL: ") + PQerrorMessage(db);
-    exec("CREATE TABLE IF NOT EXISTS orders (id integer PRIMARY KEY, customer varchar(40), "
-         "city varchar(30), qty integer, price double precision, amount numeric(12,2), "
-         "paid boolean, ordered date, stamp timestamp, notes text)");
+    exec(
+        "CREATE TABLE IF NOT EXISTS orders (id integer PRIMARY KEY, customer varchar(40), "
+        "city varchar(30), qty integer, price double precision, amount numeric(12,2), "
+        "paid boolean, ordered date, stamp timestamp, notes text)");
     PGresult* r = ok ? PQexec(db, "SELECT count(*) FROM orders") : nullptr;
     bool filled = r != nullptr && PQntuples(r) == 1 && std::atoi(PQgetvalue(r, 0, 0)) == kRows;
     PQclear(r);
     if (!filled) {
       exec("TRUNCATE orders");
-      exec("INSERT INTO orders SELECT i, 'Customer ' || lpad((i::bigint * 7919 % 50000)::text, 6, '0'), "
-           "(ARRAY['Berlin','Lisboa','Oslo','Zagreb','Quito','Perth'])[i % 6 + 1], i % 100, "
-           "(i % 100000) / 100.0, (i % 1000000) / 100.0, i % 2 = 0, "
-           "date '2000-01-01' + (i % 9000), timestamp '2024-01-01' + i * interval '17 second', "
-           "CASE WHEN i % 3 = 0 THEN NULL ELSE 'note ' || (i % 997) END "
-           "FROM generate_series(1, 1000000) AS i");
+      exec(
+          "INSERT INTO orders SELECT i, 'Customer ' || lpad((i::bigint * 7919 % 50000)::text, 6, "
+          "'0'), "
+          "(ARRAY['Berlin','Lisboa','Oslo','Zagreb','Quito','Perth'])[i % 6 + 1], i % 100, "
+          "(i % 100000) / 100.0, (i % 1000000) / 100.0, i % 2 = 0, "
+          "date '2000-01-01' + (i % 9000), timestamp '2024-01-01' + i * interval '17 second', "
+          "CASE WHEN i % 3 = 0 THEN NULL ELSE 'note ' || (i % 997) END "
+          "FROM generate_series(1, 1000000) AS i");
       exec("VACUUM ANALYZE orders");
     }
     exec("CREATE INDEX IF NOT EXISTS orders_qty ON orders (qty)");
@@ -189,8 +192,8 @@ void OpenOrders(zyl::TZylPgDataset& ds, bool estimate, bool filtered) {
   if (estimate) ds.SetEstimateCountAbove(100000);
   ds.Open();
   if (filtered) {
-    zyl::FieldCondition qty{3, zyl::FilterKind::kNumber, zyl::FilterOp::kCompare,
-                            zyl::TVariant(42), zyl::TVariant(42)};
+    zyl::FieldCondition qty{3, zyl::FilterKind::kNumber, zyl::FilterOp::kCompare, zyl::TVariant(42),
+                            zyl::TVariant(42)};
     ds.SetRowFilter(zyl::RowFilter{{qty}, "", {}});
   }
 }
@@ -200,8 +203,9 @@ void OpenOrders(zyl::TZylPgDataset& ds, bool estimate, bool filtered) {
 void BM_PgEstimatePlusKeyset(benchmark::State& state) {
   if (Skipped(state)) return;
   PGconn* db = PQconnectdb(TheServer().ConnInfo().c_str());
-  std::string sql = std::string(kColumns) + (state.range(1) == 0 ? " ORDER BY id" : " ORDER BY id DESC") +
-                    " LIMIT " + std::to_string(state.range(0));
+  std::string sql = std::string(kColumns) +
+                    (state.range(1) == 0 ? " ORDER BY id" : " ORDER BY id DESC") + " LIMIT " +
+                    std::to_string(state.range(0));
   for (auto _ : state) {
     PGresult* plan = PQexec(db, "EXPLAIN SELECT 1 FROM orders");
     benchmark::DoNotOptimize(PQgetvalue(plan, 0, 0));
@@ -221,7 +225,8 @@ void BM_PgConnect(benchmark::State& state) {
 void BM_PgBareKeysetLast(benchmark::State& state) {
   if (Skipped(state)) return;
   PGconn* db = PQconnectdb(TheServer().ConnInfo().c_str());
-  std::string sql = std::string(kColumns) + " ORDER BY id DESC LIMIT " + std::to_string(state.range(0));
+  std::string sql =
+      std::string(kColumns) + " ORDER BY id DESC LIMIT " + std::to_string(state.range(0));
   for (auto _ : state) benchmark::DoNotOptimize(Bytes(PQexec(db, sql.c_str())));
   PQfinish(db);
 }
@@ -252,7 +257,8 @@ void BM_PgDatasetEstimated(benchmark::State& state) {
 void BM_PgFilteredFloor(benchmark::State& state) {
   if (Skipped(state)) return;
   PGconn* db = PQconnectdb(TheServer().ConnInfo().c_str());
-  std::string page = std::string(kColumns) + " WHERE qty = 42 ORDER BY id LIMIT " + std::to_string(state.range(0));
+  std::string page =
+      std::string(kColumns) + " WHERE qty = 42 ORDER BY id LIMIT " + std::to_string(state.range(0));
   for (auto _ : state) {
     PGresult* count = PQexec(db, "SELECT count(*) FROM orders WHERE qty = 42");
     benchmark::DoNotOptimize(PQgetvalue(count, 0, 0));

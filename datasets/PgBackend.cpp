@@ -61,8 +61,8 @@ TVariant Backend::SetKeyFilter(int field, const TVariant& value) {
 void Backend::SetOrder(const std::vector<SqlIndexTerm>& index) {
   SqlKeyFilter filter = filter_;
   filter.where = where_;
-  rows_ = std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter,
-                                   estimateAbove_);
+  rows_ =
+      std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter, estimateAbove_);
 }
 
 std::string Backend::LowerSql(const std::string& column) const {
@@ -79,7 +79,8 @@ std::string Backend::OperandCast(FilterKind kind, int field, const TVariant& ope
                            t == TFieldType::ftWord || t == TFieldType::ftLargeint ||
                            t == TFieldType::ftAutoInc;
       double value = operand.ToDouble();
-      bool whole = value == std::trunc(value) && std::fabs(value) < 1e15;  // written without an exponent
+      bool whole =
+          value == std::trunc(value) && std::fabs(value) < 1e15;  // written without an exponent
       return integerColumn && whole ? "::bigint" : "::numeric";
     }
     case FilterKind::kDate:

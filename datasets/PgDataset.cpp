@@ -36,8 +36,8 @@ void TZylPgDataset::SetEstimateCountAbove(int records) {
 }
 
 std::unique_ptr<SqlBackend> TZylPgDataset::OpenBackend() {
-  auto backend = std::make_unique<pg::Backend>(connectionInfo_, Context(), GetTableName(),
-                                               GetSQL(), SplitNames(hiddenFields_));
+  auto backend = std::make_unique<pg::Backend>(connectionInfo_, Context(), GetTableName(), GetSQL(),
+                                               SplitNames(hiddenFields_));
   backend->SetEstimateCountAbove(estimateAbove_);
   return backend;
 }

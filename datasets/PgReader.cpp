@@ -89,7 +89,8 @@ int Reader::Count() {
     const std::string from = " FROM " + source_.From() + Where(1);
     long long n = estimateAbove_ > 0 ? Estimate(from, parameters) : -1;
     estimated_ = estimateAbove_ > 0 && n > estimateAbove_;
-    if (!estimated_) n = std::stoll(connection_.Exec("SELECT count(*)" + from, parameters).Value(0, 0));
+    if (!estimated_)
+      n = std::stoll(connection_.Exec("SELECT count(*)" + from, parameters).Value(0, 0));
     count_ = static_cast<int>(std::min<long long>(n, INT_MAX));
   }
   return count_;

@@ -166,13 +166,15 @@ TEST_P(DatasetContract, PagesReadAtOnceMatchAWalkFromTheFirstRecord) {
         const int count = ds->RecordCount();
         for (int first : {count - 40, count - 100, count / 2 + 3}) {
           SCOPED_TRACE(std::string(key) + " filtered " + std::to_string(!filter.Empty()) +
-                       " estimated " + std::to_string(estimateAbove) + " from " + std::to_string(first));
+                       " estimated " + std::to_string(estimateAbove) + " from " +
+                       std::to_string(first));
           if (ds->RecordCountEstimated() && first != count - 40) continue;
           ds->First(), ds->MoveBy(first);
           Texts page;
           for (int i = 0; i < 40 && !ds->Eof(); ++i, ds->Next()) page.push_back(Text(*ds, "N"));
           std::size_t at = first == count - 40 ? all.size() - 40 : static_cast<std::size_t>(first);
-          EXPECT_EQ(page, Texts(all.begin() + static_cast<long>(at), all.begin() + static_cast<long>(at + 40)));
+          EXPECT_EQ(page, Texts(all.begin() + static_cast<long>(at),
+                                all.begin() + static_cast<long>(at + 40)));
         }
         TZylHTMLGrid grid(nullptr);
         grid.Loaded(), grid.SetPage(100000), grid.SetDataset(ds.get()), grid.ReadValues();
@@ -445,8 +447,9 @@ TEST_P(DatasetContract, ChangesByOthersShowAfterRefresh) {
   EXPECT_TRUE(ds->FieldByName("Id")->IsNull());
   EXPECT_EQ(ds->RecordCount(), 4) << "counted again";
   factory_->Exec("DELETE FROM \"T\" WHERE \"Id\" = 4");  // a page then read past the count kept:
-  TZylHTMLGrid grid(nullptr);                         // page 2 of 3 rows is gone, page 1 whole
-  grid.Loaded(), grid.SetRowsPerPage(3), grid.SetPage(2), grid.SetDataset(ds.get()), grid.ReadValues();
+  TZylHTMLGrid grid(nullptr);                            // page 2 of 3 rows is gone, page 1 whole
+  grid.Loaded(), grid.SetRowsPerPage(3), grid.SetPage(2), grid.SetDataset(ds.get()),
+      grid.ReadValues();
   EXPECT_EQ(std::pair(grid.GetPage(), grid.GetRowCount()), std::pair(1, 3));
   ds->First(), ds->Edit();
   factory_->Exec("DELETE FROM \"T\" WHERE \"Id\" = 1");

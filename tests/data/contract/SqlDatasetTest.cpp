@@ -89,7 +89,8 @@ TEST_F(SQLiteDatasetTest, NamesFromOutsideNeverReachSQL) {
   EXPECT_EQ(Scalar("SELECT \"x y\" || rowid FROM \"we\"\"ird; name\""), "2s");
   EXPECT_THAT(harness::MessageOf([&] { weird->SetIndexFieldNames("x y; DROP TABLE T"); }),
               HasSubstr("IndexFieldNames: no field named 'DROP TABLE T'"));
-  EXPECT_THAT(harness::MessageOf([&] { weird->SetTableName("T"); }), HasSubstr("on an open dataset"));
+  EXPECT_THAT(harness::MessageOf([&] { weird->SetTableName("T"); }),
+              HasSubstr("on an open dataset"));
   EXPECT_THAT(harness::MessageOf([&] { path_ += "-gone", Table("T"); }),
               HasSubstr("-gone': unable to open"));
 }
