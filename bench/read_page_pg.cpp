@@ -198,21 +198,28 @@ void OpenOrders(zyl::TZylPgDataset& ds, bool estimate, bool filtered) {
   }
 }
 
-// libpq alone: the planner's estimate, then page 1 (LIMIT) or the last page
-// by keyset (ORDER BY id DESC LIMIT n, the rows turned round by the reader).
-void BM_PgEstimatePlusKeyset(benchmark::State& state) {
+// libpq alone on an open connection: `first` when given (a count or the
+// planner's estimate), then `page`, every column of its rows read.
+void RunBare(benchmark::State& state, const char* first, const std::string& page) {
   if (Skipped(state)) return;
   PGconn* db = PQconnectdb(TheServer().ConnInfo().c_str());
-  std::string sql = std::string(kColumns) +
-                    (state.range(1) == 0 ? " ORDER BY id" : " ORDER BY id DESC") + " LIMIT " +
-                    std::to_string(state.range(0));
   for (auto _ : state) {
-    PGresult* plan = PQexec(db, "EXPLAIN SELECT 1 FROM orders");
-    benchmark::DoNotOptimize(PQgetvalue(plan, 0, 0));
-    PQclear(plan);
-    benchmark::DoNotOptimize(Bytes(PQexec(db, sql.c_str())));
+    if (first != nullptr) {
+      PGresult* r = PQexec(db, first);
+      benchmark::DoNotOptimize(PQgetvalue(r, 0, 0));
+      PQclear(r);
+    }
+    benchmark::DoNotOptimize(Bytes(PQexec(db, page.c_str())));
   }
   PQfinish(db);
+}
+
+// The planner's estimate, then page 1 (LIMIT) or the last page by keyset
+// (ORDER BY id DESC LIMIT n, the rows turned round by the reader).
+void BM_PgEstimatePlusKeyset(benchmark::State& state) {
+  RunBare(state, "EXPLAIN SELECT 1 FROM orders",
+          std::string(kColumns) + (state.range(1) == 0 ? " ORDER BY id" : " ORDER BY id DESC") +
+              " LIMIT " + std::to_string(state.range(0)));
 }
 
 // libpq alone: a connection made and closed, what a new dataset pays first.
@@ -221,14 +228,10 @@ void BM_PgConnect(benchmark::State& state) {
   for (auto _ : state) PQfinish(PQconnectdb(TheServer().ConnInfo().c_str()));
 }
 
-// libpq alone: the keyset statement of the last page and nothing else.
+// The keyset statement of the last page and nothing else.
 void BM_PgBareKeysetLast(benchmark::State& state) {
-  if (Skipped(state)) return;
-  PGconn* db = PQconnectdb(TheServer().ConnInfo().c_str());
-  std::string sql =
-      std::string(kColumns) + " ORDER BY id DESC LIMIT " + std::to_string(state.range(0));
-  for (auto _ : state) benchmark::DoNotOptimize(Bytes(PQexec(db, sql.c_str())));
-  PQfinish(db);
+  RunBare(state, nullptr,
+          std::string(kColumns) + " ORDER BY id DESC LIMIT " + std::to_string(state.range(0)));
 }
 
 // The dataset with estimated counts: one open dataset refreshed before each
@@ -255,17 +258,9 @@ void BM_PgDatasetEstimated(benchmark::State& state) {
 // Page 1 of qty = 42 (10,000 records, index orders_qty): libpq's count and
 // page statements beside the dataset (refreshed), exact count.
 void BM_PgFilteredFloor(benchmark::State& state) {
-  if (Skipped(state)) return;
-  PGconn* db = PQconnectdb(TheServer().ConnInfo().c_str());
-  std::string page =
-      std::string(kColumns) + " WHERE qty = 42 ORDER BY id LIMIT " + std::to_string(state.range(0));
-  for (auto _ : state) {
-    PGresult* count = PQexec(db, "SELECT count(*) FROM orders WHERE qty = 42");
-    benchmark::DoNotOptimize(PQgetvalue(count, 0, 0));
-    PQclear(count);
-    benchmark::DoNotOptimize(Bytes(PQexec(db, page.c_str())));
-  }
-  PQfinish(db);
+  RunBare(state, "SELECT count(*) FROM orders WHERE qty = 42",
+          std::string(kColumns) + " WHERE qty = 42 ORDER BY id LIMIT " +
+              std::to_string(state.range(0)));
 }
 
 void BM_PgFilteredDataset(benchmark::State& state) {

@@ -4,8 +4,8 @@
 //   - a jump to a far position costs one query with LIMIT/OFFSET; past the
 //     middle it reads from the end in the reversed order (every direction
 //     flipped, which flips where Nulls go too) and turns the rows round, so
-//     the last page is a keyset read with no OFFSET (after checking that no
-//     other connection has committed since the count);
+//     the last page is a keyset read with no OFFSET (kept only when the file
+//     has not changed since the count);
 //   - moving on from either edge of the window seeks from the edge record's
 //     order values ("after this record" / "before this record") when the
 //     source has a key, so reading a page, a whole table or walking back
@@ -90,7 +90,9 @@ class Reader : public SqlReader {
   void LoadAt(int offset, int limit, bool prepend);
   // The window of a jump to `position`, read from the end when that is nearer.
   void LoadJump(int position);
-  // PRAGMA data_version: changes committed by other connections.
+  // The database file's version as this connection's last read saw it
+  // (SQLITE_FCNTL_DATA_VERSION: it changes with every commit, this
+  // connection's too); -1 when it cannot be told.
   std::int64_t DataVersion();
   void LoadAfterWindow(int limit);
   void LoadBeforeWindow(int limit);

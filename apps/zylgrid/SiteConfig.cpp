@@ -186,9 +186,25 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   if (!ValidIdentifier(section)) {
     in.Fail("(name)", "a grid's name holds letters, digits and '_' only");
   }
-  static const std::set<std::string> known = {
-      "source",    "table",  "query",      "layout",    "editable",      "rowsperpage", "master",
-      "detailkey", "header", "headerhtml", "showmemos", "globalsorting", "readers",     "editors"};
+  static const std::set<std::string> known = {"source",
+                                              "table",
+                                              "query",
+                                              "layout",
+                                              "editable",
+                                              "rowsperpage",
+                                              "master",
+                                              "detailkey",
+                                              "header",
+                                              "headerhtml",
+                                              "showmemos",
+                                              "globalsorting",
+                                              "readers",
+                                              "editors",
+                                              "filters",
+                                              "search",
+                                              "viewlink",
+                                              "wholetotals",
+                                              "estimatecountabove"};
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys(section.c_str(), keys);
   for (const auto& key : keys) {

@@ -185,6 +185,10 @@ TEST_P(DatasetContract, PagesReadAtOnceMatchAWalkFromTheFirstRecord) {
       }
     }
   }
+  if (auto query = factory_->Query("SELECT \"N\" FROM \"T\" ORDER BY \"N\"")) {
+    query->First(), query->MoveBy(260);
+    EXPECT_EQ(Text(*query, "N"), "260") << "a query's own order, read past the middle";
+  }
 }
 
 // The current record holds `record`'s values; Null is not 0 or "".
