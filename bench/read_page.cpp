@@ -20,6 +20,7 @@
 #include <string>
 
 #include "bench/BenchPages.h"
+#include "datasets/RowFilter.h"
 #include "datasets/SQLiteDataset.h"
 #include "grid/ZylHTMLGrid.h"
 
@@ -113,6 +114,13 @@ const std::string& Database() {
     std::string p =
         (std::filesystem::temp_directory_path() / "zylhg_bench_read_page_v1.db").string();
     if (!Complete(p)) Generate(p);
+    sqlite3* db = nullptr;  // the filtered pages' index, added to older files too
+    Check(db, sqlite3_open(p.c_str(), &db), "open");
+    Check(db,
+          sqlite3_exec(db, "CREATE INDEX IF NOT EXISTS orders_qty ON Orders(Qty)", nullptr, nullptr,
+                       nullptr),
+          "index");
+    sqlite3_close(db);
     return p;
   }();
   return path;
@@ -164,29 +172,24 @@ void BM_DatasetPageCounted(benchmark::State& state) {
   }
 }
 
-// SQLite alone on an open connection: count(*) and the page's OFFSET query,
-// reading every column of every row.
-void BM_SQLiteCountPlusOffset(benchmark::State& state) {
+// SQLite alone on an open connection: `sql` (the page size as ?1, and
+// `offset` as ?2 when given) after `count` when given, reading every column
+// of every row.
+void RunBare(benchmark::State& state, const char* count, const std::string& sql, int offset = -1) {
   sqlite3* db = nullptr;
   sqlite3_open_v2(Database().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* count = nullptr;
+  sqlite3_stmt* counting = nullptr;
   sqlite3_stmt* page = nullptr;
-  sqlite3_prepare_v2(db, "SELECT count(*) FROM Orders", -1, &count, nullptr);
-  sqlite3_prepare_v2(db,
-                     "SELECT Id, Customer, City, Qty, Price, Amount, Paid, Ordered, Stamp, Notes "
-                     "FROM Orders ORDER BY rowid LIMIT ?1 OFFSET ?2",
-                     -1, &page, nullptr);
-  int first = FirstRecord(state);
-  int perPage = static_cast<int>(state.range(0));
-  bool withCount = state.range(2) != 0;
+  if (count != nullptr) sqlite3_prepare_v2(db, count, -1, &counting, nullptr);
+  sqlite3_prepare_v2(db, sql.c_str(), -1, &page, nullptr);
   for (auto _ : state) {
-    if (withCount) {
-      sqlite3_step(count);
-      benchmark::DoNotOptimize(sqlite3_column_int64(count, 0));
-      sqlite3_reset(count);
+    if (counting != nullptr) {
+      sqlite3_step(counting);
+      benchmark::DoNotOptimize(sqlite3_column_int64(counting, 0));
+      sqlite3_reset(counting);
     }
-    sqlite3_bind_int(page, 1, perPage);
-    sqlite3_bind_int(page, 2, first);
+    sqlite3_bind_int64(page, 1, state.range(0));
+    if (offset >= 0) sqlite3_bind_int(page, 2, offset);
     std::size_t bytes = 0;
     while (sqlite3_step(page) == SQLITE_ROW) {
       for (int c = 0; c < 10; ++c) bytes += static_cast<std::size_t>(sqlite3_column_bytes(page, c));
@@ -194,9 +197,18 @@ void BM_SQLiteCountPlusOffset(benchmark::State& state) {
     sqlite3_reset(page);
     benchmark::DoNotOptimize(bytes);
   }
-  sqlite3_finalize(count);
+  sqlite3_finalize(counting);
   sqlite3_finalize(page);
   sqlite3_close(db);
+}
+
+constexpr const char* kColumns =
+    "SELECT Id, Customer, City, Qty, Price, Amount, Paid, Ordered, Stamp, Notes FROM Orders";
+
+// count(*) (range(2) 1) and the page's OFFSET query.
+void BM_SQLiteCountPlusOffset(benchmark::State& state) {
+  RunBare(state, state.range(2) != 0 ? "SELECT count(*) FROM Orders" : nullptr,
+          std::string(kColumns) + " ORDER BY rowid LIMIT ?1 OFFSET ?2", FirstRecord(state));
 }
 
 // count(*) alone.
@@ -269,6 +281,45 @@ void BM_DetailGridPage(benchmark::State& state) {
   state.counters["statements"] = static_cast<double>(queries);
 }
 
+// The keyset statement of the last page: the bare read the dataset's jump
+// past the middle makes (count taken outside the timing, as in
+// BM_DatasetPageCounted).
+void BM_SQLiteKeysetLast(benchmark::State& state) {
+  RunBare(state, nullptr, std::string(kColumns) + " ORDER BY rowid DESC LIMIT ?1");
+}
+
+// Page 1 of Qty = 42 (10,000 records, index orders_qty): SQLite's count and
+// page statements, beside BM_DatasetFiltered.
+void BM_SQLiteFilteredFloor(benchmark::State& state) {
+  RunBare(state, "SELECT count(*) FROM Orders WHERE Qty = 42",
+          std::string(kColumns) + " WHERE Qty = 42 ORDER BY rowid LIMIT ?1");
+}
+
+// range(1) 1: one open dataset refreshed before each page (as the floor's
+// open connection); 0: a new dataset per page, as a CGI request.
+void BM_DatasetFiltered(benchmark::State& state) {
+  zyl::FieldCondition qty{3, zyl::FilterKind::kNumber, zyl::FilterOp::kCompare, zyl::TVariant(42),
+                          zyl::TVariant(42)};
+  auto open = [&](zyl::TZylSQLiteDataset& ds) {
+    ds.SetDatabase(Database());
+    ds.SetTableName("Orders");
+    ds.Open();
+    ds.SetRowFilter(zyl::RowFilter{{qty}, "", {}});
+  };
+  zyl::TZylSQLiteDataset kept(nullptr);
+  if (state.range(1) == 1) open(kept);
+  for (auto _ : state) {
+    if (state.range(1) == 1) {
+      kept.Refresh();
+      benchmark::DoNotOptimize(ReadPage(kept, 0, static_cast<int>(state.range(0))));
+    } else {
+      zyl::TZylSQLiteDataset ds(nullptr);
+      open(ds);
+      benchmark::DoNotOptimize(ReadPage(ds, 0, static_cast<int>(state.range(0))));
+    }
+  }
+}
+
 void PageArgs(benchmark::internal::Benchmark* b) {
   b->ArgNames({"rows", "last"})->Args({40, 0})->Args({40, 1})->Args({500, 0})->Args({500, 1});
   b->Unit(benchmark::kMillisecond);
@@ -292,6 +343,13 @@ BENCHMARK(BM_DatasetPageNewDataset)->Apply(PageArgs);
 BENCHMARK(BM_DatasetPageRefreshed)->Apply(PageArgs);
 // Each iteration pauses for a count(*): a fixed number keeps the run short.
 BENCHMARK(BM_DatasetPageCounted)->Apply(PageArgs)->Iterations(20);
+BENCHMARK(BM_SQLiteKeysetLast)->Arg(40)->Arg(500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SQLiteFilteredFloor)->Arg(40)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DatasetFiltered)
+    ->ArgNames({"rows", "kept"})
+    ->Args({40, 1})
+    ->Args({40, 0})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DetailGridPage)->ArgName("customer")->Arg(1)->Arg(777)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

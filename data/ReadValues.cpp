@@ -35,6 +35,7 @@ void TZylHTMLGrid::ReadPage(TDataSet& ds) {
     reading_.readError = e.what();
   }
   paging_.totalRowCount = ds.RecordCount();
+  paging_.countEstimated = ds.RecordCountEstimated();
   paging_.rowsPerPage =
       paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);
   paging_.page = paging::PullBackPage(paging_.page, paging_.rowsPerPage, paging_.totalRowCount);

@@ -59,6 +59,7 @@ bool TZylHTMLGrid::LoadFromStringList(const TStringList& all, char delimiter) {
   if (filtering) FilterLines(all, delimiter, filtered, lineNumbers);
   const TStringList& list = filtering ? filtered : all;
   paging_.totalRowCount = list.Count() - 1;
+  paging_.countEstimated = false;
   if (list.Empty()) return false;
   paging_.rowsPerPage =
       paging::PageSize(paging_.rowsPerPage, paging_.totalRowCount, paging_.maxRows);

@@ -81,6 +81,9 @@ class TDataSet : public TComponent {
   TField* FindField(const std::string& name) const;
 
   virtual int RecordCount() const = 0;
+  // True when RecordCount is the database's estimate rather than a count
+  // (a large table whose dataset was asked to estimate).
+  virtual bool RecordCountEstimated() const { return false; }
   virtual void First() = 0;
   virtual void Next() = 0;
   virtual void Prior() = 0;

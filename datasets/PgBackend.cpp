@@ -1,5 +1,7 @@
 #include "datasets/PgBackend.h"
 
+#include <cmath>
+
 #include "datasets/PgTypes.h"
 #include "platform/DateTime.h"
 #include "platform/Format.h"
@@ -59,7 +61,8 @@ TVariant Backend::SetKeyFilter(int field, const TVariant& value) {
 void Backend::SetOrder(const std::vector<SqlIndexTerm>& index) {
   SqlKeyFilter filter = filter_;
   filter.where = where_;
-  rows_ = std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter);
+  rows_ =
+      std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter, estimateAbove_);
 }
 
 std::string Backend::LowerSql(const std::string& column) const {
@@ -68,10 +71,18 @@ std::string Backend::LowerSql(const std::string& column) const {
   return "lower(" + column + "::text COLLATE \"und-x-icu\") COLLATE \"C\"";
 }
 
-std::string Backend::OperandCast(FilterKind kind) const {
+std::string Backend::OperandCast(FilterKind kind, int field, const TVariant& operand) const {
   switch (kind) {
-    case FilterKind::kNumber:
-      return "::numeric";
+    case FilterKind::kNumber: {
+      TFieldType t = Column(field).type.type;
+      bool integerColumn = t == TFieldType::ftSmallint || t == TFieldType::ftInteger ||
+                           t == TFieldType::ftWord || t == TFieldType::ftLargeint ||
+                           t == TFieldType::ftAutoInc;
+      double value = operand.ToDouble();
+      bool whole =
+          value == std::trunc(value) && std::fabs(value) < 1e15;  // written without an exponent
+      return integerColumn && whole ? "::bigint" : "::numeric";
+    }
     case FilterKind::kDate:
       return "::date";
     case FilterKind::kBoolean:

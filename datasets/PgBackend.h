@@ -30,6 +30,8 @@ class Backend : public SqlBackend {
   std::string ReadOnlyReason() const override { return "the table has no primary key"; }
   TVariant SetKeyFilter(int field, const TVariant& value) override;
   void SetOrder(const std::vector<SqlIndexTerm>& index) override;
+  // Readers made from now on estimate counts above `records` (0: never).
+  void SetEstimateCountAbove(int records) { estimateAbove_ = records; }
   std::int64_t Executions() const override { return connection_->Executions(); }
   void Begin() override { connection_->Exec("BEGIN"); }
   void Commit() override { connection_->Exec("COMMIT"); }
@@ -42,7 +44,9 @@ class Backend : public SqlBackend {
   std::string ContainsSql(const std::string& text, const std::string& part) const override {
     return "strpos(" + text + ", " + part + ") > 0";
   }
-  std::string OperandCast(FilterKind kind) const override;
+  // A whole number compared with an integer column is cast to bigint, so
+  // that an index on the column serves the comparison.
+  std::string OperandCast(FilterKind kind, int field, const TVariant& operand) const override;
   TVariant FilterOperand(FilterKind kind, const TVariant& operand) const override;
   std::vector<std::string> KeySql() const override;
   const std::vector<int>& KeyRaw() const override { return source_.KeyRaw(); }
@@ -66,6 +70,7 @@ class Backend : public SqlBackend {
   std::unique_ptr<Connection> connection_;
   Source source_;
   SqlKeyFilter filter_;
+  int estimateAbove_ = 0;
 };
 
 }  // namespace zyl::pg

@@ -30,9 +30,16 @@ std::vector<std::string> SplitNames(const std::string& text) {
 
 TZylPgDataset::TZylPgDataset(TComponent* owner) : TZylSqlDataset(owner, "PostgreSQL") {}
 
+void TZylPgDataset::SetEstimateCountAbove(int records) {
+  CheckNotActive();
+  estimateAbove_ = records > 0 ? records : 0;
+}
+
 std::unique_ptr<SqlBackend> TZylPgDataset::OpenBackend() {
-  return std::make_unique<pg::Backend>(connectionInfo_, Context(), GetTableName(), GetSQL(),
-                                       SplitNames(hiddenFields_));
+  auto backend = std::make_unique<pg::Backend>(connectionInfo_, Context(), GetTableName(), GetSQL(),
+                                               SplitNames(hiddenFields_));
+  backend->SetEstimateCountAbove(estimateAbove_);
+  return backend;
 }
 
 }  // namespace zyl

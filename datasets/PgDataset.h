@@ -36,6 +36,13 @@ class TZylPgDataset : public TZylSqlDataset {
   void SetHiddenFields(const std::string& names) { SetSourceText(hiddenFields_, names); }
   const std::string& GetConnectionInfo() const { return connectionInfo_; }
   const std::string& GetHiddenFields() const { return hiddenFields_; }
+  // Above this many records (the planner's estimate for the table, the
+  // filter or the key filter) RecordCount is that estimate instead of a
+  // count(*), and RecordCountEstimated is true; 0 (the default) always
+  // counts. Set while closed. Pages past the middle are then read from the
+  // end, so the last page holds the last records whatever the estimate.
+  void SetEstimateCountAbove(int records);
+  int GetEstimateCountAbove() const { return estimateAbove_; }
 
  protected:
   std::unique_ptr<SqlBackend> OpenBackend() override;
@@ -43,6 +50,7 @@ class TZylPgDataset : public TZylSqlDataset {
  private:
   std::string connectionInfo_;
   std::string hiddenFields_;
+  int estimateAbove_ = 0;
 };
 
 }  // namespace zyl

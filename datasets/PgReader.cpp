@@ -22,20 +22,21 @@ Text TextOf(const TVariant& stored) {
 }
 
 Reader::Reader(Connection& connection, const Source& source, std::vector<SqlIndexTerm> order,
-               SqlKeyFilter filter)
+               SqlKeyFilter filter, int estimateAbove)
     : connection_(connection),
       source_(source),
       order_(std::move(order)),
-      filter_(std::move(filter)) {}
+      filter_(std::move(filter)),
+      estimateAbove_(estimateAbove) {}
 
-std::string Reader::OrderBy(bool expressions) const {
+std::string Reader::OrderBy(bool expressions, bool reversed) const {
   std::string sql;
   for (const SqlIndexTerm& t : order_) {
     sql += sql.empty() ? " ORDER BY " : ", ";
     // Positions in the select list for a read, names inside a window clause.
     sql += expressions ? source_.Columns()[static_cast<std::size_t>(t.field)].quoted
                        : std::to_string(t.field + 1);
-    if (t.descending) sql += " DESC";
+    if (t.descending != reversed) sql += " DESC";
   }
   return sql;
 }
@@ -72,19 +73,32 @@ bool Reader::Aggregate(int field, bool average, double& value) {
   return true;
 }
 
+long long Reader::Estimate(const std::string& from, const std::vector<Text>& parameters) {
+  // The plan's top line: "Seq Scan on orders  (cost=0.00..18334.00 rows=1000000 width=0)".
+  Result r = connection_.Exec("EXPLAIN SELECT 1" + from, parameters);
+  if (r.Rows() == 0) return -1;
+  const std::string line = r.Value(0, 0);
+  std::size_t at = line.find(" rows=");
+  return at == std::string::npos ? -1 : std::strtoll(line.c_str() + at + 6, nullptr, 10);
+}
+
 int Reader::Count() {
   if (count_ < 0) {
     std::vector<Text> parameters;
     AddFilter(parameters);
-    Result r = connection_.Exec("SELECT count(*) FROM " + source_.From() + Where(1), parameters);
-    long long n = std::stoll(r.Value(0, 0));
+    const std::string from = " FROM " + source_.From() + Where(1);
+    long long n = estimateAbove_ > 0 ? Estimate(from, parameters) : -1;
+    estimated_ = estimateAbove_ > 0 && n > estimateAbove_;
+    if (!estimated_)
+      n = std::stoll(connection_.Exec("SELECT count(*)" + from, parameters).Value(0, 0));
     count_ = static_cast<int>(std::min<long long>(n, INT_MAX));
   }
   return count_;
 }
 
 const Row* Reader::At(int position) {
-  if (position < 0 || position >= Count()) return nullptr;
+  const int count = Count();
+  if (position < 0 || position >= count) return nullptr;
   int end = start_ + static_cast<int>(rows_.size());
   if (position >= start_ && position < end)
     return &rows_[static_cast<std::size_t>(position - start_)];
@@ -92,16 +106,25 @@ const Row* Reader::At(int position) {
   // that starts there.
   int from = position;
   if (!rows_.empty() && position == start_ - 1) from = std::max(0, position - kChunk + 1);
-  std::vector<Text> parameters = {std::to_string(kChunk), std::to_string(from)};
+  int to = std::min(count, from + kChunk);
+  // With an estimated count a window past the middle is read from the end.
+  bool reversed = estimated_ && count - to < from;
+  std::vector<Text> parameters = {std::to_string(to - from),
+                                  std::to_string(reversed ? count - to : from)};
   AddFilter(parameters);
   Result r = connection_.Exec("SELECT " + source_.SelectList() + " FROM " + source_.From() +
-                                  Where(3) + OrderBy(false) + " LIMIT $1 OFFSET $2",
+                                  Where(3) + OrderBy(false, reversed) + " LIMIT $1 OFFSET $2",
                               parameters);
   rows_.clear();
-  start_ = from;
-  for (int i = 0; i < r.Rows(); ++i) rows_.push_back(RowOf(r, i));
-  if (position - start_ >= static_cast<int>(rows_.size())) {
-    count_ = -1;  // the data shrank under us
+  const int got = r.Rows();
+  for (int i = 0; i < got; ++i) rows_.push_back(RowOf(r, reversed ? got - 1 - i : i));
+  start_ = reversed ? to - got : from;
+  if (position < start_ || position - start_ >= got) {
+    // The data shrank under us, or the estimate was above the records:
+    // count them from now on.
+    count_ = -1;
+    if (estimated_) estimateAbove_ = 0;
+    rows_.clear();
     return nullptr;
   }
   return &rows_[static_cast<std::size_t>(position - start_)];
@@ -120,12 +143,17 @@ int Reader::PositionOf(const Row& row) {
     parameters.push_back(TextOf(row[static_cast<std::size_t>(k)]));
     where += alias + " = $" + std::to_string(parameters.size());
   }
-  Result r = connection_.Exec("SELECT zyl_n FROM (SELECT row_number() OVER (" +
-                                  OrderBy(true).substr(1) + ") - 1 AS zyl_n" + keys + " FROM " +
-                                  source_.From() + filter + ") AS zyl_ranked WHERE " + where,
+  Result r = connection_.Exec("SELECT zyl_n, zyl_all FROM (SELECT row_number() OVER (" +
+                                  OrderBy(true).substr(1) + ") - 1 AS zyl_n, count(*) OVER () " +
+                                  "AS zyl_all" + keys + " FROM " + source_.From() + filter +
+                                  ") AS zyl_ranked WHERE " + where,
                               parameters);
   if (r.Rows() == 0) return -1;
-  return static_cast<int>(std::stoll(r.Value(0, 0)));
+  long long n = std::stoll(r.Value(0, 0));
+  // Under an estimated count the second half counts from the last record.
+  if (estimated_ && count_ > 0 && n >= count_ / 2)
+    n = std::clamp<long long>(count_ - (std::stoll(r.Value(0, 1)) - n), 0, count_ - 1);
+  return static_cast<int>(std::min<long long>(n, INT_MAX));
 }
 
 void Reader::Invalidate() {

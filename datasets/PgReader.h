@@ -1,10 +1,18 @@
 // The windowed record reader of the PostgreSQL dataset. Records are
 // numbered 0..Count()-1 in a fixed order (ORDER BY the index terms plus the
 // primary key); the reader keeps a window of consecutive rows and fills it
-// with one LIMIT/OFFSET query when a position outside it is asked for,
-// reading ahead in the direction of travel. The count is one count(*), kept
-// until Invalidate. A filter (a column equal to a bound value) limits every
-// read and count.
+// with one LIMIT query when a position outside it is asked for, reading
+// ahead in the direction of travel. A window in the first half is read from
+// the start (OFFSET its position); one in the second half from the end, in
+// the reversed order (every direction flipped, which also flips where Nulls
+// go) with OFFSET the records after it, then turned round: the last page is
+// a keyset read with no OFFSET. The count is one count(*), kept until
+// Invalidate; above `estimateAbove` records (when set) it is the planner's
+// row estimate instead. Positions then are the estimate's: the first half
+// counts from the first record, the second from the last, so the last page
+// holds the last records; a read that finds fewer records than estimated
+// turns to an exact count. A filter (a column equal to a bound value, a row
+// filter) limits every read and count.
 #pragma once
 
 #include <deque>
@@ -24,9 +32,10 @@ class Reader : public SqlReader {
   // server's text) in `order`; the connection and the source must outlive
   // the reader.
   Reader(Connection& connection, const Source& source, std::vector<SqlIndexTerm> order,
-         SqlKeyFilter filter = {});
+         SqlKeyFilter filter = {}, int estimateAbove = 0);
 
   int Count() override;
+  bool CountEstimated() const override { return estimated_; }
   // The record at `position`, or null outside the records. The pointer lives
   // until the next call.
   const Row* At(int position) override;
@@ -45,7 +54,11 @@ class Reader : public SqlReader {
   static constexpr int kChunk = 64;
 
  private:
-  std::string OrderBy(bool expressions) const;
+  // Names (inside a window clause) or select-list positions; `reversed`
+  // flips every direction.
+  std::string OrderBy(bool expressions, bool reversed = false) const;
+  // The planner's row estimate of SELECT ... `from`, or -1.
+  long long Estimate(const std::string& from, const std::vector<Text>& parameters);
   // " WHERE <filter>" with its value as parameter `number`, or "".
   std::string Where(std::size_t number) const;
   void AddFilter(std::vector<Text>& parameters) const;
@@ -57,6 +70,8 @@ class Reader : public SqlReader {
   std::deque<Row> rows_;
   int start_ = 0;
   int count_ = -1;
+  int estimateAbove_ = 0;  // 0: always count
+  bool estimated_ = false;
 };
 
 // A row of server texts as stored values.

@@ -109,6 +109,7 @@ int Reader::Count() {
     n = countNow();
   }
   int count = n > INT_MAX ? INT_MAX : static_cast<int>(n);
+  countVersion_ = DataVersion();
   if (count != count_) rows_.clear();
   count_ = count;
   countStale_ = false;
@@ -158,7 +159,7 @@ const Row* Reader::At(int position) {
     rows_.clear();
     lastDirection_ = Direction::kNone;
     runLength_ = 0;
-    LoadAt(position, kChunk, false);
+    LoadJump(position);
   }
   if (inWindow()) return &rows_[static_cast<std::size_t>(position - start_)];
   countStale_ = true;  // fewer records than counted
@@ -281,6 +282,43 @@ void Reader::LoadAt(int offset, int limit, bool prepend) {
   for (Row& row : rows) rows_.push_back(std::move(row));
   if (got < limit && offset + got < count_) countStale_ = true;
   Trim(kMaxWindow, true);
+}
+
+std::int64_t Reader::DataVersion() {
+  unsigned int version = 0;
+  if (sqlite3_file_control(connection_.Handle(), "main", SQLITE_FCNTL_DATA_VERSION, &version) !=
+      SQLITE_OK)
+    return -1;
+  return version;
+}
+
+void Reader::LoadJump(int position) {
+  // Positions from the end hold while the count does: the file's version
+  // after the read (the one the read saw) must be the count's. Otherwise
+  // the count is asked for again and the read made once more; should the
+  // version still differ, the window is read from the start.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int to = std::min(count_, position + kChunk);
+    // A query kept in its own order has no order to turn round.
+    if (count_ - to >= position || order_.empty()) break;
+    Statement& statement = Prepared(select_ + Where("", 3) + OrderBy(true) + " LIMIT ?1 OFFSET ?2");
+    statement.BindInt64(1, to - position);
+    statement.BindInt64(2, count_ - to);
+    BindFilter(statement, 3);
+    std::vector<Row> rows = ReadRows(statement, source_.RawWidth());
+    if (DataVersion() == countVersion_ && countVersion_ >= 0) {
+      if (static_cast<int>(rows.size()) != to - position) {
+        countStale_ = true;  // fewer records than counted
+        return;
+      }
+      for (auto row = rows.rbegin(); row != rows.rend(); ++row) rows_.push_back(std::move(*row));
+      start_ = position;
+      return;
+    }
+    count_ = -1;  // asked again (a count cache checks the file itself)
+    if (position >= Count()) return;
+  }
+  LoadAt(position, kChunk, false);
 }
 
 void Reader::LoadAfterWindow(int limit) {

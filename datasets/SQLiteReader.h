@@ -1,7 +1,11 @@
 // The windowed record reader of the SQLite dataset. Records are numbered
 // 0..Count()-1 in a fixed order; the reader keeps a window of consecutive
 // records in memory and fills it on demand:
-//   - a jump to a far position costs one query with LIMIT/OFFSET;
+//   - a jump to a far position costs one query with LIMIT/OFFSET; past the
+//     middle it reads from the end in the reversed order (every direction
+//     flipped, which flips where Nulls go too) and turns the rows round, so
+//     the last page is a keyset read with no OFFSET (kept only when the file
+//     has not changed since the count);
 //   - moving on from either edge of the window seeks from the edge record's
 //     order values ("after this record" / "before this record") when the
 //     source has a key, so reading a page, a whole table or walking back
@@ -84,6 +88,12 @@ class Reader : public SqlReader {
   // Runs `statement` and appends (or prepends) its rows; returns the count.
   int Fetch(Statement& statement, bool prepend);
   void LoadAt(int offset, int limit, bool prepend);
+  // The window of a jump to `position`, read from the end when that is nearer.
+  void LoadJump(int position);
+  // The database file's version as this connection's last read saw it
+  // (SQLITE_FCNTL_DATA_VERSION: it changes with every commit, this
+  // connection's too); -1 when it cannot be told.
+  std::int64_t DataVersion();
   void LoadAfterWindow(int limit);
   void LoadBeforeWindow(int limit);
   int NextChunk(Direction direction);
@@ -101,6 +111,7 @@ class Reader : public SqlReader {
   int start_ = 0;   // position of rows_.front()
   int count_ = -1;  // cached count, -1 unknown
   bool countStale_ = false;
+  std::int64_t countVersion_ = -1;  // DataVersion() when count_ was taken
   Direction lastDirection_ = Direction::kNone;
   int runLength_ = 0;  // continuation loads in lastDirection_
 };

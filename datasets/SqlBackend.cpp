@@ -95,9 +95,9 @@ void SqlBackend::SetRowFilter(const RowFilter& filter) {
   }
   c.parts.emplace_back();
   auto text = [&](const std::string& sql) { c.parts.back() += sql; };
-  auto operand = [&](FilterKind kind, const TVariant& value) {
+  auto operand = [&](FilterKind kind, int field, const TVariant& value) {
     c.values.push_back(FilterOperand(kind, value));
-    c.parts.push_back(OperandCast(kind));
+    c.parts.push_back(OperandCast(kind, field, value));
   };
   auto column = [&](int field) {
     if (field < 0 || field >= static_cast<int>(fields_.size()))
@@ -108,7 +108,7 @@ void SqlBackend::SetRowFilter(const RowFilter& filter) {
     std::string sql = ContainsSql(LowerSql(column(field)), "\x01");
     std::size_t mark = sql.find('\x01');
     text(sql.substr(0, mark));
-    operand(FilterKind::kText, part);
+    operand(FilterKind::kText, field, part);
     text(sql.substr(mark + 1));
   };
   bool first = true;
@@ -130,14 +130,21 @@ void SqlBackend::SetRowFilter(const RowFilter& filter) {
         break;
       case FilterOp::kCompare: {
         std::string target = isText ? LowerSql(e) : e;
+        if (!f.low.IsNull() && f.low == f.high && f.lowInclusive && f.highInclusive) {
+          // One value: an equality, which an index on the column serves in
+          // the order of its key.
+          text(target + " = ");
+          operand(f.kind, f.field, f.low);
+          break;
+        }
         if (!f.low.IsNull()) {
           text(target + (f.lowInclusive ? " >= " : " > "));
-          operand(f.kind, f.low);
+          operand(f.kind, f.field, f.low);
         }
         if (!f.high.IsNull()) {
           text(std::string(f.low.IsNull() ? "" : " AND ") + target +
                (f.highInclusive ? " <= " : " < "));
-          operand(f.kind, f.high);
+          operand(f.kind, f.field, f.high);
         }
         break;
       }

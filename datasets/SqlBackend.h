@@ -76,6 +76,8 @@ class SqlReader {
  public:
   virtual ~SqlReader() = default;
   virtual int Count() = 0;
+  // True when the last Count is the planner's estimate.
+  virtual bool CountEstimated() const { return false; }
   // The record at `position` (0..Count()-1), or null when it is gone. The
   // pointer lives until the next call.
   virtual const SqlRow* At(int position) = 0;
@@ -187,13 +189,16 @@ class SqlBackend {
   virtual bool TakesDefault(int /*field*/, const TVariant& /*value*/) const { return false; }
 
   // Row filters: a text column lower-cased as RowFilter does; "part is
-  // inside text"; what follows an operand's placeholder (a cast); the
-  // stored form of a filter operand.
+  // inside text"; what follows the placeholder of an operand compared with
+  // field `field` (a cast); the stored form of a filter operand.
   virtual std::string LowerSql(const std::string& column) const = 0;
   virtual std::string ContainsSql(const std::string& text, const std::string& part) const {
     return "instr(" + text + ", " + part + ") > 0";
   }
-  virtual std::string OperandCast(FilterKind /*kind*/) const { return ""; }
+  virtual std::string OperandCast(FilterKind /*kind*/, int /*field*/,
+                                  const TVariant& /*operand*/) const {
+    return "";
+  }
   virtual TVariant FilterOperand(FilterKind kind, const TVariant& operand) const = 0;
 
   // " WHERE" + the record's key (and, `checked`, every field as in

@@ -326,6 +326,10 @@ int TZylSqlDataset::RecordCount() const {
   return backend_->Rows().Count();
 }
 
+bool TZylSqlDataset::RecordCountEstimated() const {
+  return GetActive() && backend_->Rows().CountEstimated();
+}
+
 void TZylSqlDataset::First() {
   CheckActive();
   CheckBrowseMode();

@@ -8,7 +8,8 @@
 // record number means the same record while the data stays the same.
 // First plus MoveBy(n) plus a page of Next reads one window; RecordCount
 // is one count, kept until the data changes through this dataset or
-// Refresh.
+// Refresh (or, where the database has one and the dataset is asked to,
+// the planner's estimate: RecordCountEstimated).
 //
 // A key filter (SetKeyFilter) limits the records to those whose field
 // equals a value, bound as a query parameter: a detail grid reads the
@@ -85,6 +86,7 @@ class TZylSqlDataset : public TDataSet {
   TField* GetField(int index) const override;
 
   int RecordCount() const override;
+  bool RecordCountEstimated() const override;
   void First() override;
   void Next() override;
   void Prior() override;

@@ -203,6 +203,7 @@ void TZylHTMLGrid::Assign(const TPersistent& source) {
   look_.toolbarFont.Assign(o->look_.toolbarFont);
   look_.toolbarFontStyle = o->look_.toolbarFontStyle;
   paging_.totalRowCount = o->paging_.totalRowCount;
+  paging_.countEstimated = o->paging_.countEstimated;
   look_.toolbarHAlign = o->look_.toolbarHAlign;
   look_.toolbarColor = o->look_.toolbarColor;
   look_.toolbarVAlign = o->look_.toolbarVAlign;

@@ -144,6 +144,7 @@ struct GridPaging {
   int rowsPerPage = 40;
   int page = 1;
   int totalRowCount = 0;
+  bool countEstimated = false;  // totalRowCount is the dataset's estimate
 };
 
 // What the grid is linked to (none of it owned): its dataset or text

@@ -221,7 +221,9 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
       inner += "                    </SELECT>\r\n";
     }
     inner += "                </TD>\r\n";
-    cells.Cell3("&nbsp;&nbsp;", texts_.textOf, "&nbsp;&nbsp;</TD>");
+    // "of about" where the dataset estimated its records.
+    cells.Cell3("&nbsp;&nbsp;", texts_.textOf,
+                paging_.countEstimated ? "&nbsp;about&nbsp;&nbsp;</TD>" : "&nbsp;&nbsp;</TD>");
     cells.Cell("");
     inner += "                   <INPUT TYPE=\"TEXT\" NAME=\"";
     inner += form::kPageCount;

@@ -50,6 +50,7 @@ std::unique_ptr<zyl::TDataSet> OpenSql(const GridSettings& g, const std::string&
   if (g.kind == SourceKind::Postgres) {
     auto pg = std::make_unique<zyl::TZylPgDataset>(nullptr);
     pg->SetConnectionInfo(g.path);
+    pg->SetEstimateCountAbove(g.estimateCountAbove);
     ds = std::move(pg);
   } else {
     auto sqlite = std::make_unique<zyl::TZylSQLiteDataset>(nullptr);

@@ -100,9 +100,8 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
   for (const auto& key : keys) {
     std::string k = AsciiLowerCase(key.pItem);
     static const std::set<std::string> known = {
-        "title",      "imagesurl", "imagesdir",      "stylesheet",   "locks",
-        "secretfile", "theme",     "accessible",     "usersfile",    "sessionminutes",
-        "trustedproxy", "remoteuserheader"};
+        "title", "imagesurl",  "imagesdir", "stylesheet",     "locks",        "secretfile",
+        "theme", "accessible", "usersfile", "sessionminutes", "trustedproxy", "remoteuserheader"};
     if (known.count(k) == 0) {
       page.Fail(key.pItem,
                 "unknown key (known: Title, ImagesURL, ImagesDir, Stylesheet, Locks, SecretFile, "
@@ -110,7 +109,8 @@ void ReadPage(const CSimpleIniA& ini, const std::string& file, const fs::path& b
     }
   }
   AccessSettings& access = config.access;
-  if (page.Has("UsersFile")) access.usersFile = page.ExistingFile("UsersFile", page.Text("UsersFile"), base);
+  if (page.Has("UsersFile"))
+    access.usersFile = page.ExistingFile("UsersFile", page.Text("UsersFile"), base);
   if (page.Has("SessionMinutes")) access.sessionMinutes = page.Number("SessionMinutes", 1, 525600);
   access.trustedProxies = SplitList(page.Text("TrustedProxy"));
   access.remoteUserHeader = page.Text("RemoteUserHeader");
@@ -186,10 +186,25 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   if (!ValidIdentifier(section)) {
     in.Fail("(name)", "a grid's name holds letters, digits and '_' only");
   }
-  static const std::set<std::string> known = {
-      "source", "table",     "query",  "layout",     "editable",  "rowsperpage",
-      "master", "detailkey", "header", "headerhtml", "showmemos", "globalsorting",
-      "readers", "editors"};
+  static const std::set<std::string> known = {"source",
+                                              "table",
+                                              "query",
+                                              "layout",
+                                              "editable",
+                                              "rowsperpage",
+                                              "master",
+                                              "detailkey",
+                                              "header",
+                                              "headerhtml",
+                                              "showmemos",
+                                              "globalsorting",
+                                              "readers",
+                                              "editors",
+                                              "filters",
+                                              "search",
+                                              "viewlink",
+                                              "wholetotals",
+                                              "estimatecountabove"};
   CSimpleIniA::TNamesDepend keys;
   ini.GetAllKeys(section.c_str(), keys);
   for (const auto& key : keys) {
@@ -260,6 +275,8 @@ GridSettings ReadGrid(const CSimpleIniA& ini, const std::string& file, const fs:
   grid.quickSearch = in.Flag("Search", true);
   grid.viewLink = in.Flag("ViewLink", true);
   grid.wholeResultTotals = in.Flag("WholeTotals", true);
+  if (in.Has("EstimateCountAbove"))
+    grid.estimateCountAbove = in.Number("EstimateCountAbove", 0, 2000000000);
   grid.master = in.Text("Master");
   std::string detailKey = in.Text("DetailKey");
   if (grid.master.empty() != detailKey.empty()) {
@@ -372,7 +389,8 @@ SiteConfig LoadSiteConfig(const std::string& fileName) {
   for (const GridSettings& g : config.grids) {
     if ((!g.readers.empty() || !g.editors.empty()) && a.users.empty() && a.usersFile.empty() &&
         a.remoteUserHeader.empty()) {
-      throw ConfigError(fileName + ": [" + g.name + "] " + (g.readers.empty() ? "Editors" : "Readers") +
+      throw ConfigError(fileName + ": [" + g.name + "] " +
+                        (g.readers.empty() ? "Editors" : "Readers") +
                         ": needs [Users], [Page] UsersFile or RemoteUserHeader");
     }
   }

@@ -59,6 +59,10 @@ struct GridSettings {
   bool quickSearch = true;
   bool viewLink = true;
   bool wholeResultTotals = true;
+  // EstimateCountAbove: a PostgreSQL source above this many records (the
+  // planner's estimate) shows that estimate ("about") instead of counting;
+  // 0 always counts.
+  int estimateCountAbove = 100000;
   // PickList.<Column>=a,b,c: the choices offered when the column is edited.
   std::map<std::string, std::vector<std::string>> pickLists;
   // Readers=, Editors=: user names or "*" (every signed-in user); empty:

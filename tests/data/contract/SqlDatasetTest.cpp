@@ -89,7 +89,8 @@ TEST_F(SQLiteDatasetTest, NamesFromOutsideNeverReachSQL) {
   EXPECT_EQ(Scalar("SELECT \"x y\" || rowid FROM \"we\"\"ird; name\""), "2s");
   EXPECT_THAT(harness::MessageOf([&] { weird->SetIndexFieldNames("x y; DROP TABLE T"); }),
               HasSubstr("IndexFieldNames: no field named 'DROP TABLE T'"));
-  EXPECT_THAT(harness::MessageOf([&] { weird->SetTableName("T"); }), HasSubstr("on an open dataset"));
+  EXPECT_THAT(harness::MessageOf([&] { weird->SetTableName("T"); }),
+              HasSubstr("on an open dataset"));
   EXPECT_THAT(harness::MessageOf([&] { path_ += "-gone", Table("T"); }),
               HasSubstr("-gone': unable to open"));
 }
@@ -107,7 +108,7 @@ TEST_F(SQLiteDatasetTest, ReadsInWindows) {
   EXPECT_EQ(ds->RecordCount() + ds->RecordCount(), 20000);
   ds->First(), ds->MoveBy(9000);
   for (int i = 0; i < 40; ++i, ds->Next()) ASSERT_EQ(ds->FieldByName("N")->AsFloat(), 9000 + i);
-  EXPECT_EQ(ds->QueriesRun() - before, 2) << "one count(*), one LIMIT/OFFSET page";
+  EXPECT_EQ(ds->QueriesRun() - before, 2) << "one count(*), one page read from the end";
   for (int i = 0; i < 500; ++i) ds->Next();
   before = ds->QueriesRun();
   int k = -1;
