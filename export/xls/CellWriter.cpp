@@ -102,8 +102,8 @@ void CellWriter::Header(BiffWriter& out, std::uint16_t row, std::uint16_t col) {
   Text(out, row, col, kXfGeneral, std::move(*name));
 }
 
-void CellWriter::Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, std::uint16_t col) {
-  const Value& value = table_.rows[tableRow][col];
+void CellWriter::Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, std::uint16_t col,
+                      const Value& value) {
   const std::uint16_t blankXf = BlankXf(table_.columns[col].type);
   std::visit(
       [&](const auto& v) {

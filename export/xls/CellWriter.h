@@ -43,9 +43,10 @@ class CellWriter {
   // Throws EConvertError when the name is not valid UTF-8.
   void Header(BiffWriter& out, std::uint16_t row, std::uint16_t col);
 
-  // The cell of table row `tableRow`, column `col`, placed at sheet row `row`.
-  // Throws EConvertError when a text is not valid UTF-8.
-  void Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, std::uint16_t col);
+  // The cell of `value`, table row `tableRow`, column `col`, placed at sheet
+  // row `row`. Throws EConvertError when a text is not valid UTF-8.
+  void Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, std::uint16_t col,
+            const Value& value);
 
  private:
   void Text(BiffWriter& out, std::uint16_t row, std::uint16_t col, std::uint16_t blankXf,

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "export/TableRows.h"
 #include "export/xls/BiffWriter.h"
 #include "export/xls/CellWriter.h"
 #include "export/xls/CompoundFile.h"
@@ -30,13 +31,13 @@ void CheckShape(const Table& table, const XlsOptions& options) {
     throw Exception(Prefix(table) + std::to_string(table.columns.size()) +
                     " columns exceed the 256 columns of a sheet");
   }
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    if (table.rows[r].size() != table.columns.size()) {
+  ForEachRow(table, [&](const std::vector<Value>& row, std::size_t r) {
+    if (row.size() != table.columns.size()) {
       throw Exception(Prefix(table) + "row " + std::to_string(r + 1) + " has " +
-                      std::to_string(table.rows[r].size()) + " values for " +
+                      std::to_string(row.size()) + " values for " +
                       std::to_string(table.columns.size()) + " columns");
     }
-  }
+  });
   if (options.dataRowsPerSheet < 1 || options.dataRowsPerSheet > kXlsMaxDataRowsPerSheet) {
     throw Exception(Prefix(table) + std::to_string(options.dataRowsPerSheet) +
                     " rows per sheet is outside 1 to 65535");
@@ -63,8 +64,8 @@ void WriteXls(const Table& table, ByteSink& sink) {
 void WriteXls(const Table& table, ByteSink& sink, const XlsOptions& options) {
   CheckShape(table, options);
   const std::size_t perSheet = options.dataRowsPerSheet;
-  const std::size_t sheetCount =
-      table.rows.empty() ? 1 : (table.rows.size() + perSheet - 1) / perSheet;
+  const std::size_t rowCount = RowCount(table);
+  const std::size_t sheetCount = rowCount == 0 ? 1 : (rowCount + perSheet - 1) / perSheet;
   const std::vector<std::u16string> names = PlanSheetNames(table, sheetCount);
 
   // Sheets first: their cells fill the shared string table, which the
@@ -73,10 +74,10 @@ void WriteXls(const Table& table, ByteSink& sink, const XlsOptions& options) {
   CellWriter cells(table, strings, options.substitutions);
   std::vector<Worksheet> sheets;
   sheets.reserve(sheetCount);
+  RowReader rows(table);
   for (std::size_t s = 0; s < sheetCount; ++s) {
-    const std::size_t first = s * perSheet;
-    const std::size_t count = std::min(perSheet, table.rows.size() - first);
-    sheets.emplace_back(table, first, count, s == 0, cells);
+    const std::size_t count = std::min(perSheet, rowCount - s * perSheet);
+    sheets.emplace_back(table, rows, count, s == 0, cells);
   }
 
   BiffWriter globals;
