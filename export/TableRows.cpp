@@ -61,25 +61,23 @@ void Encode(std::string& out, const Value& value) {
 
 }  // namespace
 
-SpilledRows::SpilledRows() {
+SpillFile::SpillFile() {
   const std::string name = CreateUniqueTempFile(TempDirectory(), "zylrows");
   fd_ = ::open(name.c_str(), O_RDWR | O_CLOEXEC);
   DeleteFile(name);
   if (fd_ < 0) Fail("open");
 }
 
-SpilledRows::~SpilledRows() {
+SpillFile::~SpillFile() {
   ::close(fd_);
 }
 
-void SpilledRows::Append(const std::vector<Value>& row) {
-  Put(buffer_, static_cast<std::uint32_t>(row.size()));
-  for (const Value& value : row) Encode(buffer_, value);
-  ++count_;
+void SpillFile::Append(const void* data, std::size_t n) {
+  PutRaw(buffer_, data, n);
   if (buffer_.size() >= kBufferBytes) FlushBuffer();
 }
 
-void SpilledRows::FlushBuffer() {
+void SpillFile::FlushBuffer() {
   std::size_t done = 0;
   while (done < buffer_.size()) {
     const ssize_t n = ::pwrite(fd_, buffer_.data() + done, buffer_.size() - done,
@@ -92,7 +90,7 @@ void SpilledRows::FlushBuffer() {
   buffer_.clear();
 }
 
-bool SpilledRows::Read(std::uint64_t offset, std::size_t max, std::string& out) const {
+bool SpillFile::Read(std::uint64_t offset, std::size_t max, std::string& out) const {
   if (offset >= written_) {
     const std::size_t at = static_cast<std::size_t>(offset - written_);
     if (at >= buffer_.size()) return false;
@@ -111,13 +109,22 @@ bool SpilledRows::Read(std::uint64_t offset, std::size_t max, std::string& out) 
   return true;
 }
 
+void SpilledRows::Append(const std::vector<Value>& row) {
+  encoded_.clear();
+  Put(encoded_, static_cast<std::uint32_t>(row.size()));
+  for (const Value& value : row) Encode(encoded_, value);
+  file_.Append(encoded_.data(), encoded_.size());
+  ++count_;
+}
+
 bool RowReader::Ensure(std::size_t n) {
   if (chunk_.size() - at_ >= n) return true;
   chunk_.erase(0, at_);
   at_ = 0;
   while (chunk_.size() < n) {
     const std::size_t before = chunk_.size();
-    if (!table_.spilled->Read(offset_, std::max(kBufferBytes, n - before), chunk_)) return false;
+    if (!table_.spilled->File().Read(offset_, std::max(kBufferBytes, n - before), chunk_))
+      return false;
     offset_ += chunk_.size() - before;
   }
   return true;

@@ -17,22 +17,21 @@ namespace zyl::exporting {
 // Rows kept in memory before a spilling table moves them to its file.
 inline constexpr std::size_t kRowsInMemory = 4096;
 
-// Rows in a temporary file, removed from the folder as soon as it is
-// opened (it goes when the last handle closes). Appended in order; any
-// number of readers read them back. Throws EInOutError when the file
-// cannot be created or written.
-class SpilledRows {
+// Bytes in a temporary file, removed from the folder as soon as it is
+// opened (it goes when the last handle closes): appended, read back from
+// any offset. Throws EInOutError when the file cannot be created, written
+// or read.
+class SpillFile {
  public:
-  SpilledRows();
-  ~SpilledRows();
-  SpilledRows(const SpilledRows&) = delete;
-  SpilledRows& operator=(const SpilledRows&) = delete;
+  SpillFile();
+  ~SpillFile();
+  SpillFile(const SpillFile&) = delete;
+  SpillFile& operator=(const SpillFile&) = delete;
 
-  void Append(const std::vector<Value>& row);
-  std::size_t Count() const { return count_; }
-
-  // The encoded bytes from `offset` on, at most `max` of them, appended to
-  // `out`; false at the end.
+  void Append(const void* data, std::size_t n);
+  std::uint64_t Size() const { return written_ + buffer_.size(); }
+  // The bytes from `offset` on, at most `max` of them, appended to `out`;
+  // false at the end.
   bool Read(std::uint64_t offset, std::size_t max, std::string& out) const;
 
  private:
@@ -41,6 +40,19 @@ class SpilledRows {
   int fd_ = -1;
   std::uint64_t written_ = 0;  // bytes in the file; the rest is in buffer_
   std::string buffer_;
+};
+
+// Rows in a SpillFile, appended in order; any number of readers
+// (RowReader) read them back.
+class SpilledRows {
+ public:
+  void Append(const std::vector<Value>& row);
+  std::size_t Count() const { return count_; }
+  const SpillFile& File() const { return file_; }
+
+ private:
+  SpillFile file_;
+  std::string encoded_;
   std::size_t count_ = 0;
 };
 

@@ -35,6 +35,8 @@ class Worksheet {
   void Place(std::uint32_t streamOffset);
 
   std::span<const std::uint8_t> Bytes() const { return out_.Bytes().Bytes(); }
+  // Where the fields that Place fixes are, from the sheet's start.
+  const std::vector<std::size_t>& OffsetFields() const { return offsetFields_; }
 
  private:
   BiffWriter out_;
