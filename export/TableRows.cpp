@@ -77,17 +77,24 @@ void SpillFile::Append(const void* data, std::size_t n) {
   if (buffer_.size() >= kBufferBytes) FlushBuffer();
 }
 
-void SpillFile::FlushBuffer() {
+void SpillFile::WriteAt(std::uint64_t offset, const void* data, std::size_t n) {
+  FlushBuffer();
+  const auto* p = static_cast<const char*>(data);
   std::size_t done = 0;
-  while (done < buffer_.size()) {
-    const ssize_t n = ::pwrite(fd_, buffer_.data() + done, buffer_.size() - done,
-                               static_cast<off_t>(written_ + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) Fail("write");
-    done += static_cast<std::size_t>(n);
+  while (done < n) {
+    const ssize_t w = ::pwrite(fd_, p + done, n - done, static_cast<off_t>(offset + done));
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) Fail("write");
+    done += static_cast<std::size_t>(w);
   }
-  written_ += buffer_.size();
+  written_ = std::max(written_, offset + n);
+}
+
+void SpillFile::FlushBuffer() {
+  if (buffer_.empty()) return;
+  const std::string pending = std::move(buffer_);
   buffer_.clear();
+  WriteAt(written_, pending.data(), pending.size());
 }
 
 bool SpillFile::Read(std::uint64_t offset, std::size_t max, std::string& out) const {

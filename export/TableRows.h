@@ -29,6 +29,8 @@ class SpillFile {
   SpillFile& operator=(const SpillFile&) = delete;
 
   void Append(const void* data, std::size_t n);
+  // Writes `n` bytes at `offset` (past the end: the gap reads as zeros).
+  void WriteAt(std::uint64_t offset, const void* data, std::size_t n);
   std::uint64_t Size() const { return written_ + buffer_.size(); }
   // The bytes from `offset` on, at most `max` of them, appended to `out`;
   // false at the end.

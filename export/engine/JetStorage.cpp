@@ -87,10 +87,8 @@ Table JetStorageTable(const Table& table, Substitutions* noted) {
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
     changed = changed || stored.columns[c].type != table.columns[c].type;
   }
-  stored.rows.reserve(RowCount(table));
   ForEachRow(table, [&](const std::vector<Value>& row, std::size_t r) {
-    stored.rows.push_back(row);
-    std::vector<Value>& out = stored.rows.back();
+    std::vector<Value> out = row;
     for (std::size_t c = 0; c < row.size(); ++c) {
       if (changed) out[c] = StorageValue(stored.columns[c], row[c]);
       if (auto what = Unstorable(out[c])) {
@@ -98,6 +96,7 @@ Table JetStorageTable(const Table& table, Substitutions* noted) {
         if (noted != nullptr) noted->Note(table.columns[c].name, r + 1, *what, "blank");
       }
     }
+    AddRow(stored, std::move(out), table.spilled != nullptr);
   });
   return stored;
 }
