@@ -180,6 +180,30 @@ Value CellValue(const TZylField& cell, int fieldType) {
   return text;
 }
 
+Value FieldValue(const TField& field, int fieldType) {
+  const TVariant variant = field.Value();
+  const TVariant::Kind kind = variant.GetKind();
+  if (variant.IsNullOrEmpty()) return std::monostate{};
+  if (kind == TVariant::Kind::ByteArray) return variant.ToBytes();
+  if (IsNumberCode(fieldType) && kind == TVariant::Kind::Integer) return variant.ToInt64();
+  if (IsNumberCode(fieldType) && kind == TVariant::Kind::Double) return variant.ToDouble();
+  if (fieldType == kBoolean && kind == TVariant::Kind::Boolean) return variant.ToBoolean();
+  if (IsDateCode(fieldType)) return DateTimeValue{field.AsDateTime()};
+  const std::string text = field.AsString();
+  if (text.empty()) {
+    if (kind == TVariant::Kind::String && !IsValueCode(fieldType)) return std::string();
+    return std::monostate{};
+  }
+  if (IsNumberCode(fieldType)) {
+    std::int64_t whole = 0;
+    if (TryStrToInt64(text, whole)) return whole;
+    double number = 0;
+    return TryStrToFloat(text, number) ? number : field.AsFloat();
+  }
+  if (fieldType == kBoolean) return field.AsBoolean();
+  return text;
+}
+
 std::string GuardedText(std::string text) {
   if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos) {
     text.insert(0, 1, '\'');
@@ -227,8 +251,8 @@ void WriteTextExport(TExportType type, TZylHTMLGrid& grid, ExportRows& rows, TSt
     text += "\r\n";
   }
   while (rows.Next()) {
-    const int r = rows.GridRow();
     if (type == TExportType::TabbedText) {
+      const int r = rows.GridRow();
       for (std::size_t i = 0; i < columns.size(); ++i) {
         if (i > 0) text += '\t';
         const std::string cell = TabbedCellText(grid, r, columns[i].gridColumn, guard, true);
@@ -241,7 +265,7 @@ void WriteTextExport(TExportType type, TZylHTMLGrid& grid, ExportRows& rows, TSt
     text += type == TExportType::JSON ? (rows.Number() == 1 ? "\n{" : ",\n{") : "";
     for (std::size_t i = 0; i < columns.size(); ++i) {
       const ExportColumn& column = columns[i];
-      Value value = CellValue(*grid.GetCells(r, column.gridColumn), column.fieldType);
+      Value value = rows.Value(column.gridColumn, column.fieldType);
       if (auto* s = std::get_if<std::string>(&value))
         *s = ValidText(*s, column, rows.Number(), noted);
       if (type == TExportType::CSV) {
