@@ -42,10 +42,36 @@ int Milliseconds(double days) {
 }  // namespace
 
 std::string IsoDateText(double days, int code) {
-  const bool ms = code != kDate && Milliseconds(days) != 0;
-  if (code == kDate) return FormatDateTime("yyyy-mm-dd", days);
-  if (code == kTime) return FormatDateTime(ms ? "hh:nn:ss.zzz" : "hh:nn:ss", days);
-  return FormatDateTime(ms ? "yyyy-mm-dd hh:nn:ss.zzz" : "yyyy-mm-dd hh:nn:ss", days);
+  // The digits of the patterns "yyyy-mm-dd hh:nn:ss.zzz" as FormatDateTime
+  // writes them, without reading a pattern (a large download writes many).
+  std::string out;
+  // `v` in `width` digits, after `separator` (none when 0).
+  const auto digits = [&out](char separator, int v, int width) {
+    if (separator != 0) out += separator;
+    for (int div = width == 4 ? 1000 : width == 3 ? 100 : 10; div > 0; div /= 10) {
+      out += static_cast<char>('0' + v / div % 10);
+    }
+  };
+  if (code != kTime) {
+    int y = 0, mo = 0, d = 0;
+    DecodeDate(days, y, mo, d);
+    if (y < 0 || y > 9999) {  // beyond four digits: as the pattern writes them
+      const bool ms = Milliseconds(days) != 0;
+      if (code == kDate) return FormatDateTime("yyyy-mm-dd", days);
+      return FormatDateTime(ms ? "yyyy-mm-dd hh:nn:ss.zzz" : "yyyy-mm-dd hh:nn:ss", days);
+    }
+    digits(0, y, 4);
+    digits('-', mo, 2);
+    digits('-', d, 2);
+    if (code == kDate) return out;
+  }
+  int h = 0, n = 0, sec = 0, ms = 0;
+  DecodeTime(days, h, n, sec, ms);
+  digits(code == kTime ? 0 : ' ', h, 2);
+  digits(':', n, 2);
+  digits(':', sec, 2);
+  if (ms != 0) digits('.', ms, 3);
+  return out;
 }
 
 namespace {
