@@ -1,5 +1,6 @@
 #include "export/ExportRows.h"
 
+#include "export/StreamedExports.h"
 #include "grid/ZylHTMLGrid.h"
 
 namespace zyl::exporting {
@@ -18,7 +19,10 @@ class PageRows : public ExportRows {
     }
     return false;
   }
-  int GridRow() const override { return row_; }
+  int GridRow() override { return row_; }
+  exporting::Value Value(int gridColumn, int fieldType) override {
+    return CellValue(*grid_.GetCells(row_, gridColumn), fieldType);
+  }
   long long Number() const override { return number_; }
 
  private:
@@ -56,10 +60,18 @@ class ResultRows : public ExportRows {
     }
     if (dataset_.Eof()) return false;
     ++number_;
-    grid_.PopulateRow(scratch_);
+    populated_ = false;
     return true;
   }
-  int GridRow() const override { return scratch_; }
+  int GridRow() override {
+    if (!populated_) grid_.PopulateRow(scratch_);
+    populated_ = true;
+    return scratch_;
+  }
+  exporting::Value Value(int gridColumn, int fieldType) override {
+    const int field = grid_.GetColumns(gridColumn)->GetFieldIndex();
+    return FieldValue(*dataset_.GetField(field), fieldType);
+  }
   long long Number() const override { return number_; }
 
  private:
@@ -69,6 +81,7 @@ class ResultRows : public ExportRows {
   TSortOrder numberOrder_ = TSortOrder::soNone;
   int scratch_ = 0;
   long long number_ = 0;
+  bool populated_ = false;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "export/ExportTable.h"
 #include "model/GridTypes.h"
 
 namespace zyl {
@@ -24,7 +25,11 @@ class ExportRows {
   virtual bool Next() = 0;
   // The grid row whose cells hold the current row (cells as a page read
   // fills them: Value, VariantValue and the typed values).
-  virtual int GridRow() const = 0;
+  virtual int GridRow() = 0;
+  // The current row's value in grid column `gridColumn` of field type code
+  // `fieldType` (CellValue); the whole result reads it from the dataset's
+  // field without filling the grid row.
+  virtual exporting::Value Value(int gridColumn, int fieldType) = 0;
   // The number of the current row, from 1.
   virtual long long Number() const = 0;
 };

@@ -1,11 +1,12 @@
 // The typed table that the export engine hands to the file-format writers
 // (Excel, Access, dBase, Paradox). The writers depend on nothing but this
-// header, platform/Exception.h and platform/ByteSink.h.
+// header, export/TableRows.h, platform/Exception.h and platform/ByteSink.h.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -95,29 +96,15 @@ inline std::string SubstitutionNote(const Substitutions& noted) {
          " written as substitutes; the first: " + noted.first;
 }
 
+class SpilledRows;
+
+// A table's rows are its spilled rows (export/TableRows.h), if any, then
+// `rows`; read them with RowReader or ForEachRow.
 struct Table {
   std::string name;  // UTF-8 table name, e.g. "ExportTable"
   std::vector<Column> columns;
-  std::vector<std::vector<Value>> rows;  // every row has columns.size() values
+  std::vector<std::vector<Value>> rows;            // every row has columns.size() values
+  std::shared_ptr<SpilledRows> spilled = nullptr;  // shared by copies; append-only
 };
-
-// `table` itself when `unstorable(value)` gives "" for every value, else a
-// copy in `copy` with those values NULL (a writer's blank), each noted in
-// `noted` (may be null) under the reason `unstorable` gave.
-template <typename Check>
-const Table& WithBlanks(const Table& table, Table& copy, Check unstorable, Substitutions* noted) {
-  bool copied = false;
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    for (std::size_t c = 0; c < table.rows[r].size() && c < table.columns.size(); ++c) {
-      const std::string why = unstorable(table.rows[r][c]);
-      if (why.empty()) continue;
-      if (!copied) copy = table;
-      copied = true;
-      copy.rows[r][c] = std::monostate{};
-      if (noted != nullptr) noted->Note(table.columns[c].name, r + 1, why, "blank");
-    }
-  }
-  return copied ? copy : table;
-}
 
 }  // namespace zyl::exporting

@@ -53,9 +53,15 @@ bool RunExport(std::string& fileName, std::string& tempFileName, TZylHTMLGrid& g
   // The engine session reads dates in the grid's own formats first, as the
   // database engine reads them in the host's regional formats.
   // It keeps every row: a value a format cannot hold becomes its
-  // substitute, noted for the grid's LastExportNote.
-  exporting::OleFactory com(
-      {{grid.GetDateTimeFormat(), grid.GetDateFormat(), grid.GetTimeFormat()}, true}, trace);
+  // substitute, noted for the grid's LastExportNote. The whole result
+  // keeps its rows in a temporary file, and for the formats other than
+  // Access the database only stages them for the copy.
+  const bool whole = scope == TExportScope::WholeResult;
+  exporting::OleFactory com({{grid.GetDateTimeFormat(), grid.GetDateFormat(), grid.GetTimeFormat()},
+                             true,
+                             whole,
+                             whole && exportType != TExportType::Access},
+                            trace);
   auto catalog = com.CreateOleObject("ADOX.Catalog");
 
   tempFileName = CreateUniqueTempFile(TempDirectory());

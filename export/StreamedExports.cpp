@@ -42,10 +42,36 @@ int Milliseconds(double days) {
 }  // namespace
 
 std::string IsoDateText(double days, int code) {
-  const bool ms = code != kDate && Milliseconds(days) != 0;
-  if (code == kDate) return FormatDateTime("yyyy-mm-dd", days);
-  if (code == kTime) return FormatDateTime(ms ? "hh:nn:ss.zzz" : "hh:nn:ss", days);
-  return FormatDateTime(ms ? "yyyy-mm-dd hh:nn:ss.zzz" : "yyyy-mm-dd hh:nn:ss", days);
+  // The digits of the patterns "yyyy-mm-dd hh:nn:ss.zzz" as FormatDateTime
+  // writes them, without reading a pattern (a large download writes many).
+  std::string out;
+  // `v` in `width` digits, after `separator` (none when 0).
+  const auto digits = [&out](char separator, int v, int width) {
+    if (separator != 0) out += separator;
+    for (int div = width == 4 ? 1000 : width == 3 ? 100 : 10; div > 0; div /= 10) {
+      out += static_cast<char>('0' + v / div % 10);
+    }
+  };
+  if (code != kTime) {
+    int y = 0, mo = 0, d = 0;
+    DecodeDate(days, y, mo, d);
+    if (y < 0 || y > 9999) {  // beyond four digits: as the pattern writes them
+      const bool ms = Milliseconds(days) != 0;
+      if (code == kDate) return FormatDateTime("yyyy-mm-dd", days);
+      return FormatDateTime(ms ? "yyyy-mm-dd hh:nn:ss.zzz" : "yyyy-mm-dd hh:nn:ss", days);
+    }
+    digits(0, y, 4);
+    digits('-', mo, 2);
+    digits('-', d, 2);
+    if (code == kDate) return out;
+  }
+  int h = 0, n = 0, sec = 0, ms = 0;
+  DecodeTime(days, h, n, sec, ms);
+  digits(code == kTime ? 0 : ' ', h, 2);
+  digits(':', n, 2);
+  digits(':', sec, 2);
+  if (ms != 0) digits('.', ms, 3);
+  return out;
 }
 
 namespace {
@@ -180,6 +206,30 @@ Value CellValue(const TZylField& cell, int fieldType) {
   return text;
 }
 
+Value FieldValue(const TField& field, int fieldType) {
+  const TVariant variant = field.Value();
+  const TVariant::Kind kind = variant.GetKind();
+  if (variant.IsNullOrEmpty()) return std::monostate{};
+  if (kind == TVariant::Kind::ByteArray) return variant.ToBytes();
+  if (IsNumberCode(fieldType) && kind == TVariant::Kind::Integer) return variant.ToInt64();
+  if (IsNumberCode(fieldType) && kind == TVariant::Kind::Double) return variant.ToDouble();
+  if (fieldType == kBoolean && kind == TVariant::Kind::Boolean) return variant.ToBoolean();
+  if (IsDateCode(fieldType)) return DateTimeValue{field.AsDateTime()};
+  const std::string text = field.AsString();
+  if (text.empty()) {
+    if (kind == TVariant::Kind::String && !IsValueCode(fieldType)) return std::string();
+    return std::monostate{};
+  }
+  if (IsNumberCode(fieldType)) {
+    std::int64_t whole = 0;
+    if (TryStrToInt64(text, whole)) return whole;
+    double number = 0;
+    return TryStrToFloat(text, number) ? number : field.AsFloat();
+  }
+  if (fieldType == kBoolean) return field.AsBoolean();
+  return text;
+}
+
 std::string GuardedText(std::string text) {
   if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos) {
     text.insert(0, 1, '\'');
@@ -227,8 +277,8 @@ void WriteTextExport(TExportType type, TZylHTMLGrid& grid, ExportRows& rows, TSt
     text += "\r\n";
   }
   while (rows.Next()) {
-    const int r = rows.GridRow();
     if (type == TExportType::TabbedText) {
+      const int r = rows.GridRow();
       for (std::size_t i = 0; i < columns.size(); ++i) {
         if (i > 0) text += '\t';
         const std::string cell = TabbedCellText(grid, r, columns[i].gridColumn, guard, true);
@@ -241,7 +291,7 @@ void WriteTextExport(TExportType type, TZylHTMLGrid& grid, ExportRows& rows, TSt
     text += type == TExportType::JSON ? (rows.Number() == 1 ? "\n{" : ",\n{") : "";
     for (std::size_t i = 0; i < columns.size(); ++i) {
       const ExportColumn& column = columns[i];
-      Value value = CellValue(*grid.GetCells(r, column.gridColumn), column.fieldType);
+      Value value = rows.Value(column.gridColumn, column.fieldType);
       if (auto* s = std::get_if<std::string>(&value))
         *s = ValidText(*s, column, rows.Number(), noted);
       if (type == TExportType::CSV) {

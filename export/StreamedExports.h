@@ -14,6 +14,7 @@
 namespace zyl {
 class TStream;
 class TZylField;
+class TField;
 }  // namespace zyl
 
 namespace zyl::exporting {
@@ -29,6 +30,10 @@ std::vector<ExportColumn> StreamedColumns(TZylHTMLGrid& grid);
 // ""), int64 or double for numbers (an integer kept whole), bool, a
 // date-time in days, bytes for binary values, text otherwise.
 Value CellValue(const TZylField& cell, int fieldType);
+
+// The value CellValue gives for the cell a page read fills from `field`,
+// taken from the field without the cell's display text.
+Value FieldValue(const TField& field, int fieldType);
 
 // `text` with an apostrophe in front when a spreadsheet would evaluate it
 // as a formula: it starts with = + - @, a tab or a carriage return.

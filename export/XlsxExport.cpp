@@ -100,12 +100,12 @@ class SheetWriter {
   SheetWriter(lxw_workbook* book, const std::vector<ExportColumn>& columns, Substitutions& noted)
       : book_(book), columns_(columns), formats_(book), noted_(noted) {}
 
-  void Row(TZylHTMLGrid& grid, int gridRow, long long number) {
+  void Row(ExportRows& rows) {
     if (sheet_ == nullptr || row_ == kSheetRows) NewSheet();
     for (std::size_t i = 0; i < columns_.size(); ++i) {
       const ExportColumn& column = columns_[i];
-      Cell(static_cast<lxw_col_t>(i), column, number,
-           CellValue(*grid.GetCells(gridRow, column.gridColumn), column.fieldType));
+      Cell(static_cast<lxw_col_t>(i), column, rows.Number(),
+           rows.Value(column.gridColumn, column.fieldType));
     }
     ++row_;
   }
@@ -215,7 +215,7 @@ void WriteXlsx(TZylHTMLGrid& grid, ExportRows& rows, const std::string& fileName
   std::unique_ptr<lxw_workbook, WorkbookCloser> book(raw);
   {
     SheetWriter sheets(raw, columns, noted);
-    while (rows.Next()) sheets.Row(grid, rows.GridRow(), rows.Number());
+    while (rows.Next()) sheets.Row(rows);
     sheets.Finish();
   }
   Check(workbook_close(book.release()), "the workbook");

@@ -12,6 +12,7 @@
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
+#include "export/TableRows.h"
 #include "export/dbf/CivilDate.h"
 #include "export/dbf/DecimalText.h"
 #include "platform/Exception.h"
@@ -75,16 +76,16 @@ const char* KindOfColumn(AdoType type) {
 template <typename T>
 void ForEachValue(const Table& table, std::size_t index, auto&& visit) {
   const Column& column = table.columns[index];
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    const Value& value = table.rows[r][index];
-    if (std::holds_alternative<std::monostate>(value)) continue;
+  ForEachRow(table, [&](const std::vector<Value>& row, std::size_t r) {
+    const Value& value = row[index];
+    if (std::holds_alternative<std::monostate>(value)) return;
     const T* typed = std::get_if<T>(&value);
     if (typed == nullptr) {
       throw EConvertError(RowPrefix(column, r) + ": " + WithArticle(KindOfValue(value)) +
                           " value in " + WithArticle(KindOfColumn(column.type)) + " column");
     }
     visit(*typed, r);
-  }
+  });
 }
 
 }  // namespace
@@ -277,16 +278,16 @@ std::vector<DbfField> PlanDbfFields(const Table& table) {
     throw Exception(tablePrefix + " has " + std::to_string(table.columns.size()) +
                     " columns, more than the 255 a dBase table holds");
   }
-  if (table.rows.size() > std::numeric_limits<std::uint32_t>::max()) {
+  if (RowCount(table) > std::numeric_limits<std::uint32_t>::max()) {
     throw Exception(tablePrefix + " has more rows than a dBase table holds");
   }
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    if (table.rows[r].size() != table.columns.size()) {
+  ForEachRow(table, [&](const std::vector<Value>& row, std::size_t r) {
+    if (row.size() != table.columns.size()) {
       throw Exception(tablePrefix + ": row " + std::to_string(r + 1) + " has " +
-                      std::to_string(table.rows[r].size()) + " values for " +
+                      std::to_string(row.size()) + " values for " +
                       std::to_string(table.columns.size()) + " columns");
     }
-  }
+  });
 
   std::vector<std::string> columnNames;
   columnNames.reserve(table.columns.size());

@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "export/TableRows.h"
 #include "export/dbf/DbfFieldPlan.h"
 #include "export/dbf/DecimalText.h"
 #include "platform/Exception.h"
@@ -123,16 +124,16 @@ void WriteDbf(const Table& whole, ByteSink& sink, const CivilDate& lastUpdate,
   const Table& table = WithBlanks(whole, copy, DbfUnstorable, noted);
   const std::vector<DbfField> fields = PlanDbfFields(table);
 
-  std::string buffer = Header(fields, table.rows.size(), lastUpdate);
+  std::string buffer = Header(fields, RowCount(table), lastUpdate);
   buffer.reserve(kFlushSize + 70'000);
-  for (const std::vector<Value>& row : table.rows) {
+  ForEachRow(table, [&](const std::vector<Value>& row, std::size_t) {
     buffer += kRecordValid;
     for (std::size_t i = 0; i < fields.size(); ++i) AppendValue(buffer, fields[i], row[i]);
     if (buffer.size() >= kFlushSize) {
       sink.Write(buffer);
       buffer.clear();
     }
-  }
+  });
   buffer += static_cast<char>(kEndOfFile);
   sink.Write(buffer);
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "export/TableRows.h"
 #include "export/dbf/DbfWriter.h"
 #include "export/engine/EngineError.h"
 #include "export/engine/SqlLexer.h"
@@ -42,22 +43,19 @@ bool IsMemoOrBinary(AdoType t) {
 template <typename Keep>
 Table SelectColumns(const Table& table, Keep keep) {
   std::vector<std::size_t> kept;
-  Table out;
-  out.name = table.name;
+  std::vector<Column> columns;
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
     if (keep(table.columns[c])) {
       kept.push_back(c);
-      out.columns.push_back(table.columns[c]);
+      columns.push_back(table.columns[c]);
     }
   }
-  out.rows.reserve(table.rows.size());
-  for (const auto& row : table.rows) {
+  return MapRows(table, std::move(columns), [&](const std::vector<Value>& row, std::size_t) {
     std::vector<Value> values;
     values.reserve(kept.size());
     for (std::size_t c : kept) values.push_back(row[c]);
-    out.rows.push_back(std::move(values));
-  }
-  return out;
+    return values;
+  });
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <limits>
 #include <variant>
 
+#include "export/TableRows.h"
 #include "export/engine/EngineError.h"
 #include "export/engine/IsamTargets.h"
 #include "export/engine/JetStorage.h"
@@ -49,7 +50,8 @@ AdoType IntegerTypeFor(std::int64_t v) {
 
 }  // namespace
 
-JetDatabase::JetDatabase(std::string path) : path_(std::move(path)) {}
+JetDatabase::JetDatabase(std::string path, bool stagingOnly)
+    : path_(std::move(path)), stagingOnly_(stagingOnly) {}
 
 void JetDatabase::WriteFile() {
   std::vector<Table> stored;
@@ -70,7 +72,7 @@ Substitutions JetDatabase::Substituted() const {
 }
 
 void JetDatabase::Flush() {
-  if (changed_) WriteFile();
+  if (changed_ && !stagingOnly_) WriteFile();
 }
 
 void JetDatabase::AddTable(Table table) {
@@ -145,7 +147,7 @@ long JetDatabase::Insert(const sql::InsertStatement& st, const SessionSettings& 
     }
     sql::Literal literal = st.values[i];
     if (literal.kind == sql::Literal::Kind::String && !IsValidUtf8(literal.text)) {
-      noted.Note(column.name, table->rows.size() + 1, literal.text, "'?' for each bad byte");
+      noted.Note(column.name, RowCount(*table) + 1, literal.text, "'?' for each bad byte");
       literal.text = WithValidUtf8(literal.text);
     }
     // Texts and integers are taken whatever their length; the column grows.
@@ -155,7 +157,7 @@ long JetDatabase::Insert(const sql::InsertStatement& st, const SessionSettings& 
     try {
       row[targets[i]] = ConvertLiteral(literal, unsized, settings);
     } catch (const EOleException&) {
-      noted.Note(column.name, table->rows.size() + 1, literal.text, "blank");
+      noted.Note(column.name, RowCount(*table) + 1, literal.text, "blank");
       continue;
     }
     if (const auto* text = std::get_if<std::string>(&row[targets[i]])) {
@@ -179,7 +181,7 @@ long JetDatabase::Insert(const sql::InsertStatement& st, const SessionSettings& 
       column.size = static_cast<int>(widened[c]);
     }
   }
-  table->rows.push_back(std::move(row));
+  AddRow(*table, std::move(row), settings.spillRows);
   inserted_.Add(noted);
   changed_ = true;
   return 1;
@@ -196,7 +198,7 @@ long JetDatabase::SelectInto(const sql::SelectIntoStatement& st) {
   Substitutions noted;
   WriteIsamTable(*table, target, &noted);
   lastFile_ = noted;
-  return static_cast<long>(table->rows.size());
+  return static_cast<long>(RowCount(*table));
 }
 
 }  // namespace zyl::exporting

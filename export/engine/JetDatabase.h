@@ -29,8 +29,9 @@ namespace zyl::exporting {
 
 class JetDatabase {
  public:
-  // A database at `path`; nothing is written until WriteFile or Flush.
-  explicit JetDatabase(std::string path);
+  // A database at `path`; nothing is written until WriteFile or Flush. A
+  // `stagingOnly` database writes no rows: Flush leaves its file alone.
+  explicit JetDatabase(std::string path, bool stagingOnly = false);
 
   const std::string& Path() const { return path_; }
 
@@ -62,6 +63,7 @@ class JetDatabase {
 
   std::string path_;
   std::vector<Table> tables_;
+  bool stagingOnly_ = false;
   bool changed_ = false;  // tables or rows added since the file was written
   Substitutions inserted_;
   Substitutions lastFile_;

@@ -19,7 +19,7 @@ std::string JetEngine::Key(const std::string& path) {
 std::shared_ptr<JetDatabase> JetEngine::CreateDatabase(const std::string& path) {
   if (path.empty()) throw EOleException("Jet engine: the connection string names no Data Source");
   if (FileExists(path)) throw EOleException("Jet engine: Database '" + path + "' already exists.");
-  auto database = std::make_shared<JetDatabase>(path);
+  auto database = std::make_shared<JetDatabase>(path, settings_.stagingOnly);
   database->WriteFile();
   databases_[Key(path)] = database;
   return database;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <variant>
 
+#include "export/TableRows.h"
 #include "export/engine/EngineError.h"
 #include "export/engine/ValueConversion.h"
 #include "export/jet4/Jet4Writer.h"
@@ -29,20 +30,20 @@ Column StorageColumn(const Table& table, std::size_t c) {
   Column column = table.columns[c];
   if (column.type == AdoType::BigInt) {
     bool exact = true;
-    for (const auto& row : table.rows) {
+    ForEachRow(table, [&](const std::vector<Value>& row, std::size_t) {
       if (const auto* v = std::get_if<std::int64_t>(&row[c])) {
         exact = exact && *v >= -kMaxExactInDouble && *v <= kMaxExactInDouble;
       }
-    }
+    });
     column.type = exact ? AdoType::Double : AdoType::VarWChar;
     column.size = 0;
   } else if (column.size == 0 && (IsText(column.type) || IsBinary(column.type))) {
     std::size_t longest = 0;
-    for (const auto& row : table.rows) {
+    ForEachRow(table, [&](const std::vector<Value>& row, std::size_t) {
       if (const auto* s = std::get_if<std::string>(&row[c]))
         longest = std::max(longest, TextLength(*s));
       if (const auto* b = std::get_if<Bytes>(&row[c])) longest = std::max(longest, b->size());
-    }
+    });
     const std::size_t limit = IsText(column.type) ? kJetTextChars : kJetBinaryBytes;
     if (longest > limit) column.size = static_cast<int>(longest);
   }
@@ -86,11 +87,8 @@ Table JetStorageTable(const Table& table, Substitutions* noted) {
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
     changed = changed || stored.columns[c].type != table.columns[c].type;
   }
-  stored.rows.reserve(table.rows.size());
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    const auto& row = table.rows[r];
-    stored.rows.push_back(row);
-    std::vector<Value>& out = stored.rows.back();
+  ForEachRow(table, [&](const std::vector<Value>& row, std::size_t r) {
+    std::vector<Value> out = row;
     for (std::size_t c = 0; c < row.size(); ++c) {
       if (changed) out[c] = StorageValue(stored.columns[c], row[c]);
       if (auto what = Unstorable(out[c])) {
@@ -98,7 +96,8 @@ Table JetStorageTable(const Table& table, Substitutions* noted) {
         if (noted != nullptr) noted->Note(table.columns[c].name, r + 1, *what, "blank");
       }
     }
-  }
+    AddRow(stored, std::move(out), table.spilled != nullptr);
+  });
   return stored;
 }
 

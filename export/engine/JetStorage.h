@@ -19,8 +19,8 @@
 
 namespace zyl::exporting {
 
-// The form of `table` that goes into the .mdb file; the values stored as
-// NULL are noted in `noted` (may be null).
+// The form of `table` that goes into the .mdb file (spilled when `table`
+// is); the values stored as NULL are noted in `noted` (may be null).
 Table JetStorageTable(const Table& table, Substitutions* noted = nullptr);
 
 // Checks a table definition (columns only) as the database would take it:

@@ -40,6 +40,12 @@ namespace zyl::exporting {
 struct SessionSettings {
   std::vector<std::string> datePatterns;
   bool keepEveryRow = false;
+  // Tables keep their rows past the first kRowsInMemory in a temporary
+  // file (export/TableRows.h) instead of memory.
+  bool spillRows = false;
+  // The database file only stages rows for a SELECT INTO: it stays the
+  // empty database Create wrote (its rows never reach the .mdb).
+  bool stagingOnly = false;
 };
 
 // `literal` converted for `column`. NULL gives monostate (the caller decides

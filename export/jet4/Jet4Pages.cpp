@@ -13,13 +13,35 @@ std::uint32_t GetU16(const std::uint8_t* p) {
 
 }  // namespace
 
+PageFile::PageFile() = default;
+PageFile::~PageFile() = default;
+
 std::uint32_t PageFile::Allocate() {
   if (pages_.size() >= kMaxPages) {
     Fail("the database would exceed the 2 GB that a Jet 4 file can hold");
   }
-  pages_.emplace_back();
-  pages_.back().fill(0);
+  pages_.push_back(std::make_unique<Page>());
+  pages_.back()->fill(0);
   return Count() - 1;
+}
+
+std::uint8_t* PageFile::Data(std::uint32_t page) {
+  if (!pages_[page]) {
+    auto back = std::make_unique<Page>();
+    std::string bytes;
+    sealed_->Read(std::uint64_t{page} * kPageSize, kPageSize, bytes);
+    if (bytes.size() != kPageSize) Fail("a sealed page could not be read back");
+    std::memcpy(back->data(), bytes.data(), kPageSize);
+    pages_[page] = std::move(back);
+  }
+  return pages_[page]->data();
+}
+
+void PageFile::Seal(std::uint32_t page) {
+  if (Count() < kPagesInMemory || !pages_[page]) return;
+  if (!sealed_) sealed_ = std::make_unique<SpillFile>();
+  sealed_->WriteAt(std::uint64_t{page} * kPageSize, pages_[page]->data(), kPageSize);
+  pages_[page].reset();
 }
 
 void PageFile::Reserve(std::uint32_t count) {
@@ -27,7 +49,17 @@ void PageFile::Reserve(std::uint32_t count) {
 }
 
 void PageFile::WriteTo(ByteSink& sink) const {
-  for (const Page& page : pages_) sink.Write(page.data(), page.size());
+  std::string bytes;
+  for (std::size_t p = 0; p < pages_.size(); ++p) {
+    if (pages_[p]) {
+      sink.Write(pages_[p]->data(), kPageSize);
+      continue;
+    }
+    bytes.clear();
+    sealed_->Read(std::uint64_t{p} * kPageSize, kPageSize, bytes);
+    if (bytes.size() != kPageSize) Fail("a sealed page could not be read back");
+    sink.Write(bytes);
+  }
 }
 
 void InitDataPage(std::uint8_t* page, std::uint32_t owner) {
@@ -63,6 +95,8 @@ std::uint32_t RowWriter::Add(std::span<const std::uint8_t> row) {
     const std::uint32_t number = file_.Allocate();
     InitDataPage(file_.Data(number), owner_);
     pages_.push_back(number);
+    // Rows are patched at most one page back (long-value chains).
+    if (pages_.size() >= 3) file_.Seal(pages_[pages_.size() - 3]);
   }
   const std::uint32_t page = pages_.back();
   return PgRow(page, AppendDataRow(file_.Data(page), row));

@@ -5,10 +5,11 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <span>
 #include <vector>
 
+#include "export/TableRows.h"
 #include "export/jet4/Jet4Format.h"
 #include "platform/ByteSink.h"
 
@@ -16,23 +17,36 @@ namespace zyl::exporting::jet4 {
 
 using Page = std::array<std::uint8_t, kPageSize>;
 
+// Pages a file keeps in memory before its writers' finished pages are sealed.
+inline constexpr std::uint32_t kPagesInMemory = 2048;
+
 // All pages of the file being built. Pages stay at their address while
-// more are allocated, so a page pointer is valid for the file's lifetime.
+// more are allocated, so a page pointer is valid for the file's lifetime,
+// or until the page is sealed: a large file moves the pages its writers
+// are done with to a temporary file, and Data brings a sealed page back.
 class PageFile {
  public:
+  PageFile();
+  ~PageFile();
+  PageFile(const PageFile&) = delete;
+  PageFile& operator=(const PageFile&) = delete;
+
   // Appends a zero-filled page and returns its number. Throws when the file
   // would grow past the 2 GB that Jet can address.
   std::uint32_t Allocate();
   // Allocates pages up to (excluding) `count` so that fixed page numbers exist.
   void Reserve(std::uint32_t count);
-  std::uint8_t* Data(std::uint32_t page) { return pages_[page].data(); }
-  const std::uint8_t* Data(std::uint32_t page) const { return pages_[page].data(); }
+  std::uint8_t* Data(std::uint32_t page);
+  // Moves `page` to the temporary file once the file has kPagesInMemory
+  // pages; nothing before.
+  void Seal(std::uint32_t page);
   std::uint32_t Count() const { return static_cast<std::uint32_t>(pages_.size()); }
   // Writes every page in order. Errors of the sink propagate.
   void WriteTo(ByteSink& sink) const;
 
  private:
-  std::deque<Page> pages_;
+  std::vector<std::unique_ptr<Page>> pages_;  // null: sealed
+  std::unique_ptr<SpillFile> sealed_;
 };
 
 // The owner field of long-value pages: the ASCII bytes "LVAL".

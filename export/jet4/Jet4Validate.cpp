@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "export/TableRows.h"
 #include "export/jet4/Jet4Columns.h"
 #include "export/jet4/Jet4Text.h"
 #include "export/jet4/Jet4Writer.h"
@@ -56,13 +57,12 @@ void ValidateJet4Table(const Table& table) {
     Fail(where + " has " + std::to_string(longValueColumns) +
          " memo/OLE columns; the writer supports " + std::to_string(kMaxLongValueColumns));
   }
-  for (std::size_t i = 0; i < table.rows.size(); ++i) {
-    if (table.rows[i].size() != table.columns.size()) {
-      Fail(where + " row " + std::to_string(i + 1) + " has " +
-           std::to_string(table.rows[i].size()) + " values for " +
-           std::to_string(table.columns.size()) + " columns");
+  ForEachRow(table, [&](const std::vector<Value>& row, std::size_t i) {
+    if (row.size() != table.columns.size()) {
+      Fail(where + " row " + std::to_string(i + 1) + " has " + std::to_string(row.size()) +
+           " values for " + std::to_string(table.columns.size()) + " columns");
     }
-  }
+  });
 }
 
 void ValidateJet4Tables(std::span<const Table> tables) {

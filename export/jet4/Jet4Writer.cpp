@@ -5,6 +5,7 @@
 #include <ctime>
 #include <memory>
 
+#include "export/TableRows.h"
 #include "export/jet4/Jet4Catalog.h"
 #include "export/jet4/Jet4Header.h"
 #include "export/jet4/Jet4Rows.h"
@@ -53,10 +54,10 @@ void WriteUserTable(PageFile& file, const Table& table, std::uint32_t tdefPage,
   RowPacker packer(layout, table.name);
   ByteVector row;
   row.reserve(kMaxRowSize);
-  for (std::size_t i = 0; i < table.rows.size(); ++i) {
-    packer.Pack(table.rows[i], i + 1, longValues.get(), row);
+  ForEachRow(table, [&](const std::vector<Value>& values, std::size_t i) {
+    packer.Pack(values, i + 1, longValues.get(), row);
     data.Add(row);
-  }
+  });
 
   // Usage maps: pages the table owns, pages with free space (the last one),
   // then the same pair for each memo/OLE column's long-value pages.
@@ -78,7 +79,7 @@ void WriteUserTable(PageFile& file, const Table& table, std::uint32_t tdefPage,
     tdef.longValueMaps.push_back(lv);
   }
   tdef.layout = &layout;
-  tdef.rowCount = static_cast<std::uint32_t>(table.rows.size());
+  tdef.rowCount = static_cast<std::uint32_t>(RowCount(table));
   tdef.ownedMap = PgRow(mapPage, 0);
   tdef.freeMap = PgRow(mapPage, 1);
   WriteTdef(file, tdefPage, BuildTdefStream(tdef));

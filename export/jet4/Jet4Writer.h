@@ -5,8 +5,9 @@
 //
 // A database holds the four system tables the engine creates for an empty
 // database and one user table per exported table (no indexes, no
-// properties). The whole file is built in memory first; nothing reaches the
-// sink unless every name, type and value was accepted.
+// properties). The whole file is built first (in memory, a large one with
+// the pages its writers are done with in a temporary file); nothing reaches
+// the sink unless every name, type and value was accepted.
 #pragma once
 
 #include <optional>

@@ -4,6 +4,7 @@
 #include <set>
 #include <variant>
 
+#include "export/TableRows.h"
 #include "export/paradox/ParadoxValues.h"
 #include "platform/Exception.h"
 #include "platform/Text.h"
@@ -31,16 +32,16 @@ int DeclaredLength(const Column& column) {
 // the column. Values of other kinds are left for the encoder to report.
 FieldType IntegerFieldType(const Table& table, std::size_t col, FieldType base) {
   int rank = base == FieldType::Short ? 0 : base == FieldType::Long ? 1 : 2;
-  for (const auto& row : table.rows) {
+  ForEachRow(table, [&](const std::vector<Value>& row, std::size_t) {
     const auto* v = std::get_if<std::int64_t>(&row[col]);
-    if (v == nullptr) continue;
+    if (v == nullptr) return;
     // Magnitude without overflow for INT64_MIN.
     const std::uint64_t mag =
         *v < 0 ? 0 - static_cast<std::uint64_t>(*v) : static_cast<std::uint64_t>(*v);
     if (rank < 1 && mag > kShortLimit) rank = 1;
     if (rank < 2 && mag > kLongLimit) rank = 2;
     if (rank < 3 && mag > static_cast<std::uint64_t>(kExactDoubleLimit)) rank = 3;
-  }
+  });
   constexpr FieldType kByRank[] = {FieldType::Short, FieldType::Long, FieldType::Number,
                                    FieldType::Bcd};
   return kByRank[rank];
@@ -51,9 +52,9 @@ FieldType IntegerFieldType(const Table& table, std::size_t col, FieldType base) 
 FieldType DateFieldType(const Table& table, std::size_t col) {
   bool allWholeDays = true;
   bool allOnEpochDay = true;
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    const auto* v = std::get_if<DateTimeValue>(&table.rows[r][col]);
-    if (v == nullptr) continue;
+  ForEachRow(table, [&](const std::vector<Value>& row, std::size_t r) {
+    const auto* v = std::get_if<DateTimeValue>(&row[col]);
+    if (v == nullptr) return;
     SplitDateTime split;
     try {
       split = SplitDays(*v);
@@ -63,7 +64,7 @@ FieldType DateFieldType(const Table& table, std::size_t col) {
     }
     allWholeDays = allWholeDays && split.msOfDay == 0;
     allOnEpochDay = allOnEpochDay && split.dateNumber == kEpochDateNumber;
-  }
+  });
   if (allWholeDays) return FieldType::Date;
   return allOnEpochDay ? FieldType::Time : FieldType::Timestamp;
 }
@@ -198,13 +199,13 @@ std::vector<std::string> MakeFieldNames(const std::vector<std::string_view>& nam
 }
 
 std::vector<FieldPlan> PlanFields(const Table& table) {
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    if (table.rows[r].size() != table.columns.size()) {
+  ForEachRow(table, [&](const std::vector<Value>& row, std::size_t r) {
+    if (row.size() != table.columns.size()) {
       throw EConvertError("Paradox writer: row " + std::to_string(r + 1) + " has " +
-                          std::to_string(table.rows[r].size()) + " values for " +
+                          std::to_string(row.size()) + " values for " +
                           std::to_string(table.columns.size()) + " columns");
     }
-  }
+  });
   std::vector<FieldPlan> fields;
   for (std::size_t col = 0; col < table.columns.size(); ++col) {
     if (auto plan = PlanColumn(table, col)) fields.push_back(std::move(*plan));

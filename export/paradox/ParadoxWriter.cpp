@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "export/TableRows.h"
 #include "export/paradox/ParadoxFields.h"
 #include "export/paradox/ParadoxHeader.h"
 #include "export/paradox/ParadoxValues.h"
@@ -27,11 +28,12 @@ constexpr std::size_t kMaxTableName = 256;  // leaves room for ".db" and the NUL
 TableGeometry ChooseGeometry(const Table& table, int recordSize) {
   TableGeometry g;
   g.recordSize = recordSize;
-  g.records = static_cast<std::uint32_t>(std::min<std::size_t>(table.rows.size(), UINT32_MAX));
+  const std::size_t rows = RowCount(table);
+  g.records = static_cast<std::uint32_t>(std::min<std::size_t>(rows, UINT32_MAX));
   for (int kib : kBlockKiBChoices) {
     const int perBlock = (kib * 1024 - kBlockHeader) / recordSize;
     if (perBlock == 0) continue;
-    const std::size_t blocks = (table.rows.size() + perBlock - 1) / perBlock;
+    const std::size_t blocks = (rows + perBlock - 1) / perBlock;
     if (blocks > kMaxBlocks) continue;
     g.blockKiB = kib;
     g.blocks = static_cast<std::uint16_t>(blocks);
@@ -43,8 +45,7 @@ TableGeometry ChooseGeometry(const Table& table, int recordSize) {
                         std::to_string(recordSize) + " bytes is longer than the " +
                         std::to_string(largest) + " bytes a Paradox record can take");
   }
-  throw EConvertError("Paradox writer: table '" + table.name +
-                      "': " + std::to_string(table.rows.size()) +
+  throw EConvertError("Paradox writer: table '" + table.name + "': " + std::to_string(rows) +
                       " rows are more than a Paradox table can hold");
 }
 
@@ -129,18 +130,18 @@ void WriteParadox(const Table& whole, ByteSink& sink, const ParadoxOptions& opti
   sink.Write(header.data(), header.size());
 
   BlockWriter blocks(sink, geometry);
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+  ForEachRow(table, [&](const std::vector<Value>& row, std::size_t r) {
     std::uint8_t* out = blocks.NextRecord();
     for (const auto& field : fields) {
       try {
-        EncodeValue(field, table.rows[r][field.column], out);
+        EncodeValue(field, row[field.column], out);
       } catch (const EConvertError& e) {
         throw EConvertError("Paradox writer: column '" + table.columns[field.column].name +
                             "', row " + std::to_string(r + 1) + ": " + e.Message());
       }
       out += field.length;
     }
-  }
+  });
   blocks.Finish();
 }
 

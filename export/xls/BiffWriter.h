@@ -68,6 +68,7 @@ inline constexpr std::uint16_t kRow = 0x0208;
 inline constexpr std::uint16_t kDbCell = 0x00D7;
 inline constexpr std::uint16_t kWindow2 = 0x023E;
 inline constexpr std::uint16_t kLabelSst = 0x00FD;
+inline constexpr std::uint16_t kLabel = 0x0204;
 inline constexpr std::uint16_t kNumber = 0x0203;
 inline constexpr std::uint16_t kRk = 0x027E;
 inline constexpr std::uint16_t kBoolErr = 0x0205;

@@ -102,8 +102,8 @@ void CellWriter::Header(BiffWriter& out, std::uint16_t row, std::uint16_t col) {
   Text(out, row, col, kXfGeneral, std::move(*name));
 }
 
-void CellWriter::Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, std::uint16_t col) {
-  const Value& value = table_.rows[tableRow][col];
+void CellWriter::Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, std::uint16_t col,
+                      const Value& value) {
   const std::uint16_t blankXf = BlankXf(table_.columns[col].type);
   std::visit(
       [&](const auto& v) {
@@ -158,6 +158,18 @@ void CellWriter::Text(BiffWriter& out, std::uint16_t row, std::uint16_t col, std
   if (text.empty()) {
     Blank(out, row, col, blankXf);
     return;
+  }
+  if (sharedLimit_ != 0 && strings_.UniqueCount() >= sharedLimit_ && !strings_.Contains(text)) {
+    const bool compressed = IsCompressible(text);
+    if (6 + 3 + text.size() * (compressed ? 1 : 2) <= kMaxRecordBody) {
+      out.Record(rt::kLabel, [&](ByteWriter& b) {
+        CellHeader(b, row, col, kXfGeneral);
+        b.U16(static_cast<std::uint16_t>(text.size()));
+        b.U8(compressed ? 0 : 1);
+        AppendCharacters(b, text, compressed);
+      });
+      return;
+    }
   }
   const std::uint32_t index = strings_.Add(std::move(text));
   out.Record(rt::kLabelSst, [=](ByteWriter& b) {

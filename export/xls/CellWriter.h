@@ -35,17 +35,21 @@ inline constexpr std::size_t kMaxHexBytes = 16383;
 class CellWriter {
  public:
   // No argument is owned; all must outlive the writer. The cells written
-  // as #NUM! are noted in `noted` (may be null).
-  CellWriter(const Table& table, SharedStrings& strings, Substitutions* noted = nullptr)
-      : table_(table), strings_(strings), noted_(noted) {}
+  // as #NUM! are noted in `noted` (may be null). Once `strings` holds
+  // `sharedLimit` distinct texts (0: no limit), a text it lacks is written
+  // in its cell (a LABEL record) when it fits one record.
+  CellWriter(const Table& table, SharedStrings& strings, Substitutions* noted = nullptr,
+             std::uint32_t sharedLimit = 0)
+      : table_(table), strings_(strings), noted_(noted), sharedLimit_(sharedLimit) {}
 
   // The header cell of column `col`: its name as text.
   // Throws EConvertError when the name is not valid UTF-8.
   void Header(BiffWriter& out, std::uint16_t row, std::uint16_t col);
 
-  // The cell of table row `tableRow`, column `col`, placed at sheet row `row`.
-  // Throws EConvertError when a text is not valid UTF-8.
-  void Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, std::uint16_t col);
+  // The cell of `value`, table row `tableRow`, column `col`, placed at sheet
+  // row `row`. Throws EConvertError when a text is not valid UTF-8.
+  void Cell(BiffWriter& out, std::uint16_t row, std::size_t tableRow, std::uint16_t col,
+            const Value& value);
 
  private:
   void Text(BiffWriter& out, std::uint16_t row, std::uint16_t col, std::uint16_t blankXf,
@@ -58,6 +62,7 @@ class CellWriter {
   const Table& table_;
   SharedStrings& strings_;
   Substitutions* noted_;
+  std::uint32_t sharedLimit_;
 };
 
 }  // namespace zyl::exporting::xls

@@ -71,11 +71,9 @@ void WriteHeader(const CompoundLayout& l, ByteSink& sink) {
   sink.Write(h.Bytes().data(), h.Size());
 }
 
-void WriteStream(const CompoundLayout& l, std::span<const std::span<const std::uint8_t>> parts,
+void WriteStream(const CompoundLayout& l, const std::function<void(ByteSink&)>& content,
                  std::uint64_t contentBytes, ByteSink& sink) {
-  for (const auto& part : parts) {
-    if (!part.empty()) sink.Write(part.data(), part.size());
-  }
+  content(sink);
   static constexpr std::array<std::uint8_t, kSectorSize> kZeros{};
   std::uint64_t padding = std::uint64_t{l.streamSectors} * kSectorSize - contentBytes;
   while (padding > 0) {
@@ -147,15 +145,27 @@ CompoundLayout PlanCompoundFile(std::uint64_t contentBytes) {
 
 void WriteCompoundFile(std::string_view streamName,
                        std::span<const std::span<const std::uint8_t>> parts, ByteSink& sink) {
+  std::uint64_t contentBytes = 0;
+  for (const auto& part : parts) contentBytes += part.size();
+  WriteCompoundFile(
+      streamName, contentBytes,
+      [parts](ByteSink& out) {
+        for (const auto& part : parts) {
+          if (!part.empty()) out.Write(part.data(), part.size());
+        }
+      },
+      sink);
+}
+
+void WriteCompoundFile(std::string_view streamName, std::uint64_t contentBytes,
+                       const std::function<void(ByteSink&)>& content, ByteSink& sink) {
   if (streamName.empty() || streamName.size() > 31) {
     throw Exception("compound file: stream name '" + std::string(streamName) +
                     "' must have 1 to 31 characters");
   }
-  std::uint64_t contentBytes = 0;
-  for (const auto& part : parts) contentBytes += part.size();
   const CompoundLayout layout = PlanCompoundFile(contentBytes);
   WriteHeader(layout, sink);
-  WriteStream(layout, parts, contentBytes, sink);
+  WriteStream(layout, content, contentBytes, sink);
   WriteDirectory(layout, streamName, sink);
   WriteFatAndDifat(layout, sink);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string_view>
 
@@ -55,5 +56,9 @@ CompoundLayout PlanCompoundFile(std::uint64_t contentBytes);
 // Sink errors propagate unchanged; the sink is not owned.
 void WriteCompoundFile(std::string_view streamName,
                        std::span<const std::span<const std::uint8_t>> parts, ByteSink& sink);
+// The same with a stream of `contentBytes` bytes that `content` writes to
+// the sink it is given (exactly that many).
+void WriteCompoundFile(std::string_view streamName, std::uint64_t contentBytes,
+                       const std::function<void(ByteSink&)>& content, ByteSink& sink);
 
 }  // namespace zyl::exporting::xls

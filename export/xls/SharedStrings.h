@@ -18,6 +18,7 @@ class SharedStrings {
   // REQUIRES text.size() <= kMaxCellChars.
   std::uint32_t Add(std::u16string text);
 
+  bool Contains(const std::u16string& text) const { return index_.count(text) != 0; }
   std::uint32_t UniqueCount() const { return static_cast<std::uint32_t>(order_.size()); }
   std::uint32_t ReferenceCount() const { return references_; }
 

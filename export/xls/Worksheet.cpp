@@ -45,7 +45,7 @@ void Row(BiffWriter& out, std::uint16_t row, std::uint16_t columns) {
 
 }  // namespace
 
-Worksheet::Worksheet(const Table& table, std::size_t firstRow, std::size_t rowCount, bool active,
+Worksheet::Worksheet(const Table& table, RowReader& rows, std::size_t rowCount, bool active,
                      CellWriter& cells) {
   assert(rowCount < kMaxSheetRows && !table.columns.empty() &&
          table.columns.size() <= kMaxSheetColumns);
@@ -91,11 +91,12 @@ Worksheet::Worksheet(const Table& table, std::size_t firstRow, std::size_t rowCo
       cellOffsets.push_back(static_cast<std::uint16_t>(out_.Size() - previous));
       previous = out_.Size();
       const auto row = static_cast<std::uint16_t>(r);
+      const std::vector<Value>* values = r == 0 ? nullptr : rows.Next();
       for (std::uint16_t c = 0; c < columns; ++c) {
-        if (r == 0) {
+        if (values == nullptr) {
           cells.Header(out_, row, c);
         } else {
-          cells.Cell(out_, row, firstRow + r - 1, c);
+          cells.Cell(out_, row, rows.Index(), c, (*values)[c]);
         }
       }
     }

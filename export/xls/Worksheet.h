@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "export/ExportTable.h"
+#include "export/TableRows.h"
 #include "export/xls/BiffWriter.h"
 #include "export/xls/CellWriter.h"
 
@@ -20,11 +21,11 @@ inline constexpr std::size_t kMaxSheetColumns = 256;
 
 class Worksheet {
  public:
-  // Builds the sheet: a header row of column names, then table rows
-  // firstRow .. firstRow+rowCount-1. `active` marks the sheet shown on opening.
+  // Builds the sheet: a header row of column names, then the next `rowCount`
+  // rows of `rows`. `active` marks the sheet shown on opening.
   // REQUIRES rowCount < kMaxSheetRows, 1 <= columns <= kMaxSheetColumns.
   // Throws EConvertError for text that is not valid UTF-8.
-  Worksheet(const Table& table, std::size_t firstRow, std::size_t rowCount, bool active,
+  Worksheet(const Table& table, RowReader& rows, std::size_t rowCount, bool active,
             CellWriter& cells);
 
   std::size_t Size() const { return out_.Size(); }
@@ -34,6 +35,8 @@ class Worksheet {
   void Place(std::uint32_t streamOffset);
 
   std::span<const std::uint8_t> Bytes() const { return out_.Bytes().Bytes(); }
+  // Where the fields that Place fixes are, from the sheet's start.
+  const std::vector<std::size_t>& OffsetFields() const { return offsetFields_; }
 
  private:
   BiffWriter out_;

@@ -15,6 +15,12 @@
 
 namespace zyl::exporting {
 
+// A table with spilled rows (export/TableRows.h) is written in bounded
+// memory: each sheet goes to a temporary file once built, and past
+// kSharedStringsKept distinct texts a new text is written in its cell
+// (LABEL) instead of the shared string table when it fits one record.
+inline constexpr std::uint32_t kSharedStringsKept = 65536;
+
 // A sheet has 65,536 rows; one of them is the header row.
 inline constexpr std::size_t kXlsMaxDataRowsPerSheet = 65535;
 
