@@ -155,7 +155,9 @@ TEST_P(DatasetContract, PagesReadAtOnceMatchAWalkFromTheFirstRecord) {
   RowFilter fromHundred{{{1, FilterKind::kNumber, FilterOp::kCompare, TVariant(100)}}, "", {}};
   const std::pair<RowFilter, const char*> filters[] = {{{}, ""}, {fromHundred, ""}, {{}, "Part"}};
   for (const char* key : {"Grp", "Grp DESC", "Grp DESC;N"}) {
-    for (const auto& [filter, keyField] : filters) {
+    for (const auto& pair : filters) {
+      const RowFilter& filter = pair.first;
+      const char* keyField = pair.second;
       auto open = [&](int estimateAbove) {
         std::unique_ptr<TDataSet> ds =
             *keyField ? factory_->ReopenWhere(keyField, TVariant(0)) : factory_->Reopen();
