@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -170,12 +171,12 @@ void BM_PgCountPlusOffset(benchmark::State& state) {
   PQfinish(db);
 }
 
-// What the bare statements read: every column of a page, its bytes summed.
+// What the bare statements read: every value of a page fetched
+// (PQgetvalue, as a program showing them does), its bytes summed.
 std::size_t Bytes(PGresult* page) {
   std::size_t bytes = 0;
   for (int r = 0; r < PQntuples(page); ++r) {
-    for (int c = 0; c < PQnfields(page); ++c)
-      bytes += static_cast<std::size_t>(PQgetlength(page, r, c));
+    for (int c = 0; c < PQnfields(page); ++c) bytes += std::strlen(PQgetvalue(page, r, c));
   }
   PQclear(page);
   return bytes;
@@ -220,6 +221,30 @@ void BM_PgEstimatePlusKeyset(benchmark::State& state) {
   RunBare(state, "EXPLAIN SELECT 1 FROM orders",
           std::string(kColumns) + (state.range(1) == 0 ? " ORDER BY id" : " ORDER BY id DESC") +
               " LIMIT " + std::to_string(state.range(0)));
+}
+
+// The planner's estimate and the last page's keyset statement in one round
+// trip (a libpq pipeline), every value of the page read.
+void BM_PgEstimateWithKeysetPipelined(benchmark::State& state) {
+  if (Skipped(state)) return;
+  PGconn* db = PQconnectdb(TheServer().ConnInfo().c_str());
+  const std::string page =
+      std::string(kColumns) + " ORDER BY id DESC LIMIT " + std::to_string(state.range(0));
+  for (auto _ : state) {
+    PQenterPipelineMode(db);
+    PQsendQueryParams(db, "EXPLAIN SELECT 1 FROM orders", 0, nullptr, nullptr, nullptr, nullptr, 0);
+    PQsendQueryParams(db, page.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    PQpipelineSync(db);
+    PGresult* estimate = PQgetResult(db);
+    benchmark::DoNotOptimize(PQgetvalue(estimate, 0, 0));
+    PQclear(estimate);
+    PQclear(PQgetResult(db));  // the null ending the estimate's results
+    benchmark::DoNotOptimize(Bytes(PQgetResult(db)));
+    PQclear(PQgetResult(db));  // the null ending the page's results
+    PQclear(PQgetResult(db));  // the sync point
+    PQexitPipelineMode(db);
+  }
+  PQfinish(db);
 }
 
 // libpq alone: a connection made and closed, what a new dataset pays first.
@@ -286,6 +311,7 @@ BENCHMARK(BM_PgDatasetPageRefreshed)->Apply(PageArgs);
 BENCHMARK(BM_PgConnect)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PgBareKeysetLast)->Arg(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PgEstimatePlusKeyset)->Apply(PageArgs);
+BENCHMARK(BM_PgEstimateWithKeysetPipelined)->Arg(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PgDatasetEstimated)
     ->ArgNames({"rows", "last", "kept"})
     ->Args({40, 0, 1})

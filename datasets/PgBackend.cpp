@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "datasets/FieldText.h"
 #include "datasets/PgTypes.h"
 #include "platform/DateTime.h"
 #include "platform/Format.h"
@@ -108,7 +109,11 @@ TVariant Backend::FilterOperand(FilterKind kind, const TVariant& operand) const 
 }
 
 TVariant Backend::ToValue(int field, const TVariant& stored) const {
-  return TextToValue(TextOf(stored), Column(field).type);
+  const ColumnType& type = Column(field).type;
+  // Text is handed out as read (Null stays Null), without a copy between.
+  if (IsTextFieldType(type.type) && (stored.IsNull() || stored.GetKind() == TVariant::Kind::String))
+    return stored;
+  return TextToValue(TextOf(stored), type);
 }
 
 TVariant Backend::TextToStored(int field, const std::string& text) const {

@@ -97,23 +97,71 @@ Connection::~Connection() {
   if (conn_ != nullptr) Libpq().finish(conn_);
 }
 
-Result Connection::Exec(const std::string& sql, const std::vector<Text>& parameters) {
+namespace {
+
+std::vector<const char*> Values(const std::vector<Text>& parameters) {
   std::vector<const char*> values;
   values.reserve(parameters.size());
   for (const Text& p : parameters) values.push_back(p ? p->c_str() : nullptr);
+  return values;
+}
+
+}  // namespace
+
+void Connection::Check(const Result& result) const {
+  PGresult* raw = result.Raw();
+  ExecStatusType status = raw != nullptr ? Libpq().resultStatus(raw) : PGRES_FATAL_ERROR;
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
+  std::string message = raw != nullptr ? Trimmed(Libpq().resultErrorMessage(raw))
+                                       : Trimmed(Libpq().errorMessage(conn_));
+  const char* state = raw != nullptr ? Libpq().resultErrorField(raw, PG_DIAG_SQLSTATE) : nullptr;
+  if (message.empty()) message = "the statement failed";
+  throw EPgError(context_ + ": " + message, state != nullptr ? state : "");
+}
+
+Result Connection::Exec(const std::string& sql, const std::vector<Text>& parameters) {
+  std::vector<const char*> values = Values(parameters);
   ++executions_;
   Result result(Libpq().execParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr,
                                    values.data(), nullptr, nullptr, 0));
-  PGresult* raw = result.Raw();
-  ExecStatusType status = raw != nullptr ? Libpq().resultStatus(raw) : PGRES_FATAL_ERROR;
-  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-    std::string message = raw != nullptr ? Trimmed(Libpq().resultErrorMessage(raw))
-                                         : Trimmed(Libpq().errorMessage(conn_));
-    const char* state = raw != nullptr ? Libpq().resultErrorField(raw, PG_DIAG_SQLSTATE) : nullptr;
-    if (message.empty()) message = "the statement failed";
-    throw EPgError(context_ + ": " + message, state != nullptr ? state : "");
-  }
+  Check(result);
   return result;
+}
+
+std::vector<Result> Connection::ExecAll(const std::vector<Statement>& statements) {
+  const Library& pq = Libpq();
+  std::vector<Result> results;
+  if (statements.size() < 2 || !pq.HasPipelines() || pq.enterPipelineMode(conn_) != 1) {
+    for (const Statement& s : statements) results.push_back(Exec(s.sql, s.parameters));
+    return results;
+  }
+  bool sent = true;
+  for (const Statement& s : statements) {
+    std::vector<const char*> values = Values(s.parameters);
+    ++executions_;
+    sent = pq.sendQueryParams(conn_, s.sql.c_str(), static_cast<int>(values.size()), nullptr,
+                              values.data(), nullptr, nullptr, 0) == 1;
+    if (!sent) break;
+  }
+  if (sent) sent = pq.pipelineSync(conn_) == 1;
+  if (sent) {
+    // Each statement's result, then a null; a failure aborts the ones
+    // after it. Then the sync point.
+    for (std::size_t i = 0; i < statements.size(); ++i) {
+      results.emplace_back(pq.getResult(conn_));
+      while (PGresult* more = pq.getResult(conn_)) pq.clear(more);
+    }
+    for (PGresult* r = pq.getResult(conn_); r != nullptr; r = pq.getResult(conn_)) {
+      bool sync = pq.resultStatus(r) == PGRES_PIPELINE_SYNC;
+      pq.clear(r);
+      if (sync) break;
+    }
+  }
+  if (pq.exitPipelineMode(conn_) != 1 || !sent) {
+    throw EPgError(context_ + ": " + Trimmed(pq.errorMessage(conn_)), "");
+  }
+  for (const Result& r : results) Check(r);
+  return results;
 }
 
 std::int64_t Connection::Command(const std::string& sql, const std::vector<Text>& parameters) {

@@ -45,6 +45,12 @@ class Result {
   pg_result* result_;
 };
 
+// One statement and its text parameters $1..$n.
+struct Statement {
+  std::string sql;
+  std::vector<Text> parameters;
+};
+
 class Connection {
  public:
   // Connects with the libpq connection string `conninfo` ("host=... dbname=
@@ -58,6 +64,10 @@ class Connection {
   // Runs one statement with text parameters $1..$n; raises EPgError with the
   // server's message (after `context`) when it fails.
   Result Exec(const std::string& sql, const std::vector<Text>& parameters = {});
+  // Runs `statements` in order, in one round trip when libpq has pipelines
+  // (else one each), and returns their results; raises as Exec for the
+  // first that fails (the later ones do not run).
+  std::vector<Result> ExecAll(const std::vector<Statement>& statements);
   // Like Exec for a statement that changes rows; returns the rows affected.
   std::int64_t Command(const std::string& sql, const std::vector<Text>& parameters = {});
   // `name` quoted as an identifier.
@@ -67,6 +77,9 @@ class Connection {
   std::int64_t Executions() const { return executions_; }
 
  private:
+  // Raises EPgError for a failed `result` (null: the connection's error).
+  void Check(const Result& result) const;
+
   pg_conn* conn_ = nullptr;
   std::string context_;
   std::int64_t executions_ = 0;

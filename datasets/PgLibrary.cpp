@@ -51,7 +51,15 @@ Library Load() {
   Resolve(handle, "PQfmod", lib.fmod);
   Resolve(handle, "PQescapeIdentifier", lib.escapeIdentifier);
   Resolve(handle, "PQfreemem", lib.freemem);
-  return lib;
+  Library pipelines = lib;
+  if (!ResolveFunction(handle, "PQenterPipelineMode", pipelines.enterPipelineMode) ||
+      !ResolveFunction(handle, "PQexitPipelineMode", pipelines.exitPipelineMode) ||
+      !ResolveFunction(handle, "PQpipelineSync", pipelines.pipelineSync) ||
+      !ResolveFunction(handle, "PQsendQueryParams", pipelines.sendQueryParams) ||
+      !ResolveFunction(handle, "PQgetResult", pipelines.getResult)) {
+    return lib;  // an older libpq: no pipelines
+  }
+  return pipelines;
 }
 
 }  // namespace

@@ -35,6 +35,14 @@ struct Library {
   decltype(&::PQfmod) fmod;
   decltype(&::PQescapeIdentifier) escapeIdentifier;
   decltype(&::PQfreemem) freemem;
+  // Pipelines (libpq 14 and later); null when the library has none, and
+  // statements then go one round trip each.
+  decltype(&::PQenterPipelineMode) enterPipelineMode;
+  decltype(&::PQexitPipelineMode) exitPipelineMode;
+  decltype(&::PQpipelineSync) pipelineSync;
+  decltype(&::PQsendQueryParams) sendQueryParams;
+  decltype(&::PQgetResult) getResult;
+  bool HasPipelines() const { return enterPipelineMode != nullptr; }
 };
 
 // The loaded library; loads it on the first call (thread-safe). Raises

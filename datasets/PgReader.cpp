@@ -3,15 +3,24 @@
 #include <algorithm>
 #include <climits>
 
+#include "datasets/PgLibrary.h"
 #include "platform/Format.h"
 
 namespace zyl::pg {
 
 Row RowOf(const Result& result, int row) {
+  const Library& pq = Libpq();
+  PGresult* raw = result.Raw();
+  const int columns = pq.nfields(raw);
   Row values;
-  values.reserve(static_cast<std::size_t>(result.Columns()));
-  for (int c = 0; c < result.Columns(); ++c) {
-    values.push_back(result.IsNull(row, c) ? TVariant::Null() : TVariant(result.Value(row, c)));
+  values.reserve(static_cast<std::size_t>(columns));
+  for (int c = 0; c < columns; ++c) {
+    if (pq.getisnull(raw, row, c) != 0) {
+      values.push_back(TVariant::Null());
+    } else {
+      values.emplace_back(std::string(pq.getvalue(raw, row, c),
+                                      static_cast<std::size_t>(pq.getlength(raw, row, c))));
+    }
   }
   return values;
 }
@@ -73,13 +82,27 @@ bool Reader::Aggregate(int field, bool average, double& value) {
   return true;
 }
 
-long long Reader::Estimate(const std::string& from, const std::vector<Text>& parameters) {
-  // The plan's top line: "Seq Scan on orders  (cost=0.00..18334.00 rows=1000000 width=0)".
-  Result r = connection_.Exec("EXPLAIN SELECT 1" + from, parameters);
-  if (r.Rows() == 0) return -1;
-  const std::string line = r.Value(0, 0);
-  std::size_t at = line.find(" rows=");
-  return at == std::string::npos ? -1 : std::strtoll(line.c_str() + at + 6, nullptr, 10);
+Statement Reader::Read(int rows, int offset, bool reversed) const {
+  Statement read{"SELECT " + source_.SelectList() + " FROM " + source_.From() + Where(3) +
+                     OrderBy(false, reversed) + " LIMIT $1 OFFSET $2",
+                 {std::to_string(rows), std::to_string(offset)}};
+  AddFilter(read.parameters);
+  return read;
+}
+
+bool Reader::Keep(const Result& read, int from, int to, bool reversed, int position) {
+  rows_.clear();
+  const int got = read.Rows();
+  for (int i = 0; i < got; ++i) rows_.push_back(RowOf(read, reversed ? got - 1 - i : i));
+  start_ = reversed ? to - got : from;
+  endRows_ = reversed && to == count_ ? to - from : 0;
+  if (position >= start_ && position - start_ < got) return true;
+  // The data shrank under us, or the estimate was above the records:
+  // count them from now on.
+  count_ = -1;
+  if (estimated_) estimateAbove_ = 0;
+  rows_.clear();
+  return false;
 }
 
 int Reader::Count() {
@@ -87,11 +110,30 @@ int Reader::Count() {
     std::vector<Text> parameters;
     AddFilter(parameters);
     const std::string from = " FROM " + source_.From() + Where(1);
-    long long n = estimateAbove_ > 0 ? Estimate(from, parameters) : -1;
-    estimated_ = estimateAbove_ > 0 && n > estimateAbove_;
-    if (!estimated_)
-      n = std::stoll(connection_.Exec("SELECT count(*)" + from, parameters).Value(0, 0));
-    count_ = static_cast<int>(std::min<long long>(n, INT_MAX));
+    estimated_ = false;
+    if (estimateAbove_ > 0) {
+      // The plan's top line: "Seq Scan on orders  (cost=0.00..18334.00
+      // rows=1000000 width=0)". A reader whose last read was the records'
+      // end (a grid on its last page, refreshed) reads that end again in
+      // the same round trip.
+      std::vector<Statement> statements{{"EXPLAIN SELECT 1" + from, parameters}};
+      const int endRows = endRows_;
+      if (endRows > 0) statements.push_back(Read(endRows, 0, true));
+      std::vector<Result> results = connection_.ExecAll(statements);
+      const std::string line = results[0].Rows() > 0 ? results[0].Value(0, 0) : "";
+      std::size_t at = line.find(" rows=");
+      long long n = at == std::string::npos ? -1 : std::strtoll(line.c_str() + at + 6, nullptr, 10);
+      estimated_ = n > estimateAbove_;
+      if (estimated_) {
+        count_ = static_cast<int>(std::min<long long>(n, INT_MAX));
+        const int first = count_ - endRows;
+        if (endRows == 0 || first < 0 || Keep(results[1], first, count_, true, first))
+          return count_;
+        estimated_ = false;
+      }
+    }
+    count_ = static_cast<int>(std::min<long long>(
+        std::stoll(connection_.Exec("SELECT count(*)" + from, parameters).Value(0, 0)), INT_MAX));
   }
   return count_;
 }
@@ -109,24 +151,9 @@ const Row* Reader::At(int position) {
   int to = std::min(count, from + kChunk);
   // With an estimated count a window past the middle is read from the end.
   bool reversed = estimated_ && count - to < from;
-  std::vector<Text> parameters = {std::to_string(to - from),
-                                  std::to_string(reversed ? count - to : from)};
-  AddFilter(parameters);
-  Result r = connection_.Exec("SELECT " + source_.SelectList() + " FROM " + source_.From() +
-                                  Where(3) + OrderBy(false, reversed) + " LIMIT $1 OFFSET $2",
-                              parameters);
-  rows_.clear();
-  const int got = r.Rows();
-  for (int i = 0; i < got; ++i) rows_.push_back(RowOf(r, reversed ? got - 1 - i : i));
-  start_ = reversed ? to - got : from;
-  if (position < start_ || position - start_ >= got) {
-    // The data shrank under us, or the estimate was above the records:
-    // count them from now on.
-    count_ = -1;
-    if (estimated_) estimateAbove_ = 0;
-    rows_.clear();
+  Statement read = Read(to - from, reversed ? count - to : from, reversed);
+  if (!Keep(connection_.Exec(read.sql, read.parameters), from, to, reversed, position))
     return nullptr;
-  }
   return &rows_[static_cast<std::size_t>(position - start_)];
 }
 

@@ -11,8 +11,9 @@
 // row estimate instead. Positions then are the estimate's: the first half
 // counts from the first record, the second from the last, so the last page
 // holds the last records; a read that finds fewer records than estimated
-// turns to an exact count. A filter (a column equal to a bound value, a row
-// filter) limits every read and count.
+// turns to an exact count. A reader whose last window ended the records
+// reads the same window with the next estimate, in one round trip. A filter (a column equal to a
+// bound value, a row filter) limits every read and count.
 #pragma once
 
 #include <deque>
@@ -57,8 +58,11 @@ class Reader : public SqlReader {
   // Names (inside a window clause) or select-list positions; `reversed`
   // flips every direction.
   std::string OrderBy(bool expressions, bool reversed = false) const;
-  // The planner's row estimate of SELECT ... `from`, or -1.
-  long long Estimate(const std::string& from, const std::vector<Text>& parameters);
+  // The read of `rows` records after `offset` ones (from the end when
+  // `reversed`); keeping what it read as the window [from, to): false, with
+  // no count any more, when that does not hold `position`.
+  Statement Read(int rows, int offset, bool reversed) const;
+  bool Keep(const Result& read, int from, int to, bool reversed, int position);
   // " WHERE <filter>" with its value as parameter `number`, or "".
   std::string Where(std::size_t number) const;
   void AddFilter(std::vector<Text>& parameters) const;
@@ -72,6 +76,7 @@ class Reader : public SqlReader {
   int count_ = -1;
   int estimateAbove_ = 0;  // 0: always count
   bool estimated_ = false;
+  int endRows_ = 0;  // the size of the last window read, when it ended the records
 };
 
 // A row of server texts as stored values.
