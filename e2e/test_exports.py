@@ -32,6 +32,11 @@ ROWS = {"TXT": lambda b: len(list(csv.reader(io.StringIO(b.decode("utf-8"), newl
 PAGE_ROWS = 8   # the demo site's Customers page
 
 
+def saved(folder, path):  # Chromium reserves the name with an empty file and writes into a .crdownload first
+    return (os.path.exists(path) and os.path.getsize(path) > 0
+            and not any(n.endswith(".crdownload") for n in os.listdir(folder)))
+
+
 class Exports(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -75,7 +80,7 @@ class Exports(unittest.TestCase):
                     Select(b.control("Customers", "GSave", "select")).select_by_value(kind + scope)
                     b.control("Customers", "GSAVEAS").click()
                     path = os.path.join(folder, "Customers" + FORMATS[kind][1])
-                    WebDriverWait(b.driver, 60, 0.1).until(lambda _: os.path.exists(path))
+                    WebDriverWait(b.driver, 60, 0.1).until(lambda _: saved(folder, path))
                     with open(path, "rb") as f:
                         body = f.read()
                     os.remove(path)
