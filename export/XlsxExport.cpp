@@ -15,6 +15,7 @@
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/Format.h"
+#include "platform/Text.h"
 #include "platform/Utf8.h"
 
 namespace zyl::exporting {
@@ -69,20 +70,6 @@ bool SixteenDigitsExact(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.16g", value);
   return std::strtod(text, nullptr) == value;
-}
-
-// Line breaks as a cell holds them: CR LF and CR become LF.
-std::string LineFeeds(const std::string& text) {
-  if (text.find('\r') == std::string::npos) return text;
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      out += text[i];
-    } else if (i + 1 == text.size() || text[i + 1] != '\n') {
-      out += '\n';
-    }
-  }
-  return out;
 }
 
 // Text cut to what a cell holds, never inside a UTF-8 sequence.
@@ -164,7 +151,7 @@ class SheetWriter {
       bool cut = false;
       const std::string valid = WithValidUtf8(*s);
       if (valid != *s) Note(column, number, valid, "? for each byte not UTF-8");
-      Text(col, CellText(LineFeeds(valid), cut));
+      Text(col, CellText(zyl::LineFeedsOnly(valid), cut));
       if (cut) Note(column, number, valid, "cut to 32,767 characters");
     }
   }

@@ -94,6 +94,20 @@ void AppendPercentEncoded(std::string& out, std::string_view text, std::string_v
   }
 }
 
+std::string LineFeedsOnly(std::string_view text) {
+  if (text.find('\r') == std::string_view::npos) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      out += text[i];
+    } else if (i + 1 == text.size() || text[i + 1] != '\n') {
+      out += '\n';
+    }
+  }
+  return out;
+}
+
 void AppendEscapedHtml(std::string& out, std::string_view text, std::string_view crlf) {
   std::size_t start = 0;  // first byte not yet copied
   for (std::size_t i = 0; i < text.size(); ++i) {

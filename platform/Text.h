@@ -46,6 +46,9 @@ void AppendHex(std::string& out, unsigned long long value, int digits);
 // of `keep` as they are, every other byte as "%XX" (upper-case hex).
 void AppendPercentEncoded(std::string& out, std::string_view text, std::string_view keep);
 
+// `text` with its line breaks as LF: CR LF and a lone CR become LF.
+std::string LineFeedsOnly(std::string_view text);
+
 // Appends `text` for HTML: & < > " ' become &amp; &lt; &gt; &quot; &#39;,
 // every other byte stays. When `crlf` is not empty, each CR LF pair becomes
 // `crlf` (after escaping, so "<BR>" stays markup). For text that comes from

@@ -24,7 +24,7 @@ int BackgroundSweeps::Sweep(const std::string& prefix, long maxAgeSeconds, long 
   busy_ = true;
   sweeper_ = std::thread([this, prefix, maxAgeSeconds, intervalSeconds, maxEntries] {
     try {
-      store_.Sweep(prefix, maxAgeSeconds, intervalSeconds, maxEntries);
+      Store().Sweep(prefix, maxAgeSeconds, intervalSeconds, maxEntries);
     } catch (...) {
       // A sweep that fails leaves the locks for the next one.
     }
@@ -49,7 +49,7 @@ int DetachedSweeps::Sweep(const std::string& prefix, long maxAgeSeconds, long in
   if (!zyl::updatelock::SweepDue(prefix, intervalSeconds)) return 0;
   // Twice forked, so the sweeping process is nobody's child to wait for.
   const pid_t child = ::fork();
-  if (child < 0) return files_.Sweep(prefix, maxAgeSeconds, 0, maxEntries);
+  if (child < 0) return Store().Sweep(prefix, maxAgeSeconds, 0, maxEntries);
   if (child > 0) {
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -62,7 +62,7 @@ int DetachedSweeps::Sweep(const std::string& prefix, long maxAgeSeconds, long in
     for (int fd = 0; fd <= 2 && null >= 0; ++fd) ::dup2(null, fd);
     ::close_range(3, ~0U, 0);  // holds none of the request's files (nor their flocks)
     try {
-      files_.Sweep(prefix, maxAgeSeconds, 0, maxEntries);
+      Store().Sweep(prefix, maxAgeSeconds, 0, maxEntries);
     } catch (...) {
       // A sweep that fails leaves the locks for the next one.
     }

@@ -15,16 +15,17 @@
 
 namespace zylgrid {
 
-class BackgroundSweeps : public zyl::UpdateLockStore {
+// A store that hands every call to another one (observed, or owned); the
+// sweeping stores below change only how Sweep runs.
+class ForwardingLockStore : public zyl::UpdateLockStore {
  public:
   // Over `store`, observed: it outlives this object.
-  explicit BackgroundSweeps(zyl::UpdateLockStore& store) : store_(store) {}
+  explicit ForwardingLockStore(zyl::UpdateLockStore& store) : store_(store) {}
   // Over `store`, owned.
-  explicit BackgroundSweeps(std::unique_ptr<zyl::UpdateLockStore> store)
+  explicit ForwardingLockStore(std::unique_ptr<zyl::UpdateLockStore> store)
       : owned_(std::move(store)), store_(*owned_) {}
-  ~BackgroundSweeps() override { Wait(); }
-  BackgroundSweeps(const BackgroundSweeps&) = delete;
-  BackgroundSweeps& operator=(const BackgroundSweeps&) = delete;
+  ForwardingLockStore(const ForwardingLockStore&) = delete;
+  ForwardingLockStore& operator=(const ForwardingLockStore&) = delete;
 
   void Write(const std::string& prefix, const std::string& guid) override {
     store_.Write(prefix, guid);
@@ -45,6 +46,25 @@ class BackgroundSweeps : public zyl::UpdateLockStore {
   int DeleteOldestBeyond(const std::string& prefix, std::size_t keep) override {
     return store_.DeleteOldestBeyond(prefix, keep);
   }
+  int Sweep(const std::string& prefix, long maxAgeSeconds, long intervalSeconds,
+            std::size_t maxEntries) override {
+    return store_.Sweep(prefix, maxAgeSeconds, intervalSeconds, maxEntries);
+  }
+
+ protected:
+  zyl::UpdateLockStore& Store() { return store_; }
+
+ private:
+  std::unique_ptr<zyl::UpdateLockStore> owned_;  // null when observed
+  zyl::UpdateLockStore& store_;
+};
+
+// The store of a server process: the sweep runs on a thread of its own.
+class BackgroundSweeps : public ForwardingLockStore {
+ public:
+  using ForwardingLockStore::ForwardingLockStore;
+  ~BackgroundSweeps() override { Wait(); }
+
   // Starts the store's sweep on the sweeping thread when the interval has
   // passed for `prefix` in this process and no sweep is under way; returns
   // 0 at once (what went is not known yet).
@@ -54,8 +74,6 @@ class BackgroundSweeps : public zyl::UpdateLockStore {
   void Wait();
 
  private:
-  std::unique_ptr<zyl::UpdateLockStore> owned_;  // null when observed
-  zyl::UpdateLockStore& store_;
   std::mutex mutex_;
   bool busy_ = false;
   std::thread sweeper_;
@@ -66,36 +84,14 @@ class BackgroundSweeps : public zyl::UpdateLockStore {
 // the sweep that falls due run by a detached process: its standard streams
 // go to /dev/null, so the web server does not wait for it. Where no process
 // can be started, the request sweeps itself.
-class DetachedSweeps : public zyl::UpdateLockStore {
+class DetachedSweeps : public ForwardingLockStore {
  public:
-  explicit DetachedSweeps(zyl::UpdateLockStore& files) : files_(files) {}
+  using ForwardingLockStore::ForwardingLockStore;
 
-  void Write(const std::string& prefix, const std::string& guid) override {
-    files_.Write(prefix, guid);
-  }
-  bool IsValid(const std::string& prefix, const std::string& guid, long maxAgeSeconds) override {
-    return files_.IsValid(prefix, guid, maxAgeSeconds);
-  }
-  bool Delete(const std::string& prefix, const std::string& guid) override {
-    return files_.Delete(prefix, guid);
-  }
-  int DeleteAll(const std::string& prefix) override { return files_.DeleteAll(prefix); }
-  bool Claim(const std::string& prefix, const std::string& guid, long maxAgeSeconds) override {
-    return files_.Claim(prefix, guid, maxAgeSeconds);
-  }
-  int DeleteOlderThan(const std::string& prefix, long maxAgeSeconds) override {
-    return files_.DeleteOlderThan(prefix, maxAgeSeconds);
-  }
-  int DeleteOldestBeyond(const std::string& prefix, std::size_t keep) override {
-    return files_.DeleteOldestBeyond(prefix, keep);
-  }
   // When the sweep is due for `prefix` (the program's shared sweep date),
   // starts it in a detached process and returns 0 at once.
   int Sweep(const std::string& prefix, long maxAgeSeconds, long intervalSeconds,
             std::size_t maxEntries) override;
-
- private:
-  zyl::UpdateLockStore& files_;
 };
 
 }  // namespace zylgrid

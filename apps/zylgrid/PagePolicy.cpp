@@ -60,20 +60,6 @@ std::string Base64(const std::string& bytes) {
   return text;
 }
 
-// `code` as a browser hashes it: the parser's newlines (CR LF and CR
-// become LF).
-std::string Parsed(std::string code) {
-  std::string out;
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    if (code[i] != '\r') {
-      out += code[i];
-    } else if (i + 1 == code.size() || code[i + 1] != '\n') {
-      out += '\n';
-    }
-  }
-  return out;
-}
-
 // True when `text` holds `lower` (lower case ASCII) at `at`, ignoring ASCII case.
 bool HasAt(std::string_view text, std::size_t at, std::string_view lower) {
   if (at > text.size() || text.size() - at < lower.size()) return false;
@@ -136,7 +122,8 @@ std::set<std::string> InlineCode(const std::string& page) {
         scripts = false;
         return;
       }
-      code.insert(Parsed(page.substr(open + 1, close - open - 1)));
+      // Hashed as a browser does: with the parser's newlines (LF only).
+      code.insert(zyl::LineFeedsOnly(page.substr(open + 1, close - open - 1)));
       return;
     }
     if (!handlers || zyl::AsciiLower(page[at + 2]) != 'n') return;
@@ -151,7 +138,7 @@ std::set<std::string> InlineCode(const std::string& page) {
       handlers = false;
       return;
     }
-    code.insert(Parsed(page.substr(name + 2, end - name - 2)));
+    code.insert(zyl::LineFeedsOnly(page.substr(name + 2, end - name - 2)));
   });
   return code;
 }

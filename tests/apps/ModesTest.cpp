@@ -124,20 +124,24 @@ TEST_P(ZylgridModes, HeadWritesNoLock) {
   EXPECT_GT(locks(), 0);
 }
 
+// A lock store that holds nothing; the sweep tests count its sweeps.
+struct NoLocks : zyl::UpdateLockStore {
+  void Write(const std::string&, const std::string&) override {}
+  bool IsValid(const std::string&, const std::string&, long) override { return false; }
+  bool Delete(const std::string&, const std::string&) override { return false; }
+  int DeleteAll(const std::string&) override { return 0; }
+  bool Claim(const std::string&, const std::string&, long) override { return false; }
+  int DeleteOlderThan(const std::string&, long) override { return 0; }
+};
+
 // A server process sweeps beside the request that falls due: Sweep returns
 // while the store's sweep still runs (it would hang here otherwise), and a
 // page within the interval starts none.
 TEST(BackgroundSweeps, TheRequestDoesNotWaitForTheSweep) {
-  struct Store : zyl::UpdateLockStore {
+  struct Store : NoLocks {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     std::atomic<int> sweeps{0};
-    void Write(const std::string&, const std::string&) override {}
-    bool IsValid(const std::string&, const std::string&, long) override { return false; }
-    bool Delete(const std::string&, const std::string&) override { return false; }
-    int DeleteAll(const std::string&) override { return 0; }
-    bool Claim(const std::string&, const std::string&, long) override { return false; }
-    int DeleteOlderThan(const std::string&, long) override { return 0; }
     int Sweep(const std::string&, long, long, std::size_t) override {
       ++sweeps;
       released.wait();
@@ -156,15 +160,9 @@ TEST(BackgroundSweeps, TheRequestDoesNotWaitForTheSweep) {
 // store sweeps there (at once: the date was taken), never in the request.
 TEST(DetachedSweeps, TheStoreSweepsInAnotherProcess) {
   test::PrivateTempDir dir;
-  struct Store : zyl::UpdateLockStore {
+  struct Store : NoLocks {
     std::string marker;
     int sweeps = 0;
-    void Write(const std::string&, const std::string&) override {}
-    bool IsValid(const std::string&, const std::string&, long) override { return false; }
-    bool Delete(const std::string&, const std::string&) override { return false; }
-    int DeleteAll(const std::string&) override { return 0; }
-    bool Claim(const std::string&, const std::string&, long) override { return false; }
-    int DeleteOlderThan(const std::string&, long) override { return 0; }
     int Sweep(const std::string&, long, long interval, std::size_t) override {
       std::ofstream(marker + std::to_string(interval)) << ::getpid();
       return ++sweeps;
