@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "datasets/SQLiteConnectionPool.h"
 #include "datasets/SQLiteTypes.h"
 #include "platform/Exception.h"
 
@@ -28,10 +29,9 @@ struct SchemaStamp {
 std::optional<SchemaStamp> StampOf(Connection& connection, const std::string& database) {
   struct stat info {};
   if (::stat(database.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  SchemaStamp stamp{info.st_dev, info.st_ino,
-                    static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
-                        info.st_mtim.tv_nsec,
-                    0};
+  SchemaStamp stamp{
+      info.st_dev, info.st_ino,
+      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, 0};
   Statement version(connection, "PRAGMA schema_version");
   ResetGuard guard(version);
   if (!version.Step()) return std::nullopt;
@@ -110,17 +110,43 @@ TVariant KeyToStored(const TVariant& value, const ColumnSpec& column) {
 
 }  // namespace
 
+namespace {
+
+std::unique_ptr<Connection> OpenConnection(const std::string& database, bool readOnly,
+                                           int busyTimeoutMs, SQLiteConnectionPool* pool) {
+  if (pool != nullptr) return pool->Take(database, readOnly, busyTimeoutMs);
+  return std::make_unique<Connection>(database, readOnly, busyTimeoutMs);
+}
+
+}  // namespace
+
 Backend::Backend(const std::string& database, const std::string& table, const std::string& query,
-                 int busyTimeoutMs, SQLiteCountCache* cache)
+                 int busyTimeoutMs, SQLiteCountCache* cache, SQLiteConnectionPool* pool)
     : database_(database),
       cache_(cache),
-      connection_(std::make_unique<Connection>(database, table.empty(), busyTimeoutMs)),
-      source_(Describe(*connection_, database, table, query)) {
+      pool_(pool),
+      connection_(OpenConnection(database, table.empty(), busyTimeoutMs, pool)),
+      source_(DescribeOrGiveBack(database, table, query)) {
   context_ = source_.Context();
   isQuery_ = source_.IsQuery();
   editable_ = source_.Editable();
   for (const SourceColumn& c : source_.Columns()) {
     fields_.push_back({c.field.name, c.field.type.type, c.field.type.dataSize, c.readOnly});
+  }
+}
+
+Backend::~Backend() {
+  rows_.reset();  // the reader goes before the connection it reads
+  if (pool_ != nullptr) pool_->Give(std::move(connection_));
+}
+
+Source Backend::DescribeOrGiveBack(const std::string& database, const std::string& table,
+                                   const std::string& query) {
+  try {
+    return Describe(*connection_, database, table, query);
+  } catch (...) {
+    if (pool_ != nullptr) pool_->Give(std::move(connection_));
+    throw;
   }
 }
 

@@ -13,8 +13,9 @@
 #include "datasets/SqlBackend.h"
 
 namespace zyl {
+class SQLiteConnectionPool;
 class SQLiteCountCache;
-}
+}  // namespace zyl
 
 namespace zyl::sqlite {
 
@@ -23,11 +24,11 @@ class Backend : public SqlBackend {
   // Opens `database` (must exist) and the table `table`, or the query
   // `query` when the table is empty; read-only for a query. Counts go
   // through `cache` (not owned, may be null). Raises ESQLiteError or
-  // zyl::Exception with the reason.
+  // zyl::Exception with the reason. The connection comes from `pool` and
+  // goes back to it (not owned, may be null: a connection of its own).
   Backend(const std::string& database, const std::string& table, const std::string& query,
-          int busyTimeoutMs, SQLiteCountCache* cache);
-  // The reader's statements go before the connection.
-  ~Backend() override { rows_.reset(); }
+          int busyTimeoutMs, SQLiteCountCache* cache, SQLiteConnectionPool* pool);
+  ~Backend() override;
 
   std::string ReadOnlyReason() const override { return "the records have no rowid or primary key"; }
   TVariant SetKeyFilter(int field, const TVariant& value) override;
@@ -57,6 +58,10 @@ class Backend : public SqlBackend {
   SqlRow RunSelect(const std::string& where, const std::vector<TVariant>& values) override;
 
  private:
+  // The description of the source; a failure gives the connection back
+  // before it propagates.
+  Source DescribeOrGiveBack(const std::string& database, const std::string& table,
+                            const std::string& query);
   // Runs `sql` with `values` bound; the first record it returns, or empty.
   SqlRow RunRows(const std::string& sql, const std::vector<TVariant>& values);
   const SourceColumn& Column(int field) const {
@@ -65,6 +70,7 @@ class Backend : public SqlBackend {
 
   std::string database_;
   SQLiteCountCache* cache_;
+  SQLiteConnectionPool* pool_;
   // Declared in this order: readers refer to the source and the connection.
   std::unique_ptr<Connection> connection_;
   Source source_;

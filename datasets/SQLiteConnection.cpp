@@ -1,6 +1,7 @@
 #include "datasets/SQLiteConnection.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <utility>
@@ -24,7 +25,8 @@ void LowerFunction(sqlite3_context* context, int, sqlite3_value** values) {
 }  // namespace
 
 Connection::Connection(const std::string& path, bool readOnly, int busyTimeoutMs)
-    : context_("SQLite database '" + path + "'") {
+    : path_(path), readOnly_(readOnly) {
+  ResetContext();
   // A connection serves one thread at a time, as its dataset does: no
   // SQLite mutex on every call.
   int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
@@ -39,10 +41,41 @@ Connection::Connection(const std::string& path, bool readOnly, int busyTimeoutMs
   sqlite3_create_function_v2(db_, "zyl_lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                              LowerFunction, nullptr, nullptr, nullptr);
   SetBusyTimeout(busyTimeoutMs);
+  struct stat file {};
+  if (::stat(path.c_str(), &file) == 0) {
+    device_ = static_cast<std::uint64_t>(file.st_dev);
+    inode_ = static_cast<std::uint64_t>(file.st_ino);
+  }
 }
 
 Connection::~Connection() {
+  statements_.clear();  // finalized before the connection closes
   sqlite3_close_v2(db_);
+}
+
+void Connection::ResetContext() {
+  context_ = "SQLite database '" + path_ + "'";
+}
+
+Statement& Connection::Prepared(const std::string& sql) {
+  auto it = statements_.find(sql);
+  if (it == statements_.end()) {
+    // Seek statements differ by which edge values are Null, and a kept
+    // connection serves many sources: a bounded set.
+    if (statements_.size() >= 64) statements_.clear();
+    it = statements_.emplace(sql, std::make_unique<Statement>(*this, sql)).first;
+  }
+  return *it->second;
+}
+
+bool Connection::Settle() {
+  for (sqlite3_stmt* stmt = sqlite3_next_stmt(db_, nullptr); stmt != nullptr;
+       stmt = sqlite3_next_stmt(db_, stmt)) {
+    if (sqlite3_stmt_busy(stmt) != 0) sqlite3_reset(stmt);
+  }
+  if (sqlite3_get_autocommit(db_) != 0) return true;
+  return sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK &&
+         sqlite3_get_autocommit(db_) != 0;
 }
 
 void Connection::SetBusyTimeout(int milliseconds) {

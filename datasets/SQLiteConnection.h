@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace zyl::sqlite {
+
+class Statement;
 
 class Connection {
  public:
@@ -28,6 +32,19 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   sqlite3* Handle() const { return db_; }
+  const std::string& Path() const { return path_; }
+  bool ReadOnly() const { return readOnly_; }
+  // The file's device and inode when the connection opened it.
+  std::uint64_t Device() const { return device_; }
+  std::uint64_t Inode() const { return inode_; }
+
+  // The statement of `sql`, prepared once and kept while the connection
+  // lives (up to 64 different texts; more start the set afresh). A use
+  // resets it when done (ResetGuard). Raises ESQLiteError.
+  Statement& Prepared(const std::string& sql);
+  // Ends every unfinished use of the kept statements and rolls back an open
+  // transaction: the connection holds no lock. False when it could not.
+  bool Settle();
   // Changes the busy timeout of the open connection.
   void SetBusyTimeout(int milliseconds);
   // Rows changed by the last INSERT, UPDATE or DELETE.
@@ -43,9 +60,15 @@ class Connection {
   // Context that starts every message ("SQLite table 'Orders'").
   const std::string& Context() const { return context_; }
   void SetContext(std::string context) { context_ = std::move(context); }
+  // The context a connection starts with ("SQLite database '<path>'").
+  void ResetContext();
 
  private:
   sqlite3* db_ = nullptr;
+  std::string path_;
+  bool readOnly_ = false;
+  std::uint64_t device_ = 0, inode_ = 0;
+  std::map<std::string, std::unique_ptr<Statement>> statements_;
   std::string context_;
   std::int64_t executions_ = 0;
 };

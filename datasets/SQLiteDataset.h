@@ -26,6 +26,7 @@
 
 namespace zyl {
 
+class SQLiteConnectionPool;
 class SQLiteCountCache;
 
 class TZylSQLiteDataset : public TZylSqlDataset {
@@ -45,6 +46,12 @@ class TZylSQLiteDataset : public TZylSqlDataset {
   // default) counts once per Open/Refresh. Takes effect at the next Open.
   void SetCountCache(SQLiteCountCache* cache) { countCache_ = cache; }
   SQLiteCountCache* GetCountCache() const { return countCache_; }
+  // Connections kept open across the datasets of a long-lived process (see
+  // SQLiteConnectionPool.h): Open takes one, Close gives it back. Not owned;
+  // it must outlive the dataset. nullptr (the default) opens a connection
+  // per Open. Takes effect at the next Open.
+  void SetConnectionPool(SQLiteConnectionPool* pool) { connectionPool_ = pool; }
+  SQLiteConnectionPool* GetConnectionPool() const { return connectionPool_; }
 
  protected:
   std::unique_ptr<SqlBackend> OpenBackend() override;
@@ -52,7 +59,8 @@ class TZylSQLiteDataset : public TZylSqlDataset {
  private:
   std::string database_;
   int busyTimeout_ = 5000;
-  SQLiteCountCache* countCache_ = nullptr;  // not owned
+  SQLiteCountCache* countCache_ = nullptr;          // not owned
+  SQLiteConnectionPool* connectionPool_ = nullptr;  // not owned
 };
 
 }  // namespace zyl

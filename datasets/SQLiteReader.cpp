@@ -66,16 +66,6 @@ bool Reader::Aggregate(int field, bool average, double& value) {
   return true;
 }
 
-Statement& Reader::Prepared(const std::string& sql) {
-  auto it = statements_.find(sql);
-  if (it == statements_.end()) {
-    // Seek statements differ by which edge values are Null; keep a few.
-    if (statements_.size() >= 32) statements_.clear();
-    it = statements_.emplace(sql, Statement(connection_, sql)).first;
-  }
-  return it->second;
-}
-
 void Reader::SetCountCache(SQLiteCountCache* cache, std::string database) {
   countCache_ = cache;
   database_ = std::move(database);

@@ -23,7 +23,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -76,7 +75,7 @@ class Reader : public SqlReader {
  private:
   enum class Direction { kNone, kForward, kBackward };
 
-  Statement& Prepared(const std::string& sql);
+  Statement& Prepared(const std::string& sql) { return connection_.Prepared(sql); }
   // " WHERE " with `predicate` and the filter, whose value is parameter
   // `filterParameter`; "" when there is neither.
   std::string Where(const std::string& predicate, std::size_t filterParameter) const;
@@ -104,7 +103,6 @@ class Reader : public SqlReader {
   std::vector<OrderTerm> order_;
   SqlKeyFilter filter_;
   std::string select_;  // "SELECT <list> FROM <from>"
-  std::map<std::string, Statement> statements_;
   SQLiteCountCache* countCache_ = nullptr;
   std::string database_;  // the file the count cache watches
   std::deque<Row> rows_;

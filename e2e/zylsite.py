@@ -3,6 +3,8 @@ site with a fresh demo database, zylgrid on a free port, the page's forms read a
 form tag opens a form only while none is open; a form belongs to the grid whose anchor came last), the
 downloads and the hostile requests."""
 import ast
+import collections
+import contextlib
 import html
 import html.parser
 import os
@@ -104,6 +106,18 @@ class Server:  # zylgrid serve or fcgi on a free port
             return len(os.listdir("/proc/%d/fd" % self.process.pid))
         except OSError:
             return -1
+
+    def database_files(self):  # the open files that are SQLite databases: a Counter by path
+        held = collections.Counter()
+        try:
+            for fd in os.listdir("/proc/%d/fd" % self.process.pid):
+                with contextlib.suppress(OSError):
+                    target = os.readlink("/proc/%d/fd/%s" % (self.process.pid, fd))
+                    if target.endswith(".db"):
+                        held[target] += 1
+        except OSError:
+            pass
+        return held
 
     def stop(self):  # SIGTERM; the exit status (None when it had to be killed)
         if self.process.poll() is None:

@@ -1,6 +1,7 @@
 #include "platform/StringList.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 
 #include "platform/Locale.h"
@@ -14,8 +15,7 @@ namespace {
 // failing OnChange then cannot end the program.
 class UpdateScope {
  public:
-  explicit UpdateScope(TStringList& list)
-      : list_(list), exceptions_(std::uncaught_exceptions()) {
+  explicit UpdateScope(TStringList& list) : list_(list), exceptions_(std::uncaught_exceptions()) {
     list_.BeginUpdate();
   }
   ~UpdateScope() {
@@ -46,7 +46,13 @@ void TStringList::CheckUnsorted() const {
   if (sorted_) throw EListError("Operation not allowed on sorted list");
 }
 
+void TStringList::Revise() {
+  static std::atomic<std::uint64_t> sequence{0};
+  revision_ = sequence.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 void TStringList::Changed() {
+  Revise();
   if (updateCount_ > 0) {
     changedWhileUpdating_ = true;
     return;
@@ -224,6 +230,7 @@ std::string TStringList::GetText() const {
 void TStringList::SetText(std::string_view text) {
   UpdateScope batch(*this);
   items_.clear();
+  Revise();
   changedWhileUpdating_ = true;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -242,9 +249,9 @@ std::string TStringList::GetCommaText() const {
     const std::string& s = items_[i].text;
     // Empty entries are quoted too, so that a trailing one survives.
     bool quote = s.empty() || std::any_of(s.begin(), s.end(), [](char c) {
-      auto u = static_cast<unsigned char>(c);
-      return u <= ' ' || c == '"' || c == ',';
-    });
+                   auto u = static_cast<unsigned char>(c);
+                   return u <= ' ' || c == '"' || c == ',';
+                 });
     if (!quote) {
       out += s;
       continue;
@@ -286,7 +293,7 @@ void TStringList::SetCommaText(std::string_view text) {
       }
     } else {
       std::size_t start = p;
-      while (p < n && static_cast<unsigned char>(text[p]) > ' ' && text[p] != ',') ++p;
+      while (p<n&& static_cast<unsigned char>(text[p])> ' ' && text[p] != ',') ++p;
       entry.assign(text.substr(start, p - start));
     }
     Add(std::move(entry));
@@ -322,6 +329,7 @@ void TStringList::Assign(const TPersistent& source) {
   }
   if (other == this) return;
   UpdateScope batch(*this);
+  Revise();
   changedWhileUpdating_ = true;
   if (sorted_) {
     std::vector<Item> lines = other->items_;

@@ -8,8 +8,8 @@
 // at CR, LF or CR LF; a final line break adds no empty line.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -108,6 +108,11 @@ class TStringList : public TPersistent {
   // Same lines in the same order (slots are not compared).
   bool operator==(const TStringList& other) const { return items_ == other.items_; }
 
+  // A number taken afresh from one process-wide sequence whenever the lines
+  // change (not when only a slot does): two equal revisions are the same
+  // list with the same lines, so a cache keyed by it needs no comparison.
+  std::uint64_t Revision() const { return revision_; }
+
  private:
   struct Item {
     std::string text;
@@ -146,6 +151,7 @@ class TStringList : public TPersistent {
   void Check(int index) const;
   void CheckUnsorted() const;
   void Changed();
+  void Revise();
   // Index where `s` belongs in a sorted list; `found` tells whether an
   // equal line (ignoring case) is there.
   int FindSorted(std::string_view s, bool& found) const;
@@ -155,9 +161,14 @@ class TStringList : public TPersistent {
   TDuplicates duplicates_ = TDuplicates::dupIgnore;
   int updateCount_ = 0;
   bool changedWhileUpdating_ = false;
+  std::uint64_t revision_ = 0;
 };
 
-inline TStringList::Iterator TStringList::begin() const { return Iterator(items_.begin()); }
-inline TStringList::Iterator TStringList::end() const { return Iterator(items_.end()); }
+inline TStringList::Iterator TStringList::begin() const {
+  return Iterator(items_.begin());
+}
+inline TStringList::Iterator TStringList::end() const {
+  return Iterator(items_.end());
+}
 
 }  // namespace zyl

@@ -10,6 +10,8 @@
 // flat caption paints every one of them in the column's colour.
 #include "render/CaptionRenderer.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
 
 #include "render/Accessible.h"
@@ -72,120 +74,208 @@ void CaptionRenderer::AppendHTML(TZylColumn& column) {
   }
 }
 
+// What the bevel of one caption is drawn with.
+struct CaptionRenderer::Frame {
+  Shades x;
+  std::string className;
+  bool selector, current, glyph, header, cellMode;
+};
+
+namespace {
+
+// The parts of a bevel that do not depend on the caption, its marker or
+// its sort buttons: everything before the marker cell, the caption cell's
+// opening and everything after the caption text (without sort buttons).
+// Fixed cells of the body draw the same bevel on every row; the last few
+// are kept per thread, keyed by every input of the parts.
+struct FrameKey {
+  std::uint32_t light, top, face, corner, shadow;
+  bool header, current;
+  std::string images, className;
+  bool operator==(const FrameKey&) const = default;
+};
+struct FrameParts {
+  FrameKey key;
+  std::string top, face, tail;
+  bool filled = false;
+};
+struct RecentFrames {
+  std::array<FrameParts, 4> slots;
+  std::size_t next = 0;
+};
+RecentFrames& Frames() {
+  thread_local RecentFrames frames;
+  return frames;
+}
+
+}  // namespace
+
 void CaptionRenderer::AppendBuild(const TZylColumn& column, std::string_view caption, bool flat,
                                   bool cellMode) {
-  const Shades x = ShadesOf(column, flat);
-  const std::string& images = grid_.GetImagesURL();
-  auto dot = [&] {
-    out_.Literal("<IMG SRC=\"").Literal(images).Literal("Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\"");
-    out_.Literal(DecorativeAlt(grid_)).Literal(">");
-  };
-  // "       <TD" + attributes + " BGCOLOR=\"#" + shade + "\">"
-  auto cell = [&](std::string_view attributes, std::uint32_t shade) {
-    out_.Literal("       <TD").Literal(attributes).Literal(" BGCOLOR=\"#").Hex6(shade);
-  };
-  std::string className;
+  Frame f{ShadesOf(column, flat),
+          std::string(),
+          column.GetShowSelector(),
+          column.GetShowCurrent(),
+          column.GetShowGlyph(),
+          grid_.GetAccessibleMarkup(),
+          cellMode};
   grid_.ComposeClass(column.CaptionFont(), column.GetCaptionFontStyle(), column.GetWordWrap(),
                      column.GetCaptionHAlign(), column.GetAlignmentChar(), grid_.GetTextIndent(),
-                     className);
-  const bool selector = column.GetShowSelector();
-  const bool current = column.GetShowCurrent();
-  const bool glyph = column.GetShowGlyph();
-
-  const bool header = grid_.GetAccessibleMarkup();
-  if (header) {
-    // A caption heads its column, a fixed cell of the body its row.
-    out_.Literal(cellMode ? "<TH scope=\"row\"" : "<TH scope=\"col\"");
-    if (!cellMode && column.GetSortOrder() != TSortOrder::soNone) {
-      out_.Literal(" aria-sort=\"");
-      out_.Literal(column.GetSortOrder() == TSortOrder::soAscending ? "ascending" : "descending");
-      out_.Literal("\"");
+                     f.className);
+  const HtmlContext context = column.GetWordWrap() ? HtmlContext::WrappedLine : HtmlContext::Line;
+  if (!cellMode || f.selector || f.glyph) {
+    AppendTop(out_, column, f);
+    AppendSelector(column, caption, f);
+    AppendMarker(column, f);
+    AppendFaceOpen(out_, f);
+    out_.Value(caption, context);
+    out_.Literal("&nbsp;&nbsp;</TD>").Literal(kNL);
+    if (f.glyph) {
+      Cell(out_, " WIDTH=\"34\"", f.x.face);
+      out_.Literal("\">");
+      // Without rows there is nothing to sort: the cell stays, empty.
+      if (column.Glyph() != nullptr && grid_.GetRowCount() > 0) AppendGlyphHTML(*column.Glyph());
+      out_.Literal("</TD>").Literal(kNL);
     }
-    out_.Literal(" HEIGHT=\"100%\">").Literal(kNL);
-  } else {
-    out_.Literal("<TD HEIGHT=\"100%\">").Literal(kNL);
+    AppendBottom(out_, f);
+    return;
   }
-  out_.Literal("  <TABLE WIDTH=\"100%\" HEIGHT=\"100%\" BORDER=\"0\" CELLSPACING=\"0\"");
-  out_.Literal(" CELLPADDING=\"0\"").Literal(LayoutRole(grid_)).Literal(">").Literal(kNL);
+  // A fixed cell of the body: the kept parts around its marker and text.
+  FrameKey key{f.x.light,  f.x.top,  f.x.face,  f.x.corner,
+               f.x.shadow, f.header, f.current, grid_.GetImagesURL(),
+               f.className};
+  RecentFrames& frames = Frames();
+  auto parts = std::find_if(frames.slots.begin(), frames.slots.end(),
+                            [&](const FrameParts& p) { return p.filled && p.key == key; });
+  if (parts == frames.slots.end()) {
+    parts = frames.slots.begin() + static_cast<std::ptrdiff_t>(frames.next);
+    frames.next = (frames.next + 1) % frames.slots.size();
+    parts->top.clear(), parts->face.clear(), parts->tail.clear();
+    HtmlWriter top(parts->top), face(parts->face), tail(parts->tail);
+    AppendTop(top, column, f);
+    AppendFaceOpen(face, f);
+    tail.Literal("&nbsp;&nbsp;</TD>").Literal(kNL);
+    AppendBottom(tail, f);
+    parts->key = std::move(key);
+    parts->filled = true;
+  }
+  out_.Literal(parts->top);
+  AppendMarker(column, f);
+  out_.Literal(parts->face);
+  out_.Value(caption, context);
+  out_.Literal(parts->tail);
+}
+
+// "       <TD" + attributes + " BGCOLOR=\"#" + shade (the caller closes it).
+void CaptionRenderer::Cell(HtmlWriter& out, std::string_view attributes, std::uint32_t shade) {
+  out.Literal("       <TD").Literal(attributes).Literal(" BGCOLOR=\"#").Hex6(shade);
+}
+
+void CaptionRenderer::Dot(HtmlWriter& out) const {
+  out.Literal("<IMG SRC=\"").Literal(grid_.GetImagesURL());
+  out.Literal("Gt.gif\" WIDTH=\"2\" HEIGHT=\"2\"").Literal(DecorativeAlt(grid_)).Literal(">");
+}
+
+// The caption's opening, its top edge and the left edge of its middle row.
+void CaptionRenderer::AppendTop(HtmlWriter& out, const TZylColumn& column, const Frame& f) const {
+  if (f.header) {
+    // A caption heads its column, a fixed cell of the body its row.
+    out.Literal(f.cellMode ? "<TH scope=\"row\"" : "<TH scope=\"col\"");
+    if (!f.cellMode && column.GetSortOrder() != TSortOrder::soNone) {
+      out.Literal(" aria-sort=\"");
+      out.Literal(column.GetSortOrder() == TSortOrder::soAscending ? "ascending" : "descending");
+      out.Literal("\"");
+    }
+    out.Literal(" HEIGHT=\"100%\">").Literal(kNL);
+  } else {
+    out.Literal("<TD HEIGHT=\"100%\">").Literal(kNL);
+  }
+  out.Literal("  <TABLE WIDTH=\"100%\" HEIGHT=\"100%\" BORDER=\"0\" CELLSPACING=\"0\"");
+  out.Literal(" CELLPADDING=\"0\"").Literal(LayoutRole(grid_)).Literal(">").Literal(kNL);
 
   // Top edge.
-  out_.Literal("     <TR>").Literal(kNL);
-  cell(" WIDTH=\"2\" HEIGHT=\"2\"", x.light);
-  out_.Literal("\">");
-  dot();
-  out_.Literal("</TD>").Literal(kNL);
-  const int topCells = 1 + (selector ? 1 : 0) + (current ? 1 : 0);
+  out.Literal("     <TR>").Literal(kNL);
+  Cell(out, " WIDTH=\"2\" HEIGHT=\"2\"", f.x.light);
+  out.Literal("\">");
+  Dot(out);
+  out.Literal("</TD>").Literal(kNL);
+  const int topCells = 1 + (f.selector ? 1 : 0) + (f.current ? 1 : 0);
   for (int i = 0; i < topCells; ++i) {
-    cell(" HEIGHT=\"2\"", x.top);
-    out_.Literal("\"></TD>").Literal(kNL);
+    Cell(out, " HEIGHT=\"2\"", f.x.top);
+    out.Literal("\"></TD>").Literal(kNL);
   }
-  if (glyph) {
-    cell(" WIDTH=\"32\" HEIGHT=\"2\"", x.top);
-    out_.Literal("\"></TD>").Literal(kNL);
+  if (f.glyph) {
+    Cell(out, " WIDTH=\"32\" HEIGHT=\"2\"", f.x.top);
+    out.Literal("\"></TD>").Literal(kNL);
   }
-  cell(" WIDTH=\"2\"  HEIGHT=\"2\"", x.corner);
-  out_.Literal("\">");
-  dot();
-  out_.Literal("</TD>").Literal(kNL);
-  out_.Literal("     </TR>").Literal(kNL);
+  Cell(out, " WIDTH=\"2\"  HEIGHT=\"2\"", f.x.corner);
+  out.Literal("\">");
+  Dot(out);
+  out.Literal("</TD>").Literal(kNL);
+  out.Literal("     </TR>").Literal(kNL);
 
   // Middle: left edge, selector, marker, caption text, sort buttons, right edge.
-  out_.Literal("     <TR>").Literal(kNL);
-  cell(" WIDTH=\"2\"", x.light);
-  out_.Literal("\"></TD>").Literal(kNL);
-  if (selector) {
-    cell(" WIDTH=\"16\"", x.face);
-    out_.Literal("\" CLASS=\"").Literal(className);
+  out.Literal("     <TR>").Literal(kNL);
+  Cell(out, " WIDTH=\"2\"", f.x.light);
+  out.Literal("\"></TD>").Literal(kNL);
+}
+
+void CaptionRenderer::AppendSelector(const TZylColumn& column, std::string_view caption,
+                                     const Frame& f) {
+  if (f.selector) {
+    Cell(out_, " WIDTH=\"16\"", f.x.face);
+    out_.Literal("\" CLASS=\"").Literal(f.className);
     out_.Literal("\"><INPUT TYPE=\"CHECKBOX\" NAME=\"").Literal(form::kSelected);
     out_.Literal("\" VALUE=").Number(column.GetColNo());
     out_.Literal(AriaLabel(grid_, caption)).Literal(" CHECKED></TD>").Literal(kNL);
-  } else if (grid_.GetSelectable() && !cellMode) {
+  } else if (grid_.GetSelectable() && !f.cellMode) {
     // Keeps the column in the selection while the selectors are hidden.
     out_.Literal("       <INPUT TYPE=\"HIDDEN\" NAME=\"").Literal(form::kSelected);
     out_.Literal("\" VALUE=").Number(column.GetColNo());
     out_.Literal(">").Literal(kNL);
   }
-  if (current) {
-    cell(" WIDTH=\"16\"", x.face);
-    out_.Literal("\" CLASS=\"").Literal(className).Literal("\">");
-    out_.Literal(column.GetCurrentHTML()).Literal("</TD>").Literal(kNL);
-  }
-  cell("", x.face);
-  out_.Literal("\" CLASS=\"").Literal(className).Literal("\">&nbsp;");
-  out_.Value(caption, column.GetWordWrap() ? HtmlContext::WrappedLine : HtmlContext::Line);
-  out_.Literal("&nbsp;&nbsp;</TD>").Literal(kNL);
-  if (glyph) {
-    cell(" WIDTH=\"34\"", x.face);
-    out_.Literal("\">");
-    // Without rows there is nothing to sort: the cell stays, empty.
-    if (column.Glyph() != nullptr && grid_.GetRowCount() > 0) AppendGlyphHTML(*column.Glyph());
-    out_.Literal("</TD>").Literal(kNL);
-  }
-  cell(" WIDTH=\"2\"", x.shadow);
-  out_.Literal("\"></TD>").Literal(kNL);
-  out_.Literal("     </TR>").Literal(kNL);
+}
+
+void CaptionRenderer::AppendMarker(const TZylColumn& column, const Frame& f) {
+  if (!f.current) return;
+  Cell(out_, " WIDTH=\"16\"", f.x.face);
+  out_.Literal("\" CLASS=\"").Literal(f.className).Literal("\">");
+  out_.Literal(column.GetCurrentHTML()).Literal("</TD>").Literal(kNL);
+}
+
+void CaptionRenderer::AppendFaceOpen(HtmlWriter& out, const Frame& f) {
+  Cell(out, "", f.x.face);
+  out.Literal("\" CLASS=\"").Literal(f.className).Literal("\">&nbsp;");
+}
+
+// The right edge of the middle row, the bottom edge and the closing.
+void CaptionRenderer::AppendBottom(HtmlWriter& out, const Frame& f) const {
+  Cell(out, " WIDTH=\"2\"", f.x.shadow);
+  out.Literal("\"></TD>").Literal(kNL);
+  out.Literal("     </TR>").Literal(kNL);
 
   // Bottom edge.
-  out_.Literal("     <TR>").Literal(kNL);
-  cell(" WIDTH=\"2\" HEIGHT=\"2\"", x.corner);
-  out_.Literal("\">");
-  dot();
-  out_.Literal("</TD>").Literal(kNL);
+  out.Literal("     <TR>").Literal(kNL);
+  Cell(out, " WIDTH=\"2\" HEIGHT=\"2\"", f.x.corner);
+  out.Literal("\">");
+  Dot(out);
+  out.Literal("</TD>").Literal(kNL);
+  const int topCells = 1 + (f.selector ? 1 : 0) + (f.current ? 1 : 0);
   for (int i = 0; i < topCells; ++i) {
-    cell(" HEIGHT=\"2\"", x.shadow);
-    out_.Literal("\"></TD>").Literal(kNL);
+    Cell(out, " HEIGHT=\"2\"", f.x.shadow);
+    out.Literal("\"></TD>").Literal(kNL);
   }
-  if (glyph) {
-    cell(" WIDTH=\"32\" HEIGHT=\"2\"", x.shadow);
-    out_.Literal("\"></TD>").Literal(kNL);
+  if (f.glyph) {
+    Cell(out, " WIDTH=\"32\" HEIGHT=\"2\"", f.x.shadow);
+    out.Literal("\"></TD>").Literal(kNL);
   }
-  cell(" WIDTH=\"2\" HEIGHT=\"2\"", x.shadow);
-  out_.Literal("\">");
-  dot();
-  out_.Literal("</TD>").Literal(kNL);
-  out_.Literal("     </TR>").Literal(kNL);
-  out_.Literal("  </TABLE>").Literal(kNL);
-  out_.Literal(header ? "</TH>" : "</TD>");
+  Cell(out, " WIDTH=\"2\" HEIGHT=\"2\"", f.x.shadow);
+  out.Literal("\">");
+  Dot(out);
+  out.Literal("</TD>").Literal(kNL);
+  out.Literal("     </TR>").Literal(kNL);
+  out.Literal("  </TABLE>").Literal(kNL);
+  out.Literal(f.header ? "</TH>" : "</TD>");
 }
 
 void CaptionRenderer::AppendGlyphHTML(const TZylGlyph& glyph) {

@@ -14,6 +14,7 @@
 // TZylGlyph::GetHTML/Build use it.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "grid/ZylHTMLGrid.h"
@@ -39,6 +40,17 @@ class CaptionRenderer {
   void AppendGlyphBuild(const TZylGlyph& glyph);
 
  private:
+  struct Frame;
+  static void Cell(HtmlWriter& out, std::string_view attributes, std::uint32_t shade);
+  void Dot(HtmlWriter& out) const;
+  // The parts of a caption, in order; AppendTop, AppendFaceOpen and
+  // AppendBottom write to `out`, so that a fixed cell's bevel can be kept.
+  void AppendTop(HtmlWriter& out, const TZylColumn& column, const Frame& f) const;
+  void AppendSelector(const TZylColumn& column, std::string_view caption, const Frame& f);
+  void AppendMarker(const TZylColumn& column, const Frame& f);
+  static void AppendFaceOpen(HtmlWriter& out, const Frame& f);
+  void AppendBottom(HtmlWriter& out, const Frame& f) const;
+
   TZylHTMLGrid& grid_;
   HtmlWriter& out_;
 };

@@ -64,7 +64,11 @@ class HtmlWriter {
   }
   // Appends the low 24 bits of `rgb` as six upper-case hexadecimal digits.
   HtmlWriter& Hex6(std::uint32_t rgb) {
-    AppendHex(out_, rgb, 6);
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const char text[6] = {kDigits[(rgb >> 20) & 0xFu], kDigits[(rgb >> 16) & 0xFu],
+                          kDigits[(rgb >> 12) & 0xFu], kDigits[(rgb >> 8) & 0xFu],
+                          kDigits[(rgb >> 4) & 0xFu],  kDigits[rgb & 0xFu]};
+    out_.append(text, sizeof text);
     return *this;
   }
 

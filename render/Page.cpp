@@ -7,7 +7,8 @@
 // Texts the host configures (Header, Alt*, Text*, ImagesURL) are written as
 // HTML on purpose; the script name and query string come from the request
 // and are escaped where they enter attributes.
-#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <string_view>
@@ -141,19 +142,63 @@ class PageSink {
 
  private:
   // `text` with every line break (CR, LF or CR LF) written as CR LF, and
-  // one more CR LF when `close`.
+  // one more CR LF when `close`. Runs whose breaks are CR LF already (the
+  // renderers' own) go in whole.
   void AppendNormalized(std::string_view text, bool close) {
+    if (OnlyCrLf(text)) {
+      text_->append(text);
+      if (close) text_->append("\r\n");
+      return;
+    }
     const char* pos = text.data();
     const char* const stop = pos + text.size();
+    const char* run = pos;
     while (pos != stop) {
       const char* end = FindLineBreak(pos, stop);
-      text_->append(pos, static_cast<std::size_t>(end - pos));
       if (end == stop) break;
-      text_->append("\r\n");
       pos = end + 1;
-      if (*end == '\r' && pos != stop && *pos == '\n') ++pos;
+      if (*end == '\r' && pos != stop && *pos == '\n') {
+        ++pos;
+        continue;
+      }
+      text_->append(run, static_cast<std::size_t>(end - run));
+      text_->append("\r\n");
+      run = pos;
     }
+    text_->append(run, static_cast<std::size_t>(stop - run));
     if (close) text_->append("\r\n");
+  }
+
+  // Whether every line break of `text` is CR LF already (no lone CR or LF):
+  // every LF comes right after a CR and every CR right before an LF. On a
+  // little-endian machine sixteen bytes at a time: the lanes holding LF
+  // must be exactly those after the lanes holding CR.
+  static bool OnlyCrLf(std::string_view text) {
+    const char* const p = text.data();
+    const std::size_t n = text.size();
+    bool afterCr = false;  // the byte before holds CR
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      using Block = unsigned char __attribute__((vector_size(16)));
+      std::uint64_t carry = 0;  // 0xFF in the low byte when the block before ended in CR
+      for (; i + sizeof(Block) <= n; i += sizeof(Block)) {
+        Block block;
+        std::memcpy(&block, p + i, sizeof block);
+        const auto crs = block == '\r', lfs = block == '\n';
+        std::uint64_t cr[2], lf[2];
+        std::memcpy(cr, &crs, sizeof cr);
+        std::memcpy(lf, &lfs, sizeof lf);
+        if (lf[0] != ((cr[0] << 8) | carry) || lf[1] != ((cr[1] << 8) | (cr[0] >> 56)))
+          return false;
+        carry = cr[1] >> 56;
+      }
+      afterCr = carry != 0;
+    }
+    for (; i < n; ++i) {
+      if (afterCr != (p[i] == '\n')) return false;
+      afterCr = p[i] == '\r';
+    }
+    return !afterCr;
   }
 
   TStringList& list_;

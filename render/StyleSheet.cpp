@@ -55,63 +55,98 @@ bool LineContainsRule(std::string_view line, std::string_view rule, std::string_
   return false;
 }
 
-// The last compositions of this thread: a rule, the line it was found in
-// and every line up to that one, exactly as they were. While the rule and
-// those lines are the same, the search finds the same line again, so the
-// cells of a page (a handful of distinct rules, one composition per cell)
-// need neither the lower-case copy nor the scan.
+// The last compositions of this thread: the inputs, the rule, the line it
+// was found in and the style sheet's revision right after. While the sheet
+// keeps that revision (platform/StringList.h: the same list, no line
+// changed since), the same inputs find the same line again, so the cells
+// of a page (a handful of distinct rules, one composition per cell) need
+// neither the lower-case copy nor the scan.
 // What a rule is composed of: the same inputs compose the same rule.
 struct RuleInputs {
-  std::string fontName, alignmentChar;
   int size = 0, height = 0, indent = 0;
   unsigned style = 0;
   TColor color = 0;
   TFontStyle fontStyle = TFontStyle::fsSanSerif;
   HAlignment hAlign = HAlignment::alLeft;
   bool wordWrap = false, pixels = false;
+  std::string_view fontName, alignmentChar;  // compared last: the numbers tell most apart
   bool operator==(const RuleInputs&) const = default;
 };
 
 struct RecentRule {
+  // `inputs` views fontName and alignmentChar below.
   RuleInputs inputs;
-  std::string rule;
-  std::vector<std::string> lines;
+  std::string fontName, alignmentChar;
+  std::string rule, className;
+  std::uint64_t revision = 0;
   int found = -1;
 };
-thread_local std::array<RecentRule, 8> recentRules;
-thread_local std::size_t nextRecent = 0;
+// The slots and where the search starts: the columns of a row compose their
+// rules in the same order on every row, so the next composition is usually
+// the last one found again or the one remembered after it.
+struct RecentRules {
+  std::array<RecentRule, 16> slots;
+  std::size_t next = 0;  // the oldest slot
+  std::size_t last = 0;  // the slot of the last composition found
+};
+RecentRules& Recent() {
+  thread_local RecentRules recent;
+  return recent;
+}
 
-bool SameLines(const TStringList& css, const RecentRule& recent) {
-  if (recent.found < 0 || recent.found >= css.Count()) return false;
-  for (int i = 0; i <= recent.found; ++i) {
-    if (css[i] != recent.lines[static_cast<std::size_t>(i)]) return false;
-  }
-  return true;
+bool SameSheet(const TStringList& css, const RecentRule& recent) {
+  return recent.found >= 0 && recent.revision == css.Revision() && recent.found < css.Count();
 }
 
 // The remembered composition of these inputs, or null.
 const RecentRule* FindRecent(const TStringList& css, const RuleInputs& inputs) {
-  for (const RecentRule& recent : recentRules) {
-    if (recent.inputs == inputs && SameLines(css, recent)) return &recent;
+  RecentRules& recent = Recent();
+  const std::size_t count = recent.slots.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t slot = (recent.last + i) % count;
+    const RecentRule& rule = recent.slots[slot];
+    if (rule.inputs == inputs && SameSheet(css, rule)) {
+      recent.last = slot;
+      return &rule;
+    }
   }
   return nullptr;
 }
 
 int FindRecent(const TStringList& css, const std::string& rule) {
-  for (const RecentRule& recent : recentRules) {
-    if (recent.rule == rule && SameLines(css, recent)) return recent.found;
+  for (const RecentRule& recent : Recent().slots) {
+    if (recent.rule == rule && SameSheet(css, recent)) return recent.found;
   }
   return -1;
 }
 
+// The class named by style-sheet line `line` (its selector without the dot).
+std::string ClassOfLine(const std::string& line) {
+  const std::size_t end = std::min(line.find("   "), line.size());
+  return end == 0 ? std::string() : line.substr(1, end - 1);
+}
+
 const RecentRule& RememberRule(const TStringList& css, const RuleInputs& inputs, std::string rule,
                                int found) {
-  RecentRule& recent = recentRules[nextRecent];
-  nextRecent = (nextRecent + 1) % recentRules.size();
+  // The slot of the same inputs composed before a change of the sheet, else
+  // the oldest.
+  RecentRules& rules = Recent();
+  auto same = std::find_if(rules.slots.begin(), rules.slots.end(),
+                           [&](const RecentRule& recent) { return recent.inputs == inputs; });
+  if (same == rules.slots.end()) {
+    same = rules.slots.begin() + static_cast<std::ptrdiff_t>(rules.next);
+    rules.next = (rules.next + 1) % rules.slots.size();
+  }
+  rules.last = static_cast<std::size_t>(same - rules.slots.begin());
+  RecentRule& recent = *same;
+  recent.fontName.assign(inputs.fontName);
+  recent.alignmentChar.assign(inputs.alignmentChar);
   recent.inputs = inputs;
+  recent.inputs.fontName = recent.fontName;
+  recent.inputs.alignmentChar = recent.alignmentChar;
   recent.rule = std::move(rule);
-  recent.lines.clear();
-  for (int i = 0; i <= found; ++i) recent.lines.push_back(css[i]);
+  recent.className = ClassOfLine(css[found]);
+  recent.revision = css.Revision();
   recent.found = found;
   return recent;
 }
@@ -138,26 +173,17 @@ const std::string& TZylCSS::ComposeRule(const TFont& font, TFontStyle fontStyle,
                                         const std::string& alignmentChar, int indent,
                                         std::string& className) {
   const bool pixels = cssUnits_ == TCSSUnits::cuPixels;
-  const RuleInputs inputs{font.GetName(),   alignmentChar, font.GetSize(),
-                          font.GetHeight(), indent,        font.GetStyle().Bits(),
-                          font.GetColor(),  fontStyle,     hAlign,
-                          wordWrap_,        pixels};
-  // The class of line `found`, counted as used once more.
-  auto use = [&](int found) {
-    const std::string& line = css_[found];
-    const std::size_t end = std::min(line.find("   "), line.size());
-    if (end == 0) {
-      className.clear();
-    } else {
-      className.assign(line, 1, end - 1);
-    }
-    css_.PutObject(found, css_.GetObject(found) + 1);
+  const RuleInputs inputs{font.GetSize(),  font.GetHeight(), indent,       font.GetStyle().Bits(),
+                          font.GetColor(), fontStyle,        hAlign,       wordWrap_,
+                          pixels,          font.GetName(),   alignmentChar};
+  // The class of the remembered line, counted as used once more.
+  auto use = [&](const RecentRule& recent) -> const std::string& {
+    className = recent.className;
+    css_.PutObject(recent.found, css_.GetObject(recent.found) + 1);
+    return recent.rule;
   };
   // The cells of a column compose the same rule again and again.
-  if (const RecentRule* recent = FindRecent(css_, inputs)) {
-    use(recent->found);
-    return recent->rule;
-  }
+  if (const RecentRule* recent = FindRecent(css_, inputs)) return use(*recent);
   std::string rule;
   rule.reserve(256);
   rule += "{ font-family: \"";
@@ -216,9 +242,7 @@ const std::string& TZylCSS::ComposeRule(const TFont& font, TFontStyle fontStyle,
       found = css_.AddObject(".GS" + std::to_string(css_.Count()) + "   " + rule, 0);
     }
   }
-  const RecentRule& recent = RememberRule(css_, inputs, std::move(rule), found);
-  use(found);
-  return recent.rule;
+  return use(RememberRule(css_, inputs, std::move(rule), found));
 }
 
 std::string TZylHTMLGrid::ComposeCSS(const TFont& font, TFontStyle fontStyle, bool wordWrap,

@@ -17,6 +17,7 @@ namespace zylgrid {
 namespace {
 
 std::atomic<zyl::SQLiteCountCache*> countCache{nullptr};
+std::atomic<zyl::SQLiteConnectionPool*> connectionPool{nullptr};
 
 // A semicolon-separated file as a read-only dataset of text fields.
 std::unique_ptr<zyl::TDataSet> OpenCsv(const std::string& path) {
@@ -56,6 +57,7 @@ std::unique_ptr<zyl::TDataSet> OpenSql(const GridSettings& g, const std::string&
     auto sqlite = std::make_unique<zyl::TZylSQLiteDataset>(nullptr);
     sqlite->SetDatabase(g.path);
     sqlite->SetCountCache(countCache.load());
+    sqlite->SetConnectionPool(connectionPool.load());
     ds = std::move(sqlite);
   }
   if (!g.table.empty()) {
@@ -75,11 +77,12 @@ bool HasField(const zyl::TDataSet& ds, const std::string& name) {
 
 }  // namespace
 
-CountCacheInUse::CountCacheInUse(zyl::SQLiteCountCache* cache)
-    : previous_(countCache.exchange(cache)) {}
+SharedSQLiteInUse::SharedSQLiteInUse(SharedSQLite shared)
+    : previous_{countCache.exchange(shared.counts), connectionPool.exchange(shared.connections)} {}
 
-CountCacheInUse::~CountCacheInUse() {
-  countCache.store(previous_);
+SharedSQLiteInUse::~SharedSQLiteInUse() {
+  countCache.store(previous_.counts);
+  connectionPool.store(previous_.connections);
 }
 
 std::unique_ptr<zyl::TDataSet> BindSource(zyl::TZylHTMLGrid& grid, const GridSettings& settings,

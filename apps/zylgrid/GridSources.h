@@ -10,24 +10,32 @@
 #include "grid/ZylHTMLGrid.h"
 
 namespace zyl {
+class SQLiteConnectionPool;
 class SQLiteCountCache;
-}
+}  // namespace zyl
 
 namespace zylgrid {
 
-// Hands a record-count cache (not owned; null: none) to every SQLite table
-// or query source that BindSource opens while the object lives, in any
-// thread. Long-lived modes (serve, fcgi) install one per process; the
-// previous cache comes back when the object ends.
-class CountCacheInUse {
+// What the SQLite sources of a long-lived process share across requests
+// (not owned; null: none).
+struct SharedSQLite {
+  zyl::SQLiteCountCache* counts = nullptr;
+  zyl::SQLiteConnectionPool* connections = nullptr;
+};
+
+// Hands `shared` to every SQLite table or query source that BindSource
+// opens while the object lives, in any thread. Long-lived modes (serve,
+// fcgi) install one per process; the previous one comes back when the
+// object ends.
+class SharedSQLiteInUse {
  public:
-  explicit CountCacheInUse(zyl::SQLiteCountCache* cache);
-  ~CountCacheInUse();
-  CountCacheInUse(const CountCacheInUse&) = delete;
-  CountCacheInUse& operator=(const CountCacheInUse&) = delete;
+  explicit SharedSQLiteInUse(SharedSQLite shared);
+  ~SharedSQLiteInUse();
+  SharedSQLiteInUse(const SharedSQLiteInUse&) = delete;
+  SharedSQLiteInUse& operator=(const SharedSQLiteInUse&) = delete;
 
  private:
-  zyl::SQLiteCountCache* previous_;
+  SharedSQLite previous_;
 };
 
 // Opens the grid's source and links it: a dataset for SQL and csv sources
