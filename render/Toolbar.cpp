@@ -3,6 +3,7 @@
 // average, in a frame of 2-pixel cells shaded from the grid's background.
 // A detail grid with SmallToolbar shows the reduced toolbar without paging.
 #include <algorithm>
+#include <charconv>
 #include <utility>
 
 #include "grid/ZylHTMLGrid.h"
@@ -209,13 +210,20 @@ std::string TZylHTMLGrid::GetToolbar(bool top) {
       inner += " CLASS=\"";
       inner += cls;
       inner += "\">\r\n";
+      // Each line put together in place: a list holds thousands.
+      static constexpr std::string_view kOpen = "                     <OPTION VALUE=\"";
       for (int p = 1; p <= pageCount; ++p) {
-        std::string n = std::to_string(p);
-        inner += "                     <OPTION VALUE=\"";
-        inner += n;
-        inner += p == paging_.page ? "\" SELECTED>" : "\">";
-        inner += n;
-        inner += kCrLf;
+        char line[kOpen.size() + 2 * 11 + 16];
+        char* end = std::copy(kOpen.begin(), kOpen.end(), line);
+        char* number = end;
+        end = std::to_chars(end, line + sizeof line, p).ptr;
+        const std::string_view digits(number, static_cast<std::size_t>(end - number));
+        const std::string_view close = p == paging_.page ? "\" SELECTED>" : "\">";
+        end = std::copy(close.begin(), close.end(), end);
+        end = std::copy(digits.begin(), digits.end(), end);
+        *end++ = '\r';
+        *end++ = '\n';
+        inner.append(line, static_cast<std::size_t>(end - line));
       }
       if (pageCount == 0) inner += "                     <OPTION VALUE=\"0\" SELECTED>0\r\n";
       inner += "                    </SELECT>\r\n";
