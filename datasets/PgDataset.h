@@ -23,6 +23,8 @@
 
 namespace zyl {
 
+class PgEstimateCache;
+
 class TZylPgDataset : public TZylSqlDataset {
  public:
   explicit TZylPgDataset(TComponent* owner);
@@ -43,6 +45,12 @@ class TZylPgDataset : public TZylSqlDataset {
   // end, so the last page holds the last records whatever the estimate.
   void SetEstimateCountAbove(int records);
   int GetEstimateCountAbove() const { return estimateAbove_; }
+  // Estimates shared by the datasets of a long-lived process (see
+  // PgEstimateCache.h): a recent one is used instead of asking the planner
+  // again. Not owned; it must outlive the dataset. nullptr (the default)
+  // asks on every count. Takes effect at the next Open.
+  void SetEstimateCache(PgEstimateCache* cache) { estimates_ = cache; }
+  PgEstimateCache* GetEstimateCache() const { return estimates_; }
 
  protected:
   std::unique_ptr<SqlBackend> OpenBackend() override;
@@ -51,6 +59,7 @@ class TZylPgDataset : public TZylSqlDataset {
   std::string connectionInfo_;
   std::string hiddenFields_;
   int estimateAbove_ = 0;
+  PgEstimateCache* estimates_ = nullptr;  // not owned
 };
 
 }  // namespace zyl

@@ -15,6 +15,7 @@
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "apps/zylgrid/Process.h"
+#include "datasets/PgEstimateCache.h"
 #include "datasets/SQLiteConnectionPool.h"
 #include "datasets/SQLiteCountCache.h"
 #include "platform/Stream.h"
@@ -153,7 +154,8 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
   std::unique_ptr<zyl::SQLiteCountCache> counts;
   if (settings.countCache) counts = std::make_unique<zyl::SQLiteCountCache>();
   zyl::SQLiteConnectionPool connections;
-  SharedSQLiteInUse sharedInUse({counts.get(), &connections});
+  zyl::PgEstimateCache estimates;
+  SharedSourcesInUse sharedInUse({counts.get(), &connections, &estimates});
   KeepHeapForRequests();
   PageBuilder builder(config, [](const std::string& line) { LogLine(line); }, true);
   FCGX_Request request;

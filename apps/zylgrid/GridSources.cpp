@@ -18,6 +18,7 @@ namespace {
 
 std::atomic<zyl::SQLiteCountCache*> countCache{nullptr};
 std::atomic<zyl::SQLiteConnectionPool*> connectionPool{nullptr};
+std::atomic<zyl::PgEstimateCache*> estimateCache{nullptr};
 
 // A semicolon-separated file as a read-only dataset of text fields.
 std::unique_ptr<zyl::TDataSet> OpenCsv(const std::string& path) {
@@ -52,6 +53,7 @@ std::unique_ptr<zyl::TDataSet> OpenSql(const GridSettings& g, const std::string&
     auto pg = std::make_unique<zyl::TZylPgDataset>(nullptr);
     pg->SetConnectionInfo(g.path);
     pg->SetEstimateCountAbove(g.estimateCountAbove);
+    pg->SetEstimateCache(estimateCache.load());
     ds = std::move(pg);
   } else {
     auto sqlite = std::make_unique<zyl::TZylSQLiteDataset>(nullptr);
@@ -77,12 +79,14 @@ bool HasField(const zyl::TDataSet& ds, const std::string& name) {
 
 }  // namespace
 
-SharedSQLiteInUse::SharedSQLiteInUse(SharedSQLite shared)
-    : previous_{countCache.exchange(shared.counts), connectionPool.exchange(shared.connections)} {}
+SharedSourcesInUse::SharedSourcesInUse(SharedSources shared)
+    : previous_{countCache.exchange(shared.counts), connectionPool.exchange(shared.connections),
+                estimateCache.exchange(shared.estimates)} {}
 
-SharedSQLiteInUse::~SharedSQLiteInUse() {
+SharedSourcesInUse::~SharedSourcesInUse() {
   countCache.store(previous_.counts);
   connectionPool.store(previous_.connections);
+  estimateCache.store(previous_.estimates);
 }
 
 std::unique_ptr<zyl::TDataSet> BindSource(zyl::TZylHTMLGrid& grid, const GridSettings& settings,

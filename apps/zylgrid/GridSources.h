@@ -10,32 +10,34 @@
 #include "grid/ZylHTMLGrid.h"
 
 namespace zyl {
+class PgEstimateCache;
 class SQLiteConnectionPool;
 class SQLiteCountCache;
 }  // namespace zyl
 
 namespace zylgrid {
 
-// What the SQLite sources of a long-lived process share across requests
-// (not owned; null: none).
-struct SharedSQLite {
+// What the SQL sources of a long-lived process share across requests (not
+// owned; null: none).
+struct SharedSources {
   zyl::SQLiteCountCache* counts = nullptr;
   zyl::SQLiteConnectionPool* connections = nullptr;
+  zyl::PgEstimateCache* estimates = nullptr;
 };
 
-// Hands `shared` to every SQLite table or query source that BindSource
+// Hands `shared` to every SQL table or query source that BindSource
 // opens while the object lives, in any thread. Long-lived modes (serve,
 // fcgi) install one per process; the previous one comes back when the
 // object ends.
-class SharedSQLiteInUse {
+class SharedSourcesInUse {
  public:
-  explicit SharedSQLiteInUse(SharedSQLite shared);
-  ~SharedSQLiteInUse();
-  SharedSQLiteInUse(const SharedSQLiteInUse&) = delete;
-  SharedSQLiteInUse& operator=(const SharedSQLiteInUse&) = delete;
+  explicit SharedSourcesInUse(SharedSources shared);
+  ~SharedSourcesInUse();
+  SharedSourcesInUse(const SharedSourcesInUse&) = delete;
+  SharedSourcesInUse& operator=(const SharedSourcesInUse&) = delete;
 
  private:
-  SharedSQLite previous_;
+  SharedSources previous_;
 };
 
 // Opens the grid's source and links it: a dataset for SQL and csv sources

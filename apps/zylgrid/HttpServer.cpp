@@ -16,6 +16,7 @@
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
 #include "apps/zylgrid/Process.h"
+#include "datasets/PgEstimateCache.h"
 #include "datasets/SQLiteConnectionPool.h"
 #include "datasets/SQLiteCountCache.h"
 #include "platform/Stream.h"
@@ -127,7 +128,8 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   std::unique_ptr<zyl::SQLiteCountCache> counts;
   if (settings.countCache) counts = std::make_unique<zyl::SQLiteCountCache>();
   zyl::SQLiteConnectionPool connections;
-  SharedSQLiteInUse sharedInUse({counts.get(), &connections});
+  zyl::PgEstimateCache estimates;
+  SharedSourcesInUse sharedInUse({counts.get(), &connections, &estimates});
   PageBuilder builder(config, [](const std::string& line) { LogLine(line); }, true);
   const bool tls = !settings.tlsCert.empty();
   std::unique_ptr<httplib::Server> serverOwner;
