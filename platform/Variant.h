@@ -49,7 +49,11 @@ class TVariant {
   // (ignoring case) or a number. Booleans convert to "True"/"False" and to
   // -1/0. A failing conversion raises EVariantError "Could not convert
   // variant of type (String) into type (Boolean)".
-  std::string ToString() const;
+  std::string ToString() const&;
+  // As above, handing over a String's text rather than copying it.
+  std::string ToString() &&;
+  // The text of a String, without a copy; null for the other kinds.
+  const std::string* StringIf() const { return std::get_if<std::string>(&value_); }
   bool ToBoolean() const;
   std::int64_t ToInt64() const;
   double ToDouble() const;
