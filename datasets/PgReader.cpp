@@ -18,8 +18,8 @@ Row RowOf(const Result& result, int row) {
     if (pq.getisnull(raw, row, c) != 0) {
       values.push_back(TVariant::Null());
     } else {
-      values.emplace_back(std::string(pq.getvalue(raw, row, c),
-                                      static_cast<std::size_t>(pq.getlength(raw, row, c))));
+      values.emplace_back(std::string_view(pq.getvalue(raw, row, c),
+                                           static_cast<std::size_t>(pq.getlength(raw, row, c))));
     }
   }
   return values;

@@ -165,12 +165,12 @@ bool DateDisplay(std::string_view s, FT type, std::string& display) {
   }
   const bool midnight = s.size() == 10 || s.substr(11) == "00:00:00";
   if (s.size() == 19 && (s[10] != ' ' || !IsTimeAt(s, 11))) return false;
-  display.assign(s.substr(8, 2))
-      .append(".")
-      .append(s.substr(5, 2))
-      .append(".")
-      .append(s.substr(0, 4));
-  if (!midnight) display.append(" ").append(s.substr(11));
+  char text[19] = {s[8], s[9], '.', s[5], s[6], '.', s[0], s[1], s[2], s[3]};
+  if (!midnight) {
+    text[10] = ' ';
+    s.copy(text + 11, 8, 11);
+  }
+  display.assign(text, midnight ? 10 : 19);
   return true;
 }
 
