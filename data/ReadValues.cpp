@@ -63,7 +63,7 @@ void TZylHTMLGrid::ReadPage(TDataSet& ds) {
     const bool keyRows = editing_.rowIdentity && GetEditMode();
     ds.First();
     if (paging_.page > 1) ds.MoveBy(paging::ClampToInt(first));
-    for (int i = 0; !ds.Eof() && i < paging_.rowsPerPage; ++i) {
+    for (int i = 0; i < paging_.rowsPerPage && !ds.Eof(); ++i) {
       rowComplete = false;
       TZylRow* row = InternalAddRow();
       row->SetRecNo(paging::ClampToInt(first + i));
@@ -168,40 +168,42 @@ void TZylHTMLGrid::WithoutNumberColumn(const std::function<void()>& read) {
 void TZylHTMLGrid::PopulateRow(int aRow) {
   if (links_.dataset == nullptr) return;
   int cols = GetColCount();
+  TFieldCell read;
   for (int c = 0; c < cols; ++c) {
     TZylColumn* column = columns_.Get(c);
     TField* field = links_.dataset->GetField(column->GetFieldIndex());
     TZylField* cell = GetCells(aRow, c);
-    TVariant value = field->Value();
-    cell->SetVariantValue(value);
-    cell->SetValue("");
-    if (value.IsNullOrEmpty()) continue;
     TFieldType type = column->GetDataType();
+    // A date column in edit mode shows the grid's own format, not the
+    // dataset's text.
+    const bool editDate = IsDateType(type) && column->GetEditMode();
+    field->ReadCell(type, !editDate, read);
+    const bool empty = read.value.IsNullOrEmpty();
+    cell->SetVariantValue(std::move(read.value));
+    if (empty) {
+      cell->SetValue("");
+      continue;
+    }
     if (IsNumberType(type)) {
-      cell->SetNumericValue(field->AsFloat());
-      cell->SetValue(field->AsString());
+      cell->SetNumericValue(read.number);
     } else if (IsDateType(type)) {
-      double date = field->AsDateTime();
-      cell->SetDateValue(date);
-      if (!column->GetEditMode()) {
-        cell->SetValue(field->AsString());
-      } else if (type == TFieldType::ftDate) {
-        cell->SetValue(FormatDateTime(look_.dateFormat, date));
-      } else if (type == TFieldType::ftTime) {
-        cell->SetValue(FormatDateTime(look_.timeFormat, date));
-      } else {
-        cell->SetValue(FormatDateTime(look_.dateTimeFormat, date));
+      cell->SetDateValue(read.date);
+      if (type == TFieldType::ftDate && editDate) {
+        read.text = FormatDateTime(look_.dateFormat, read.date);
+      } else if (type == TFieldType::ftTime && editDate) {
+        read.text = FormatDateTime(look_.timeFormat, read.date);
+      } else if (editDate) {
+        read.text = FormatDateTime(look_.dateTimeFormat, read.date);
       }
-      if (ShowsTimeOnly(type, date)) cell->SetValue(FormatDateTime(look_.timeFormat, date));
+      if (ShowsTimeOnly(type, read.date)) read.text = FormatDateTime(look_.timeFormat, read.date);
     } else if (type == TFieldType::ftBoolean) {
-      cell->SetBooleanValue(field->AsBoolean());
-      cell->SetValue(field->AsString());
-    } else {
+      cell->SetBooleanValue(read.flag);
+    } else if (type == TFieldType::ftLargeint) {
       // Large integers show as text like the other codes above 16, but keep
       // their number so that sum and average rows count them.
-      if (type == TFieldType::ftLargeint) cell->SetNumericValue(field->AsFloat());
-      cell->SetValue(field->AsString());
+      cell->SetNumericValue(read.number);
     }
+    cell->SetValue(std::move(read.text));
   }
 }
 

@@ -6,6 +6,20 @@
 
 namespace zyl {
 
+void TField::ReadCell(TFieldType type, bool withText, TFieldCell& cell) const {
+  cell.value = Value();
+  cell.text.clear();
+  if (cell.value.IsNullOrEmpty()) return;
+  if (IsNumberType(type) || type == TFieldType::ftLargeint) {
+    cell.number = AsFloat();
+  } else if (IsDateType(type)) {
+    cell.date = AsDateTime();
+  } else if (type == TFieldType::ftBoolean) {
+    cell.flag = AsBoolean();
+  }
+  if (withText) cell.text = AsString();
+}
+
 TField* TDataSet::FindField(const std::string& name) const {
   for (int i = 0; i < FieldCount(); ++i) {
     TField* f = GetField(i);

@@ -32,6 +32,17 @@ class ERecordChanged : public Exception {
 
 enum class TDataSetState { dsInactive = 0, dsBrowse = 1, dsEdit = 2, dsInsert = 3 };
 
+// What a grid cell takes from a field of the current record, read at once:
+// the value, the display text, and the number, date or flag that the
+// column's type takes from the value.
+struct TFieldCell {
+  TVariant value;
+  std::string text;
+  double number = 0;
+  double date = 0;
+  bool flag = false;
+};
+
 // One field of a dataset, read and written through the dataset's current
 // record (or the record being edited or appended).
 class TField {
@@ -53,6 +64,13 @@ class TField {
   virtual double AsFloat() const { return Value().ToDouble(); }
   virtual double AsDateTime() const { return Value().ToDateTime(); }
   virtual bool AsBoolean() const { return Value().ToBoolean(); }
+  // Fills `cell` for a column of type `type`: value = Value(); for a value
+  // that is neither Null nor Empty, number = AsFloat() (number types and
+  // ftLargeint), date = AsDateTime() (date types) or flag = AsBoolean()
+  // (ftBoolean), then text = AsString() when `withText` (else, and for Null,
+  // ""). A field that converts its value once overrides it with the same
+  // results and errors.
+  virtual void ReadCell(TFieldType type, bool withText, TFieldCell& cell) const;
 
   // Writes the record being edited or appended; conversion errors raise a
   // zyl::Exception with the dataset's message.

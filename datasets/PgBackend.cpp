@@ -113,7 +113,20 @@ TVariant Backend::ToValue(int field, const TVariant& stored) const {
   // Text is handed out as read (Null stays Null), without a copy between.
   if (IsTextFieldType(type.type) && (stored.IsNull() || stored.GetKind() == TVariant::Kind::String))
     return stored;
-  return TextToValue(TextOf(stored), type);
+  if (const std::string* text = stored.StringIf()) return TextToValue(*text, type);
+  Text text = TextOf(stored);
+  return text ? TextToValue(*text, type) : TVariant::Null();
+}
+
+bool Backend::ShortText(int field, const TVariant& stored, std::string& text) const {
+  const std::string* server = stored.StringIf();
+  if (server == nullptr) return false;
+  const ColumnType& type = Column(field).type;
+  if (IsTextFieldType(type.type)) {
+    text = *server;
+    return true;
+  }
+  return TextToDisplay(*server, type, text);
 }
 
 TVariant Backend::TextToStored(int field, const std::string& text) const {

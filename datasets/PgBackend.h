@@ -24,6 +24,7 @@ class Backend : public SqlBackend {
           const std::string& query, const std::vector<std::string>& hidden);
 
   TVariant ToValue(int field, const TVariant& stored) const override;
+  bool ShortText(int field, const TVariant& stored, std::string& text) const override;
   TVariant TextToStored(int field, const std::string& text) const override;
   TVariant BooleanToStored(int field, bool value) const override;
 

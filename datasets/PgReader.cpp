@@ -18,8 +18,8 @@ Row RowOf(const Result& result, int row) {
     if (pq.getisnull(raw, row, c) != 0) {
       values.push_back(TVariant::Null());
     } else {
-      values.emplace_back(std::string(pq.getvalue(raw, row, c),
-                                      static_cast<std::size_t>(pq.getlength(raw, row, c))));
+      values.emplace_back(std::string_view(pq.getvalue(raw, row, c),
+                                           static_cast<std::size_t>(pq.getlength(raw, row, c))));
     }
   }
   return values;
@@ -36,7 +36,15 @@ Reader::Reader(Connection& connection, const Source& source, std::vector<SqlInde
       source_(source),
       order_(std::move(order)),
       filter_(std::move(filter)),
-      estimateAbove_(estimateAbove) {}
+      estimateAbove_(estimateAbove),
+      from_(" FROM " + source_.From() + Where(1)) {
+  // The source, the order and the filter stay for the reader's life: so do
+  // the statements' texts.
+  for (bool reversed : {false, true}) {
+    read_[reversed ? 1 : 0] = "SELECT " + source_.SelectList() + " FROM " + source_.From() +
+                              Where(3) + OrderBy(false, reversed) + " LIMIT $1 OFFSET $2";
+  }
+}
 
 std::string Reader::OrderBy(bool expressions, bool reversed) const {
   std::string sql;
@@ -75,7 +83,7 @@ bool Reader::Aggregate(int field, bool average, double& value) {
   AddFilter(parameters);
   Result r = connection_.Exec(std::string("SELECT ") + (average ? "avg(" : "sum(") +
                                   source_.Columns()[static_cast<std::size_t>(field)].quoted +
-                                  ")::float8 FROM " + source_.From() + Where(1),
+                                  ")::float8" + from_,
                               parameters);
   if (r.Rows() == 0 || r.IsNull(0, 0)) return false;
   value = StrToFloat(r.Value(0, 0));
@@ -83,9 +91,7 @@ bool Reader::Aggregate(int field, bool average, double& value) {
 }
 
 Statement Reader::Read(int rows, int offset, bool reversed) const {
-  Statement read{"SELECT " + source_.SelectList() + " FROM " + source_.From() + Where(3) +
-                     OrderBy(false, reversed) + " LIMIT $1 OFFSET $2",
-                 {std::to_string(rows), std::to_string(offset)}};
+  Statement read{read_[reversed ? 1 : 0], {std::to_string(rows), std::to_string(offset)}};
   AddFilter(read.parameters);
   return read;
 }
@@ -109,7 +115,7 @@ int Reader::Count() {
   if (count_ < 0) {
     std::vector<Text> parameters;
     AddFilter(parameters);
-    const std::string from = " FROM " + source_.From() + Where(1);
+    const std::string& from = from_;
     estimated_ = false;
     if (estimateAbove_ > 0) {
       // The plan's top line: "Seq Scan on orders  (cost=0.00..18334.00

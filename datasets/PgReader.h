@@ -76,7 +76,9 @@ class Reader : public SqlReader {
   int count_ = -1;
   int estimateAbove_ = 0;  // 0: always count
   bool estimated_ = false;
-  int endRows_ = 0;  // the size of the last window read, when it ended the records
+  int endRows_ = 0;      // the size of the last window read, when it ended the records
+  std::string from_;     // " FROM <source> WHERE <filter>", its value as $1
+  std::string read_[2];  // a window's read, in the order and reversed
 };
 
 // A row of server texts as stored values.

@@ -39,8 +39,13 @@ struct ColumnType {
 // The field type of a column of type `oid` with modifier `typmod`.
 ColumnType MapType(unsigned oid, int typmod);
 
-// The value of a field of `type` for the server's text `text`.
-TVariant TextToValue(const Text& text, const ColumnType& type);
+// The value of a field of `type` for the server's text `text` (not Null).
+TVariant TextToValue(std::string_view text, const ColumnType& type);
+// The display text of the server's text `text` of a column of `type`,
+// TextToValue(text, type).ToString(), for the forms the server writes
+// numbers, booleans and dates in by default; false (leaving `display`
+// alone) for others.
+bool TextToDisplay(std::string_view text, const ColumnType& type, std::string& display);
 // The server's text form of `value` for a column of `type` (a parameter).
 Text ValueToText(const TVariant& value, const ColumnType& type);
 // The value for `text` entered into field `name` of `type`: empty text is

@@ -132,6 +132,11 @@ class SqlBackend {
   // Values: the field value of a stored one; the stored value for text or a
   // boolean entered into `field` (raise EConvertError naming the field).
   virtual TVariant ToValue(int field, const TVariant& stored) const = 0;
+  // The display text of a stored value (ToValue(...).ToString()) when the
+  // backend can tell it without converting the value; false otherwise.
+  virtual bool ShortText(int /*field*/, const TVariant& /*stored*/, std::string& /*text*/) const {
+    return false;
+  }
   virtual TVariant TextToStored(int field, const std::string& text) const = 0;
   virtual TVariant BooleanToStored(int field, bool value) const = 0;
 

@@ -23,25 +23,30 @@ class SqlField : public TField {
   bool ReadOnly() const override { return info_.readOnly || readOnly_; }
   int DataSize() const override { return info_.dataSize; }
   TVariant Value() const override { return dataset_.FieldValue(index_); }
+  std::string AsString() const override {
+    return dataset_.FieldText(index_, dataset_.StoredValue(index_), nullptr);
+  }
 
   // Stored text that the field's type cannot hold (text in an INTEGER
   // column of SQLite, a NaN) is handed out as its text and counts as 0.
-  double AsFloat() const override {
-    TVariant value = Value();
-    double number = 0;
-    if (value.GetKind() == TVariant::Kind::String) {
-      return TryStrToFloat(value.ToString(), number) ? number : 0;
+  double AsFloat() const override { return NumberOf(Value()); }
+  bool AsBoolean() const override { return FlagOf(Value()); }
+
+  // The value converted once, the rest derived from it as the methods
+  // above derive it.
+  void ReadCell(TFieldType type, bool withText, TFieldCell& cell) const override {
+    const TVariant* stored = dataset_.StoredValue(index_);
+    cell.value = stored == nullptr ? TVariant::Null() : dataset_.backend_->ToValue(index_, *stored);
+    cell.text.clear();
+    if (cell.value.IsNullOrEmpty()) return;
+    if (IsNumberType(type) || type == TFieldType::ftLargeint) {
+      cell.number = NumberOf(cell.value);
+    } else if (IsDateType(type)) {
+      cell.date = cell.value.ToDateTime();
+    } else if (type == TFieldType::ftBoolean) {
+      cell.flag = FlagOf(cell.value);
     }
-    return value.ToDouble();
-  }
-  bool AsBoolean() const override {
-    TVariant value = Value();
-    if (value.GetKind() != TVariant::Kind::String) return value.ToBoolean();
-    try {
-      return value.ToBoolean();
-    } catch (const Exception&) {
-      return false;
-    }
+    if (withText) cell.text = dataset_.FieldText(index_, stored, &cell.value);
   }
 
   void SetAsString(const std::string& text) override {
@@ -64,6 +69,22 @@ class SqlField : public TField {
   }
 
  private:
+  static double NumberOf(const TVariant& value) {
+    double number = 0;
+    if (value.GetKind() == TVariant::Kind::String) {
+      return TryStrToFloat(value.ToString(), number) ? number : 0;
+    }
+    return value.ToDouble();
+  }
+  static bool FlagOf(const TVariant& value) {
+    if (value.GetKind() != TVariant::Kind::String) return value.ToBoolean();
+    try {
+      return value.ToBoolean();
+    } catch (const Exception&) {
+      return false;
+    }
+  }
+
   TZylSqlDataset& dataset_;
   int index_;
   SqlFieldInfo info_;
@@ -198,6 +219,7 @@ void TZylSqlDataset::SetIndexFieldNames(const std::string& names) {
   if (GetActive()) {
     CheckBrowseMode();
     backend_->SetOrder(ParseIndexFieldNames(backend_->Fields(), names, Context()));
+    current_.row = nullptr;
     cursor_.Reset();
   }
   indexFieldNames_ = names;
@@ -211,7 +233,7 @@ bool TZylSqlDataset::IsReadOnly() const {
 void TZylSqlDataset::Refresh() {
   CheckActive();
   CheckBrowseMode();
-  backend_->Rows().Invalidate();
+  Reader().Invalidate();
 }
 
 std::int64_t TZylSqlDataset::QueriesRun() const {
@@ -223,6 +245,7 @@ bool TZylSqlDataset::SetRowFilter(const RowFilter& filter) {
     CheckBrowseMode();
     backend_->SetRowFilter(filter);
     backend_->SetOrder(ParseIndexFieldNames(backend_->Fields(), indexFieldNames_, Context()));
+    current_.row = nullptr;
     cursor_.Reset();
   }
   rowFilter_ = filter;
@@ -232,7 +255,7 @@ bool TZylSqlDataset::SetRowFilter(const RowFilter& filter) {
 bool TZylSqlDataset::Aggregate(int field, bool average, double& value) {
   CheckActive();
   if (field < 0 || field >= FieldCount()) return false;
-  return backend_->Rows().Aggregate(field, average, value);
+  return Reader().Aggregate(field, average, value);
 }
 
 void TZylSqlDataset::Open() {
@@ -254,6 +277,7 @@ void TZylSqlDataset::Open() {
   backend->SetRowFilter(rowFilter_);
   backend->SetOrder(ParseIndexFieldNames(backend->Fields(), indexFieldNames_, backend->Context()));
   backend_ = std::move(backend);
+  current_.row = nullptr;
   filterIndex_ = filterIndex;
   filterStored_ = filterStored;
   BuildFields();
@@ -285,6 +309,7 @@ void TZylSqlDataset::Close() {
   ResetEdit();
   inTransaction_ = false;  // closing the connection rolls it back
   backend_.reset();
+  current_.row = nullptr;
   filterIndex_ = -1;
   state_ = TDataSetState::dsInactive;
 }
@@ -298,27 +323,55 @@ TField* TZylSqlDataset::GetField(int index) const {
   return fields_[static_cast<std::size_t>(index)].get();
 }
 
+SqlReader& TZylSqlDataset::Reader() const {
+  current_.row = nullptr;
+  return backend_->Rows();
+}
+
 const SqlRow* TZylSqlDataset::CurrentRow() const {
+  SqlReader& rows = backend_->Rows();
   try {
-    return backend_->Rows().At(cursor_.Position());
+    // The record read last is still the current one while the cursor and
+    // the count stay and no other use of the reader came between (Reader()
+    // forgets it): the reader keeps its window while its count holds.
+    const int count = rows.Count();
+    const int position = cursor_.Position();
+    if (current_.row != nullptr && current_.position == position && current_.count == count)
+      return current_.row;
+    current_.row = rows.At(position);
+    current_.position = position;
+    current_.count = count;
+    return current_.row;
   } catch (...) {
+    current_.row = nullptr;
     // A read that failed (a lost connection, a busy database) leaves no
     // count or window to trust: the next RecordCount asks the database
     // again and raises while it still cannot answer, so a page is never
     // cut short without an error.
-    backend_->Rows().Invalidate();
+    rows.Invalidate();
     throw;
   }
 }
 
+const TVariant* TZylSqlDataset::StoredValue(int index) const {
+  if (!GetActive()) return nullptr;
+  const SqlRow* row = state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert
+                          ? &buffer_
+                          : CurrentRow();
+  return row == nullptr ? nullptr : &(*row)[static_cast<std::size_t>(index)];
+}
+
 TVariant TZylSqlDataset::FieldValue(int index) const {
-  if (!GetActive()) return TVariant::Null();
-  if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
-    return backend_->ToValue(index, buffer_[static_cast<std::size_t>(index)]);
-  }
-  const SqlRow* row = CurrentRow();
-  if (row == nullptr) return TVariant::Null();
-  return backend_->ToValue(index, (*row)[static_cast<std::size_t>(index)]);
+  const TVariant* stored = StoredValue(index);
+  return stored == nullptr ? TVariant::Null() : backend_->ToValue(index, *stored);
+}
+
+std::string TZylSqlDataset::FieldText(int index, const TVariant* stored,
+                                      const TVariant* value) const {
+  std::string text;
+  if (stored != nullptr && backend_->ShortText(index, *stored, text)) return text;
+  if (value != nullptr) return value->ToString();
+  return stored == nullptr ? std::string() : backend_->ToValue(index, *stored).ToString();
 }
 
 int TZylSqlDataset::RecordCount() const {
@@ -347,7 +400,7 @@ void TZylSqlDataset::Prior() {
 int TZylSqlDataset::MoveBy(int distance) {
   CheckActive();
   CheckBrowseMode();
-  return cursor_.MoveBy(distance, backend_->Rows().Count());
+  return cursor_.MoveBy(distance, Reader().Count());
 }
 
 // A record counted but gone since (another connection deleted it after the

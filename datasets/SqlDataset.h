@@ -141,7 +141,16 @@ class TZylSqlDataset : public TDataSet {
   // The record at the cursor (null when it is gone); raises what the read
   // raises.
   const SqlRow* CurrentRow() const;
+  // The reader for anything but CurrentRow and counts: forgets the record
+  // CurrentRow remembers.
+  SqlReader& Reader() const;
+  // The stored value of field `index` in the record being edited or at the
+  // cursor; null when closed or the record is gone.
+  const TVariant* StoredValue(int index) const;
   TVariant FieldValue(int index) const;
+  // The display text of `stored` (null: none, ""), through `value` (its
+  // field value, when already converted) unless the backend tells it.
+  std::string FieldText(int index, const TVariant* stored, const TVariant* value) const;
   void SetFieldStored(int index, const TVariant& stored);
   void CheckWritable(int index) const;
   void CheckActive() const;
@@ -166,6 +175,12 @@ class TZylSqlDataset : public TDataSet {
 
   TDataSetState state_ = TDataSetState::dsInactive;
   RecordCursor cursor_;
+  // The record CurrentRow read last, at `position` under `count`.
+  struct {
+    const SqlRow* row = nullptr;
+    int position = 0;
+    int count = 0;
+  } mutable current_;
   // The record being edited or appended (stored values), which of its
   // fields were set, and the record as read before the edit.
   SqlRow buffer_;

@@ -57,8 +57,7 @@ void TZylSqlDataset::CheckBrowseMode() {
 void TZylSqlDataset::Edit() {
   CheckEditable();
   if (Editing(state_)) return;
-  if (backend_->Rows().Count() == 0)
-    throw Exception(Context() + ": cannot edit, the dataset is empty");
+  if (Reader().Count() == 0) throw Exception(Context() + ": cannot edit, the dataset is empty");
   const SqlRow* row = CurrentRow();
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   original_ = *row;
@@ -102,7 +101,7 @@ void TZylSqlDataset::Post() {
   }
   // An update keeps the count; the window stays when the record kept its
   // place in the order (then so did every other record).
-  SqlReader& rows = backend_->Rows();
+  SqlReader& rows = Reader();
   if (inserting) rows.Invalidate();
   int position = rows.PositionOf(stored);
   if (inserting || position != cursor_.Position()) {
@@ -128,21 +127,21 @@ void TZylSqlDataset::Delete() {
     return;
   }
   Cancel();
-  if (backend_->Rows().Count() == 0) {
+  if (Reader().Count() == 0) {
     throw Exception(Context() + ": cannot perform this operation on an empty dataset");
   }
   const SqlRow* row = CurrentRow();
   if (row == nullptr) throw Exception(Context() + ": the current record no longer exists");
   SqlRow record = *row;
   bool deleted = backend_->Delete(record, checked_);
-  backend_->Rows().Invalidate();
+  Reader().Invalidate();
   if (!deleted && checked_) {
     throw ERecordChanged(Context() + ": the record was changed or deleted by another user");
   }
   if (!deleted) {
     throw Exception(Context() + ": the record was not found; another user may have deleted it");
   }
-  cursor_.Clamp(backend_->Rows().Count());
+  cursor_.Clamp(Reader().Count());
 }
 
 void TZylSqlDataset::StartTransaction() {
@@ -173,7 +172,7 @@ void TZylSqlDataset::Rollback() {
   if (!inTransaction_) return;
   Cancel();
   inTransaction_ = false;
-  backend_->Rows().Invalidate();
+  Reader().Invalidate();
   backend_->Rollback();
 }
 
@@ -193,9 +192,9 @@ bool TZylSqlDataset::LocateKey(const std::string& key) {
   if (filterIndex_ >= 0 && !(row[static_cast<std::size_t>(filterIndex_)] == filterStored_)) {
     return false;
   }
-  backend_->Rows().ForgetRows();
-  int position = backend_->Rows().PositionOf(row);
-  const SqlRow* at = position >= 0 ? backend_->Rows().At(position) : nullptr;
+  Reader().ForgetRows();
+  int position = Reader().PositionOf(row);
+  const SqlRow* at = position >= 0 ? Reader().At(position) : nullptr;
   // Another write may move records between the two reads: then the record
   // counts as not found rather than another one taking its place.
   if (at == nullptr || backend_->KeyOf(*at) != *values) return false;

@@ -43,13 +43,13 @@ class TZylField : public TPersistent {
   // Replacement HTML: when not empty it is emitted instead of the built cell.
   void SetHTML(const std::string& v) { html_ = v; }
   const std::string& GetValue() const { return value_; }
-  void SetValue(const std::string& v) { value_ = v; }
+  void SetValue(std::string v) { value_ = std::move(v); }
   double GetNumericValue() const { return numericValue_; }
   void SetNumericValue(double v) { numericValue_ = v; }
   double GetDateValue() const { return dateValue_; }
   void SetDateValue(double v) { dateValue_ = v; }
   const TVariant& GetVariantValue() const { return variantValue_; }
-  void SetVariantValue(const TVariant& v) { variantValue_ = v; }
+  void SetVariantValue(TVariant v) { variantValue_ = std::move(v); }
   bool GetBooleanValue() const { return booleanValue_; }
   void SetBooleanValue(bool v) { booleanValue_ = v; }
 

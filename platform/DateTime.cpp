@@ -270,6 +270,40 @@ std::string FormatDateTime(std::string_view pattern, TDateTime value) {
   return out;
 }
 
+std::string DateTimeToStr(TDateTime value) {
+  long long day = 0, ms = 0;
+  Split(value, day, ms);
+  char text[19];
+  auto put2 = [&text](std::size_t at, long long v) {
+    text[at] = static_cast<char>('0' + v / 10);
+    text[at + 1] = static_cast<char>('0' + v % 10);
+  };
+  const long long seconds = ms / 1000;
+  auto putTime = [&](std::size_t at) {
+    put2(at, seconds / 3600);
+    text[at + 2] = ':';
+    put2(at + 3, seconds / 60 % 60);
+    text[at + 5] = ':';
+    put2(at + 6, seconds % 60);
+  };
+  if (day == 0) {
+    putTime(0);
+    return std::string(text, 8);
+  }
+  int y = 0, mo = 0, d = 0;
+  CivilFromDays(day + kEpochShift, y, mo, d);  // years 1 to 9999: four digits
+  put2(0, d);
+  text[2] = '.';
+  put2(3, mo);
+  text[5] = '.';
+  put2(6, y / 100);
+  put2(8, y % 100);
+  if (ms == 0) return std::string(text, 10);
+  text[10] = ' ';
+  putTime(11);
+  return std::string(text, 19);
+}
+
 namespace {
 
 // One element of a reading pattern: a numeric field or a separator.

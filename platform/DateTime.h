@@ -35,6 +35,11 @@ double DatePart(TDateTime value);
 // quotes are text and do not select the 12-hour clock.
 std::string FormatDateTime(std::string_view pattern, TDateTime value);
 
+// The value as a date-time variant shows it, decided on the value rounded
+// to the millisecond: "hh:nn:ss" on day 0, "dd.mm.yyyy" at midnight, else
+// "dd.mm.yyyy hh:nn:ss".
+std::string DateTimeToStr(TDateTime value);
+
 // Reads `text` by `pattern` (numeric tokens d/dd, m/mm, yy/yyyy, h/hh, n/nn,
 // s/ss, z/zzz; other pattern characters must match a non-digit separator).
 // Day, month, hour, minute and second fields take one or two digits; a

@@ -116,9 +116,41 @@ std::string FloatToStr(double value) {
     auto written = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value));
     return std::string(buf, written.ptr);
   }
+  // Any text of at most 15 significant digits that reads back as the value
+  // is its 15-digit rounding (a double's spacing is below half a unit of the
+  // 15th digit), so a value with few decimals is written from the whole
+  // number of its scaled value.
+  if (const double magnitude = std::fabs(value); magnitude >= 1e-5) {
+    double scale = 1;
+    for (int decimals = 1; decimals <= 20; ++decimals) {
+      scale *= 10;
+      const double scaled = std::nearbyint(magnitude * scale);
+      if (scaled >= 1e15) break;
+      if (scaled / scale != magnitude) continue;
+      auto whole = static_cast<long long>(scaled);
+      char* end = buf + sizeof buf;
+      char* p = end;
+      for (int d = 0; d < decimals; ++d, whole /= 10) *--p = static_cast<char>('0' + whole % 10);
+      *--p = '.';
+      do {
+        *--p = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+      } while (whole > 0);
+      if (value < 0) *--p = '-';
+      return std::string(p, end);
+    }
+  }
   // 15 significant digits: d.dddddddddddddde[+-]xx (to_chars ignores the
-  // process locale, so the separator is always ".").
-  auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+  // process locale, so the separator is always "."): the shortest form
+  // when it has no more than 15 digits, as above (not for subnormal values,
+  // whose spacing is wider).
+  auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+  const char* mantissa = buf + (buf[0] == '-' ? 1 : 0);
+  const std::ptrdiff_t length =
+      std::find(mantissa, static_cast<const char*>(written.ptr), 'e') - mantissa;
+  if (length > 16 || !std::isnormal(value)) {  // more than 15 digits and the ".", or subnormal
+    written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+  }
   const char* p = buf;
   const bool negative = *p == '-';
   if (negative) ++p;

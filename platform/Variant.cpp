@@ -1,6 +1,7 @@
 #include "platform/Variant.h"
 
 #include <cmath>
+#include <utility>
 
 #include "platform/Automation.h"
 #include "platform/Exception.h"
@@ -43,22 +44,19 @@ void TVariant::CastError(const char* target) const {
                       target + ")");
 }
 
-std::string TVariant::ToString() const {
+std::string TVariant::ToString() && {
+  if (GetKind() == Kind::String) return std::move(std::get<std::string>(value_));
+  return std::as_const(*this).ToString();
+}
+
+std::string TVariant::ToString() const& {
   switch (GetKind()) {
     case Kind::Empty:
     case Kind::Null: return "";
     case Kind::Boolean: return std::get<bool>(value_) ? "True" : "False";
     case Kind::Integer: return IntToStr(std::get<std::int64_t>(value_));
     case Kind::Double: return FloatToStr(std::get<double>(value_));
-    case Kind::Date: {
-      // Decided on the value rounded to the millisecond, as it is shown.
-      TDateTime d = std::get<DateTag>(value_).value;
-      int h = 0, mi = 0, s = 0, ms = 0;
-      DecodeTime(d, h, mi, s, ms);
-      if (DatePart(d) == 0) return FormatDateTime("hh:nn:ss", d);
-      if (h == 0 && mi == 0 && s == 0 && ms == 0) return FormatDateTime("dd.mm.yyyy", d);
-      return FormatDateTime("dd.mm.yyyy hh:nn:ss", d);
-    }
+    case Kind::Date: return DateTimeToStr(std::get<DateTag>(value_).value);
     case Kind::String: return std::get<std::string>(value_);
     case Kind::ByteArray: {
       const auto& b = std::get<std::vector<std::uint8_t>>(value_);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -33,6 +34,7 @@ class TVariant {
   TVariant(std::int64_t i) : value_(i) {}              // NOLINT
   TVariant(double d) : value_(d) {}                    // NOLINT
   TVariant(std::string s) : value_(std::move(s)) {}    // NOLINT
+  explicit TVariant(std::string_view s) : value_(std::in_place_type<std::string>, s) {}
   TVariant(const char* s) : value_(std::string(s)) {}  // NOLINT
   TVariant(std::vector<std::uint8_t> bytes) : value_(std::move(bytes)) {}  // NOLINT
   TVariant(std::shared_ptr<IAutoObject> object) : value_(std::move(object)) {}  // NOLINT
@@ -49,7 +51,11 @@ class TVariant {
   // (ignoring case) or a number. Booleans convert to "True"/"False" and to
   // -1/0. A failing conversion raises EVariantError "Could not convert
   // variant of type (String) into type (Boolean)".
-  std::string ToString() const;
+  std::string ToString() const&;
+  // As above, handing over a String's text rather than copying it.
+  std::string ToString() &&;
+  // The text of a String, without a copy; null for the other kinds.
+  const std::string* StringIf() const { return std::get_if<std::string>(&value_); }
   bool ToBoolean() const;
   std::int64_t ToInt64() const;
   double ToDouble() const;

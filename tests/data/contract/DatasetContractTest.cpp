@@ -221,6 +221,16 @@ void ExpectRecord(TDataSet& ds, const Record& record) {
     } else {
       EXPECT_EQ(f->AsFloat(), v.ToDouble());
     }
+    TFieldCell cell;  // one read, as the grid reads, gives what the single reads give
+    const TFieldType t = f->DataType();
+    f->ReadCell(t, true, cell);
+    EXPECT_EQ(cell.value, f->Value());
+    EXPECT_EQ(cell.text, f->AsString());
+    double got = 0, want = 0;  // and the number, date or flag the column's type takes
+    if (IsNumberType(t)) got = cell.number, want = f->AsFloat();
+    if (IsDateType(t)) got = cell.date, want = f->AsDateTime();
+    if (t == FT::ftBoolean) got = cell.flag, want = f->AsBoolean();
+    EXPECT_EQ(got, want);
   }
 }
 

@@ -178,6 +178,37 @@ TEST_F(PostgresDatasetTest, OwnTypesReadAndWriteBack) {
             (std::vector<std::uint8_t>{'a', 0, 254}));
 }
 
+// The server's texts of each type show as their values do, one conversion
+// or none (AsString, the grid's one read) or two (Value, then its text).
+TEST_F(PostgresDatasetTest, ServerTextsShowAsTheirValues) {
+  auto ds = Open("",
+                 "SELECT * FROM (VALUES (0::int8, 12.50::numeric, 0.1::float8, "
+                 "'1899-12-30'::date, '2024-01-01 00:00:00'::timestamp, '13:45:30'::time, true), "
+                 "(-5, -0.00, 'NaN', '2024-02-29', '2024-02-29 23:59:59', '12:00:00', false), "
+                 "(9223372036854775807, 0.000012, 1e20, '2000-01-01', '2024-01-01 00:00:17.5', "
+                 "'00:00:00', null), "
+                 "(null, 123456789012345.6, 1.5e-7, null, '0001-01-01 00:00:01', null, null), "
+                 "(7, 0.0000012, '-Infinity', '9999-12-31', null, '23:59:59.999', true)) "
+                 "AS v(i, n, f, d, ts, t, b)");
+  std::string shown;
+  for (ds->First(); !ds->Eof(); ds->Next()) {
+    for (int c = 0; c < ds->FieldCount(); ++c) {
+      TField* f = ds->GetField(c);
+      TFieldCell cell;
+      f->ReadCell(f->DataType(), true, cell);
+      EXPECT_EQ(f->AsString(), f->Value().ToString()) << f->FieldName();
+      EXPECT_EQ(cell.text, f->AsString()) << f->FieldName();
+      shown += f->AsString() + (c + 1 < ds->FieldCount() ? "|" : "\n");
+    }
+  }
+  EXPECT_EQ(shown,  // in the order of every column
+            "-5|0|NaN|29.02.2024|29.02.2024 23:59:59|12:00:00|False\n"
+            "0|12.5|0.1|00:00:00|01.01.2024|13:45:30|True\n"
+            "7|1.2E-6|-Infinity|31.12.9999||23:59:59|True\n"
+            "9223372036854775807|0.000012|1E20|01.01.2000|01.01.2024 00:00:17|00:00:00|\n"
+            "|123456789012346|1.5E-7||01.01.0001 00:00:01||\n");
+}
+
 // A grid's new-record row posts every cell, the empty key included: an empty
 // serial or identity key takes its default; other columns keep what was set.
 TEST_F(PostgresDatasetTest, NewRecordsLeavingAGeneratedKeyEmptyGetTheDefault) {
