@@ -21,6 +21,7 @@
 
 #include "bench/BenchPages.h"
 #include "datasets/PgDataset.h"
+#include "datasets/PgEstimateCache.h"
 #include "datasets/RowFilter.h"
 
 namespace {
@@ -187,10 +188,12 @@ constexpr const char* kColumns =
 
 // One open dataset over orders, estimating counts above 100,000 records
 // (zylgrid's default) when `estimate`, filtered on qty = 42 when `filtered`.
-void OpenOrders(zyl::TZylPgDataset& ds, bool estimate, bool filtered) {
+void OpenOrders(zyl::TZylPgDataset& ds, bool estimate, bool filtered,
+                zyl::PgEstimateCache* estimates = nullptr) {
   ds.SetConnectionInfo(TheServer().ConnInfo());
   ds.SetTableName("orders");
   if (estimate) ds.SetEstimateCountAbove(100000);
+  ds.SetEstimateCache(estimates);
   ds.Open();
   if (filtered) {
     zyl::FieldCondition qty{3, zyl::FilterKind::kNumber, zyl::FilterOp::kCompare, zyl::TVariant(42),
@@ -261,19 +264,24 @@ void BM_PgBareKeysetLast(benchmark::State& state) {
 
 // The dataset with estimated counts: one open dataset refreshed before each
 // page (range(2) 1), or a new dataset and connection per page (0).
+// range(2): 1 for one dataset refreshed before each page, 0 for a new
+// dataset (and connection) per page; range(3): 1 with an estimate cache
+// shared by the pages, as zylgrid serve keeps one.
 void BM_PgDatasetEstimated(benchmark::State& state) {
   if (Skipped(state)) return;
   int first = FirstRecord(state);
   int perPage = static_cast<int>(state.range(0));
+  zyl::PgEstimateCache cache;
+  zyl::PgEstimateCache* estimates = state.range(3) == 1 ? &cache : nullptr;
   zyl::TZylPgDataset kept(nullptr);
-  if (state.range(2) == 1) OpenOrders(kept, true, false);
+  if (state.range(2) == 1) OpenOrders(kept, true, false, estimates);
   for (auto _ : state) {
     if (state.range(2) == 1) {
       kept.Refresh();
       benchmark::DoNotOptimize(ReadPage(kept, first, perPage));
     } else {
       zyl::TZylPgDataset ds(nullptr);
-      OpenOrders(ds, true, false);
+      OpenOrders(ds, true, false, estimates);
       benchmark::DoNotOptimize(ReadPage(ds, first, perPage));
     }
   }
@@ -313,11 +321,13 @@ BENCHMARK(BM_PgBareKeysetLast)->Arg(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PgEstimatePlusKeyset)->Apply(PageArgs);
 BENCHMARK(BM_PgEstimateWithKeysetPipelined)->Arg(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PgDatasetEstimated)
-    ->ArgNames({"rows", "last", "kept"})
-    ->Args({40, 0, 1})
-    ->Args({40, 1, 1})
-    ->Args({40, 0, 0})
-    ->Args({40, 1, 0})
+    ->ArgNames({"rows", "last", "kept", "cache"})
+    ->Args({40, 0, 1, 0})
+    ->Args({40, 1, 1, 0})
+    ->Args({40, 0, 0, 0})
+    ->Args({40, 1, 0, 0})
+    ->Args({40, 1, 1, 1})
+    ->Args({40, 1, 0, 1})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PgFilteredFloor)->Arg(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PgFilteredDataset)->Arg(40)->Unit(benchmark::kMillisecond);

@@ -62,8 +62,10 @@ TVariant Backend::SetKeyFilter(int field, const TVariant& value) {
 void Backend::SetOrder(const std::vector<SqlIndexTerm>& index) {
   SqlKeyFilter filter = filter_;
   filter.where = where_;
-  rows_ =
+  auto reader =
       std::make_unique<Reader>(*connection_, source_, source_.Order(index), filter, estimateAbove_);
+  reader->SetEstimateCache(estimates_, estimateSource_);
+  rows_ = std::move(reader);
 }
 
 std::string Backend::LowerSql(const std::string& column) const {

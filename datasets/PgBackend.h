@@ -33,6 +33,12 @@ class Backend : public SqlBackend {
   void SetOrder(const std::vector<SqlIndexTerm>& index) override;
   // Readers made from now on estimate counts above `records` (0: never).
   void SetEstimateCountAbove(int records) { estimateAbove_ = records; }
+  // Their estimates go through `cache` (not owned, may be null), keyed
+  // with `source` (the connection string).
+  void SetEstimateCache(PgEstimateCache* cache, std::string source) {
+    estimates_ = cache;
+    estimateSource_ = std::move(source);
+  }
   std::int64_t Executions() const override { return connection_->Executions(); }
   void Begin() override { connection_->Exec("BEGIN"); }
   void Commit() override { connection_->Exec("COMMIT"); }
@@ -72,6 +78,8 @@ class Backend : public SqlBackend {
   Source source_;
   SqlKeyFilter filter_;
   int estimateAbove_ = 0;
+  PgEstimateCache* estimates_ = nullptr;  // not owned
+  std::string estimateSource_;
 };
 
 }  // namespace zyl::pg

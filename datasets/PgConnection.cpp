@@ -128,6 +128,36 @@ Result Connection::Exec(const std::string& sql, const std::vector<Text>& paramet
   return result;
 }
 
+Result Connection::ExecPrepared(const std::string& sql, const std::vector<Text>& parameters) {
+  const Library& pq = Libpq();
+  auto it = prepared_.find(sql);
+  if (it == prepared_.end() || it->second.empty()) {
+    // The first run goes as it is (preparing costs a round trip of its
+    // own); the second prepares.
+    if (it == prepared_.end()) {
+      if (prepared_.size() < 32) prepared_.emplace(sql, std::string());
+      return Exec(sql, parameters);
+    }
+    std::string name = "zyl_s" + std::to_string(++preparedNames_);
+    Result made(
+        pq.prepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(parameters.size()), nullptr));
+    Check(made);
+    it->second = std::move(name);
+  }
+  std::vector<const char*> values = Values(parameters);
+  ++executions_;
+  Result result(pq.execPrepared(conn_, it->second.c_str(), static_cast<int>(values.size()),
+                                values.data(), nullptr, nullptr, 0));
+  // A failed run (a table changed under the plan, say) prepares anew next
+  // time; the statement's name is not reused.
+  if (result.Raw() == nullptr || (pq.resultStatus(result.Raw()) != PGRES_TUPLES_OK &&
+                                  pq.resultStatus(result.Raw()) != PGRES_COMMAND_OK)) {
+    prepared_.erase(it);
+  }
+  Check(result);
+  return result;
+}
+
 std::vector<Result> Connection::ExecAll(const std::vector<Statement>& statements) {
   const Library& pq = Libpq();
   std::vector<Result> results;

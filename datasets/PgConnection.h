@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -64,6 +65,10 @@ class Connection {
   // Runs one statement with text parameters $1..$n; raises EPgError with the
   // server's message (after `context`) when it fails.
   Result Exec(const std::string& sql, const std::vector<Text>& parameters = {});
+  // Like Exec, for a statement the connection runs again and again: it is
+  // prepared on its second run (the server parses and plans it once from
+  // then on) and forgotten when a run fails; at most 32 per connection.
+  Result ExecPrepared(const std::string& sql, const std::vector<Text>& parameters);
   // Runs `statements` in order, in one round trip when libpq has pipelines
   // (else one each), and returns their results; raises as Exec for the
   // first that fails (the later ones do not run).
@@ -83,6 +88,8 @@ class Connection {
   pg_conn* conn_ = nullptr;
   std::string context_;
   std::int64_t executions_ = 0;
+  std::map<std::string, std::string> prepared_;  // statement text -> its name ("": run once)
+  int preparedNames_ = 0;                        // names given so far
 };
 
 }  // namespace zyl::pg

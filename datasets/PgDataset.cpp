@@ -39,6 +39,7 @@ std::unique_ptr<SqlBackend> TZylPgDataset::OpenBackend() {
   auto backend = std::make_unique<pg::Backend>(connectionInfo_, Context(), GetTableName(), GetSQL(),
                                                SplitNames(hiddenFields_));
   backend->SetEstimateCountAbove(estimateAbove_);
+  backend->SetEstimateCache(estimates_, connectionInfo_);
   return backend;
 }
 

@@ -21,6 +21,11 @@ void PgEstimateCache::Keep(const std::string& key, long long estimate) {
   kept_.insert_or_assign(key, std::pair(Clock::now(), estimate));
 }
 
+void PgEstimateCache::Forget(const std::string& key) {
+  std::lock_guard lock(mutex_);
+  kept_.erase(key);
+}
+
 void PgEstimateCache::Clear() {
   std::lock_guard lock(mutex_);
   kept_.clear();

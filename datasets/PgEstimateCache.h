@@ -35,6 +35,8 @@ class PgEstimateCache {
   // The estimate kept for `key`, when taken less than the lifetime ago.
   std::optional<long long> Find(const std::string& key) const;
   void Keep(const std::string& key, long long estimate);
+  // Forgets the estimate of `key` (a read found it above the records).
+  void Forget(const std::string& key);
   // Forgets every estimate.
   void Clear();
 

@@ -36,6 +36,8 @@ Library Load() {
   Resolve(handle, "PQfinish", lib.finish);
   Resolve(handle, "PQsetClientEncoding", lib.setClientEncoding);
   Resolve(handle, "PQexecParams", lib.execParams);
+  Resolve(handle, "PQprepare", lib.prepare);
+  Resolve(handle, "PQexecPrepared", lib.execPrepared);
   Resolve(handle, "PQresultStatus", lib.resultStatus);
   Resolve(handle, "PQresultErrorMessage", lib.resultErrorMessage);
   Resolve(handle, "PQresultErrorField", lib.resultErrorField);

@@ -20,6 +20,8 @@ struct Library {
   decltype(&::PQfinish) finish;
   decltype(&::PQsetClientEncoding) setClientEncoding;
   decltype(&::PQexecParams) execParams;
+  decltype(&::PQprepare) prepare;
+  decltype(&::PQexecPrepared) execPrepared;
   decltype(&::PQresultStatus) resultStatus;
   decltype(&::PQresultErrorMessage) resultErrorMessage;
   decltype(&::PQresultErrorField) resultErrorField;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "datasets/PgEstimateCache.h"
 #include "datasets/PgLibrary.h"
 #include "platform/Format.h"
 
@@ -15,11 +16,13 @@ Row RowOf(const Result& result, int row) {
   Row values;
   values.reserve(static_cast<std::size_t>(columns));
   for (int c = 0; c < columns; ++c) {
-    if (pq.getisnull(raw, row, c) != 0) {
+    // A null reads as "": only an empty value needs asking which it is.
+    const char* value = pq.getvalue(raw, row, c);
+    if (*value == '\0' && pq.getisnull(raw, row, c) != 0) {
       values.push_back(TVariant::Null());
     } else {
-      values.emplace_back(std::string_view(pq.getvalue(raw, row, c),
-                                           static_cast<std::size_t>(pq.getlength(raw, row, c))));
+      values.emplace_back(
+          std::string_view(value, static_cast<std::size_t>(pq.getlength(raw, row, c))));
     }
   }
   return values;
@@ -106,9 +109,32 @@ bool Reader::Keep(const Result& read, int from, int to, bool reversed, int posit
   // The data shrank under us, or the estimate was above the records:
   // count them from now on.
   count_ = -1;
-  if (estimated_) estimateAbove_ = 0;
+  if (estimated_) {
+    estimateAbove_ = 0;
+    if (estimates_ != nullptr) estimates_->Forget(estimateKey_);
+  }
   rows_.clear();
   return false;
+}
+
+void Reader::SetEstimateCache(PgEstimateCache* cache, const std::string& source) {
+  estimates_ = cache;
+  estimateKey_.clear();
+  sourceKey_ = source;
+}
+
+std::string Reader::EstimateKey(const std::vector<Text>& parameters) const {
+  // Each part after its length: no text can pass for another.
+  std::string key;
+  auto add = [&key](std::string_view part) {
+    key += std::to_string(part.size());
+    key += ':';
+    key += part;
+  };
+  add(sourceKey_);
+  add(from_);
+  for (const Text& p : parameters) p ? add(*p) : add("\x01null");
+  return key;
 }
 
 int Reader::Count() {
@@ -117,6 +143,16 @@ int Reader::Count() {
     AddFilter(parameters);
     const std::string& from = from_;
     estimated_ = false;
+    if (estimateAbove_ > 0 && estimates_ != nullptr) {
+      // A recent estimate of the same records, kept by the process.
+      estimateKey_ = EstimateKey(parameters);
+      if (std::optional<long long> kept = estimates_->Find(estimateKey_);
+          kept && *kept > estimateAbove_) {
+        estimated_ = true;
+        count_ = static_cast<int>(std::min<long long>(*kept, INT_MAX));
+        return count_;
+      }
+    }
     if (estimateAbove_ > 0) {
       // The plan's top line: "Seq Scan on orders  (cost=0.00..18334.00
       // rows=1000000 width=0)". A reader whose last read was the records'
@@ -129,6 +165,7 @@ int Reader::Count() {
       const std::string line = results[0].Rows() > 0 ? results[0].Value(0, 0) : "";
       std::size_t at = line.find(" rows=");
       long long n = at == std::string::npos ? -1 : std::strtoll(line.c_str() + at + 6, nullptr, 10);
+      if (estimates_ != nullptr && n >= 0) estimates_->Keep(estimateKey_, n);
       estimated_ = n > estimateAbove_;
       if (estimated_) {
         count_ = static_cast<int>(std::min<long long>(n, INT_MAX));
@@ -158,7 +195,7 @@ const Row* Reader::At(int position) {
   // With an estimated count a window past the middle is read from the end.
   bool reversed = estimated_ && count - to < from;
   Statement read = Read(to - from, reversed ? count - to : from, reversed);
-  if (!Keep(connection_.Exec(read.sql, read.parameters), from, to, reversed, position))
+  if (!Keep(connection_.ExecPrepared(read.sql, read.parameters), from, to, reversed, position))
     return nullptr;
   return &rows_[static_cast<std::size_t>(position - start_)];
 }

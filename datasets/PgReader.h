@@ -23,6 +23,10 @@
 #include "datasets/PgConnection.h"
 #include "datasets/PgSource.h"
 
+namespace zyl {
+class PgEstimateCache;
+}
+
 namespace zyl::pg {
 
 using Row = SqlRow;  // server text (or Null), Source::RawWidth() values
@@ -34,6 +38,10 @@ class Reader : public SqlReader {
   // the reader.
   Reader(Connection& connection, const Source& source, std::vector<SqlIndexTerm> order,
          SqlKeyFilter filter = {}, int estimateAbove = 0);
+
+  // Estimates go through `cache` (not owned, may be null), keyed by
+  // `source` (the connection string) and the count's statement.
+  void SetEstimateCache(PgEstimateCache* cache, const std::string& source);
 
   int Count() override;
   bool CountEstimated() const override { return estimated_; }
@@ -65,6 +73,8 @@ class Reader : public SqlReader {
   bool Keep(const Result& read, int from, int to, bool reversed, int position);
   // " WHERE <filter>" with its value as parameter `number`, or "".
   std::string Where(std::size_t number) const;
+  // The key of the count with `parameters` in the estimate cache.
+  std::string EstimateKey(const std::vector<Text>& parameters) const;
   void AddFilter(std::vector<Text>& parameters) const;
 
   Connection& connection_;
@@ -76,6 +86,9 @@ class Reader : public SqlReader {
   int count_ = -1;
   int estimateAbove_ = 0;  // 0: always count
   bool estimated_ = false;
+  PgEstimateCache* estimates_ = nullptr;  // not owned
+  std::string estimateKey_;               // the count's key in estimates_
+  std::string sourceKey_;                 // the connection string
   int endRows_ = 0;      // the size of the last window read, when it ended the records
   std::string from_;     // " FROM <source> WHERE <filter>", its value as $1
   std::string read_[2];  // a window's read, in the order and reversed

@@ -59,8 +59,8 @@ void Send(FCGX_Request& request, int status, const std::string& contentType,
 // page read-only), the query and the body read before; the visitor's address, HTTPS
 // and the request headers (HTTP_*) as the web server passed them. Script
 // and server names stay empty, so the page's forms post back to the
-// address the page came from, whatever the web server's script mapping. The answer is written at once;
-// its status and size are kept for the log line.
+// address the page came from, whatever the web server's script mapping. The answer is written at
+// once; its status and size are kept for the log line.
 class FcgiChannel : public zyl::WebModuleChannel {
  public:
   FcgiChannel(FCGX_Request& request, std::string body) : request_(request) {
@@ -157,7 +157,8 @@ int RunFcgi(const SiteConfig& config, const FcgiSettings& settings) {
   zyl::PgEstimateCache estimates;
   SharedSourcesInUse sharedInUse({counts.get(), &connections, &estimates});
   KeepHeapForRequests();
-  PageBuilder builder(config, [](const std::string& line) { LogLine(line); }, true);
+  PageBuilder builder(
+      config, [](const std::string& line) { LogLine(line); }, true);
   FCGX_Request request;
   FCGX_InitRequest(&request, socket, FCGI_FAIL_ACCEPT_ON_INTR);
   LogLine("FastCGI responder on " + where);

@@ -130,7 +130,8 @@ int RunHttpServer(const SiteConfig& config, const ServerSettings& settings) {
   zyl::SQLiteConnectionPool connections;
   zyl::PgEstimateCache estimates;
   SharedSourcesInUse sharedInUse({counts.get(), &connections, &estimates});
-  PageBuilder builder(config, [](const std::string& line) { LogLine(line); }, true);
+  PageBuilder builder(
+      config, [](const std::string& line) { LogLine(line); }, true);
   const bool tls = !settings.tlsCert.empty();
   std::unique_ptr<httplib::Server> serverOwner;
   if (tls) {

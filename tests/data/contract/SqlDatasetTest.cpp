@@ -12,6 +12,7 @@
 
 #include "DatasetFactory.h"
 #include "datasets/PgDataset.h"
+#include "datasets/PgEstimateCache.h"
 #include "datasets/SQLiteDataset.h"
 #include "harness/Golden.h"
 #include "harness/PgServer.h"
@@ -207,6 +208,39 @@ TEST_F(PostgresDatasetTest, ServerTextsShowAsTheirValues) {
             "7|1.2E-6|-Infinity|31.12.9999||23:59:59|True\n"
             "9223372036854775807|0.000012|1E20|01.01.2000|01.01.2024 00:00:17|00:00:00|\n"
             "|123456789012346|1.5E-7||01.01.0001 00:00:01||\n");
+}
+
+// Estimates a process keeps: a later dataset takes the first one's without
+// asking the planner and still reads the last page from the end (its window
+// read prepared from the second run on); a read that finds the kept
+// estimate above the records counts them.
+TEST_F(PostgresDatasetTest, KeptEstimatesServeLaterDatasets) {
+  PgExec(
+      "DROP TABLE IF EXISTS many; CREATE TABLE many (id int PRIMARY KEY); "
+      "INSERT INTO many SELECT generate_series(1, 300); ANALYZE many");
+  PgEstimateCache estimates;
+  auto open = [&] {
+    auto ds = std::make_unique<TZylPgDataset>(nullptr);
+    ds->SetConnectionInfo(PgServer::Get().ConnInfo()), ds->SetTableName("many");
+    ds->SetEstimateCountAbove(100), ds->SetEstimateCache(&estimates), ds->Open();
+    return ds;
+  };
+  const int estimate = open()->RecordCount();
+  auto later = open();
+  const std::int64_t before = later->QueriesRun();
+  EXPECT_EQ(later->RecordCount(), estimate);
+  EXPECT_TRUE(later->RecordCountEstimated());
+  EXPECT_EQ(later->QueriesRun(), before) << "the planner was asked again";
+  for (int run = 0; run < 3; ++run) {
+    later->Refresh(), later->First(), later->MoveBy(estimate - 1);
+    EXPECT_EQ(later->FieldByName("id")->AsString(), "300") << run;
+  }
+  PgExec("DELETE FROM many WHERE id > 50");
+  auto shrunk = open();
+  shrunk->First(), shrunk->MoveBy(estimate / 2);
+  EXPECT_TRUE(shrunk->FieldByName("id")->IsNull()) << "no record there";
+  EXPECT_EQ(shrunk->RecordCount(), 50);
+  EXPECT_FALSE(shrunk->RecordCountEstimated());
 }
 
 // A grid's new-record row posts every cell, the empty key included: an empty
