@@ -47,13 +47,8 @@ void SQLiteConnectionPool::Give(std::unique_ptr<sqlite::Connection> connection) 
   if (connection == nullptr || !connection->Settle()) return;
   std::lock_guard lock(mutex_);
   auto& idle = idle_[Key(connection->Path(), connection->ReadOnly())];
-  if (idle.size() < idlePerDatabase_) {
-    idle.push_back(std::move(connection));
-    return;
-  }
-  mutex_.unlock();  // a surplus connection closes outside the lock
-  connection.reset();
-  mutex_.lock();
+  // A surplus connection closes when the parameter ends, after the lock.
+  if (idle.size() < idlePerDatabase_) idle.push_back(std::move(connection));
 }
 
 std::size_t SQLiteConnectionPool::Idle() const {

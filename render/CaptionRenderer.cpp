@@ -193,26 +193,7 @@ void CaptionRenderer::AppendTop(HtmlWriter& out, const TZylColumn& column, const
   out.Literal("  <TABLE WIDTH=\"100%\" HEIGHT=\"100%\" BORDER=\"0\" CELLSPACING=\"0\"");
   out.Literal(" CELLPADDING=\"0\"").Literal(LayoutRole(grid_)).Literal(">").Literal(kNL);
 
-  // Top edge.
-  out.Literal("     <TR>").Literal(kNL);
-  Cell(out, " WIDTH=\"2\" HEIGHT=\"2\"", f.x.light);
-  out.Literal("\">");
-  Dot(out);
-  out.Literal("</TD>").Literal(kNL);
-  const int topCells = 1 + (f.selector ? 1 : 0) + (f.current ? 1 : 0);
-  for (int i = 0; i < topCells; ++i) {
-    Cell(out, " HEIGHT=\"2\"", f.x.top);
-    out.Literal("\"></TD>").Literal(kNL);
-  }
-  if (f.glyph) {
-    Cell(out, " WIDTH=\"32\" HEIGHT=\"2\"", f.x.top);
-    out.Literal("\"></TD>").Literal(kNL);
-  }
-  Cell(out, " WIDTH=\"2\"  HEIGHT=\"2\"", f.x.corner);
-  out.Literal("\">");
-  Dot(out);
-  out.Literal("</TD>").Literal(kNL);
-  out.Literal("     </TR>").Literal(kNL);
+  AppendEdge(out, f, f.x.light, f.x.top, f.x.corner, " WIDTH=\"2\"  HEIGHT=\"2\"");
 
   // Middle: left edge, selector, marker, caption text, sort buttons, right edge.
   out.Literal("     <TR>").Literal(kNL);
@@ -248,32 +229,39 @@ void CaptionRenderer::AppendFaceOpen(HtmlWriter& out, const Frame& f) {
   out.Literal("\" CLASS=\"").Literal(f.className).Literal("\">&nbsp;");
 }
 
+// The top or bottom edge: a corner with a dot, a two-pixel cell above or
+// below each cell of the middle row, and the other corner with a dot.
+void CaptionRenderer::AppendEdge(HtmlWriter& out, const Frame& f, std::uint32_t left,
+                                 std::uint32_t inner, std::uint32_t right,
+                                 std::string_view rightAttributes) const {
+  out.Literal("     <TR>").Literal(kNL);
+  Cell(out, " WIDTH=\"2\" HEIGHT=\"2\"", left);
+  out.Literal("\">");
+  Dot(out);
+  out.Literal("</TD>").Literal(kNL);
+  const int cells = 1 + (f.selector ? 1 : 0) + (f.current ? 1 : 0);
+  for (int i = 0; i < cells; ++i) {
+    Cell(out, " HEIGHT=\"2\"", inner);
+    out.Literal("\"></TD>").Literal(kNL);
+  }
+  if (f.glyph) {
+    Cell(out, " WIDTH=\"32\" HEIGHT=\"2\"", inner);
+    out.Literal("\"></TD>").Literal(kNL);
+  }
+  Cell(out, rightAttributes, right);
+  out.Literal("\">");
+  Dot(out);
+  out.Literal("</TD>").Literal(kNL);
+  out.Literal("     </TR>").Literal(kNL);
+}
+
 // The right edge of the middle row, the bottom edge and the closing.
 void CaptionRenderer::AppendBottom(HtmlWriter& out, const Frame& f) const {
   Cell(out, " WIDTH=\"2\"", f.x.shadow);
   out.Literal("\"></TD>").Literal(kNL);
   out.Literal("     </TR>").Literal(kNL);
 
-  // Bottom edge.
-  out.Literal("     <TR>").Literal(kNL);
-  Cell(out, " WIDTH=\"2\" HEIGHT=\"2\"", f.x.corner);
-  out.Literal("\">");
-  Dot(out);
-  out.Literal("</TD>").Literal(kNL);
-  const int topCells = 1 + (f.selector ? 1 : 0) + (f.current ? 1 : 0);
-  for (int i = 0; i < topCells; ++i) {
-    Cell(out, " HEIGHT=\"2\"", f.x.shadow);
-    out.Literal("\"></TD>").Literal(kNL);
-  }
-  if (f.glyph) {
-    Cell(out, " WIDTH=\"32\" HEIGHT=\"2\"", f.x.shadow);
-    out.Literal("\"></TD>").Literal(kNL);
-  }
-  Cell(out, " WIDTH=\"2\" HEIGHT=\"2\"", f.x.shadow);
-  out.Literal("\">");
-  Dot(out);
-  out.Literal("</TD>").Literal(kNL);
-  out.Literal("     </TR>").Literal(kNL);
+  AppendEdge(out, f, f.x.corner, f.x.shadow, f.x.shadow, " WIDTH=\"2\" HEIGHT=\"2\"");
   out.Literal("  </TABLE>").Literal(kNL);
   out.Literal(f.header ? "</TH>" : "</TD>");
 }

@@ -50,6 +50,8 @@ class CaptionRenderer {
   void AppendMarker(const TZylColumn& column, const Frame& f);
   static void AppendFaceOpen(HtmlWriter& out, const Frame& f);
   void AppendBottom(HtmlWriter& out, const Frame& f) const;
+  void AppendEdge(HtmlWriter& out, const Frame& f, std::uint32_t left, std::uint32_t inner,
+                  std::uint32_t right, std::string_view rightAttributes) const;
 
   TZylHTMLGrid& grid_;
   HtmlWriter& out_;
