@@ -1,8 +1,13 @@
 // TZylField: one cell of a grid. It keeps its text (Value), its typed forms
 // (NumericValue, DateValue, VariantValue, BooleanValue) and its formatting.
 // A cell does not know its position: rendering asks the grid's matrix.
+//
+// A page holds one cell per row and column, so a cell keeps what most cells
+// never set (a font of its own, CSS, replacement HTML) out of line: until
+// then it reads as the default font and empty texts.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "model/GridTypes.h"
@@ -27,21 +32,23 @@ class TZylField : public TPersistent {
   void SetWidth(int v) { width_ = v; }
   TColor GetColor() const { return color_; }
   void SetColor(TColor v) { color_ = v; }
-  TFont& Font() { return font_; }
-  const TFont& Font() const { return font_; }
+  // The cell's own font, made (as the default font) on first change.
+  TFont& Font();
+  // The cell's font; the default font while the cell has none of its own.
+  const TFont& Font() const;
   // Copies `font` into the cell's own font.
-  void SetFont(const TFont& font) { font_.Assign(font); }
+  void SetFont(const TFont& font) { Font().Assign(font); }
   TFontStyle GetFontStyle() const { return fontStyle_; }
   void SetFontStyle(TFontStyle v) { fontStyle_ = v; }
   HAlignment GetHAlign() const { return hAlign_; }
   void SetHAlign(HAlignment v) { hAlign_ = v; }
   VAlignment GetVAlign() const { return vAlign_; }
   void SetVAlign(VAlignment v) { vAlign_ = v; }
-  const std::string& GetCSS() const { return css_; }
-  void SetCSS(const std::string& v) { css_ = v; }
-  const std::string& GetHTMLOverride() const { return html_; }
+  const std::string& GetCSS() const;
+  void SetCSS(const std::string& v) { Extras().css = v; }
+  const std::string& GetHTMLOverride() const;
   // Replacement HTML: when not empty it is emitted instead of the built cell.
-  void SetHTML(const std::string& v) { html_ = v; }
+  void SetHTML(const std::string& v) { Extras().html = v; }
   const std::string& GetValue() const { return value_; }
   void SetValue(std::string v) { value_ = std::move(v); }
   double GetNumericValue() const { return numericValue_; }
@@ -62,16 +69,21 @@ class TZylField : public TPersistent {
   void Assign(const TPersistent& source) override;
 
  private:
+  struct Overrides {
+    std::string css;
+    std::string html;
+  };
+  Overrides& Extras();
+
   TZylHTMLGrid* grid_;
   int height_ = -1;
   int width_ = -1;
   TColor color_ = clNone;
-  TFont font_;
   TFontStyle fontStyle_ = TFontStyle::fsSanSerif;
   HAlignment hAlign_ = HAlignment::alLeft;
   VAlignment vAlign_ = VAlignment::alMiddle;
-  std::string css_;
-  std::string html_;
+  std::unique_ptr<TFont> font_;           // null: the default font
+  std::unique_ptr<Overrides> overrides_;  // null: no CSS and no replacement HTML
   std::string value_;
   double numericValue_ = 0;
   double dateValue_ = 0;

@@ -83,8 +83,9 @@ void CellRenderer::AppendDataCell(TZylField& cell, int aRow, int aCol) {
   const bool edit = rowEditable && column.GetEditMode() && !column.GetReadOnly() && !summaryRow;
 
   std::string className;
-  grid_.ComposeClass(cell.Font(), cell.GetFontStyle(), column.GetWordWrap(), cell.GetHAlign(),
-                     column.GetAlignmentChar(), edit ? -1 : grid_.GetTextIndent(), className);
+  grid_.ComposeClass(std::as_const(cell).Font(), cell.GetFontStyle(), column.GetWordWrap(),
+                     cell.GetHAlign(), column.GetAlignmentChar(), edit ? -1 : grid_.GetTextIndent(),
+                     className);
   out_.Literal(" CLASS=\"").Literal(className).Literal("\"");
 
   switch (cell.GetHAlign()) {

@@ -155,7 +155,7 @@ class PageRun {
       if (grid->GetMasterGrid() == nullptr) fragments.push_back(grid->GetHTMLText());
     }
     std::string userBar = visitor_.user.empty() ? std::string() : UserBar(visitor_.user);
-    std::string page = RenderPage(config_, css_->GetCSS().GetText(), userBar, fragments);
+    std::string page = RenderPage(config_, css_->GetCSS().GetText(), userBar, std::move(fragments));
     for (auto& grid : grids_) grid->Done();
     return page;
   }

@@ -1,5 +1,7 @@
 #include "apps/zylgrid/PageTemplate.h"
 
+#include <utility>
+
 #include "platform/Text.h"
 
 namespace zylgrid {
@@ -92,38 +94,54 @@ body { color: var(--zg-text); }
 }  // namespace
 
 std::string RenderPage(const SiteConfig& config, const std::string& gridStyles,
-                       const std::string& userBar, const std::vector<std::string>& fragments) {
+                       const std::string& userBar, std::vector<std::string> fragments) {
   std::string title = zyl::EscapeHtml(config.title);
-  std::size_t size = userBar.size() + gridStyles.size() + config.stylesheet.size() + 16384;
-  for (const std::string& fragment : fragments) size += fragment.size() + 64;
-  std::string page;
-  page.reserve(size);
-  page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"UTF-8\">\n";
-  page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
-  page += "<title>";
-  page += title;
-  page += "</title>\n<style>";
-  page += kPageStyle;
-  page += gridStyles;
-  if (config.modernTheme) page += kModernTheme;  // after the grids' classes, which it outranks
-  page += "\n";
+  std::string head;
+  head.reserve(userBar.size() + gridStyles.size() + config.stylesheet.size() + 16384);
+  head += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"UTF-8\">\n";
+  head += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
+  head += "<title>";
+  head += title;
+  head += "</title>\n<style>";
+  head += kPageStyle;
+  head += gridStyles;
+  if (config.modernTheme) head += kModernTheme;  // after the grids' classes, which it outranks
+  head += "\n";
   if (!config.stylesheet.empty()) {
-    page += config.stylesheet;
-    page += "\n";
+    head += config.stylesheet;
+    head += "\n";
   }
-  page += "</style>\n</head>\n<body>\n";
-  page += "<header class=\"zg-top\"><h1>";
-  page += title;
-  page += "</h1></header>\n";
-  page += "<main class=\"zg-main\">\n";
-  page += userBar;
-  for (const std::string& fragment : fragments) {
-    page += "<section class=\"zg-grid\">\n";
-    page += fragment;
-    page += "\n</section>\n";
+  head += "</style>\n</head>\n<body>\n";
+  head += "<header class=\"zg-top\"><h1>";
+  head += title;
+  head += "</h1></header>\n";
+  head += "<main class=\"zg-main\">\n";
+  head += userBar;
+  const char kOpen[] = "<section class=\"zg-grid\">\n";
+  const char kClose[] = "\n</section>\n";
+  const char kFoot[] =
+      "</main>\n<footer class=\"zg-foot\">zylgrid &middot; ZylHG</footer>\n</body>\n</html>\n";
+  std::size_t size = head.size() + sizeof kFoot;
+  for (const std::string& fragment : fragments)
+    size += fragment.size() + sizeof kOpen + sizeof kClose;
+  std::string page;
+  if (!fragments.empty()) {
+    page = std::move(fragments.front());
+    page.reserve(size);
+    head += kOpen;
+    page.insert(0, head);
+  } else {
+    page = std::move(head);
+    page.reserve(size);
   }
-  page += "</main>\n";
-  page += "<footer class=\"zg-foot\">zylgrid &middot; ZylHG</footer>\n</body>\n</html>\n";
+  for (std::size_t i = 0; i < fragments.size(); ++i) {
+    if (i > 0) {
+      page += kOpen;
+      page += fragments[i];
+    }
+    page += kClose;
+  }
+  page += kFoot;
   return page;
 }
 
