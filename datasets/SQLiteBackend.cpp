@@ -32,7 +32,7 @@ std::optional<SchemaStamp> StampOf(Connection& connection, const std::string& da
   SchemaStamp stamp{
       info.st_dev, info.st_ino,
       static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, 0};
-  Statement version(connection, "PRAGMA schema_version");
+  Statement& version = connection.Prepared("PRAGMA schema_version");
   ResetGuard guard(version);
   if (!version.Step()) return std::nullopt;
   stamp.schemaVersion = version.ColumnInt64(0);

@@ -14,6 +14,7 @@
 #include "platform/Color.h"
 #include "platform/Font.h"
 #include "platform/Object.h"
+#include "platform/Recycled.h"
 #include "platform/Variant.h"
 
 namespace zyl {
@@ -22,6 +23,10 @@ class TZylField : public TPersistent {
  public:
   // Creates a cell for `grid` (not owned; the cell never outlives it).
   explicit TZylField(TZylHTMLGrid* grid);
+  // A page makes and drops a cell per row and column: their memory is
+  // recycled per thread (a few thousand cells' worth at most).
+  static void* operator new(std::size_t size) { return Cells::Take(size); }
+  static void operator delete(void* p, std::size_t size) { Cells::Give(p, size); }
   std::string ClassName() const override { return "TZylField"; }
 
   TZylHTMLGrid* Grid() const { return grid_; }
@@ -69,6 +74,7 @@ class TZylField : public TPersistent {
   void Assign(const TPersistent& source) override;
 
  private:
+  using Cells = Recycled<TZylField, 4096>;
   struct Overrides {
     std::string css;
     std::string html;

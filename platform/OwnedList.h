@@ -22,6 +22,10 @@ class OwnedList {
   }
   T* operator[](int index) const { return Get(index); }
 
+  // Room for `count` items without growing again.
+  void Reserve(int count) {
+    if (count > 0) items_.reserve(static_cast<std::size_t>(count));
+  }
   int Add(std::unique_ptr<T> item) {
     items_.push_back(std::move(item));
     return Count() - 1;

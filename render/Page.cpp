@@ -18,6 +18,8 @@
 #include "platform/Format.h"
 #include "platform/Text.h"
 #include "render/Accessible.h"
+#include "render/HtmlWriter.h"
+#include "render/RowRenderer.h"
 #include "request/FormProtocol.h"
 #include "request/RowIdentity.h"
 #include "request/ZylCSS.h"
@@ -130,6 +132,28 @@ class PageSink {
     } else {
       AppendNormalized(item, true);
     }
+  }
+  // Adds the item `write` puts into an HtmlWriter; while writing text it
+  // is written in place, and only an item with other line breaks than CR
+  // LF is taken out again to be normalized.
+  template <typename Write>
+  void AddWritten(Write write, bool split) {
+    if (text_ == nullptr) {
+      std::string item;
+      HtmlWriter out(item);
+      write(out);
+      zyl::AddItem(list_, std::move(item), split);
+      return;
+    }
+    const std::size_t mark = text_->size();
+    HtmlWriter out(*text_);
+    write(out);
+    if (OnlyCrLf(std::string_view(*text_).substr(mark))) {
+      text_->append("\r\n");
+      return;
+    }
+    std::string item = out.TakeFrom(mark);
+    AppendNormalized(item, true);
   }
   void AppendLines(const std::string& text) {
     if (text_ == nullptr) {
@@ -366,7 +390,11 @@ void TZylHTMLGrid::BuildHTML(render::PageSink& page) {
            GetName() + "\">");
   page.AddItem(GetSettingsHV("", this), split);
   if (!locked) {
-    for (int r = 0; r < rows_.Count(); ++r) page.AddItem(rows_.Get(r)->GetHTML(), split);
+    for (int r = 0; r < rows_.Count(); ++r) {
+      TZylRow& row = *rows_.Get(r);
+      page.AddWritten(
+          [&](render::HtmlWriter& out) { render::RowRenderer(*this, out).AppendHTML(row); }, split);
+    }
     // Each row with edit controls names its record (request/RowIdentity.h).
     if (editing_.rowIdentity && editMode && !editing_.addingRecord && links_.css != nullptr) {
       const std::string& secret = links_.css->GetSiteSecret();

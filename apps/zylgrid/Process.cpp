@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 namespace zylgrid {
 
@@ -26,11 +27,24 @@ void ReleaseFreeMemory() {
   malloc_trim(0);
 }
 
+std::string ServerTunables(const char* tunables) {
+  const std::string cache = "glibc.malloc.tcache_count=" + std::to_string(kThreadCacheBlocks);
+  if (tunables == nullptr || *tunables == '\0') return cache;
+  const std::string given = tunables;
+  if (given.find("glibc.malloc.tcache_count=") != std::string::npos) return given;
+  return given + ":" + cache;
+}
+
 int ExecServeProgram(const std::string& program, char** argv) {
   const std::string serve = (std::filesystem::path(program).parent_path() / kServeProgram).string();
-  if (::setenv(kProgramVariable, program.c_str(), 1) != 0) {
-    std::cerr << "zylgrid: cannot set " << kProgramVariable << ": " << std::strerror(errno) << "\n";
-    return 1;
+  const std::string tunables = ServerTunables(std::getenv("GLIBC_TUNABLES"));
+  for (const auto& [name, value] :
+       {std::pair<const char*, const std::string&>{kProgramVariable, program},
+        {"GLIBC_TUNABLES", tunables}}) {
+    if (::setenv(name, value.c_str(), 1) != 0) {
+      std::cerr << "zylgrid: cannot set " << name << ": " << std::strerror(errno) << "\n";
+      return 1;
+    }
   }
   ::execv(serve.c_str(), argv);
   std::cerr << "zylgrid: cannot start " << serve

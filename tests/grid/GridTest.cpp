@@ -173,5 +173,33 @@ TEST(Grid, AssignAndMatricesShareCellsAndFreeThemOnce) {
   EXPECT_NE(source.GetCells(0, 0), back.get()) << "a replaced cell goes back to the caller";
 }
 
+// A cell reads as the default font and empty texts until it gets its own;
+// copying a cell copies exactly what it has, also back to "nothing".
+TEST(GridTest, CellFontAndOverridesCopyAsTheyAre) {
+  TZylHTMLGrid grid(nullptr);
+  TZylField plain(&grid), styled(&grid);
+  const TZylField& seen = plain;
+  EXPECT_EQ(seen.Font().GetName(), "Arial");
+  EXPECT_EQ(seen.Font().GetSize(), 8);
+  EXPECT_EQ(seen.GetCSS(), "");
+  EXPECT_EQ(seen.GetHTMLOverride(), "");
+  styled.Font().SetSize(14);
+  styled.Font().SetStyle(TFontStyles{TFontStyleFlag::fsBold});
+  styled.SetCSS(".X { color: red }");
+  styled.SetHTML("<TD>x</TD>");
+  plain.Assign(styled);
+  EXPECT_TRUE(seen.Font().SameAs(styled.Font()));
+  EXPECT_EQ(seen.GetCSS(), ".X { color: red }");
+  EXPECT_EQ(seen.GetHTMLOverride(), "<TD>x</TD>");
+  int changes = 0;
+  plain.Font().OnChange = [&changes](TFont&) { ++changes; };
+  plain.Assign(TZylField(&grid));
+  EXPECT_EQ(changes, 1) << "the cell's own font hears the assignment";
+  EXPECT_TRUE(seen.Font().SameAs(TFont()));
+  EXPECT_EQ(seen.GetCSS(), "");
+  EXPECT_EQ(seen.GetHTMLOverride(), "");
+  EXPECT_EQ(styled.Font().GetSize(), 14) << "the source keeps its own";
+}
+
 }  // namespace
 }  // namespace zyl
