@@ -113,19 +113,24 @@ TVariant KeyToStored(const TVariant& value, const ColumnSpec& column) {
 namespace {
 
 std::unique_ptr<Connection> OpenConnection(const std::string& database, bool readOnly,
-                                           int busyTimeoutMs, SQLiteConnectionPool* pool) {
-  if (pool != nullptr) return pool->Take(database, readOnly, busyTimeoutMs);
-  return std::make_unique<Connection>(database, readOnly, busyTimeoutMs);
+                                           int busyTimeoutMs, std::int64_t memoryMap,
+                                           SQLiteConnectionPool* pool) {
+  std::unique_ptr<Connection> connection =
+      pool != nullptr ? pool->Take(database, readOnly, busyTimeoutMs)
+                      : std::make_unique<Connection>(database, readOnly, busyTimeoutMs);
+  connection->SetMemoryMap(memoryMap);
+  return connection;
 }
 
 }  // namespace
 
 Backend::Backend(const std::string& database, const std::string& table, const std::string& query,
-                 int busyTimeoutMs, SQLiteCountCache* cache, SQLiteConnectionPool* pool)
+                 int busyTimeoutMs, std::int64_t memoryMap, SQLiteCountCache* cache,
+                 SQLiteConnectionPool* pool)
     : database_(database),
       cache_(cache),
       pool_(pool),
-      connection_(OpenConnection(database, table.empty(), busyTimeoutMs, pool)),
+      connection_(OpenConnection(database, table.empty(), busyTimeoutMs, memoryMap, pool)),
       source_(DescribeOrGiveBack(database, table, query)) {
   context_ = source_.Context();
   isQuery_ = source_.IsQuery();

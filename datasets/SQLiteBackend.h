@@ -3,6 +3,7 @@
 // (SQLiteReader.h). Stored values are SQLite's own storage classes.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,8 +27,11 @@ class Backend : public SqlBackend {
   // through `cache` (not owned, may be null). Raises ESQLiteError or
   // zyl::Exception with the reason. The connection comes from `pool` and
   // goes back to it (not owned, may be null: a connection of its own).
+  // `memoryMap` bytes of the file are read through a memory map
+  // (Connection::SetMemoryMap).
   Backend(const std::string& database, const std::string& table, const std::string& query,
-          int busyTimeoutMs, SQLiteCountCache* cache, SQLiteConnectionPool* pool);
+          int busyTimeoutMs, std::int64_t memoryMap, SQLiteCountCache* cache,
+          SQLiteConnectionPool* pool);
   ~Backend() override;
 
   std::string ReadOnlyReason() const override { return "the records have no rowid or primary key"; }

@@ -68,6 +68,13 @@ Statement& Connection::Prepared(const std::string& sql) {
   return *it->second;
 }
 
+void Connection::SetMemoryMap(std::int64_t bytes) {
+  if (bytes < 0) bytes = 0;
+  if (bytes == memoryMap_) return;
+  const std::string pragma = "PRAGMA mmap_size=" + std::to_string(bytes);
+  if (sqlite3_exec(db_, pragma.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) memoryMap_ = bytes;
+}
+
 bool Connection::Settle() {
   for (sqlite3_stmt* stmt = sqlite3_next_stmt(db_, nullptr); stmt != nullptr;
        stmt = sqlite3_next_stmt(db_, stmt)) {

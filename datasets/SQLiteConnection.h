@@ -47,6 +47,12 @@ class Connection {
   bool Settle();
   // Changes the busy timeout of the open connection.
   void SetBusyTimeout(int milliseconds);
+  // Reads up to `bytes` of the file through a memory map (SQLite's
+  // mmap_size) instead of copying its pages in with system calls; 0 (as a
+  // connection opens) maps nothing. With a map, an I/O error on the file
+  // while it is read ends the process with SIGBUS instead of failing the
+  // statement: for files on local disks.
+  void SetMemoryMap(std::int64_t bytes);
   // Rows changed by the last INSERT, UPDATE or DELETE.
   int Changes() const;
   std::int64_t LastInsertRowid() const;
@@ -68,6 +74,7 @@ class Connection {
   std::string path_;
   bool readOnly_ = false;
   std::uint64_t device_ = 0, inode_ = 0;
+  std::int64_t memoryMap_ = 0;
   std::map<std::string, std::unique_ptr<Statement>> statements_;
   std::string context_;
   std::int64_t executions_ = 0;

@@ -16,7 +16,7 @@ void TZylSQLiteDataset::SetBusyTimeout(int milliseconds) {
 std::unique_ptr<SqlBackend> TZylSQLiteDataset::OpenBackend() {
   if (database_.empty()) throw Exception(Context() + ": no database file is set");
   return std::make_unique<sqlite::Backend>(database_, GetTableName(), GetSQL(), busyTimeout_,
-                                           countCache_, connectionPool_);
+                                           memoryMap_, countCache_, connectionPool_);
 }
 
 }  // namespace zyl

@@ -18,6 +18,7 @@
 // milliseconds.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,13 @@ class TZylSQLiteDataset : public TZylSqlDataset {
   // Milliseconds a busy database is retried (default 5000).
   void SetBusyTimeout(int milliseconds);
   int GetBusyTimeout() const { return busyTimeout_; }
+  // Bytes of the database file read through a memory map instead of system
+  // calls (SQLite's mmap_size): faster reads of large tables, but an I/O
+  // error on the file while it is read (a failing disk, a network file
+  // system) ends the process with SIGBUS instead of an error. 0 (the
+  // default) maps nothing. Takes effect at the next Open.
+  void SetMemoryMap(std::int64_t bytes) { memoryMap_ = bytes < 0 ? 0 : bytes; }
+  std::int64_t GetMemoryMap() const { return memoryMap_; }
   // Record counts shared by the datasets of a long-lived process (see
   // SQLiteCountCache.h): RecordCount reuses a count while the database file
   // has not changed. Not owned; it must outlive the dataset. nullptr (the
@@ -59,6 +67,7 @@ class TZylSQLiteDataset : public TZylSqlDataset {
  private:
   std::string database_;
   int busyTimeout_ = 5000;
+  std::int64_t memoryMap_ = 0;
   SQLiteCountCache* countCache_ = nullptr;          // not owned
   SQLiteConnectionPool* connectionPool_ = nullptr;  // not owned
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 
 #include "data/DelimitedText.h"
 #include "datasets/PgDataset.h"
@@ -19,6 +20,11 @@ namespace {
 std::atomic<zyl::SQLiteCountCache*> countCache{nullptr};
 std::atomic<zyl::SQLiteConnectionPool*> connectionPool{nullptr};
 std::atomic<zyl::PgEstimateCache*> estimateCache{nullptr};
+
+// SQLite databases are read through a memory map of up to 256 MiB: a page
+// of a large table costs no copy of the file's pages into the process
+// (docs/PERFORMANCE.md). zylgrid serves databases on local disks.
+constexpr std::int64_t kSQLiteMemoryMap = 256LL * 1024 * 1024;
 
 // A semicolon-separated file as a read-only dataset of text fields.
 std::unique_ptr<zyl::TDataSet> OpenCsv(const std::string& path) {
@@ -60,6 +66,7 @@ std::unique_ptr<zyl::TDataSet> OpenSql(const GridSettings& g, const std::string&
     sqlite->SetDatabase(g.path);
     sqlite->SetCountCache(countCache.load());
     sqlite->SetConnectionPool(connectionPool.load());
+    sqlite->SetMemoryMap(kSQLiteMemoryMap);
     ds = std::move(sqlite);
   }
   if (!g.table.empty()) {

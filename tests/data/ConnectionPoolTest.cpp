@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 
@@ -25,9 +26,10 @@ class ConnectionPool : public ::testing::Test {
     ASSERT_EQ(std::system(line.c_str()), 0) << line;
   }
   // The records a fresh dataset on the pool sees, as one request opens it.
-  int Records() {
+  int Records(std::int64_t memoryMap = 0) {
     TZylSQLiteDataset ds(nullptr);
     ds.SetDatabase(path_), ds.SetTableName("Items"), ds.SetConnectionPool(&pool_);
+    ds.SetMemoryMap(memoryMap);
     ds.Open();
     ds.First(), ds.MoveBy(1000);  // reads as a page does
     return ds.RecordCount();
@@ -69,6 +71,33 @@ TEST_F(ConnectionPool, ReusesSettledConnectionsOfTheSameFileOnly) {
        c = pool_.Take(path_, false, 1000);
   pool_.Give(std::move(a)), pool_.Give(std::move(b)), pool_.Give(std::move(c));
   EXPECT_EQ(pool_.Idle(), 2u);
+}
+
+// The mmap_size of a connection from the pool (then given back).
+std::int64_t MappedBytes(SQLiteConnectionPool& pool, const std::string& path) {
+  auto connection = pool.Take(path, false, 1000);
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(connection->Handle(), "PRAGMA mmap_size", -1, &statement, nullptr);
+  std::int64_t bytes =
+      sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+  sqlite3_finalize(statement);
+  pool.Give(std::move(connection));
+  return bytes;
+}
+
+// Read through a memory map, a table shows what another program wrote, also
+// where the file grew; a kept connection maps as its next dataset asks.
+TEST_F(ConnectionPool, MappedReadsSeeOtherWritersAndTheMapFollowsTheDataset) {
+  Make(path_, 30);
+  EXPECT_EQ(Records(1 << 20), 30);
+  EXPECT_EQ(MappedBytes(pool_, path_), 1 << 20);
+  std::string grow = "sqlite3 '" + path_ +
+                     "' 'WITH RECURSIVE n(i) AS (SELECT 31 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                     "20000) INSERT INTO Items SELECT i FROM n'";
+  ASSERT_EQ(std::system(grow.c_str()), 0) << grow;
+  EXPECT_EQ(Records(1 << 20), 20000) << "past the end of the file mapped before";
+  EXPECT_EQ(Records(), 20000);
+  EXPECT_EQ(MappedBytes(pool_, path_), 0) << "the next dataset maps nothing";
 }
 
 }  // namespace
