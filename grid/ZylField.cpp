@@ -27,15 +27,7 @@ TZylField::Overrides& TZylField::Extras() {
   return *overrides_;
 }
 
-const std::string& TZylField::GetCSS() const {
-  static const std::string none;
-  return overrides_ ? overrides_->css : none;
-}
-
-const std::string& TZylField::GetHTMLOverride() const {
-  static const std::string none;
-  return overrides_ ? overrides_->html : none;
-}
+const std::string TZylField::kNoText;
 
 void TZylField::Assign(const TPersistent& source) {
   const auto* other = dynamic_cast<const TZylField*>(&source);

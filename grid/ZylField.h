@@ -49,9 +49,9 @@ class TZylField : public TPersistent {
   void SetHAlign(HAlignment v) { hAlign_ = v; }
   VAlignment GetVAlign() const { return vAlign_; }
   void SetVAlign(VAlignment v) { vAlign_ = v; }
-  const std::string& GetCSS() const;
+  const std::string& GetCSS() const { return overrides_ ? overrides_->css : kNoText; }
   void SetCSS(const std::string& v) { Extras().css = v; }
-  const std::string& GetHTMLOverride() const;
+  const std::string& GetHTMLOverride() const { return overrides_ ? overrides_->html : kNoText; }
   // Replacement HTML: when not empty it is emitted instead of the built cell.
   void SetHTML(const std::string& v) { Extras().html = v; }
   const std::string& GetValue() const { return value_; }
@@ -75,6 +75,7 @@ class TZylField : public TPersistent {
 
  private:
   using Cells = Recycled<TZylField, 4096>;
+  static const std::string kNoText;
   struct Overrides {
     std::string css;
     std::string html;

@@ -6,6 +6,7 @@
 #include "apps/zylgrid/GridSources.h"
 #include "apps/zylgrid/Log.h"
 #include "apps/zylgrid/PageBuilder.h"
+#include "datasets/SQLiteConnectionPool.h"
 #include "request/RequestChannel.h"
 
 namespace zylgrid {
@@ -14,6 +15,10 @@ int RunCgi(const std::string& configFile, const std::string& executable) {
   // The library's CGI channel: environment, standard input and output.
   zyl::ConsoleChannel channel;
   channel.SetExtraHeaders(AnswerHeaderLines());
+  // The connection that checks an SQLite source at start serves the
+  // request as well: the file is opened and its schema read once.
+  zyl::SQLiteConnectionPool connections(1);
+  SharedSourcesInUse sharedInUse({nullptr, &connections, nullptr});
   SiteConfig config;
   std::unique_ptr<PageBuilder> builder;
   try {
