@@ -68,7 +68,8 @@ void TZylHTMLGrid::DeleteCol(int index) {
 
 std::unique_ptr<TZylCellList> TZylHTMLGrid::NewCellList(bool formatted) const {
   auto list = std::make_unique<TZylCellList>();
-  list->Reserve(paging_.storedColCount);
+  // One more: the row-number column is inserted into rows read without it.
+  list->Reserve(paging_.storedColCount + 1);
   for (int c = 0; c < paging_.storedColCount; ++c) {
     auto cell = std::make_unique<TZylField>(const_cast<TZylHTMLGrid*>(this));
     if (formatted && c < columns_.Count()) {
