@@ -22,6 +22,48 @@
 
 namespace zyl::render {
 
+namespace {
+
+// A data cell's opening tag, written to an HtmlWriter or an HtmlPiece.
+template <typename Out>
+void OpenDataCell(Out& out, const TZylField& cell, TColor background, std::string_view className) {
+  out.Literal("<TD");
+  if (cell.GetWidth() > -1) out.Literal(" WIDTH=\"").Number(cell.GetWidth()).Literal("\"");
+  if (cell.GetHeight() > -1) out.Literal(" HEIGHT=\"").Number(cell.GetHeight()).Literal("\"");
+  out.Literal(" BGCOLOR=\"").Hex6(TZylHTMLGrid::ColorToRGB(background)).Literal("\"");
+  out.Literal(" CLASS=\"").Literal(className).Literal("\"");
+  switch (cell.GetHAlign()) {
+    case HAlignment::alCenter:
+      out.Literal(" ALIGN=\"CENTER\"");
+      break;
+    case HAlignment::alRight:
+      out.Literal(" ALIGN=\"RIGHT\"");
+      break;
+    case HAlignment::alJustify:
+      out.Literal(" ALIGN=\"JUSTIFY\"");
+      break;
+    case HAlignment::alLeft:
+    case HAlignment::alChar:
+      break;
+  }
+  switch (cell.GetVAlign()) {
+    case VAlignment::alTop:
+      out.Literal(" VALIGN=\"TOP\"");
+      break;
+    case VAlignment::alBottom:
+      out.Literal(" VALIGN=\"BOTTOM\"");
+      break;
+    case VAlignment::alBaseline:
+      out.Literal(" VALIGN=\"BASELINE\"");
+      break;
+    case VAlignment::alMiddle:
+      break;
+  }
+  out.Literal(">");
+}
+
+}  // namespace
+
 void CellRenderer::AppendHTML(TZylField& cell, int aRow, int aCol) {
   if (!grid_.GetColumns(aCol)->GetVisible()) return;
   if (grid_.OnProcessCellData) {
@@ -68,11 +110,6 @@ void CellRenderer::AppendDataCell(TZylField& cell, int aRow, int aCol) {
                                 ? row.GetColor()
                                 : TZylHTMLGrid::MixColors(row.GetColor(), cellColor);
 
-  out_.Literal("<TD");
-  if (cell.GetWidth() > -1) out_.Literal(" WIDTH=\"").Number(cell.GetWidth()).Literal("\"");
-  if (cell.GetHeight() > -1) out_.Literal(" HEIGHT=\"").Number(cell.GetHeight()).Literal("\"");
-  out_.Literal(" BGCOLOR=\"").Hex6(TZylHTMLGrid::ColorToRGB(background)).Literal("\"");
-
   // While a record is being added only the last row is editable; otherwise
   // every row, or only the current record's row with EditStyle CurrentRow.
   const bool lastRow = aRow == grid_.GetRowCount() - 1;
@@ -86,36 +123,13 @@ void CellRenderer::AppendDataCell(TZylField& cell, int aRow, int aCol) {
   grid_.ComposeClass(std::as_const(cell).Font(), cell.GetFontStyle(), column.GetWordWrap(),
                      cell.GetHAlign(), column.GetAlignmentChar(), edit ? -1 : grid_.GetTextIndent(),
                      className);
-  out_.Literal(" CLASS=\"").Literal(className).Literal("\"");
-
-  switch (cell.GetHAlign()) {
-    case HAlignment::alCenter:
-      out_.Literal(" ALIGN=\"CENTER\"");
-      break;
-    case HAlignment::alRight:
-      out_.Literal(" ALIGN=\"RIGHT\"");
-      break;
-    case HAlignment::alJustify:
-      out_.Literal(" ALIGN=\"JUSTIFY\"");
-      break;
-    case HAlignment::alLeft:
-    case HAlignment::alChar:
-      break;
+  HtmlPiece<192> tag;
+  OpenDataCell(tag, cell, background, className);
+  if (tag.Fits()) {
+    out_.Literal(tag.Text());
+  } else {
+    OpenDataCell(out_, cell, background, className);
   }
-  switch (cell.GetVAlign()) {
-    case VAlignment::alTop:
-      out_.Literal(" VALIGN=\"TOP\"");
-      break;
-    case VAlignment::alBottom:
-      out_.Literal(" VALIGN=\"BOTTOM\"");
-      break;
-    case VAlignment::alBaseline:
-      out_.Literal(" VALIGN=\"BASELINE\"");
-      break;
-    case VAlignment::alMiddle:
-      break;
-  }
-  out_.Literal(">");
 
   if (edit) {
     AppendEditControl(cell, column, row.GetRecNo(), className, background);

@@ -23,6 +23,7 @@
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -82,6 +83,44 @@ class HtmlWriter {
 
  private:
   std::string& out_;
+};
+
+// A short piece of library-built markup put together on the stack, with
+// HtmlWriter's verbs for literals, then appended to a page in one go: a
+// cell's opening tag is a dozen small pieces. A piece that would not fit
+// marks the whole as not fitting (Fits()), and the caller writes it the
+// ordinary way.
+template <std::size_t Capacity>
+class HtmlPiece {
+ public:
+  HtmlPiece& Literal(std::string_view text) {
+    if (text.size() > Capacity - size_) {
+      fits_ = false;
+    } else if (fits_) {
+      std::memcpy(text_ + size_, text.data(), text.size());
+      size_ += text.size();
+    }
+    return *this;
+  }
+  HtmlPiece& Number(long long value) {
+    char digits[24];
+    auto result = std::to_chars(digits, digits + sizeof digits, value);
+    return Literal(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+  }
+  HtmlPiece& Hex6(std::uint32_t rgb) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const char text[6] = {kDigits[(rgb >> 20) & 0xFu], kDigits[(rgb >> 16) & 0xFu],
+                          kDigits[(rgb >> 12) & 0xFu], kDigits[(rgb >> 8) & 0xFu],
+                          kDigits[(rgb >> 4) & 0xFu],  kDigits[rgb & 0xFu]};
+    return Literal(std::string_view(text, sizeof text));
+  }
+  bool Fits() const { return fits_; }
+  std::string_view Text() const { return std::string_view(text_, size_); }
+
+ private:
+  char text_[Capacity];
+  std::size_t size_ = 0;
+  bool fits_ = true;
 };
 
 }  // namespace zyl::render
