@@ -41,6 +41,7 @@ class TZylField : public TPersistent {
   TFont& Font();
   // The cell's font; the default font while the cell has none of its own.
   const TFont& Font() const;
+  bool HasOwnFont() const { return font_ != nullptr; }
   // Copies `font` into the cell's own font.
   void SetFont(const TFont& font) { Font().Assign(font); }
   TFontStyle GetFontStyle() const { return fontStyle_; }

@@ -12,7 +12,10 @@
 #include "render/CellRenderer.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/ScopeExit.h"
 #include "render/Accessible.h"
@@ -93,6 +96,69 @@ void CellRenderer::AppendBuild(TZylField& cell, int aRow, int aCol) {
   }
 }
 
+namespace {
+
+// What the last data cell of a column without a font of its own composed:
+// its inputs and the sheet's line. Kept per thread, by column; valid while
+// the sheet keeps its revision (a new line takes a new one).
+struct ClassMemo {
+  const TZylHTMLGrid* grid = nullptr;
+  const TZylCSS* css = nullptr;
+  std::uint64_t revision = 0;
+  TCSSUnits units = TCSSUnits::cuPoints;
+  TFontStyle fontStyle = TFontStyle::fsSanSerif;
+  HAlignment hAlign = HAlignment::alLeft;
+  bool wordWrap = false;
+  int indent = 0;
+  int line = -1;
+  std::string alignmentChar, className;
+};
+
+ClassMemo& MemoOfColumn(int aCol) {
+  thread_local std::vector<ClassMemo> memos;
+  const auto index = static_cast<std::size_t>(aCol);
+  if (memos.size() <= index) memos.resize(index + 1);
+  return memos[index];
+}
+
+}  // namespace
+
+void CellRenderer::ComposeCellClass(const TZylField& cell, const TZylColumn& column, int aCol,
+                                    int indent, std::string& className) {
+  TZylCSS* css = grid_.CSSLink();
+  if (css == nullptr || cell.HasOwnFont() || aCol < 0) {
+    grid_.ComposeClass(cell.Font(), cell.GetFontStyle(), column.GetWordWrap(), cell.GetHAlign(),
+                       column.GetAlignmentChar(), indent, className);
+    return;
+  }
+  // The cells of a column compose the same class row after row.
+  ClassMemo& memo = MemoOfColumn(aCol);
+  if (memo.line >= 0 && memo.grid == &grid_ && memo.css == css &&
+      memo.revision == css->GetSheetRevision() && memo.units == grid_.GetCSSUnits() &&
+      memo.fontStyle == cell.GetFontStyle() && memo.hAlign == cell.GetHAlign() &&
+      memo.wordWrap == column.GetWordWrap() && memo.indent == indent &&
+      memo.alignmentChar == column.GetAlignmentChar()) {
+    css->SetCSSUnits(memo.units);
+    css->SetWordWrap(memo.wordWrap);
+    css->CountRuleUse(memo.line);
+    className = memo.className;
+    return;
+  }
+  grid_.ComposeClass(cell.Font(), cell.GetFontStyle(), column.GetWordWrap(), cell.GetHAlign(),
+                     column.GetAlignmentChar(), indent, className);
+  memo.grid = &grid_;
+  memo.css = css;
+  memo.revision = css->GetSheetRevision();
+  memo.units = grid_.GetCSSUnits();
+  memo.fontStyle = cell.GetFontStyle();
+  memo.hAlign = cell.GetHAlign();
+  memo.wordWrap = column.GetWordWrap();
+  memo.indent = indent;
+  memo.line = css->GetLastRuleLine();
+  memo.alignmentChar = column.GetAlignmentChar();
+  memo.className = className;
+}
+
 bool CellRenderer::IsSummaryRow(int aRow) {
   return (grid_.GetDoMadeSum() || grid_.GetDoMadeSA()) && aRow == grid_.GetRowCount() - 1;
 }
@@ -120,9 +186,7 @@ void CellRenderer::AppendDataCell(TZylField& cell, int aRow, int aCol) {
   const bool edit = rowEditable && column.GetEditMode() && !column.GetReadOnly() && !summaryRow;
 
   std::string className;
-  grid_.ComposeClass(std::as_const(cell).Font(), cell.GetFontStyle(), column.GetWordWrap(),
-                     cell.GetHAlign(), column.GetAlignmentChar(), edit ? -1 : grid_.GetTextIndent(),
-                     className);
+  ComposeCellClass(cell, column, aCol, edit ? -1 : grid_.GetTextIndent(), className);
   HtmlPiece<192> tag;
   OpenDataCell(tag, cell, background, className);
   if (tag.Fits()) {

@@ -39,6 +39,9 @@ class CellRenderer {
   void AppendEditControl(const TZylField& cell, const TZylColumn& column, int recNo,
                          const std::string& className, TColor background);
   void AppendShownText(const TZylField& cell, const TZylColumn& column, bool summaryRow);
+  // The style class of data cell `cell` of column `aCol` (ComposeClass).
+  void ComposeCellClass(const TZylField& cell, const TZylColumn& column, int aCol, int indent,
+                        std::string& className);
   // The current-record marker of the row-number cell of row `aRow`.
   std::string CurrentMarker(int aRow);
   // Whether row `aRow` is the summary row (the last row while sums or

@@ -179,6 +179,7 @@ const std::string& TZylCSS::ComposeRule(const TFont& font, TFontStyle fontStyle,
   // The class of the remembered line, counted as used once more.
   auto use = [&](const RecentRule& recent) -> const std::string& {
     className = recent.className;
+    lastRuleLine_ = recent.found;
     css_.PutObject(recent.found, css_.GetObject(recent.found) + 1);
     return recent.rule;
   };

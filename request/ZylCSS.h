@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "model/GridTypes.h"
@@ -46,6 +47,14 @@ class TZylCSS : public TComponent {
   const std::string& ComposeRule(const TFont& font, TFontStyle fontStyle, HAlignment hAlign,
                                  const std::string& alignmentChar, int indent,
                                  std::string& className);
+  // The style-sheet line of the class the last composition named (-1
+  // before any), the sheet's revision (platform/StringList.h), and one more
+  // use of a line: a caller whose inputs are those of an earlier
+  // composition, on the sheet of the same revision, takes that class again
+  // without composing it (as a composition would, it counts the use).
+  int GetLastRuleLine() const { return lastRuleLine_; }
+  std::uint64_t GetSheetRevision() const { return css_.Revision(); }
+  void CountRuleUse(int line) { css_.PutObject(line, css_.GetObject(line) + 1); }
 
   // ---- Request context -------------------------------------------------------
   TModuleType GetModuleType() const { return moduleType_; }
@@ -160,6 +169,7 @@ class TZylCSS : public TComponent {
   bool rebuildingPostData_ = false;
   TCSSUnits cssUnits_ = TCSSUnits::cuPoints;
   bool wordWrap_ = false;
+  int lastRuleLine_ = -1;
   bool postDataRead_ = false;
   std::string guid_;
   std::string errorText_;

@@ -83,6 +83,34 @@ TEST(StyleSheet, RepeatedRulesFollowEditsOfTheSheet) {
   EXPECT_EQ(g.Sheet().GetObject(0), 1);
 }
 
+// The cells of a column take their class again without composing it; the
+// classes, their uses and a host's edit of the sheet come out as when every
+// cell composes its own (a cell with a font of its own always does).
+TEST(StyleSheet, ColumnsReuseTheirClassAsComposingWould) {
+  auto render = [](bool ownFonts) {
+    RenderGrid g(4, 3);
+    g.Column(1).SetHAlign(HAlignment::alRight);
+    g.Column(2).SetWordWrap(true);
+    for (int r = 0; r < 4; ++r) {
+      for (int c = 0; c < 3; ++c) {
+        g.Cell(r, c).SetValue("v");
+        if (ownFonts) g.Cell(r, c).Font();  // the default font, as its own
+      }
+    }
+    g.Cell(2, 1).SetHAlign(HAlignment::alCenter);
+    std::string html = g.Row(0) + g.Row(1);
+    std::string rule = g.Sheet()[0].substr(g.Sheet()[0].find('{'));
+    g.Sheet().Insert(0, ".Host   " + rule, 0);  // from here the host's line holds it
+    html += g.Row(2) + g.Row(3);
+    std::string uses;
+    for (int i = 0; i < g.Sheet().Count(); ++i) uses += std::to_string(g.Sheet().GetObject(i)) + " ";
+    return html + g.SheetText() + "\n-- uses " + uses;
+  };
+  const std::string reused = render(false);
+  EXPECT_EQ(reused, render(true));
+  EXPECT_NE(reused.find("CLASS=\"Host\""), std::string::npos) << reused;
+}
+
 TEST(StyleSheet, HostLinesAreReusedWhenTheyHoldTheRule) {
   const std::string arial = kArialRule;
   struct Case { std::vector<std::string> host; std::string name; };
