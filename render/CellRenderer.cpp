@@ -291,6 +291,7 @@ std::string CellRenderer::CurrentMarker(int aRow) {
   if (IsSummaryRow(aRow)) return marker;  // the summary row's marker cell stays empty
   HtmlWriter out(marker);
   const std::string& images = grid_.GetImagesURL();
+  out.Reserve(160 + 2 * images.size());  // the marker's button in one allocation
   if (grid_.GetUpdatByEnter() && aRow == 0 && grid_.GetEditMode()) {
     // An invisible first button of the form: browsers click it when Enter
     // is pressed in a text field.

@@ -18,7 +18,7 @@ inline constexpr const char* kProgramVariable = "ZYLGRID_PROGRAM";
 // Tunes the allocator of a long-lived host: pages of large tables take
 // megabytes, which the C library would otherwise return to the system (and
 // fault in again) on every request. Keeps up to 16 MiB per arena, and at
-// most two arenas.
+// most two arenas a core.
 void KeepHeapForRequests();
 
 // Hands the free memory of every allocator arena back to the system. A
@@ -28,20 +28,10 @@ void KeepHeapForRequests();
 // long-lived host returns to its idle size.
 void ReleaseFreeMemory();
 
-// The C library's tunables for the server: `tunables` (the value of
-// GLIBC_TUNABLES, null when unset) with each worker thread's cache of freed
-// blocks raised to kThreadCacheBlocks per block size, unless it sets that
-// cache itself. The library keeps 7 a size; a page frees hundreds of blocks
-// of a size, which then go back to the arenas under their locks, and the
-// server's threads contend for those locks (docs/PERFORMANCE.md).
-inline constexpr int kThreadCacheBlocks = 2048;
-std::string ServerTunables(const char* tunables);
-
 // Replaces this process with `zylgrid-serve` from the directory of
-// `program` (the running executable), with the same arguments,
-// kProgramVariable set to `program` and GLIBC_TUNABLES to ServerTunables.
-// Returns only on failure, after writing the reason to standard error:
-// exit status 1.
+// `program` (the running executable), with the same arguments and
+// kProgramVariable set to `program`. Returns only on failure, after
+// writing the reason to standard error: exit status 1.
 int ExecServeProgram(const std::string& program, char** argv);
 
 }  // namespace zylgrid

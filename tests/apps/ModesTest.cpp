@@ -18,7 +18,6 @@
 #include "ZylgridSupport.h"
 #include "apps/zylgrid/LockSweeps.h"
 #include "apps/zylgrid/PageBuilder.h"
-#include "apps/zylgrid/Process.h"
 #include "edit/EditTestSupport.h"
 #include "platform/System.h"
 
@@ -331,26 +330,6 @@ TEST(ZylgridDemo, CreatesTheSampleDatabaseAndServesItsPage) {
   ASSERT_TRUE(demo.Ready()) << "zylgrid demo did not start (see tmp/server.log)";
   EXPECT_NE(demo.Get().find("ZylHG demo: customers and orders"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("demo/zylgrid-demo.db")));
-}
-
-// The server's worker threads keep freed blocks for their next request
-// unless the operator's GLIBC_TUNABLES sets that cache already.
-TEST(ZylgridServe, TunablesRaiseTheThreadCacheUnlessSet) {
-  const std::string cache = "glibc.malloc.tcache_count=" + std::to_string(kThreadCacheBlocks);
-  const struct {
-    const char* given;
-    std::string expected;
-  } cases[] = {
-      {nullptr, cache},
-      {"", cache},
-      {"glibc.malloc.arena_max=4", "glibc.malloc.arena_max=4:" + cache},
-      {"glibc.malloc.tcache_count=0", "glibc.malloc.tcache_count=0"},
-      {"glibc.malloc.check=1:glibc.malloc.tcache_count=7",
-       "glibc.malloc.check=1:glibc.malloc.tcache_count=7"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ServerTunables(c.given), c.expected) << (c.given ? c.given : "(unset)");
-  }
 }
 
 }  // namespace
