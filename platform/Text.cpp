@@ -1,5 +1,6 @@
 #include "platform/Text.h"
 
+#include <array>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -108,9 +109,23 @@ std::string LineFeedsOnly(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The bytes AppendEscapedHtml looks at; every other byte is copied as it is.
+constexpr std::array<bool, 256> kEscapeBytes = [] {
+  std::array<bool, 256> bytes{};
+  for (unsigned char c : {'&', '<', '>', '"', '\'', '\r'}) bytes[c] = true;
+  return bytes;
+}();
+
+}  // namespace
+
 void AppendEscapedHtml(std::string& out, std::string_view text, std::string_view crlf) {
   std::size_t start = 0;  // first byte not yet copied
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  const std::size_t size = text.size();
+  for (std::size_t i = 0;; ++i) {
+    while (i < size && !kEscapeBytes[static_cast<unsigned char>(text[i])]) ++i;
+    if (i == size) break;
     std::string_view replacement;
     std::size_t length = 1;
     switch (text[i]) {
@@ -130,7 +145,7 @@ void AppendEscapedHtml(std::string& out, std::string_view text, std::string_view
         replacement = "&#39;";
         break;
       case '\r':
-        if (!crlf.empty() && i + 1 < text.size() && text[i + 1] == '\n') {
+        if (!crlf.empty() && i + 1 < size && text[i + 1] == '\n') {
           replacement = crlf;
           length = 2;
         }
@@ -139,12 +154,12 @@ void AppendEscapedHtml(std::string& out, std::string_view text, std::string_view
         break;
     }
     if (replacement.empty()) continue;
-    out.append(text.substr(start, i - start));
+    out.append(text.data() + start, i - start);
     out.append(replacement);
     i += length - 1;
     start = i + 1;
   }
-  out.append(text.substr(start));
+  out.append(text.data() + start, size - start);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Locale.h"
@@ -57,7 +58,8 @@ TEST(Text, ConnectionStringPasswordsAreMasked) {
       {"x: user=a password=s3cr&t", "x: user=a password=***"},
       {"postgresql://ada:pw@db:5432/a?sslmode=require&password=pw&x=1",
        "postgresql://ada:***@db:5432/a?sslmode=require&password=***&x=1"},
-      {"postgresql://ada@db/a nopassword=1 http://h/a:b@c", "postgresql://ada@db/a nopassword=1 http://h/a:b@c"},
+      {"postgresql://ada@db/a nopassword=1 http://h/a:b@c",
+       "postgresql://ada@db/a nopassword=1 http://h/a:b@c"},
   };
   for (const auto& [text, shown] : cases) EXPECT_EQ(MaskPasswords(text), shown) << text;
 }
@@ -197,6 +199,34 @@ TEST(StringList, LookupsAndNameValueLines) {
   list.EndUpdate();
   list.AddStrings(list);  // adding a list to itself doubles it once
   EXPECT_EQ(changes, 2);
+}
+
+// The five characters HTML gives meaning to become entities; CR LF becomes
+// the caller's text only when it names one; every other byte (a lone CR or
+// LF, UTF-8) stays as it is.
+TEST(Text, EscapedHtml) {
+  const struct {
+    std::string_view text, crlf, escaped;
+  } cases[] = {
+      {"", "", ""},
+      {"plain text", "", "plain text"},
+      {"a&b<c>d\"e'f", "", "a&amp;b&lt;c&gt;d&quot;e&#39;f"},
+      {"<<&&>>", "", "&lt;&lt;&amp;&amp;&gt;&gt;"},
+      {"x\r\ny", "", "x\r\ny"},
+      {"x\r\ny", "<BR>", "x<BR>y"},
+      {"\r\n\r\n", " ", "  "},
+      {"\r", " ", "\r"},
+      {"a\rb\n", " ", "a\rb\n"},
+      {"tail\r", "<BR>", "tail\r"},
+      {"\r\r\n'", " ", "\r &#39;"},
+      {"Ünïcödé & ☃", "", "Ünïcödé &amp; ☃"},
+      {std::string_view("nul\0<", 5), "", std::string_view("nul\0&lt;", 8)},
+  };
+  for (const auto& c : cases) {
+    std::string out = "kept:";
+    AppendEscapedHtml(out, c.text, c.crlf);
+    EXPECT_EQ(out, "kept:" + std::string(c.escaped)) << c.text;
+  }
 }
 
 }  // namespace
