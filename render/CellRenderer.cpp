@@ -27,6 +27,35 @@ namespace zyl::render {
 
 namespace {
 
+// The ALIGN and VALIGN attributes of a data cell; none for left and middle.
+std::string_view AlignAttribute(HAlignment align) {
+  switch (align) {
+    case HAlignment::alCenter:
+      return " ALIGN=\"CENTER\"";
+    case HAlignment::alRight:
+      return " ALIGN=\"RIGHT\"";
+    case HAlignment::alJustify:
+      return " ALIGN=\"JUSTIFY\"";
+    case HAlignment::alLeft:
+    case HAlignment::alChar:
+      break;
+  }
+  return {};
+}
+std::string_view VAlignAttribute(VAlignment align) {
+  switch (align) {
+    case VAlignment::alTop:
+      return " VALIGN=\"TOP\"";
+    case VAlignment::alBottom:
+      return " VALIGN=\"BOTTOM\"";
+    case VAlignment::alBaseline:
+      return " VALIGN=\"BASELINE\"";
+    case VAlignment::alMiddle:
+      break;
+  }
+  return {};
+}
+
 // A data cell's opening tag, written to an HtmlWriter or an HtmlPiece.
 template <typename Out>
 void OpenDataCell(Out& out, const TZylField& cell, TColor background, std::string_view className) {
@@ -35,33 +64,11 @@ void OpenDataCell(Out& out, const TZylField& cell, TColor background, std::strin
   if (cell.GetHeight() > -1) out.Literal(" HEIGHT=\"").Number(cell.GetHeight()).Literal("\"");
   out.Literal(" BGCOLOR=\"").Hex6(TZylHTMLGrid::ColorToRGB(background)).Literal("\"");
   out.Literal(" CLASS=\"").Literal(className).Literal("\"");
-  switch (cell.GetHAlign()) {
-    case HAlignment::alCenter:
-      out.Literal(" ALIGN=\"CENTER\"");
-      break;
-    case HAlignment::alRight:
-      out.Literal(" ALIGN=\"RIGHT\"");
-      break;
-    case HAlignment::alJustify:
-      out.Literal(" ALIGN=\"JUSTIFY\"");
-      break;
-    case HAlignment::alLeft:
-    case HAlignment::alChar:
-      break;
-  }
-  switch (cell.GetVAlign()) {
-    case VAlignment::alTop:
-      out.Literal(" VALIGN=\"TOP\"");
-      break;
-    case VAlignment::alBottom:
-      out.Literal(" VALIGN=\"BOTTOM\"");
-      break;
-    case VAlignment::alBaseline:
-      out.Literal(" VALIGN=\"BASELINE\"");
-      break;
-    case VAlignment::alMiddle:
-      break;
-  }
+  // Most cells have neither: nothing is appended for them.
+  const std::string_view align = AlignAttribute(cell.GetHAlign());
+  const std::string_view valign = VAlignAttribute(cell.GetVAlign());
+  if (!align.empty()) out.Literal(align);
+  if (!valign.empty()) out.Literal(valign);
   out.Literal(">");
 }
 
@@ -126,7 +133,7 @@ ClassMemo& MemoOfColumn(int aCol) {
 void CellRenderer::ComposeCellClass(const TZylField& cell, const TZylColumn& column, int aCol,
                                     int indent, std::string& className) {
   TZylCSS* css = grid_.CSSLink();
-  if (css == nullptr || cell.HasOwnFont() || aCol < 0) {
+  if (css == nullptr || cell.HasOwnFont()) {
     grid_.ComposeClass(cell.Font(), cell.GetFontStyle(), column.GetWordWrap(), cell.GetHAlign(),
                        column.GetAlignmentChar(), indent, className);
     return;

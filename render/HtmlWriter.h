@@ -39,7 +39,31 @@ enum class HtmlContext {
   WrappedLine,  // shown cell or caption text: CR LF becomes "<BR>"
 };
 
-class HtmlWriter {
+// The verbs for library-built numbers, written through the writer's own
+// Literal(): HtmlWriter's and HtmlPiece's.
+template <typename Writer>
+class NumberVerbs {
+ public:
+  // Appends a decimal number.
+  Writer& Number(long long value) {
+    char digits[24];
+    auto result = std::to_chars(digits, digits + sizeof digits, value);
+    return Self().Literal(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+  }
+  // Appends the low 24 bits of `rgb` as six upper-case hexadecimal digits.
+  Writer& Hex6(std::uint32_t rgb) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const char text[6] = {kDigits[(rgb >> 20) & 0xFu], kDigits[(rgb >> 16) & 0xFu],
+                          kDigits[(rgb >> 12) & 0xFu], kDigits[(rgb >> 8) & 0xFu],
+                          kDigits[(rgb >> 4) & 0xFu],  kDigits[rgb & 0xFu]};
+    return Self().Literal(std::string_view(text, sizeof text));
+  }
+
+ private:
+  Writer& Self() { return static_cast<Writer&>(*this); }
+};
+
+class HtmlWriter : public NumberVerbs<HtmlWriter> {
  public:
   // Appends to `buffer` (not owned; it must outlive the writer).
   explicit HtmlWriter(std::string& buffer) : out_(buffer) {}
@@ -54,22 +78,6 @@ class HtmlWriter {
   // Appends library-built markup or host-configured HTML unchanged.
   HtmlWriter& Literal(std::string_view text) {
     out_.append(text);
-    return *this;
-  }
-  // Appends a decimal number (a library-built literal).
-  HtmlWriter& Number(long long value) {
-    char digits[24];
-    auto result = std::to_chars(digits, digits + sizeof digits, value);
-    out_.append(digits, static_cast<std::size_t>(result.ptr - digits));
-    return *this;
-  }
-  // Appends the low 24 bits of `rgb` as six upper-case hexadecimal digits.
-  HtmlWriter& Hex6(std::uint32_t rgb) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    const char text[6] = {kDigits[(rgb >> 20) & 0xFu], kDigits[(rgb >> 16) & 0xFu],
-                          kDigits[(rgb >> 12) & 0xFu], kDigits[(rgb >> 8) & 0xFu],
-                          kDigits[(rgb >> 4) & 0xFu],  kDigits[rgb & 0xFu]};
-    out_.append(text, sizeof text);
     return *this;
   }
 
@@ -91,7 +99,7 @@ class HtmlWriter {
 // marks the whole as not fitting (Fits()), and the caller writes it the
 // ordinary way.
 template <std::size_t Capacity>
-class HtmlPiece {
+class HtmlPiece : public NumberVerbs<HtmlPiece<Capacity>> {
  public:
   HtmlPiece& Literal(std::string_view text) {
     if (text.size() > Capacity - size_) {
@@ -101,18 +109,6 @@ class HtmlPiece {
       size_ += text.size();
     }
     return *this;
-  }
-  HtmlPiece& Number(long long value) {
-    char digits[24];
-    auto result = std::to_chars(digits, digits + sizeof digits, value);
-    return Literal(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
-  }
-  HtmlPiece& Hex6(std::uint32_t rgb) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    const char text[6] = {kDigits[(rgb >> 20) & 0xFu], kDigits[(rgb >> 16) & 0xFu],
-                          kDigits[(rgb >> 12) & 0xFu], kDigits[(rgb >> 8) & 0xFu],
-                          kDigits[(rgb >> 4) & 0xFu],  kDigits[rgb & 0xFu]};
-    return Literal(std::string_view(text, sizeof text));
   }
   bool Fits() const { return fits_; }
   std::string_view Text() const { return std::string_view(text_, size_); }

@@ -180,7 +180,7 @@ const std::string& TZylCSS::ComposeRule(const TFont& font, TFontStyle fontStyle,
   auto use = [&](const RecentRule& recent) -> const std::string& {
     className = recent.className;
     lastRuleLine_ = recent.found;
-    css_.PutObject(recent.found, css_.GetObject(recent.found) + 1);
+    CountRuleUse(recent.found);
     return recent.rule;
   };
   // The cells of a column compose the same rule again and again.

@@ -125,20 +125,18 @@ std::string RenderPage(const SiteConfig& config, const std::string& gridStyles,
   for (const std::string& fragment : fragments)
     size += fragment.size() + sizeof kOpen + sizeof kClose;
   std::string page;
-  if (!fragments.empty()) {
+  if (fragments.empty()) {
+    page = std::move(head);
+  } else {
     page = std::move(fragments.front());
     page.reserve(size);
     head += kOpen;
     page.insert(0, head);
-  } else {
-    page = std::move(head);
-    page.reserve(size);
+    page += kClose;
   }
-  for (std::size_t i = 0; i < fragments.size(); ++i) {
-    if (i > 0) {
-      page += kOpen;
-      page += fragments[i];
-    }
+  for (std::size_t i = 1; i < fragments.size(); ++i) {
+    page += kOpen;
+    page += fragments[i];
     page += kClose;
   }
   page += kFoot;
